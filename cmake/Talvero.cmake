@@ -1,0 +1,33 @@
+# One static library per subsystem folder; sources are globbed so that parallel
+# work on different folders never has to touch the same CMake file.
+function(talvero_subsistema nome)
+    cmake_parse_arguments(ARG "" "" "DEPENDE" ${ARGN})
+    file(GLOB fontes CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    list(FILTER fontes EXCLUDE REGEX "/main_[^/]*\\.cpp$")
+    set(alvo talvero_${nome})
+    set(cpps ${fontes})
+    list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+    if(cpps)
+        add_library(${alvo} STATIC ${fontes})
+        target_include_directories(${alvo} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${alvo} PUBLIC ${ARG_DEPENDE})
+    else()
+        add_library(${alvo} INTERFACE)
+        target_include_directories(${alvo} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${alvo} INTERFACE ${ARG_DEPENDE})
+    endif()
+endfunction()
+
+# One test program per subsystem, mirroring src/.
+function(talvero_testes nome)
+    cmake_parse_arguments(ARG "" "" "DEPENDE" ${ARGN})
+    file(GLOB fontes CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(NOT fontes)
+        return()
+    endif()
+    set(alvo testes_${nome})
+    add_executable(${alvo} ${fontes})
+    target_link_libraries(${alvo} PRIVATE talvero_testes_comum ${ARG_DEPENDE})
+    gtest_discover_tests(${alvo} DISCOVERY_MODE PRE_TEST
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TALVERO_BIN=${PROJECT_BINARY_DIR}/src")
+endfunction()

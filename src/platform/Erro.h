@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+namespace talvero {
+
+// The one error type of the program: a description and a number, the pair every
+// error line of the log reports (" - Err: " + numero). Numbers follow the classic
+// run-time error numbers so that support technicians recognise them.
+class Erro : public std::exception {
+public:
+    Erro(QString descricao, int numero);
+
+    const QString& descricao() const { return descricao_; }
+    int numero() const { return numero_; }
+    const char* what() const noexcept override { return texto_.constData(); }
+
+private:
+    QString descricao_;
+    int numero_;
+    QByteArray texto_;
+};
+
+namespace erros {
+constexpr int Estouro = 6;
+constexpr int TiposIncompativeis = 13;
+constexpr int ArquivoNaoEncontrado = 53;
+constexpr int ArquivoJaAberto = 55;
+constexpr int ArquivoJaExiste = 58;
+constexpr int DiscoCheio = 61;
+constexpr int PermissaoNegada = 70;
+constexpr int ErroAcessoCaminho = 75;
+constexpr int CaminhoNaoEncontrado = 76;
+constexpr int PortaFechada = 8018;    // serial operation on a closed port
+constexpr int PortaInvalida = 8002;   // serial port number that does not exist
+constexpr int PortaEmUso = 8005;      // serial port already open elsewhere
+constexpr int BancoDeDados = 3146;    // data library call failed
+} // namespace erros
+
+} // namespace talvero

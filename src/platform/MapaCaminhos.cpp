@@ -1,0 +1,61 @@
+#include "platform/MapaCaminhos.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace talvero {
+
+MapaCaminhos::MapaCaminhos(QString raiz) : raiz_(std::move(raiz)) {
+    while (raiz_.size() > 1 && raiz_.endsWith(QLatin1Char('/'))) raiz_.chop(1);
+}
+
+QString MapaCaminhos::local(const QString& caminhoWindows) const {
+    if (nativo()) return caminhoWindows;
+    QString c = caminhoWindows;
+    QString prefixo;
+    if (c.startsWith(QLatin1String("\\\\"))) {
+        prefixo = QStringLiteral("UNC/");
+        c = c.mid(2);
+    } else if (c.size() >= 2 && c.at(1) == QLatin1Char(':') && c.at(0).isLetter()) {
+        prefixo = c.at(0).toUpper() + QLatin1Char('/');
+        c = c.mid(2);
+    }
+    c.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (c.startsWith(QLatin1Char('/'))) c.remove(0, 1);
+    return raiz_ + QLatin1Char('/') + prefixo + c;
+}
+
+QString MapaCaminhos::dispositivoSerial(int porta) const {
+    if (porta < 1) return {};
+    if (!nativo()) {
+        const QFileInfo ligacao(raiz_ + QStringLiteral("/dev/COM") + QString::number(porta));
+        if (ligacao.isSymLink() || ligacao.exists()) {
+            const QString alvo = ligacao.isSymLink() ? ligacao.symLinkTarget() : ligacao.absoluteFilePath();
+            if (!alvo.isEmpty()) return alvo;
+        }
+    } else {
+#ifdef Q_OS_WIN
+        return QStringLiteral("COM") + QString::number(porta);
+#endif
+    }
+    return QStringLiteral("/dev/ttyS") + QString::number(porta - 1);
+}
+
+QString MapaCaminhos::programa(const QString& caminhoWindows) const {
+    const QString mapeado = local(caminhoWindows);
+    if (nativo()) return mapeado;
+    if (mapeado.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive) && !QFileInfo::exists(mapeado))
+        return mapeado.left(mapeado.size() - 4);
+    return mapeado;
+}
+
+bool MapaCaminhos::casaPadrao(const QString& nome, const QString& padrao) {
+    const QString expr = QRegularExpression::wildcardToRegularExpression(
+        padrao, QRegularExpression::UnanchoredWildcardConversion);
+    const QRegularExpression re(QRegularExpression::anchoredPattern(expr),
+                                QRegularExpression::CaseInsensitiveOption);
+    return re.match(nome).hasMatch();
+}
+
+} // namespace talvero
