@@ -1,0 +1,45 @@
+#include "support/RotinasGerais.h"
+
+#include "platform/Erro.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace talvero {
+
+namespace {
+
+const QString kSeparador = QStringLiteral("|@|");
+constexpr int kMaiorPosicao = 32767;
+constexpr int kPassoEsperaMs = 100;
+
+std::int64_t segundoDe(std::int64_t ms) { return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000); }
+
+} // namespace
+
+QString SeparaCampo(const QString& texto, int n) {
+    if (texto.isEmpty()) return {};
+    // Positions have always been 16-bit numbers: longer texts overflow.
+    if (texto.size() > kMaiorPosicao) throw Erro(QStringLiteral("Estouro"), erros::Estouro);
+    if (n <= 0) return {};
+    qsizetype inicio = 0;
+    for (int campo = 1;; ++campo) {
+        const qsizetype fim = texto.indexOf(kSeparador, inicio);
+        if (fim < 0) return {};
+        if (campo == n) return texto.mid(inicio, fim - inicio);
+        inicio = fim + kSeparador.size();
+    }
+}
+
+void AguardaSegundos(const Relogio& relogio, Agendador& agendador, int n) {
+    if (n <= 0) return;
+    const std::int64_t inicio = segundoDe(relogio.monotonicoMs());
+    for (;;) {
+        const std::int64_t agora = relogio.monotonicoMs();
+        if (segundoDe(agora) - inicio >= n) return;
+        const std::int64_t proximaFronteira = (segundoDe(agora) + 1) * 1000;
+        agendador.aguardaEventos(static_cast<int>(std::min<std::int64_t>(kPassoEsperaMs, proximaFronteira - agora)));
+    }
+}
+
+} // namespace talvero
