@@ -1,0 +1,11 @@
+#pragma once
+
+#include <functional>
+
+namespace talvero {
+
+// Turns SIGTERM and SIGINT into a call on the event loop's thread, so that a
+// service manager's stop runs the same shutdown as the window's close box.
+void aoReceberSinalDeEncerramento(std::function<void()> acao);
+
+} // namespace talvero
