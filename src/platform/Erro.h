@@ -27,6 +27,7 @@ constexpr int Estouro = 6;
 constexpr int TiposIncompativeis = 13;
 constexpr int ArquivoNaoEncontrado = 53;
 constexpr int ArquivoJaAberto = 55;
+constexpr int ErroEntradaSaida = 57;
 constexpr int ArquivoJaExiste = 58;
 constexpr int DiscoCheio = 61;
 constexpr int PermissaoNegada = 70;

@@ -22,8 +22,20 @@ QString MapaCaminhos::local(const QString& caminhoWindows) const {
         c = c.mid(2);
     }
     c.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    while (c.startsWith(QLatin1Char('/'))) c.remove(0, 1);
-    return raiz_ + QLatin1Char('/') + prefixo + c;
+    // ".." stops at the drive or share, as on Windows, so that no path leaves the root.
+    QStringList partes;
+    const qsizetype minimo = prefixo == QLatin1String("UNC/") ? 2 : 0;  // server and share
+    for (const QString& p : c.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (p == QLatin1String(".")) continue;
+        if (p == QLatin1String("..")) {
+            if (partes.size() > minimo) partes.removeLast();
+            continue;
+        }
+        partes.append(p);
+    }
+    QString mapeado = raiz_ + QLatin1Char('/') + prefixo + partes.join(QLatin1Char('/'));
+    if (c.endsWith(QLatin1Char('/')) && !partes.isEmpty()) mapeado += QLatin1Char('/');
+    return mapeado;
 }
 
 QString MapaCaminhos::dispositivoSerial(int porta) const {

@@ -1,0 +1,17 @@
+#include "platform/FabricaCanaisAusente.h"
+
+#include "platform/Erro.h"
+
+namespace talvero {
+
+namespace {
+[[noreturn]] void semConcentrador() {
+    throw Erro(QStringLiteral("Número de porta inválido"), erros::PortaInvalida);
+}
+} // namespace
+
+std::unique_ptr<CanalBytes> FabricaCanaisAusente::serial(int) { semConcentrador(); }
+
+std::unique_ptr<CanalBytes> FabricaCanaisAusente::tcp(const QString&, quint16) { semConcentrador(); }
+
+} // namespace talvero

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/Processos.h"
+
+#include <vector>
+
+namespace talvero {
+
+// Processes of a test: records what would have been started or ended.
+class ProcessosGravador : public Processos {
+public:
+    struct Inicio {
+        QString programa;
+        QStringList argumentos;
+    };
+
+    std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) override;
+    void encerraImediatamente() override { ++encerramentos; encerrado = true; }
+    bool outraInstanciaAtiva() override { return outraInstancia; }
+
+    std::vector<Inicio> iniciados;   // also the starts that failed
+    bool falhaAoIniciar = false;     // starts raise "Arquivo não encontrado"
+    bool encerrado = false;
+    int encerramentos = 0;
+    bool outraInstancia = false;
+    std::int64_t proximoPid = 1000;
+};
+
+} // namespace talvero

@@ -1,0 +1,55 @@
+#include "platform/ProcessosSistema.h"
+
+#include "platform/CodecAnsi.h"
+#include "platform/Erro.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <cstdio>
+#include <iostream>
+
+#ifdef Q_OS_WIN
+#include <stdlib.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace talvero {
+
+ProcessosSistema::ProcessosSistema(const MapaCaminhos& caminhos, QString arquivoTrava)
+    : caminhos_(caminhos), arquivoTrava_(std::move(arquivoTrava)) {}
+
+ProcessosSistema::~ProcessosSistema() = default;
+
+std::int64_t ProcessosSistema::iniciaSemEsperar(const QString& programa, const QStringList& argumentos) {
+    // The other program receives 8-bit text: what the code page cannot carry arrives as '?'.
+    QStringList args;
+    for (const QString& a : argumentos) args.append(ansi::decodifica(ansi::codifica(a)));
+    qint64 pid = 0;
+    if (!QProcess::startDetached(caminhos_.programa(programa), args, QString(), &pid))
+        throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
+    return pid;
+}
+
+void ProcessosSistema::encerraImediatamente() {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    _exit(0);
+}
+
+bool ProcessosSistema::outraInstanciaAtiva() {
+    if (trava_) return false;  // this object already holds the lock
+    const QString arquivo = caminhos_.local(arquivoTrava_);
+    if (!QFileInfo(QFileInfo(arquivo).absolutePath()).isDir()) return false;
+    auto trava = std::make_unique<QLockFile>(arquivo);
+    // Age alone never makes a lock stale: the first instance may run for months.
+    trava->setStaleLockTime(0);
+    if (trava->tryLock(0)) {
+        trava_ = std::move(trava);
+        return false;
+    }
+    return trava->error() == QLockFile::LockFailedError;
+}
+
+} // namespace talvero

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/MapaCaminhos.h"
+#include "platform/Processos.h"
+
+#include <QLockFile>
+#include <memory>
+
+namespace talvero {
+
+// Processes of the real system. The previous instance is found through a lock
+// file in the program folder (`arquivoTrava`, a Windows path), held for the life
+// of this object; a lock left by a process that died does not count.
+class ProcessosSistema : public Processos {
+public:
+    ProcessosSistema(const MapaCaminhos& caminhos, QString arquivoTrava);
+    ~ProcessosSistema() override;
+
+    std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) override;
+    [[noreturn]] void encerraImediatamente() override;
+    bool outraInstanciaAtiva() override;
+
+private:
+    const MapaCaminhos& caminhos_;
+    QString arquivoTrava_;
+    std::unique_ptr<QLockFile> trava_;
+};
+
+} // namespace talvero
