@@ -64,7 +64,7 @@ qsizetype CanalTcpQt::disponiveis() {
 
 QByteArray CanalTcpQt::le() {
     recolhe();
-    return socket_.readAll();
+    return socket_.isOpen() ? socket_.readAll() : QByteArray();
 }
 
 void CanalTcpQt::descarta() { le(); }

@@ -1,0 +1,82 @@
+#include "link/ControleSerialCanal.h"
+
+#include "platform/CodecAnsi.h"
+#include "platform/Erro.h"
+
+namespace talvero {
+
+namespace {
+QString nomePorta(int porta) { return QStringLiteral("COM") + QString::number(porta); }
+} // namespace
+
+ControleSerialCanal::ControleSerialCanal(FabricaCanais& canais) : canais_(canais) {}
+
+ControleSerialCanal::~ControleSerialCanal() { fecha(); }
+
+bool ControleSerialCanal::portaAberta() const { return canal_ && canal_->aberto(); }
+
+void ControleSerialCanal::setPortaAberta(bool aberta) {
+    if (aberta) abre();
+    else fecha();
+}
+
+void ControleSerialCanal::abre() {
+    if (portaAberta()) throw Erro(QStringLiteral("A porta já está aberta"), erros::PortaEmUso);
+    if (porta_ < 1) throw Erro(QStringLiteral("Número de porta inválido"), erros::PortaInvalida);
+    fecha();
+    auto canal = canais_.serial(porta_);
+    canal->abre();
+    canal_ = std::move(canal);
+}
+
+void ControleSerialCanal::fecha() {
+    if (canal_) canal_->fecha();
+    canal_.reset();
+    entrada_.clear();
+}
+
+void ControleSerialCanal::setNumeroPorta(int porta) {
+    if (portaAberta()) throw Erro(QStringLiteral("A porta já está aberta"), erros::PortaEmUso);
+    porta_ = porta;
+}
+
+void ControleSerialCanal::exigeAberta() const {
+    if (!portaAberta())
+        throw Erro(QStringLiteral("Operação válida somente com a porta aberta (") + nomePorta(porta_) +
+                       QLatin1Char(')'),
+                   erros::PortaFechada);
+}
+
+// Moves what reached the line into the control's buffer, as the driver does
+// between events, so that counts are right even when no event ran.
+void ControleSerialCanal::recolhe() {
+    entrada_ += canal_->le();
+    if (entrada_.size() > kTamanhoBufferEntrada) entrada_.truncate(kTamanhoBufferEntrada);
+}
+
+void ControleSerialCanal::envia(const QString& texto) {
+    exigeAberta();
+    canal_->escreve(ansi::codifica(texto));
+}
+
+int ControleSerialCanal::quantidadeRecebida() {
+    exigeAberta();
+    recolhe();
+    return static_cast<int>(entrada_.size());
+}
+
+void ControleSerialCanal::descartaEntrada() {
+    exigeAberta();
+    canal_->descarta();
+    entrada_.clear();
+}
+
+QString ControleSerialCanal::leEntrada() {
+    exigeAberta();
+    recolhe();
+    const QString texto = ansi::decodifica(entrada_);
+    entrada_.clear();
+    return texto;
+}
+
+} // namespace talvero

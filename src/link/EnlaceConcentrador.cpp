@@ -1,0 +1,147 @@
+#include "link/EnlaceConcentrador.h"
+
+#include "platform/Conversoes.h"
+#include "platform/Erro.h"
+#include "platform/LeitorIni.h"
+#include "support/Instalacao.h"
+#include "support/RotinasGerais.h"
+
+namespace talvero {
+
+namespace {
+
+const QString kSecao = QStringLiteral("AUTOMACAO");
+const QString kChaveLitragem = QStringLiteral("Casas decimais da litragem");
+const QString kChaveValor = QStringLiteral("Casas decimais do valor");
+const QString kChavePorta = QStringLiteral("Porta de Comunicacao");
+const QString kConfiguracaoSerial = QStringLiteral("9600,n,8,1");
+const QString kLinhaErro = QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação.");
+constexpr int kEsperaColetaSegundos = 2;
+
+std::int16_t casasDecimais(std::int16_t valor) { return valor == 0 ? 3 : valor; }
+
+QChar caracterDaPorta(const QString& porta) { return porta.size() >= 4 ? porta.at(3) : QChar(); }
+
+bool digito(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// The library is handed the digit after "COM"; a text without one is a type error.
+std::int16_t portaDaBiblioteca(const QString& porta) {
+    const QChar c = caracterDaPorta(porta);
+    if (!digito(c)) throw Erro(QStringLiteral("Tipos incompatíveis"), erros::TiposIncompativeis);
+    return static_cast<std::int16_t>(c.unicode() - '0');
+}
+
+// The serial control takes the numeric value of that character, 0 when it is none.
+int portaDoControle(const QString& porta) {
+    const QChar c = caracterDaPorta(porta);
+    return digito(c) ? c.unicode() - '0' : 0;
+}
+
+} // namespace
+
+EnlaceConcentrador::EnlaceConcentrador(Dependencias dependencias) : d_(std::move(dependencias)) {}
+
+bool EnlaceConcentrador::IniciaAutomacao() {
+    try {
+        leConfiguracao();
+        registra(QStringLiteral(" - Porta de comunicação: ") + d_.configuracao.lPortaComunicacao);
+        if (!casasDecimaisValidas()) return false;
+        return d_.configuracao.lUsarDllCompany ? abreBiblioteca() : abreSerial();
+    } catch (const Erro& e) {
+        registra(kLinhaErro + QStringLiteral(" Erro: ") + e.descricao() + QStringLiteral(" - Rotina: IniciaAutomacao"));
+        return false;
+    }
+}
+
+void EnlaceConcentrador::leConfiguracao() {
+    auto le = [this](const QString& chave) { return LeIni(d_.arquivos, kSecao, chave, instalacao::kArquivoIni); };
+    Configuracao& c = d_.configuracao;
+    c.lCasasDecimaisLitragem = casasDecimais(ConverteNumero(le(kChaveLitragem)));
+    c.lCasasDecimaisValor = casasDecimais(ConverteNumero(le(kChaveValor)));
+    c.lPortaComunicacao = le(kChavePorta);
+}
+
+// Any other count of decimal places would leave the parser reading amounts from
+// the wrong digits, so the link is not opened at all.
+bool EnlaceConcentrador::casasDecimaisValidas() {
+    const auto valida = [](std::int16_t casas) { return casas == 2 || casas == 3; };
+    const Configuracao& c = d_.configuracao;
+    for (const auto& [chave, valor] : {std::pair{kChaveLitragem, c.lCasasDecimaisLitragem},
+                                       std::pair{kChaveValor, c.lCasasDecimaisValor}}) {
+        if (valida(valor)) continue;
+        registra(kLinhaErro + QStringLiteral(" Erro: valor inválido em \"") + chave + QStringLiteral("\": ") +
+                 QString::number(valor) + QStringLiteral(" (aceitos: 2 ou 3) - Rotina: IniciaAutomacao"));
+        return false;
+    }
+    return true;
+}
+
+bool EnlaceConcentrador::abreBiblioteca() {
+    const QString& porta = d_.configuracao.lPortaComunicacao;
+    if (porta.left(3) == QLatin1String("COM")) lRetDll = d_.biblioteca.VB_OpenSerial(portaDaBiblioteca(porta));
+    else lRetDll = d_.biblioteca.VB_OpenSocket(porta);
+    if (lRetDll != 1) {
+        registra(QStringLiteral(" - Erro número: ") + QString::number(lRetDll) +
+                 QStringLiteral(" ao abrir a porta de comunicação: ") + porta);
+        return false;
+    }
+    registra(QStringLiteral(" - Porta de comunicação abeta com sucesso. lRetDll=") + QString::number(lRetDll));
+    d_.habilitaTimerAutomacao();
+    return true;
+}
+
+bool EnlaceConcentrador::abreSerial() {
+    if (!d_.serial.portaAberta()) {
+        d_.serial.setNumeroPorta(portaDoControle(d_.configuracao.lPortaComunicacao));
+        d_.serial.setConfiguracao(kConfiguracaoSerial);
+        d_.serial.setPortaAberta(true);
+    }
+    d_.zeraFlagAutomacao();
+    d_.habilitaTimerAutomacao();
+    return true;
+}
+
+void EnlaceConcentrador::Fecha() {
+    if (!d_.configuracao.lUsarDllCompany) return;
+    try {
+        if (d_.configuracao.lPortaComunicacao.startsWith(QLatin1String("COM"))) lRetDll = d_.biblioteca.VB_CloseSerial();
+        else lRetDll = d_.biblioteca.VB_CloseSocket();
+    } catch (const Erro& e) {
+        registra(QStringLiteral(" - Erro ao fechar a comunicação com o equipamento da automação. Erro: ") +
+                 e.descricao() + QStringLiteral(" - Rotina: Fecha"));
+    }
+}
+
+std::int16_t EnlaceConcentrador::enviaSomente(const QString& frame) {
+    lRetDll = d_.biblioteca.VB_SendText(frame);
+    return lRetDll;
+}
+
+void EnlaceConcentrador::recebe() {
+    lTimerAutoString.clear();
+    lRetDll = d_.biblioteca.VB_ReceiveText(lTimerAutoString);
+}
+
+void EnlaceConcentrador::enviaEColeta(const QString& frame) {
+    lRetDll = d_.biblioteca.VB_SendText(frame);
+    AguardaSegundos(d_.relogio, d_.agendador, kEsperaColetaSegundos);
+    recebe();
+}
+
+void EnlaceConcentrador::troca(const QString& frame, int esperaMs) {
+    lTimerAutoString = frame;
+    lRetDll = d_.biblioteca.VB_SendReceiveText(lTimerAutoString, esperaMs);
+}
+
+void EnlaceConcentrador::enviaSerial(const QString& frame) {
+    d_.serial.descartaEntrada();
+    d_.serial.envia(frame);
+}
+
+void EnlaceConcentrador::coletaSerial() {
+    lAutoQuant = static_cast<std::int16_t>(d_.serial.quantidadeRecebida());
+    lTimerAutoString = d_.serial.leEntrada();
+    d_.serial.descartaEntrada();
+}
+
+} // namespace talvero

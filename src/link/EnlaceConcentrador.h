@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/Agendador.h"
+#include "platform/BibliotecaConcentrador.h"
+#include "platform/ControleSerial.h"
+#include "platform/Relogio.h"
+#include "platform/SistemaArquivos.h"
+#include "support/Configuracao.h"
+#include "support/RegistroEventos.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace talvero {
+
+// The window's link to the concentrator: its opening, its working fields and the
+// transactions the cycle, the card commands and the operator tools are built of.
+// The owners of those exchanges log them; only the opening logs here.
+class EnlaceConcentrador {
+public:
+    struct Dependencias {
+        Configuracao& configuracao;
+        ControleSerial& serial;                  // MSCommAutomacao
+        BibliotecaConcentrador& biblioteca;      // concentrador.dll
+        RegistroEventos& registro;
+        const SistemaArquivos& arquivos;         // for the configuration file
+        const Relogio& relogio;
+        Agendador& agendador;
+        std::function<void()> habilitaTimerAutomacao;
+        std::function<void()> zeraFlagAutomacao;  // lAutomacaoFlag := 0
+    };
+
+    explicit EnlaceConcentrador(Dependencias dependencias);
+
+    QString lTimerAutoString;
+    std::int16_t lAutoQuant = 0;
+    std::int16_t lRetDll = 0;
+
+    // Reads the link's configuration keys and opens the configured transport;
+    // true when the link is open (and TimerAutomacao enabled).
+    bool IniciaAutomacao();
+
+    // Shutdown: closes the vendor library's link (nothing on the serial control).
+    void Fecha();
+
+    // Vendor library.
+    std::int16_t enviaSomente(const QString& frame);    // VB_SendText -> lRetDll
+    void recebe();                                       // lTimerAutoString := what the library holds
+    void enviaEColeta(const QString& frame);             // send, wait 2 s, receive
+    void troca(const QString& frame, int esperaMs);      // VB_SendReceiveText
+
+    // Serial control.
+    void enviaSerial(const QString& frame);              // discard input, send
+    void coletaSerial();                                 // lAutoQuant, read, discard
+
+    ControleSerial& serial() { return d_.serial; }
+    BibliotecaConcentrador& biblioteca() { return d_.biblioteca; }
+
+private:
+    void leConfiguracao();
+    bool casasDecimaisValidas();
+    bool abreBiblioteca();
+    bool abreSerial();
+    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+
+    Dependencias d_;
+};
+
+} // namespace talvero

@@ -1,0 +1,19 @@
+#include "link/TransportesConcentrador.h"
+
+#include "link/BibliotecaPropria.h"
+
+namespace talvero {
+
+namespace {
+CarregadorBiblioteca carregadorProprio(FabricaCanais& canais, const Relogio& relogio) {
+    return [&canais, &relogio]() -> std::unique_ptr<BibliotecaConcentrador> {
+        return std::make_unique<BibliotecaPropria>(canais, relogio);
+    };
+}
+} // namespace
+
+TransportesConcentrador::TransportesConcentrador(FabricaCanais& canais, const Relogio& relogio,
+                                                 CarregadorBiblioteca carrega)
+    : serial_(canais), biblioteca_(carrega ? std::move(carrega) : carregadorProprio(canais, relogio)) {}
+
+} // namespace talvero
