@@ -1,0 +1,39 @@
+#include "store/AbastecimentoRejeitado.h"
+
+#include "store/Valores.h"
+
+namespace talvero {
+
+bool AbastecimentoRejeitado::Inclui() {
+    using namespace valores;
+    QSqlQuery q = conexao_->executa(
+        QStringLiteral("AbastecimentoRejeitado.Inclui"),
+        QStringLiteral("INSERT INTO AbastecimentoRejeitado (Empresa, DataHoraRecebido, RegistroAutomacao, Erro, Passo) "
+                       "VALUES (?, ?, ?, ?, ?) RETURNING Id"),
+        {Empresa, deDataHora(DataHoraRecebido), deTexto(RegistroAutomacao), deTexto(Erro), deTexto(Passo)});
+    if (!q.next()) return false;
+    Id = int64(q, 0);
+    return true;
+}
+
+QList<AbastecimentoRejeitado> AbastecimentoRejeitado::Lista(Conexao& conexao) {
+    QSqlQuery q = conexao.executa(
+        QStringLiteral("AbastecimentoRejeitado.Lista"),
+        QStringLiteral("SELECT Id, Empresa, DataHoraRecebido, RegistroAutomacao, Erro, Passo "
+                       "FROM AbastecimentoRejeitado ORDER BY Id"));
+    QList<AbastecimentoRejeitado> r;
+    while (q.next()) {
+        using namespace valores;
+        AbastecimentoRejeitado a(conexao);
+        a.Id = int64(q, 0);
+        a.Empresa = int16(q, 1);
+        a.DataHoraRecebido = dataHora(q, 2);
+        a.RegistroAutomacao = texto(q, 3);
+        a.Erro = texto(q, 4);
+        a.Passo = texto(q, 5);
+        r.append(a);
+    }
+    return r;
+}
+
+} // namespace talvero

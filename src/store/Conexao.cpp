@@ -1,0 +1,243 @@
+#include "store/Conexao.h"
+
+#include "platform/Erro.h"
+#include "store/Esquema.h"
+
+#include <QSqlError>
+#include <atomic>
+
+namespace talvero {
+
+namespace {
+
+QString novoNome() {
+    static std::atomic<int> contador{0};
+    return QStringLiteral("talvero-%1").arg(++contador);
+}
+
+QString textoDe(const QSqlError& erro) {
+    QString t = erro.text().trimmed();
+    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return t.isEmpty() ? QStringLiteral("erro desconhecido") : t;
+}
+
+Erro erroBanco(const QString& operacao, const QString& motivo) {
+    return Erro(QStringLiteral("Falha no banco de dados (%1): %2").arg(operacao, motivo), erros::BancoDeDados);
+}
+
+QString identificador(const QString& nome) {
+    QString n = nome;
+    return QLatin1Char('"') + n.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+} // namespace
+
+Conexao::Conexao(OpcoesBanco opcoes) : opcoes_(std::move(opcoes)), nome_(novoNome()) {}
+
+Conexao::~Conexao() {
+    if (db_.isValid()) db_.close();
+    db_ = QSqlDatabase();
+    if (QSqlDatabase::contains(nome_)) QSqlDatabase::removeDatabase(nome_);
+}
+
+bool Conexao::Conecta() {
+    ultimoErro_.clear();
+    if (emTransacao_) desfazTransacao();
+    esquemaPronto_ = false;
+    try {
+        garanteAberta(QStringLiteral("Conexao.Conecta"));
+        return true;
+    } catch (const Erro& e) {
+        ultimoErro_ = e.descricao();
+        if (db_.isValid()) db_.close();
+        return false;
+    }
+}
+
+bool Conexao::abre(QString& motivo) {
+    if (!opcoes_.erroConfiguracao.isEmpty()) {
+        motivo = opcoes_.erroConfiguracao;
+        return false;
+    }
+    const QString driver = postgres() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+    if (!QSqlDatabase::isDriverAvailable(driver)) {
+        motivo = QStringLiteral("driver %1 do Qt não está instalado").arg(driver);
+        return false;
+    }
+    if (!db_.isValid()) db_ = QSqlDatabase::addDatabase(driver, nome_);
+    if (postgres() ? abrePostgres(motivo) : abreSqlite(motivo)) return true;
+    db_.close();
+    return false;
+}
+
+// WAL with synchronous FULL: a committed fueling survives a killed process and a
+// power cut; readers (the station's other programs) never block the agent.
+bool Conexao::abreSqlite(QString& motivo) {
+    db_.setDatabaseName(opcoes_.arquivo);
+    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    if (!db_.open()) {
+        motivo = textoDe(db_.lastError()) + QStringLiteral(" [") + opcoes_.arquivo + QLatin1Char(']');
+        return false;
+    }
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next()) {
+        motivo = textoDe(q.lastError());
+        return false;
+    }
+    const QString modo = q.value(0).toString().toLower();
+    if (modo != QLatin1String("wal") && opcoes_.arquivo != QLatin1String(":memory:")) {
+        motivo = QStringLiteral("o arquivo não aceita o modo WAL (modo %1) [%2]").arg(modo, opcoes_.arquivo);
+        return false;
+    }
+    QSqlError erro;
+    if (!comandoDireto(QStringLiteral("PRAGMA synchronous=FULL"), &erro)) {
+        motivo = textoDe(erro);
+        return false;
+    }
+    return true;
+}
+
+// The password comes from libpq itself (PGPASSWORD, ~/.pgpass, PGSERVICE).
+bool Conexao::abrePostgres(QString& motivo) {
+    db_.setHostName(opcoes_.servidor);
+    db_.setPort(opcoes_.porta);
+    db_.setDatabaseName(opcoes_.banco);
+    db_.setUserName(opcoes_.usuario);
+    db_.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    if (!db_.open()) {
+        motivo = textoDe(db_.lastError()) + QStringLiteral(" [") + opcoes_.destino() + QLatin1Char(']');
+        return false;
+    }
+    QSqlError erro;
+    if (!opcoes_.esquema.isEmpty() &&
+        !comandoDireto(QStringLiteral("SET search_path TO ") + identificador(opcoes_.esquema), &erro)) {
+        motivo = textoDe(erro);
+        return false;
+    }
+    return true;
+}
+
+void Conexao::garanteAberta(const QString& operacao) {
+    if (db_.isValid() && db_.isOpen() && !perdida_ && esquemaPronto_) return;
+    if (emTransacao_) throw erroBanco(operacao, QStringLiteral("conexão perdida durante a transação"));
+    if (db_.isValid()) db_.close();
+    QString motivo;
+    if (!abre(motivo)) throw erroBanco(operacao, motivo);
+    perdida_ = false;
+    if (!esquemaPronto_) preparaEsquema();
+}
+
+// Several programs may connect at once to a fresh database: the schema is made
+// under a write lock (SQLite) or an advisory lock (PostgreSQL).
+void Conexao::preparaEsquema() {
+    const QString operacao = QStringLiteral("Conexao.Conecta");
+    QSqlError erro;
+    if (!comandoDireto(postgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), &erro))
+        falha(operacao, erro);
+    emTransacao_ = true;
+    esquemaPronto_ = true;
+    try {
+        criaOuAtualiza();
+        confirmaTransacao();
+    } catch (...) {
+        esquemaPronto_ = false;
+        desfazTransacao();
+        throw;
+    }
+}
+
+void Conexao::criaOuAtualiza() {
+    const QString op = QStringLiteral("Conexao.Conecta");
+    if (postgres()) {
+        executa(op, QStringLiteral("SELECT pg_advisory_xact_lock(4042026)"));
+        if (!opcoes_.esquema.isEmpty())
+            executa(op, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + identificador(opcoes_.esquema));
+    }
+    executa(op, QStringLiteral("CREATE TABLE IF NOT EXISTS VersaoEsquema (Versao INTEGER NOT NULL)"));
+    QSqlQuery q = executa(op, QStringLiteral("SELECT MAX(Versao) FROM VersaoEsquema"));
+    const int versao = q.next() ? q.value(0).toInt() : 0;
+    q.finish();
+    if (versao > esquema::kVersao)
+        throw erroBanco(op, QStringLiteral("o banco tem o esquema versão %1, mais novo que o deste programa (versão %2)")
+                                .arg(versao)
+                                .arg(esquema::kVersao));
+    if (versao == esquema::kVersao) return;
+    const auto dialeto = postgres() ? esquema::Dialeto::PostgreSQL : esquema::Dialeto::SQLite;
+    for (const QString& comando : esquema::criacao(dialeto)) executa(op, comando);
+    executa(op, QStringLiteral("DELETE FROM VersaoEsquema"));
+    executa(op, QStringLiteral("INSERT INTO VersaoEsquema (Versao) VALUES (?)"), {esquema::kVersao});
+}
+
+void Conexao::iniciaTransacao() {
+    const QString op = QStringLiteral("Conexao.iniciaTransacao");
+    if (emTransacao_) throw erroBanco(op, QStringLiteral("transação já iniciada"));
+    garanteAberta(op);
+    QSqlError erro;
+    if (!comandoDireto(postgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), &erro))
+        falha(op, erro);
+    emTransacao_ = true;
+}
+
+void Conexao::confirmaTransacao() {
+    const QString op = QStringLiteral("Conexao.confirmaTransacao");
+    if (!emTransacao_) throw erroBanco(op, QStringLiteral("nenhuma transação iniciada"));
+    QSqlError erro;
+    if (!comandoDireto(QStringLiteral("COMMIT"), &erro)) {
+        desfazTransacao();
+        falha(op, erro);
+    }
+    emTransacao_ = false;
+}
+
+void Conexao::desfazTransacao() noexcept {
+    if (!emTransacao_) return;
+    emTransacao_ = false;
+    perdida_ = !(comandoDireto(QStringLiteral("ROLLBACK")) && responde());
+}
+
+QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QVariantList& valores) {
+    garanteAberta(operacao);
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const QVariant& v : valores) q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok) falha(operacao, q.lastError());
+    return q;
+}
+
+bool Conexao::comandoDireto(const QString& sql, QSqlError* erro) {
+    if (!db_.isValid() || !db_.isOpen()) return false;
+    QSqlQuery q(db_);
+    if (q.exec(sql)) return true;
+    if (erro) *erro = q.lastError();
+    return false;
+}
+
+bool Conexao::responde() {
+    if (!db_.isValid() || !db_.isOpen()) return false;
+    QSqlQuery q(db_);
+    return q.exec(QStringLiteral("SELECT 1")) && q.next();
+}
+
+// Inside an aborted PostgreSQL transaction nothing answers until the rollback,
+// so a failure there is taken as a lost connection too; the rollback clears it.
+void Conexao::falha(const QString& operacao, const QSqlError& erro) {
+    if (erro.type() == QSqlError::ConnectionError || !responde()) perdida_ = true;
+    throw erroBanco(operacao, textoDe(erro));
+}
+
+Transacao::Transacao(Conexao& conexao) : conexao_(conexao) { conexao_.iniciaTransacao(); }
+
+Transacao::~Transacao() {
+    if (aberta_) conexao_.desfazTransacao();
+}
+
+void Transacao::confirma() {
+    aberta_ = false;
+    conexao_.confirmaTransacao();
+}
+
+} // namespace talvero

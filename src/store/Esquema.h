@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The tables of the station database. The station's other programs read and fill
+// them, so table and column names are fixed. One description serves the schema,
+// the CSV import and the listings.
+namespace talvero::esquema {
+
+enum class Tipo {
+    Int16,
+    Int32,
+    Moeda,      // BIGINT counting ten-thousandths
+    Texto,
+    Data,       // ISO date YYYY-MM-DD
+    Hora,       // ISO time HH:MM:SS
+    DataHora,   // ISO date and time YYYY-MM-DD HH:MM:SS
+    Logico,
+    Identidade, // number given by the database
+};
+
+struct Coluna {
+    QString nome;
+    Tipo tipo;
+    bool chave = false;
+    int tamanho = 0; // texts: exact length required on import, 0 = free
+};
+
+struct Tabela {
+    QString nome;
+    QList<Coluna> colunas;
+
+    QStringList chaves() const;
+    QStringList nomes() const;
+    const Coluna* coluna(const QString& nome) const; // any letter case
+};
+
+enum class Dialeto { SQLite, PostgreSQL };
+
+constexpr int kVersao = 1;
+
+const QList<Tabela>& tabelas();
+const Tabela* tabela(const QString& nome); // any letter case; nullptr when unknown
+
+// CREATE TABLE IF NOT EXISTS statements of the current version.
+QStringList criacao(Dialeto dialeto);
+
+} // namespace talvero::esquema

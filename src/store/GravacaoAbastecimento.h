@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/Moeda.h"
+#include "store/Abastecimento.h"
+#include "store/AbastecimentoEmTrabalho.h"
+#include "store/Cadastros.h"
+#include "store/Conexao.h"
+#include "support/Configuracao.h"
+#include "support/RegistroEventos.h"
+
+#include <QString>
+#include <QTime>
+#include <functional>
+
+namespace talvero {
+
+// Storage of the working fueling and of its nozzle's current totalizer. A true
+// result is the only thing that allows the fueling to be acknowledged.
+class GravacaoAbastecimento {
+public:
+    struct Dependencias {
+        const Configuracao& configuracao;
+        RegistroEventos& registro;
+        Conexao& conexao;
+        Abastecimento& abastecimento;
+        EncerranteAtual& encerranteAtual;
+        ParametroEmpresa& parametroEmpresa;
+        CartaoIdentFid& cartaoIdentFid;
+        std::function<void()> habilitaTimerAutomacao;
+    };
+
+    explicit GravacaoAbastecimento(Dependencias dependencias);
+
+    // True when the fueling is in the database: inserted now, or found stored
+    // already (a repeated delivery). `lTimerAutoString` is the raw answer.
+    bool AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString);
+
+    // Brings the nozzle's current totalizer up to the fueling's reading.
+    void AutoAtualTabeEncerranteAtual(const AbastecimentoEmTrabalho& a);
+
+    // The difference of the last update, then the adjustment added to the reading.
+    Moeda lDiferencaMilhao;
+
+    // The whole number of millions that lets a counter that started again from
+    // zero continue the stored count; 0 when the reading did not go down.
+    static Moeda AjusteMilhao(Moeda diferenca);
+
+    static constexpr int kTamanhoRegistroAutomacao = 100;
+
+private:
+    enum class Inclusao { Incluido, ChaveTomada };
+
+    bool grava(AbastecimentoEmTrabalho& a, const QString& registroAutomacao);
+    bool confirmaRepeticao(const AbastecimentoEmTrabalho& a, const QTime& hora);
+    bool incluiEmHorarioLivre(AbastecimentoEmTrabalho& a, const QString& registroAutomacao,
+                              const QList<Abastecimento::NoMinuto>& noMinuto);
+    Inclusao inclui(const AbastecimentoEmTrabalho& a, const QString& registroAutomacao);
+    void preenche(const AbastecimentoEmTrabalho& a, const QString& registroAutomacao);
+    bool atualizaEncerrante(const AbastecimentoEmTrabalho& a);
+    std::int16_t valorParametro();
+    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+    QString descreve(const QString& rotulo, const QDate& data, const QTime& hora, std::int16_t bico,
+                     const AbastecimentoEmTrabalho& a) const;
+
+    Dependencias d_;
+    std::int16_t valorParametro_ = 1;
+};
+
+} // namespace talvero

@@ -1,0 +1,53 @@
+#include "store/OpcoesBanco.h"
+
+#include "platform/LeitorIni.h"
+
+namespace talvero {
+
+namespace {
+
+const QString kSecao = QStringLiteral("BANCO DE DADOS");
+
+void lePorta(OpcoesBanco& o, const QString& texto) {
+    if (texto.isEmpty()) return;
+    bool ok = false;
+    const uint porta = texto.toUInt(&ok);
+    if (ok && porta >= 1 && porta <= 65535)
+        o.porta = int(porta);
+    else
+        o.erroConfiguracao = QStringLiteral("Porta inválida em [BANCO DE DADOS]: ") + texto;
+}
+
+} // namespace
+
+OpcoesBanco OpcoesBanco::sqlite(const QString& arquivoLocal) {
+    OpcoesBanco o;
+    o.arquivo = arquivoLocal;
+    return o;
+}
+
+OpcoesBanco OpcoesBanco::doIni(const SistemaArquivos& arquivos, const MapaCaminhos& caminhos,
+                               const QString& arquivoIni) {
+    auto le = [&](const char* chave) { return LeIni(arquivos, kSecao, QString::fromLatin1(chave), arquivoIni); };
+    OpcoesBanco o;
+    const QString driver = le("Driver").toUpper();
+    if (driver == QLatin1String("POSTGRESQL"))
+        o.driver = Driver::PostgreSQL;
+    else if (!driver.isEmpty() && driver != QLatin1String("SQLITE"))
+        o.erroConfiguracao = QStringLiteral("Driver de banco de dados desconhecido em [BANCO DE DADOS]: ") + driver;
+    const QString arquivo = le("Arquivo");
+    o.arquivo = caminhos.local(arquivo.isEmpty() ? instalacao::kBancoPadrao : arquivo);
+    o.servidor = le("Servidor");
+    lePorta(o, le("Porta"));
+    o.banco = le("Banco");
+    o.usuario = le("Usuario");
+    o.esquema = le("Esquema");
+    return o;
+}
+
+QString OpcoesBanco::destino() const {
+    if (driver == Driver::SQLite) return QStringLiteral("SQLite ") + arquivo;
+    return QStringLiteral("PostgreSQL %1@%2:%3/%4").arg(usuario, servidor).arg(porta).arg(banco);
+}
+
+} // namespace talvero

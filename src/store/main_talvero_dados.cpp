@@ -1,0 +1,178 @@
+// talvero-dados: the station technicians' tool for the station database. It
+// reaches the database through section [BANCO DE DADOS] of the agent's INI file.
+#include "platform/Erro.h"
+#include "platform/MapaCaminhos.h"
+#include "platform/SistemaArquivosLocal.h"
+#include "store/Conexao.h"
+#include "store/Esquema.h"
+#include "store/Importacao.h"
+#include "store/Listagem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+using namespace talvero;
+
+namespace {
+
+constexpr int kSaidaErro = 1;
+constexpr int kSaidaUso = 2;
+
+const char* const kAjuda = R"(uso: talvero-dados [--root DIR] COMANDO
+
+Comandos:
+  criar                    cria ou atualiza as tabelas do banco de dados
+  importar PASTA           importa os cadastros dos arquivos CSV da PASTA, um por
+                           tabela com o nome dela (Bico.csv, BicoAutomacao.csv,
+                           Produto.csv, Estoque.csv, CartaoIdentFid.csv,
+                           ParametroEmpresa.csv, EncerranteAtual.csv, ...)
+  abastecimentos [--csv]   lista os abastecimentos gravados
+  rejeitados [--csv]       lista as respostas do concentrador postas em quarentena
+
+Opções:
+  --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
+               não use no Windows
+  --csv        saída em CSV (separador vírgula, ponto decimal) em vez de tabela
+  --help       mostra esta ajuda
+
+O banco de dados é o da seção [BANCO DE DADOS] de C:\Talvero\AutoTalvero\AutoTalvero.INI
+(Driver = SQLITE ou POSTGRESQL, Arquivo, Servidor, Porta, Banco, Usuario); sem ela,
+o arquivo SQLite C:\Talvero\AutoTalvero\Talvero.db. A senha do PostgreSQL vem do
+arquivo de senhas do PostgreSQL (.pgpass), do arquivo de serviços ou de PGPASSWORD.
+
+Arquivos CSV: a primeira linha dá os nomes das colunas (as colunas-chave são
+obrigatórias); campos separados por vírgula, ou por ponto e vírgula quando o
+cabeçalho tiver um; texto em UTF-8 ou Windows-1252; valores com ponto decimal
+("5.79"); datas AAAA-MM-DD, horas HH:MM:SS. Um registro cuja chave já existe é
+atualizado. Tudo é importado numa só transação: com um erro, nada é gravado.
+)";
+
+struct Argumentos {
+    QString raiz;
+    QStringList comando;
+    bool csv = false;
+    bool ajuda = false;
+};
+
+class ErroUso : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+Argumentos leArgumentos(const QStringList& args) {
+    Argumentos a;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--root")) {
+            if (++i >= args.size()) throw ErroUso("a opção --root precisa de uma pasta");
+            a.raiz = args[i];
+        } else if (arg == QLatin1String("--csv")) {
+            a.csv = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            a.ajuda = true;
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            throw ErroUso(("opção desconhecida: " + arg).toStdString());
+        } else {
+            a.comando << arg;
+        }
+    }
+    return a;
+}
+
+QTextStream& saida() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream& erro() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+void conecta(Conexao& conexao) {
+    if (!conexao.Conecta())
+        throw Erro(QStringLiteral("Não foi possível conectar ao banco de dados: ") + conexao.ultimoErro(),
+                   erros::BancoDeDados);
+}
+
+QList<importacao::ArquivoCsv> leArquivos(const QString& pasta) {
+    const QDir dir(pasta);
+    if (!dir.exists()) throw Erro(QStringLiteral("Pasta não encontrada: ") + pasta, erros::CaminhoNaoEncontrado);
+    QList<importacao::ArquivoCsv> arquivos;
+    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name)) {
+        QFile f(info.absoluteFilePath());
+        if (!f.open(QIODevice::ReadOnly))
+            throw Erro(QStringLiteral("Não foi possível ler %1: %2").arg(f.fileName(), f.errorString()),
+                       erros::PermissaoNegada);
+        arquivos.append({info.fileName(), f.readAll()});
+    }
+    if (arquivos.isEmpty()) throw Erro(QStringLiteral("Nenhum arquivo CSV em ") + pasta, erros::ArquivoNaoEncontrado);
+    return arquivos;
+}
+
+void importar(Conexao& conexao, const QString& pasta) {
+    const auto arquivos = leArquivos(pasta);
+    conecta(conexao);
+    for (const auto& r : importacao::importa(conexao, arquivos))
+        saida() << r.tabela << ": " << r.registros << " registro(s) importado(s)\n";
+    saida() << "Importação concluída: " << arquivos.size() << " arquivo(s).\n";
+}
+
+void lista(Conexao& conexao, const QString& nomeTabela, const QStringList& colunasTabela, bool csv,
+           const QString& rotulo) {
+    conecta(conexao);
+    const esquema::Tabela& tabela = *esquema::tabela(nomeTabela);
+    if (csv) {
+        saida() << listagem::comoCsv(listagem::linhas(conexao, tabela));
+        return;
+    }
+    const auto linhas = listagem::linhas(conexao, tabela, colunasTabela);
+    saida() << listagem::comoTabela(linhas, tabela) << (linhas.size() - 1) << ' ' << rotulo << '\n';
+}
+
+int executa(const Argumentos& a) {
+    const MapaCaminhos caminhos(a.raiz);
+    const SistemaArquivosLocal arquivos(caminhos);
+    Conexao conexao(OpcoesBanco::doIni(arquivos, caminhos));
+    const QString comando = a.comando.value(0);
+    const qsizetype n = a.comando.size();
+    if (comando == QLatin1String("criar") && n == 1) {
+        conecta(conexao);
+        saida() << "Banco de dados pronto (esquema versão " << esquema::kVersao << "): "
+                << conexao.opcoes().destino() << '\n';
+    } else if (comando == QLatin1String("importar") && n == 2) {
+        importar(conexao, a.comando[1]);
+    } else if (comando == QLatin1String("abastecimentos") && n == 1) {
+        lista(conexao, QStringLiteral("Abastecimento"),
+              {"Empresa", "Data", "Hora", "Bico", "Produto", "PrecoUnitario", "Quantidade", "ValorTotal", "Encerrante",
+               "EncerranteInicial", "Cartao", "TempoAbastecimento", "RegistroAutomacao"},
+              a.csv, QStringLiteral("abastecimento(s)"));
+    } else if (comando == QLatin1String("rejeitados") && n == 1) {
+        lista(conexao, QStringLiteral("AbastecimentoRejeitado"), {}, a.csv, QStringLiteral("resposta(s) rejeitada(s)"));
+    } else {
+        throw ErroUso(comando.isEmpty() ? "falta o comando" : ("comando inválido: " + a.comando.join(' ')).toStdString());
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    try {
+        const Argumentos a = leArgumentos(app.arguments());
+        if (a.ajuda) {
+            saida() << QString::fromUtf8(kAjuda);
+            return 0;
+        }
+        return executa(a);
+    } catch (const ErroUso& e) {
+        erro() << "talvero-dados: " << QString::fromStdString(e.what()) << "\n(use --help para ver os comandos)\n";
+        return kSaidaUso;
+    } catch (const Erro& e) {
+        erro() << "talvero-dados: " << e.descricao() << '\n';
+        return kSaidaErro;
+    }
+}
