@@ -71,7 +71,7 @@ void RegistroEventos::registra(const QString& mensagem) {
 
 void RegistroEventos::registraDoOperador(const QString& mensagem) {
     if (avisando_) return;
-    registra(mensagem);
+    registra(QStringLiteral(" - ") + mensagem);
 }
 
 } // namespace talvero

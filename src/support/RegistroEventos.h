@@ -26,8 +26,8 @@ public:
     // The usual log line: the time of day followed by the message (" - ...").
     void registra(const QString& mensagem);
 
-    // For the operator without a window: its messages become log lines, except the
-    // log's own failure messages, which would only fail again the same way.
+    // For the operator without a window: its messages become log lines (" - " + text),
+    // except the log's own failure messages, which would only fail again the same way.
     void registraDoOperador(const QString& mensagem);
 
     // Where lines that cannot be written go (standard error unless replaced).

@@ -1,0 +1,102 @@
+#include "platform/OperadorSemJanela.h"
+#include "platform/PlataformaDeTeste.h"
+#include "support/RegistroEventos.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace talvero;
+
+namespace {
+
+TEST(FormatosDoRegistro, HoraDataENomeDoArquivo) {
+    EXPECT_EQ(RegistroEventos::HoraDoDia(QTime(9, 5, 7)), "09:05:07");
+    EXPECT_EQ(RegistroEventos::HoraDoDia(QTime(23, 59, 59, 999)), "23:59:59");
+    EXPECT_EQ(RegistroEventos::DataPadrao(QDate(2026, 1, 5)), "05/01/2026");
+    EXPECT_EQ(RegistroEventos::NomeArquivo(QDateTime(QDate(2026, 12, 5), QTime(18, 40))),
+              "C:\\Talvero\\AutoTalvero\\AUTOMACAO_05_12_2026_18.LOG");
+}
+
+struct Registro : ::testing::Test {
+    PlataformaDeTeste p{QDateTime(QDate(2026, 12, 5), QTime(18, 59, 59))};
+    RegistroEventos log{p.relogio, p.arquivos, p.operador};
+    QStringList saidaErro;
+
+    Registro() {
+        log.defineSaidaErro([this](const QString& l) { saidaErro << l; });
+    }
+    QByteArray conteudo(const QString& nome) const {
+        QFile f(p.local(QStringLiteral("C:\\Talvero\\AutoTalvero\\") + nome));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ausente>");
+    }
+    void removePasta() { QDir(p.local(QStringLiteral("C:\\Talvero"))).removeRecursively(); }
+};
+
+TEST_F(Registro, UmArquivoPorHoraInclusiveNaMeiaNoite) {
+    p.criaPastaPrograma();
+    log.registra(QStringLiteral(" - Ação"));
+    log.registra(QStringLiteral(" - outra"));
+    p.agendador.avanca(1000);
+    log.CriaLogCupom(QStringLiteral("primeira das 19"));
+    p.agendador.avancaAte(QDateTime(QDate(2026, 12, 6), QTime(0, 0, 5)));
+    log.registra(QStringLiteral(" - madrugada"));
+    EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_18.LOG"), "18:59:59 - A\xe7\xe3o\r\n18:59:59 - outra\r\n");
+    EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_19.LOG"), "primeira das 19\r\n");
+    EXPECT_EQ(conteudo("AUTOMACAO_06_12_2026_00.LOG"), "00:00:05 - madrugada\r\n");
+    EXPECT_TRUE(p.operador.exibidas.empty());
+    EXPECT_TRUE(saidaErro.empty());
+}
+
+TEST_F(Registro, PastaAusenteAvisaUmaVezPorSequenciaDeFalhas) {
+    log.registra(QStringLiteral(" - um"));
+    log.registra(QStringLiteral(" - dois"));
+    ASSERT_EQ(p.operador.exibidas.size(), 2u);
+    const auto& caixa1 = p.operador.exibidas[0];
+    const auto& caixa2 = p.operador.exibidas[1];
+    EXPECT_EQ(caixa1.texto, "Caminho não encontrado");
+    EXPECT_EQ(caixa1.titulo, "");
+    EXPECT_EQ(caixa1.icone, Icone::Nenhum);
+    EXPECT_EQ(caixa2.texto, "Erro ao criar LOG ECF: 18:59:59 - um");
+    EXPECT_EQ(caixa2.titulo, "Erro: CriaLogCupom");
+    EXPECT_EQ(caixa2.icone, Icone::Informacao);
+    EXPECT_EQ(saidaErro, QStringList({"18:59:59 - um", "18:59:59 - dois"}));
+    EXPECT_FALSE(QDir(p.local(QStringLiteral("C:\\Talvero"))).exists());
+
+    // A line written ends the run of failures; the next failure warns again.
+    p.criaPastaPrograma();
+    log.registra(QStringLiteral(" - tres"));
+    EXPECT_FALSE(log.emFalha());
+    removePasta();
+    log.registra(QStringLiteral(" - quatro"));
+    EXPECT_EQ(p.operador.exibidas.size(), 4u);
+    EXPECT_EQ(p.operador.exibidas[3].texto, "Erro ao criar LOG ECF: 18:59:59 - quatro");
+}
+
+TEST_F(Registro, HandlersQueRegistramComACaixaAbertaNaoAbremOutras) {
+    int aninhadas = 0;
+    p.operador.aoExibir = [&](const OperadorRoteirizado::Exibicao&) {
+        if (++aninhadas > 10) return;  // guard against a runaway test
+        log.registra(QStringLiteral(" - tique durante a caixa"));
+    };
+    log.registra(QStringLiteral(" - falha"));
+    EXPECT_EQ(p.operador.exibidas.size(), 2u);
+    EXPECT_EQ(saidaErro.size(), 3);
+}
+
+TEST_F(Registro, OperadorSemJanelaNaoRealimentaAsPropriasFalhasDoRegistro) {
+    RegistroEventos* registro = nullptr;
+    OperadorSemJanela semJanela([&](const QString& l) { registro->registraDoOperador(l); });
+    RegistroEventos comOperadorSemJanela(p.relogio, p.arquivos, semJanela);
+    registro = &comOperadorSemJanela;
+    registro->defineSaidaErro([this](const QString& l) { saidaErro << l; });
+    registro->registra(QStringLiteral(" - sem pasta"));
+    EXPECT_EQ(saidaErro, QStringList({"18:59:59 - sem pasta"}));
+
+    // Its other messages do reach the log.
+    p.criaPastaPrograma();
+    semJanela.mensagem(QStringLiteral("Aviso"), QStringLiteral("T"), Icone::Nenhum);
+    EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_18.LOG"), "18:59:59 - [T] Aviso\r\n");
+}
+
+} // namespace
