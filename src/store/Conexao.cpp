@@ -109,6 +109,11 @@ bool Conexao::abrePostgres(QString& motivo) {
         return false;
     }
     QSqlError erro;
+    // "already exists, skipping" notices of the schema check are no news.
+    if (!comandoDireto(QStringLiteral("SET client_min_messages TO warning"), &erro)) {
+        motivo = textoDe(erro);
+        return false;
+    }
     if (!opcoes_.esquema.isEmpty() &&
         !comandoDireto(QStringLiteral("SET search_path TO ") + identificador(opcoes_.esquema), &erro)) {
         motivo = textoDe(erro);
@@ -199,8 +204,9 @@ QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QV
     garanteAberta(operacao);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    bool ok = q.prepare(sql);
-    if (ok) {
+    // PostgreSQL prepares no DDL: statements without values run as they are.
+    bool ok = valores.isEmpty() ? q.exec(sql) : q.prepare(sql);
+    if (ok && !valores.isEmpty()) {
         for (const QVariant& v : valores) q.addBindValue(v);
         ok = q.exec();
     }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "store/Conexao.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace talvero::teste {
+
+enum class Motor { SQLite, PostgreSQL };
+
+// Runs a suite on a fresh SQLite file and on a fresh schema of the PostgreSQL
+// server named by TALVERO_TESTE_PG_*. Without that server the PostgreSQL cases
+// are skipped, except under CI=true, where they fail.
+class BancoTest : public ::testing::TestWithParam<Motor> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    bool pg() const { return GetParam() == Motor::PostgreSQL; }
+    Conexao& conexao();                    // connected on first use
+    std::unique_ptr<Conexao> novaConexao(); // another connection to the same database
+    void cadastra(const char* arquivo, const char* csv);
+    QSqlQuery direto(const QString& sql);   // raw statement on a connection of the test's own
+
+    QTemporaryDir dir_;
+    OpcoesBanco opcoes_;
+
+private:
+    std::unique_ptr<Conexao> conexao_;
+    QString nomeDireto_;
+};
+
+std::string nomeMotor(const ::testing::TestParamInfo<Motor>& info);
+
+} // namespace talvero::teste
+
+#define TALVERO_NOS_DOIS_BANCOS(Suite)                                                                       \
+    INSTANTIATE_TEST_SUITE_P(Bancos, Suite,                                                                  \
+                             ::testing::Values(::talvero::teste::Motor::SQLite,                              \
+                                               ::talvero::teste::Motor::PostgreSQL),                         \
+                             ::talvero::teste::nomeMotor)
