@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/CanalBytes.h"
+#include "platform/TempoVirtual.h"
+#include "simulator/LinhaVirtual.h"
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace talvero::sim {
+
+// Hands the agent in-memory lines to one simulated concentrator, for its serial
+// control and for its vendor library alike. Every serial port and TCP address
+// exists until one is named with `permite...`; from then on only the named ones
+// open, the others fail as a missing port or a refused connection. A serial
+// port is in use while another line from this factory holds it open.
+class FabricaCanaisSimulador : public FabricaCanais {
+public:
+    FabricaCanaisSimulador(NucleoConcentrador& nucleo, RelogioVirtual& relogio);
+    ~FabricaCanaisSimulador() override;
+
+    std::unique_ptr<CanalBytes> serial(int porta) override;
+    std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
+
+    void permiteSerial(int porta);
+    void permiteTcp(const QString& host, quint16 porta);
+
+    // The concentrator goes away: every open line drops now.
+    void desconectaTodas();
+
+    int aberturas() const;                      // successful opens so far
+    std::vector<LinhaVirtual*> linhas() const;  // lines still alive, oldest first
+
+    double msPorCaractere = 1.0417;
+
+    struct Estado;
+
+private:
+    std::unique_ptr<LinhaVirtual> novaLinha(const QString& nome, std::function<void()> verifica,
+                                            std::function<void()> libera);
+
+    NucleoConcentrador& nucleo_;
+    RelogioVirtual& relogio_;
+    std::shared_ptr<Estado> estado_;
+};
+
+} // namespace talvero::sim

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/CanalBytes.h"
+#include "platform/TempoVirtual.h"
+#include "simulator/MontadorFrames.h"
+#include "simulator/NucleoConcentrador.h"
+
+#include <deque>
+#include <functional>
+
+namespace talvero::sim {
+
+// An in-memory line between the agent and the core, on the virtual clock. What
+// the agent writes reaches the core at once; each piece of the answer arrives
+// when the core's delay and the line's speed (9600 baud: about 1.04 ms a
+// character) have passed on the virtual clock. Nothing arrives early, nothing
+// overtakes, and a wait moves only the clock (as inside a library call, no
+// window events run).
+class LinhaVirtual : public CanalBytes {
+public:
+    LinhaVirtual(NucleoConcentrador& nucleo, RelogioVirtual& relogio, QString nome);
+    ~LinhaVirtual() override;
+
+    void abre() override;
+    void fecha() override;
+    bool aberto() const override { return aberto_; }
+    void escreve(const QByteArray& bytes) override;
+    qsizetype disponiveis() override;
+    QByteArray le() override;
+    void descarta() override;
+    bool aguardaDados(int maxMs) override;
+
+    // The concentrator's side drops the line now: it reports closed, writes fail
+    // and what was still on its way is lost.
+    void desconecta();
+
+    const QString& nome() const { return nome_; }
+    const QByteArray& escrito() const { return escrito_; }  // everything the agent wrote
+
+    double msPorCaractere = 1.0417;
+    std::function<void()> aoAbrir;   // may raise talvero::Erro: the port does not exist, is in use...
+    std::function<void()> aoFechar;
+    std::function<void(LinhaVirtual*)> aoDestruir;
+
+private:
+    struct Pendente {
+        QByteArray bytes;
+        std::int64_t quandoMs;
+        bool desconecta;
+    };
+    void entregaVencidos();
+    std::int64_t transmissaoMs(qsizetype caracteres) const;
+
+    NucleoConcentrador& nucleo_;
+    RelogioVirtual& relogio_;
+    QString nome_;
+    MontadorFrames montador_;
+    std::deque<Pendente> pendentes_;
+    QByteArray chegados_;
+    QByteArray escrito_;
+    std::int64_t livreEmMs_ = 0;
+    bool aberto_ = false;
+};
+
+} // namespace talvero::sim

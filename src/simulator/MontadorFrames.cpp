@@ -1,0 +1,28 @@
+#include "simulator/MontadorFrames.h"
+
+#include "platform/CodecAnsi.h"
+
+namespace talvero::sim {
+
+QStringList MontadorFrames::adiciona(const QByteArray& bytes) {
+    QStringList frames;
+    for (char b : bytes) {
+        if (b == '(') {
+            pendente_ = QByteArray(1, b);
+            dentro_ = true;
+        } else if (!dentro_) {
+            continue;
+        } else if (b == ')') {
+            pendente_.append(b);
+            frames << ansi::decodifica(pendente_);
+            limpa();
+        } else if (pendente_.size() >= kMaximo) {
+            limpa();
+        } else {
+            pendente_.append(b);
+        }
+    }
+    return frames;
+}
+
+} // namespace talvero::sim
