@@ -12,7 +12,9 @@ bool AbastecimentoRejeitado::Inclui() {
                        "VALUES (?, ?, ?, ?, ?) RETURNING Id"),
         {Empresa, deDataHora(DataHoraRecebido), deTexto(RegistroAutomacao), deTexto(Erro), deTexto(Passo)});
     if (!q.next()) return false;
-    Id = int64(q, 0);
+    const std::int64_t id = int64(q, 0);
+    conexao_->conclui(QStringLiteral("AbastecimentoRejeitado.Inclui"), q);
+    Id = id;
     return true;
 }
 

@@ -124,7 +124,7 @@ bool Conexao::abrePostgres(QString& motivo) {
 
 void Conexao::garanteAberta(const QString& operacao) {
     if (db_.isValid() && db_.isOpen() && !perdida_ && esquemaPronto_) return;
-    if (emTransacao_) throw erroBanco(operacao, QStringLiteral("conexão perdida durante a transação"));
+    if (emTransacao_) throw erroBanco(operacao, QStringLiteral("transação interrompida por uma falha; desfaça-a"));
     if (db_.isValid()) db_.close();
     QString motivo;
     if (!abre(motivo)) throw erroBanco(operacao, motivo);
@@ -212,6 +212,13 @@ QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QV
     }
     if (!ok) falha(operacao, q.lastError());
     return q;
+}
+
+void Conexao::conclui(const QString& operacao, QSqlQuery& consulta) {
+    while (consulta.next()) {
+    }
+    if (consulta.lastError().isValid()) falha(operacao, consulta.lastError());
+    consulta.finish();
 }
 
 bool Conexao::comandoDireto(const QString& sql, QSqlError* erro) {

@@ -41,6 +41,10 @@ public:
     // error description ("Abastecimento.Inclui").
     QSqlQuery executa(const QString& operacao, const QString& sql, const QVariantList& valores = {});
 
+    // Reads the rest of a statement that returned rows (INSERT ... RETURNING) to its
+    // end: SQLite commits it only then, and a failing commit must raise, not pass.
+    void conclui(const QString& operacao, QSqlQuery& consulta);
+
 private:
     bool abre(QString& motivo);
     bool abreSqlite(QString& motivo);

@@ -55,7 +55,9 @@ bool MensagemEmail::Inclui() {
         QSqlQuery q = conexao_->executa(QStringLiteral("MensagemEmail.Inclui"), sql,
                                         QVariantList{Empresa} + valoresSemChave() + QVariantList{Empresa});
         if (q.next()) {
-            Numero = valores::int32(q, 0);
+            const std::int32_t numero = valores::int32(q, 0);
+            conexao_->conclui(QStringLiteral("MensagemEmail.Inclui"), q);
+            Numero = numero;
             return true;
         }
     }
