@@ -83,32 +83,4 @@ TEST_F(Espera, OutroTimerContinuaDisparandoDuranteAEspera) {
     EXPECT_EQ(disparos.front() - inicio, 500);
 }
 
-// Records each step of the wait, to show it neither spins nor oversleeps.
-struct AgendadorPassos : Agendador {
-    RelogioVirtual& relogio;
-    std::vector<int> passos;
-    explicit AgendadorPassos(RelogioVirtual& r) : relogio(r) {}
-    std::unique_ptr<Temporizador> criaTemporizador(int, std::function<void()>) override { return nullptr; }
-    void umaVez(int, std::function<void()>) override {}
-    void processaEventos() override {}
-    void aguardaEventos(int maxMs) override {
-        passos.push_back(maxMs);
-        relogio.avancaMs(maxMs);
-    }
-};
-
-TEST_F(Espera, PassosCurtosQueNaoUltrapassamAViradaDoSegundo) {
-    AgendadorPassos passos(relogio);
-    relogio.avancaMs(50);  // 18:00:00.350
-    AguardaSegundos(relogio, passos, 2);
-    EXPECT_EQ(relogio.agora().time(), QTime(18, 0, 2));
-    ASSERT_FALSE(passos.passos.empty());
-    for (int p : passos.passos) {
-        EXPECT_GT(p, 0);
-        EXPECT_LE(p, 100);
-    }
-    // .350 -> .950 in steps of 100, then the 50 left up to the boundary.
-    EXPECT_EQ(passos.passos[6], 50);
-}
-
 } // namespace
