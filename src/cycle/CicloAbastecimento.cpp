@@ -1,0 +1,141 @@
+#include "cycle/CicloAutomacao.h"
+
+#include "cycle/LeituraAbastecimento.h"
+#include "link/MontaComando.h"
+
+namespace talvero {
+
+namespace {
+
+const QString kConfirmacao = QStringLiteral("(&I)");
+constexpr int kTamanhoSemAbastecimento = 3;  // "(0)"
+
+} // namespace
+
+void CicloAutomacao::AutoPedeAbastecimento() {
+    habilitaTimer(false);
+    try {
+        if (cfg().lUsarDllCompany) pedeAbastecimentoBiblioteca();
+        else pedeAbastecimentoSerial();
+    } catch (const Erro& e) {
+        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.descricao() + QStringLiteral(" - Err: ") +
+                 QString::number(e.numero()) + QStringLiteral(" lTimerAutoString: ") + texto());
+    }
+    habilitaTimer(true);
+}
+
+// Only the IdentFid layout comes through the library.
+void CicloAutomacao::pedeAbastecimentoBiblioteca() {
+    texto() = MontaComando(QStringLiteral("(&A"));
+    if (cfg().lCriarLogTimer)
+        registra(QStringLiteral(" - Comando Dll Company para pedir Abastecimento: lTimerAutoString: ") + texto());
+    d_.enlace.enviaEColeta(texto());
+    if (texto().size() != leitura::kTamanhoIdentFid) return;
+    const QString resposta = texto();
+    registra(QStringLiteral(" - Comando Dll Company VB_SendReceiveText, retorno do pedido de Abastecimento: "
+                            "lTimerAutoString: ") +
+             resposta + QStringLiteral(" - lRetDll=") + QString::number(d_.enlace.lRetDll));
+    registra(QStringLiteral(" - AutoPedeAbastecimento: ") + leitura::kLegendaIdentFid);
+    registra(QStringLiteral(" - AutoPedeAbastecimento: ") + resposta);
+    switch (trataAbastecimento(resposta)) {
+    case Desfecho::Confirmar:
+        d_.enlace.enviaSomente(kConfirmacao);
+        texto().clear();
+        break;
+    case Desfecho::NaoGravado:
+        registra(QStringLiteral(" - VOLTOU DA ROTINA AutoAtualTabeAbastecimento COMO FALSE"));
+        break;
+    case Desfecho::PedirNovamente: break;
+    }
+}
+
+// The request went out at the end of an earlier tick; its answer waits at the port.
+void CicloAutomacao::pedeAbastecimentoSerial() {
+    ControleSerial& serial = d_.enlace.serial();
+    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
+    switch (d_.enlace.lAutoQuant) {
+    case leitura::kTamanhoPadrao:
+    case leitura::kTamanhoCurto:
+        recebeAbastecimentoSerial(QStringLiteral(" - AutoPedeAbastecimento: Input="));
+        break;
+    case leitura::kTamanhoIdentFid:
+        recebeAbastecimentoSerial(QStringLiteral(" - AutoPedeAbastecimento IdentFID: Input="));
+        break;
+    case kTamanhoSemAbastecimento: texto() = serial.leEntrada(); break;
+    case 0: break;
+    default:
+        // Half an answer, or noise: left at the port, the next request discards it.
+        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: Input=") + texto());
+        break;
+    }
+}
+
+void CicloAutomacao::recebeAbastecimentoSerial(const QString& rotuloEntrada) {
+    ControleSerial& serial = d_.enlace.serial();
+    texto() = serial.leEntrada();
+    const QString resposta = texto();
+    registra(rotuloEntrada + resposta);
+    if (trataAbastecimento(resposta) != Desfecho::Confirmar) return;
+    serial.envia(kConfirmacao);
+    registra(QStringLiteral(" - AutoPedeAbastecimento: Output=") + kConfirmacao);
+}
+
+// Acknowledged is only what is in the database: stored now, stored before, or
+// kept in quarantine because it cannot be read.
+CicloAutomacao::Desfecho CicloAutomacao::trataAbastecimento(const QString& resposta) {
+    if (!respostaAceita(resposta)) return Desfecho::PedirNovamente;
+    if (!leAbastecimentoRepetindoFalhaDoBanco(resposta))
+        return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    return d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+}
+
+// A flipped digit on a noisy line must not become a wrong amount; a concentrator
+// that closes its frames its own way must keep working all the same.
+bool CicloAutomacao::respostaAceita(const QString& resposta) {
+    if (leitura::RespostaConfere(resposta)) {
+        respostaNaoConferida_.clear();
+        return true;
+    }
+    if (leitura::EhTamanhoDeAbastecimento(resposta.size()) && resposta == respostaNaoConferida_) {
+        respostaNaoConferida_.clear();
+        registra(QStringLiteral(" - AutoPedeAbastecimento: resposta sem conferência recebida igual duas vezes "
+                                "seguidas, aceita como veio: ") +
+                 resposta);
+        return true;
+    }
+    respostaNaoConferida_ = resposta;
+    registra(QStringLiteral(" - AutoPedeAbastecimento: resposta não confere (checksum ou moldura), abastecimento "
+                            "pedido novamente: ") +
+             resposta);
+    return false;
+}
+
+// A connection found dead fails the first call and is opened again by the next:
+// one more reading tells such a failure from an answer the registers cannot complete.
+bool CicloAutomacao::leAbastecimentoRepetindoFalhaDoBanco(const QString& resposta) {
+    if (AutoAtualizaAbastecimento(resposta)) return true;
+    if (ultimoErro_->numero() != erros::BancoDeDados) return false;
+    return AutoAtualizaAbastecimento(resposta);
+}
+
+bool CicloAutomacao::guardaRejeitado(const QString& resposta) {
+    AbastecimentoRejeitado& r = d_.abastecimentoRejeitado;
+    try {
+        r.Empresa = cfg().lCodigoEmpresa;
+        r.DataHoraRecebido = d_.relogio.agora();
+        r.RegistroAutomacao = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
+        r.Erro = ultimoErro_->descricao() + QStringLiteral(" - Err: ") + QString::number(ultimoErro_->numero());
+        r.Passo = lPassoDebugarErroAbast;
+        if (!r.Inclui()) throw Erro(QStringLiteral("AbastecimentoRejeitado.Inclui não gravou"), erros::BancoDeDados);
+    } catch (const Erro& e) {
+        registra(QStringLiteral(" - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado em "
+                                "AbastecimentoRejeitado, não confirmado: ") +
+                 e.descricao() + QStringLiteral(" - Err: ") + QString::number(e.numero()));
+        return false;
+    }
+    registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento ilegível guardado em AbastecimentoRejeitado (") +
+             r.Erro + QStringLiteral(" - lPassoDebugarErroAbast:") + r.Passo + QStringLiteral("): ") + resposta);
+    return true;
+}
+
+} // namespace talvero

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "link/EnlaceConcentrador.h"
+#include "platform/Agendador.h"
+#include "platform/Erro.h"
+#include "platform/Relogio.h"
+#include "store/AbastecimentoEmTrabalho.h"
+#include "store/AbastecimentoRejeitado.h"
+#include "store/Cadastros.h"
+#include "store/GravacaoAbastecimento.h"
+#include "support/Configuracao.h"
+#include "support/RegistroEventos.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace talvero {
+
+// The automation cycle: the 500 ms state machine of TimerAutomacao and the
+// exchanges it runs with the concentrator (clock, finished fuelings, fuelings in
+// progress). A fueling is acknowledged only after it is in the database.
+class CicloAutomacao {
+public:
+    struct Dependencias {
+        const Relogio& relogio;
+        Agendador& agendador;
+        RegistroEventos& registro;
+        const Configuracao& configuracao;
+        EnlaceConcentrador& enlace;
+        Temporizador& timerAutomacao;
+        const bool& lAutomacaoPausada;
+        BicoAutomacao& bicoAutomacao;
+        Bico& bico;
+        Produto& produto;
+        Estoque& estoque;
+        AbastecimentoRejeitado& abastecimentoRejeitado;
+        GravacaoAbastecimento& gravacao;
+    };
+
+    explicit CicloAutomacao(Dependencias dependencias);
+
+    // 0 clock setting due; 1 fueling request due; 2-5 status requests due; 6
+    // becomes 1 within the tick; 11 clock frame sent. The serial link opening sets
+    // 0, the resume request 1.
+    std::int16_t lAutomacaoFlag = 0;
+    QString lTimerAutoPassoDebugarErro;
+    QString lPassoDebugarErroAbast;
+    QString lPassoDebugarErroAbastAndam;
+    AbastecimentoEmTrabalho abastecimento;
+
+    void TimerAutomacao_Timer();
+
+    void AutoAtualizaRelogioEquip();
+    void AutoPedeAbastecimento();
+    // Fills the working fueling from one answer; false (working fueling untouched,
+    // error logged and kept in ultimoErroAbastecimento) when it cannot be read completely.
+    bool AutoAtualizaAbastecimento(const QString& pAbastecimento);
+    void AutoPedeAbastecimentoEmAndamento();
+    // Nozzle number, "|@|", the card at that running nozzle, "|@|"; empty when no usable answer came.
+    QString AutoPedeAbastecimentoEmAndamentoIdentFid();
+
+    const std::optional<Erro>& ultimoErroAbastecimento() const { return ultimoErro_; }
+
+private:
+    enum class Desfecho { Confirmar, NaoGravado, PedirNovamente };
+
+    void tickBiblioteca();
+    void tickSerial();
+    bool examinaRespostaRelogio();
+    void enviaPedidoSerial();
+
+    void pedeAbastecimentoBiblioteca();
+    void pedeAbastecimentoSerial();
+    void recebeAbastecimentoSerial(const QString& rotuloEntrada);
+    Desfecho trataAbastecimento(const QString& resposta);
+    bool respostaAceita(const QString& resposta);
+    bool leAbastecimentoRepetindoFalhaDoBanco(const QString& resposta);
+    bool guardaRejeitado(const QString& resposta);
+    void leAbastecimento(const QString& resposta, AbastecimentoEmTrabalho& a);
+    void leValores(const QString& resposta, AbastecimentoEmTrabalho& a);
+    void leEncerranteECartao(const QString& resposta, AbastecimentoEmTrabalho& a);
+    void completaDoCadastro(AbastecimentoEmTrabalho& a);
+
+    void andamentoBiblioteca();
+    void andamentoSerial();
+    QString resultadoCartao(const QString& codigoBico, const QString& cartao);
+
+    void passoTimer(const char* marcador) { lTimerAutoPassoDebugarErro = QLatin1String(marcador); }
+    void passoAbast(const char* marcador) { lPassoDebugarErroAbast = QLatin1String(marcador); }
+    void passoAndam(const char* marcador) { lPassoDebugarErroAbastAndam = QLatin1String(marcador); }
+    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+    void habilitaTimer(bool habilitado) { d_.timerAutomacao.setHabilitado(habilitado); }
+    QString& texto() { return d_.enlace.lTimerAutoString; }
+    const Configuracao& cfg() const { return d_.configuracao; }
+
+    Dependencias d_;
+    std::optional<Erro> ultimoErro_;
+    // A fueling answer that did not check: taken as it stands when it comes
+    // again identical, since line noise does not repeat itself.
+    QString respostaNaoConferida_;
+};
+
+} // namespace talvero

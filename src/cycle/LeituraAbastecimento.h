@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/Moeda.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringView>
+#include <QTime>
+
+namespace talvero {
+
+// The fixed-width fueling answers of the concentrator. The length alone says the
+// layout; the IdentFid layout is the standard one shifted right by one letter,
+// followed by the card.
+namespace leitura {
+
+constexpr int kTamanhoPadrao = 52;
+constexpr int kTamanhoCurto = 34;    // standard fields up to the minute, no totalizer
+constexpr int kTamanhoIdentFid = 75;
+
+extern const QString kLegendaPadrao;    // "(TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)"
+extern const QString kLegendaIdentFid;  // "(ATTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSIIIIIIIIIIIIIIIIMMMMPPKK)"
+
+bool EhTamanhoDeAbastecimento(qsizetype tamanho);
+
+// Positions count from 1, as the concentrator's documentation writes them.
+struct Posicoes {
+    int total, litros, preco, tempo, bico, dia, hora, minuto, encerrante, cartao;
+};
+const Posicoes& PosicoesDoTamanho(qsizetype tamanho);
+
+// Field of `largura` characters at position `posicao` (from 1).
+QString Campo(const QString& resposta, int posicao, int largura);
+
+// Whether the answer looks exactly as the concentrator builds it: "(" ... ")", and
+// for the layouts that carry one, the checksum computed as the frame builder does.
+bool RespostaConfere(const QString& resposta);
+
+// The station whose name holds "DEDARUD" reads prices and some litres its own way.
+bool EmpresaDedarud(const QString& nomeEmpresa);
+
+// Unit price digits (4) by the decimal setting; `precoDedarud` reads a price whose
+// first digit is not 0 as 1 integer + 3 decimals.
+Moeda PrecoUnitario(QStringView digitos, int casasValor, bool precoDedarud);
+// Litre digits (6) by the decimal setting.
+Moeda Litros(QStringView digitos, int casasLitragem);
+
+// The date of a fueling from its day of month, the concentrator giving no month or
+// year: a day not after today's is this month's; a later day is last month's (a
+// fueling read after midnight at a month's turn); a day that exists in neither
+// way, and day 00, become the 1st of this month. Raises for a non-digit day.
+QDate DataDoAbastecimento(QStringView dia, const QDate& hoje);
+
+// "hh:mm:00" from the hour and minute fields; raises for anything but a real time.
+QTime HoraDoAbastecimento(QStringView hora, QStringView minuto);
+
+} // namespace leitura
+} // namespace talvero
