@@ -1,9 +1,23 @@
+#include "platform/FabricaCanaisQt.h"
+#include "platform/HostSistema.h"
+#include "platform/IconeBandejaQt.h"
+#include "platform/OperadorJanela.h"
+#include "platform/OperadorSemJanela.h"
+#include "platform/ProcessosSistema.h"
 #include "platform/SinaisEncerramento.h"
+#include "platform/SistemaArquivosLocal.h"
+#include "platform/TempoReal.h"
+#include "shell/FormMenuAutomacao.h"
+#include "shell/IconeSemBandeja.h"
+#include "shell/JanelaSemTela.h"
+#include "shell/MenuAutomacao.h"
 #include "support/Instalacao.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <QTimer>
+#include <memory>
 
 using namespace talvero;
 
@@ -45,6 +59,55 @@ Opcoes leOpcoes(int argc, char** argv) {
     return {p.value(raiz), p.isSet(semJanela) || !haTela()};
 }
 
+// Elsewhere than on Windows the station's drives live under a root folder.
+QString raizDosCaminhos(const QString& raiz) {
+#ifdef Q_OS_WIN
+    return raiz;
+#else
+    return raiz.isEmpty() ? QStringLiteral("/") : raiz;
+#endif
+}
+
+void terminaLaco() { QCoreApplication::quit(); }
+
+// The real world, with or without someone at the screen, around the window.
+int executa(const Opcoes& opcoes) {
+    const MapaCaminhos caminhos(raizDosCaminhos(opcoes.raiz));
+    RelogioSistema relogio;
+    AgendadorQt agendador;
+    SistemaArquivosLocal arquivos(caminhos);
+    ProcessosSistema processos(caminhos, instalacao::kArquivoTrava);
+    HostSistema host;
+    FabricaCanaisQt canais(caminhos);
+
+    RegistroEventos* registro = nullptr;
+    std::unique_ptr<Operador> operador;
+    std::unique_ptr<IconeNotificacao> icone;
+    std::unique_ptr<JanelaPrincipal> janela;
+    FormMenuAutomacao* form = nullptr;
+    if (opcoes.semJanela) {
+        operador = std::make_unique<OperadorSemJanela>([&registro](const QString& linha) {
+            if (registro) registro->registraDoOperador(QStringLiteral(" - ") + linha);
+        });
+        icone = std::make_unique<IconeSemBandeja>();
+        janela = std::make_unique<JanelaSemTela>(terminaLaco);
+    } else {
+        operador = std::make_unique<OperadorJanela>();
+        auto f = std::make_unique<FormMenuAutomacao>(terminaLaco);
+        form = f.get();
+        icone = std::make_unique<IconeBandejaQt>(form->windowIcon());
+        janela = std::move(f);
+    }
+    const Plataforma plataforma{relogio, agendador, arquivos, *operador, processos, host, *icone, canais, caminhos};
+    MenuAutomacao menu(plataforma, *janela);
+    registro = &menu.registro;
+    aoReceberSinalDeEncerramento([&menu] { menu.FechaJanela(); });
+    if (form) form->show();
+    // The load runs inside the event loop, so that closing the window there ends it.
+    QTimer::singleShot(0, QCoreApplication::instance(), [&menu] { menu.Form_Load(); });
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +116,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("AutoTalvero"));
     QApplication::setQuitOnLastWindowClosed(false);
-    aoReceberSinalDeEncerramento([] { QCoreApplication::quit(); });
-    return app.exec();
+    return executa(opcoes);
 }

@@ -1,0 +1,97 @@
+#include "shell/MenuAutomacao.h"
+
+#include "shell/MensagensEmailBanco.h"
+
+namespace talvero {
+
+namespace {
+constexpr int kIntervaloTimersMs = 500;
+constexpr int kBotaoEsquerdo = 1;
+enum AcaoIcone { Adiciona = 0, Remove = 2 };
+} // namespace
+
+MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, CarregadorBiblioteca carregaBiblioteca)
+    : plataforma(p),
+      janela(j),
+      registro(p.relogio, p.arquivos, p.operador),
+      socket(p.host, p.operador),
+      dados([&arquivos = p.arquivos, &caminhos = p.caminhos] { return OpcoesBanco::doIni(arquivos, caminhos); }),
+      pedidoEmail(p.relogio, p.arquivos, p.operador, socket, config,
+                  [this] { return std::make_unique<MensagensEmailBanco>(dados.conexao()); }),
+      transportes(p.canais, p.relogio, std::move(carregaBiblioteca)),
+      enlace({config, transportes.serial(), transportes.biblioteca(), registro, p.arquivos, p.relogio, p.agendador,
+              [this] { TimerAutomacao->setHabilitado(true); }, [this] { lAutomacaoFlag = 0; }}) {
+    TimerArquivo = p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerArquivo_Timer); });
+    TimerAutomacao =
+        p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); });
+    janela.conecta(*this);
+    plataforma.icone.aoClicarDuasVezes([this] { restauraDaBandeja(); });
+}
+
+MenuAutomacao::~MenuAutomacao() {
+    TimerArquivo->setHabilitado(false);
+    TimerAutomacao->setHabilitado(false);
+    plataforma.icone.aoClicarDuasVezes(nullptr);
+}
+
+void MenuAutomacao::executa(const std::function<void()>& acao) {
+    if (acao) acao();
+}
+
+// A failing icon call changes nothing for the program.
+void MenuAutomacao::IconeBandeja(int acao) {
+    try {
+        plataforma.icone.executa(acao, janela.titulo());
+    } catch (...) {
+    }
+}
+
+void MenuAutomacao::cmdMinimizar_Click() { janela.defineEstado(EstadoJanela::Minimizada); }
+
+void MenuAutomacao::Form_Resize() {
+    if (janela.estado() != EstadoJanela::Minimizada) return;
+    IconeBandeja(Adiciona);
+    janela.esconde();
+}
+
+void MenuAutomacao::restauraDaBandeja() {
+    janela.defineEstado(EstadoJanela::Normal);
+    IconeBandeja(Remove);
+    janela.mostra();
+    janela.ativa();
+}
+
+// Dragging over the window brings it back but leaves the icon where it is.
+void MenuAutomacao::Form_MouseMove(int botao) {
+    if (botao != kBotaoEsquerdo) return;
+    janela.defineEstado(EstadoJanela::Normal);
+    janela.mostra();
+    janela.ativa();
+}
+
+void MenuAutomacao::FechaJanela() {
+    if (descarregada_) return;
+    descarregada_ = true;
+    IconeBandeja(Remove);
+    Form_Unload();
+}
+
+void MenuAutomacao::Form_Unload() {
+    registro.registra(QStringLiteral(" - Finalizando AutoTalvero"));
+    dados.Libera();
+    if (config.lUsarDllCompany) {
+        enlace.Fecha();
+        plataforma.processos.encerraImediatamente();
+        return;
+    }
+    // The timers and the serial control go with the window.
+    TimerArquivo->setHabilitado(false);
+    TimerAutomacao->setHabilitado(false);
+    try {
+        transportes.serial().setPortaAberta(false);
+    } catch (...) {
+    }
+    janela.descarrega();
+}
+
+} // namespace talvero

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "link/EnlaceConcentrador.h"
+#include "link/TransportesConcentrador.h"
+#include "platform/Plataforma.h"
+#include "shell/EventosJanela.h"
+#include "shell/JanelaPrincipal.h"
+#include "shell/ObjetosDados.h"
+#include "support/Configuracao.h"
+#include "support/PedidoEmail.h"
+#include "support/RegistroEventos.h"
+#include "support/SocketIp.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace talvero {
+
+// The request-folder listing the request timer reads: a folder and a pattern.
+struct ListaArquivos {
+    QString Path;
+    QString Pattern = QStringLiteral("*.ECF");
+};
+
+// The work behind the timers, buttons and menus, plugged in by the parts that
+// own it. An empty action does nothing.
+struct AcoesMenu {
+    std::function<void()> TimerAutomacao_Timer;
+    std::function<void()> TimerArquivo_Timer;
+    std::function<void()> cmdLeituraIdentificador_Click;
+    std::function<void()> cmdBlocoNotas_Click;
+    std::function<void()> cmdExplorer_Click;
+    std::function<void()> mnuVersaoEquipamento_Click;
+    std::function<void()> mnuIncluiCartao_Click;
+    std::function<void()> mnuExcluiCartao_Click;
+    std::function<void()> mnuLerCartao_Click;
+    std::function<void()> mnuPesquisaPosicaoCartao_Click;
+};
+
+// The program's main window as state and behaviour: start-up, hiding to the
+// notification area and back, shutdown. It holds everything that lives for the
+// whole run; the window on the screen (or none) only shows it.
+class MenuAutomacao : public EventosJanela {
+public:
+    MenuAutomacao(const Plataforma& plataforma, JanelaPrincipal& janela,
+                  CarregadorBiblioteca carregaBiblioteca = {});
+    ~MenuAutomacao() override;
+    MenuAutomacao(const MenuAutomacao&) = delete;
+    MenuAutomacao& operator=(const MenuAutomacao&) = delete;
+
+    // The window's load: runs once, before any timer can tick.
+    void Form_Load();
+
+    // Closes the main window: the close request, then the unload. Runs once.
+    void FechaJanela();
+    bool descarregada() const { return descarregada_; }
+
+    // IconeBandeja: 0 adds, 1 modifies, 2 deletes, with the window's current title.
+    void IconeBandeja(int acao);
+
+    void Form_Resize() override;
+    void Form_Click() override { restauraDaBandeja(); }
+    void Form_DblClick() override { restauraDaBandeja(); }
+    void Form_MouseMove(int botao) override;
+    void Form_QueryUnload() override { FechaJanela(); }
+    void cmdMinimizar_Click() override;
+    void cmdFechar_Click() override { FechaJanela(); }
+    void cmdLeituraIdentificador_Click() override { executa(acoes.cmdLeituraIdentificador_Click); }
+    void cmdBlocoNotas_Click() override { executa(acoes.cmdBlocoNotas_Click); }
+    void cmdExplorer_Click() override { executa(acoes.cmdExplorer_Click); }
+    void mnuVersaoEquipamento_Click() override { executa(acoes.mnuVersaoEquipamento_Click); }
+    void mnuIncluiCartao_Click() override { executa(acoes.mnuIncluiCartao_Click); }
+    void mnuExcluiCartao_Click() override { executa(acoes.mnuExcluiCartao_Click); }
+    void mnuLerCartao_Click() override { executa(acoes.mnuLerCartao_Click); }
+    void mnuPesquisaPosicaoCartao_Click() override { executa(acoes.mnuPesquisaPosicaoCartao_Click); }
+
+    Plataforma plataforma;
+    JanelaPrincipal& janela;
+    Configuracao config;
+    RegistroEventos registro;
+    SocketIp socket;
+    ObjetosDados dados;
+    PedidoEmail pedidoEmail;
+    TransportesConcentrador transportes;
+    EnlaceConcentrador enlace;           // also MSCommAutomacao, through `transportes`
+    ListaArquivos FileList;
+    std::unique_ptr<Temporizador> TimerArquivo;
+    std::unique_ptr<Temporizador> TimerAutomacao;
+    bool lAutomacaoPausada = false;
+    std::int16_t lAutomacaoFlag = 0;
+    AcoesMenu acoes;
+
+private:
+    void carrega();
+    void leConfiguracao();
+    bool conectaBanco();
+    void verificaComputadorEAbreEnlace();
+    void erroFatal(const QString& texto, const QString& titulo);
+    QString le(const QString& secao, const QString& chave) const;
+    void restauraDaBandeja();
+    void Form_Unload();
+    static void executa(const std::function<void()>& acao);
+
+    bool descarregada_ = false;
+};
+
+} // namespace talvero

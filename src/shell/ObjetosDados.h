@@ -1,0 +1,57 @@
+#pragma once
+
+#include "store/Abastecimento.h"
+#include "store/Cadastros.h"
+#include "store/Conexao.h"
+
+#include <functional>
+#include <memory>
+
+namespace talvero {
+
+// The window's long-lived objects of the data library: each is created on first
+// use and all are released together at shutdown. After Libera an accessor creates
+// a fresh object, so a handler must not keep a reference across a wait, during
+// which the window may close.
+class ObjetosDados {
+public:
+    explicit ObjetosDados(std::function<OpcoesBanco()> opcoes);
+    ~ObjetosDados();
+
+    Conexao& conexao();
+    BicoAutomacao& bicoAutomacao();
+    Bico& bico();
+    CartaoIdentFid& cartaoIdentFid();
+    EncerranteAtual& encerranteAtual();
+    Estoque& estoque();
+    ParametroEmpresa& parametroEmpresa();
+    Abastecimento& abastecimento();
+    Produto& produto();
+
+    // Releases them in the shutdown's order: Conexao, BicoAutomacao, Bico,
+    // CartaoIdentFid, EncerranteAtual, Estoque, ParametroEmpresa, Abastecimento, Produto.
+    void Libera();
+    // Called with each class name as its object is released (for the shutdown's checks).
+    std::function<void(const char*)> aoLiberar;
+
+    bool algumCriado() const;
+
+private:
+    template <typename T>
+    T& obtem(std::unique_ptr<T>& objeto);
+    template <typename T>
+    void libera(std::unique_ptr<T>& objeto, const char* nome);
+
+    std::function<OpcoesBanco()> opcoes_;
+    std::unique_ptr<Conexao> conexao_;
+    std::unique_ptr<BicoAutomacao> bicoAutomacao_;
+    std::unique_ptr<Bico> bico_;
+    std::unique_ptr<CartaoIdentFid> cartaoIdentFid_;
+    std::unique_ptr<EncerranteAtual> encerranteAtual_;
+    std::unique_ptr<Estoque> estoque_;
+    std::unique_ptr<ParametroEmpresa> parametroEmpresa_;
+    std::unique_ptr<Abastecimento> abastecimento_;
+    std::unique_ptr<Produto> produto_;
+};
+
+} // namespace talvero
