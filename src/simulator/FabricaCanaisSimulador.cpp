@@ -20,8 +20,17 @@ QString endereco(const QString& host, quint16 porta) { return host + QLatin1Char
 
 } // namespace
 
+FabricaCanaisSimulador::FabricaCanaisSimulador() : estado_(std::make_shared<Estado>()) {}
+
 FabricaCanaisSimulador::FabricaCanaisSimulador(NucleoConcentrador& nucleo, RelogioVirtual& relogio)
-    : nucleo_(nucleo), relogio_(relogio), estado_(std::make_shared<Estado>()) {}
+    : FabricaCanaisSimulador() {
+    liga(nucleo, relogio);
+}
+
+void FabricaCanaisSimulador::liga(NucleoConcentrador& nucleo, RelogioVirtual& relogio) {
+    nucleo_ = &nucleo;
+    relogio_ = &relogio;
+}
 
 // Lines that outlive the factory keep working; they only stop reporting to it
 // (their hooks hold the state weakly).
@@ -29,7 +38,9 @@ FabricaCanaisSimulador::~FabricaCanaisSimulador() = default;
 
 std::unique_ptr<LinhaVirtual> FabricaCanaisSimulador::novaLinha(const QString& nome, std::function<void()> verifica,
                                                                 std::function<void()> libera) {
-    auto linha = std::make_unique<LinhaVirtual>(nucleo_, relogio_, nome);
+    if (!nucleo_ || !relogio_)
+        throw Erro(QStringLiteral("Simulador do concentrador não ligado: ") + nome, erros::PortaInvalida);
+    auto linha = std::make_unique<LinhaVirtual>(*nucleo_, *relogio_, nome);
     linha->msPorCaractere = msPorCaractere;
     std::weak_ptr<Estado> fraco = estado_;
     linha->aoAbrir = [fraco, verifica = std::move(verifica)] {

@@ -16,10 +16,17 @@ namespace talvero::sim {
 // exists until one is named with `permite...`; from then on only the named ones
 // open, the others fail as a missing port or a refused connection. A serial
 // port is in use while another line from this factory holds it open.
+//
+// A test platform wants its channel factory before it has made its clock, and
+// the core wants the clock: such a factory is made empty and joined later with
+// `liga`; until then asking for a channel raises talvero::Erro.
 class FabricaCanaisSimulador : public FabricaCanais {
 public:
+    FabricaCanaisSimulador();
     FabricaCanaisSimulador(NucleoConcentrador& nucleo, RelogioVirtual& relogio);
     ~FabricaCanaisSimulador() override;
+
+    void liga(NucleoConcentrador& nucleo, RelogioVirtual& relogio);
 
     std::unique_ptr<CanalBytes> serial(int porta) override;
     std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
@@ -41,8 +48,8 @@ private:
     std::unique_ptr<LinhaVirtual> novaLinha(const QString& nome, std::function<void()> verifica,
                                             std::function<void()> libera);
 
-    NucleoConcentrador& nucleo_;
-    RelogioVirtual& relogio_;
+    NucleoConcentrador* nucleo_ = nullptr;
+    RelogioVirtual* relogio_ = nullptr;
     std::shared_ptr<Estado> estado_;
 };
 
