@@ -87,7 +87,8 @@ int executa(const Opcoes& opcoes) {
     FormMenuAutomacao* form = nullptr;
     if (opcoes.semJanela) {
         operador = std::make_unique<OperadorSemJanela>([&registro](const QString& linha) {
-            if (registro) registro->registraDoOperador(QStringLiteral(" - ") + linha);
+            // One log line per message, even for a box of several lines.
+            if (registro) registro->registraDoOperador(QString(linha).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         });
         icone = std::make_unique<IconeSemBandeja>();
         janela = std::make_unique<JanelaSemTela>(terminaLaco);
