@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 #include <atomic>
+#include <utility>
 
 namespace talvero {
 
@@ -20,6 +21,8 @@ QString textoDe(const QSqlError& erro) {
     t.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return t.isEmpty() ? QStringLiteral("erro desconhecido") : t;
 }
+
+const QString kTransacaoDesfeita = QStringLiteral("transação desfeita por uma falha anterior");
 
 Erro erroBanco(const QString& operacao, const QString& motivo) {
     return Erro(QStringLiteral("Falha no banco de dados (%1): %2").arg(operacao, motivo), erros::BancoDeDados);
@@ -123,8 +126,9 @@ bool Conexao::abrePostgres(QString& motivo) {
 }
 
 void Conexao::garanteAberta(const QString& operacao) {
+    if (transacaoDesfeita_) throw erroBanco(operacao, kTransacaoDesfeita);
     if (db_.isValid() && db_.isOpen() && !perdida_ && esquemaPronto_) return;
-    if (emTransacao_) throw erroBanco(operacao, QStringLiteral("transação interrompida por uma falha; desfaça-a"));
+    if (emTransacao_) throw erroBanco(operacao, kTransacaoDesfeita);
     if (db_.isValid()) db_.close();
     QString motivo;
     if (!abre(motivo)) throw erroBanco(operacao, motivo);
@@ -186,6 +190,10 @@ void Conexao::iniciaTransacao() {
 void Conexao::confirmaTransacao() {
     const QString op = QStringLiteral("Conexao.confirmaTransacao");
     if (!emTransacao_) throw erroBanco(op, QStringLiteral("nenhuma transação iniciada"));
+    if (transacaoDesfeita_) {
+        desfazTransacao();
+        throw erroBanco(op, kTransacaoDesfeita);
+    }
     QSqlError erro;
     if (!comandoDireto(QStringLiteral("COMMIT"), &erro)) {
         desfazTransacao();
@@ -197,7 +205,8 @@ void Conexao::confirmaTransacao() {
 void Conexao::desfazTransacao() noexcept {
     if (!emTransacao_) return;
     emTransacao_ = false;
-    perdida_ = !(comandoDireto(QStringLiteral("ROLLBACK")) && responde());
+    const bool desfeita = std::exchange(transacaoDesfeita_, false) || comandoDireto(QStringLiteral("ROLLBACK"));
+    perdida_ = !(desfeita && responde());
 }
 
 QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QVariantList& valores) {
@@ -235,9 +244,14 @@ bool Conexao::responde() {
     return q.exec(QStringLiteral("SELECT 1")) && q.next();
 }
 
-// Inside an aborted PostgreSQL transaction nothing answers until the rollback,
-// so a failure there is taken as a lost connection too; the rollback clears it.
+// A failure inside a transaction undoes it at once, in both backends: PostgreSQL
+// would answer nothing more until the rollback and then take a COMMIT as a
+// ROLLBACK without a word. The caller still ends it with desfazTransacao.
 void Conexao::falha(const QString& operacao, const QSqlError& erro) {
+    if (emTransacao_ && !transacaoDesfeita_) {
+        comandoDireto(QStringLiteral("ROLLBACK")); // a dead connection has rolled back by itself
+        transacaoDesfeita_ = true;
+    }
     if (erro.type() == QSqlError::ConnectionError || !responde()) perdida_ = true;
     throw erroBanco(operacao, textoDe(erro));
 }

@@ -32,6 +32,8 @@ public:
     bool postgres() const { return opcoes_.driver == OpcoesBanco::Driver::PostgreSQL; }
 
     // For callers that must store several rows atomically (see also Transacao).
+    // A failed call inside a transaction undoes it; further calls raise until
+    // desfazTransacao ends it.
     void iniciaTransacao();
     void confirmaTransacao();
     void desfazTransacao() noexcept;
@@ -63,6 +65,7 @@ private:
     bool esquemaPronto_ = false;
     bool perdida_ = false;
     bool emTransacao_ = false;
+    bool transacaoDesfeita_ = false;
 };
 
 // Rolls back on scope exit unless confirmed.

@@ -61,6 +61,17 @@ TEST_P(ConexaoTest, TransacaoDesfeitaSemConfirmacao) {
     {
         Transacao t(conexao());
         ASSERT_TRUE(a.Inclui());
+        Abastecimento semData = a;
+        semData.Data = QDate();
+        EXPECT_THROW(semData.Inclui(), Erro);
+        a.Bico = 3;
+        EXPECT_THROW(a.Inclui(), Erro) << "a falha desfez a transação";
+        EXPECT_THROW(t.confirma(), Erro);
+    }
+    EXPECT_TRUE(Abastecimento::Lista(conexao()).isEmpty());
+    {
+        Transacao t(conexao());
+        ASSERT_TRUE(a.Inclui());
         t.confirma();
     }
     EXPECT_EQ(Abastecimento::Lista(conexao()).size(), 1);
