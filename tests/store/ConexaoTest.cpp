@@ -116,6 +116,10 @@ TEST(OpcoesBancoTest, LidasDaSecaoDoIni) {
     Conexao errada(OpcoesBanco::doIni(arquivos, caminhos, ini));
     EXPECT_FALSE(errada.Conecta());
     EXPECT_TRUE(errada.ultimoErro().contains(QStringLiteral("Porta inválida"))) << errada.ultimoErro().toStdString();
+
+    Conexao memoria(OpcoesBanco::sqlite(QStringLiteral(":memory:")));
+    ASSERT_TRUE(memoria.Conecta()) << memoria.ultimoErro().toStdString();
+    EXPECT_FALSE(Produto(memoria).Localiza(1));
 }
 
 } // namespace
