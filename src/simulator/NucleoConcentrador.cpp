@@ -23,6 +23,11 @@ Moeda limiteEncerrante(bool rolloverMilhao) {
 
 [[noreturn]] void recusa(const QString& texto) { throw Erro(texto, erros::TiposIncompativeis); }
 
+ConfiguracaoConcentrador validada(ConfiguracaoConcentrador cfg) {
+    valida(cfg);
+    return cfg;
+}
+
 void validaCartao(const QString& cartao) {
     if (!cartao.isEmpty() && cartao.size() != 16) recusa(QStringLiteral("O cartão deve ter 16 caracteres."));
 }
@@ -30,7 +35,7 @@ void validaCartao(const QString& cartao) {
 } // namespace
 
 NucleoConcentrador::NucleoConcentrador(const Relogio& relogio, ConfiguracaoConcentrador cfg)
-    : relogio_(relogio), cfg_(completa(std::move(cfg))), cartoes_((valida(cfg_), cfg_.tamanhoTabelaCartoes)),
+    : relogio_(relogio), cfg_(validada(completa(std::move(cfg)))), cartoes_(cfg_.tamanhoTabelaCartoes),
       injetor_(cfg_.semente), sorteio_(cfg_.semente) {
     for (const BicoSimulado& b : cfg_.bicos) bicos_.push_back({b, b.encerrante});
     proximaChegadaMs_ = cfg_.taxaPorMinuto > 0 ? relogio_.monotonicoMs() + intervaloChegadas() : kNunca;
