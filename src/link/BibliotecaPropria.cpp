@@ -3,6 +3,8 @@
 #include "platform/CodecAnsi.h"
 #include "platform/Erro.h"
 
+#include <algorithm>
+
 namespace talvero {
 
 BibliotecaPropria::BibliotecaPropria(FabricaCanais& canais, const Relogio& relogio)
@@ -96,12 +98,16 @@ std::int16_t BibliotecaPropria::VB_SendReceiveText(QString& texto, std::int32_t 
     return kSucesso;
 }
 
+// A complete answer may still go on ("(0)" then "(&H)"): what follows it without
+// a pause belongs to it.
 QByteArray BibliotecaPropria::coletaResposta(std::int32_t esperaMs) {
     const std::int64_t limite = relogio_.monotonicoMs() + esperaMs;
     QByteArray resposta = canal_->le();
-    while (!RespostaCompleta(resposta)) {
+    for (;;) {
         const std::int64_t restante = limite - relogio_.monotonicoMs();
-        if (restante <= 0 || !canal_->aguardaDados(static_cast<int>(restante))) break;
+        if (restante <= 0) break;
+        const std::int64_t espera = RespostaCompleta(resposta) ? std::min<std::int64_t>(kPausaFimMs, restante) : restante;
+        if (!canal_->aguardaDados(static_cast<int>(espera))) break;
         resposta += canal_->le();
     }
     return resposta;

@@ -32,6 +32,7 @@ namespace talvero {
 class BibliotecaPropria : public BibliotecaConcentrador {
 public:
     static constexpr quint16 kPortaTcpPadrao = 4001;
+    static constexpr int kPausaFimMs = 20;  // about 19 characters at 9600 baud
 
     static constexpr std::int16_t kSucesso = 1;
     static constexpr std::int16_t kNaoAberta = 0;
@@ -48,7 +49,8 @@ public:
     // Hands back everything that arrived and was not yet taken; never waits.
     std::int16_t VB_ReceiveText(QString& texto) override;
     // Drops what arrived before, sends, and waits at most `esperaMs` for a
-    // complete answer; the text becomes what arrived by then, complete or not.
+    // complete answer and what follows it without a pause of kPausaFimMs; the
+    // text becomes what arrived by then, complete or not.
     std::int16_t VB_SendReceiveText(QString& texto, std::int32_t esperaMs) override;
     std::int16_t VB_CloseSerial() override;
     std::int16_t VB_CloseSocket() override;

@@ -1,47 +1,49 @@
-#include "CanalRoteirizado.h"
 #include "link/BibliotecaPropria.h"
 #include "link/BibliotecaSobDemanda.h"
+#include "link/ControleSerialCanal.h"
+#include "link/MontaComando.h"
+#include "simulator/FabricaCanaisSimulador.h"
 
 #include <gtest/gtest.h>
 
 using namespace talvero;
-using namespace talvero::teste;
 
 namespace {
 
 class BibliotecaPropriaTest : public ::testing::Test {
 protected:
+    BibliotecaPropriaTest() { fabrica.permiteSerial(3); }
+
     std::int64_t decorrido() const { return relogio.ms() - inicio; }
+    QString troca(const QString& frame, int esperaMs) {
+        QString texto = frame;
+        EXPECT_EQ(biblioteca.VB_SendReceiveText(texto, esperaMs), 1);
+        return texto;
+    }
 
     RelogioVirtual relogio{QDateTime(QDate(2026, 12, 5), QTime(18, 0))};
     std::int64_t inicio = relogio.ms();
-    FabricaRoteirizada fabrica{relogio};
+    sim::NucleoConcentrador nucleo{relogio};
+    sim::FabricaCanaisSimulador fabrica{nucleo, relogio};
     BibliotecaPropria biblioteca{fabrica, relogio};
 };
 
 TEST_F(BibliotecaPropriaTest, AbreSerialOuSocketPeloEndereco) {
+    for (auto [host, porta] : {std::pair{"192.168.0.10", 4001}, {"concentrador", 5000}, {"::1", 4002}, {"fe80::1", 4001}})
+        fabrica.permiteTcp(QString::fromLatin1(host), quint16(porta));
     EXPECT_EQ(biblioteca.VB_OpenSerial(3), 1);
-    EXPECT_EQ(fabrica.portasSeriais, std::vector<int>{3});
-
-    EXPECT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("192.168.0.10")), 1);
-    EXPECT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("concentrador:5000")), 1);
-    EXPECT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("[::1]:4002")), 1);
-    EXPECT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("fe80::1")), 1);
-    EXPECT_EQ(fabrica.enderecos, (std::vector<QString>{"192.168.0.10:4001", "concentrador:5000", "::1:4002",
-                                                       "fe80::1:4001"}));
-    // Opening again closed the link opened before.
-    EXPECT_FALSE(fabrica.criados.front()->aberto());
+    for (const char* endereco : {"192.168.0.10", "concentrador:5000", "[::1]:4002", "fe80::1"})
+        EXPECT_EQ(biblioteca.VB_OpenSocket(QString::fromLatin1(endereco)), 1) << endereco;
+    EXPECT_EQ(biblioteca.VB_OpenSerial(3), 1);  // the port was let go when the socket opened
 
     for (const char* invalido : {"", "   ", "host:", "host:0", "host:70000", "host:abc", ":4001", "[::1", "[::1]x"})
         EXPECT_EQ(biblioteca.VB_OpenSocket(QString::fromLatin1(invalido)), -1) << invalido;
     EXPECT_EQ(biblioteca.VB_OpenSerial(0), -1);
-
-    fabrica.falhaAoAbrir = true;
     EXPECT_EQ(biblioteca.VB_OpenSerial(4), -2);
-    EXPECT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("10.0.0.1")), -2);
+    EXPECT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("192.168.0.11")), -2);
 }
 
-TEST_F(BibliotecaPropriaTest, SemLigacaoAbertaNadaAconteceECodigoEZero) {
+TEST_F(BibliotecaPropriaTest, SemLigacaoAbertaOCodigoEhZero) {
     QString texto = QStringLiteral("(&V)");
     EXPECT_EQ(biblioteca.VB_SendText(texto), 0);
     EXPECT_EQ(biblioteca.VB_ReceiveText(texto), 0);
@@ -49,98 +51,98 @@ TEST_F(BibliotecaPropriaTest, SemLigacaoAbertaNadaAconteceECodigoEZero) {
     EXPECT_EQ(texto, QString());
     EXPECT_EQ(biblioteca.VB_CloseSerial(), 0);
 
-    ASSERT_EQ(biblioteca.VB_OpenSerial(1), 1);
+    ASSERT_EQ(biblioteca.VB_OpenSerial(3), 1);
     EXPECT_EQ(biblioteca.VB_CloseSocket(), 0);  // the open link is not a socket
     EXPECT_EQ(biblioteca.VB_CloseSerial(), 1);
-    EXPECT_FALSE(fabrica.ultimo().aberto());
     EXPECT_EQ(biblioteca.VB_SendText(QStringLiteral("(&I)")), 0);
 }
 
-TEST_F(BibliotecaPropriaTest, EnviaOFrameExatoERecebeOQueChegouSemEsperar) {
-    ASSERT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("127.0.0.1")), 1);
-    CanalRoteirizado& linha = fabrica.ultimo();
-    EXPECT_EQ(biblioteca.VB_SendText(QString::fromUtf8("(?F27Gééééééééééééééé0000000000000000A1)")), 1);
-    EXPECT_EQ(linha.escrito, QByteArray("(?F27G") + QByteArray(15, '\xE9') + QByteArray(16, '0') + "A1)");
+TEST_F(BibliotecaPropriaTest, EnviaOFrameExatoERecebeSemEsperar) {
+    ASSERT_EQ(biblioteca.VB_OpenSerial(3), 1);
+    const QString gravaCartao = MontaComando(QStringLiteral("(?F27G") + QString(16, QChar(0xE9)) + QString(16, QLatin1Char('0')));
+    EXPECT_EQ(biblioteca.VB_SendText(gravaCartao), 1);
+    EXPECT_EQ(fabrica.linhas().back()->escrito(), QByteArray("(?F27G") + QByteArray(16, '\xE9') + QByteArray(16, '0') +
+                                                      gravaCartao.right(3).toLatin1());
 
-    linha.chega(0, "(0)\xA3");
-    linha.chega(100, "(&I)");
-    QString texto = QStringLiteral("lixo");
+    relogio.avancaMs(1000);
+    QString texto = QStringLiteral("antigo");
+    biblioteca.VB_ReceiveText(texto);
+    EXPECT_TRUE(texto.startsWith(QStringLiteral("(?G")));
+    biblioteca.VB_SendText(QStringLiteral("(&A67)"));
+    inicio = relogio.ms();
     EXPECT_EQ(biblioteca.VB_ReceiveText(texto), 1);
-    EXPECT_EQ(texto, QString::fromUtf8("(0)£"));
-    EXPECT_EQ(decorrido(), 0);
-    relogio.avancaMs(100);
-    biblioteca.VB_ReceiveText(texto);
-    EXPECT_EQ(texto, QStringLiteral("(&I)"));
-}
-
-TEST_F(BibliotecaPropriaTest, TrocaDescartaOAntigoEEsperaAteARespostaCompleta) {
-    ASSERT_EQ(biblioteca.VB_OpenSerial(1), 1);
-    CanalRoteirizado& linha = fabrica.ultimo();
-    linha.chegado = "(&V0101)";  // stale answer of an earlier exchange
-    linha.aoEscrever = [&](const QByteArray&) {
-        linha.chega(40, "(&V0");
-        linha.chega(120, "2(x)0");
-        linha.chega(250, "3)");
-        linha.chega(260, "(0)");
-    };
-    QString texto = QStringLiteral("(&V)");
-    EXPECT_EQ(biblioteca.VB_SendReceiveText(texto, 500), 1);
-    EXPECT_EQ(linha.escrito, QByteArray("(&V)"));
-    EXPECT_EQ(texto, QStringLiteral("(&V02(x)03)"));
-    EXPECT_EQ(decorrido(), 250);
-}
-
-TEST_F(BibliotecaPropriaTest, RespostaDuplaChegandoEmPartesEhEsperadaInteira) {
-    ASSERT_EQ(biblioteca.VB_OpenSerial(1), 1);
-    CanalRoteirizado& linha = fabrica.ultimo();
-    linha.aoEscrever = [&](const QByteArray&) {
-        linha.chega(10, QByteArray("\xFF\x00" "(0)(&", 7));
-        linha.chega(30, "H)");
-    };
-    QString texto = QStringLiteral("(&H051800)");
-    biblioteca.VB_SendReceiveText(texto, 1000);
-    EXPECT_EQ(texto, QString::fromLatin1("\xFF\x00(0)(&H)", 9));
-    EXPECT_EQ(decorrido(), 30);
-}
-
-TEST_F(BibliotecaPropriaTest, SemRespostaCompletaDevolveOQueChegouNoPrazoEORestoDepois) {
-    ASSERT_EQ(biblioteca.VB_OpenSerial(1), 1);
-    CanalRoteirizado& linha = fabrica.ultimo();
-    linha.aoEscrever = [&](const QByteArray&) {
-        linha.chega(300, "(&V01");
-        linha.chega(700, "02)");
-    };
-    QString texto = QStringLiteral("(&V)");
-    EXPECT_EQ(biblioteca.VB_SendReceiveText(texto, 500), 1);
-    EXPECT_EQ(texto, QStringLiteral("(&V01"));
-    EXPECT_EQ(decorrido(), 500);
-
-    relogio.avancaMs(300);
-    biblioteca.VB_ReceiveText(texto);
-    EXPECT_EQ(texto, QStringLiteral("02)"));
-
-    linha.aoEscrever = nullptr;
-    texto = QStringLiteral("(?V95)");
-    biblioteca.VB_SendReceiveText(texto, 1000);
     EXPECT_EQ(texto, QString());
-    EXPECT_EQ(decorrido(), 1800);
+    EXPECT_EQ(decorrido(), 0);
+    relogio.avancaMs(2000);
+    biblioteca.VB_ReceiveText(texto);
+    EXPECT_EQ(texto, QStringLiteral("(0)"));
+}
+
+TEST_F(BibliotecaPropriaTest, TrocaEsperaARespostaInteiraMesmoPartidaOuComRuido) {
+    ASSERT_EQ(biblioteca.VB_OpenSerial(3), 1);
+    const QString versao = troca(QStringLiteral("(&S)"), 500);
+    ASSERT_TRUE(versao.startsWith(QStringLiteral("(&SCONCENTRADOR SIMULADO")) && versao.endsWith(QLatin1Char(')')));
+
+    biblioteca.VB_SendText(QStringLiteral("(&A67)"));
+    relogio.avancaMs(500);  // its "(0)" is stale by now and is dropped
+    nucleo.falhas().partida.proximas = 1;
+    inicio = relogio.ms();
+    EXPECT_EQ(troca(QStringLiteral("(&S)"), 1000), versao);
+    EXPECT_GT(decorrido(), 600);
+    EXPECT_LT(decorrido(), 1000);
+
+    nucleo.falhas().ruido.proximas = 1;
+    const QString comRuido = troca(QStringLiteral("(&S)"), 500);
+    EXPECT_EQ(comRuido.size(), versao.size() + 3);
+    EXPECT_TRUE(comRuido.endsWith(versao));
+
+    // An accepted clock setting, "(0)" then "(&H)" a moment later, is one answer.
+    nucleo.falhas().partida.proximas = 1;
+    nucleo.falhas().intervaloPedacosMs = 10;
+    EXPECT_EQ(troca(QStringLiteral("(&H051800)"), 1000), QStringLiteral("(0)(&H)"));
+}
+
+TEST_F(BibliotecaPropriaTest, RespostaIncompletaNoPrazoVoltaComoChegouEORestoDepois) {
+    ASSERT_EQ(biblioteca.VB_OpenSerial(3), 1);
+    const QString versao = troca(QStringLiteral("(&S)"), 500);
+    nucleo.falhas().partida.proximas = 1;
+    inicio = relogio.ms();
+    const QString parte = troca(QStringLiteral("(&S)"), 500);
+    EXPECT_EQ(decorrido(), 500);
+    EXPECT_EQ(parte, versao.left(parte.size()));
+    EXPECT_LT(parte.size(), versao.size());
+
+    relogio.avancaMs(500);
+    QString resto;
+    biblioteca.VB_ReceiveText(resto);
+    EXPECT_EQ(parte + resto, versao);
+
+    nucleo.falhas().silencio.proximas = 1;
+    inicio = relogio.ms();
+    EXPECT_EQ(troca(QStringLiteral("(&V)"), 1000), QString());
+    EXPECT_EQ(decorrido(), 1000);
 }
 
 TEST_F(BibliotecaPropriaTest, LigacaoPerdidaEhRefeitaAntesDoProximoEnvio) {
-    ASSERT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("10.0.0.7:4001")), 1);
-    CanalRoteirizado& linha = fabrica.ultimo();
-    linha.chega(0, "(0)");
-    linha.cai();
+    fabrica.permiteTcp(QStringLiteral("10.0.0.7"), 4001);
+    ASSERT_EQ(biblioteca.VB_OpenSocket(QStringLiteral("10.0.0.7")), 1);
+    fabrica.desconectaTodas();
+    EXPECT_EQ(biblioteca.VB_SendText(QStringLiteral("(&A67)")), 1);
+    EXPECT_EQ(fabrica.aberturas(), 2);
+    relogio.avancaMs(500);
     QString texto;
     biblioteca.VB_ReceiveText(texto);
-    EXPECT_EQ(texto, QStringLiteral("(0)"));  // what came before the drop is not lost
+    EXPECT_EQ(texto, QStringLiteral("(0)"));
 
-    EXPECT_EQ(biblioteca.VB_SendText(QStringLiteral("(&I)")), 1);
-    EXPECT_EQ(linha.aberturas, 2);
-    EXPECT_EQ(linha.escrito, QByteArray("(&I)"));
+    nucleo.falhas().desconexao.proximas = 1;
+    EXPECT_EQ(troca(QStringLiteral("(&V)"), 500), QString());
 
-    linha.cai();
-    linha.falhaAoAbrir = true;
+    // Back on the serial port, which another program takes while the line is down.
+    ASSERT_EQ(biblioteca.VB_OpenSerial(3), 1);
+    fabrica.desconectaTodas();
+    ControleSerialCanal outroPrograma(fabrica);
+    outroPrograma.setNumeroPorta(3);
+    outroPrograma.setPortaAberta(true);
     EXPECT_EQ(biblioteca.VB_SendText(QStringLiteral("(&I)")), -3);
     texto = QStringLiteral("(&V)");
     EXPECT_EQ(biblioteca.VB_SendReceiveText(texto, 500), -3);
@@ -148,41 +150,30 @@ TEST_F(BibliotecaPropriaTest, LigacaoPerdidaEhRefeitaAntesDoProximoEnvio) {
 }
 
 TEST(RespostaCompleta, ParentesesFechadosEFimEmParentese) {
-    EXPECT_TRUE(RespostaCompleta("(0)"));
-    EXPECT_TRUE(RespostaCompleta("(0)(&H)"));
-    EXPECT_TRUE(RespostaCompleta("ru\xED" "do(0)"));
-    EXPECT_TRUE(RespostaCompleta(")(0)"));
-    EXPECT_FALSE(RespostaCompleta(""));
-    EXPECT_FALSE(RespostaCompleta(")"));
-    EXPECT_FALSE(RespostaCompleta("(0)(&H"));
-    EXPECT_FALSE(RespostaCompleta("((0)"));
-    EXPECT_FALSE(RespostaCompleta("(0)x"));
+    for (const char* completa : {"(0)", "(0)(&H)", "ru\xED" "do(0)", ")(0)"})
+        EXPECT_TRUE(RespostaCompleta(completa)) << completa;
+    for (const char* incompleta : {"", ")", "(0)(&H", "((0)", "(0)x"})
+        EXPECT_FALSE(RespostaCompleta(incompleta)) << incompleta;
 }
 
-TEST(BibliotecaSobDemanda, CarregaNaPrimeiraChamadaETentaDeNovoAposFalha) {
+TEST_F(BibliotecaPropriaTest, CarregadaNaPrimeiraChamadaETentadaDeNovoAposFalha) {
     int tentativas = 0;
-    bool falha = true;
-    RelogioVirtual relogio{QDateTime(QDate(2026, 12, 5), QTime(18, 0))};
-    FabricaRoteirizada fabrica{relogio};
-    BibliotecaSobDemanda biblioteca([&]() -> std::unique_ptr<BibliotecaConcentrador> {
-        ++tentativas;
-        if (falha) throw ErroBibliotecaAusente();
+    BibliotecaSobDemanda sobDemanda([&]() -> std::unique_ptr<BibliotecaConcentrador> {
+        if (++tentativas == 1) throw ErroBibliotecaAusente();
         return std::make_unique<BibliotecaPropria>(fabrica, relogio);
     });
     EXPECT_EQ(tentativas, 0);
     try {
-        biblioteca.VB_OpenSerial(1);
-        FAIL() << "a library that cannot be loaded must raise";
+        sobDemanda.VB_OpenSerial(3);
+        ADD_FAILURE() << "a library that cannot be loaded must raise";
     } catch (const Erro& e) {
         EXPECT_EQ(e.descricao(), QStringLiteral("Arquivo não encontrado: c:\\Talvero\\AutoTalvero\\concentrador.dll"));
         EXPECT_EQ(e.numero(), 53);
     }
-    EXPECT_FALSE(biblioteca.carregada());
-    falha = false;
-    EXPECT_EQ(biblioteca.VB_OpenSerial(1), 1);
-    EXPECT_EQ(biblioteca.VB_CloseSerial(), 1);
+    EXPECT_FALSE(sobDemanda.carregada());
+    EXPECT_EQ(sobDemanda.VB_OpenSerial(3), 1);
+    EXPECT_EQ(sobDemanda.VB_CloseSerial(), 1);
     EXPECT_EQ(tentativas, 2);
-    EXPECT_TRUE(biblioteca.carregada());
 }
 
 } // namespace

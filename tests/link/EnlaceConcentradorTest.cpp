@@ -1,17 +1,16 @@
-#include "CanalRoteirizado.h"
 #include "link/BibliotecaPropria.h"
 #include "link/BibliotecaSobDemanda.h"
 #include "link/ControleSerialCanal.h"
 #include "link/EnlaceConcentrador.h"
 #include "platform/CodecAnsi.h"
 #include "platform/PlataformaDeTeste.h"
+#include "simulator/FabricaCanaisSimulador.h"
 #include "support/Instalacao.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace talvero;
-using namespace talvero::teste;
 using ::testing::Return;
 
 namespace {
@@ -29,7 +28,11 @@ public:
 
 class EnlaceConcentradorTest : public ::testing::Test {
 protected:
-    EnlaceConcentradorTest() { mundo.criaPastaPrograma(); }
+    EnlaceConcentradorTest() {
+        mundo.criaPastaPrograma();
+        fabrica.permiteSerial(1);
+        fabrica.permiteTcp(QStringLiteral("10.0.0.1"), 4001);
+    }
 
     void configura(const QString& porta, bool dll, const QString& litragem = {}, const QString& valor = {}) {
         configuracao.lUsarDllCompany = dll;
@@ -49,7 +52,8 @@ protected:
     }
 
     PlataformaDeTeste mundo;
-    FabricaRoteirizada fabrica{mundo.relogio};
+    sim::NucleoConcentrador nucleo{mundo.relogio};
+    sim::FabricaCanaisSimulador fabrica{nucleo, mundo.relogio};
     Configuracao configuracao;
     ControleSerialCanal serial{fabrica};
     ::testing::StrictMock<BibliotecaSimulada> simulada;
@@ -118,8 +122,8 @@ TEST_F(EnlaceConcentradorTest, ErrosDeExecucaoViramALinhaDeErroDaRotina) {
 TEST_F(EnlaceConcentradorTest, ControleSerialAbrePeloPrimeiroDigitoEReiniciaOCiclo) {
     configura(QStringLiteral("COM12"), false);
     EXPECT_TRUE(enlace.IniciaAutomacao());
-    EXPECT_EQ(fabrica.portasSeriais, std::vector<int>{1});
     EXPECT_TRUE(serial.portaAberta());
+    EXPECT_EQ(fabrica.linhas().back()->nome(), QStringLiteral("COM1"));
     EXPECT_EQ(serial.configuracao(), QStringLiteral("9600,n,8,1"));
     EXPECT_EQ(lAutomacaoFlag, 0);
     EXPECT_EQ(timerHabilitado, 1);
@@ -128,7 +132,7 @@ TEST_F(EnlaceConcentradorTest, ControleSerialAbrePeloPrimeiroDigitoEReiniciaOCic
     // Already open: left as it is.
     lAutomacaoFlag = 5;
     EXPECT_TRUE(enlace.IniciaAutomacao());
-    EXPECT_EQ(fabrica.portasSeriais.size(), 1u);
+    EXPECT_EQ(fabrica.aberturas(), 1);
     EXPECT_EQ(lAutomacaoFlag, 0);
 }
 
@@ -138,10 +142,8 @@ TEST_F(EnlaceConcentradorTest, ControleSerialSemDigitoTentaAPortaZeroEFalha) {
         EXPECT_FALSE(enlace.IniciaAutomacao());
         EXPECT_EQ(log().last(), kErroInicio + "Número de porta inválido - Rotina: IniciaAutomacao");
     }
-    fabrica.falhaAoAbrir = true;
-    configura(QStringLiteral("COM7"), false);
+    configura(QStringLiteral("COM7"), false);  // no such port
     EXPECT_FALSE(enlace.IniciaAutomacao());
-    EXPECT_EQ(fabrica.portasSeriais, std::vector<int>{7});
     EXPECT_EQ(timerHabilitado, 0);
     EXPECT_EQ(lAutomacaoFlag, 11);
 }
@@ -188,39 +190,30 @@ protected:
 };
 
 TEST_F(TransacoesTest, BibliotecaEnviaEsperaDoisSegundosEColeta) {
-    ASSERT_EQ(propria.VB_OpenSerial(2), 1);
-    CanalRoteirizado& linha = fabrica.ultimo();
-    linha.aoEscrever = [&](const QByteArray& frame) {
-        if (frame == "(&A67)") linha.chega(1200, "(0)");
-    };
+    ASSERT_EQ(propria.VB_OpenSocket(QStringLiteral("10.0.0.1")), 1);
     const std::int64_t inicio = mundo.relogio.ms() + 999;  // just before a second boundary: the wait is short
     mundo.relogio.defineMs(inicio);
+    nucleo.geraAbastecimento(QStringLiteral("01"), Moeda::deInteiro(10));
     comPropria.enviaEColeta(QStringLiteral("(&A67)"));
     EXPECT_EQ(mundo.relogio.ms() - inicio, 1001);
-    EXPECT_EQ(comPropria.lTimerAutoString, QString());
-    // The late answer is still held by the library and comes before the next one.
-    comPropria.enviaEColeta(QStringLiteral("(&A67)"));
-    EXPECT_EQ(mundo.relogio.ms() - inicio, 3001);
-    EXPECT_EQ(comPropria.lTimerAutoString, QStringLiteral("(0)(0)"));
+    EXPECT_EQ(comPropria.lTimerAutoString.size(), 52);
     EXPECT_EQ(comPropria.lRetDll, 1);
 
     EXPECT_EQ(comPropria.enviaSomente(QStringLiteral("(&I)")), 1);
-    linha.aoEscrever = [&](const QByteArray&) { linha.chega(100, "(&V01)"); };
+    EXPECT_EQ(nucleo.pendentes(), 0);
     comPropria.troca(QStringLiteral("(&V)"), 500);
-    EXPECT_EQ(comPropria.lTimerAutoString, QStringLiteral("(&V01)"));
-    EXPECT_EQ(linha.escrito, QByteArray("(&A67)(&A67)(&I)(&V)"));
+    EXPECT_EQ(comPropria.lTimerAutoString, QStringLiteral("(0)"));
+    EXPECT_EQ(fabrica.linhas().back()->escrito(), QByteArray("(&A67)(&I)(&V)"));
 }
 
 TEST_F(TransacoesTest, ControleSerialDescartaAntesDeEnviarEColetaTudo) {
     serial.setNumeroPorta(1);
     serial.setPortaAberta(true);
-    CanalRoteirizado& linha = fabrica.ultimo();
-    linha.chegado = "(&V00)";
-    comPropria.enviaSerial(QStringLiteral("(&A)"));
-    EXPECT_EQ(linha.escrito, QByteArray("(&A)"));
-    EXPECT_EQ(serial.quantidadeRecebida(), 0);
-
-    linha.chegado = "(0)";
+    nucleo.enfileiraResposta(QStringLiteral("(velho)"));
+    serial.envia(QStringLiteral("(&A)"));
+    mundo.relogio.avancaMs(100);
+    comPropria.enviaSerial(QStringLiteral("(&V)"));
+    mundo.relogio.avancaMs(100);
     comPropria.coletaSerial();
     EXPECT_EQ(comPropria.lAutoQuant, 3);
     EXPECT_EQ(comPropria.lTimerAutoString, QStringLiteral("(0)"));

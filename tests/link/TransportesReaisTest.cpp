@@ -4,7 +4,6 @@
 #include "platform/FabricaCanaisQt.h"
 #include "platform/TempoReal.h"
 
-#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -29,30 +28,9 @@ protected:
     TransportesConcentrador transportes{fabrica, relogio};
 };
 
-TEST_F(TransportesReaisTest, ControleSerialNaPortaCOM3) {
-    TerminalVirtual terminal;
-    ASSERT_TRUE(terminal.valido() && terminal.ligaComo(raiz.path(), 3));
-    ControleSerial& serial = transportes.serial();
-    serial.setNumeroPorta(3);
-    serial.setConfiguracao(QStringLiteral("9600,n,8,1"));
-    serial.setPortaAberta(true);
-
-    serial.envia(QStringLiteral("(&A)"));
-    EXPECT_EQ(terminal.le(4), QByteArray("(&A)"));
-
-    ASSERT_TRUE(terminal.escreve(QByteArray(52, '7')));
-    const QDeadlineTimer limite(2000);
-    while (serial.quantidadeRecebida() < 52 && !limite.hasExpired()) {
-    }
-    EXPECT_EQ(serial.quantidadeRecebida(), 52);
-    EXPECT_EQ(serial.leEntrada(), QString(52, QLatin1Char('7')));
-    serial.setPortaAberta(false);
-    EXPECT_FALSE(transportes.bibliotecaCarregada());
-}
-
 TEST_F(TransportesReaisTest, BibliotecaPelaPortaSerial) {
     TerminalVirtual terminal;
-    ASSERT_TRUE(terminal.valido() && terminal.ligaComo(raiz.path(), 3));
+    ASSERT_TRUE(terminal.ligaComo(raiz.path(), 3));
     BibliotecaConcentrador& biblioteca = transportes.biblioteca();
     ASSERT_EQ(biblioteca.VB_OpenSerial(3), 1);
 
