@@ -22,6 +22,7 @@ void CanalSerialQt::abre() {
     if (caminho.isEmpty())
         throw Erro(QStringLiteral("Número de porta inválido: ") + nomePorta(), erros::PortaInvalida);
     dispositivo_.setPortName(caminho);
+    dispositivo_.clearError();  // a device lost before must not count against the new opening
     if (!dispositivo_.open(QIODevice::ReadWrite)) {
         const auto falha = dispositivo_.error();
         const QString detalhe = nomePorta() + QStringLiteral(" (") + caminho + QStringLiteral(")");
