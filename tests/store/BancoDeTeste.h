@@ -35,6 +35,7 @@ private:
 };
 
 std::string nomeMotor(const ::testing::TestParamInfo<Motor>& info);
+inline void PrintTo(Motor m, std::ostream* os) { *os << (m == Motor::SQLite ? "SQLite" : "PostgreSQL"); }
 
 } // namespace talvero::teste
 
