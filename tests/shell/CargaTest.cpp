@@ -115,7 +115,6 @@ TEST_F(Carga, SimMinusculoNaoLigaNenhumaOpcao) {
 
 TEST_F(Carga, PastaVaziaViraAutomacaoNoDriveC) {
     carrega(comValor(AgenteDeTeste::iniCompleto(), QStringLiteral("Pasta da automacao"), QString()));
-    EXPECT_TRUE(a.menu.FileList.Path.isEmpty());
     EXPECT_EQ(a.menu.FileList.Path, "C:\\Automacao\\");
 }
 
