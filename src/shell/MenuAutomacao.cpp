@@ -20,7 +20,7 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
                   [this] { return std::make_unique<MensagensEmailBanco>(dados.conexao()); }),
       transportes(p.canais, p.relogio, std::move(carregaBiblioteca)),
       enlace({config, transportes.serial(), transportes.biblioteca(), registro, p.arquivos, p.relogio, p.agendador,
-              [this] { TimerAutomacao->setHabilitado(true); }, [this] { lAutomacaoFlag = 0; }}) {
+              [this] { TimerAutomacao->setHabilitado(true); }, [this] { executa(acoes.ZeraFlagAutomacao); }}) {
     TimerArquivo = p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerArquivo_Timer); });
     TimerAutomacao =
         p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); });

@@ -28,6 +28,8 @@ struct ListaArquivos {
 // own it. An empty action does nothing.
 struct AcoesMenu {
     std::function<void()> TimerAutomacao_Timer;
+    // The serial link opening starts the cycle over: lAutomacaoFlag := 0.
+    std::function<void()> ZeraFlagAutomacao;
     std::function<void()> TimerArquivo_Timer;
     std::function<void()> cmdLeituraIdentificador_Click;
     std::function<void()> cmdBlocoNotas_Click;
@@ -89,7 +91,6 @@ public:
     std::unique_ptr<Temporizador> TimerArquivo;
     std::unique_ptr<Temporizador> TimerAutomacao;
     bool lAutomacaoPausada = false;
-    std::int16_t lAutomacaoFlag = 0;
     AcoesMenu acoes;
 
 private:

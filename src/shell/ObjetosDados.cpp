@@ -7,15 +7,8 @@ ObjetosDados::ObjetosDados(std::function<OpcoesBanco()> opcoes) : opcoes_(std::m
 // Records before the connection they work on.
 ObjetosDados::~ObjetosDados() {
     aoLiberar = nullptr;
-    produto_.reset();
-    abastecimento_.reset();
-    parametroEmpresa_.reset();
-    estoque_.reset();
-    encerranteAtual_.reset();
-    cartaoIdentFid_.reset();
-    bico_.reset();
-    bicoAutomacao_.reset();
-    conexao_.reset();
+    Libera();
+    while (!liberados_.empty()) liberados_.pop_back();
 }
 
 Conexao& ObjetosDados::conexao() {
@@ -41,12 +34,10 @@ Produto& ObjetosDados::produto() { return obtem(produto_); }
 template <typename T>
 void ObjetosDados::libera(std::unique_ptr<T>& objeto, const char* nome) {
     if (!objeto) return;
-    objeto.reset();
+    liberados_.push_back(std::shared_ptr<T>(std::move(objeto)));
     if (aoLiberar) aoLiberar(nome);
 }
 
-// The records keep a pointer to the connection but do not use it once released,
-// so the connection may go first, as the shutdown has always done.
 void ObjetosDados::Libera() {
     libera(conexao_, "Conexao");
     libera(bicoAutomacao_, "BicoAutomacao");

@@ -6,13 +6,14 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace talvero {
 
 // The window's long-lived objects of the data library: each is created on first
-// use and all are released together at shutdown. After Libera an accessor creates
-// a fresh object, so a handler must not keep a reference across a wait, during
-// which the window may close.
+// use and all are released together at shutdown. A released object is only let go
+// by the window: it lives on until this holder goes, because a handler that was
+// waiting when the window closed may still finish its step with it.
 class ObjetosDados {
 public:
     explicit ObjetosDados(std::function<OpcoesBanco()> opcoes);
@@ -43,6 +44,7 @@ private:
     void libera(std::unique_ptr<T>& objeto, const char* nome);
 
     std::function<OpcoesBanco()> opcoes_;
+    std::vector<std::shared_ptr<void>> liberados_;
     std::unique_ptr<Conexao> conexao_;
     std::unique_ptr<BicoAutomacao> bicoAutomacao_;
     std::unique_ptr<Bico> bico_;

@@ -78,7 +78,7 @@ TEST_F(Janela, FecharTiraOIconeRegistraELiberaNaOrdem) {
     a.menu.dados.estoque();
     a.menu.dados.encerranteAtual();
     a.menu.dados.cartaoIdentFid();
-    a.menu.dados.bico();
+    Bico& emUso = a.menu.dados.bico();
     std::vector<QString> eventos;
     a.menu.dados.aoLiberar = [&](const char* nome) { eventos.push_back(QString::fromLatin1(nome)); };
     a.mundo.operador.aoExibir = [](const auto&) { FAIL() << "o fechamento não pergunta nada"; };
@@ -89,6 +89,8 @@ TEST_F(Janela, FecharTiraOIconeRegistraELiberaNaOrdem) {
     EXPECT_EQ(eventos, (std::vector<QString>{"Conexao", "BicoAutomacao", "Bico", "CartaoIdentFid", "EncerranteAtual",
                                              "Estoque", "ParametroEmpresa", "Abastecimento", "Produto"}));
     EXPECT_FALSE(a.menu.dados.algumCriado());
+    // A handler that was waiting when the window closed still finishes its step.
+    EXPECT_FALSE(emUso.Localiza(7, 1));
     EXPECT_TRUE(a.janela.descarregada());
     EXPECT_FALSE(a.mundo.processos.encerrado);
     EXPECT_FALSE(a.menu.transportes.serial().portaAberta());

@@ -7,58 +7,53 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 using namespace talvero;
 
 namespace {
 
-// The message queue of the data library, in memory: numbers go on from the
-// highest, and the test can make every call fail as a database that is down does.
-struct FilaEmMemoria {
-    std::vector<MensagemEmailCampos> registros;
-    std::vector<std::int32_t> alteracoes;  // keys saved with Altera
+// The message queue of one company in memory, numbered on from the highest; it
+// can fail every call as a database that is down does, or refuse saves.
+struct FilaEmMemoria : MensagensEmail {
+    bool Localiza(std::int16_t, std::int32_t numero, MensagemEmailCampos& m) override {
+        exigeNoAr();
+        if (!registros.count(numero)) return false;
+        m = registros[numero];
+        return true;
+    }
+    bool Inclui(MensagemEmailCampos& m) override {
+        exigeNoAr();
+        m.Numero = registros.empty() ? 1 : registros.rbegin()->first + 1;
+        registros[m.Numero] = m;
+        return true;
+    }
+    bool Altera(std::int16_t, std::int32_t numero, const MensagemEmailCampos& m) override {
+        exigeNoAr();
+        alteracoes.push_back(numero);
+        if (!alteraFalha) registros[numero] = m;
+        return !alteraFalha;
+    }
+    void exigeNoAr() const {
+        if (foraDoAr) throw Erro(QStringLiteral("Não foi possível conectar ao banco de dados"), erros::BancoDeDados);
+    }
+
+    std::map<std::int32_t, MensagemEmailCampos> registros;
+    std::vector<std::int32_t> alteracoes;
     bool foraDoAr = false;
     bool alteraFalha = false;
 };
 
-class MensagensEmMemoria : public MensagensEmail {
-public:
-    explicit MensagensEmMemoria(FilaEmMemoria& fila) : fila_(fila) {}
-
-    bool Localiza(std::int16_t empresa, std::int32_t numero, MensagemEmailCampos& m) override {
-        exigeNoAr();
-        for (const auto& r : fila_.registros)
-            if (r.Empresa == empresa && r.Numero == numero) {
-                m = r;
-                return true;
-            }
-        return false;
-    }
-    bool Inclui(MensagemEmailCampos& m) override {
-        exigeNoAr();
-        std::int32_t maior = 0;
-        for (const auto& r : fila_.registros)
-            if (r.Empresa == m.Empresa) maior = std::max(maior, r.Numero);
-        m.Numero = maior + 1;
-        fila_.registros.push_back(m);
-        return true;
-    }
-    bool Altera(std::int16_t empresa, std::int32_t numero, const MensagemEmailCampos& m) override {
-        exigeNoAr();
-        fila_.alteracoes.push_back(numero);
-        if (fila_.alteraFalha) return false;
-        for (auto& r : fila_.registros)
-            if (r.Empresa == empresa && r.Numero == numero) r = m;
-        return true;
-    }
-
-private:
-    void exigeNoAr() const {
-        if (fila_.foraDoAr) throw Erro(QStringLiteral("Não foi possível conectar ao banco de dados"), erros::BancoDeDados);
-    }
-    FilaEmMemoria& fila_;
+// The request's own object on the test's queue.
+struct AcessoFila : MensagensEmail {
+    explicit AcessoFila(FilaEmMemoria& f) : fila(f) {}
+    bool Localiza(std::int16_t e, std::int32_t n, MensagemEmailCampos& m) override { return fila.Localiza(e, n, m); }
+    bool Inclui(MensagemEmailCampos& m) override { return fila.Inclui(m); }
+    bool Altera(std::int16_t e, std::int32_t n, const MensagemEmailCampos& m) override { return fila.Altera(e, n, m); }
+    FilaEmMemoria& fila;
 };
 
 class PedidoEmailTest : public ::testing::Test {
@@ -91,73 +86,55 @@ protected:
     FilaEmMemoria fila;
     SocketIp socket{mundo.host, mundo.operador};
     PedidoEmail pedido{mundo.relogio, mundo.arquivos, mundo.operador, socket, config,
-                       [this] { return std::make_unique<MensagensEmMemoria>(fila); }};
+                       [this] { return std::make_unique<AcessoFila>(fila); }};
 };
 
-TEST_F(PedidoEmailTest, CadastroTemAsDezLinhasComCorpoEmVariasLinhas) {
-    EXPECT_TRUE(pede(QStringLiteral("Empresa: São João\r\nData: 05/12/2026\r\n"), true));
-    const QByteArray esperado = "[Empresa]\r\nEmpresa=007\r\nNomeEmpresa=POSTO CENTRAL LTDA DE COMBUSTIVEIS\r\n \r\n"
-                                "[Programa]\r\nPrograma=MovimentoEnviaMensagemEmailRotina\r\n \r\n[Email]\r\n"
-                                "Assunto=POSTO CENTRAL L:AutoTalvero!\r\nMensagem=Empresa: S\xe3o Jo\xe3o\r\n"
-                                "Data: 05/12/2026\r\n\r\n";
-    EXPECT_EQ(cadastro(), esperado);
-    EXPECT_FALSE(mundo.arquivos.existe(QStringLiteral("C:\\vb5\\zorp\\zorp_cadastro.tmp")));
-    EXPECT_TRUE(mundo.operador.exibidas.empty());
-}
-
-TEST_F(PedidoEmailTest, NomeCurtoVaiInteiroNoAssunto) {
-    pede(QStringLiteral("x"), true, QStringLiteral("POSTO AZUL"));
-    EXPECT_TRUE(cadastro().contains("\r\nAssunto=POSTO AZUL:AutoTalvero!\r\n"));
-    ASSERT_EQ(fila.registros.size(), 2u);
-    EXPECT_EQ(fila.registros[0].Assunto, "POSTO AZUL:AutoTalvero!");
-}
-
-TEST_F(PedidoEmailTest, ArquivosAnterioresSaoSubstituidos) {
+TEST_F(PedidoEmailTest, CadastroSubstituiOsAnterioresComAsDezLinhas) {
     for (const char* nome : {"C:\\vb5\\zorp\\zorp_cadastro.tmp", "C:\\vb5\\zorp\\zorp_cadastro.ini"}) {
         QFile f(mundo.local(QString::fromLatin1(nome)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("antigo\r\n");
         f.setPermissions(QFileDevice::ReadOwner);
     }
-    EXPECT_TRUE(pede(QStringLiteral("novo"), true));
-    EXPECT_TRUE(cadastro().startsWith("[Empresa]\r\n"));
-    EXPECT_TRUE(cadastro().endsWith("Mensagem=novo\r\n"));
+    EXPECT_TRUE(pede(QStringLiteral("Empresa: São João\r\nData: 05/12/2026\r\n"), true));
+    EXPECT_EQ(cadastro(), "[Empresa]\r\nEmpresa=007\r\nNomeEmpresa=POSTO CENTRAL LTDA DE COMBUSTIVEIS\r\n \r\n"
+                          "[Programa]\r\nPrograma=MovimentoEnviaMensagemEmailRotina\r\n \r\n[Email]\r\n"
+                          "Assunto=POSTO CENTRAL L:AutoTalvero!\r\nMensagem=Empresa: S\xe3o Jo\xe3o\r\n"
+                          "Data: 05/12/2026\r\n\r\n");
     EXPECT_FALSE(mundo.arquivos.existe(QStringLiteral("C:\\vb5\\zorp\\zorp_cadastro.tmp")));
+    EXPECT_TRUE(mundo.operador.exibidas.empty());
+    pede(QStringLiteral("x"), true, QStringLiteral("POSTO AZUL"));
+    EXPECT_TRUE(cadastro().contains("\r\nAssunto=POSTO AZUL:AutoTalvero!\r\n"));
 }
 
 TEST_F(PedidoEmailTest, ConcluidoSemMensagemAbertaGravaUmRegistroPorDestinatario) {
     pede(QStringLiteral("corpo"), true);
     ASSERT_EQ(fila.registros.size(), 2u);
-    const auto& primeiro = fila.registros[0];
-    EXPECT_EQ(primeiro.Empresa, 7);
-    EXPECT_EQ(primeiro.NomeEmpresa, kNome);
-    EXPECT_EQ(primeiro.NomeRemetente, "AutoTalvero");
-    EXPECT_EQ(primeiro.EmailRemetente, "auto@posto.com.br");
-    EXPECT_EQ(primeiro.EmailDestinatario, "suporte@talvero.com.br");
-    EXPECT_EQ(primeiro.Assunto, "POSTO CENTRAL L:AutoTalvero!");
-    EXPECT_EQ(primeiro.Mensagem, "corpo");
-    EXPECT_EQ(primeiro.DataHora1, "05/12/2026 18:00:00");
-    EXPECT_EQ(primeiro.DataHora2, primeiro.DataHora1);
-    EXPECT_EQ(primeiro.EnderecoIp, "192.168.0.10");
-    EXPECT_EQ(primeiro.Situacao, 0);
-    EXPECT_TRUE(primeiro.Concluido);
-    EXPECT_EQ(fila.registros[1].EmailDestinatario, "gerente@posto.com.br");
-    EXPECT_EQ(fila.registros[1].Mensagem, "corpo");
-    EXPECT_EQ(fila.registros[1].Numero, 2);
+    const auto& p = fila.registros[1];
+    EXPECT_EQ(std::tuple(p.Empresa, p.NomeEmpresa, p.NomeRemetente, p.EmailRemetente, p.EmailDestinatario),
+              std::tuple(std::int16_t(7), kNome, QString("AutoTalvero"), QString("auto@posto.com.br"),
+                         QString("suporte@talvero.com.br")));
+    EXPECT_EQ(std::tuple(p.Assunto, p.Mensagem, p.DataHora1, p.DataHora2, p.EnderecoIp),
+              std::tuple(QString("POSTO CENTRAL L:AutoTalvero!"), QString("corpo"), QString("05/12/2026 18:00:00"),
+                         QString("05/12/2026 18:00:00"), QString("192.168.0.10")));
+    EXPECT_EQ(p.Situacao, 0);
+    EXPECT_TRUE(p.Concluido);
+    EXPECT_EQ(fila.registros[2].EmailDestinatario, "gerente@posto.com.br");
+    EXPECT_EQ(fila.registros[2].Mensagem, "corpo");
+    EXPECT_EQ(fila.registros[2].Numero, 2);
     EXPECT_EQ(config.gNumeroEmail, 0);
 }
 
 TEST_F(PedidoEmailTest, MensagemAbertaRecebeOProximoPedido) {
     pede(QStringLiteral("primeiro"), false);
     ASSERT_EQ(fila.registros.size(), 1u);
-    EXPECT_EQ(config.gNumeroEmail, fila.registros[0].Numero);
+    EXPECT_EQ(config.gNumeroEmail, fila.registros[1].Numero);
 
     // The save succeeds, so the message is done and goes to the second recipient too.
     pede(QStringLiteral("segundo"), false);
     ASSERT_EQ(fila.registros.size(), 2u);
-    EXPECT_EQ(fila.registros[0].Mensagem, "primeiro\r\nsegundo");
     EXPECT_EQ(fila.registros[1].Mensagem, "primeiro\r\nsegundo");
-    EXPECT_EQ(fila.registros[1].EmailDestinatario, "gerente@posto.com.br");
+    EXPECT_EQ(fila.registros[2].Mensagem, "primeiro\r\nsegundo");
+    EXPECT_EQ(fila.registros[2].EmailDestinatario, "gerente@posto.com.br");
     EXPECT_EQ(config.gNumeroEmail, 0);
 }
 
@@ -178,9 +155,9 @@ TEST_F(PedidoEmailTest, MensagemAbertaQueSumiuViraMensagemNova) {
     config.gNumeroEmail = 41;
     pede(QStringLiteral("aviso"), false);
     ASSERT_EQ(fila.registros.size(), 1u);
-    EXPECT_EQ(fila.registros[0].EmailDestinatario, "gerente@posto.com.br");
-    EXPECT_EQ(fila.registros[0].Mensagem, "aviso");
-    EXPECT_EQ(fila.registros[0].Empresa, 7);
+    EXPECT_EQ(fila.registros[1].EmailDestinatario, "gerente@posto.com.br");
+    EXPECT_EQ(fila.registros[1].Mensagem, "aviso");
+    EXPECT_EQ(fila.registros[1].Empresa, 7);
     EXPECT_EQ(config.gNumeroEmail, 0);
 }
 
