@@ -42,7 +42,6 @@ QString Campo(const QString& resposta, int posicao, int largura) { return respos
 bool RespostaConfere(const QString& resposta) {
     if (!EhTamanhoDeAbastecimento(resposta.size())) return false;
     if (!resposta.startsWith(QLatin1Char('(')) || !resposta.endsWith(QLatin1Char(')'))) return false;
-    if (resposta.size() == kTamanhoCurto) return true;  // the short record carries no checksum
     const qsizetype inicioChecksum = resposta.size() - 1 - kLarguraChecksum;
     const QString corpo = resposta.mid(1, inicioChecksum - 1);
     return ChecksumFrame(corpo) == resposta.mid(inicioChecksum, kLarguraChecksum);

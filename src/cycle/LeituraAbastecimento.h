@@ -32,8 +32,8 @@ const Posicoes& PosicoesDoTamanho(qsizetype tamanho);
 // Field of `largura` characters at position `posicao` (from 1).
 QString Campo(const QString& resposta, int posicao, int largura);
 
-// Whether the answer looks exactly as the concentrator builds it: "(" ... ")", and
-// for the layouts that carry one, the checksum computed as the frame builder does.
+// Whether the answer looks exactly as the concentrator builds it: "(" ... ")" with
+// the two characters before ")" the checksum computed as the frame builder does.
 bool RespostaConfere(const QString& resposta);
 
 // The station whose name holds "DEDARUD" reads prices and some litres its own way.

@@ -67,15 +67,14 @@ QString RespostaAbastecimento(const QString& total, const QString& litros, const
                               const QString& duracao, const QString& codigoBico, const QString& dia,
                               const QString& hora, const QString& minuto, const QString& encerrante,
                               const QString& cartao) {
-    const QString campos = total + litros + preco + QStringLiteral("00") + duracao + codigoBico + dia + hora + minuto +
-                           QStringLiteral("00");
-    if (encerrante.isEmpty()) return QLatin1Char('(') + campos + QLatin1Char(')');
+    const QString campos = total + litros + preco + QStringLiteral("00") + duracao + codigoBico + dia + hora + minuto;
+    if (encerrante.isEmpty()) return fecha(QLatin1Char('(') + campos, 1 + 6 + 6 + 4);
+    const QString meio = QStringLiteral("000000") + encerrante + QStringLiteral("00");
     if (cartao.isEmpty()) {
-        const QString corpo = QLatin1Char('(') + campos + QStringLiteral("0000") + encerrante + QStringLiteral("00");
+        const QString corpo = QLatin1Char('(') + campos + meio;
         return fecha(corpo, corpo.size() - 2);
     }
-    const QString corpo = QStringLiteral("(1") + campos + QStringLiteral("0000") + encerrante + QStringLiteral("00") +
-                          cartao + QStringLiteral("000000");
+    const QString corpo = QStringLiteral("(1") + campos + meio + cartao + QStringLiteral("000000");
     return fecha(corpo, corpo.size() - 2);
 }
 

@@ -53,8 +53,8 @@ public:
 // products 1-3 with their prices; every nozzle with a current totalizer of 0.
 void CadastraEstacao(Conexao& conexao);
 
-// A fueling answer of 52 or 75 characters with its checksum, from its fields;
-// a 34-character answer without one.
+// A fueling answer with its checksum, from its fields: 75 characters with a
+// card, 52 with a totalizer, 34 without either.
 QString RespostaAbastecimento(const QString& total, const QString& litros, const QString& preco,
                               const QString& duracao, const QString& codigoBico, const QString& dia,
                               const QString& hora, const QString& minuto, const QString& encerrante = {},

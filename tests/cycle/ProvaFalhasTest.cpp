@@ -1,0 +1,151 @@
+#include "cycle/EstacaoSimulada.h"
+#include "cycle/LeituraAbastecimento.h"
+#include "cycle/ServidorPgDeTeste.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace talvero::teste {
+namespace {
+
+const QDateTime kInicio(QDate(2026, 12, 5), QTime(8, 0));
+const Cenario kSerial52{"Serial52", false, sim::Layout::Padrao, 3, 3, false};
+const Cenario kSerial34{"Serial34", false, sim::Layout::Curto, 3, 3, false};
+const Cenario kSerial75{"Serial75", false, sim::Layout::IdentFid, 3, 3, false};
+const Cenario kBiblioteca75{"Biblioteca75", true, sim::Layout::IdentFid, 3, 3, false};
+
+std::string nomeDoCenario(const ::testing::TestParamInfo<Cenario>& info) { return info.param.nome; }
+
+int eventos(const EstacaoSimulada& e, sim::EventoLivro tipo) {
+    int n = 0;
+    for (const auto& r : e.nucleo.livro().eventos()) n += r.evento == tipo ? 1 : 0;
+    return n;
+}
+
+// --- the agent killed between storing and acknowledging -------------------------
+
+class AgenteMorto : public ::testing::TestWithParam<Cenario> {};
+
+// The process dies at random points: right after an answer was read (nothing
+// stored yet) and right after a fueling was stored, before "(&I)" went out. The
+// agent started again on the same database gets the same fueling again.
+TEST_P(AgenteMorto, AEntregaRepetidaEhReconhecidaENadaDuplica) {
+    EstacaoSimulada e(ConcentradorDoCenario(GetParam(), 2.0, 11), kInicio);
+    e.cfg.lUsarDllCompany = GetParam().biblioteca;
+    std::mt19937 sorteio(3);
+    int antesDaConfirmacao = 0, depoisDaLeitura = 0;
+    const auto arma = [&] {
+        e.iniciaAgente();
+        e.vigia(
+            [&](const QString& enviado) {
+                if (enviado == QLatin1String("(&I)") && sorteio() % 4 == 0) {
+                    ++antesDaConfirmacao;
+                    throw MorteDoAgente{};
+                }
+            },
+            [&](const QString& recebido) {
+                if (leitura::EhTamanhoDeAbastecimento(recebido.size()) && sorteio() % 8 == 0) {
+                    ++depoisDaLeitura;
+                    throw MorteDoAgente{};
+                }
+            });
+    };
+    arma();
+    for (std::int64_t t = 0; t < 4 * kHora; t += kMinuto)
+        if (e.roda(kMinuto)) arma();
+    e.vigia({}, {});
+    ASSERT_TRUE(e.esvazia(30 * kMinuto));
+    e.confereComOLivro();
+    EXPECT_GE(antesDaConfirmacao, 20);
+    EXPECT_GE(depoisDaLeitura, 10);
+    EXPECT_EQ(e.log.conta(QStringLiteral(" - (Abastecimento Não Foi Gravado): ")), antesDaConfirmacao);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transportes, AgenteMorto, ::testing::Values(kSerial52, kBiblioteca75), nomeDoCenario);
+
+// --- the database failing for a while -----------------------------------------
+
+void provaBancoFora(EstacaoSimulada& e, const std::function<void()>& falha, const std::function<void()>& volta) {
+    e.iniciaAgente();
+    e.roda(30 * kMinuto);
+    const int antes = int(e.nucleo.livro().abastecimentos().size());
+    ASSERT_GT(antes, 20);
+    const std::int64_t inicioFalha = e.relogio.ms();
+    falha();
+    e.roda(30 * kMinuto);
+    EXPECT_EQ(e.confirmacoesEntre(inicioFalha, e.relogio.ms()), 0);
+    EXPECT_GT(e.nucleo.pendentes(), 20);
+    volta();
+    e.roda(30 * kMinuto);
+    ASSERT_TRUE(e.esvazia(30 * kMinuto));
+    e.confereComOLivro();
+}
+
+class BancoFora : public ::testing::TestWithParam<Cenario> {};
+
+TEST_P(BancoFora, SQLiteQueRecusaGravarNadaConfirmaEDepoisGravaTudoUmaVez) {
+    EstacaoSimulada e(ConcentradorDoCenario(GetParam(), 2.0, 5), kInicio);
+    e.cfg.lUsarDllCompany = GetParam().biblioteca;
+    provaBancoFora(e, [&] { e.recusaGravacoes(true); }, [&] { e.recusaGravacoes(false); });
+    EXPECT_GT(e.log.conta(QStringLiteral("disco cheio")), 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transportes, BancoFora, ::testing::Values(kSerial52, kBiblioteca75), nomeDoCenario);
+
+TEST(BancoForaPostgreSQL, ServidorParadoEReiniciadoNadaConfirmaEDepoisGravaTudoUmaVez) {
+    if (const QString motivo = ServidorPgDeTeste::motivoParaPular(); !motivo.isEmpty()) GTEST_SKIP() << motivo.toStdString();
+    ServidorPgDeTeste servidor;
+    ASSERT_TRUE(servidor.pronto()) << servidor.erro().toStdString();
+    EstacaoSimulada e(ConcentradorDoCenario(kSerial52, 2.0, 9), kInicio, servidor.opcoes());
+    provaBancoFora(e, [&] { servidor.para(); }, [&] { servidor.inicia(); });
+    EXPECT_TRUE(servidor.erro().isEmpty()) << servidor.erro().toStdString();
+    EXPECT_GT(e.log.conta(QStringLiteral(" - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado")), 20);
+}
+
+// --- a noisy line ------------------------------------------------------------------
+
+class LinhaRuidosa : public ::testing::TestWithParam<Cenario> {};
+
+// Noise before answers, truncated, garbled, split and lost answers, lost
+// acknowledgements, late answers and, on the library's link, dropped connections.
+TEST_P(LinhaRuidosa, NadaErradoGravadoNadaValidoPerdido) {
+    const Cenario& c = GetParam();
+    EstacaoSimulada e(ConcentradorDoCenario(c, 2.0, 21), kInicio);
+    if (c.layout == sim::Layout::IdentFid) e.cadastraCartoes(5, 3);
+    e.cfg.lUsarDllCompany = c.biblioteca;
+    sim::PlanoFalhas& f = e.nucleo.falhas();
+    for (sim::Falha* falha : {&f.ruido, &f.truncada, &f.partida, &f.silencio, &f.confirmacaoPerdida})
+        falha->probabilidade = 0.04;
+    f.adulterada.probabilidade = 0.05;
+    f.adulterada.soAbastecimentos = true;
+    f.atraso.probabilidade = 0.02;
+    if (c.biblioteca) f.desconexao.probabilidade = 0.01;
+    e.iniciaAgente();
+    e.roda(4 * kHora);
+    ASSERT_TRUE(e.esvazia(60 * kMinuto));
+    e.confereComOLivro();
+    EXPECT_GT(e.nucleo.livro().abastecimentos().size(), 300u);
+    EXPECT_GT(e.log.conta(QStringLiteral("resposta não confere")), 5);
+    EXPECT_GT(eventos(e, sim::EventoLivro::ConfirmacaoPerdida), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transportes, LinhaRuidosa, ::testing::Values(kSerial52, kSerial34, kSerial75, kBiblioteca75),
+                         nomeDoCenario);
+
+// A concentrator whose checksum rule differs from the frame builder's: every
+// answer is asked for twice and then taken as it stands.
+TEST(ChecksumDiferente, CadaAbastecimentoPedidoDuasVezesETodosGravados) {
+    auto cfg = ConcentradorDoCenario(kSerial75, 1.0, 4);
+    cfg.checksum = sim::ModoChecksum::SomaComParentese;
+    EstacaoSimulada e(cfg, kInicio);
+    e.iniciaAgente();
+    e.roda(2 * kHora);
+    ASSERT_TRUE(e.esvazia(30 * kMinuto));
+    e.confereComOLivro();
+    const int n = int(e.nucleo.livro().abastecimentos().size());
+    EXPECT_GT(n, 60);
+    EXPECT_EQ(e.log.conta(QStringLiteral("igual duas vezes seguidas, aceita como veio")), n);
+}
+
+} // namespace
+} // namespace talvero::teste
