@@ -271,22 +271,25 @@ TEST_F(CicloTest, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {
     QString naoNumerica = padrao("005790", "01O000", "5790", "02");  // a letter O among the litres
     recebeSerial(naoNumerica);
     recebeSerial(padrao("005790", "010000", "5790", "0F"));  // nozzle code the table lacks
+    cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,4,40000,\n");
+    recebeSerial(padrao("005790", "010000", "5790", "04"));  // a product code the working fueling cannot hold
     EXPECT_EQ(agente->abastecimentos().size(), 1);
     EXPECT_EQ(ciclo().abastecimento.lValorTotal, totalAnterior);
     const auto rejeitados = agente->rejeitados();
-    ASSERT_EQ(rejeitados.size(), 2);
+    ASSERT_EQ(rejeitados.size(), 3);
+    EXPECT_EQ(rejeitados[2].Passo, QStringLiteral("20"));
     EXPECT_EQ(rejeitados[0].RegistroAutomacao, naoNumerica);
     EXPECT_EQ(rejeitados[0].Passo, QStringLiteral("9"));
     EXPECT_EQ(rejeitados[0].Erro, QStringLiteral("Tipos incompatíveis - Err: 13"));
     EXPECT_EQ(rejeitados[1].Passo, QStringLiteral("1"));
     EXPECT_EQ(rejeitados[1].Erro, QStringLiteral("Código de bico não cadastrado: 0F - Err: 3146"));
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)", "(&I)", "(&I)"}));
+    EXPECT_EQ(serial.enviados, QStringList({"(&I)", "(&I)", "(&I)", "(&I)"}));
     EXPECT_EQ(log.conta(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - Tipos incompatíveis - lPassoDebugarErroAbast:9 - Err: 13")), 1);
-    EXPECT_EQ(log.conta(QStringLiteral("guardado em AbastecimentoRejeitado")), 2);
+    EXPECT_EQ(log.conta(QStringLiteral("guardado em AbastecimentoRejeitado")), 3);
 
     recusaGravacao("AbastecimentoRejeitado");
     recebeSerial(naoNumerica);
-    EXPECT_EQ(serial.enviados.size(), 3);
+    EXPECT_EQ(serial.enviados.size(), 4);
     EXPECT_EQ(log.conta(QStringLiteral("não pôde ser guardado em AbastecimentoRejeitado, não confirmado")), 1);
 }
 
