@@ -73,6 +73,14 @@ TEST_F(CicloTest, BibliotecaRelogioDepoisPedidoEStatusEmCadaTick) {
     EXPECT_EQ(biblioteca.chamadas, QStringList({"SendReceive (&V) 500", "SendReceive (&V) 500"}));
     EXPECT_EQ(ciclo().lAutomacaoFlag, 7);
     EXPECT_EQ(ciclo().lTimerAutoPassoDebugarErro, QStringLiteral("14"));
+
+    cfg.lCriarLogTimer = true;  // the trace lines around each library exchange
+    biblioteca.responde = [](const QString&) { return QStringLiteral("(0)"); };
+    tick();
+    EXPECT_EQ(log.linhas().mid(log.linhas().size() - 2),
+              QStringList({" - Comando Dll Company para pedir Abastecimento: lTimerAutoString: (&V)",
+                           " - Comando Dll Company VB_SendReceiveText, retorno do pedido de Abastecimento: "
+                           "lTimerAutoString: (0) - lRetDll=1"}));
 }
 
 TEST_F(CicloTest, BibliotecaQueRecusaORelogioSoDeixaALinhaDeErro) {
