@@ -24,6 +24,8 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
     TimerArquivo = p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerArquivo_Timer); });
     TimerAutomacao =
         p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); });
+    acoes.TimerAutomacao_Timer = [this] { ciclo().TimerAutomacao_Timer(); };
+    acoes.ZeraFlagAutomacao = [this] { ciclo().lAutomacaoFlag = 0; };
     janela.conecta(*this);
     plataforma.icone.aoClicarDuasVezes([this] { restauraDaBandeja(); });
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "cycle/CicloAutomacao.h"
 #include "link/EnlaceConcentrador.h"
 #include "link/TransportesConcentrador.h"
 #include "platform/Plataforma.h"
 #include "shell/EventosJanela.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/ObjetosDados.h"
+#include "store/GravacaoAbastecimento.h"
 #include "support/Configuracao.h"
 #include "support/PedidoEmail.h"
 #include "support/RegistroEventos.h"
@@ -93,6 +95,10 @@ public:
     bool lAutomacaoPausada = false;
     AcoesMenu acoes;
 
+    // The automation cycle and the fueling storage, made on the first tick: their
+    // data-library objects are created on first use, after the connection.
+    CicloAutomacao& ciclo();
+
 private:
     void carrega();
     void leConfiguracao();
@@ -105,6 +111,8 @@ private:
     static void executa(const std::function<void()>& acao);
 
     bool descarregada_ = false;
+    std::unique_ptr<GravacaoAbastecimento> gravacao_;
+    std::unique_ptr<CicloAutomacao> ciclo_;
 };
 
 } // namespace talvero

@@ -30,6 +30,7 @@ Estoque& ObjetosDados::estoque() { return obtem(estoque_); }
 ParametroEmpresa& ObjetosDados::parametroEmpresa() { return obtem(parametroEmpresa_); }
 Abastecimento& ObjetosDados::abastecimento() { return obtem(abastecimento_); }
 Produto& ObjetosDados::produto() { return obtem(produto_); }
+AbastecimentoRejeitado& ObjetosDados::abastecimentoRejeitado() { return obtem(abastecimentoRejeitado_); }
 
 template <typename T>
 void ObjetosDados::libera(std::unique_ptr<T>& objeto, const char* nome) {
@@ -48,11 +49,13 @@ void ObjetosDados::Libera() {
     libera(parametroEmpresa_, "ParametroEmpresa");
     libera(abastecimento_, "Abastecimento");
     libera(produto_, "Produto");
+    libera(abastecimentoRejeitado_, "AbastecimentoRejeitado");
 }
 
 bool ObjetosDados::algumCriado() const {
     return conexao_ || bicoAutomacao_ || bico_ || cartaoIdentFid_ || encerranteAtual_ || estoque_ ||
-           parametroEmpresa_ || abastecimento_ || produto_;
+           parametroEmpresa_ || abastecimento_ || produto_ ||
+           abastecimentoRejeitado_;
 }
 
 } // namespace talvero

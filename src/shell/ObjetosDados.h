@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Abastecimento.h"
+#include "store/AbastecimentoRejeitado.h"
 #include "store/Cadastros.h"
 #include "store/Conexao.h"
 
@@ -28,9 +29,11 @@ public:
     ParametroEmpresa& parametroEmpresa();
     Abastecimento& abastecimento();
     Produto& produto();
+    AbastecimentoRejeitado& abastecimentoRejeitado();
 
     // Releases them in the shutdown's order: Conexao, BicoAutomacao, Bico,
-    // CartaoIdentFid, EncerranteAtual, Estoque, ParametroEmpresa, Abastecimento, Produto.
+    // CartaoIdentFid, EncerranteAtual, Estoque, ParametroEmpresa, Abastecimento, Produto;
+    // the quarantine of unreadable answers last.
     void Libera();
     // Called with each class name as its object is released (for the shutdown's checks).
     std::function<void(const char*)> aoLiberar;
@@ -54,6 +57,7 @@ private:
     std::unique_ptr<ParametroEmpresa> parametroEmpresa_;
     std::unique_ptr<Abastecimento> abastecimento_;
     std::unique_ptr<Produto> produto_;
+    std::unique_ptr<AbastecimentoRejeitado> abastecimentoRejeitado_;
 };
 
 } // namespace talvero

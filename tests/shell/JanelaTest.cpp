@@ -87,7 +87,8 @@ TEST_F(Janela, FecharTiraOIconeRegistraELiberaNaOrdem) {
     EXPECT_EQ(acoesDoIcone(), (std::vector<int>{0, 2}));
     EXPECT_EQ(a.log().last(), " - Finalizando AutoTalvero");
     EXPECT_EQ(eventos, (std::vector<QString>{"Conexao", "BicoAutomacao", "Bico", "CartaoIdentFid", "EncerranteAtual",
-                                             "Estoque", "ParametroEmpresa", "Abastecimento", "Produto"}));
+                                             "Estoque", "ParametroEmpresa", "Abastecimento", "Produto",
+                                             "AbastecimentoRejeitado"}));
     EXPECT_FALSE(a.menu.dados.algumCriado());
     // A handler that was waiting when the window closed still finishes its step.
     EXPECT_FALSE(emUso.Localiza(7, 1));
