@@ -1,0 +1,180 @@
+#include "EstacaoMedida.h"
+
+#include "platform/CodecAnsi.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QHostInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimer>
+#include <algorithm>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace talvero::medicao {
+
+namespace {
+
+constexpr int kPartidaMs = 30'000;
+constexpr int kParadaMs = 20'000;
+int conexoes = 0;
+
+[[noreturn]] void falha(const QString& texto) { throw std::runtime_error(texto.toStdString()); }
+
+QByteArray leArquivo(const QString& caminho) {
+    QFile f(caminho);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString finalDe(const QString& nome, const QByteArray& conteudo) {
+    constexpr qsizetype kLinhas = 30;
+    const QStringList linhas = ansi::decodifica(conteudo).split(QLatin1Char('\n'));
+    return QStringLiteral("--- ") + nome + QLatin1Char('\n') + linhas.mid(std::max<qsizetype>(0, linhas.size() - kLinhas)).join('\n');
+}
+
+qint64 campoKb(const QByteArray& status, const QByteArray& nome) {
+    for (const QByteArray& linha : status.split('\n'))
+        if (linha.startsWith(nome + ':')) return linha.mid(nome.size() + 1).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+void para(QProcess& p, const char* nome) {
+    if (p.state() == QProcess::NotRunning) return;
+    p.terminate();
+    if (!p.waitForFinished(kParadaMs)) {
+        p.kill();
+        p.waitForFinished();
+        falha(QStringLiteral("%1 não terminou com SIGTERM").arg(QLatin1String(nome)));
+    }
+}
+
+} // namespace
+
+Consumo leConsumo(qint64 pid) {
+    Consumo c;
+    const QByteArray stat = leArquivo(QStringLiteral("/proc/%1/stat").arg(pid));
+    // Fields after the command name, which may hold blanks: state is the 3rd, utime the 14th.
+    const QList<QByteArray> campos = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (campos.size() < 13) falha(QStringLiteral("/proc/%1/stat ilegível").arg(pid));
+    const double tique = double(sysconf(_SC_CLK_TCK));
+    c.cpuS = double(campos[11].toLongLong() + campos[12].toLongLong()) / tique;
+    const QByteArray status = leArquivo(QStringLiteral("/proc/%1/status").arg(pid));
+    c.vmRssKb = campoKb(status, "VmRSS");
+    c.vmHwmKb = campoKb(status, "VmHWM");
+    return c;
+}
+
+void aguarda(int ms) {
+    QEventLoop laco;
+    QTimer::singleShot(ms, &laco, &QEventLoop::quit);
+    laco.exec();
+}
+
+bool aguardaAte(const std::function<bool()>& pronto, int limiteMs) {
+    const QDeadlineTimer prazo(limiteMs);
+    while (!pronto()) {
+        if (prazo.hasExpired()) return false;
+        aguarda(100);
+    }
+    return true;
+}
+
+EstacaoMedida::EstacaoMedida(QString binarios)
+    : binarios_(std::move(binarios)), conexao_(QStringLiteral("medicao-%1").arg(++conexoes)) {
+    if (!raiz_.isValid()) falha(QStringLiteral("pasta temporária: ") + raiz_.errorString());
+}
+
+EstacaoMedida::~EstacaoMedida() {
+    try {
+        paraAgente();
+        paraSimulador();
+    } catch (const std::exception&) {
+    }
+    QSqlDatabase::database(conexao_, false).close();
+    QSqlDatabase::removeDatabase(conexao_);
+}
+
+void EstacaoMedida::escreve(const QString& relativo, const QByteArray& conteudo) {
+    QFile f(caminho(relativo));
+    if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size()) falha(f.fileName() + ": " + f.errorString());
+}
+
+void EstacaoMedida::dados(const QStringList& argumentos) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(binarios_ + QStringLiteral("/store/talvero-dados"), QStringList{QStringLiteral("--root"), raiz()} + argumentos);
+    if (!p.waitForFinished(kParadaMs) || p.exitCode() != 0)
+        falha(QStringLiteral("talvero-dados %1: %2 %3").arg(argumentos.join(' '), p.errorString(), QString::fromLocal8Bit(p.readAll())));
+}
+
+// The same station as the demo's: four nozzles, serial control on COM3, layout 52.
+void EstacaoMedida::prepara() {
+    for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"})
+        if (!QDir(raiz()).mkpath(QLatin1String(p))) falha(QStringLiteral("não criou ") + caminho(QLatin1String(p)));
+    const QStringList ini = {
+        "[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1", "Nome da Empresa=POSTO MEDICAO",
+        "Criar Log Timer=NAO", "[EMAIL]", "Numero do Email=0", "Concluido=NAO", "[AUTOMACAO]",
+        "Usar Dll da Company=NAO", "Usar IdentFID=NAO", "Casas decimais da litragem=3", "Casas decimais do valor=3",
+        "Porta de Comunicacao=COM3", "[LOCALIZACAO]", "Pasta da automacao=Automacao",
+        "Computador com automacao=" + QHostInfo::localHostName(), "[BANCO DE DADOS]", "Driver=SQLITE"};
+    escreve("C/Talvero/AutoTalvero/AutoTalvero.INI", ansi::codifica(ini.join("\r\n") + "\r\n"));
+    escreve("cadastros/BicoAutomacao.csv", "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n");
+    escreve("cadastros/Bico.csv", "Empresa,Bico,Produto,Complemento\n1,1,1,ILHA 1\n1,2,2,ILHA 1\n1,3,3,ILHA 2\n1,4,1,ILHA 2\n");
+    escreve("cadastros/Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n");
+    escreve("cadastros/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n");
+    escreve("cadastros/EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n");
+    dados({QStringLiteral("criar")});
+    dados({QStringLiteral("importar"), caminho(QStringLiteral("cadastros"))});
+}
+
+void EstacaoMedida::iniciaSimulador(const QStringList& opcoes) {
+    const QString link = caminho(QStringLiteral("dev/COM3"));
+    simulador_.setProcessChannelMode(QProcess::MergedChannels);
+    simulador_.setStandardOutputFile(caminho(QStringLiteral("simulador.txt")));
+    simulador_.start(binarios_ + QStringLiteral("/simulator/concentrador-sim"),
+                     QStringList{QStringLiteral("--pty"), link, QStringLiteral("--layout"), QStringLiteral("52")} + opcoes);
+    if (!simulador_.waitForStarted()) falha(QStringLiteral("concentrador-sim: ") + simulador_.errorString());
+    if (!aguardaAte([&] { return QFile::exists(link) || simulador_.state() != QProcess::Running; }, kPartidaMs) ||
+        !QFile::exists(link))
+        falha(QStringLiteral("concentrador-sim não criou ") + link + ": " +
+              QString::fromLocal8Bit(leArquivo(caminho(QStringLiteral("simulador.txt")))));
+}
+
+void EstacaoMedida::iniciaAgente() {
+    agente_.setProcessChannelMode(QProcess::MergedChannels);
+    agente_.setStandardOutputFile(caminho(QStringLiteral("agente.txt")));
+    agente_.start(binarios_ + QStringLiteral("/shell/autotalvero"), {QStringLiteral("--root"), raiz(), QStringLiteral("--headless")});
+    if (!agente_.waitForStarted()) falha(QStringLiteral("autotalvero: ") + agente_.errorString());
+}
+
+void EstacaoMedida::paraAgente() { para(agente_, "autotalvero"); }
+void EstacaoMedida::paraSimulador() { para(simulador_, "concentrador-sim"); }
+
+QString EstacaoMedida::diagnostico() const {
+    QString t;
+    for (const QFileInfo& log : QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
+                                    .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files, QDir::Name))
+        t += finalDe(log.fileName(), leArquivo(log.filePath())) + QLatin1Char('\n');
+    for (const char* arquivo : {"agente.txt", "simulador.txt"})
+        t += finalDe(QLatin1String(arquivo), leArquivo(caminho(QLatin1String(arquivo)))) + QLatin1Char('\n');
+    return t;
+}
+
+int EstacaoMedida::gravados() {
+    QSqlDatabase db = QSqlDatabase::contains(conexao_) ? QSqlDatabase::database(conexao_, false)
+                                                       : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conexao_);
+    if (!db.isOpen()) {
+        db.setDatabaseName(caminho(QStringLiteral("C/Talvero/AutoTalvero/Talvero.db")));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open()) falha(db.lastError().text());
+    }
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Abastecimento")) || !q.next()) falha(q.lastError().text());
+    return q.value(0).toInt();
+}
+
+} // namespace talvero::medicao

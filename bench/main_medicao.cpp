@@ -1,0 +1,185 @@
+// talvero-medicao: what the agent costs on a station, measured on the built
+// programs (agent, simulator on a pseudo-terminal) and on the real storage
+// routine. A benchmark, not a test: it prints figures and judges nothing.
+
+#include "EstacaoMedida.h"
+#include "GravacaoMedida.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <exception>
+
+using namespace talvero;
+using namespace talvero::medicao;
+
+namespace {
+
+constexpr int kPrimeiroMs = 60'000;
+constexpr int kFolgaPorAbastecimentoMs = 5'000; // twice the cycle's pace
+constexpr int kMaximoEsperando = 48;
+
+struct Opcoes {
+    bool rapido = false;
+    QString binarios;
+    int esperando = 40;
+    int ociosoS = 20;
+    int aquecimentoS = 5;
+    int gravacoes = 2000;
+};
+
+QTextStream& saida() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+Opcoes leOpcoes(const QCoreApplication& app) {
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Mede o agente AutoTalvero / measures the AutoTalvero agent: CPU por abastecimento coletado, memória,\n"
+        "CPU ociosa por minuto e tempo de gravação de um abastecimento (SQLite e PostgreSQL)."));
+    p.addHelpOption();
+    const QCommandLineOption rapido(QStringLiteral("rapido"), QStringLiteral("medição curta / short run"));
+    const QCommandLineOption bin(QStringLiteral("bin"), QStringLiteral("pasta src/ da compilação (padrão: TALVERO_BIN ou ../src)"),
+                                 QStringLiteral("PASTA"));
+    const QCommandLineOption esperando(QStringLiteral("abastecimentos"),
+                                       QStringLiteral("abastecimentos à espera na coleta, até 48 (padrão 40)"), QStringLiteral("N"));
+    const QCommandLineOption ocioso(QStringLiteral("ocioso"), QStringLiteral("segundos sem tráfego (padrão 20)"), QStringLiteral("S"));
+    const QCommandLineOption gravacoes(QStringLiteral("gravacoes"), QStringLiteral("gravações por banco (padrão 2000)"),
+                                       QStringLiteral("N"));
+    p.addOptions({rapido, bin, esperando, ocioso, gravacoes});
+    p.process(app);
+    Opcoes o;
+    if (p.isSet(rapido)) o = {true, {}, 8, 5, 3, 300};
+    o.binarios = p.isSet(bin) ? p.value(bin)
+                 : qEnvironmentVariableIsEmpty("TALVERO_BIN") ? QCoreApplication::applicationDirPath() + QStringLiteral("/../src")
+                                                              : qEnvironmentVariable("TALVERO_BIN");
+    if (p.isSet(esperando)) o.esperando = std::clamp(p.value(esperando).toInt(), 2, kMaximoEsperando);
+    if (p.isSet(ocioso)) o.ociosoS = std::max(2, p.value(ocioso).toInt());
+    if (p.isSet(gravacoes)) o.gravacoes = std::max(10, p.value(gravacoes).toInt());
+    return o;
+}
+
+QString num(double v, int casas = 1) { return QString::number(v, 'f', casas); }
+QString mib(qint64 kb) { return num(double(kb) / 1024.0) + QStringLiteral(" MiB"); }
+
+// Fuelings waiting from the start, none arriving: the agent collects them at its
+// own pace. The simulator dates them all in the same minute, and a nozzle holds at
+// most 12 fuelings in a minute (hh:mm:00 to hh:mm:55), hence at most 48.
+void medeColeta(const Opcoes& o) {
+    saida() << "\n1. Coleta / collection: controle serial num pseudo-terminal, resposta de 52, " << o.esperando
+            << " abastecimentos à espera, --taxa 0\n";
+    EstacaoMedida e(o.binarios);
+    e.prepara();
+    e.iniciaSimulador({QStringLiteral("--taxa"), QStringLiteral("0"), QStringLiteral("--iniciais"), QString::number(o.esperando)});
+    e.iniciaAgente();
+    if (!aguardaAte([&] { return !e.agenteRodando() || e.gravados() >= 1; }, kPrimeiroMs) || !e.agenteRodando())
+        throw std::runtime_error("o agente não gravou nenhum abastecimento / no fueling stored\n" + e.diagnostico().toStdString());
+    const Consumo inicio = leConsumo(e.pidAgente());
+    const int n0 = e.gravados();
+    QElapsedTimer decorrido;
+    decorrido.start();
+    const bool todos = aguardaAte([&] { return !e.agenteRodando() || e.gravados() >= o.esperando; },
+                                  kPrimeiroMs + o.esperando * kFolgaPorAbastecimentoMs);
+    const int n1 = e.gravados();
+    if (!todos || !e.agenteRodando() || n1 <= n0)
+        throw std::runtime_error(QStringLiteral("gravados %1 de %2\n").arg(n1).arg(o.esperando).toStdString() +
+                                 e.diagnostico().toStdString());
+    const Consumo fim = leConsumo(e.pidAgente());
+    const double segundos = double(decorrido.elapsed()) / 1000.0;
+    e.paraAgente();
+    e.paraSimulador();
+
+    saida() << "   abastecimentos gravados / fuelings stored:  " << n1 << " (" << (n1 - n0) << " em / in " << num(segundos)
+            << " s após o primeiro / after the first: " << num((n1 - n0) * 60.0 / segundos) << "/min)\n";
+    saida() << "   CPU do agente por abastecimento / agent CPU per fueling:\n";
+    saida() << "      em regime / steady state:                " << num((fim.cpuS - inicio.cpuS) * 1000.0 / (n1 - n0), 1)
+            << " ms\n";
+    saida() << "      com a partida / including start-up:      " << num(fim.cpuS * 1000.0 / n1, 1) << " ms\n";
+    saida() << "   memória do agente após a coleta / agent memory after collecting: VmRSS " << mib(fim.vmRssKb)
+            << ", VmHWM " << mib(fim.vmHwmKb) << "\n";
+}
+
+void medeOcioso(const Opcoes& o) {
+    saida() << "\n2. Ocioso / idle: nada à espera, --taxa 0; " << o.ociosoS << " s medidos após " << o.aquecimentoS
+            << " s de partida\n";
+    EstacaoMedida e(o.binarios);
+    e.prepara();
+    e.iniciaSimulador({QStringLiteral("--taxa"), QStringLiteral("0")});
+    e.iniciaAgente();
+    aguarda(o.aquecimentoS * 1000);
+    if (!e.agenteRodando()) throw std::runtime_error("o agente terminou / the agent ended\n" + e.diagnostico().toStdString());
+    const Consumo inicio = leConsumo(e.pidAgente());
+    QElapsedTimer decorrido;
+    decorrido.start();
+    aguarda(o.ociosoS * 1000);
+    const Consumo fim = leConsumo(e.pidAgente());
+    const double ms = double(decorrido.elapsed());
+    e.paraAgente();
+    e.paraSimulador();
+    const double porMinuto = (fim.cpuS - inicio.cpuS) * 1000.0 * 60'000.0 / ms;
+    saida() << "   CPU do agente por minuto / agent CPU per minute: " << num(porMinuto, 0) << " ms ("
+            << num(porMinuto / 600.0, 2) << " % de um núcleo / of one core); VmRSS " << mib(fim.vmRssKb) << "\n";
+}
+
+void linhaGravacao(const QString& banco, const TemposGravacao& t) {
+    saida() << "   " << banco.leftJustified(44) << " mediana/median " << num(t.medianaMs, 2) << " ms, p99 "
+            << num(t.p99Ms, 2) << " ms (média/mean " << num(t.mediaMs, 2) << ", máx/max " << num(t.maximoMs, 2) << ")\n";
+}
+
+bool medeGravacoes(const Opcoes& o) {
+    saida() << "\n3. Gravação de um abastecimento / storing one fueling: AutoAtualTabeAbastecimento (abastecimento +\n"
+            << "   encerrante atual numa transação + linhas de log), " << o.gravacoes << " gravações por banco / stores each\n";
+    bool ok = true;
+    QTemporaryDir pasta;
+    try {
+        linhaGravacao(QStringLiteral("SQLite (arquivo em disco, WAL, sync FULL):"),
+                      medeGravacao(OpcoesBanco::sqlite(pasta.filePath(QStringLiteral("Talvero.db"))), o.gravacoes));
+    } catch (const std::exception& e) {
+        saida() << "   SQLite: FALHOU / FAILED: " << e.what() << "\n";
+        ok = false;
+    }
+    const auto pg = postgresDoAmbiente();
+    if (!pg) {
+        saida() << "   PostgreSQL: não medido / not measured (TALVERO_TESTE_PG_* ausente; "
+                << "eval \"$(scripts/postgres-teste start DIR)\")\n";
+        return ok;
+    }
+    try {
+        linhaGravacao(QStringLiteral("PostgreSQL (%1:%2, loopback):").arg(pg->servidor).arg(pg->porta), medeGravacao(*pg, o.gravacoes));
+    } catch (const std::exception& e) {
+        saida() << "   PostgreSQL: FALHOU / FAILED: " << e.what() << "\n";
+        ok = false;
+    }
+    return ok;
+}
+
+bool secao(void (*mede)(const Opcoes&), const Opcoes& o) {
+    try {
+        mede(o);
+        return true;
+    } catch (const std::exception& e) {
+        saida() << "   FALHOU / FAILED: " << e.what() << "\n";
+        return false;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("talvero-medicao"));
+    const Opcoes o = leOpcoes(app);
+    saida() << "talvero-medicao: AutoTalvero " << (o.rapido ? "(rápido / quick)" : "(completo / full)") << "\n"
+            << "programas / programs: " << o.binarios << Qt::endl;
+    bool ok = secao(medeColeta, o);
+    saida().flush();
+    ok = secao(medeOcioso, o) && ok;
+    saida().flush();
+    ok = medeGravacoes(o) && ok;
+    saida().flush();
+    return ok ? 0 : 1;
+}
