@@ -1,4 +1,4 @@
-#include "platform/Erro.h"
+#include "comum/Ajuda.h"
 #include "platform/HostSistema.h"
 #include "platform/PlataformaDeTeste.h"
 #include "platform/ProcessosSistema.h"
@@ -6,18 +6,18 @@
 #include <QFile>
 #include <QHostInfo>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 using namespace talvero;
-
-namespace {
+using namespace talvero::teste;
 
 const QString kTrava = "C:\\Talvero\\AutoTalvero\\AutoTalvero.lock";
 
-TEST(ProcessosSistema, SegundaInstanciaVeATravaDaPrimeira) {
+TEST(ProcessosSistema, SegundaInstanciaVeATravaDaPrimeiraEProgramaInexistenteNaoInicia) {
     PlataformaDeTeste p;
     ProcessosSistema semPasta(p.caminhos, kTrava);
     EXPECT_FALSE(semPasta.outraInstanciaAtiva());
+    const QString encerrante = "C:\\Talvero\\AutoTalvero\\AutoTalveroEncerrante.exe";
+    EXPECT_EQ(erroDe([&] { semPasta.iniciaSemEsperar(encerrante, {}); }), erros::ArquivoNaoEncontrado);
     p.criaPastaPrograma();
     {
         ProcessosSistema primeira(p.caminhos, kTrava);
@@ -31,8 +31,7 @@ TEST(ProcessosSistema, SegundaInstanciaVeATravaDaPrimeira) {
         trava.close();
         EXPECT_TRUE(segunda.outraInstanciaAtiva());
     }
-    ProcessosSistema depois(p.caminhos, kTrava);
-    EXPECT_FALSE(depois.outraInstanciaAtiva());
+    EXPECT_FALSE(ProcessosSistema(p.caminhos, kTrava).outraInstanciaAtiva());
 }
 
 TEST(ProcessosSistema, TravaDeProcessoMortoNaoConta) {
@@ -46,32 +45,7 @@ TEST(ProcessosSistema, TravaDeProcessoMortoNaoConta) {
     trava.write(QByteArray::number(morto.processId() ? morto.processId() : 999999) + "\ntestes_platform\n" +
                 QHostInfo::localHostName().toUtf8() + "\n");
     trava.close();
-    ProcessosSistema nova(p.caminhos, kTrava);
-    EXPECT_FALSE(nova.outraInstanciaAtiva());
-}
-
-TEST(ProcessosSistema, ProgramaInexistenteNaoInicia) {
-    PlataformaDeTeste p;
-    ProcessosSistema processos(p.caminhos, kTrava);
-    try {
-        processos.iniciaSemEsperar("C:\\Talvero\\AutoTalvero\\AutoTalveroEncerrante.exe", {});
-        FAIL();
-    } catch (const Erro& e) {
-        EXPECT_EQ(e.numero(), erros::ArquivoNaoEncontrado);
-    }
-}
-
-TEST(ProcessosGravador, RegistraInicioFalhaEEncerramento) {
-    PlataformaDeTeste p;
-    Processos& pr = p.plataforma().processos;
-    EXPECT_EQ(pr.iniciaSemEsperar("notepad.exe", {"a.LOG"}), 1000);
-    EXPECT_EQ(pr.iniciaSemEsperar("explorer.exe", {}), 1001);
-    p.processos.falhaAoIniciar = true;
-    EXPECT_THROW(pr.iniciaSemEsperar("x.exe", {}), Erro);
-    ASSERT_EQ(p.processos.iniciados.size(), 3u);
-    EXPECT_EQ(p.processos.iniciados[0].argumentos, QStringList{"a.LOG"});
-    pr.encerraImediatamente();
-    EXPECT_TRUE(p.processos.encerrado);
+    EXPECT_FALSE(ProcessosSistema(p.caminhos, kTrava).outraInstanciaAtiva());
 }
 
 TEST(HostSistema, NomeEEnderecoDoProprioComputador) {
@@ -89,5 +63,3 @@ TEST(HostSistema, NomeEEnderecoDoProprioComputador) {
     EXPECT_NE(host.ultimoErro(), 0);
     EXPECT_EQ(host.encerra(), 0);
 }
-
-} // namespace

@@ -1,29 +1,14 @@
-#include "platform/Erro.h"
+#include "comum/Ajuda.h"
 #include "platform/PlataformaDeTeste.h"
 
 #include <QFile>
-#include <gtest/gtest.h>
 
 using namespace talvero;
-
-namespace {
+using namespace talvero::teste;
 
 struct Arquivos : ::testing::Test {
     PlataformaDeTeste p;
     SistemaArquivos& fs = p.arquivos;
-
-    QByteArray bytes(const QString& caminho) {
-        QFile f(p.local(caminho));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    int erroDe(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const Erro& e) {
-            return e.numero();
-        }
-        return 0;
-    }
 };
 
 TEST_F(Arquivos, AcrescentaEmWindows1252ComCrLfSemCriarPasta) {
@@ -33,34 +18,28 @@ TEST_F(Arquivos, AcrescentaEmWindows1252ComCrLfSemCriarPasta) {
     p.criaPastaPrograma();
     fs.acrescentaLinha(log, QStringLiteral("18:00:00 - Não €"));
     fs.acrescentaLinha(log, "2");
-    EXPECT_EQ(bytes(log), QByteArray("18:00:00 - N\xe3o \x80\r\n2\r\n"));
+    EXPECT_EQ(fs.le(log), QByteArray("18:00:00 - N\xe3o \x80\r\n2\r\n"));
     EXPECT_TRUE(fs.existe(log));
     EXPECT_FALSE(fs.existe("C:\\Talvero\\AutoTalvero"));
 }
 
-TEST_F(Arquivos, CriaTextoSubstituiELeDevolveOsBytes) {
+TEST_F(Arquivos, CriaTextoSubstituiEMoveNaoSubstituiODestino) {
     p.criaPasta("\\\\PC1\\Automacao");
-    const QString tmp = "\\\\PC1\\Automacao\\Retorno_ABCDEFGHIJKLMNO.TMP";
+    const QString tmp = "\\\\PC1\\Automacao\\Retorno_1.TMP", aut = "\\\\PC1\\Automacao\\Retorno_1.AUT";
     fs.criaTexto(tmp, {"velho", "conteudo"});
     fs.criaTexto(tmp, {"[RETORNO AUTOMACAO]", QStringLiteral("Origem=Caixa Ç")});
     EXPECT_EQ(fs.le(tmp), QByteArray("[RETORNO AUTOMACAO]\r\nOrigem=Caixa \xc7\r\n"));
     EXPECT_EQ(erroDe([&] { fs.criaTexto("\\\\PC2\\Automacao\\R.TMP", {}); }), erros::CaminhoNaoEncontrado);
     EXPECT_EQ(erroDe([&] { fs.criaTexto("\\\\\\Automacao\\R.TMP", {}); }), erros::CaminhoNaoEncontrado);
     EXPECT_EQ(erroDe([&] { fs.le("\\\\PC1\\Automacao\\Nada.AUT"); }), erros::ArquivoNaoEncontrado);
-}
 
-TEST_F(Arquivos, MoveNaoSubstituiODestino) {
-    p.criaPasta("\\\\PC1\\Automacao");
-    const QString tmp = "\\\\PC1\\Automacao\\Retorno_1.TMP", aut = "\\\\PC1\\Automacao\\Retorno_1.AUT";
-    fs.criaTexto(tmp, {"novo"});
     fs.criaTexto(aut, {"anterior"});
     EXPECT_EQ(erroDe([&] { fs.move(tmp, aut); }), erros::ArquivoJaExiste);
-    EXPECT_EQ(fs.le(tmp), "novo\r\n");
     EXPECT_EQ(fs.le(aut), "anterior\r\n");
     fs.apaga(aut, false);
     fs.move(tmp, aut);
     EXPECT_FALSE(fs.existe(tmp));
-    EXPECT_EQ(fs.le(aut), "novo\r\n");
+    EXPECT_EQ(fs.le(aut), QByteArray("[RETORNO AUTOMACAO]\r\nOrigem=Caixa \xc7\r\n"));
     EXPECT_EQ(erroDe([&] { fs.move(tmp, aut + "2"); }), erros::ArquivoNaoEncontrado);
     EXPECT_EQ(erroDe([&] { fs.move(aut, "\\\\PC1\\Outra\\R.AUT"); }), erros::CaminhoNaoEncontrado);
 }
@@ -83,9 +62,6 @@ TEST_F(Arquivos, ListaPorPadraoSemCaixaOrdenadaPorNome) {
     p.criaPasta("C:\\Automacao\\Pedido_sub.AUT");
     for (const char* n : {"Pedido_C.AUT", "pedido_b.aut", "Pedido_A.AUT", "Pedido_D.TMP", "Retorno_A.AUT"})
         fs.criaTexto(QStringLiteral("C:\\Automacao\\") + n, {});
-    EXPECT_EQ(fs.lista("C:\\Automacao\\", "Pedido_*.AUT"),
-              QStringList({"Pedido_A.AUT", "pedido_b.aut", "Pedido_C.AUT"}));
+    EXPECT_EQ(fs.lista("C:\\Automacao\\", "Pedido_*.AUT"), QStringList({"Pedido_A.AUT", "pedido_b.aut", "Pedido_C.AUT"}));
     EXPECT_EQ(fs.lista("c:\\Automacao", "*.tmp"), QStringList({"Pedido_D.TMP"}));
 }
-
-} // namespace

@@ -1,39 +1,42 @@
-#include "platform/TempoVirtual.h"
+#include "comum/Ajuda.h"
+#include "platform/PlataformaDeTeste.h"
 
-#include <gtest/gtest.h>
+#include <QDir>
+#include <QTimeZone>
 
 using namespace talvero;
 
-namespace {
-
 struct Tempo : ::testing::Test {
-    RelogioVirtual relogio{QDateTime(QDate(2026, 12, 5), QTime(18, 0))};
-    AgendadorVirtual agendador{relogio};
+    PlataformaDeTeste p;
+    Plataforma mundo = p.plataforma();
 };
 
-TEST_F(Tempo, UmaHoraDeTimersDe500msDisparaSeteMilEDuzentasVezes) {
-    int disparos = 0;
-    auto t = agendador.criaTemporizador(500, [&] { ++disparos; });
-    t->setHabilitado(true);
-    agendador.avanca(3600 * 1000);
-    EXPECT_EQ(disparos, 7200);
-    EXPECT_EQ(relogio.agora().time(), QTime(19, 0));
+TEST_F(Tempo, UmaHoraComDoisTimersDe500msDisparaSeteMilEDuzentasVezesCada) {
+    int automacao = 0, arquivo = 0;
+    auto ta = mundo.agendador.criaTemporizador(500, [&] { ++automacao; });
+    auto tb = mundo.agendador.criaTemporizador(500, [&] { ++arquivo; });
+    ta->setHabilitado(true);
+    tb->setHabilitado(true);
+    p.agendador.avanca(3600 * 1000);
+    EXPECT_EQ(automacao, 7200);
+    EXPECT_EQ(arquivo, 7200);
+    EXPECT_EQ(mundo.relogio.agora(), QDateTime(QDate(2026, 12, 5), QTime(19, 0), QTimeZone::utc()));
 }
 
 TEST_F(Tempo, TimerDesligadoDuranteEsperaNaoReentraEOutroContinua) {
     int automacao = 0, arquivo = 0;
     std::unique_ptr<Temporizador> ta;
-    ta = agendador.criaTemporizador(500, [&] {
+    ta = mundo.agendador.criaTemporizador(500, [&] {
         ++automacao;
         ta->setHabilitado(false);
-        const auto fim = relogio.ms() + 2000;
-        while (relogio.ms() < fim) agendador.aguardaEventos(50);
+        const auto fim = p.relogio.ms() + 2000;
+        while (p.relogio.ms() < fim) mundo.agendador.aguardaEventos(50);
         ta->setHabilitado(true);
     });
-    auto tb = agendador.criaTemporizador(500, [&] { ++arquivo; });
+    auto tb = mundo.agendador.criaTemporizador(500, [&] { ++arquivo; });
     ta->setHabilitado(true);
     tb->setHabilitado(true);
-    agendador.avanca(5000);
+    p.agendador.avanca(5000);
     // Each automation tick holds the clock 2 s and restarts its interval after it.
     EXPECT_EQ(automacao, 2);
     EXPECT_EQ(arquivo, 10);
@@ -42,11 +45,20 @@ TEST_F(Tempo, TimerDesligadoDuranteEsperaNaoReentraEOutroContinua) {
 TEST_F(Tempo, TimerPodeSeDestruirNoProprioDisparo) {
     int n = 0;
     std::unique_ptr<Temporizador> t;
-    t = agendador.criaTemporizador(100, [&] { ++n; t.reset(); });
+    t = mundo.agendador.criaTemporizador(100, [&] { ++n; t.reset(); });
     t->setHabilitado(true);
-    agendador.umaVez(250, [&] { ++n; });
-    agendador.avanca(1000);
+    p.agendador.umaVez(250, [&] { ++n; });
+    p.agendador.avanca(1000);
     EXPECT_EQ(n, 2);
 }
 
-} // namespace
+TEST(PlataformaDeTeste, ArquivosSobARaizTemporariaESemConcentrador) {
+    PlataformaDeTeste p(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 5)));
+    p.criaPastaPrograma();
+    Plataforma mundo = p.plataforma();
+    mundo.arquivos.acrescentaLinha("C:\\Talvero\\AutoTalvero\\a.LOG", "x");
+    EXPECT_TRUE(QFile::exists(p.raiz.path() + "/C/Talvero/AutoTalvero/a.LOG"));
+    EXPECT_EQ(mundo.relogio.agora().date(), QDate(2027, 1, 1));
+    EXPECT_THROW(mundo.canais.serial(1), Erro);
+    EXPECT_THROW(mundo.canais.tcp("10.0.0.5", 2001), Erro);
+}
