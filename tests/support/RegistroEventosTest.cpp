@@ -1,36 +1,23 @@
+#include "comum/Ajuda.h"
 #include "platform/OperadorSemJanela.h"
 #include "platform/PlataformaDeTeste.h"
 #include "support/RegistroEventos.h"
 
 #include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
 
 using namespace talvero;
 
-namespace {
-
-TEST(FormatosDoRegistro, HoraDataENomeDoArquivo) {
-    EXPECT_EQ(RegistroEventos::HoraDoDia(QTime(9, 5, 7)), "09:05:07");
-    EXPECT_EQ(RegistroEventos::HoraDoDia(QTime(23, 59, 59, 999)), "23:59:59");
-    EXPECT_EQ(RegistroEventos::DataPadrao(QDate(2026, 1, 5)), "05/01/2026");
-    EXPECT_EQ(RegistroEventos::NomeArquivo(QDateTime(QDate(2026, 12, 5), QTime(18, 40))),
-              "C:\\Talvero\\AutoTalvero\\AUTOMACAO_05_12_2026_18.LOG");
-}
-
+// A millisecond before seven: the time of day is cut, never rounded up.
 struct Registro : ::testing::Test {
-    PlataformaDeTeste p{QDateTime(QDate(2026, 12, 5), QTime(18, 59, 59))};
+    PlataformaDeTeste p{QDateTime(QDate(2026, 12, 5), QTime(18, 59, 59, 999))};
     RegistroEventos log{p.relogio, p.arquivos, p.operador};
     QStringList saidaErro;
 
-    Registro() {
-        log.defineSaidaErro([this](const QString& l) { saidaErro << l; });
-    }
-    QByteArray conteudo(const QString& nome) const {
+    Registro() { log.defineSaidaErro([this](const QString& l) { saidaErro << l; }); }
+    QByteArray conteudo(const char* nome) const {
         QFile f(p.local(QStringLiteral("C:\\Talvero\\AutoTalvero\\") + nome));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ausente>");
     }
-    void removePasta() { QDir(p.local(QStringLiteral("C:\\Talvero"))).removeRecursively(); }
 };
 
 TEST_F(Registro, UmArquivoPorHoraInclusiveNaMeiaNoite) {
@@ -46,20 +33,18 @@ TEST_F(Registro, UmArquivoPorHoraInclusiveNaMeiaNoite) {
     EXPECT_EQ(conteudo("AUTOMACAO_06_12_2026_00.LOG"), "00:00:05 - madrugada\r\n");
     EXPECT_TRUE(p.operador.exibidas.empty());
     EXPECT_TRUE(saidaErro.empty());
+    EXPECT_EQ(RegistroEventos::DataPadrao(QDate(2026, 1, 5)), "05/01/2026");
 }
 
 TEST_F(Registro, PastaAusenteAvisaUmaVezPorSequenciaDeFalhas) {
     log.registra(QStringLiteral(" - um"));
     log.registra(QStringLiteral(" - dois"));
-    ASSERT_EQ(p.operador.exibidas.size(), 2u);
-    const auto& caixa1 = p.operador.exibidas[0];
-    const auto& caixa2 = p.operador.exibidas[1];
-    EXPECT_EQ(caixa1.texto, "Caminho não encontrado");
-    EXPECT_EQ(caixa1.titulo, "");
-    EXPECT_EQ(caixa1.icone, Icone::Nenhum);
-    EXPECT_EQ(caixa2.texto, "Erro ao criar LOG ECF: 18:59:59 - um");
-    EXPECT_EQ(caixa2.titulo, "Erro: CriaLogCupom");
-    EXPECT_EQ(caixa2.icone, Icone::Informacao);
+    const auto& caixas = p.operador.exibidas;
+    ASSERT_EQ(caixas.size(), 2u);
+    EXPECT_EQ(std::tuple(caixas[0].texto, caixas[0].titulo, caixas[0].icone),
+              std::tuple(QString("Caminho não encontrado"), QString(), Icone::Nenhum));
+    EXPECT_EQ(std::tuple(caixas[1].texto, caixas[1].titulo, caixas[1].icone),
+              std::tuple(QString("Erro ao criar LOG ECF: 18:59:59 - um"), QString("Erro: CriaLogCupom"), Icone::Informacao));
     EXPECT_EQ(saidaErro, QStringList({"18:59:59 - um", "18:59:59 - dois"}));
     EXPECT_FALSE(QDir(p.local(QStringLiteral("C:\\Talvero"))).exists());
 
@@ -67,10 +52,10 @@ TEST_F(Registro, PastaAusenteAvisaUmaVezPorSequenciaDeFalhas) {
     p.criaPastaPrograma();
     log.registra(QStringLiteral(" - tres"));
     EXPECT_FALSE(log.emFalha());
-    removePasta();
+    QDir(p.local(QStringLiteral("C:\\Talvero"))).removeRecursively();
     log.registra(QStringLiteral(" - quatro"));
-    EXPECT_EQ(p.operador.exibidas.size(), 4u);
-    EXPECT_EQ(p.operador.exibidas[3].texto, "Erro ao criar LOG ECF: 18:59:59 - quatro");
+    ASSERT_EQ(caixas.size(), 4u);
+    EXPECT_EQ(caixas[3].texto, "Erro ao criar LOG ECF: 18:59:59 - quatro");
 }
 
 TEST_F(Registro, HandlersQueRegistramComACaixaAbertaNaoAbremOutras) {
@@ -98,5 +83,3 @@ TEST_F(Registro, OperadorSemJanelaNaoRealimentaAsPropriasFalhasDoRegistro) {
     semJanela.mensagem(QStringLiteral("Aviso"), QStringLiteral("T"), Icone::Nenhum);
     EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_18.LOG"), "18:59:59 - [T] Aviso\r\n");
 }
-
-} // namespace
