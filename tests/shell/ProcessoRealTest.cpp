@@ -6,6 +6,7 @@
 
 #include "platform/CodecAnsi.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -44,8 +45,11 @@ struct EventoDoLivro {
     QString resposta;
 };
 
+// TALVERO_BIN names the build's src/ folder; without it, the one beside tests/.
 QString binario(const char* relativo) {
-    return qEnvironmentVariable("TALVERO_BIN") + QLatin1Char('/') + QLatin1String(relativo);
+    const QString bin = qEnvironmentVariable("TALVERO_BIN");
+    const QString base = bin.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../../src") : bin;
+    return base + QLatin1Char('/') + QLatin1String(relativo);
 }
 
 std::string texto(const QString& s) { return s.toStdString(); }
@@ -53,7 +57,10 @@ std::string texto(const QString& s) { return s.toStdString(); }
 class ProcessoReal : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("TALVERO_BIN")) GTEST_SKIP() << "TALVERO_BIN ausente (rode pelo CTest)";
+        if (!QFile::exists(binario("shell/autotalvero"))) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true")) FAIL() << "sem " << texto(binario("shell/autotalvero"));
+            GTEST_SKIP() << "programas não compilados: " << texto(binario("shell/autotalvero"));
+        }
         ASSERT_TRUE(raiz_.isValid());
         for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"})
             ASSERT_TRUE(QDir(raiz_.path()).mkpath(QLatin1String(p)));
