@@ -1,6 +1,5 @@
 #include "Concentrador.h"
 
-#include <gtest/gtest.h>
 
 using namespace talvero;
 using namespace talvero::sim;

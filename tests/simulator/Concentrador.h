@@ -1,8 +1,8 @@
 #pragma once
 
+#include "comum/Ajuda.h"
 #include "link/MontaComando.h"
 #include "platform/CodecAnsi.h"
-#include "platform/Erro.h"
 #include "platform/TempoVirtual.h"
 #include "simulator/NucleoConcentrador.h"
 

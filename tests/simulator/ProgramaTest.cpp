@@ -1,4 +1,4 @@
-#include "platform/Erro.h"
+#include "comum/Ajuda.h"
 #include "simulator/OpcoesSimulador.h"
 
 #include <QCoreApplication>
@@ -11,12 +11,12 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
 
 using namespace talvero;
 using namespace talvero::sim;
+using namespace talvero::teste;
 
 namespace {
 
@@ -147,11 +147,11 @@ TEST(Programa, AtendeNumPseudoTerminalCruPeloLink) {
     EXPECT_FALSE(QFileInfo(link).isSymLink());
 }
 
-TEST(Programa, OpcoesViramConfiguracao) {
-    const OpcoesSimulador o = leOpcoes({QStringLiteral("--tcp"), QStringLiteral("0.0.0.0:4001"), QStringLiteral("--layout=75"),
-                                        QStringLiteral("--bicos"), QStringLiteral("01:1:5.79:100.5, 0a:2:3.89"),
-                                        QStringLiteral("--rollover"), QStringLiteral("--falha-adulterada"), QStringLiteral("0,25"),
-                                        QStringLiteral("--so-abastecimentos"), QStringLiteral("--ledger"), QStringLiteral("x.JSONL")});
+QStringList argumentos(const char* linha) { return QString::fromUtf8(linha).split(QLatin1Char(' ')); }
+
+TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
+    const OpcoesSimulador o = leOpcoes({"--tcp", "0.0.0.0:4001", "--layout=75", "--bicos", "01:1:5.79:100.5, 0a:2:3.89",
+                                        "--rollover", "--falha-adulterada", "0,25", "--so-abastecimentos", "--ledger", "x.JSONL"});
     EXPECT_EQ(*o.tcpHost, u"0.0.0.0");
     EXPECT_EQ(o.tcpPorta, 4001);
     EXPECT_EQ(o.cfg.layout, Layout::IdentFid);
@@ -163,37 +163,18 @@ TEST(Programa, OpcoesViramConfiguracao) {
     EXPECT_TRUE(o.falhas.silencio.soAbastecimentos);
     EXPECT_EQ(o.formatoLedger, FormatoLivro::JsonLinhas);
 
-    const std::vector<std::pair<QStringList, QString>> ruins = {
-        {{QStringLiteral("--taxa"), QStringLiteral("2")}, QStringLiteral("--pty LINK ou --tcp")},
-        {{QStringLiteral("--pty"), QStringLiteral("x"), QStringLiteral("--taxa"), QStringLiteral("abc")}, QStringLiteral("--taxa")},
-        {{QStringLiteral("--pty"), QStringLiteral("x"), QStringLiteral("--nada")}, QStringLiteral("--nada")},
-        {{QStringLiteral("--pty")}, QStringLiteral("Falta o valor de --pty")},
-        {{QStringLiteral("--pty"), QStringLiteral("x"), QStringLiteral("--rollover=1")}, QStringLiteral("não leva valor")},
-        {{QStringLiteral("--pty"), QStringLiteral("x"), QStringLiteral("--bicos"), QStringLiteral("01:1")}, QStringLiteral("--bicos")},
-        {{QStringLiteral("--pty"), QStringLiteral("x"), QStringLiteral("--falha-ruido"), QStringLiteral("1.5")}, QStringLiteral("--falha-ruido")},
-        {{QStringLiteral("--tcp"), QStringLiteral("4001")}, QStringLiteral("HOST:PORTA")},
-    };
-    for (const auto& [args, trecho] : ruins) {
-        try {
-            leOpcoes(args);
-            ADD_FAILURE() << args.join(QLatin1Char(' ')).toStdString();
-        } catch (const Erro& e) {
-            EXPECT_TRUE(e.descricao().contains(trecho)) << e.descricao().toStdString();
-        }
-    }
+    const std::pair<const char*, const char*> ruins[] = {
+        {"--taxa 2", "--pty LINK ou --tcp"}, {"--pty x --taxa abc", "--taxa"}, {"--pty x --nada", "--nada"},
+        {"--pty", "Falta o valor de --pty"}, {"--pty x --rollover=1", "não leva valor"}, {"--pty x --bicos 01:1", "--bicos"},
+        {"--pty x --falha-ruido 1.5", "--falha-ruido"}, {"--tcp 4001", "HOST:PORTA"}};
+    for (const auto& [linha, trecho] : ruins)
+        EXPECT_TRUE(descricaoDe([&] { leOpcoes(argumentos(linha)); }).contains(QString::fromUtf8(trecho))) << linha;
 }
 
 TEST(Programa, RoteiroDeRespostasBrutas) {
     const auto linhas = leRoteiro(QStringLiteral("# comentario\r\n(0001)\r\n\r\n  2.5   (0002 X)\n"));
     ASSERT_EQ(linhas.size(), 2u);
-    EXPECT_EQ(linhas[0].aposMs, 0);
-    EXPECT_EQ(linhas[0].resposta, u"(0001)");
-    EXPECT_EQ(linhas[1].aposMs, 2500);
-    EXPECT_EQ(linhas[1].resposta, u"(0002 X)");
-    try {
-        leRoteiro(QStringLiteral("(1)\n3\n"));
-        FAIL();
-    } catch (const Erro& e) {
-        EXPECT_TRUE(e.descricao().contains(QStringLiteral("Linha 2")));
-    }
+    EXPECT_EQ(std::pair(linhas[0].aposMs, linhas[0].resposta), std::pair(std::int64_t(0), QString("(0001)")));
+    EXPECT_EQ(std::pair(linhas[1].aposMs, linhas[1].resposta), std::pair(std::int64_t(2500), QString("(0002 X)")));
+    EXPECT_TRUE(descricaoDe([] { leRoteiro(QStringLiteral("(1)\n3\n")); }).contains(QStringLiteral("Linha 2")));
 }
