@@ -3,6 +3,7 @@
 #include "store/Importacao.h"
 
 #include <QCoreApplication>
+#include <QSqlDatabase>
 #include <QSqlError>
 
 namespace talvero::teste {

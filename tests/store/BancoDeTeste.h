@@ -1,11 +1,11 @@
 #pragma once
 
+#include "comum/Ajuda.h"
+#include "store/Abastecimento.h"
 #include "store/Conexao.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <memory>
 
 namespace talvero::teste {
@@ -36,6 +36,14 @@ private:
 
 std::string nomeMotor(const ::testing::TestParamInfo<Motor>& info);
 inline void PrintTo(Motor m, std::ostream* os) { *os << (m == Motor::SQLite ? "SQLite" : "PostgreSQL"); }
+
+// Every field of a fueling, to compare two in one go.
+inline auto campos(const Abastecimento& a) {
+    return std::tuple(a.Empresa, a.Data, a.Hora, a.TempoAbastecimento, a.Bico, a.Produto, a.PrecoUnitario,
+                      a.Quantidade, a.ValorTotal, a.Funcionario, a.Turno, a.NumeroCupom, a.PlacaVeiculo, a.Encerrante,
+                      a.RegistroAutomacao, a.Observacao, a.Motorista, a.ValorDesconto, a.EncerranteInicial,
+                      a.Complemento, a.Cartao, a.ValorParametro);
+}
 
 } // namespace talvero::teste
 

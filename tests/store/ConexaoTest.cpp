@@ -1,11 +1,8 @@
-#include "platform/Erro.h"
 #include "platform/SistemaArquivosLocal.h"
-#include "store/Abastecimento.h"
 #include "store/BancoDeTeste.h"
 #include "store/Cadastros.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace talvero::teste {
 namespace {
@@ -36,13 +33,8 @@ TEST_P(ConexaoTest, BancoInalcancavelDaFalsoEChamadaLevantaErro) {
     EXPECT_FALSE(c.Conecta());
     EXPECT_FALSE(c.ultimoErro().isEmpty());
     Bico bico(c);
-    try {
-        bico.Localiza(1, 1);
-        FAIL() << "esperava Erro";
-    } catch (const Erro& e) {
-        EXPECT_EQ(e.numero(), erros::BancoDeDados);
-        EXPECT_TRUE(e.descricao().startsWith(QStringLiteral("Falha no banco de dados (Bico.Localiza)")));
-    }
+    EXPECT_EQ(erroDe([&] { bico.Localiza(1, 1); }), erros::BancoDeDados);
+    EXPECT_TRUE(descricaoDe([&] { bico.Localiza(1, 1); }).startsWith("Falha no banco de dados (Bico.Localiza)"));
 }
 
 TEST_P(ConexaoTest, TransacaoDesfeitaSemConfirmacao) {

@@ -1,4 +1,3 @@
-#include "store/Abastecimento.h"
 #include "store/BancoDeTeste.h"
 
 #include <QProcess>

@@ -1,13 +1,11 @@
 #include "cycle/LogMemoria.h"
 #include "platform/TempoVirtual.h"
-#include "store/Abastecimento.h"
 #include "store/BancoDeTeste.h"
 #include "store/GravacaoAbastecimento.h"
+#include "store/RecusaGravacao.h"
 
 namespace talvero::teste {
 namespace {
-
-Moeda M(const char* texto) { return Moeda::deTexto(QString::fromLatin1(texto)); }
 
 const QDate kDia(2026, 12, 5);
 
@@ -50,21 +48,6 @@ protected:
         EXPECT_TRUE(e.Localiza(1, std::int16_t(bico)));
         return e.Encerrante;
     }
-    // The database refuses every write of that kind on that table, as a full or
-    // failing disk would.
-    void recusa(const QString& tabela, const QString& operacao) {
-        const QString nome = QStringLiteral("recusa_") + tabela + QLatin1Char('_') + operacao;
-        if (pg()) {
-            direto(QStringLiteral("CREATE OR REPLACE FUNCTION recusa() RETURNS trigger LANGUAGE plpgsql AS "
-                                  "$$ BEGIN RAISE EXCEPTION 'gravação recusada'; END $$"));
-            direto(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION recusa()")
-                       .arg(nome, operacao, tabela));
-        } else {
-            direto(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, 'gravação recusada'); END")
-                       .arg(nome, operacao, tabela));
-        }
-    }
-
     Configuracao cfg;
     RelogioVirtual relogio{QDateTime(kDia, QTime(17, 31))};
     LogMemoria log{relogio};
@@ -84,22 +67,22 @@ TEST_P(GravacaoTest, PrimeiraEntregaGravaTodasAsPropriedadesEAtualizaOEncerrante
     ASSERT_TRUE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
     const auto lista = todos();
     ASSERT_EQ(lista.size(), 1);
-    const Abastecimento& a = lista[0];
-    EXPECT_EQ(a.Empresa, 1);
-    EXPECT_EQ(a.Data, kDia);
-    EXPECT_EQ(a.Hora, QTime(17, 30, 0));
-    EXPECT_EQ(a.TempoAbastecimento, QStringLiteral("0130"));
-    EXPECT_EQ(a.Bico, 3);
-    EXPECT_EQ(a.Produto, 7);
-    EXPECT_EQ(a.PrecoUnitario, M("5"));
-    EXPECT_EQ(a.Quantidade, M("10"));
-    EXPECT_EQ(a.ValorTotal, M("50"));
-    EXPECT_EQ(a.Encerrante, M("1050"));
-    EXPECT_EQ(a.EncerranteInicial, M("1040"));
-    EXPECT_EQ(a.RegistroAutomacao, kBruta1);
-    EXPECT_EQ(a.Complemento, QStringLiteral("Aditivada"));
-    EXPECT_EQ(a.Cartao, 0);
-    EXPECT_EQ(a.ValorParametro, 1);  // company setting 2 absent
+    Abastecimento esperado(conexao());
+    esperado.Empresa = 1;
+    esperado.Data = kDia;
+    esperado.Hora = QTime(17, 30, 0);
+    esperado.TempoAbastecimento = QStringLiteral("0130");
+    esperado.Bico = 3;
+    esperado.Produto = 7;
+    esperado.PrecoUnitario = M("5");
+    esperado.Quantidade = M("10");
+    esperado.ValorTotal = M("50");
+    esperado.Encerrante = M("1050");
+    esperado.EncerranteInicial = M("1040");
+    esperado.RegistroAutomacao = kBruta1;
+    esperado.Complemento = QStringLiteral("Aditivada");
+    esperado.ValorParametro = 1;  // company setting 2 absent
+    EXPECT_EQ(campos(lista[0]), campos(esperado));
     EXPECT_EQ(encerranteDo(3), M("1050"));
     EXPECT_EQ(log.conta(QStringLiteral(" - AutoAtualTabeEncerranteAtual: Teste 1 lAutomacaoEncerrante=1050 "
                                        "EncerranteAtual.Encerrante=1000")),
@@ -124,15 +107,13 @@ TEST_P(GravacaoTest, RepeticaoDaMesmaRespostaEmQualquerHorarioDoMinutoNaoDuplica
                                           "Bico=3 - Valor Total=25 - Tempo de Abastecimento=0130"),
                            QStringLiteral(" - (Abastecimento Não Foi Gravado): Data=05/12/2026 - Hora=17:30:00 - "
                                           "Bico=3 - Valor Total=50 - Tempo de Abastecimento=0130")}));
-}
 
-TEST_P(GravacaoTest, DuracaoEmBrancoETotalIgualEhRepeticaoPelaRegraDaChave) {
-    ASSERT_TRUE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
+    // Another raw form with no duration and the same total, under a taken key, is a repeat too.
     auto a = fueling(3, "50.00", "1050.00");
     a.lTempoAbastecimento = QStringLiteral("    ");
     EXPECT_TRUE(grava(a, QStringLiteral("(outra forma da mesma resposta)")));
-    EXPECT_EQ(todos().size(), 1);
-    EXPECT_EQ(log.conta(QStringLiteral("Não Foi Gravado")), 1);
+    EXPECT_EQ(todos().size(), 2);
+    EXPECT_EQ(log.conta(QStringLiteral("Não Foi Gravado")), 3);
 }
 
 TEST_P(GravacaoTest, OutroAbastecimentoNoMinutoVaiParaOProximoHorarioLivreAteOsDozeSeTomarem) {
@@ -185,7 +166,7 @@ TEST_P(GravacaoTest, ParametroDaEmpresaNumericoOuErroSemGravar) {
     EXPECT_EQ(timerHabilitado, 1);
 }
 
-TEST_P(GravacaoTest, SemLeituraDeEncerranteOEncerranteAtualFicaComoEstava) {
+TEST_P(GravacaoTest, EncerranteAtualSemLeituraViradaDoMilhaoEBicoSemCadastro) {
     auto a = fueling(3, "50.00", "0");
     a.lSemEncerrante = true;
     ASSERT_TRUE(grava(a, QStringLiteral("(003400)")));
@@ -197,9 +178,8 @@ TEST_P(GravacaoTest, SemLeituraDeEncerranteOEncerranteAtualFicaComoEstava) {
     EXPECT_EQ(log.conta(QStringLiteral("AutoAtualTabeEncerranteAtual: abastecimento sem encerrante, Encerrante Atual "
                                        "não alterado. Bico=3")),
               1);
-}
 
-TEST_P(GravacaoTest, ViradaDoMilhaoEBicoSemEncerranteCadastrado) {
+    // Past the million the counter starts again; the current totalizer goes on.
     ASSERT_TRUE(grava(fueling(4, "50.00", "15.00"), kBruta1));
     EXPECT_EQ(encerranteDo(4), M("1000015"));
     ASSERT_TRUE(grava(fueling(4, "50.00", "40.00", 31), kBruta2));
@@ -207,40 +187,35 @@ TEST_P(GravacaoTest, ViradaDoMilhaoEBicoSemEncerranteCadastrado) {
 
     ASSERT_TRUE(grava(fueling(9, "50.00", "40.00"), QStringLiteral("(bico 9)")));
     EXPECT_EQ(log.conta(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: bico não cadastrado=9")), 1);
-    EXPECT_EQ(todos().size(), 3);
+    EXPECT_EQ(todos().size(), 4);
 }
 
-TEST_P(GravacaoTest, FalhaDoEncerranteNaoSeguraOAbastecimento) {
-    recusa(QStringLiteral("EncerranteAtual"), QStringLiteral("UPDATE"));
-    EXPECT_TRUE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
-    EXPECT_EQ(todos().size(), 1);
-    EXPECT_EQ(encerranteDo(3), M("1000"));
-    EXPECT_EQ(log.conta(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: ")), 1);
-    EXPECT_EQ(timerHabilitado, 1);
-}
-
-TEST_P(GravacaoTest, BancoQueRecusaAGravacaoDaFalsoSemTocarNoEncerrante) {
-    recusa(QStringLiteral("Abastecimento"), QStringLiteral("INSERT"));
+TEST_P(GravacaoTest, BancoQueRecusaAGravacaoDaFalsoEFalhaDoEncerranteNaoSeguraOAbastecimento) {
+    recusaGravacoes(conexao(), {"Abastecimento"}, {"INSERT"});
     EXPECT_FALSE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
     EXPECT_TRUE(todos().isEmpty());
     EXPECT_EQ(encerranteDo(3), M("1000"));
     EXPECT_EQ(log.conta(QStringLiteral(" - ERRO AutoAtualTabeAbastecimento: ")), 1);
     EXPECT_EQ(log.conta(QStringLiteral("Teste 1")), 0);
+
+    recusaGravacoes(conexao(), {"Abastecimento"}, {"INSERT"}, false);
+    recusaGravacoes(conexao(), {"EncerranteAtual"}, {"UPDATE"});
+    const int habilitado = timerHabilitado;
+    EXPECT_TRUE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
+    EXPECT_EQ(todos().size(), 1);
+    EXPECT_EQ(encerranteDo(3), M("1000"));
+    EXPECT_EQ(log.conta(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: ")), 1);
+    EXPECT_EQ(timerHabilitado, habilitado + 1);
 }
 
 TEST(AjusteMilhao, LimitesDeCadaMilhao) {
-    const auto ajuste = [](const char* queda) { return GravacaoAbastecimento::AjusteMilhao(-M(queda)); };
-    EXPECT_EQ(GravacaoAbastecimento::AjusteMilhao(M("0")), Moeda());
-    EXPECT_EQ(GravacaoAbastecimento::AjusteMilhao(M("25")), Moeda());
-    EXPECT_EQ(ajuste("999975"), M("1000000"));
-    EXPECT_EQ(ajuste("1000000"), M("1000000"));
-    EXPECT_EQ(ajuste("1000000.01"), M("2000000"));
-    EXPECT_EQ(ajuste("1999980"), M("2000000"));
-    EXPECT_EQ(ajuste("7000000.01"), M("8000000"));
-    EXPECT_EQ(ajuste("9000000"), M("9000000"));
-    // Beyond nine millions the adjustment gives back the stored value unchanged.
-    EXPECT_EQ(ajuste("9000000.01"), M("9000000.01"));
-    EXPECT_EQ(ajuste("400000") + M("400000"), M("1400000"));  // 500,000 then 400,000 becomes 1,400,000
+    // (fall of the totalizer, adjustment); beyond nine millions the value comes back unchanged.
+    const std::pair<const char*, const char*> casos[] = {
+        {"-25", "0"}, {"0", "0"}, {"999975", "1000000"}, {"1000000", "1000000"}, {"1000000.01", "2000000"},
+        {"1999980", "2000000"}, {"7000000.01", "8000000"}, {"9000000", "9000000"}, {"9000000.01", "9000000.01"}};
+    for (const auto& [queda, ajuste] : casos) EXPECT_EQ(GravacaoAbastecimento::AjusteMilhao(-M(queda)), M(ajuste)) << queda;
+    // 500,000 then 400,000 becomes 1,400,000.
+    EXPECT_EQ(GravacaoAbastecimento::AjusteMilhao(-M("400000")) + M("400000"), M("1400000"));
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "platform/CodecAnsi.h"
-#include "store/Abastecimento.h"
 #include "store/BancoDeTeste.h"
 #include "store/Cadastros.h"
 
