@@ -1,25 +1,17 @@
+#include "comum/Ajuda.h"
 #include "link/ControleSerialCanal.h"
-#include "platform/Erro.h"
 #include "simulator/FabricaCanaisSimulador.h"
 
-#include <gtest/gtest.h>
-
 using namespace talvero;
-
-namespace {
-
-int numeroDoErro(const std::function<void()>& operacao) {
-    try {
-        operacao();
-    } catch (const Erro& e) {
-        return e.numero();
-    }
-    return 0;
-}
+using namespace talvero::teste;
 
 class ControleSerialCanalTest : public ::testing::Test {
 protected:
     ControleSerialCanalTest() { fabrica.permiteSerial(3); }
+    void abre() {
+        controle.setNumeroPorta(3);
+        controle.setPortaAberta(true);
+    }
 
     RelogioVirtual relogio{QDateTime(QDate(2026, 12, 5), QTime(18, 0))};
     sim::NucleoConcentrador nucleo{relogio};
@@ -28,23 +20,21 @@ protected:
 };
 
 TEST_F(ControleSerialCanalTest, PortaFechadaRecusaOperacoesMasMostraTamanhos) {
-    for (const auto& operacao : std::vector<std::function<void()>>{
-             [&] { controle.envia(QStringLiteral("(&V)")); }, [&] { controle.quantidadeRecebida(); },
-             [&] { controle.descartaEntrada(); }, [&] { controle.leEntrada(); }})
-        EXPECT_EQ(numeroDoErro(operacao), erros::PortaFechada);
+    EXPECT_EQ(erroDe([&] { controle.envia(QStringLiteral("(&V)")); }), erros::PortaFechada);
+    EXPECT_EQ(erroDe([&] { controle.quantidadeRecebida(); }), erros::PortaFechada);
+    EXPECT_EQ(erroDe([&] { controle.descartaEntrada(); }), erros::PortaFechada);
+    EXPECT_EQ(erroDe([&] { controle.leEntrada(); }), erros::PortaFechada);
     EXPECT_EQ(controle.tamanhoBufferEntrada(), 1024);
     EXPECT_EQ(controle.tamanhoLeitura(), 0);
     controle.setPortaAberta(false);  // closing a closed port is no error
 }
 
-TEST_F(ControleSerialCanalTest, ContaLeEDescartaOQueChegouSemEventos) {
-    controle.setNumeroPorta(3);
-    controle.setPortaAberta(true);
+TEST_F(ControleSerialCanalTest, ContaLeEDescartaOQueChegouSemEventosAte1024Caracteres) {
+    abre();
     nucleo.enfileiraResposta(QString::fromUtf8("(0é)"));
     controle.envia(QStringLiteral("(&A)"));
     EXPECT_EQ(fabrica.linhas().back()->escrito(), QByteArray("(&A)"));
     EXPECT_EQ(controle.quantidadeRecebida(), 0);
-
     relogio.avancaMs(100);
     EXPECT_EQ(controle.quantidadeRecebida(), 4);
     EXPECT_EQ(controle.leEntrada(), QString::fromUtf8("(0é)"));
@@ -54,11 +44,8 @@ TEST_F(ControleSerialCanalTest, ContaLeEDescartaOQueChegouSemEventos) {
     relogio.avancaMs(100);
     controle.descartaEntrada();
     EXPECT_EQ(controle.quantidadeRecebida(), 0);
-}
 
-TEST_F(ControleSerialCanalTest, BufferDeEntradaGuardaNoMaximo1024Caracteres) {
-    controle.setNumeroPorta(3);
-    controle.setPortaAberta(true);
+    controle.envia(QStringLiteral("(&I)"));
     nucleo.enfileiraResposta(QLatin1Char('(') + QString(1100, QLatin1Char('7')) + QLatin1Char(')'));
     controle.envia(QStringLiteral("(&A)"));
     relogio.avancaMs(2000);
@@ -68,25 +55,22 @@ TEST_F(ControleSerialCanalTest, BufferDeEntradaGuardaNoMaximo1024Caracteres) {
 
 TEST_F(ControleSerialCanalTest, PortaZeroInexistenteOcupadaOuJaAbertaFalha) {
     controle.setNumeroPorta(0);
-    EXPECT_EQ(numeroDoErro([&] { controle.setPortaAberta(true); }), erros::PortaInvalida);
+    EXPECT_EQ(erroDe([&] { controle.setPortaAberta(true); }), erros::PortaInvalida);
     controle.setNumeroPorta(2);
-    EXPECT_EQ(numeroDoErro([&] { controle.setPortaAberta(true); }), erros::PortaInvalida);
+    EXPECT_EQ(erroDe([&] { controle.setPortaAberta(true); }), erros::PortaInvalida);
     EXPECT_FALSE(controle.portaAberta());
 
-    controle.setNumeroPorta(3);
-    controle.setPortaAberta(true);
-    EXPECT_EQ(numeroDoErro([&] { controle.setPortaAberta(true); }), erros::PortaEmUso);
-    EXPECT_EQ(numeroDoErro([&] { controle.setNumeroPorta(4); }), erros::PortaEmUso);
+    abre();
+    EXPECT_EQ(erroDe([&] { controle.setPortaAberta(true); }), erros::PortaEmUso);
+    EXPECT_EQ(erroDe([&] { controle.setNumeroPorta(4); }), erros::PortaEmUso);
     ControleSerialCanal outro(fabrica);
     outro.setNumeroPorta(3);
-    EXPECT_EQ(numeroDoErro([&] { outro.setPortaAberta(true); }), erros::PortaEmUso);
+    EXPECT_EQ(erroDe([&] { outro.setPortaAberta(true); }), erros::PortaEmUso);
 
     // Pause and resume; then the concentrator goes away.
     controle.setPortaAberta(false);
     controle.setPortaAberta(true);
     fabrica.desconectaTodas();
     EXPECT_FALSE(controle.portaAberta());
-    EXPECT_EQ(numeroDoErro([&] { controle.envia(QStringLiteral("(&V)")); }), erros::PortaFechada);
+    EXPECT_EQ(erroDe([&] { controle.envia(QStringLiteral("(&V)")); }), erros::PortaFechada);
 }
-
-} // namespace

@@ -1,3 +1,4 @@
+#include "comum/Ajuda.h"
 #include "link/BibliotecaPropria.h"
 #include "link/BibliotecaSobDemanda.h"
 #include "link/ControleSerialCanal.h"
@@ -7,11 +8,7 @@
 #include "simulator/FabricaCanaisSimulador.h"
 #include "support/Instalacao.h"
 
-#include <gtest/gtest.h>
-
 using namespace talvero;
-
-namespace {
 
 const QString kErroInicio = QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação. Erro: ");
 const QString kRotina = QStringLiteral(" - Rotina: IniciaAutomacao");
@@ -26,21 +23,19 @@ protected:
         for (const char* host : {"10.0.0.1", "192.168.10.20", "com3"}) fabrica.permiteTcp(QString::fromLatin1(host), 4001);
     }
 
-    void configura(const QString& porta, bool dll, const QString& litragem = {}, const QString& valor = {}) {
+    bool inicia(const QString& porta, bool dll, const QString& litragem = {}, const QString& valor = {},
+                EnlaceConcentrador* outro = nullptr) {
         configuracao.lUsarDllCompany = dll;
         mundo.arquivos.criaTexto(instalacao::kArquivoIni,
                                  {"[AUTOMACAO]", "Porta de Comunicacao=" + porta, "Casas decimais da litragem=" + litragem,
                                   "Casas decimais do valor=" + valor});
-    }
-    bool inicia(const QString& porta, bool dll, const QString& litragem = {}, const QString& valor = {}) {
-        configura(porta, dll, litragem, valor);
-        return enlace.IniciaAutomacao();
+        return (outro ? *outro : enlace).IniciaAutomacao();
     }
 
     // Log lines without their time of day.
     QStringList log() {
-        const QString nome = RegistroEventos::NomeArquivo(mundo.relogio.agora());
-        QStringList linhas = ansi::decodifica(mundo.arquivos.le(nome)).split("\r\n", Qt::SkipEmptyParts);
+        QStringList linhas = ansi::decodifica(mundo.arquivos.le(RegistroEventos::NomeArquivo(mundo.relogio.agora())))
+                                 .split("\r\n", Qt::SkipEmptyParts);
         for (QString& l : linhas) l = l.mid(8);
         return linhas;
     }
@@ -92,8 +87,7 @@ TEST_F(EnlaceConcentradorTest, ErrosDeExecucaoViramALinhaDeErroDaRotina) {
 
     BibliotecaSobDemanda ausente([]() -> std::unique_ptr<BibliotecaConcentrador> { throw ErroBibliotecaAusente(); });
     EnlaceConcentrador semBiblioteca{dependencias(ausente)};
-    configura("COM3", true);
-    EXPECT_FALSE(semBiblioteca.IniciaAutomacao());
+    EXPECT_FALSE(inicia("COM3", true, {}, {}, &semBiblioteca));
     EXPECT_EQ(log().last(), kErroInicio + "Arquivo não encontrado: c:\\Talvero\\AutoTalvero\\concentrador.dll" + kRotina);
     EXPECT_EQ(timerHabilitado, 0);
 }
@@ -178,5 +172,3 @@ TEST_F(EnlaceConcentradorTest, TransacoesDoControleSerial) {
     EXPECT_EQ(enlace.lTimerAutoString, QStringLiteral("(0)"));
     EXPECT_EQ(serial.quantidadeRecebida(), 0);
 }
-
-} // namespace

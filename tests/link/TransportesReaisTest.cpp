@@ -1,3 +1,4 @@
+#include "comum/Ajuda.h"
 #include "link/BibliotecaPropria.h"
 #include "link/TransportesConcentrador.h"
 #include "platform/CanalTerminalVirtual.h"
@@ -8,14 +9,11 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <future>
-#include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 
 using namespace talvero;
 using namespace talvero::teste;
-
-namespace {
 
 // The agent's composition over the real devices: a pseudo-terminal as COM3 and a
 // concentrator listening on loopback.
@@ -90,5 +88,3 @@ TEST_F(TransportesReaisTest, BibliotecaPelaRedeRefazAConexaoPerdida) {
     concentrador.join();
     EXPECT_EQ(biblioteca.VB_CloseSocket(), 1);
 }
-
-} // namespace
