@@ -30,21 +30,11 @@ void AgenteDeTeste::escreveIni(const QStringList& linhas) {
 }
 
 QStringList AgenteDeTeste::iniCompleto() {
-    return {QStringLiteral("[OUTRAS]"),
-            QStringLiteral("Quantidade de Bicos=12"),
-            QStringLiteral("Codigo da Empresa=7"),
-            QStringLiteral("Nome da Empresa=POSTO CENTRAL LTDA DE COMBUSTIVEIS"),
-            QStringLiteral("Criar Log Timer=SIM"),
-            QStringLiteral("[EMAIL]"),
-            QStringLiteral("Numero do Email=0"),
-            QStringLiteral("Concluido=SIM"),
-            QStringLiteral("[AUTOMACAO]"),
-            QStringLiteral("Usar Dll da Company=NAO"),
-            QStringLiteral("Usar IdentFID=SIM"),
-            QStringLiteral("Porta de Comunicacao=COM1"),
-            QStringLiteral("[LOCALIZACAO]"),
-            QStringLiteral("Pasta da automacao=Automacao"),
-            QStringLiteral("Computador com automacao=CAIXA01")};
+    return {"[OUTRAS]", "Quantidade de Bicos=12", "Codigo da Empresa=7",
+            "Nome da Empresa=POSTO CENTRAL LTDA DE COMBUSTIVEIS", "Criar Log Timer=SIM",
+            "[EMAIL]", "Numero do Email=0", "Concluido=SIM",
+            "[AUTOMACAO]", "Usar Dll da Company=NAO", "Usar IdentFID=SIM", "Porta de Comunicacao=COM1",
+            "[LOCALIZACAO]", "Pasta da automacao=Automacao", "Computador com automacao=CAIXA01"};
 }
 
 QByteArray AgenteDeTeste::logBruto() const {

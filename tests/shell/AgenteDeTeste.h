@@ -1,20 +1,15 @@
 #pragma once
 
+#include "comum/Ajuda.h"
 #include "platform/BibliotecaConcentrador.h"
 #include "platform/CanalBytes.h"
 #include "platform/PlataformaDeTeste.h"
 #include "shell/JanelaSemTela.h"
 #include "shell/MenuAutomacao.h"
 
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 #include <memory>
-#include <ostream>
 #include <vector>
-
-// Readable texts in the failures of the tests.
-inline void PrintTo(const QString& texto, std::ostream* saida) { *saida << '"' << texto.toStdString() << '"'; }
 
 namespace talvero::teste {
 

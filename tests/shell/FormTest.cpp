@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 using namespace talvero;
 using namespace talvero::teste;
@@ -33,10 +32,9 @@ TEST_F(Form, ControlesEMenusComSeusTextos) {
     EXPECT_EQ(form.objectName(), "MenuAutomacao");
     EXPECT_EQ(form.windowTitle(), "Talvero Automação V-4.04.26-0");
     EXPECT_EQ(form.cmdLeituraIdentificador->text(), "Ler Identificadores");
-    EXPECT_EQ(form.cmdMinimizar->toolTip(), "Minimizar");
-    EXPECT_EQ(form.cmdFechar->toolTip(), "Fechar");
-    EXPECT_EQ(form.cmdBlocoNotas->toolTip(), "Bloco de Notas");
-    EXPECT_EQ(form.cmdExplorer->toolTip(), "Windows Explorer.");
+    EXPECT_EQ((QStringList{form.cmdMinimizar->toolTip(), form.cmdFechar->toolTip(), form.cmdBlocoNotas->toolTip(),
+                           form.cmdExplorer->toolTip()}),
+              (QStringList{"Minimizar", "Fechar", "Bloco de Notas", "Windows Explorer."}));
     EXPECT_EQ(form.cmdMinimizar->parentWidget(), form.Frame1);
     EXPECT_FALSE(form.lblMensagem->text().isEmpty());
     EXPECT_EQ(form.mnuVersaoEquipamento->text(), "Vesão do Equipamento");

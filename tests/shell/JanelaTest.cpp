@@ -1,9 +1,5 @@
 #include "AgenteDeTeste.h"
 
-#include <gtest/gtest.h>
-
-#include <vector>
-
 using namespace talvero;
 using namespace talvero::teste;
 
@@ -25,7 +21,7 @@ protected:
     AgenteDeTeste a;
 };
 
-TEST_F(Janela, MinimizarLogoAposIniciarDeixaUmIconeEEscondeAJanela) {
+TEST_F(Janela, MinimizarDeixaUmIconeECliqueDuploNeleRestaura) {
     EXPECT_TRUE(a.janela.visivel());
     EXPECT_TRUE(a.mundo.icone.presente);
     a.menu.cmdMinimizar_Click();
@@ -34,10 +30,7 @@ TEST_F(Janela, MinimizarLogoAposIniciarDeixaUmIconeEEscondeAJanela) {
     EXPECT_TRUE(a.mundo.icone.presente);
     EXPECT_FALSE(a.janela.visivel());
     EXPECT_EQ(a.janela.estado(), EstadoJanela::Minimizada);
-}
 
-TEST_F(Janela, CliqueDuploNoIconeRestaura) {
-    a.menu.cmdMinimizar_Click();
     ASSERT_TRUE(a.mundo.icone.clicaDuasVezes());
     EXPECT_EQ(a.janela.estado(), EstadoJanela::Normal);
     EXPECT_TRUE(a.janela.visivel());
@@ -115,12 +108,8 @@ TEST_F(Janela, AcoesDosControlesETimersSaoPlugaveis) {
     EXPECT_EQ(leituras, 1);
 }
 
-class JanelaComBibliotecaDoFabricante : public ::testing::Test {
-protected:
+TEST(JanelaComBibliotecaDoFabricante, FecharFechaABibliotecaETerminaNaHora) {
     AgenteDeTeste a;
-};
-
-TEST_F(JanelaComBibliotecaDoFabricante, FecharFechaABibliotecaETerminaNaHora) {
     QStringList ini = AgenteDeTeste::iniCompleto();
     for (QString& l : ini) {
         if (l.startsWith(QLatin1String("Usar Dll da Company="))) l = QStringLiteral("Usar Dll da Company=SIM");
