@@ -3,8 +3,6 @@
 #include "link/MontaComando.h"
 #include "store/Importacao.h"
 
-#include <gtest/gtest.h>
-
 namespace talvero::teste {
 
 AgenteDeTeste::AgenteDeTeste(AgendadorVirtual& agendador, RegistroEventos& registro, Configuracao& c,

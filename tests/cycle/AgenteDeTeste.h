@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comum/Ajuda.h"
 #include "cycle/CicloAutomacao.h"
 #include "cycle/LogMemoria.h"
 #include "link/EnlaceConcentrador.h"

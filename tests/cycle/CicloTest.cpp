@@ -1,16 +1,15 @@
+#include "comum/Ajuda.h"
 #include "cycle/AgenteDeTeste.h"
 #include "cycle/EnlaceFalso.h"
 #include "cycle/LeituraAbastecimento.h"
 #include "store/Importacao.h"
+#include "store/RecusaGravacao.h"
 
 #include <QTemporaryDir>
 #include <QTimeZone>
-#include <gtest/gtest.h>
 
 namespace talvero::teste {
 namespace {
-
-Moeda M(const char* texto) { return Moeda::deTexto(QString::fromLatin1(texto)); }
 
 const QString kCartao = QStringLiteral("0123456789ABCDEF");
 
@@ -22,11 +21,7 @@ QString padrao(const char* total, const char* litros, const char* preco, const c
 class CicloTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        cfg.lCodigoEmpresa = 1;
-        cfg.gCodigoEmpresa = 1;
-        agente = std::make_unique<AgenteDeTeste>(agendador, log.registro, cfg,
-                                                 OpcoesBanco::sqlite(dir.filePath(QStringLiteral("t.db"))), serial,
-                                                 biblioteca);
+        cfg.lCodigoEmpresa = cfg.gCodigoEmpresa = 1;
         CadastraEstacao(agente->conexao);
     }
 
@@ -40,12 +35,7 @@ protected:
     void cadastra(const char* arquivo, const char* csv) {
         importacao::importa(agente->conexao, {{QString::fromLatin1(arquivo), QByteArray(csv)}});
     }
-    void recusaGravacao(const char* tabela) {
-        agente->conexao.executa(QStringLiteral("teste"),
-                                QStringLiteral("CREATE TRIGGER recusa_%1 BEFORE INSERT ON %1 BEGIN SELECT "
-                                               "RAISE(ABORT, 'disco cheio'); END")
-                                    .arg(QLatin1String(tabela)));
-    }
+    void recusaGravacao(const char* tabela) { recusaGravacoes(agente->conexao, {tabela}, {"INSERT"}); }
 
     RelogioVirtual relogio{QDateTime(QDate(2026, 12, 5), QTime(18, 0))};
     AgendadorVirtual agendador{relogio};
@@ -54,7 +44,8 @@ protected:
     QTemporaryDir dir;
     SerialFalso serial;
     BibliotecaFalsa biblioteca;
-    std::unique_ptr<AgenteDeTeste> agente;
+    std::unique_ptr<AgenteDeTeste> agente = std::make_unique<AgenteDeTeste>(
+        agendador, log.registro, cfg, OpcoesBanco::sqlite(dir.filePath(QStringLiteral("t.db"))), serial, biblioteca);
 };
 
 TEST_F(CicloTest, BibliotecaRelogioDepoisPedidoEStatusEmCadaTick) {
@@ -154,15 +145,10 @@ TEST_F(CicloTest, RespostaPadraoGravadaEConfirmadaComAsLinhasDoRegistro) {
     recebeSerial(r);
     const auto lista = agente->abastecimentos();
     ASSERT_EQ(lista.size(), 1);
-    EXPECT_EQ(lista[0].Bico, 5);
-    EXPECT_EQ(lista[0].Data, QDate(2026, 12, 5));
-    EXPECT_EQ(lista[0].Hora, QTime(17, 30));
-    EXPECT_EQ(lista[0].Quantidade, M("10"));
-    EXPECT_EQ(lista[0].PrecoUnitario, M("5.99"));
-    EXPECT_EQ(lista[0].ValorTotal, M("59.90"));
-    EXPECT_EQ(lista[0].Encerrante, M("1050"));
-    EXPECT_EQ(lista[0].Produto, 3);
-    EXPECT_EQ(lista[0].Complemento, QStringLiteral("Diesel"));
+    const Abastecimento& a = lista[0];
+    EXPECT_EQ(std::tuple(a.Bico, a.Data, a.Hora, a.Quantidade, a.PrecoUnitario, a.ValorTotal, a.Encerrante, a.Produto),
+              std::tuple(std::int16_t(5), QDate(2026, 12, 5), QTime(17, 30), M("10"), M("5.99"), M("59.90"), M("1050"), 3));
+    EXPECT_EQ(a.Complemento, QStringLiteral("Diesel"));
     EXPECT_EQ(agente->encerranteAtual(5), M("1050"));
     EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
     EXPECT_EQ(log.linhas().mid(0, 2),
@@ -171,15 +157,12 @@ TEST_F(CicloTest, RespostaPadraoGravadaEConfirmadaComAsLinhasDoRegistro) {
     EXPECT_EQ(log.linhas().last(), QStringLiteral(" - AutoPedeAbastecimento: Output=(&I)"));
 }
 
-TEST_F(CicloTest, RespostaCurtaSemEncerranteECartaoVazio) {
+// The totalizer fields of the short answer are left to the station-day proof.
+TEST_F(CicloTest, RespostaCurtaGravadaConfirmadaEComOCartaoEsquecido) {
     ciclo().abastecimento.lCartaoIdentFid = kCartao;
     recebeSerial(RespostaAbastecimento("005990", "010000", "5990", "0130", "03", "05", "17", "30"));
-    const auto lista = agente->abastecimentos();
-    ASSERT_EQ(lista.size(), 1);
-    EXPECT_EQ(lista[0].Encerrante, Moeda());
-    EXPECT_EQ(lista[0].EncerranteInicial, M("-10"));
+    EXPECT_EQ(agente->abastecimentos().size(), 1);
     EXPECT_TRUE(ciclo().abastecimento.lCartaoIdentFid.isEmpty());
-    EXPECT_EQ(agente->encerranteAtual(3), Moeda());
     EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
 }
 
@@ -264,13 +247,6 @@ TEST_F(CicloTest, EmpresaDedarudLePrecoELitrosDoSeuJeito) {
     EXPECT_EQ(lista[0].Quantidade, M("123.45"));  // nozzle 5 always 4 + 2
     EXPECT_EQ(lista[1].PrecoUnitario, M("4.59"));
     EXPECT_EQ(lista[1].Quantidade, M("12.345"));
-}
-
-TEST_F(CicloTest, DiaDeOntemDoMesPassadoLidoDepoisDaVirada) {
-    relogio.defineMs(QDateTime(QDate(2027, 1, 1), QTime(0, 1), QTimeZone::utc()).toMSecsSinceEpoch());
-    recebeSerial(padrao("005790", "010000", "5790", "01", "31"));
-    ASSERT_EQ(agente->abastecimentos().size(), 1);
-    EXPECT_EQ(agente->abastecimentos()[0].Data, QDate(2026, 12, 31));
 }
 
 TEST_F(CicloTest, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {

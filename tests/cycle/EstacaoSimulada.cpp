@@ -1,9 +1,9 @@
 #include "cycle/EstacaoSimulada.h"
 
 #include "store/Importacao.h"
+#include "store/RecusaGravacao.h"
 
 #include <QHash>
-#include <gtest/gtest.h>
 
 namespace talvero::teste {
 
@@ -120,25 +120,8 @@ void EstacaoSimulada::vigia(std::function<void(const QString&)> antesDeEnviar,
 void EstacaoSimulada::recusaGravacoes(bool recusa) {
     Conexao conexao(banco);
     ASSERT_TRUE(conexao.Conecta());
-    const bool pg = banco.driver == OpcoesBanco::Driver::PostgreSQL;
-    const QString op = QStringLiteral("teste");
-    if (recusa && pg)
-        conexao.executa(op, QStringLiteral("CREATE OR REPLACE FUNCTION recusa() RETURNS trigger LANGUAGE plpgsql AS "
-                                           "$$ BEGIN RAISE EXCEPTION 'disco cheio'; END $$"));
-    for (const char* tabela : {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"}) {
-        for (const char* operacao : {"INSERT", "UPDATE"}) {
-            const QString nome = QStringLiteral("recusa_%1_%2").arg(QLatin1String(tabela), QLatin1String(operacao));
-            if (!recusa)
-                conexao.executa(op, QStringLiteral("DROP TRIGGER %1%2").arg(nome, pg ? " ON " + QLatin1String(tabela) : QString()));
-            else if (pg)
-                conexao.executa(op, QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION recusa()")
-                                        .arg(nome, QLatin1String(operacao), QLatin1String(tabela)));
-            else
-                conexao.executa(op, QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, "
-                                                   "'disco cheio'); END")
-                                        .arg(nome, QLatin1String(operacao), QLatin1String(tabela)));
-        }
-    }
+    teste::recusaGravacoes(conexao, {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"}, {"INSERT", "UPDATE"},
+                           recusa);
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "cycle/EstacaoSimulada.h"
 
-#include <gtest/gtest.h>
 
 namespace talvero::teste {
 namespace {

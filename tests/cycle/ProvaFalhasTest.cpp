@@ -2,7 +2,6 @@
 #include "cycle/LeituraAbastecimento.h"
 #include "cycle/ServidorPgDeTeste.h"
 
-#include <gtest/gtest.h>
 #include <random>
 
 namespace talvero::teste {

@@ -2,7 +2,6 @@
 
 #include "store/OpcoesBanco.h"
 
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -18,11 +17,9 @@ public:
 
     ServidorPgDeTeste();
     ~ServidorPgDeTeste();
-
     bool pronto() const { return !opcoes_.servidor.isEmpty(); }
     const QString& erro() const { return erro_; }
     const OpcoesBanco& opcoes() const { return opcoes_; }
-
     void para();
     void inicia();
 
@@ -32,7 +29,6 @@ private:
 
     QTemporaryDir dir_;
     QString dados_;
-    QString pgCtl_;
     OpcoesBanco opcoes_;
     QString erro_;
 };
