@@ -277,27 +277,6 @@ TEST_F(CicloTest, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {
     EXPECT_EQ(log.conta(QStringLiteral("não pôde ser guardado em AbastecimentoRejeitado, não confirmado")), 1);
 }
 
-TEST_F(CicloTest, ChecksumQueNaoConferePedeDeNovoEIgualDuasVezesEhAceita) {
-    const QString certa = padrao("005790", "010000", "5790");
-    QString trocada = certa;
-    trocada[3] = QLatin1Char('9');
-    recebeSerial(trocada);
-    EXPECT_TRUE(agente->abastecimentos().isEmpty());
-    EXPECT_TRUE(serial.enviados.isEmpty());
-    recebeSerial(certa);  // the noise did not come back
-    ASSERT_EQ(agente->abastecimentos().size(), 1);
-    EXPECT_EQ(agente->abastecimentos()[0].ValorTotal, M("57.90"));
-
-    QString outroChecksum = padrao("002500", "005000", "5000", "02");
-    outroChecksum[49] = QLatin1Char('X');
-    recebeSerial(outroChecksum);
-    recebeSerial(outroChecksum);
-    EXPECT_EQ(agente->abastecimentos().size(), 2);
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)", "(&I)"}));
-    EXPECT_EQ(log.conta(QStringLiteral("resposta não confere")), 2);
-    EXPECT_EQ(log.conta(QStringLiteral("igual duas vezes seguidas, aceita como veio")), 1);
-}
-
 TEST_F(CicloTest, StatusSerialSoLeComTresOuMaisEEsvaziaSempre) {
     serial.entrada = QStringLiteral("(0");
     ciclo().AutoPedeAbastecimentoEmAndamento();
