@@ -1,7 +1,6 @@
 #include "comum/Ajuda.h"
 #include "platform/PlataformaDeTeste.h"
 
-#include <QDir>
 #include <QTimeZone>
 
 using namespace talvero;
@@ -50,15 +49,4 @@ TEST_F(Tempo, TimerPodeSeDestruirNoProprioDisparo) {
     p.agendador.umaVez(250, [&] { ++n; });
     p.agendador.avanca(1000);
     EXPECT_EQ(n, 2);
-}
-
-TEST(PlataformaDeTeste, ArquivosSobARaizTemporariaESemConcentrador) {
-    PlataformaDeTeste p(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 5)));
-    p.criaPastaPrograma();
-    Plataforma mundo = p.plataforma();
-    mundo.arquivos.acrescentaLinha("C:\\Talvero\\AutoTalvero\\a.LOG", "x");
-    EXPECT_TRUE(QFile::exists(p.raiz.path() + "/C/Talvero/AutoTalvero/a.LOG"));
-    EXPECT_EQ(mundo.relogio.agora().date(), QDate(2027, 1, 1));
-    EXPECT_THROW(mundo.canais.serial(1), Erro);
-    EXPECT_THROW(mundo.canais.tcp("10.0.0.5", 2001), Erro);
 }
