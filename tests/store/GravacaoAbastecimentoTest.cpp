@@ -69,8 +69,9 @@ TEST_P(GravacaoTest, PrimeiraEntregaGravaEAtualizaOEncerrante) {
     ASSERT_EQ(lista.size(), 1);
     // Every column is proven by the record round trip and by the station-day proof;
     // here what this routine computes.
-    EXPECT_EQ(std::tuple(lista[0].Hora, lista[0].EncerranteInicial, lista[0].ValorParametro, lista[0].RegistroAutomacao),
-              std::tuple(QTime(17, 30), M("1040"), std::int16_t(1), kBruta1));  // company setting 2 absent: 1
+    const Abastecimento& a = lista[0];
+    EXPECT_EQ(std::tuple(a.Empresa, a.Data, a.Hora, a.EncerranteInicial, a.ValorParametro, a.RegistroAutomacao),
+              std::tuple(std::int16_t(1), kDia, QTime(17, 30), M("1040"), std::int16_t(1), kBruta1));  // setting 2 absent: 1
     EXPECT_EQ(encerranteDo(3), M("1050"));
     EXPECT_EQ(log.conta(QStringLiteral(" - AutoAtualTabeEncerranteAtual: Teste 1 lAutomacaoEncerrante=1050 "
                                        "EncerranteAtual.Encerrante=1000")),
