@@ -52,6 +52,24 @@ void para(QProcess& p, const char* nome) {
     }
 }
 
+// Milliseconds in "se.sum_exec_runtime   :   123.456789"; -1 when absent.
+double execucaoMs(const QByteArray& sched) {
+    for (const QByteArray& linha : sched.split('\n'))
+        if (linha.startsWith("se.sum_exec_runtime")) return linha.mid(linha.indexOf(':') + 1).trimmed().toDouble();
+    return -1;
+}
+
+double execucaoS(qint64 pid) {
+    double total = 0;
+    const QString tarefas = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& tid : QDir(tarefas).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const double ms = execucaoMs(leArquivo(tarefas + QLatin1Char('/') + tid + QStringLiteral("/sched")));
+        if (ms < 0) return -1;
+        total += ms;
+    }
+    return total / 1000.0;
+}
+
 } // namespace
 
 Consumo leConsumo(qint64 pid) {
@@ -62,6 +80,7 @@ Consumo leConsumo(qint64 pid) {
     if (campos.size() < 13) falha(QStringLiteral("/proc/%1/stat ilegível").arg(pid));
     const double tique = double(sysconf(_SC_CLK_TCK));
     c.cpuS = double(campos[11].toLongLong() + campos[12].toLongLong()) / tique;
+    c.execS = execucaoS(pid);
     const QByteArray status = leArquivo(QStringLiteral("/proc/%1/status").arg(pid));
     c.vmRssKb = campoKb(status, "VmRSS");
     c.vmHwmKb = campoKb(status, "VmHWM");

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
@@ -68,6 +69,17 @@ TemposGravacao resume(std::vector<qint64> ns) {
     t.mediaMs = ms(std::accumulate(ns.begin(), ns.end(), qint64(0))) / double(n);
     t.maximoMs = ms(ns.back());
     return t;
+}
+
+// A throwaway test server often runs without flushing to disk; the figures say so.
+QString duravel(Conexao& c) {
+    if (!c.postgres()) return {};
+    QStringList v;
+    for (const char* nome : {"fsync", "synchronous_commit"}) {
+        QSqlQuery q = c.executa(QStringLiteral("Medicao"), QStringLiteral("SHOW ") + QLatin1String(nome));
+        v << QLatin1String(nome) + QLatin1Char('=') + (q.next() ? q.value(0).toString() : QStringLiteral("?"));
+    }
+    return v.join(QStringLiteral(", "));
 }
 
 class EsquemaDescartavel {
@@ -128,7 +140,9 @@ TemposGravacao medeGravacao(const OpcoesBanco& opcoes, int n) {
         ns.push_back(cronometro.nsecsElapsed());
         if (!gravado) falha(QStringLiteral("o abastecimento %1 não foi gravado").arg(i));
     }
-    return resume(std::move(ns));
+    TemposGravacao t = resume(std::move(ns));
+    t.duravel = duravel(conexao);
+    return t;
 }
 
 std::optional<OpcoesBanco> postgresDoAmbiente() {

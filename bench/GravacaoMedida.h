@@ -13,6 +13,7 @@ struct TemposGravacao {
     double p99Ms = 0;
     double mediaMs = 0;
     double maximoMs = 0;
+    QString duravel; // PostgreSQL: the server's fsync and synchronous_commit
 };
 
 // Stores `n` distinct fuelings one by one through AutoAtualTabeAbastecimento, as

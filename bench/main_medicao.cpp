@@ -64,6 +64,15 @@ Opcoes leOpcoes(const QCoreApplication& app) {
 }
 
 QString num(double v, int casas = 1) { return QString::number(v, 'f', casas); }
+// Milliseconds of CPU between two readings, times `fator`: utime+stime, and the
+// same to the nanosecond when the kernel gives it.
+QString cpu(const Consumo& antes, const Consumo& depois, double fator) {
+    QString t = num((depois.cpuS - antes.cpuS) * 1000.0 * fator, 1) + QStringLiteral(" ms (utime+stime)");
+    if (depois.execS >= 0 && antes.execS >= 0)
+        t += QStringLiteral(", ") + num((depois.execS - antes.execS) * 1000.0 * fator, 1) + QStringLiteral(" ms (sum_exec_runtime)");
+    return t;
+}
+
 QString mib(qint64 kb) { return num(double(kb) / 1024.0) + QStringLiteral(" MiB"); }
 
 // Fuelings waiting from the start, none arriving: the agent collects them at its
@@ -96,9 +105,8 @@ void medeColeta(const Opcoes& o) {
     saida() << "   abastecimentos gravados / fuelings stored:  " << n1 << " (" << (n1 - n0) << " em / in " << num(segundos)
             << " s após o primeiro / after the first: " << num((n1 - n0) * 60.0 / segundos) << "/min)\n";
     saida() << "   CPU do agente por abastecimento / agent CPU per fueling:\n";
-    saida() << "      em regime / steady state:                " << num((fim.cpuS - inicio.cpuS) * 1000.0 / (n1 - n0), 1)
-            << " ms\n";
-    saida() << "      com a partida / including start-up:      " << num(fim.cpuS * 1000.0 / n1, 1) << " ms\n";
+    saida() << "      em regime / steady state:                " << cpu(inicio, fim, 1.0 / (n1 - n0)) << "\n";
+    saida() << "      com a partida / including start-up:      " << cpu(Consumo{0, 0, 0, 0}, fim, 1.0 / n1) << "\n";
     saida() << "   memória do agente após a coleta / agent memory after collecting: VmRSS " << mib(fim.vmRssKb)
             << ", VmHWM " << mib(fim.vmHwmKb) << "\n";
 }
@@ -120,14 +128,16 @@ void medeOcioso(const Opcoes& o) {
     const double ms = double(decorrido.elapsed());
     e.paraAgente();
     e.paraSimulador();
-    const double porMinuto = (fim.cpuS - inicio.cpuS) * 1000.0 * 60'000.0 / ms;
-    saida() << "   CPU do agente por minuto / agent CPU per minute: " << num(porMinuto, 0) << " ms ("
-            << num(porMinuto / 600.0, 2) << " % de um núcleo / of one core); VmRSS " << mib(fim.vmRssKb) << "\n";
+    const double escala = 60'000.0 / ms;
+    const double porMinuto = (fim.execS >= 0 ? fim.execS - inicio.execS : fim.cpuS - inicio.cpuS) * 1000.0 * escala;
+    saida() << "   CPU do agente por minuto / agent CPU per minute: " << cpu(inicio, fim, escala) << "\n"
+            << "      = " << num(porMinuto / 600.0, 2) << " % de um núcleo / of one core; VmRSS " << mib(fim.vmRssKb) << "\n";
 }
 
 void linhaGravacao(const QString& banco, const TemposGravacao& t) {
-    saida() << "   " << banco.leftJustified(44) << " mediana/median " << num(t.medianaMs, 2) << " ms, p99 "
-            << num(t.p99Ms, 2) << " ms (média/mean " << num(t.mediaMs, 2) << ", máx/max " << num(t.maximoMs, 2) << ")\n";
+    saida() << "   " << banco << (t.duravel.isEmpty() ? QString() : QStringLiteral(", ") + t.duravel) << "\n"
+            << "      mediana/median " << num(t.medianaMs, 2) << " ms, p99 " << num(t.p99Ms, 2) << " ms (média/mean "
+            << num(t.mediaMs, 2) << " ms, máx/max " << num(t.maximoMs, 2) << " ms)\n";
 }
 
 bool medeGravacoes(const Opcoes& o) {
@@ -136,7 +146,7 @@ bool medeGravacoes(const Opcoes& o) {
     bool ok = true;
     QTemporaryDir pasta;
     try {
-        linhaGravacao(QStringLiteral("SQLite (arquivo em disco, WAL, sync FULL):"),
+        linhaGravacao(QStringLiteral("SQLite: arquivo em disco / file on disk, WAL, synchronous FULL"),
                       medeGravacao(OpcoesBanco::sqlite(pasta.filePath(QStringLiteral("Talvero.db"))), o.gravacoes));
     } catch (const std::exception& e) {
         saida() << "   SQLite: FALHOU / FAILED: " << e.what() << "\n";
@@ -149,7 +159,7 @@ bool medeGravacoes(const Opcoes& o) {
         return ok;
     }
     try {
-        linhaGravacao(QStringLiteral("PostgreSQL (%1:%2, loopback):").arg(pg->servidor).arg(pg->porta), medeGravacao(*pg, o.gravacoes));
+        linhaGravacao(QStringLiteral("PostgreSQL: %1:%2").arg(pg->servidor).arg(pg->porta), medeGravacao(*pg, o.gravacoes));
     } catch (const std::exception& e) {
         saida() << "   PostgreSQL: FALHOU / FAILED: " << e.what() << "\n";
         ok = false;
