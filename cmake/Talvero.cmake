@@ -29,5 +29,5 @@ function(talvero_testes nome)
     add_executable(${alvo} ${fontes})
     target_link_libraries(${alvo} PRIVATE talvero_testes_comum ${ARG_DEPENDE})
     gtest_discover_tests(${alvo} DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TALVERO_BIN=${PROJECT_BINARY_DIR}/src")
+        PROPERTIES ENVIRONMENT "TALVERO_BIN=${PROJECT_BINARY_DIR}/src")
 endfunction()

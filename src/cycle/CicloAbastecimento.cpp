@@ -86,7 +86,13 @@ CicloAutomacao::Desfecho CicloAutomacao::trataAbastecimento(const QString& respo
     if (!respostaAceita(resposta)) return Desfecho::PedirNovamente;
     if (!leAbastecimentoRepetindoFalhaDoBanco(resposta))
         return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
-    return d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) return Desfecho::Confirmar;
+    if (!d_.gravacao.semHorarioLivre()) return Desfecho::NaoGravado;
+    // Held back, it would be handed over again and again and stop the whole queue.
+    ultimoErro_ = Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") +
+                           QString::number(abastecimento.lBico),
+                       erros::ChaveDuplicada);
+    return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
 }
 
 // A flipped digit on a noisy line must not become a wrong amount; a concentrator
@@ -121,6 +127,13 @@ bool CicloAutomacao::leAbastecimentoRepetindoFalhaDoBanco(const QString& respost
 bool CicloAutomacao::guardaRejeitado(const QString& resposta) {
     AbastecimentoRejeitado& r = d_.abastecimentoRejeitado;
     try {
+        // Kept already, its acknowledgement was lost: it is not kept twice.
+        if (r.Localiza(cfg().lCodigoEmpresa, resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao))) {
+            registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento já guardado em AbastecimentoRejeitado, "
+                                    "confirmado de novo: ") +
+                     resposta);
+            return true;
+        }
         r.Empresa = cfg().lCodigoEmpresa;
         r.DataHoraRecebido = d_.relogio.agora();
         r.RegistroAutomacao = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);

@@ -37,6 +37,7 @@ constexpr int PortaFechada = 8018;    // serial operation on a closed port
 constexpr int PortaInvalida = 8002;   // serial port number that does not exist
 constexpr int PortaEmUso = 8005;      // serial port already open elsewhere
 constexpr int BancoDeDados = 3146;    // data library call failed
+constexpr int ChaveDuplicada = 3022;  // no free key for a record
 } // namespace erros
 
 } // namespace talvero

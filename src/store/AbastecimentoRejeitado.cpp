@@ -18,6 +18,23 @@ bool AbastecimentoRejeitado::Inclui() {
     return true;
 }
 
+bool AbastecimentoRejeitado::Localiza(std::int16_t empresa, const QString& registroAutomacao) {
+    using namespace valores;
+    QSqlQuery q = conexao_->executa(
+        QStringLiteral("AbastecimentoRejeitado.Localiza"),
+        QStringLiteral("SELECT Id, DataHoraRecebido, Erro, Passo FROM AbastecimentoRejeitado "
+                       "WHERE Empresa = ? AND RegistroAutomacao = ? ORDER BY Id DESC LIMIT 1"),
+        {empresa, deTexto(registroAutomacao)});
+    if (!q.next()) return false;
+    Id = int64(q, 0);
+    Empresa = empresa;
+    DataHoraRecebido = dataHora(q, 1);
+    RegistroAutomacao = registroAutomacao;
+    Erro = texto(q, 2);
+    Passo = texto(q, 3);
+    return true;
+}
+
 QList<AbastecimentoRejeitado> AbastecimentoRejeitado::Lista(Conexao& conexao) {
     QSqlQuery q = conexao.executa(
         QStringLiteral("AbastecimentoRejeitado.Lista"),

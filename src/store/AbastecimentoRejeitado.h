@@ -25,6 +25,9 @@ public:
     // Inserts and reads the new Id back.
     bool Inclui();
 
+    // Loads the latest quarantined row of the company holding this raw answer.
+    bool Localiza(std::int16_t empresa, const QString& registroAutomacao);
+
     // Every quarantined answer, oldest first.
     static QList<AbastecimentoRejeitado> Lista(Conexao& conexao);
 

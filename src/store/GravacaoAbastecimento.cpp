@@ -36,6 +36,7 @@ GravacaoAbastecimento::GravacaoAbastecimento(Dependencias dependencias) : d_(std
 
 bool GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString) {
     bool resultado = false;
+    semHorarioLivre_ = false;
     try {
         resultado = grava(a, lTimerAutoString.left(kTamanhoRegistroAutomacao));
     } catch (const Erro& e) {
@@ -98,6 +99,7 @@ bool GravacaoAbastecimento::incluiEmHorarioLivre(AbastecimentoEmTrabalho& a, con
     registra(descreve(QStringLiteral(" AutoAtualTabeAbastecimento: - Nenhum horário livre no minuto, "
                                      "abastecimento não gravado: Data="),
                       a.lDataAbastecimento, minuto, a.lBico, a));
+    semHorarioLivre_ = true;
     return false;
 }
 

@@ -47,6 +47,10 @@ public:
 
     static constexpr int kTamanhoRegistroAutomacao = 100;
 
+    // The last fueling could not be stored because every 5-second time of its
+    // minute on that nozzle is taken: it can only be kept in quarantine.
+    bool semHorarioLivre() const { return semHorarioLivre_; }
+
 private:
     enum class Inclusao { Incluido, ChaveTomada };
 
@@ -64,6 +68,7 @@ private:
 
     Dependencias d_;
     std::int16_t valorParametro_ = 1;
+    bool semHorarioLivre_ = false;
 };
 
 } // namespace talvero

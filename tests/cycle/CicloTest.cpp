@@ -272,7 +272,7 @@ TEST_F(CicloTest, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {
     EXPECT_EQ(log.conta(QStringLiteral("guardado em AbastecimentoRejeitado")), 3);
 
     recusaGravacao("AbastecimentoRejeitado");
-    recebeSerial(naoNumerica);
+    recebeSerial(padrao("005790", "01O001", "5790", "02"));
     EXPECT_EQ(serial.enviados.size(), 4);
     EXPECT_EQ(log.conta(QStringLiteral("não pôde ser guardado em AbastecimentoRejeitado, não confirmado")), 1);
 }
