@@ -83,7 +83,25 @@ void CicloAutomacao::recebeAbastecimentoSerial(const QString& rotuloEntrada) {
 // Acknowledged is only what is in the database: stored now, stored before, or
 // kept in quarantine because it cannot be read.
 CicloAutomacao::Desfecho CicloAutomacao::trataAbastecimento(const QString& resposta) {
-    if (!respostaAceita(resposta)) return Desfecho::PedirNovamente;
+    if (!respostaAceita(resposta) || ehCopiaAtrasada(resposta)) return Desfecho::PedirNovamente;
+    const Desfecho desfecho = guardaAbastecimento(resposta);
+    ultimaConfirmada_ = desfecho == Desfecho::Confirmar ? resposta : QString();
+    return desfecho;
+}
+
+// On a slow line the answer to an earlier request can arrive after the fueling was
+// acknowledged; acknowledging that copy would acknowledge the next fueling, which
+// is not stored. Handed over again for real, it comes again on the next request.
+bool CicloAutomacao::ehCopiaAtrasada(const QString& resposta) {
+    if (resposta != ultimaConfirmada_) return false;
+    ultimaConfirmada_.clear();
+    registra(QStringLiteral(" - AutoPedeAbastecimento: resposta igual à do abastecimento recém-confirmado, "
+                            "abastecimento pedido novamente: ") +
+             resposta);
+    return true;
+}
+
+CicloAutomacao::Desfecho CicloAutomacao::guardaAbastecimento(const QString& resposta) {
     if (!leAbastecimentoRepetindoFalhaDoBanco(resposta))
         return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
     if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) return Desfecho::Confirmar;

@@ -75,6 +75,8 @@ private:
     void recebeAbastecimentoSerial(const QString& rotuloEntrada);
     Desfecho trataAbastecimento(const QString& resposta);
     bool respostaAceita(const QString& resposta);
+    bool ehCopiaAtrasada(const QString& resposta);
+    Desfecho guardaAbastecimento(const QString& resposta);
     bool leAbastecimentoRepetindoFalhaDoBanco(const QString& resposta);
     bool guardaRejeitado(const QString& resposta);
     void leAbastecimento(const QString& resposta, AbastecimentoEmTrabalho& a);
@@ -99,6 +101,8 @@ private:
     // A fueling answer that did not check: taken as it stands when it comes
     // again identical, since line noise does not repeat itself.
     QString respostaNaoConferida_;
+    // The answer of the fueling acknowledged last.
+    QString ultimaConfirmada_;
 };
 
 } // namespace talvero

@@ -315,5 +315,20 @@ TEST_F(CicloTest, CartaoNoBicoEmAndamento) {
     EXPECT_EQ(log.conta(QStringLiteral(" - Teste: - lAutoQuant=23")), 1);
 }
 
+
+// A late copy of the answer just acknowledged is not acknowledged (that would
+// acknowledge the next fueling, not stored); the same answer handed over again
+// on the following request is.
+TEST_F(CicloTest, CopiaAtrasadaDoConfirmadoNaoConfirmaOProximo) {
+    const QString f1 = padrao("005790", "010000", "5790");
+    recebeSerial(f1);
+    recebeSerial(f1);
+    EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
+    EXPECT_EQ(log.conta(QStringLiteral("resposta igual à do abastecimento recém-confirmado")), 1);
+    recebeSerial(f1);
+    EXPECT_EQ(serial.enviados, QStringList({"(&I)", "(&I)"}));
+    EXPECT_EQ(agente->abastecimentos().size(), 1);
+}
+
 } // namespace
 } // namespace talvero::teste
