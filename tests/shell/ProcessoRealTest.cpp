@@ -34,36 +34,26 @@ constexpr int kLimiteMs = 60'000;
 constexpr int kParadaMs = 20'000;
 const QString kConexao = QStringLiteral("processo-real");
 
-struct Transporte {
-    bool dllCompany; // vendor library over TCP; otherwise the serial control on a pseudo-terminal
-    int layout;
-};
-
-struct EventoDoLivro {
-    QString evento;
-    qint64 id = 0;
-    QString resposta;
-};
-
 // TALVERO_BIN names the build's src/ folder; without it, the one beside tests/.
 QString binario(const char* relativo) {
     const QString bin = qEnvironmentVariable("TALVERO_BIN");
-    const QString base = bin.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../../src") : bin;
-    return base + QLatin1Char('/') + QLatin1String(relativo);
+    return (bin.isEmpty() ? QCoreApplication::applicationDirPath() + "/../../src" : bin) + '/' + QLatin1String(relativo);
 }
 
-std::string texto(const QString& s) { return s.toStdString(); }
+void para(QProcess& p) {
+    if (p.state() == QProcess::NotRunning) return;
+    p.terminate();
+    if (!p.waitForFinished(kParadaMs)) p.kill(), p.waitForFinished();
+}
 
 class ProcessoReal : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!QFile::exists(binario("shell/autotalvero"))) {
-            if (qEnvironmentVariable("CI") == QLatin1String("true")) FAIL() << "sem " << texto(binario("shell/autotalvero"));
-            GTEST_SKIP() << "programas não compilados: " << texto(binario("shell/autotalvero"));
+            if (qEnvironmentVariable("CI") == QLatin1String("true")) FAIL() << "sem " << binario("shell/autotalvero").toStdString();
+            GTEST_SKIP() << "programas não compilados";
         }
-        ASSERT_TRUE(raiz_.isValid());
-        for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"})
-            ASSERT_TRUE(QDir(raiz_.path()).mkpath(QLatin1String(p)));
+        for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"}) ASSERT_TRUE(QDir(raiz_.path()).mkpath(p));
     }
 
     void TearDown() override {
@@ -74,46 +64,51 @@ protected:
     }
 
     // N fuelings waiting at start, none arriving: the agent must store and
-    // acknowledge exactly those N.
-    void coleta(const Transporte& t, int n) {
+    // acknowledge exactly those N, each once, none before it is stored.
+    void coleta(bool dllCompany, int layout, int n) {
         ASSERT_NO_FATAL_FAILURE(cadastra());
-        const QString porta = iniciaSimulador(t, n);
-        ASSERT_FALSE(porta.isEmpty()) << texto(relato());
-        escreveIni(t, porta);
+        const QString pronto = dllCompany ? "Escutando em " : "Pseudo-terminal ";
+        simulador_.start(binario("simulator/concentrador-sim"),
+                         QStringList{"--layout", QString::number(layout), "--taxa", "0", "--iniciais", QString::number(n),
+                                     "--ledger", raiz_.filePath("livro.jsonl")} +
+                             (dllCompany ? QStringList{"--tcp", "127.0.0.1:0"} : QStringList{"--pty", raiz_.filePath("dev/COM3")}));
+        QString endereco;  // "127.0.0.1:PORTA" or "/dev/pts/N em LINK"
+        ASSERT_TRUE(esperaAte([&] {
+            for (const QString& l : linhas_)
+                if (l.startsWith(pronto)) endereco = l.mid(pronto.size());
+            return !endereco.isEmpty();
+        })) << relato();
+        if (!dllCompany) {
+            EXPECT_EQ(QFileInfo(raiz_.filePath("dev/COM3")).symLinkTarget(), endereco.section(QLatin1Char(0x20), 0, 0));
+        }
+        escreveIni(dllCompany ? "SIM" : "NAO", dllCompany ? endereco : "COM3");
+
         agente_.setProcessChannelMode(QProcess::MergedChannels);
-        agente_.start(binario("shell/autotalvero"), {QStringLiteral("--root"), raiz_.path(), QStringLiteral("--headless")});
-        ASSERT_TRUE(agente_.waitForStarted()) << texto(agente_.errorString());
-        ASSERT_TRUE(esperaAte([&] { return confirmacoes_ >= n; }))
-            << "confirmados " << confirmacoes_ << " de " << n << "\n" << texto(relato());
+        agente_.start(binario("shell/autotalvero"), {"--root", raiz_.path(), "--headless"});
+        ASSERT_TRUE(esperaAte([&] { return confirmacoes_ >= n; })) << "confirmados " << confirmacoes_ << " de " << n << relato();
         agente_.terminate();
-        ASSERT_TRUE(agente_.waitForFinished(kParadaMs)) << texto(relato());
+        ASSERT_TRUE(agente_.waitForFinished(kParadaMs)) << relato();
         EXPECT_EQ(agente_.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(agente_.exitCode(), 0) << texto(relato());
+        EXPECT_EQ(agente_.exitCode(), 0) << relato();
         para(simulador_);
+        EXPECT_FALSE(QFileInfo(raiz_.filePath("dev/COM3")).isSymLink()) << "o link do pseudo-terminal ficou";
         confere(n);
     }
 
 private:
-    QString caminho(const QString& relativo) const { return raiz_.filePath(relativo); }
-    QString arquivoBanco() const { return caminho(QStringLiteral("C/Talvero/AutoTalvero/Talvero.db")); }
-    QString livro() const { return caminho(QStringLiteral("livro.jsonl")); }
-
-    void escreveIni(const Transporte& t, const QString& porta) {
-        const QString sim = t.dllCompany ? QStringLiteral("SIM") : QStringLiteral("NAO");
-        const QStringList linhas = {
-            "[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1", "Nome da Empresa=POSTO DE TESTE",
-            "Criar Log Timer=SIM", "[EMAIL]", "Numero do Email=0", "Concluido=NAO", "[AUTOMACAO]",
-            "Usar Dll da Company=" + sim, "Usar IdentFID=" + sim, "Casas decimais da litragem=3",
-            "Casas decimais do valor=3", "Porta de Comunicacao=" + porta, "[LOCALIZACAO]",
-            "Pasta da automacao=Automacao", "Computador com automacao=" + QHostInfo::localHostName(),
-            "[BANCO DE DADOS]", "Driver=SQLITE"};
-        escreve(QStringLiteral("C/Talvero/AutoTalvero/AutoTalvero.INI"),
-                ansi::codifica(linhas.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    void escreveIni(const QString& sim, const QString& porta) {
+        escreve("C/Talvero/AutoTalvero/AutoTalvero.INI",
+                ansi::codifica("[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=1\r\nNome da Empresa=POSTO DE TESTE\r\n"
+                               "Criar Log Timer=SIM\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
+                               "Usar Dll da Company=" + sim + "\r\nUsar IdentFID=" + sim + "\r\nCasas decimais da litragem=3\r\n"
+                               "Casas decimais do valor=3\r\nPorta de Comunicacao=" + porta + "\r\n[LOCALIZACAO]\r\n"
+                               "Pasta da automacao=Automacao\r\nComputador com automacao=" + QHostInfo::localHostName() +
+                               "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n"));
     }
 
-    void escreve(const QString& relativo, const QByteArray& conteudo) {
-        QFile f(caminho(relativo));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << texto(f.errorString());
+    void escreve(const char* relativo, const QByteArray& conteudo) {
+        QFile f(raiz_.filePath(relativo));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(conteudo);
     }
 
@@ -123,36 +118,13 @@ private:
         escreve("cadastros/Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n");
         escreve("cadastros/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n");
         escreve("cadastros/EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n");
-        ASSERT_NO_FATAL_FAILURE(dados({QStringLiteral("criar")}));
-        ASSERT_NO_FATAL_FAILURE(dados({QStringLiteral("importar"), caminho(QStringLiteral("cadastros"))}));
-    }
-
-    void dados(QStringList argumentos) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(binario("store/talvero-dados"), QStringList{QStringLiteral("--root"), raiz_.path()} + argumentos);
-        ASSERT_TRUE(p.waitForFinished(kParadaMs)) << texto(p.errorString());
-        ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
-    }
-
-    // The simulator's address as the INI file names it: "COM3" or "127.0.0.1:PORTA".
-    QString iniciaSimulador(const Transporte& t, int n) {
-        QStringList args = {QStringLiteral("--layout"), QString::number(t.layout), QStringLiteral("--taxa"),
-                            QStringLiteral("0"), QStringLiteral("--iniciais"), QString::number(n),
-                            QStringLiteral("--ledger"), livro()};
-        args += t.dllCompany ? QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")}
-                             : QStringList{QStringLiteral("--pty"), caminho(QStringLiteral("dev/COM3"))};
-        simulador_.start(binario("simulator/concentrador-sim"), args);
-        if (!simulador_.waitForStarted()) return {};
-        const QString pronto = t.dllCompany ? QStringLiteral("Escutando em ") : QStringLiteral("Pseudo-terminal ");
-        QString linha;
-        esperaAte([&] {
-            for (const QString& l : linhasSimulador_)
-                if (l.startsWith(pronto)) linha = l;
-            return !linha.isEmpty();
-        });
-        if (linha.isEmpty()) return {};
-        return t.dllCompany ? linha.mid(pronto.size()) : QStringLiteral("COM3");
+        for (const QStringList& args : {QStringList{"criar"}, QStringList{"importar", raiz_.filePath("cadastros")}}) {
+            QProcess p;
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(binario("store/talvero-dados"), QStringList{"--root", raiz_.path()} + args);
+            ASSERT_TRUE(p.waitForFinished(kParadaMs));
+            ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+        }
     }
 
     // Waits for the simulator's next output, the end of either program or the
@@ -163,125 +135,85 @@ private:
             if (prazo.hasExpired() || simulador_.state() == QProcess::NotRunning) return false;
             if (agente_.processId() != 0 && agente_.state() == QProcess::NotRunning) return false;
             QEventLoop laco;
+            for (QProcess* p : {&simulador_, &agente_}) QObject::connect(p, &QProcess::finished, &laco, &QEventLoop::quit);
             QObject::connect(&simulador_, &QProcess::readyReadStandardOutput, &laco, &QEventLoop::quit);
-            QObject::connect(&simulador_, &QProcess::finished, &laco, &QEventLoop::quit);
-            QObject::connect(&agente_, &QProcess::finished, &laco, &QEventLoop::quit);
             QTimer::singleShot(int(std::max<qint64>(1, prazo.remainingTime())), &laco, &QEventLoop::quit);
-            if (simulador_.bytesAvailable() == 0) laco.exec();
-            leSimulador();
+            if (!simulador_.canReadLine()) laco.exec();
+            while (simulador_.canReadLine()) trataEvento(QString::fromLocal8Bit(simulador_.readLine()).chopped(1));
         }
         return true;
     }
 
-    void leSimulador() {
-        pendente_ += simulador_.readAllStandardOutput();
-        qsizetype fim;
-        while ((fim = pendente_.indexOf('\n')) >= 0) {
-            const QString linha = QString::fromLocal8Bit(pendente_.left(fim));
-            pendente_.remove(0, fim + 1);
-            linhasSimulador_ << linha;
-            trataEvento(linha);
-        }
-    }
-
     // "entregue 3: (…)" and "confirmado 3: " as the simulator prints them.
     void trataEvento(const QString& linha) {
-        const qsizetype doisPontos = linha.indexOf(QStringLiteral(": "));
-        const QStringList cabeca = linha.left(doisPontos).split(QLatin1Char(' '));
-        if (doisPontos < 0 || cabeca.size() < 2) return;
+        linhas_ << linha;
+        const QStringList cabeca = linha.section(": ", 0, 0).split(' ');
+        if (!linha.contains(": ") || cabeca.size() < 2) return;
         const qint64 id = cabeca[1].toLongLong();
-        if (cabeca[0] == QLatin1String("entregue")) entregues_[id] = linha.mid(doisPontos + 2);
-        if (cabeca[0] != QLatin1String("confirmado")) return;
+        if (cabeca[0] == "entregue") entregues_[id] = linha.section(": ", 1);
+        if (cabeca[0] != "confirmado") return;
         ++confirmacoes_;
-        if (id == 0 || !registrosGravados().contains(entregues_[id])) confirmadosSemGravar_ << id;
+        if (id == 0 || !gravados().contains(entregues_[id])) confirmadosSemGravar_ << id;
     }
 
-    QStringList registrosGravados() {
+    QStringList gravados() {
         QSqlDatabase db = QSqlDatabase::contains(kConexao) ? QSqlDatabase::database(kConexao, false)
-                                                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConexao);
+                                                           : QSqlDatabase::addDatabase("QSQLITE", kConexao);
         if (!db.isOpen()) {
-            db.setDatabaseName(arquivoBanco());
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-            if (!db.open()) ADD_FAILURE() << texto(db.lastError().text());
+            db.setDatabaseName(raiz_.filePath("C/Talvero/AutoTalvero/Talvero.db"));
+            db.setConnectOptions("QSQLITE_OPEN_READONLY");
+            if (!db.open()) ADD_FAILURE() << db.lastError().text().toStdString();
         }
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT RegistroAutomacao FROM Abastecimento"))) ADD_FAILURE() << texto(q.lastError().text());
+        if (!q.exec("SELECT RegistroAutomacao FROM Abastecimento")) ADD_FAILURE() << q.lastError().text().toStdString();
         QStringList r;
         while (q.next()) r << q.value(0).toString();
         return r;
     }
 
-    std::vector<EventoDoLivro> leLivro() {
-        QFile f(livro());
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << texto(f.errorString());
-        std::vector<EventoDoLivro> v;
-        for (const QByteArray& l : f.readAll().split('\n')) {
-            if (l.isEmpty()) continue;
-            const QJsonObject o = QJsonDocument::fromJson(l).object();
-            v.push_back({o.value("evento").toString(), o.value("id").toInteger(), o.value("resposta").toString()});
-        }
-        return v;
-    }
-
     void confere(int n) {
-        EXPECT_TRUE(confirmadosSemGravar_.isEmpty()) << "confirmados antes de gravados: "
-                                                     << confirmadosSemGravar_.size() << "\n" << texto(relato());
+        EXPECT_TRUE(confirmadosSemGravar_.isEmpty()) << "confirmados antes de gravados: " << confirmadosSemGravar_.size() << relato();
         std::map<qint64, int> criados, confirmados;
         QStringList entregues;
-        for (const EventoDoLivro& e : leLivro()) {
-            if (e.evento == QLatin1String("criado")) ++criados[e.id];
-            if (e.evento == QLatin1String("confirmado")) ++confirmados[e.id];
-            if (e.evento == QLatin1String("entregue")) entregues << e.resposta;
+        QFile f(raiz_.filePath("livro.jsonl"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        for (const QByteArray& l : f.readAll().split('\n')) {
+            const QJsonObject o = QJsonDocument::fromJson(l).object();
+            const QString evento = o.value("evento").toString();
+            if (evento == "criado") ++criados[o.value("id").toInteger()];
+            if (evento == "confirmado") ++confirmados[o.value("id").toInteger()];
+            if (evento == "entregue") entregues << o.value("resposta").toString();
         }
         EXPECT_EQ(int(criados.size()), n);
         EXPECT_EQ(confirmados.count(0), 0u) << "confirmação sem abastecimento à espera";
         for (const auto& [id, vezes] : criados) EXPECT_EQ(confirmados[id], 1) << "abastecimento " << id;
 
-        const QStringList gravados = registrosGravados();
-        EXPECT_EQ(gravados.size(), n) << texto(gravados.join('\n'));
-        EXPECT_EQ(gravados.size(), QSet<QString>(gravados.begin(), gravados.end()).size()) << "gravado duas vezes";
-        for (const QString& r : gravados) EXPECT_TRUE(entregues.contains(r)) << "não entregue: " << texto(r);
+        const QStringList g = gravados();
+        EXPECT_EQ(g.size(), n) << g.join('\n').toStdString();
+        EXPECT_EQ(g.size(), QSet<QString>(g.begin(), g.end()).size()) << "gravado duas vezes";
+        for (const QString& r : g) EXPECT_TRUE(entregues.contains(r)) << "não entregue: " << r.toStdString();
     }
 
-    QString relato() {
-        saidaAgente_ += QString::fromLocal8Bit(agente_.readAll());
-        erroSimulador_ += QString::fromLocal8Bit(simulador_.readAllStandardError());
-        QString t = QStringLiteral("--- agente:\n") + saidaAgente_;
-        for (const QFileInfo& log : QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
-                                        .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files, QDir::Name)) {
+    std::string relato() {
+        QString t = "\n--- agente:\n" + QString::fromLocal8Bit(agente_.readAll());
+        for (const QFileInfo& log : QDir(raiz_.filePath("C/Talvero/AutoTalvero")).entryInfoList({"AUTOMACAO_*.LOG"}, QDir::Files)) {
             QFile f(log.filePath());
-            if (f.open(QIODevice::ReadOnly)) t += QStringLiteral("--- ") + log.fileName() + '\n' + ansi::decodifica(f.readAll());
+            if (f.open(QIODevice::ReadOnly)) t += "--- " + log.fileName() + '\n' + ansi::decodifica(f.readAll());
         }
-        return t + QStringLiteral("--- simulador:\n") + linhasSimulador_.join('\n') + '\n' + erroSimulador_;
-    }
-
-    static void para(QProcess& p) {
-        if (p.state() == QProcess::NotRunning) return;
-        p.terminate();
-        if (!p.waitForFinished(kParadaMs)) {
-            p.kill();
-            p.waitForFinished();
-        }
+        return (t + "--- simulador:\n" + linhas_.join('\n') + '\n' + simulador_.readAllStandardError()).toStdString();
     }
 
     QTemporaryDir raiz_;
     QProcess simulador_;
     QProcess agente_;
-    QByteArray pendente_;
-    QString saidaAgente_;
-    QString erroSimulador_;
-    QStringList linhasSimulador_;
+    QStringList linhas_;
     std::map<qint64, QString> entregues_;
     int confirmacoes_ = 0;
     QList<qint64> confirmadosSemGravar_;
 };
 
-TEST_F(ProcessoReal, ControleSerialNumPseudoTerminalGravaEConfirmaCadaAbastecimentoUmaVez) {
-    coleta({false, 52}, 4);
-}
+TEST_F(ProcessoReal, ControleSerialNumPseudoTerminalGravaEConfirmaCadaAbastecimentoUmaVez) { coleta(false, 52, 4); }
 
-TEST_F(ProcessoReal, BibliotecaDoFornecedorPorTcpGravaEConfirmaCadaAbastecimentoUmaVez) {
-    coleta({true, 75}, 3);
-}
+TEST_F(ProcessoReal, BibliotecaDoFornecedorPorTcpGravaEConfirmaCadaAbastecimentoUmaVez) { coleta(true, 75, 3); }
 
 } // namespace
