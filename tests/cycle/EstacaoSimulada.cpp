@@ -9,12 +9,6 @@ namespace talvero::teste {
 
 namespace {
 
-OpcoesBanco bancoPadrao(const OpcoesBanco& dado, const QTemporaryDir& dir) {
-    if (dado.driver == OpcoesBanco::Driver::SQLite && dado.arquivo.isEmpty())
-        return OpcoesBanco::sqlite(dir.filePath(QStringLiteral("Talvero.db")));
-    return dado;
-}
-
 int bicoDoCodigo(const QString& codigo) { return codigo == QLatin1String("0C") ? 5 : codigo.toInt(); }
 
 } // namespace
@@ -35,7 +29,9 @@ sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double por
 
 EstacaoSimulada::EstacaoSimulada(sim::ConfiguracaoConcentrador cfgConcentrador, const QDateTime& inicio,
                                  OpcoesBanco b)
-    : relogio(inicio), banco(bancoPadrao(b, dir)), nucleo(relogio, std::move(cfgConcentrador)) {
+    : relogio(inicio),
+      banco(b.driver == OpcoesBanco::Driver::SQLite && b.arquivo.isEmpty() ? OpcoesBanco::sqlite(dir.filePath("Talvero.db")) : b),
+      nucleo(relogio, std::move(cfgConcentrador)) {
     const auto& c = nucleo.configuracao();
     cfg.lCodigoEmpresa = 1;
     cfg.gCodigoEmpresa = 1;
@@ -55,8 +51,8 @@ EstacaoSimulada::~EstacaoSimulada() { mataAgente(); }
 
 void EstacaoSimulada::iniciaAgente() {
     transportes = std::make_unique<TransportesConcentrador>(fabrica, relogio);
-    serial = std::make_unique<SerialVigiado>(transportes->serial());
-    biblioteca = std::make_unique<BibliotecaVigiada>(transportes->biblioteca());
+    serial = std::make_unique<SerialVigiado>(transportes->serial(), vigias);
+    biblioteca = std::make_unique<BibliotecaVigiada>(transportes->biblioteca(), vigias);
     agente = std::make_unique<AgenteDeTeste>(agendador, log.registro, cfg, banco, *serial, *biblioteca);
     agente->abreLink();
 }
@@ -107,12 +103,6 @@ void EstacaoSimulada::cadastraCartoes(int gravados, int cadastrados) {
         csv += "1," + cartao.toLatin1() + ',' + QByteArray::number(100 + i) + '\n';
     }
     importacao::importa(conexao, {{QStringLiteral("CartaoIdentFid.csv"), csv}});
-}
-
-void EstacaoSimulada::vigia(std::function<void(const QString&)> antesDeEnviar,
-                            std::function<void(const QString&)> depoisDeReceber) {
-    serial->antesDeEnviar = biblioteca->antesDeEnviar = std::move(antesDeEnviar);
-    serial->depoisDeReceber = biblioteca->depoisDeReceber = std::move(depoisDeReceber);
 }
 
 // As a full or failing disk does: every insert and update fails inside the

@@ -30,57 +30,61 @@ constexpr std::int64_t kHora = 60 * kMinuto;
 // Raised by a hook to stop the agent dead where it stands, as a killed process.
 struct MorteDoAgente {};
 
-// The serial control and the library of the agent, with a hook on what they send.
+// Hooks on what the agent sends and receives, on both transports.
+struct Vigias {
+    std::function<void(const QString&)> antesDeEnviar;
+    std::function<void(const QString&)> depoisDeReceber;
+};
+
+// The serial control and the library of the agent, under the station's hooks.
 class SerialVigiado : public ControleSerial {
 public:
-    explicit SerialVigiado(ControleSerial& real) : real_(real) {}
+    SerialVigiado(ControleSerial& real, const Vigias& v) : real_(real), v_(v) {}
     bool portaAberta() const override { return real_.portaAberta(); }
     void setPortaAberta(bool a) override { real_.setPortaAberta(a); }
     void setNumeroPorta(int p) override { real_.setNumeroPorta(p); }
     int numeroPorta() const override { return real_.numeroPorta(); }
     void setConfiguracao(const QString& c) override { real_.setConfiguracao(c); }
     void envia(const QString& t) override {
-        if (antesDeEnviar) antesDeEnviar(t);
+        if (v_.antesDeEnviar) v_.antesDeEnviar(t);
         real_.envia(t);
     }
     int quantidadeRecebida() override { return real_.quantidadeRecebida(); }
     void descartaEntrada() override { real_.descartaEntrada(); }
     QString leEntrada() override {
         const QString t = real_.leEntrada();
-        if (depoisDeReceber) depoisDeReceber(t);
+        if (v_.depoisDeReceber) v_.depoisDeReceber(t);
         return t;
     }
     int tamanhoBufferEntrada() const override { return real_.tamanhoBufferEntrada(); }
     int tamanhoLeitura() const override { return real_.tamanhoLeitura(); }
-    std::function<void(const QString&)> antesDeEnviar;
-    std::function<void(const QString&)> depoisDeReceber;
 
 private:
     ControleSerial& real_;
+    const Vigias& v_;
 };
 
 class BibliotecaVigiada : public BibliotecaConcentrador {
 public:
-    explicit BibliotecaVigiada(BibliotecaConcentrador& real) : real_(real) {}
+    BibliotecaVigiada(BibliotecaConcentrador& real, const Vigias& v) : real_(real), v_(v) {}
     std::int16_t VB_OpenSerial(std::int16_t p) override { return real_.VB_OpenSerial(p); }
     std::int16_t VB_OpenSocket(const QString& e) override { return real_.VB_OpenSocket(e); }
     std::int16_t VB_SendText(const QString& t) override {
-        if (antesDeEnviar) antesDeEnviar(t);
+        if (v_.antesDeEnviar) v_.antesDeEnviar(t);
         return real_.VB_SendText(t);
     }
     std::int16_t VB_ReceiveText(QString& t) override {
         const std::int16_t r = real_.VB_ReceiveText(t);
-        if (depoisDeReceber) depoisDeReceber(t);
+        if (v_.depoisDeReceber) v_.depoisDeReceber(t);
         return r;
     }
     std::int16_t VB_SendReceiveText(QString& t, std::int32_t ms) override { return real_.VB_SendReceiveText(t, ms); }
     std::int16_t VB_CloseSerial() override { return real_.VB_CloseSerial(); }
     std::int16_t VB_CloseSocket() override { return real_.VB_CloseSocket(); }
-    std::function<void(const QString&)> antesDeEnviar;
-    std::function<void(const QString&)> depoisDeReceber;
 
 private:
     BibliotecaConcentrador& real_;
+    const Vigias& v_;
 };
 
 // A station on the virtual clock: the simulated concentrator, the station's
@@ -107,8 +111,6 @@ public:
     int confirmacoesEntre(std::int64_t deMs, std::int64_t ateMs) const;
 
     void cadastraCartoes(int gravados, int cadastrados);
-    // Hooks on what the agent sends and receives, on both transports.
-    void vigia(std::function<void(const QString&)> antesDeEnviar, std::function<void(const QString&)> depoisDeReceber);
     // The database refuses (or accepts again) every write the agent makes.
     void recusaGravacoes(bool recusa);
 
@@ -118,6 +120,7 @@ public:
     QTemporaryDir dir;
     OpcoesBanco banco;
     Configuracao cfg;
+    Vigias vigias;  // kept across the agent's restarts
     sim::NucleoConcentrador nucleo;
     sim::FabricaCanaisSimulador fabrica{nucleo, relogio};
     std::unique_ptr<TransportesConcentrador> transportes;

@@ -33,26 +33,22 @@ TEST_P(AgenteMorto, AEntregaRepetidaEhReconhecidaENadaDuplica) {
     e.cfg.lUsarDllCompany = GetParam().biblioteca;
     std::mt19937 sorteio(3);
     int antesDaConfirmacao = 0, depoisDaLeitura = 0;
-    const auto arma = [&] {
-        e.iniciaAgente();
-        e.vigia(
-            [&](const QString& enviado) {
-                if (enviado == QLatin1String("(&I)") && sorteio() % 4 == 0) {
-                    ++antesDaConfirmacao;
-                    throw MorteDoAgente{};
-                }
-            },
-            [&](const QString& recebido) {
-                if (leitura::EhTamanhoDeAbastecimento(recebido.size()) && sorteio() % 8 == 0) {
-                    ++depoisDaLeitura;
-                    throw MorteDoAgente{};
-                }
-            });
+    e.vigias.antesDeEnviar = [&](const QString& enviado) {
+        if (enviado == QLatin1String("(&I)") && sorteio() % 4 == 0) {
+            ++antesDaConfirmacao;
+            throw MorteDoAgente{};
+        }
     };
-    arma();
+    e.vigias.depoisDeReceber = [&](const QString& recebido) {
+        if (leitura::EhTamanhoDeAbastecimento(recebido.size()) && sorteio() % 8 == 0) {
+            ++depoisDaLeitura;
+            throw MorteDoAgente{};
+        }
+    };
+    e.iniciaAgente();
     for (std::int64_t t = 0; t < 4 * kHora; t += kMinuto)
-        if (e.roda(kMinuto)) arma();
-    e.vigia({}, {});
+        if (e.roda(kMinuto)) e.iniciaAgente();
+    e.vigias = {};
     ASSERT_TRUE(e.esvazia(30 * kMinuto));
     e.confereComOLivro();
     EXPECT_GE(antesDaConfirmacao, 20);
