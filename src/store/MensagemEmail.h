@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Conexao.h"
+#include "support/MensagemEmailCampos.h"
 
 #include <QString>
 #include <cstdint>
@@ -8,23 +9,9 @@
 namespace talvero {
 
 // A message queued for the station's mail program, keyed by (Empresa, Numero).
-class MensagemEmail {
+class MensagemEmail : public MensagemEmailCampos {
 public:
     explicit MensagemEmail(Conexao& conexao) : conexao_(&conexao) {}
-
-    std::int16_t Empresa = 0;
-    std::int32_t Numero = 0;
-    QString NomeEmpresa;
-    QString NomeRemetente;
-    QString EmailRemetente;
-    QString EmailDestinatario;
-    QString Assunto;
-    QString Mensagem;
-    QString DataHora1;
-    QString DataHora2;
-    QString EnderecoIp;
-    std::int32_t Situacao = 0;
-    bool Concluido = false;
 
     bool Localiza(std::int16_t empresa, std::int32_t numero);
     // Inserts under the company's next number (highest + 1) and reads it back into Numero.

@@ -4,6 +4,7 @@
 #include "platform/Relogio.h"
 #include "platform/SistemaArquivos.h"
 #include "support/Configuracao.h"
+#include "support/MensagemEmailCampos.h"
 #include "support/SocketIp.h"
 
 #include <QString>
@@ -13,23 +14,6 @@
 #include <memory>
 
 namespace talvero {
-
-// One queued notification message, as the sibling mail program reads it.
-struct MensagemEmailCampos {
-    std::int16_t Empresa = 0;
-    std::int32_t Numero = 0;
-    QString NomeEmpresa;
-    QString NomeRemetente;
-    QString EmailRemetente;
-    QString EmailDestinatario;
-    QString Assunto;
-    QString Mensagem;
-    QString DataHora1;
-    QString DataHora2;
-    QString EnderecoIp;
-    int Situacao = 0;
-    bool Concluido = false;
-};
 
 // The data library's MensagemEmail records as the mail request uses them. The
 // shell hands in the real records; the general routines need not link the store.
