@@ -15,6 +15,7 @@ public:
 
     bool executa(int acao, const QString& dica) override;
     void aoClicarDuasVezes(std::function<void()> acao) override;
+    bool disponivel() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 private:
     QSystemTrayIcon bandeja_;

@@ -23,6 +23,8 @@ public:
 
     std::vector<Chamada> chamadas;
     bool presente = false;
+    bool semBandeja = false;  // a desktop without a notification area
+    bool disponivel() const override { return !semBandeja; }
     QString dicaAtual;  // as the platform would show it
 
 private:

@@ -12,6 +12,9 @@ class IconeNotificacao {
 public:
     virtual ~IconeNotificacao() = default;
     virtual bool executa(int acao, const QString& dica) = 0;
+    // False on a desktop without a notification area: a window hidden there could
+    // never be brought back.
+    virtual bool disponivel() const { return true; }
     // Called on a double-click of the icon.
     virtual void aoClicarDuasVezes(std::function<void()> acao) = 0;
 };

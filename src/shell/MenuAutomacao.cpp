@@ -50,8 +50,9 @@ void MenuAutomacao::IconeBandeja(int acao) {
 
 void MenuAutomacao::cmdMinimizar_Click() { janela.defineEstado(EstadoJanela::Minimizada); }
 
+// Without a notification area the window stays minimised in the task bar instead.
 void MenuAutomacao::Form_Resize() {
-    if (janela.estado() != EstadoJanela::Minimizada) return;
+    if (janela.estado() != EstadoJanela::Minimizada || !plataforma.icone.disponivel()) return;
     IconeBandeja(Adiciona);
     janela.esconde();
 }

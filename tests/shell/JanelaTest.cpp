@@ -43,6 +43,14 @@ TEST_F(Janela, MinimizarDeixaUmIconeECliqueDuploNeleRestaura) {
     EXPECT_FALSE(a.janela.visivel());
 }
 
+TEST_F(Janela, SemAreaDeNotificacaoMinimizarNaoEscondeAJanela) {
+    a.mundo.icone.semBandeja = true;
+    a.menu.cmdMinimizar_Click();
+    EXPECT_EQ(acoesDoIcone(), (std::vector<int>{0}));
+    EXPECT_TRUE(a.janela.visivel());
+    EXPECT_EQ(a.janela.estado(), EstadoJanela::Minimizada);
+}
+
 TEST_F(Janela, CliqueNaJanelaTiraOIcone) {
     a.menu.Form_Click();
     EXPECT_FALSE(a.mundo.icone.presente);
