@@ -18,8 +18,7 @@ void CicloAutomacao::AutoPedeAbastecimento() {
         if (cfg().lUsarDllCompany) pedeAbastecimentoBiblioteca();
         else pedeAbastecimentoSerial();
     } catch (const Erro& e) {
-        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                 QString::number(e.numero()) + QStringLiteral(" lTimerAutoString: ") + texto());
+        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.comNumero() + QStringLiteral(" lTimerAutoString: ") + texto());
     }
     habilitaTimer(true);
 }
@@ -155,13 +154,13 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta) {
         r.Empresa = cfg().lCodigoEmpresa;
         r.DataHoraRecebido = d_.relogio.agora();
         r.RegistroAutomacao = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
-        r.Erro = ultimoErro_->descricao() + QStringLiteral(" - Err: ") + QString::number(ultimoErro_->numero());
+        r.Erro = ultimoErro_->comNumero();
         r.Passo = lPassoDebugarErroAbast;
         if (!r.Inclui()) throw Erro(QStringLiteral("AbastecimentoRejeitado.Inclui não gravou"), erros::BancoDeDados);
     } catch (const Erro& e) {
         registra(QStringLiteral(" - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado em "
                                 "AbastecimentoRejeitado, não confirmado: ") +
-                 e.descricao() + QStringLiteral(" - Err: ") + QString::number(e.numero()));
+                 e.comNumero());
         return false;
     }
     registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento ilegível guardado em AbastecimentoRejeitado (") +

@@ -30,8 +30,7 @@ void CicloAutomacao::AutoAtualizaRelogioEquip() {
             registra(QStringLiteral(" - AutoAtualizaRelogioEquip: Output=") + texto());
         }
     } catch (const Erro& e) {
-        registra(QStringLiteral(" - ERRO AutoAtualizaRelogioEquip: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                 QString::number(e.numero()));
+        registra(QStringLiteral(" - ERRO AutoAtualizaRelogioEquip: ") + e.comNumero());
     }
     habilitaTimer(true);
 }

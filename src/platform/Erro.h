@@ -16,6 +16,9 @@ public:
     int numero() const { return numero_; }
     const char* what() const noexcept override { return texto_.constData(); }
 
+    // Description and number as every error line of the log ends: "... - Err: 13".
+    QString comNumero() const { return descricao_ + QStringLiteral(" - Err: ") + QString::number(numero_); }
+
 private:
     QString descricao_;
     int numero_;

@@ -34,8 +34,7 @@ void MenuAutomacao::Form_Load() {
     try {
         carrega();
     } catch (const Erro& e) {
-        registro.registra(QStringLiteral(" - ERRO Form Load: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                          QString::number(e.numero()));
+        registro.registra(QStringLiteral(" - ERRO Form Load: ") + e.comNumero());
     } catch (const std::exception& e) {
         registro.registra(QStringLiteral(" - ERRO Form Load: ") + QString::fromLocal8Bit(e.what()) +
                           QStringLiteral(" - Err: 0"));

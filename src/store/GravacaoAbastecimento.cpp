@@ -40,8 +40,7 @@ bool GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& 
     try {
         resultado = grava(a, lTimerAutoString.left(kTamanhoRegistroAutomacao));
     } catch (const Erro& e) {
-        registra(QStringLiteral(" - ERRO AutoAtualTabeAbastecimento: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                 numero(e.numero()));
+        registra(QStringLiteral(" - ERRO AutoAtualTabeAbastecimento: ") + e.comNumero());
         if (d_.habilitaTimerAutomacao) d_.habilitaTimerAutomacao();
     }
     return resultado;
@@ -188,8 +187,7 @@ bool GravacaoAbastecimento::atualizaEncerrante(const AbastecimentoEmTrabalho& a)
                      numero(a.lBico));
         return true;
     } catch (const Erro& e) {
-        registra(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                 numero(e.numero()));
+        registra(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: ") + e.comNumero());
         if (d_.habilitaTimerAutomacao) d_.habilitaTimerAutomacao();
         return false;
     }
