@@ -100,9 +100,14 @@ bool CicloAutomacao::ehCopiaAtrasada(const QString& resposta) {
     return true;
 }
 
+// Quarantine is for answers that cannot be read; when the registers cannot be
+// reached, the fueling waits at the concentrator and is asked for again.
 CicloAutomacao::Desfecho CicloAutomacao::guardaAbastecimento(const QString& resposta) {
-    if (!leAbastecimentoRepetindoFalhaDoBanco(resposta))
-        return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    switch (AutoAtualizaAbastecimento(resposta)) {
+    case Leitura::FalhaDoBanco: return Desfecho::NaoGravado;
+    case Leitura::Ilegivel: return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    case Leitura::Completa: break;
+    }
     if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) return Desfecho::Confirmar;
     if (!d_.gravacao.semHorarioLivre()) return Desfecho::NaoGravado;
     // Held back, it would be handed over again and again and stop the whole queue.
@@ -133,14 +138,6 @@ bool CicloAutomacao::respostaAceita(const QString& resposta) {
     return false;
 }
 
-// A connection found dead fails the first call and is opened again by the next:
-// one more reading tells such a failure from an answer the registers cannot complete.
-bool CicloAutomacao::leAbastecimentoRepetindoFalhaDoBanco(const QString& resposta) {
-    if (AutoAtualizaAbastecimento(resposta)) return true;
-    if (ultimoErro_->numero() != erros::BancoDeDados) return false;
-    return AutoAtualizaAbastecimento(resposta);
-}
-
 bool CicloAutomacao::guardaRejeitado(const QString& resposta) {
     AbastecimentoRejeitado& r = d_.abastecimentoRejeitado;
     try {
@@ -156,7 +153,7 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta) {
         r.RegistroAutomacao = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
         r.Erro = ultimoErro_->comNumero();
         r.Passo = lPassoDebugarErroAbast;
-        if (!r.Inclui()) throw Erro(QStringLiteral("AbastecimentoRejeitado.Inclui não gravou"), erros::BancoDeDados);
+        if (!r.Inclui()) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Inclui não gravou"));
     } catch (const Erro& e) {
         registra(QStringLiteral(" - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado em "
                                 "AbastecimentoRejeitado, não confirmado: ") +

@@ -53,9 +53,12 @@ public:
 
     void AutoAtualizaRelogioEquip();
     void AutoPedeAbastecimento();
-    // Fills the working fueling from one answer; false (working fueling untouched,
-    // error logged and kept in ultimoErroAbastecimento) when it cannot be read completely.
-    bool AutoAtualizaAbastecimento(const QString& pAbastecimento);
+    // Fills the working fueling from one answer. Otherwise the working fueling is
+    // left untouched and the error logged and kept in ultimoErroAbastecimento: the
+    // answer cannot be read (Ilegivel), or the registers could not be reached
+    // (FalhaDoBanco), which says nothing about the answer.
+    enum class Leitura { Completa, Ilegivel, FalhaDoBanco };
+    Leitura AutoAtualizaAbastecimento(const QString& pAbastecimento);
     void AutoPedeAbastecimentoEmAndamento();
     // Nozzle number, "|@|", the card at that running nozzle, "|@|"; empty when no usable answer came.
     QString AutoPedeAbastecimentoEmAndamentoIdentFid();
@@ -77,8 +80,8 @@ private:
     bool respostaAceita(const QString& resposta);
     bool ehCopiaAtrasada(const QString& resposta);
     Desfecho guardaAbastecimento(const QString& resposta);
-    bool leAbastecimentoRepetindoFalhaDoBanco(const QString& resposta);
     bool guardaRejeitado(const QString& resposta);
+    void registraErroLeitura(const Erro& e);
     void leAbastecimento(const QString& resposta, AbastecimentoEmTrabalho& a);
     void leValores(const QString& resposta, AbastecimentoEmTrabalho& a);
     void leEncerranteECartao(const QString& resposta, AbastecimentoEmTrabalho& a);

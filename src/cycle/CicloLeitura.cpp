@@ -27,20 +27,27 @@ std::int16_t produto16(std::int32_t produto) {
 
 // Read into a copy: a fueling that cannot be read completely leaves nothing
 // half-read behind to be stored.
-bool CicloAutomacao::AutoAtualizaAbastecimento(const QString& pAbastecimento) {
+CicloAutomacao::Leitura CicloAutomacao::AutoAtualizaAbastecimento(const QString& pAbastecimento) {
     AbastecimentoEmTrabalho lido = abastecimento;
     try {
         leAbastecimento(pAbastecimento, lido);
+    } catch (const ErroBanco& e) {
+        registraErroLeitura(e);
+        return Leitura::FalhaDoBanco;
     } catch (const Erro& e) {
-        registra(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - ") + e.descricao() +
-                 QStringLiteral(" - lPassoDebugarErroAbast:") + lPassoDebugarErroAbast + QStringLiteral(" - Err: ") +
-                 QString::number(e.numero()));
-        ultimoErro_ = e;
-        return false;
+        registraErroLeitura(e);
+        return Leitura::Ilegivel;
     }
     abastecimento = lido;
     ultimoErro_.reset();
-    return true;
+    return Leitura::Completa;
+}
+
+void CicloAutomacao::registraErroLeitura(const Erro& e) {
+    registra(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - ") + e.descricao() +
+             QStringLiteral(" - lPassoDebugarErroAbast:") + lPassoDebugarErroAbast + QStringLiteral(" - Err: ") +
+             QString::number(e.numero()));
+    ultimoErro_ = e;
 }
 
 void CicloAutomacao::leAbastecimento(const QString& resposta, AbastecimentoEmTrabalho& a) {
@@ -50,7 +57,8 @@ void CicloAutomacao::leAbastecimento(const QString& resposta, AbastecimentoEmTra
     passoAbast("1");
     a.lBico = d_.bicoAutomacao.BicoDoCodigo(Campo(resposta, p.bico, 2));
     passoAbast("4");
-    const QDate data = DataDoAbastecimento(Campo(resposta, p.dia, 2), d_.relogio.agora().date());
+    const QDate data = DataDoAbastecimento(Campo(resposta, p.dia, 2), Campo(resposta, p.hora, 2),
+                                           Campo(resposta, p.minuto, 2), d_.relogio.agora());
     passoAbast("5");
     a.lDataAbastecimento = data;
     passoAbast("6");
@@ -64,15 +72,15 @@ void CicloAutomacao::leAbastecimento(const QString& resposta, AbastecimentoEmTra
 
 void CicloAutomacao::leValores(const QString& resposta, AbastecimentoEmTrabalho& a) {
     const bool padrao = resposta.size() != kTamanhoIdentFid;
-    const bool dedarud = padrao && EmpresaDedarud(cfg().lNomeEmpresa);
     const Posicoes& p = PosicoesDoTamanho(resposta.size());
     passoAbast("8");
-    a.lPrecoUnitario = PrecoUnitario(Campo(resposta, p.preco, kLarguraPreco), cfg().lCasasDecimaisValor, dedarud);
+    a.lPrecoUnitario = PrecoUnitario(Campo(resposta, p.preco, kLarguraPreco), cfg().lCasasDecimaisValor,
+                                     padrao && PrecoDedarud(cfg().lNomeEmpresa));
     passoAbast("9");
     const QString litros = Campo(resposta, p.litros, kLarguraLitros);
     a.lQuantidadeLitros = Litros(litros, cfg().lCasasDecimaisLitragem);
     // Two of that station's nozzles always send litres with two decimals.
-    if (dedarud && (a.lBico == 5 || a.lBico == 6)) a.lQuantidadeLitros = Moeda::deDigitos(litros, 2);
+    if (padrao && LitrosDedarud(cfg().lNomeEmpresa) && (a.lBico == 5 || a.lBico == 6)) a.lQuantidadeLitros = Moeda::deDigitos(litros, 2);
     passoAbast("10");
     a.lValorTotal = Moeda::deDigitos(Campo(resposta, p.total, kLarguraTotal), 2);
 }

@@ -29,6 +29,17 @@ int numeroDe(QStringView digitos) {
     return digitos.toInt();
 }
 
+constexpr int kAdiantamentoMaximoS = 15 * 60;
+
+// Whether tomorrow at that time is at most 15 minutes from now.
+bool logoAposMeiaNoite(QStringView hora, QStringView minuto, const QTime& agora) {
+    if (!soDigitos(hora) || !soDigitos(minuto)) return false;
+    const QTime t(hora.toInt(), minuto.toInt());
+    if (!t.isValid()) return false;
+    const int ateMeiaNoite = agora.secsTo(QTime(23, 59, 59)) + 1;
+    return ateMeiaNoite + QTime(0, 0).secsTo(t) <= kAdiantamentoMaximoS;
+}
+
 } // namespace
 
 bool EhTamanhoDeAbastecimento(qsizetype tamanho) {
@@ -47,9 +58,9 @@ bool RespostaConfere(const QString& resposta) {
     return ChecksumFrame(corpo) == resposta.mid(inicioChecksum, kLarguraChecksum);
 }
 
-bool EmpresaDedarud(const QString& nomeEmpresa) {
-    return nomeEmpresa.toUpper().contains(QStringLiteral("DEDARUD"));
-}
+bool PrecoDedarud(const QString& nomeEmpresa) { return nomeEmpresa.toUpper().contains(QStringLiteral("DEDARUD")); }
+
+bool LitrosDedarud(const QString& nomeEmpresa) { return nomeEmpresa.contains(QStringLiteral("DEDARUD")); }
 
 Moeda PrecoUnitario(QStringView digitos, int casasValor, bool precoDedarud) {
     if (casasValor == 2) {
@@ -66,8 +77,11 @@ Moeda Litros(QStringView digitos, int casasLitragem) {
     throw tiposIncompativeis();
 }
 
-QDate DataDoAbastecimento(QStringView dia, const QDate& hoje) {
+QDate DataDoAbastecimento(QStringView dia, QStringView hora, QStringView minuto, const QDateTime& agora) {
     const int d = numeroDe(dia);
+    const QDate hoje = agora.date();
+    const QDate amanha = hoje.addDays(1);
+    if (d == amanha.day() && logoAposMeiaNoite(hora, minuto, agora.time())) return amanha;
     if (d >= 1 && d <= hoje.day()) return QDate(hoje.year(), hoje.month(), d);
     if (d > hoje.day()) {
         const QDate mesAnterior = hoje.addMonths(-1);

@@ -3,6 +3,7 @@
 #include "platform/Moeda.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 #include <QTime>
@@ -36,8 +37,10 @@ QString Campo(const QString& resposta, int posicao, int largura);
 // the two characters before ")" the checksum computed as the frame builder does.
 bool RespostaConfere(const QString& resposta);
 
-// The station whose name holds "DEDARUD" reads prices and some litres its own way.
-bool EmpresaDedarud(const QString& nomeEmpresa);
+// The station whose name holds "DEDARUD" reads prices (the name in any letter
+// case) and the litres of nozzles 5 and 6 (the name as written) its own way.
+bool PrecoDedarud(const QString& nomeEmpresa);
+bool LitrosDedarud(const QString& nomeEmpresa);
 
 // Unit price digits (4) by the decimal setting; `precoDedarud` reads a price whose
 // first digit is not 0 as 1 integer + 3 decimals.
@@ -46,10 +49,12 @@ Moeda PrecoUnitario(QStringView digitos, int casasValor, bool precoDedarud);
 Moeda Litros(QStringView digitos, int casasLitragem);
 
 // The date of a fueling from its day of month, the concentrator giving no month or
-// year: a day not after today's is this month's; a later day is last month's (a
-// fueling read after midnight at a month's turn); a day that exists in neither
-// way, and day 00, become the 1st of this month. Raises for a non-digit day.
-QDate DataDoAbastecimento(QStringView dia, const QDate& hoje);
+// year: tomorrow's day with a time at most 15 minutes from now is tomorrow (a
+// concentrator clock a little ahead at midnight); otherwise a day not after
+// today's is this month's, a later day last month's (a fueling read after
+// midnight at a month's turn); a day that exists in neither way, and day 00,
+// become the 1st of this month. Raises for a non-digit day.
+QDate DataDoAbastecimento(QStringView dia, QStringView hora, QStringView minuto, const QDateTime& agora);
 
 // "hh:mm:00" from the hour and minute fields; raises for anything but a real time.
 QTime HoraDoAbastecimento(QStringView hora, QStringView minuto);

@@ -26,6 +26,18 @@ private:
 };
 
 namespace erros {
+constexpr int BancoDeDados = 3146;    // data library call failed
+}
+
+// A failure of the database itself (connection, statement, lock, timeout,
+// commit, full disk), as opposed to data that cannot be read: what was being
+// stored is sound and must wait until the database can take it.
+class ErroBanco : public Erro {
+public:
+    explicit ErroBanco(QString descricao) : Erro(std::move(descricao), erros::BancoDeDados) {}
+};
+
+namespace erros {
 constexpr int Estouro = 6;
 constexpr int TiposIncompativeis = 13;
 constexpr int ArquivoNaoEncontrado = 53;
@@ -39,7 +51,6 @@ constexpr int CaminhoNaoEncontrado = 76;
 constexpr int PortaFechada = 8018;    // serial operation on a closed port
 constexpr int PortaInvalida = 8002;   // serial port number that does not exist
 constexpr int PortaEmUso = 8005;      // serial port already open elsewhere
-constexpr int BancoDeDados = 3146;    // data library call failed
 constexpr int ChaveDuplicada = 3022;  // no free key for a record
 } // namespace erros
 

@@ -24,8 +24,8 @@ QString textoDe(const QSqlError& erro) {
 
 const QString kTransacaoDesfeita = QStringLiteral("transação desfeita por uma falha anterior");
 
-Erro erroBanco(const QString& operacao, const QString& motivo) {
-    return Erro(QStringLiteral("Falha no banco de dados (%1): %2").arg(operacao, motivo), erros::BancoDeDados);
+ErroBanco erroBanco(const QString& operacao, const QString& motivo) {
+    return ErroBanco(QStringLiteral("Falha no banco de dados (%1): %2").arg(operacao, motivo));
 }
 
 QString identificador(const QString& nome) {

@@ -14,7 +14,7 @@ namespace talvero {
 // The connection to the station database (SQLite file or PostgreSQL server).
 // Each object owns a connection of its own. The record classes run their
 // statements through it; every failure raises talvero::Erro (description and
-// erros::BancoDeDados) into the caller. A connection found dead is reopened by
+// erros::BancoDeDados) as ErroBanco into the caller. A connection found dead is reopened by
 // the next call.
 class Conexao {
 public:

@@ -49,7 +49,9 @@ bool GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& 
 // A delivery whose raw answer is already stored in that minute is the same
 // fueling again (an acknowledgement lost, the agent stopped before it), wherever a
 // taken minute had put it; any other fueling in a taken minute gets the next
-// free time instead of being dropped.
+// free time instead of being dropped. Blank duration and equal total only tell a
+// repeat of a record stored without its raw answer (by another program): two
+// different fuelings can share them.
 bool GravacaoAbastecimento::grava(AbastecimentoEmTrabalho& a, const QString& registroAutomacao) {
     valorParametro_ = valorParametro();
     const std::int16_t empresa = d_.configuracao.lCodigoEmpresa;
@@ -64,7 +66,7 @@ bool GravacaoAbastecimento::grava(AbastecimentoEmTrabalho& a, const QString& reg
                           a.lHoraAbastecimento, a.lBico, a));
         return false;
     }
-    if (emBranco(a.lTempoAbastecimento) && r.ValorTotal == a.lValorTotal)
+    if (r.RegistroAutomacao.trimmed().isEmpty() && emBranco(a.lTempoAbastecimento) && r.ValorTotal == a.lValorTotal)
         return confirmaRepeticao(a, a.lHoraAbastecimento);
     return incluiEmHorarioLivre(a, registroAutomacao, noMinuto);
 }

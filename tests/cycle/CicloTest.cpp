@@ -244,7 +244,7 @@ TEST_F(CicloTest, EmpresaDedarudLePrecoELitrosDoSeuJeito) {
     const auto lista = agente->abastecimentos();
     ASSERT_EQ(lista.size(), 2);
     EXPECT_EQ(lista[0].PrecoUnitario, M("4.59"));
-    EXPECT_EQ(lista[0].Quantidade, M("123.45"));  // nozzle 5 always 4 + 2
+    EXPECT_EQ(lista[0].Quantidade, M("12.345"));  // nozzle 5 reads 4 + 2 only for a name written in capitals
     EXPECT_EQ(lista[1].PrecoUnitario, M("4.59"));
     EXPECT_EQ(lista[1].Quantidade, M("12.345"));
 }
@@ -275,6 +275,20 @@ TEST_F(CicloTest, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {
     recebeSerial(padrao("005790", "01O001", "5790", "02"));
     EXPECT_EQ(serial.enviados.size(), 4);
     EXPECT_EQ(log.conta(QStringLiteral("não pôde ser guardado em AbastecimentoRejeitado, não confirmado")), 1);
+}
+
+// A register that cannot be reached says nothing about the answer: it is not
+// quarantined nor acknowledged, and is stored once the database answers again.
+TEST_F(CicloTest, FalhaDoBancoAoLerNaoVaiParaAQuarentenaNemEhConfirmada) {
+    agente->conexao.executa("teste", "ALTER TABLE BicoAutomacao RENAME TO BicoAutomacaoFora");
+    const QString r = padrao("005790", "010000", "5790");
+    for (int i = 0; i < 3; ++i) recebeSerial(r);
+    EXPECT_TRUE(serial.enviados.isEmpty());
+    EXPECT_TRUE(agente->rejeitados().isEmpty());
+    agente->conexao.executa("teste", "ALTER TABLE BicoAutomacaoFora RENAME TO BicoAutomacao");
+    recebeSerial(r);
+    EXPECT_EQ(agente->abastecimentos().size(), 1);
+    EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
 }
 
 TEST_F(CicloTest, StatusSerialSoLeComTresOuMaisEEsvaziaSempre) {

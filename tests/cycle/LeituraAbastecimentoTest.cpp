@@ -6,17 +6,33 @@ using namespace talvero;
 using namespace talvero::teste;
 using namespace talvero::leitura;
 
-TEST(DataDoAbastecimento, DiaAteHojeEhDesteMesPosteriorDoAnteriorInexistenteViraPrimeiro) {
-    const std::tuple<const char*, QDate, QDate> casos[] = {
-        {"05", QDate(2026, 12, 5), QDate(2026, 12, 5)}, {"01", QDate(2026, 12, 5), QDate(2026, 12, 1)},
+TEST(DataDoAbastecimento, DiaAteHojeEhDesteMesPosteriorDoAnteriorAmanhaSoLogoAposAMeiaNoite) {
+    const QTime tarde(18, 0);
+    // (day, hour and minute of the answer, now, date)
+    const std::tuple<const char*, const char*, QDateTime, QDate> casos[] = {
+        {"05", "1730", {QDate(2026, 12, 5), tarde}, QDate(2026, 12, 5)},
+        {"01", "1730", {QDate(2026, 12, 5), tarde}, QDate(2026, 12, 1)},
         // Read after midnight at the turn of the month: the fueling is last month's.
-        {"30", QDate(2026, 12, 2), QDate(2026, 11, 30)}, {"31", QDate(2027, 1, 1), QDate(2026, 12, 31)},
-        {"31", QDate(2026, 4, 15), QDate(2026, 3, 31)}, {"29", QDate(2024, 3, 1), QDate(2024, 2, 29)},
+        {"30", "2350", {QDate(2026, 12, 2), tarde}, QDate(2026, 11, 30)},
+        {"31", "2350", {QDate(2027, 1, 1), tarde}, QDate(2026, 12, 31)},
+        {"31", "1200", {QDate(2026, 4, 15), tarde}, QDate(2026, 3, 31)},
+        {"29", "1200", {QDate(2024, 3, 1), tarde}, QDate(2024, 2, 29)},
         // 30 February and 31 April do not exist; neither do days 0 and 99.
-        {"30", QDate(2026, 3, 2), QDate(2026, 3, 1)}, {"31", QDate(2026, 5, 20), QDate(2026, 5, 1)},
-        {"00", QDate(2026, 12, 5), QDate(2026, 12, 1)}, {"99", QDate(2026, 12, 5), QDate(2026, 12, 1)}};
-    for (const auto& [dia, hoje, data] : casos) EXPECT_EQ(DataDoAbastecimento(QString::fromLatin1(dia), hoje), data) << dia;
-    EXPECT_THROW(DataDoAbastecimento(u"1a", QDate(2026, 12, 5)), Erro);
+        {"30", "1200", {QDate(2026, 3, 2), tarde}, QDate(2026, 3, 1)},
+        {"31", "1200", {QDate(2026, 5, 20), tarde}, QDate(2026, 5, 1)},
+        {"00", "1200", {QDate(2026, 12, 5), tarde}, QDate(2026, 12, 1)},
+        {"99", "1200", {QDate(2026, 12, 5), tarde}, QDate(2026, 12, 1)},
+        // A concentrator clock a little ahead across midnight, also at a month's and a year's turn.
+        {"06", "0000", {QDate(2026, 12, 5), QTime(23, 59, 50)}, QDate(2026, 12, 6)},
+        {"01", "0014", {QDate(2026, 11, 30), QTime(23, 59)}, QDate(2026, 12, 1)},
+        {"01", "0010", {QDate(2026, 12, 31), QTime(23, 55)}, QDate(2027, 1, 1)},
+        {"06", "0016", {QDate(2026, 12, 5), QTime(23, 59, 50)}, QDate(2026, 11, 6)},
+        {"06", "0000", {QDate(2026, 12, 5), QTime(23, 44, 59)}, QDate(2026, 11, 6)}};
+    for (const auto& [dia, horaMinuto, agora, data] : casos) {
+        const QString hm = QString::fromLatin1(horaMinuto);
+        EXPECT_EQ(DataDoAbastecimento(QString::fromLatin1(dia), hm.left(2), hm.mid(2), agora), data) << dia << horaMinuto;
+    }
+    EXPECT_THROW(DataDoAbastecimento(u"1a", u"12", u"00", QDateTime(QDate(2026, 12, 5), tarde)), Erro);
 }
 
 TEST(HoraEValoresDoAbastecimento, SoHorasReaisCasasDecimaisEARegraDedarud) {
@@ -37,8 +53,10 @@ TEST(HoraEValoresDoAbastecimento, SoHorasReaisCasasDecimaisEARegraDedarud) {
     EXPECT_EQ(Litros(u"012345", 2), M("123.45"));
     EXPECT_THROW(PrecoUnitario(u"04 9", 2, false), Erro);
     EXPECT_THROW(Litros(u"012345", 4), Erro);
-    EXPECT_TRUE(EmpresaDedarud(QStringLiteral("Auto Posto dedarud Ltda")));
-    EXPECT_FALSE(EmpresaDedarud(QStringLiteral("Auto Posto Dedaru")));
+    EXPECT_TRUE(PrecoDedarud(QStringLiteral("Auto Posto dedarud Ltda")));
+    EXPECT_FALSE(PrecoDedarud(QStringLiteral("Auto Posto Dedaru")));
+    EXPECT_TRUE(LitrosDedarud(QStringLiteral("POSTO DEDARUD")));
+    EXPECT_FALSE(LitrosDedarud(QStringLiteral("Auto Posto Dedarud")));
 }
 
 TEST(RespostaConfere, ChecksumComoOMontadorDeFramesEMolduraCompleta) {

@@ -94,7 +94,8 @@ TEST(BancoForaPostgreSQL, ServidorParadoEReiniciadoNadaConfirmaEDepoisGravaTudoU
     EstacaoSimulada e(ConcentradorDoCenario(kSerial52, 2.0, 9), kInicio, servidor.opcoes());
     provaBancoFora(e, [&] { servidor.para(); }, [&] { servidor.inicia(); });
     EXPECT_TRUE(servidor.erro().isEmpty()) << servidor.erro().toStdString();
-    EXPECT_GT(e.log.conta(QStringLiteral(" - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado")), 20);
+    EXPECT_GT(e.log.conta(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - Falha no banco de dados")), 20);
+    EXPECT_TRUE(e.agente->rejeitados().isEmpty());
 }
 
 // --- a noisy line ------------------------------------------------------------------

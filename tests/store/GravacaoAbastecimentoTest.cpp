@@ -102,12 +102,15 @@ TEST_P(GravacaoTest, RepeticaoDaMesmaRespostaEmQualquerHorarioDoMinutoNaoDuplica
                            QStringLiteral(" - (Abastecimento Não Foi Gravado): Data=05/12/2026 - Hora=17:30:00 - "
                                           "Bico=3 - Valor Total=50 - Tempo de Abastecimento=0130")}));
 
-    // Another raw form with no duration and the same total, under a taken key, is a repeat too.
+    // Blank duration and an equal total under a taken key: another fueling beside
+    // records that hold their answers, a repeat of one stored without it.
     auto a = fueling(3, "50.00", "1050.00");
     a.lTempoAbastecimento = QStringLiteral("    ");
-    EXPECT_TRUE(grava(a, QStringLiteral("(outra forma da mesma resposta)")));
-    EXPECT_EQ(todos().size(), 2);
-    EXPECT_EQ(log.conta(QStringLiteral("Não Foi Gravado")), 3);
+    EXPECT_TRUE(grava(a, QStringLiteral("(outra resposta, mesmo total)")));
+    EXPECT_EQ(todos().size(), 3);
+    direto(QStringLiteral("UPDATE Abastecimento SET RegistroAutomacao = ''"));
+    EXPECT_TRUE(grava(a, QStringLiteral("(mais uma resposta, mesmo total)")));
+    EXPECT_EQ(todos().size(), 3);
 }
 
 TEST_P(GravacaoTest, OutroAbastecimentoNoMinutoVaiParaOProximoHorarioLivreAteOsDozeSeTomarem) {
