@@ -80,7 +80,8 @@ QString CicloAutomacao::AutoPedeAbastecimentoEmAndamentoIdentFid() {
         }
         ControleSerial& serial = d_.enlace.serial();
         texto() = MontaComando(QStringLiteral("(?V"));
-        serial.envia(texto());
+        // What the cycle's last request left at the port is no part of this answer.
+        d_.enlace.enviaSerial(texto());
         AguardaSegundos(d_.relogio, d_.agendador, kEsperaCartaoSerialSegundos);
         d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
         registra(QStringLiteral(" - Teste: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant));

@@ -26,7 +26,9 @@ void CicloAutomacao::AutoAtualizaRelogioEquip() {
             else
                 registra(QStringLiteral(" - ** Erro Dll Company SetClockVB. lRetDll=") + codigo);
         } else {
-            d_.enlace.serial().envia(texto());
+            // The answer to the status request of the tick before would come first
+            // and the clock's acceptance would never be recognised.
+            d_.enlace.enviaSerial(texto());
             registra(QStringLiteral(" - AutoAtualizaRelogioEquip: Output=") + texto());
         }
     } catch (const Erro& e) {

@@ -6,9 +6,9 @@
 namespace talvero {
 
 // A window timer. Enabling an enabled timer changes nothing; enabling a disabled
-// one starts a new interval from now. The handler may run again while an earlier
-// run of it is letting events run, exactly as window timers do: callers protect
-// themselves by disabling the timer.
+// one starts a new interval from now. While its handler lets events run, other
+// timers and clicks may run, but the same timer does not fire again until the
+// handler returns; then, if its time has passed meanwhile, it fires at once.
 class Temporizador {
 public:
     virtual ~Temporizador() = default;

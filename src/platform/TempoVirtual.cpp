@@ -22,6 +22,7 @@ struct AgendadorVirtual::Entrada {
     int intervalo = 0;
     bool habilitado = false;
     bool umaVez = false;
+    bool disparando = false;  // a timer does not fire inside its own handler
 };
 
 class TemporizadorVirtual : public Temporizador {
@@ -73,7 +74,7 @@ void AgendadorVirtual::umaVez(int atrasoMs, std::function<void()> acao) {
 std::shared_ptr<AgendadorVirtual::Entrada> AgendadorVirtual::proxima() const {
     std::shared_ptr<Entrada> melhor;
     for (const auto& e : entradas_) {
-        if (!e->habilitado) continue;
+        if (!e->habilitado || e->disparando) continue;
         if (!melhor || e->proximo < melhor->proximo ||
             (e->proximo == melhor->proximo && e->ordem < melhor->ordem))
             melhor = e;
@@ -81,10 +82,12 @@ std::shared_ptr<AgendadorVirtual::Entrada> AgendadorVirtual::proxima() const {
     return melhor;
 }
 
-void AgendadorVirtual::rodaVencidos() {
+// Runs what is due by now, but not past `ate`: handlers that wait carry the
+// clock on, and a timer that keeps falling due meanwhile must not run for ever.
+void AgendadorVirtual::rodaVencidos(std::int64_t ate) {
     for (;;) {
         std::shared_ptr<Entrada> e = proxima();
-        if (!e || e->proximo > relogio_.ms()) return;
+        if (!e || e->proximo > std::min(ate, relogio_.ms())) return;
         if (e->umaVez) {
             e->habilitado = false;
             entradas_.erase(std::remove(entradas_.begin(), entradas_.end(), e), entradas_.end());
@@ -93,24 +96,29 @@ void AgendadorVirtual::rodaVencidos() {
             e->ordem = ++sequencia_;
         }
         auto acao = e->acao;  // the handler may destroy its own timer
+        e->disparando = true;
+        struct Fim {
+            Entrada& e;
+            ~Fim() { e.disparando = false; }
+        } fim{*e};
         acao();
     }
 }
 
-void AgendadorVirtual::processaEventos() { rodaVencidos(); }
+void AgendadorVirtual::processaEventos() { rodaVencidos(relogio_.ms()); }
 
 void AgendadorVirtual::aguardaEventos(int maxMs) {
     const std::int64_t limite = relogio_.ms() + std::max(1, maxMs);
     const auto e = proxima();
     const std::int64_t ate = (e && e->proximo < limite) ? e->proximo : limite;
     if (ate > relogio_.ms()) relogio_.defineMs(ate);
-    rodaVencidos();
+    rodaVencidos(relogio_.ms());
 }
 
 void AgendadorVirtual::avanca(std::int64_t ms) {
     const std::int64_t alvo = relogio_.ms() + ms;
     for (;;) {
-        rodaVencidos();
+        rodaVencidos(alvo);
         const auto e = proxima();
         if (!e || e->proximo > alvo) break;
         relogio_.defineMs(std::max(relogio_.ms(), e->proximo));

@@ -48,7 +48,7 @@ public:
     struct Entrada;
 
 private:
-    void rodaVencidos();
+    void rodaVencidos(std::int64_t ate);
     std::shared_ptr<Entrada> proxima() const;
 
     RelogioVirtual& relogio_;

@@ -1,347 +1,212 @@
-#include "comum/Ajuda.h"
-#include "cycle/AgenteDeTeste.h"
-#include "cycle/EnlaceFalso.h"
-#include "cycle/LeituraAbastecimento.h"
-#include "store/Importacao.h"
-#include "store/RecusaGravacao.h"
-
-#include <QTemporaryDir>
-#include <QTimeZone>
+#include "estacao/Estacao.h"
+#include "simulator/FormatoRespostas.h"
 
 namespace talvero::teste {
 namespace {
 
 const QString kCartao = QStringLiteral("0123456789ABCDEF");
 
-QString padrao(const char* total, const char* litros, const char* preco, const char* codigo = "01",
-               const char* dia = "05", const char* encerrante = "0000105000") {
-    return RespostaAbastecimento(total, litros, preco, "0130", codigo, dia, "17", "30", encerrante);
-}
+struct Resposta {
+    const char* total = "57.90";
+    const char* litros = "10";
+    const char* preco = "5.79";
+    const char* bico = "01";
+    int minuto = 30;
+    const char* encerrante = "1050";
+    sim::Layout layout = sim::Layout::Padrao;
+    int casasValor = 3;
 
-class CicloTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        cfg.lCodigoEmpresa = cfg.gCodigoEmpresa = 1;
-        CadastraEstacao(agente->conexao);
+    QString texto() const {
+        sim::CamposAbastecimento c;
+        c.total = M(total);
+        c.litros = M(litros);
+        c.preco = M(preco);
+        c.bico = QString::fromLatin1(bico);
+        c.dia = 5;
+        c.hora = 17;
+        c.minuto = minuto;
+        c.encerrante = M(encerrante);
+        c.duracao = QStringLiteral("0130");
+        c.cartao = kCartao;
+        return sim::formataAbastecimento(c, layout, 3, casasValor, sim::ModoChecksum::Correto);
     }
-
-    void tick() { agente->ciclo.TimerAutomacao_Timer(); }
-    CicloAutomacao& ciclo() { return agente->ciclo; }
-    // The serial answer waiting at the port when the fueling step reads it.
-    void recebeSerial(const QString& resposta) {
-        serial.entrada = resposta;
-        ciclo().AutoPedeAbastecimento();
-    }
-    void cadastra(const char* arquivo, const char* csv) {
-        importacao::importa(agente->conexao, {{QString::fromLatin1(arquivo), QByteArray(csv)}});
-    }
-    void recusaGravacao(const char* tabela) { recusaGravacoes(agente->conexao, {tabela}, {"INSERT"}); }
-
-    RelogioVirtual relogio{QDateTime(QDate(2026, 12, 5), QTime(18, 0))};
-    AgendadorVirtual agendador{relogio};
-    LogMemoria log{relogio};
-    Configuracao cfg;
-    QTemporaryDir dir;
-    SerialFalso serial;
-    BibliotecaFalsa biblioteca;
-    std::unique_ptr<AgenteDeTeste> agente = std::make_unique<AgenteDeTeste>(
-        agendador, log.registro, cfg, OpcoesBanco::sqlite(dir.filePath(QStringLiteral("t.db"))), serial, biblioteca);
 };
 
-TEST_F(CicloTest, BibliotecaRelogioDepoisPedidoEStatusEmCadaTick) {
-    cfg.lUsarDllCompany = true;
-    for (int i = 0; i < 4; ++i) tick();
-    EXPECT_EQ(biblioteca.chamadas,
-              QStringList({"Send (&H051800)", "SendReceive (&V) 500", "Send (&A67)", "Receive", "SendReceive (&V) 500",
-                           "SendReceive (&V) 500", "Send (&A67)", "Receive"}));
-    EXPECT_EQ(ciclo().lAutomacaoFlag, 1);
-    EXPECT_EQ(log.conta(QStringLiteral(" - Dll Company AutoAtualizaRelogioEquip OK. lRetDll=1")), 1);
+int confirmados(const Estacao& e) { return e.confirmacoesEntre(0, std::numeric_limits<std::int64_t>::max()); }
 
-    biblioteca.chamadas.clear();
-    ciclo().lAutomacaoFlag = 7;  // no rule handles it: a status exchange each tick, the state stays
-    tick();
-    tick();
-    EXPECT_EQ(biblioteca.chamadas, QStringList({"SendReceive (&V) 500", "SendReceive (&V) 500"}));
-    EXPECT_EQ(ciclo().lAutomacaoFlag, 7);
-    EXPECT_EQ(ciclo().lTimerAutoPassoDebugarErro, QStringLiteral("14"));
+// The station's own concentrator, nothing waiting; the agent running.
+class Ciclo : public ::testing::Test {
+protected:
+    void SetUp() override { e.iniciaAgente(); }
+    void entrega(const QString& resposta) { e.nucleo.enfileiraResposta(resposta); }
 
-    cfg.lCriarLogTimer = true;  // the trace lines around each library exchange
-    biblioteca.responde = [](const QString&) { return QStringLiteral("(0)"); };
-    tick();
-    EXPECT_EQ(log.linhas().mid(log.linhas().size() - 2),
-              QStringList({" - Comando Dll Company para pedir Abastecimento: lTimerAutoString: (&V)",
-                           " - Comando Dll Company VB_SendReceiveText, retorno do pedido de Abastecimento: "
-                           "lTimerAutoString: (0) - lRetDll=1"}));
-}
+    Estacao e;
+};
 
-TEST_F(CicloTest, BibliotecaQueRecusaORelogioSoDeixaALinhaDeErro) {
-    cfg.lUsarDllCompany = true;
-    biblioteca.codigoEnvio = 0;
-    relogio.defineMs(QDateTime(QDate(2026, 12, 1), QTime(0, 5), QTimeZone::utc()).toMSecsSinceEpoch());
-    agente->timerAutomacao->setHabilitado(true);
-    tick();
-    EXPECT_EQ(biblioteca.chamadas, QStringList({"Send (&H010005)"}));
-    EXPECT_EQ(log.conta(QStringLiteral(" - ** Erro Dll Company SetClockVB. lRetDll=0")), 1);
-    EXPECT_TRUE(agente->timerAutomacao->habilitado());
-    EXPECT_EQ(ciclo().lAutomacaoFlag, 11);
-}
+TEST(CicloTransportes, RelogioAteSerAceitoDepoisPedidosEStatusNaOrdemDeCadaTransporte) {
+    const std::pair<bool, QStringList> casos[] = {
+        // The first clock answer lost: the clock frame goes again, then a fueling request every fifth tick.
+        {false, {"(&H051800)", "(&V)", "(&H051800)", "(&V)", "(&V)", "(&V)", "(&V)", "(&A)"}},
+        // The library asks for a fueling and polls the status in every tick after the clock.
+        {true, {"(&H051800)", "(&V)", "(&A67)", "(&V)", "(&V)", "(&A67)", "(&A67)", "(&V)"}}};
+    for (const auto& [biblioteca, frames] : casos) {
+        Estacao e;
+        if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+        else e.nucleo.falhas().silencio.proximas = 1;
+        e.iniciaAgente();
+        e.roda(20'000);
+        const QStringList recebidos(e.nucleo.framesRecebidos().begin(), e.nucleo.framesRecebidos().end());
+        EXPECT_EQ(recebidos.mid(0, frames.size()), frames) << biblioteca;
 
-TEST_F(CicloTest, SerialRepeteORelogioAteSerAceitoDepoisUmPedidoACadaCincoTicks) {
-    int respostasRelogio = 0;
-    serial.aoEnviar = [&](const QString& frame) {
-        if (frame.startsWith(QLatin1String("(&H")) && ++respostasRelogio == 2) serial.entrada = QStringLiteral("(0)(&H)");
-    };
-    for (int i = 0; i < 9; ++i) tick();
-    EXPECT_EQ(serial.enviados, QStringList({"(&H051800)", "(&V)", "(&H051800)", "(&V)", "(&V)", "(&V)", "(&V)", "(&A)"}));
-    EXPECT_EQ(log.com(QStringLiteral("Atualizou Hora TimerAutomacao_Timer: Input=")),
-              QStringList({" - Atualizou Hora TimerAutomacao_Timer: Input=",
-                           " - Atualizou Hora TimerAutomacao_Timer: Input=(0)(&H)"}));
-    EXPECT_EQ(log.conta(QStringLiteral(" - AutoAtualizaRelogioEquip: Output=(&H051800)")), 2);
-    EXPECT_EQ(log.conta(QStringLiteral(" - TimerAutomacao: (&A)")), 1);
-
-    cfg.lUsarIdentFid = true;
-    for (int i = 0; i < 5; ++i) tick();
-    EXPECT_EQ(serial.enviados.last(), QStringLiteral("(&A67)"));
-}
-
-TEST_F(CicloTest, PausaSoRegistraEErroDaTickGuardaOEstado) {
-    agente->lAutomacaoPausada = true;
-    tick();
-    cfg.lUsarDllCompany = true;
-    tick();
-    EXPECT_TRUE(serial.enviados.isEmpty());
-    EXPECT_TRUE(biblioteca.chamadas.isEmpty());
-    EXPECT_EQ(log.linhas(), QStringList({" - Atualizou Hora TimerAutomacao_Timer: teste", " - Automação em Pausa"}));
-
-    cfg.lUsarDllCompany = false;
-    agente->lAutomacaoPausada = false;
-    serial.aberta = false;
-    tick();  // the clock routine logs its own error
-    tick();  // reading the clock answer fails in the tick itself
-    EXPECT_EQ(log.conta(QStringLiteral(" - ERRO AutoAtualizaRelogioEquip: Operação válida somente com a porta aberta - Err: 8018")), 1);
-    EXPECT_EQ(log.conta(QStringLiteral(" - ERRO TimerAutomacao: Operação válida somente com a porta aberta - "
-                                       "lTimerAutoPassoDebugarErro:7 - lAutomacaoFlag=11 - Err: 8018")),
-              1);
-    EXPECT_EQ(ciclo().lAutomacaoFlag, 11);
-}
-
-TEST_F(CicloTest, TimerDesligadoDuranteAEsperaERelidadoTambemNoErro) {
-    cfg.lUsarDllCompany = true;
-    bool habilitadoNaEspera = true;
-    biblioteca.responde = [&](const QString& frame) -> QString {
-        habilitadoNaEspera = agente->timerAutomacao->habilitado();
-        if (frame == QLatin1String("(&A67)")) throw Erro(QStringLiteral("Biblioteca falhou"), 5);
-        return {};
-    };
-    agente->timerAutomacao->setHabilitado(true);
-    ciclo().AutoPedeAbastecimento();
-    EXPECT_FALSE(habilitadoNaEspera);
-    EXPECT_TRUE(agente->timerAutomacao->habilitado());
-    EXPECT_EQ(log.conta(QStringLiteral(" ERRO AutoPedeAbastecimento: Biblioteca falhou - Err: 5 lTimerAutoString: (&A67)")), 1);
-}
-
-TEST_F(CicloTest, RespostaPadraoGravadaEConfirmadaComAsLinhasDoRegistro) {
-    const QString r = padrao("005990", "010000", "5990", "0C");
-    recebeSerial(r);
-    const auto lista = agente->abastecimentos();
-    ASSERT_EQ(lista.size(), 1);
-    const Abastecimento& a = lista[0];
-    EXPECT_EQ(std::tuple(a.Bico, a.Data, a.Hora, a.Quantidade, a.PrecoUnitario, a.ValorTotal, a.Encerrante, a.Produto),
-              std::tuple(std::int16_t(5), QDate(2026, 12, 5), QTime(17, 30), M("10"), M("5.99"), M("59.90"), M("1050"), 3));
-    EXPECT_EQ(a.Complemento, QStringLiteral("Diesel"));
-    EXPECT_EQ(agente->encerranteAtual(5), M("1050"));
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
-    EXPECT_EQ(log.linhas().mid(0, 2),
-              QStringList({" - AutoPedeAbastecimento: Input=" + r,
-                           " - AutoPedeAbastecimento: (TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)"}));
-    EXPECT_EQ(log.linhas().last(), QStringLiteral(" - AutoPedeAbastecimento: Output=(&I)"));
-}
-
-// The totalizer fields of the short answer are left to the station-day proof.
-TEST_F(CicloTest, RespostaCurtaGravadaConfirmadaEComOCartaoEsquecido) {
-    ciclo().abastecimento.lCartaoIdentFid = kCartao;
-    recebeSerial(RespostaAbastecimento("005990", "010000", "5990", "0130", "03", "05", "17", "30"));
-    EXPECT_EQ(agente->abastecimentos().size(), 1);
-    EXPECT_TRUE(ciclo().abastecimento.lCartaoIdentFid.isEmpty());
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
-}
-
-TEST_F(CicloTest, BibliotecaSoProcessaOLeiauteIdentFid) {
-    cfg.lUsarDllCompany = true;
-    cfg.lUsarIdentFid = true;
-    cadastra("CartaoIdentFid.csv", "Empresa,Cartao,Codigo\n1,0123456789ABCDEF,555\n");
-    QString resposta = padrao("005790", "010000", "5790");
-    biblioteca.responde = [&](const QString& f) { return f == QLatin1String("(&A67)") ? resposta : QString(); };
-    ciclo().AutoPedeAbastecimento();
-    EXPECT_TRUE(agente->abastecimentos().isEmpty());
-    EXPECT_EQ(biblioteca.chamadas, QStringList({"Send (&A67)", "Receive"}));
-
-    resposta = RespostaAbastecimento("005790", "010000", "5790", "0130", "01", "05", "17", "30", "0000105000", kCartao);
-    ciclo().AutoPedeAbastecimento();
-    const auto lista = agente->abastecimentos();
-    ASSERT_EQ(lista.size(), 1);
-    EXPECT_EQ(lista[0].Cartao, 555);
-    EXPECT_EQ(biblioteca.chamadas.last(), QStringLiteral("Send (&I)"));
-    EXPECT_EQ(log.conta(" - AutoPedeAbastecimento: " + leitura::kLegendaIdentFid), 1);
-    EXPECT_EQ(log.conta(" - Comando Dll Company VB_SendReceiveText, retorno do pedido de Abastecimento: lTimerAutoString: " +
-                        resposta + " - lRetDll=1"),
-              1);
-}
-
-TEST_F(CicloTest, GravacaoQueFalhaNaoConfirma) {
-    recusaGravacao("Abastecimento");
-    recebeSerial(padrao("005790", "010000", "5790"));
-    EXPECT_TRUE(serial.enviados.isEmpty());
-    EXPECT_EQ(log.conta(QStringLiteral("VOLTOU DA ROTINA")), 0);
-
-    cfg.lUsarDllCompany = true;
-    cfg.lUsarIdentFid = true;
-    biblioteca.responde = [&](const QString&) {
-        return RespostaAbastecimento("005790", "010000", "5790", "0130", "01", "05", "17", "30", "0000105000", kCartao);
-    };
-    ciclo().AutoPedeAbastecimento();
-    EXPECT_FALSE(biblioteca.chamadas.contains(QStringLiteral("Send (&I)")));
-    EXPECT_EQ(log.conta(QStringLiteral(" - VOLTOU DA ROTINA AutoAtualTabeAbastecimento COMO FALSE")), 1);
-}
-
-TEST_F(CicloTest, SemAbastecimentoOuRespostaPelaMetade) {
-    recebeSerial(QStringLiteral("(0)"));
-    EXPECT_EQ(agente->enlace.lTimerAutoString, QStringLiteral("(0)"));
-    recebeSerial(padrao("005790", "010000", "5790").left(20));
-    EXPECT_EQ(serial.entrada.size(), 20);  // left at the port for the next request to discard
-    EXPECT_EQ(log.linhas(), QStringList({" ERRO AutoPedeAbastecimento: Input=(0)"}));
-    EXPECT_TRUE(serial.enviados.isEmpty());
-}
-
-TEST_F(CicloTest, PrecoCompletadoDoEstoqueOuDoProduto) {
-    cadastra("BicoAutomacao.csv", "Codigo,Bico\n0D,6\n");
-    cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,7,9,Arla\n");
-    cadastra("Produto.csv", "Produto,PrecoVenda\n9,2.50\n");
-    cadastra("BicoAutomacao.csv", "Codigo,Bico\n0E,7\n");
-    recebeSerial(padrao("000000", "010000", "0000", "03"));  // stock price 5.99
-    cadastra("Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,0\n");
-    recebeSerial(padrao("000000", "003333", "0000", "01", "04"));  // stock price 0: the product's 5.79
-    recebeSerial(padrao("000000", "010000", "0000", "0D", "03"));  // nozzle 6 not registered
-    recebeSerial(padrao("000000", "010000", "0000", "0E", "02"));  // product without stock
-    const auto lista = agente->abastecimentos();
-    ASSERT_EQ(lista.size(), 4);
-    EXPECT_EQ(lista[0].PrecoUnitario, M("0"));  // 0E: ordered by date first
-    EXPECT_EQ(lista[0].ValorTotal, M("0"));
-    EXPECT_EQ(lista[1].Produto, 0);
-    EXPECT_EQ(lista[1].ValorTotal, M("0"));
-    EXPECT_EQ(lista[2].PrecoUnitario, M("5.79"));
-    EXPECT_EQ(lista[2].ValorTotal, M("19.30"));  // 3.333 x 5.79 = 19.29807
-    EXPECT_EQ(lista[3].PrecoUnitario, M("5.99"));
-    EXPECT_EQ(lista[3].ValorTotal, M("59.90"));
-    EXPECT_EQ(log.conta(QStringLiteral(" AutoAtualizaAbastecimento: - Estoque não cadastrado.")), 1);
-}
-
-TEST_F(CicloTest, EmpresaDedarudLePrecoELitrosDoSeuJeito) {
-    cfg.lNomeEmpresa = QStringLiteral("Auto Posto Dedarud");
-    cfg.lCasasDecimaisValor = 2;
-    recebeSerial(padrao("012345", "012345", "4590", "0C", "01"));
-    recebeSerial(padrao("005000", "012345", "0459", "01", "02"));
-    const auto lista = agente->abastecimentos();
-    ASSERT_EQ(lista.size(), 2);
-    EXPECT_EQ(lista[0].PrecoUnitario, M("4.59"));
-    EXPECT_EQ(lista[0].Quantidade, M("12.345"));  // nozzle 5 reads 4 + 2 only for a name written in capitals
-    EXPECT_EQ(lista[1].PrecoUnitario, M("4.59"));
-    EXPECT_EQ(lista[1].Quantidade, M("12.345"));
-}
-
-TEST_F(CicloTest, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {
-    recebeSerial(padrao("005790", "010000", "5790"));
-    const Moeda totalAnterior = ciclo().abastecimento.lValorTotal;
-    QString naoNumerica = padrao("005790", "01O000", "5790", "02");  // a letter O among the litres
-    recebeSerial(naoNumerica);
-    recebeSerial(padrao("005790", "010000", "5790", "0F"));  // nozzle code the table lacks
-    cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,4,40000,\n");
-    recebeSerial(padrao("005790", "010000", "5790", "04"));  // a product code the working fueling cannot hold
-    EXPECT_EQ(agente->abastecimentos().size(), 1);
-    EXPECT_EQ(ciclo().abastecimento.lValorTotal, totalAnterior);
-    const auto rejeitados = agente->rejeitados();
-    ASSERT_EQ(rejeitados.size(), 3);
-    EXPECT_EQ(rejeitados[2].Passo, QStringLiteral("20"));
-    EXPECT_EQ(rejeitados[0].RegistroAutomacao, naoNumerica);
-    EXPECT_EQ(rejeitados[0].Passo, QStringLiteral("9"));
-    EXPECT_EQ(rejeitados[0].Erro, QStringLiteral("Tipos incompatíveis - Err: 13"));
-    EXPECT_EQ(rejeitados[1].Passo, QStringLiteral("1"));
-    EXPECT_EQ(rejeitados[1].Erro, QStringLiteral("Código de bico não cadastrado: 0F - Err: 3146"));
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)", "(&I)", "(&I)", "(&I)"}));
-    EXPECT_EQ(log.conta(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - Tipos incompatíveis - lPassoDebugarErroAbast:9 - Err: 13")), 1);
-    EXPECT_EQ(log.conta(QStringLiteral("guardado em AbastecimentoRejeitado")), 3);
-
-    recusaGravacao("AbastecimentoRejeitado");
-    recebeSerial(padrao("005790", "01O001", "5790", "02"));
-    EXPECT_EQ(serial.enviados.size(), 4);
-    EXPECT_EQ(log.conta(QStringLiteral("não pôde ser guardado em AbastecimentoRejeitado, não confirmado")), 1);
-}
-
-// A register that cannot be reached says nothing about the answer: it is not
-// quarantined nor acknowledged, and is stored once the database answers again.
-TEST_F(CicloTest, FalhaDoBancoAoLerNaoVaiParaAQuarentenaNemEhConfirmada) {
-    agente->conexao.executa("teste", "ALTER TABLE BicoAutomacao RENAME TO BicoAutomacaoFora");
-    const QString r = padrao("005790", "010000", "5790");
-    for (int i = 0; i < 3; ++i) recebeSerial(r);
-    EXPECT_TRUE(serial.enviados.isEmpty());
-    EXPECT_TRUE(agente->rejeitados().isEmpty());
-    agente->conexao.executa("teste", "ALTER TABLE BicoAutomacaoFora RENAME TO BicoAutomacao");
-    recebeSerial(r);
-    EXPECT_EQ(agente->abastecimentos().size(), 1);
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
-}
-
-TEST_F(CicloTest, StatusSerialSoLeComTresOuMaisEEsvaziaSempre) {
-    serial.entrada = QStringLiteral("(0");
-    ciclo().AutoPedeAbastecimentoEmAndamento();
-    EXPECT_TRUE(agente->enlace.lTimerAutoString.isEmpty());
-    EXPECT_TRUE(serial.entrada.isEmpty());
-    EXPECT_EQ(ciclo().lPassoDebugarErroAbastAndam, QStringLiteral("6"));
-    serial.entrada = QStringLiteral("(&V0100)");
-    ciclo().AutoPedeAbastecimentoEmAndamento();
-    EXPECT_EQ(agente->enlace.lTimerAutoString, QStringLiteral("(&V0100)"));
-    EXPECT_TRUE(log.linhas().isEmpty());
-}
-
-TEST_F(CicloTest, CartaoNoBicoEmAndamento) {
-    cfg.lUsarDllCompany = true;
-    biblioteca.responde = [](const QString&) { return "(0C" + kCartao + ")"; };
-    EXPECT_EQ(ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid(), "5|@|" + kCartao + "|@|");
-    EXPECT_EQ(biblioteca.chamadas, QStringList({"SendReceive (?V95) 1000"}));
-    EXPECT_EQ(log.conta(QStringLiteral(" - AutoPedeAbastecimentoEmAndamentoIdentFid: - lTimerAutoString=(BBTTTTTTTTTTTTTTTT)")), 1);
-    biblioteca.responde = [](const QString&) { return QStringLiteral("(0)(0)(0)0"); };
-    EXPECT_EQ(ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid(), QString());
-    biblioteca.responde = [](const QString&) { return "(0F" + kCartao + ")"; };
-    EXPECT_EQ(ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid(), QString());
-    EXPECT_EQ(log.conta(QStringLiteral(" ERRO AutoPedeAbastecimentoEmAndamentoIdentFid: Código de bico não cadastrado: 0F")), 1);
-
-    cfg.lUsarDllCompany = false;
-    const std::pair<QString, QString> casos[] = {{"(0)(0C" + kCartao + ")", "5|@|" + kCartao + "|@|"},
-                                                 {"(0C001234)(02" + kCartao + ")", "2|@|" + kCartao + "|@|"},
-                                                 {"(0C" + kCartao + ")", QString()}};
-    for (const auto& [resposta, esperado] : casos) {
-        serial.aoEnviar = [&, r = resposta](const QString&) { serial.entrada = r; };
-        EXPECT_EQ(ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid(), esperado) << resposta.toStdString();
-        EXPECT_TRUE(serial.entrada.isEmpty());
-        EXPECT_EQ(agente->enlace.lAutoQuant, 0);
+        // Paused, the cycle leaves the line alone.
+        e.agente().lAutomacaoPausada = true;
+        e.roda(3000);
+        const auto antes = e.nucleo.framesRecebidos().size();
+        e.roda(10'000);
+        EXPECT_EQ(e.nucleo.framesRecebidos().size(), antes);
     }
-    EXPECT_EQ(serial.enviados, QStringList({"(?V95)", "(?V95)", "(?V95)"}));
-    EXPECT_EQ(log.conta(QStringLiteral(" - Teste: - lAutoQuant=23")), 1);
 }
 
+TEST(CicloTransportes, BibliotecaSoLeOLeiauteIdentFid) {
+    Estacao e;
+    e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+    e.iniciaAgente();
+    e.nucleo.enfileiraResposta(Resposta{}.texto());
+    e.roda(kMinuto);
+    EXPECT_TRUE(e.abastecimentos().isEmpty());
+    EXPECT_EQ(confirmados(e), 0);
+}
 
-// A late copy of the answer just acknowledged is not acknowledged (that would
-// acknowledge the next fueling, not stored); the same answer handed over again
-// on the following request is.
-TEST_F(CicloTest, CopiaAtrasadaDoConfirmadoNaoConfirmaOProximo) {
-    const QString f1 = padrao("005790", "010000", "5790");
-    recebeSerial(f1);
-    recebeSerial(f1);
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)"}));
-    EXPECT_EQ(log.conta(QStringLiteral("resposta igual à do abastecimento recém-confirmado")), 1);
-    recebeSerial(f1);
-    EXPECT_EQ(serial.enviados, QStringList({"(&I)", "(&I)"}));
-    EXPECT_EQ(agente->abastecimentos().size(), 1);
+TEST_F(Ciclo, PrecoZeroCompletadoDoEstoqueOuDoProduto) {
+    e.cadastra("BicoAutomacao.csv", "Codigo,Bico\n0D,6\n0E,7\n");
+    e.cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,7,9,Arla\n");
+    e.cadastra("Produto.csv", "Produto,PrecoVenda\n9,2.50\n");
+    e.cadastra("Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,0\n");
+    const struct {
+        const char* bico;
+        const char* litros;
+        int bicoGravado;
+        const char* preco;
+        const char* total;
+    } casos[] = {{"03", "10", 3, "5.99", "59.90"},    // the stock's price
+                 {"01", "3.333", 1, "5.79", "19.30"}, // stock price 0: the product's; 3.333 x 5.79 = 19.29807
+                 {"0D", "10", 6, "0", "0"},           // a nozzle without register: no product
+                 {"0E", "10", 7, "0", "0"}};          // a product without stock
+    for (const auto& c : casos) entrega(Resposta{"0", c.litros, "0", c.bico}.texto());
+    e.roda(kMinuto);
+    const auto lista = e.abastecimentos();
+    ASSERT_EQ(lista.size(), 4);
+    for (const auto& c : casos) {
+        const auto a = std::find_if(lista.begin(), lista.end(), [&](const Abastecimento& r) { return r.Bico == c.bicoGravado; });
+        ASSERT_NE(a, lista.end()) << c.bico;
+        EXPECT_EQ(std::pair(a->PrecoUnitario, a->ValorTotal), std::pair(M(c.preco), M(c.total))) << c.bico;
+    }
+}
+
+// Two decimal places of price: 1 + 3 digits when the first is not 0, for the name
+// in any letter case; litres of nozzles 5 and 6 in 4 + 2 digits only for the
+// name as written.
+TEST(CicloDedarud, PrecoPeloNomeEmQualquerCaixaLitrosSoPeloNomeEscrito) {
+    const std::tuple<const char*, const char*> casos[] = {{"POSTO DEDARUD", "123.45"}, {"Auto Posto Dedarud", "12.345"}};
+    for (const auto& [nome, litros] : casos) {
+        sim::ConfiguracaoConcentrador cfg;
+        cfg.casasValor = 2;
+        Estacao e(cfg);
+        e.defineIni(QStringLiteral("Nome da Empresa"), QString::fromLatin1(nome));
+        e.iniciaAgente();
+        e.nucleo.enfileiraResposta(Resposta{"57.90", "12.345", "45.90", "0C", 30, "1050", sim::Layout::Padrao, 2}.texto());
+        e.roda(kMinuto);
+        const auto lista = e.abastecimentos();
+        ASSERT_EQ(lista.size(), 1) << nome;
+        EXPECT_EQ(std::pair(lista[0].PrecoUnitario, lista[0].Quantidade), std::pair(M("4.59"), M(litros))) << nome;
+    }
+}
+
+// Unreadable answers are kept in quarantine and acknowledged, so the queue moves
+// on; one that cannot be kept there is not acknowledged.
+TEST_F(Ciclo, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {
+    e.cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,4,40000,\n");
+    QString letra = Resposta{"57.90", "10", "5.79", "02"}.texto();
+    letra[10] = QLatin1Char('O');  // a letter among the litres
+    entrega(letra);
+    entrega(Resposta{"57.90", "10", "5.79", "0F"}.texto());  // a nozzle code the table lacks
+    entrega(Resposta{"57.90", "10", "5.79", "04"}.texto());  // a product code that does not fit
+    e.roda(kMinuto);
+    EXPECT_TRUE(e.abastecimentos().isEmpty());
+    const auto rejeitados = e.rejeitados();
+    ASSERT_EQ(rejeitados.size(), 3);
+    EXPECT_EQ(rejeitados[0].RegistroAutomacao, letra);
+    EXPECT_EQ(QStringList({rejeitados[0].Passo, rejeitados[1].Passo, rejeitados[2].Passo}), QStringList({"9", "1", "20"}));
+    EXPECT_EQ(confirmados(e), 3);
+
+    e.recusaGravacoes(true);
+    entrega(Resposta{"57.90", "10", "5.79", "0F", 31}.texto());
+    e.roda(kMinuto);
+    EXPECT_EQ(confirmados(e), 3);
+    e.recusaGravacoes(false);
+    e.roda(kMinuto);
+    EXPECT_EQ(std::pair(int(e.rejeitados().size()), confirmados(e)), std::pair(4, 4));
+}
+
+// A register that cannot be reached says nothing about the answer: it is neither
+// quarantined nor acknowledged, and is stored once the database answers again.
+TEST_F(Ciclo, FalhaDoBancoAoLerNaoVaiParaAQuarentenaNemEhConfirmada) {
+    e.banco().executa("teste", "ALTER TABLE BicoAutomacao RENAME TO BicoAutomacaoFora");
+    entrega(Resposta{}.texto());
+    e.roda(kMinuto);
+    EXPECT_EQ(confirmados(e), 0);
+    EXPECT_TRUE(e.rejeitados().isEmpty());
+    e.banco().executa("teste", "ALTER TABLE BicoAutomacaoFora RENAME TO BicoAutomacao");
+    e.roda(kMinuto);
+    EXPECT_EQ(std::pair(int(e.abastecimentos().size()), confirmados(e)), std::pair(1, 1));
+}
+
+// An answer equal to the one just acknowledged may be a late copy on a slow line:
+// acknowledging it would acknowledge the next fueling, not stored. It is asked for
+// again first.
+TEST_F(Ciclo, RespostaIgualAConfirmadaEhPedidaDeNovoAntesDeConfirmar) {
+    entrega(Resposta{}.texto());
+    e.roda(kMinuto);
+    const std::int64_t copia = e.nucleo.enfileiraResposta(Resposta{}.texto());
+    e.roda(kMinuto);
+    EXPECT_EQ(e.nucleo.livro().entregas(copia), 2);
+    EXPECT_EQ(std::pair(int(e.abastecimentos().size()), confirmados(e)), std::pair(1, 2));
+}
+
+// A concentrator whose clock stands still can report more fuelings of one nozzle
+// in one minute than the minute has 5-second times. The extra ones are kept in
+// quarantine and acknowledged, so the queue behind them keeps moving; one handed
+// over again after a lost acknowledgement is not kept twice.
+TEST_F(Ciclo, MinutoCheioVaiParaAQuarentenaEAFilaSegue) {
+    for (int i = 0; i < 14; ++i) e.nucleo.geraAbastecimento(QStringLiteral("01"), Moeda::deInteiro(10 + i));
+    e.nucleo.geraAbastecimento(QStringLiteral("02"), Moeda::deInteiro(5));
+    ASSERT_TRUE(e.esvazia(30 * kMinuto));
+    EXPECT_EQ(e.abastecimentos().size(), 13);  // 12 times of nozzle 1, and nozzle 2
+    const auto rejeitados = e.rejeitados();
+    ASSERT_EQ(rejeitados.size(), 2);
+    entrega(rejeitados.last().RegistroAutomacao);
+    ASSERT_TRUE(e.esvazia(5 * kMinuto));
+    EXPECT_EQ(e.rejeitados().size(), 2);
+}
+
+TEST(CicloAndamento, CartaoNoBicoEmAndamentoNasDuasTransportes) {
+    const std::tuple<bool, sim::FormatoCartaoAndamento, QString> casos[] = {
+        {true, sim::FormatoCartaoAndamento::Direto20, "3|@|" + kCartao + "|@|"},
+        {false, sim::FormatoCartaoAndamento::Prefixo23, "3|@|" + kCartao + "|@|"},
+        {false, sim::FormatoCartaoAndamento::Prefixo30, "3|@|" + kCartao + "|@|"},
+        {false, sim::FormatoCartaoAndamento::Direto20, QString()}};  // the serial port takes only 23 or 30
+    for (const auto& [biblioteca, formato, esperado] : casos) {
+        sim::ConfiguracaoConcentrador cfg;
+        cfg.formatoCartaoAndamento = formato;
+        Estacao e(cfg);
+        if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+        e.iniciaAgente();
+        e.roda(5000);
+        e.agente().TimerAutomacao->setHabilitado(false);  // the link carries one exchange at a time
+        e.nucleo.iniciaAbastecimento(QStringLiteral("03"), Moeda::deInteiro(30), kMinuto, kCartao);
+        e.roda(1000);
+        EXPECT_EQ(e.agente().ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid(), esperado) << int(formato);
+    }
 }
 
 } // namespace

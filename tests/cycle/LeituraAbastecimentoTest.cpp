@@ -1,5 +1,5 @@
 #include "comum/Ajuda.h"
-#include "cycle/AgenteDeTeste.h"
+#include "simulator/FormatoRespostas.h"
 #include "cycle/LeituraAbastecimento.h"
 
 using namespace talvero;
@@ -60,14 +60,17 @@ TEST(HoraEValoresDoAbastecimento, SoHorasReaisCasasDecimaisEARegraDedarud) {
 }
 
 TEST(RespostaConfere, ChecksumComoOMontadorDeFramesEMolduraCompleta) {
-    const QString padrao = RespostaAbastecimento("005000", "010000", "5000", "0130", "01", "05", "17", "30", "0000105000");
-    const QString identFid = RespostaAbastecimento("005000", "010000", "5000", "0130", "01", "05", "17", "30",
-                                                   "0000105000", QStringLiteral("0123456789ABCDEF"));
-    const QString curta = RespostaAbastecimento("005000", "010000", "5000", "0130", "01", "05", "17", "30");
-    ASSERT_EQ(std::tuple(padrao.size(), identFid.size(), curta.size()), std::tuple(52, 75, 34));
-    for (const QString& r : {padrao, identFid, curta}) EXPECT_TRUE(RespostaConfere(r)) << r.toStdString();
+    sim::CamposAbastecimento c;
+    c.total = M("50");
+    c.litros = M("10");
+    c.preco = M("5");
+    c.bico = QStringLiteral("01");
+    c.encerrante = M("1050");
+    const auto resposta = [&](sim::Layout l) { return sim::formataAbastecimento(c, l, 3, 3, sim::ModoChecksum::Correto); };
+    const QString padrao = resposta(sim::Layout::Padrao), curta = resposta(sim::Layout::Curto);
+    for (const QString& r : {padrao, resposta(sim::Layout::IdentFid), curta}) EXPECT_TRUE(RespostaConfere(r)) << r.toStdString();
     QString trocada = padrao;
-    trocada[3] = QLatin1Char('9');  // a flipped digit of the total
+    trocada[3] = trocada[3] == QLatin1Char('9') ? QLatin1Char('8') : QLatin1Char('9');  // a flipped digit of the total
     for (const QString& r : {trocada, padrao.left(51) + QLatin1Char(']'), QLatin1Char('#') + curta.mid(1),
                              padrao.left(34) /* the start of a longer answer */, padrao + QStringLiteral("(0)")})
         EXPECT_FALSE(RespostaConfere(r)) << r.toStdString();

@@ -1,6 +1,6 @@
-#include "cycle/EstacaoSimulada.h"
 #include "cycle/LeituraAbastecimento.h"
 #include "cycle/ServidorPgDeTeste.h"
+#include "estacao/Estacao.h"
 
 #include <random>
 
@@ -13,9 +13,7 @@ const Cenario kSerial34{"Serial34", false, sim::Layout::Curto, 3, 3, false};
 const Cenario kSerial75{"Serial75", false, sim::Layout::IdentFid, 3, 3, false};
 const Cenario kBiblioteca75{"Biblioteca75", true, sim::Layout::IdentFid, 3, 3, false};
 
-std::string nomeDoCenario(const ::testing::TestParamInfo<Cenario>& info) { return info.param.nome; }
-
-int eventos(const EstacaoSimulada& e, sim::EventoLivro tipo) {
+int eventos(const Estacao& e, sim::EventoLivro tipo) {
     int n = 0;
     for (const auto& r : e.nucleo.livro().eventos()) n += r.evento == tipo ? 1 : 0;
     return n;
@@ -29,17 +27,16 @@ class AgenteMorto : public ::testing::TestWithParam<Cenario> {};
 // stored yet) and right after a fueling was stored, before "(&I)" went out. The
 // agent started again on the same database gets the same fueling again.
 TEST_P(AgenteMorto, AEntregaRepetidaEhReconhecidaENadaDuplica) {
-    EstacaoSimulada e(ConcentradorDoCenario(GetParam(), 2.0, 11), kInicio);
-    e.cfg.lUsarDllCompany = GetParam().biblioteca;
+    Estacao e(GetParam(), 2.0, 11, kInicio);
     std::mt19937 sorteio(3);
     int antesDaConfirmacao = 0, depoisDaLeitura = 0;
-    e.vigias.antesDeEnviar = [&](const QString& enviado) {
-        if (enviado == QLatin1String("(&I)") && sorteio() % 4 == 0) {
+    e.vigias.antesDeEnviar = [&](const QByteArray& enviado) {
+        if (enviado == "(&I)" && sorteio() % 4 == 0) {
             ++antesDaConfirmacao;
             throw MorteDoAgente{};
         }
     };
-    e.vigias.depoisDeReceber = [&](const QString& recebido) {
+    e.vigias.depoisDeReceber = [&](const QByteArray& recebido) {
         if (leitura::EhTamanhoDeAbastecimento(recebido.size()) && sorteio() % 8 == 0) {
             ++depoisDaLeitura;
             throw MorteDoAgente{};
@@ -53,22 +50,22 @@ TEST_P(AgenteMorto, AEntregaRepetidaEhReconhecidaENadaDuplica) {
     e.confereComOLivro();
     EXPECT_GE(antesDaConfirmacao, 20);
     EXPECT_GE(depoisDaLeitura, 10);
-    EXPECT_EQ(e.log.conta(QStringLiteral(" - (Abastecimento Não Foi Gravado): ")), antesDaConfirmacao);
+    EXPECT_EQ(e.conta(QStringLiteral(" - (Abastecimento Não Foi Gravado): ")), antesDaConfirmacao);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transportes, AgenteMorto, ::testing::Values(kSerial52, kBiblioteca75), nomeDoCenario);
 
 // --- the database failing for a while -----------------------------------------
 
-void provaBancoFora(EstacaoSimulada& e, const std::function<void()>& falha, const std::function<void()>& volta) {
+void provaBancoFora(Estacao& e, const std::function<void()>& falha, const std::function<void()>& volta) {
     e.iniciaAgente();
     e.roda(30 * kMinuto);
     const int antes = int(e.nucleo.livro().abastecimentos().size());
     ASSERT_GT(antes, 20);
-    const std::int64_t inicioFalha = e.relogio.ms();
+    const std::int64_t inicioFalha = e.mundo.relogio.ms();
     falha();
     e.roda(30 * kMinuto);
-    EXPECT_EQ(e.confirmacoesEntre(inicioFalha, e.relogio.ms()), 0);
+    EXPECT_EQ(e.confirmacoesEntre(inicioFalha, e.mundo.relogio.ms()), 0);
     EXPECT_GT(e.nucleo.pendentes(), 20);
     volta();
     e.roda(30 * kMinuto);
@@ -79,10 +76,9 @@ void provaBancoFora(EstacaoSimulada& e, const std::function<void()>& falha, cons
 class BancoFora : public ::testing::TestWithParam<Cenario> {};
 
 TEST_P(BancoFora, SQLiteQueRecusaGravarNadaConfirmaEDepoisGravaTudoUmaVez) {
-    EstacaoSimulada e(ConcentradorDoCenario(GetParam(), 2.0, 5), kInicio);
-    e.cfg.lUsarDllCompany = GetParam().biblioteca;
+    Estacao e(GetParam(), 2.0, 5, kInicio);
     provaBancoFora(e, [&] { e.recusaGravacoes(true); }, [&] { e.recusaGravacoes(false); });
-    EXPECT_GT(e.log.conta(QStringLiteral("disco cheio")), 20);
+    EXPECT_GT(e.conta(QStringLiteral("disco cheio")), 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transportes, BancoFora, ::testing::Values(kSerial52, kBiblioteca75), nomeDoCenario);
@@ -91,11 +87,10 @@ TEST(BancoForaPostgreSQL, ServidorParadoEReiniciadoNadaConfirmaEDepoisGravaTudoU
     if (const QString motivo = ServidorPgDeTeste::motivoParaPular(); !motivo.isEmpty()) GTEST_SKIP() << motivo.toStdString();
     ServidorPgDeTeste servidor;
     ASSERT_TRUE(servidor.pronto()) << servidor.erro().toStdString();
-    EstacaoSimulada e(ConcentradorDoCenario(kSerial52, 2.0, 9), kInicio, servidor.opcoes());
+    Estacao e(kSerial52, 2.0, 9, kInicio, servidor.opcoes());
     provaBancoFora(e, [&] { servidor.para(); }, [&] { servidor.inicia(); });
     EXPECT_TRUE(servidor.erro().isEmpty()) << servidor.erro().toStdString();
-    EXPECT_GT(e.log.conta(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - Falha no banco de dados")), 20);
-    EXPECT_TRUE(e.agente->rejeitados().isEmpty());
+    EXPECT_GT(e.conta(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - Falha no banco de dados")), 20);
 }
 
 // --- a noisy line ------------------------------------------------------------------
@@ -106,9 +101,8 @@ class LinhaRuidosa : public ::testing::TestWithParam<Cenario> {};
 // acknowledgements, late answers and, on the library's link, dropped connections.
 TEST_P(LinhaRuidosa, NadaErradoGravadoNadaValidoPerdido) {
     const Cenario& c = GetParam();
-    EstacaoSimulada e(ConcentradorDoCenario(c, 2.0, 21), kInicio);
+    Estacao e(c, 2.0, 21, kInicio);
     if (c.layout == sim::Layout::IdentFid) e.cadastraCartoes(5, 3);
-    e.cfg.lUsarDllCompany = c.biblioteca;
     sim::PlanoFalhas& f = e.nucleo.falhas();
     for (sim::Falha* falha : {&f.ruido, &f.truncada, &f.partida, &f.silencio, &f.confirmacaoPerdida})
         falha->probabilidade = 0.04;
@@ -121,7 +115,7 @@ TEST_P(LinhaRuidosa, NadaErradoGravadoNadaValidoPerdido) {
     ASSERT_TRUE(e.esvazia(60 * kMinuto));
     e.confereComOLivro();
     EXPECT_GT(e.nucleo.livro().abastecimentos().size(), 300u);
-    EXPECT_GT(e.log.conta(QStringLiteral("resposta não confere")), 5);
+    EXPECT_GT(e.conta(QStringLiteral("resposta não confere")), 5);
     EXPECT_GT(eventos(e, sim::EventoLivro::ConfirmacaoPerdida), 5);
 }
 
@@ -133,14 +127,14 @@ INSTANTIATE_TEST_SUITE_P(Transportes, LinhaRuidosa, ::testing::Values(kSerial52,
 TEST(ChecksumDiferente, CadaAbastecimentoPedidoDuasVezesETodosGravados) {
     auto cfg = ConcentradorDoCenario(kSerial75, 1.0, 4);
     cfg.checksum = sim::ModoChecksum::SomaComParentese;
-    EstacaoSimulada e(cfg, kInicio);
+    Estacao e(cfg, kInicio);
     e.iniciaAgente();
     e.roda(2 * kHora);
     ASSERT_TRUE(e.esvazia(30 * kMinuto));
     e.confereComOLivro();
     const int n = int(e.nucleo.livro().abastecimentos().size());
     EXPECT_GT(n, 60);
-    EXPECT_EQ(e.log.conta(QStringLiteral("igual duas vezes seguidas, aceita como veio")), n);
+    EXPECT_EQ(e.conta(QStringLiteral("igual duas vezes seguidas, aceita como veio")), n);
 }
 
 } // namespace

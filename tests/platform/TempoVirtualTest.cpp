@@ -22,23 +22,28 @@ TEST_F(Tempo, UmaHoraComDoisTimersDe500msDisparaSeteMilEDuzentasVezesCada) {
     EXPECT_EQ(mundo.relogio.agora(), QDateTime(QDate(2026, 12, 5), QTime(19, 0), QTimeZone::utc()));
 }
 
-TEST_F(Tempo, TimerDesligadoDuranteEsperaNaoReentraEOutroContinua) {
-    int automacao = 0, arquivo = 0;
-    std::unique_ptr<Temporizador> ta;
-    ta = mundo.agendador.criaTemporizador(500, [&] {
+// As window timers: while a handler waits letting events run, the other timer
+// goes on and its own does not fire again; overdue by then, it fires at once.
+TEST_F(Tempo, TimerNaoReentraNaPropriaEsperaEAtrasadoDisparaAoVoltar) {
+    int automacao = 0, arquivo = 0, profundidade = 0, maiorProfundidade = 0;
+    std::vector<std::int64_t> inicios;
+    auto ta = mundo.agendador.criaTemporizador(500, [&] {
         ++automacao;
-        ta->setHabilitado(false);
+        inicios.push_back(p.relogio.ms());
+        maiorProfundidade = std::max(maiorProfundidade, ++profundidade);
         const auto fim = p.relogio.ms() + 2000;
         while (p.relogio.ms() < fim) mundo.agendador.aguardaEventos(50);
-        ta->setHabilitado(true);
+        --profundidade;
     });
     auto tb = mundo.agendador.criaTemporizador(500, [&] { ++arquivo; });
     ta->setHabilitado(true);
     tb->setHabilitado(true);
+    const std::int64_t inicio = p.relogio.ms();
     p.agendador.avanca(5000);
-    // Each automation tick holds the clock 2 s and restarts its interval after it.
-    EXPECT_EQ(automacao, 2);
-    EXPECT_EQ(arquivo, 10);
+    EXPECT_EQ(maiorProfundidade, 1);
+    EXPECT_EQ(arquivo, (p.relogio.ms() - inicio) / 500);
+    ASSERT_EQ(automacao, 4);  // at 0.5 s, then each as the wait before it ends
+    EXPECT_EQ(inicios[1] - inicio, 2500);
 }
 
 TEST_F(Tempo, TimerPodeSeDestruirNoProprioDisparo) {

@@ -1,4 +1,4 @@
-#include "cycle/LogMemoria.h"
+#include "comum/LogMemoria.h"
 #include "platform/TempoVirtual.h"
 #include "store/BancoDeTeste.h"
 #include "store/GravacaoAbastecimento.h"

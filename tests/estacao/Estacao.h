@@ -1,0 +1,138 @@
+#pragma once
+
+#include "comum/Ajuda.h"
+#include "comum/LogMemoria.h"
+#include "platform/PlataformaDeTeste.h"
+#include "shell/JanelaSemTela.h"
+#include "shell/MenuAutomacao.h"
+#include "simulator/FabricaCanaisSimulador.h"
+#include "simulator/NucleoConcentrador.h"
+#include "store/Abastecimento.h"
+#include "store/AbastecimentoRejeitado.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace talvero::teste {
+
+constexpr std::int64_t kMinuto = 60'000;
+constexpr std::int64_t kHora = 60 * kMinuto;
+
+// A transport, an answer layout and the decimal settings of a station.
+struct Cenario {
+    const char* nome;
+    bool biblioteca;
+    sim::Layout layout;
+    int casasLitragem;
+    int casasValor;
+    bool precoZero;  // the concentrator sends no price: the agent completes it from the registers
+};
+std::string nomeDoCenario(const ::testing::TestParamInfo<Cenario>& info);
+
+// Four nozzles whose counters are near their million, generated traffic.
+sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double porMinuto, std::uint64_t semente);
+
+// The station's nozzle number of a concentrator code: 01-04 are 1-4, 0C is 5.
+int bicoDoCodigo(const QString& codigo);
+
+// Raised by a hook to stop the agent dead where it stands, as a killed process.
+struct MorteDoAgente {};
+
+// Hooks on the bytes between the agent and the concentrator, on both transports.
+struct Vigias {
+    std::function<void(const QByteArray&)> antesDeEnviar;
+    std::function<void(const QByteArray&)> depoisDeReceber;
+};
+
+// A station on the virtual clock: the simulated concentrator, the station's
+// database with its registers, the INI file, and the agent as the executable
+// builds it (MenuAutomacao and its start-up) on the test platform, its serial
+// control and vendor library reaching the simulator through its channel factory.
+// The agent can be killed and started again on the same root.
+class Estacao {
+public:
+    // The INI file follows the concentrator's layout and decimals; `cenario` picks
+    // the transport too. Without `banco`, the agent's default SQLite file.
+    explicit Estacao(sim::ConfiguracaoConcentrador concentrador = {},
+                     const QDateTime& inicio = PlataformaDeTeste::inicioPadrao(), OpcoesBanco banco = {});
+    Estacao(const Cenario& cenario, double porMinuto, std::uint64_t semente,
+            const QDateTime& inicio = PlataformaDeTeste::inicioPadrao(), OpcoesBanco banco = {});
+    ~Estacao();
+
+    // The INI file's lines, written when the agent starts; empty: no file.
+    QStringList ini;
+    // Changes a key of `ini` (every section); a null value drops it.
+    void defineIni(const QString& chave, const QString& valor);
+
+    // A new agent process: the window's object made and loaded. `janela` replaces
+    // the window without a screen.
+    MenuAutomacao& iniciaAgente(JanelaPrincipal* janela = nullptr);
+    MenuAutomacao& criaAgente(JanelaPrincipal* janela = nullptr);  // not loaded yet
+    void mataAgente();
+    MenuAutomacao& agente() { return *agente_; }
+    JanelaSemTela& janela() { return *janela_; }
+    bool vivo() const { return agente_ != nullptr; }
+
+    // Runs the virtual clock; a MorteDoAgente raised by a hook kills the agent.
+    // True when it was killed.
+    bool roda(std::int64_t ms);
+    // Runs, restarting a killed agent, until the concentrator has nothing left to
+    // hand over (at most `limiteMs`).
+    bool esvazia(std::int64_t limiteMs);
+
+    // Every fueling of the concentrator's ledger stored once, acknowledged, with
+    // every field as the concentrator gave it; the nozzles' totalizers continue
+    // their counters; nothing in quarantine. Returns the rollovers met.
+    std::int64_t confereComOLivro();
+    int confirmacoesEntre(std::int64_t deMs, std::int64_t ateMs) const;
+
+    // Cards written in the identifier, the first `cadastrados` also in the register.
+    void cadastraCartoes(int gravados, int cadastrados);
+    void cadastra(const char* arquivo, const QByteArray& csv);
+    // The database refuses (or accepts again) every write, as a full disk would.
+    void recusaGravacoes(bool recusa);
+
+    QList<Abastecimento> abastecimentos();
+    QList<AbastecimentoRejeitado> rejeitados();
+    Conexao& banco();  // the test's own connection to the station database
+
+    // The log lines of every run, without their time of day.
+    const QStringList& log() const { return arquivos_.linhas; }
+    int conta(const QString& trecho) const { return arquivos_.conta(trecho); }
+
+    OpcoesBanco opcoesBanco;
+    Vigias vigias;  // kept across the agent's restarts
+    std::map<QString, int> codigoDoCartao;
+
+private:
+    class CanaisVigiados : public FabricaCanais {
+    public:
+        CanaisVigiados(FabricaCanais& real, const Vigias& v) : real_(real), v_(v) {}
+        std::unique_ptr<CanalBytes> serial(int porta) override;
+        std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
+
+    private:
+        FabricaCanais& real_;
+        const Vigias& v_;
+    };
+
+    void escreveIni();
+    void cadastraEstacao();
+
+    sim::FabricaCanaisSimulador linhas_;
+    CanaisVigiados canais_{linhas_, vigias};
+
+public:
+    PlataformaDeTeste mundo;
+    sim::NucleoConcentrador nucleo;
+    sim::FabricaCanaisSimulador& linhas() { return linhas_; }
+
+private:
+    ArquivosComLog arquivos_{&mundo.arquivos};
+    std::unique_ptr<JanelaSemTela> janela_;
+    std::unique_ptr<MenuAutomacao> agente_;
+    std::unique_ptr<Conexao> banco_;
+};
+
+} // namespace talvero::teste
