@@ -29,7 +29,8 @@ protected:
         return (outro ? *outro : enlace).IniciaAutomacao();
     }
     QString ultimaLinha() {
-        return ansi::decodifica(mundo.arquivos.le(RegistroEventos::NomeArquivo(mundo.relogio.agora()))).split("\r\n", Qt::SkipEmptyParts).last();
+        const QByteArray log = mundo.arquivos.le(RegistroEventos::NomeArquivo(mundo.relogio.agora()));
+        return ansi::decodifica(log).split("\r\n", Qt::SkipEmptyParts).last();
     }
     QString linhaAberta() { return fabrica.linhas().empty() ? QString() : fabrica.linhas().back()->nome(); }
     EnlaceConcentrador::Dependencias dependencias(BibliotecaConcentrador& b) {
@@ -100,7 +101,7 @@ TEST_F(EnlaceConcentradorTest, FalhasDaAberturaViramALinhaDeErroDaRotina) {
         {"COM1", "-1", "", true, &enlace, "Casas decimais da litragem\": -1"},
     };
     for (const auto& c : casos) {
-        EXPECT_FALSE(inicia(QString::fromUtf8(c.porta), c.dll, QString::fromUtf8(c.litragem), QString::fromUtf8(c.valor), c.enlace));
+        EXPECT_FALSE(inicia(c.porta, c.dll, c.litragem, c.valor, c.enlace));
         EXPECT_TRUE(ultimaLinha().contains(QString::fromUtf8(c.causa))) << ultimaLinha().toStdString();
     }
     EXPECT_TRUE(fabrica.linhas().empty());

@@ -24,8 +24,9 @@ namespace {
 struct TerminalVirtual {
     TerminalVirtual() {
         char nome[128] = {};
-        ligado = mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0 && ptsname_r(mestre, nome, sizeof nome) == 0 &&
-                 QDir().mkpath(raiz.filePath("dev")) && QFile::link(QString::fromLocal8Bit(nome), raiz.filePath("dev/COM3"));
+        ligado = mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0 &&
+                 ptsname_r(mestre, nome, sizeof nome) == 0 && QDir().mkpath(raiz.filePath("dev")) &&
+                 QFile::link(QString::fromLocal8Bit(nome), raiz.filePath("dev/COM3"));
     }
     ~TerminalVirtual() { ::close(mestre); }
     bool escreve(const QByteArray& b) const { return ::write(mestre, b.constData(), size_t(b.size())) == b.size(); }

@@ -15,7 +15,8 @@ TEST(ProcessosSistema, SoATravaDeUmProcessoVivoDenunciaOutraInstancia) {
     PlataformaDeTeste p;
     ProcessosSistema semPasta(p.caminhos, trava);
     EXPECT_FALSE(semPasta.outraInstanciaAtiva());
-    EXPECT_EQ(erroDe([&] { semPasta.iniciaSemEsperar("C:\\Talvero\\AutoTalvero\\Nada.exe", {}); }), erros::ArquivoNaoEncontrado);
+    EXPECT_EQ(erroDe([&] { semPasta.iniciaSemEsperar("C:\\Talvero\\AutoTalvero\\Nada.exe", {}); }),
+              erros::ArquivoNaoEncontrado);
     p.criaPastaPrograma();
     {
         ProcessosSistema primeira(p.caminhos, trava);

@@ -40,8 +40,7 @@ TEST(FilaAbastecimentos, FramesComChecksumErradoOuDesconhecidosSaoIgnorados) {
     gravaErrado[gravaErrado.size() - 2] = gravaErrado.at(gravaErrado.size() - 2) == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
     for (const QString& frame : {QStringLiteral("(&A68)"), QStringLiteral("(?V96)"), gravaErrado, QStringLiteral("(&X)")})
         EXPECT_EQ(c.responde(frame), QString()) << frame.toStdString();
-    EXPECT_EQ(c.nucleo.framesIgnorados(), 4);
-    EXPECT_EQ(c.nucleo.livro().entregas(1), 0);
+    EXPECT_EQ(std::pair(c.nucleo.framesIgnorados(), c.nucleo.livro().entregas(1)), std::pair(std::int64_t(4), 0));
     EXPECT_FALSE(c.nucleo.cartoes().posicaoDe(QStringLiteral("1111222233334444")));
     EXPECT_EQ(c.responde(grava).size(), 52);
 }
@@ -87,8 +86,7 @@ TEST(FilaAbastecimentos, TrafegoGeradoDependeSoDaSemente) {
         return v;
     };
     const QStringList a = respostas(7, 1);
-    EXPECT_GT(a.size(), 60);
-    EXPECT_LT(a.size(), 300);
+    EXPECT_TRUE(a.size() > 60 && a.size() < 300) << a.size();
     EXPECT_EQ(a, respostas(7, 15));  // however often the clock is looked at
     EXPECT_NE(a, respostas(8, 1));
 }
@@ -105,19 +103,14 @@ TEST(FilaAbastecimentos, LivroEmArquivoCsvEJsonl) {
         QFile f(caminho);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QList<QByteArray> linhas = f.readAll().split('\n');
-        ASSERT_EQ(linhas.size(), json ? 4 : 5);  // the last one is empty
-        if (json) {
-            const QJsonObject o = QJsonDocument::fromJson(linhas[1]).object();
-            EXPECT_EQ(std::pair(o.value("evento").toString(), o.value("litros").toString()), std::pair(QString("entregue"), QString("12.500")));
-            EXPECT_EQ(o.value("cartao").toString(), u"CARTAO,COM\"ASPAS");
-        } else {
-            EXPECT_TRUE(linhas[0].startsWith("evento,id,ms,"));
+        ASSERT_EQ(linhas.size(), json ? 4 : 5);  // the CSV has a header; the last line is empty
+        if (json) { EXPECT_EQ(QJsonDocument::fromJson(linhas[1]).object().value("litros").toString(), u"12.500"); }
+        if (!json) {
             EXPECT_TRUE(linhas[1].contains(",\"CARTAO,COM\"\"ASPAS\","));
             EXPECT_TRUE(linhas[3].startsWith("confirmado,1,"));
         }
     }
-    Concentrador c;
-    EXPECT_THROW(c.nucleo.livro().gravaEm(dir.filePath(QStringLiteral("nao/existe.csv")), FormatoLivro::Csv), Erro);
+    EXPECT_THROW(Concentrador().nucleo.livro().gravaEm(dir.filePath("nao/existe.csv"), FormatoLivro::Csv), Erro);
 }
 
 // Replayed answers go out as they are; the ledger reads their fields when it can.

@@ -32,11 +32,6 @@ TEST(LinhaVirtual, RespostaChegaSoDepoisDoAtrasoEDaTransmissao) {
     EXPECT_GE(l.relogio.ms() - t0, 30 + 51);  // thinking time, then 51 characters at 9600 baud
     EXPECT_LE(l.relogio.ms() - t0, 100);
     EXPECT_EQ(l.canal.le().size(), 51);
-
-    l.canal.escreve("(&I)");  // no answer: the whole wait passes
-    const std::int64_t t1 = l.relogio.ms();
-    EXPECT_FALSE(l.canal.aguardaDados(500));
-    EXPECT_EQ(l.relogio.ms() - t1, 500);
 }
 
 TEST(LinhaVirtual, FramesEmPedacosEComRuidoEntreElesSaoEntendidos) {
@@ -88,11 +83,9 @@ TEST(LinhaVirtual, AdulteradaTrocaUmDigitoEDeixaOChecksumSemConferir) {
     for (int i = 0; i < 30; ++i) {
         l.nucleo.falhas().adulterada.proximas = 1;
         const QString r = l.troca("(&A67)");
-        ASSERT_EQ(r.size(), 52);
         int diferentes = 0;
-        for (int p = 0; p < 52; ++p) diferentes += r.at(p) != certa.at(p);
-        ASSERT_EQ(diferentes, 1);
-        ASSERT_EQ(em(r, 50, 2), em(certa, 50, 2));
+        for (int p = 0; p < certa.size(); ++p) diferentes += r.mid(p, 1) != certa.mid(p, 1);
+        ASSERT_EQ(std::tuple(r.size(), diferentes, em(r, 50, 2)), std::tuple(qsizetype(52), 1, em(certa, 50, 2)));
         ASSERT_NE(em(r, 50, 2), ChecksumFrame(em(r, 2, 48)));
     }
     EXPECT_EQ(l.troca("(&A67)"), certa);

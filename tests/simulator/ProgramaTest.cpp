@@ -23,8 +23,10 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
         {"--taxa 2", "--pty LINK ou --tcp"}, {"--pty x --taxa abc", "--taxa"}, {"--pty x --nada", "--nada"},
         {"--pty", "--pty"}, {"--pty x --rollover=1", "--rollover"}, {"--pty x --bicos 01:1", "--bicos"},
         {"--pty x --falha-ruido 1.5", "--falha-ruido"}, {"--tcp 4001", "HOST:PORTA"}};
-    for (const auto& [linha, trecho] : ruins)
-        EXPECT_TRUE(descricaoDe([&] { leOpcoes(QString::fromUtf8(linha).split(' ')); }).contains(QString::fromUtf8(trecho))) << linha;
+    for (const auto& [linha, trecho] : ruins) {
+        const QString erro = descricaoDe([&] { leOpcoes(QString::fromUtf8(linha).split(' ')); });
+        EXPECT_TRUE(erro.contains(QString::fromUtf8(trecho))) << linha << ": " << erro.toStdString();
+    }
 }
 
 TEST(Programa, RoteiroDeRespostasBrutas) {

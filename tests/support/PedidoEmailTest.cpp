@@ -54,12 +54,8 @@ protected:
                                   "Email do Destinatario 2=gerente@posto.com.br"});
         config.lCodigoEmpresa = config.gCodigoEmpresa = 7;
     }
-    bool pede(const QString& corpo, bool concluido, const QString& nome = QStringLiteral("POSTO CENTRAL LTDA DE COMBUSTIVEIS")) {
+    bool pede(const QString& corpo, bool concluido, const QString& nome = "POSTO CENTRAL LTDA DE COMBUSTIVEIS") {
         return pedido.GravaPedidoEmail("7", nome, "AutoTalvero!", corpo, concluido, config.gNumeroEmail);
-    }
-    QByteArray cadastro() const {
-        QFile f(mundo.local(instalacao::kCadastroZorp));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     PlataformaDeTeste mundo;
@@ -77,8 +73,9 @@ TEST_F(PedidoEmailTest, CadastroSubstituiOsAnterioresMesmoSomenteLeitura) {
         f.setPermissions(QFileDevice::ReadOwner);
     }
     EXPECT_TRUE(pede(QStringLiteral("x"), true, QStringLiteral("POSTO AZUL")));
-    EXPECT_TRUE(cadastro().startsWith("[Empresa]\r\nEmpresa=007\r\n"));
-    EXPECT_TRUE(cadastro().endsWith("\r\nAssunto=POSTO AZUL:AutoTalvero!\r\nMensagem=x\r\n"));
+    const QByteArray cadastro = mundo.arquivos.le(instalacao::kCadastroZorp);
+    EXPECT_TRUE(cadastro.startsWith("[Empresa]\r\nEmpresa=007\r\n"));
+    EXPECT_TRUE(cadastro.endsWith("\r\nAssunto=POSTO AZUL:AutoTalvero!\r\nMensagem=x\r\n"));
     EXPECT_FALSE(mundo.arquivos.existe(QStringLiteral("C:\\vb5\\zorp\\zorp_cadastro.tmp")));
     EXPECT_TRUE(mundo.operador.exibidas.empty());
 }
