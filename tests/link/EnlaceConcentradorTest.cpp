@@ -108,18 +108,3 @@ TEST_F(EnlaceConcentradorTest, FalhasDaAberturaViramALinhaDeErroDaRotina) {
     EXPECT_FALSE(serial.portaAberta());
     EXPECT_EQ(timerHabilitado, 0);
 }
-
-TEST_F(EnlaceConcentradorTest, FechaABibliotecaPeloTipoDaPortaEDeixaOControle) {
-    ASSERT_TRUE(inicia("COM3", true));
-    enlace.Fecha();
-    EXPECT_EQ(enlace.lRetDll, 1);
-    EXPECT_TRUE(fabrica.linhas().empty());
-    ASSERT_TRUE(inicia("com3", true));
-    configuracao.lPortaComunicacao = "COM3";
-    enlace.Fecha();  // closes a serial link, and none is open
-    EXPECT_EQ(enlace.lRetDll, 0);
-
-    ASSERT_TRUE(inicia("COM1", false));
-    enlace.Fecha();
-    EXPECT_TRUE(serial.portaAberta());
-}

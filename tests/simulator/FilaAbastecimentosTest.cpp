@@ -62,35 +62,6 @@ TEST(FilaAbastecimentos, RelogioAcertadoDataOsAbastecimentos) {
     EXPECT_EQ(outro.nucleo.relogioConcentrador().date(), QDate(2026, 10, 31));  // November has no 31st
 }
 
-TEST(FilaAbastecimentos, EncerranteVoltaAZeroNoMilhaoQuandoPedido) {
-    for (const bool rollover : {true, false}) {
-        ConfiguracaoConcentrador cfg;
-        cfg.rolloverMilhao = rollover;
-        Concentrador c(cfg);
-        c.nucleo.defineEncerrante(QStringLiteral("01"), m(u"999990"));
-        c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"15"));
-        EXPECT_EQ(em(c.pede(), 38, 10), rollover ? u"0000000500" : u"0100000500");
-        if (rollover) { EXPECT_THROW(c.nucleo.defineEncerrante(QStringLiteral("01"), m(u"1000000")), Erro); }
-    }
-}
-
-TEST(FilaAbastecimentos, TrafegoGeradoDependeSoDaSemente) {
-    auto respostas = [](std::uint64_t semente, int passoS) {
-        ConfiguracaoConcentrador cfg;
-        cfg.taxaPorMinuto = 6;
-        cfg.semente = semente;
-        Concentrador c(cfg);
-        for (int s = 0; s < 1800; s += passoS) c.avancaSegundos(passoS);
-        QStringList v;
-        for (const auto& a : c.nucleo.livro().abastecimentos()) v << a.resposta;
-        return v;
-    };
-    const QStringList a = respostas(7, 1);
-    EXPECT_TRUE(a.size() > 60 && a.size() < 300) << a.size();
-    EXPECT_EQ(a, respostas(7, 15));  // however often the clock is looked at
-    EXPECT_NE(a, respostas(8, 1));
-}
-
 TEST(FilaAbastecimentos, LivroEmArquivoCsvEJsonl) {
     QTemporaryDir dir;
     for (const bool json : {false, true}) {

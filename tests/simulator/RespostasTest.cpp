@@ -56,6 +56,12 @@ TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
     identFid.responde(QStringLiteral("(&I)"));
     EXPECT_EQ(identFid.pede(), fechada("(0" "000389" "001000" "3890" "02" "0060" "02" "051800" "00" "0002" "0000002100" "00"
                                        "0000000000000000" "0000" "00"));
+
+    cfg.firmware = QStringLiteral("A1B2");
+    cfg.monitor = QStringLiteral("0309");
+    const QString versao = Concentrador(cfg).responde(QStringLiteral("(&S)"));  // firmware and monitor at 40
+    EXPECT_EQ(std::tuple(versao.size(), em(versao, 1, 3), em(versao, 40, 8), em(versao, 49, 3)),
+              std::tuple(qsizetype(51), QString("(&S"), QString("A1B20309"), ChecksumFrame(em(versao, 2, 47)) + ")"));
 }
 
 // A sum of exactly 256 would need "100" in a two-character field: the
@@ -63,51 +69,27 @@ TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
 TEST(Respostas, SomaDe256MoveSParaOChecksumCaberEmDoisDigitos) {
     CamposAbastecimento c;
     c.bico = QStringLiteral("01");
-    const QString zeros = formataAbastecimento(c, Layout::Padrao, 3, 3, ModoChecksum::Correto);
-    int soma = 2 * '0';  // S written "00"
-    for (QChar ch : em(zeros, 2, 46)) soma += ch.unicode();
-    int falta = (256 - soma % 256) % 256;
-    // Spread the missing amount over digit fields so the sum lands on a multiple of 256.
-    auto digitos = [&](int largura) {
-        QString d;
-        for (int i = 0; i < largura; ++i) {
-            const int v = std::min(falta, 9);
-            falta -= v;
-            d += QChar(char16_t(u'0' + v));
-        }
-        return d;
-    };
-    c.encerrante = Moeda::deDigitos(digitos(10), 2);
-    c.litros = Moeda::deDigitos(digitos(6), 3);
-    c.total = Moeda::deDigitos(digitos(6), 2);
-    c.duracao = digitos(4);
-    c.r = digitos(4);
-    ASSERT_EQ(falta, 0);
+    int soma = 0;
+    for (QChar ch : em(formataAbastecimento(c, Layout::Padrao, 3, 3, ModoChecksum::Correto), 2, 48)) soma += ch.unicode();
+    // Digits that bring the sum to a multiple of 256, spread over the numeric fields.
+    const int falta = (256 - soma % 256) % 256;
+    const QString d = (QString(falta / 9, QLatin1Char('9')) + QChar(u'0' + falta % 9)).leftJustified(30, QLatin1Char('0'));
+    c.encerrante = Moeda::deDigitos(d.mid(0, 10), 2);
+    c.litros = Moeda::deDigitos(d.mid(10, 6), 3);
+    c.total = Moeda::deDigitos(d.mid(16, 6), 2);
+    c.duracao = d.mid(22, 4);
+    c.r = d.mid(26, 4);
     const QString r = formataAbastecimento(c, Layout::Padrao, 3, 3, ModoChecksum::Correto);
     ASSERT_EQ(r.size(), 52);
-    EXPECT_EQ(em(r, 48, 2), u"01");
+    EXPECT_EQ(std::pair(em(r, 48, 2), em(r, 50, 2)), std::pair(QString("01"), QString("01")));
     EXPECT_EQ(em(r, 50, 2), ChecksumFrame(em(r, 2, 48)));
-    EXPECT_EQ(em(r, 50, 2), u"01");
-}
-
-TEST(Respostas, VersaoCom51CaracteresFirmwareEMonitor) {
-    auto cfg = com(Layout::Padrao);
-    cfg.firmware = QStringLiteral("A1B2");
-    cfg.monitor = QStringLiteral("0309");
-    Concentrador c(cfg);
-    const QString r = c.responde(QStringLiteral("(&S)"));
-    ASSERT_EQ(r.size(), 51);
-    EXPECT_EQ(std::tuple(em(r, 1, 3), em(r, 40, 4), em(r, 44, 4), em(r, 49, 2), em(r, 51, 1)),
-              std::tuple(QString("(&S"), QString("A1B2"), QString("0309"), ChecksumFrame(em(r, 2, 47)), QString(")")));
 }
 
 TEST(Respostas, ConfiguracaoOuAbastecimentoInvalidoRecusado) {
     auto cfg = com(Layout::Padrao, 3, 3);
     cfg.bicos = {{QStringLiteral("01"), 1, m(u"12.50"), Moeda()}};  // 12.500 needs 5 digits
-    RelogioVirtual r(inicio());
-    EXPECT_THROW((NucleoConcentrador{r, cfg}), Erro);
-    cfg = com(Layout::Padrao, 4, 3);
-    EXPECT_THROW((NucleoConcentrador{r, cfg}), Erro);
+    EXPECT_THROW(Concentrador{cfg}, Erro);
+    EXPECT_THROW(Concentrador{com(Layout::Padrao, 4, 3)}, Erro);
     Concentrador c;
     EXPECT_THROW(c.nucleo.geraAbastecimento(QStringLiteral("09"), m(u"1")), Erro);
     EXPECT_THROW(c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"1.2345")), Erro);
