@@ -11,9 +11,7 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
     EXPECT_EQ(std::pair(*o.tcpHost, o.tcpPorta), std::pair(QString("0.0.0.0"), quint16(4001)));
     EXPECT_EQ(o.cfg.layout, Layout::IdentFid);
     ASSERT_EQ(o.cfg.bicos.size(), 2u);
-    EXPECT_EQ(o.cfg.bicos[1].codigo, u"0A");
-    EXPECT_EQ(o.cfg.bicos[0].encerrante, Moeda::deTexto(u"100.5"));
-    EXPECT_EQ(o.cfg.bicos[1].encerrante, Moeda::deInteiro(999900));
+    EXPECT_EQ(std::pair(o.cfg.bicos[0].encerrante, o.cfg.bicos[1].codigo), std::pair(Moeda::deTexto(u"100.5"), QString("0A")));
     EXPECT_TRUE(o.cfg.rolloverMilhao);
     EXPECT_DOUBLE_EQ(o.falhas.adulterada.probabilidade, 0.25);
     EXPECT_TRUE(o.falhas.silencio.soAbastecimentos);

@@ -9,36 +9,29 @@
 
 using namespace talvero;
 
-// The message queue of one company, numbered on from the highest; it can fail
-// every call as a database that is down does, or refuse saves.
+// The message queue of one company, numbered on from the highest; it can refuse saves.
 struct Fila {
     std::map<std::int32_t, MensagemEmailCampos> registros;
     std::vector<std::int32_t> alteracoes;
-    bool foraDoAr = false, alteraFalha = false;
+    bool alteraFalha = false;
 };
 
 struct AcessoFila : MensagensEmail {
     explicit AcessoFila(Fila& f) : fila(f) {}
     bool Localiza(std::int16_t, std::int32_t numero, MensagemEmailCampos& m) override {
-        exigeNoAr();
         if (!fila.registros.count(numero)) return false;
         m = fila.registros[numero];
         return true;
     }
     bool Inclui(MensagemEmailCampos& m) override {
-        exigeNoAr();
         m.Numero = fila.registros.empty() ? 1 : fila.registros.rbegin()->first + 1;
         fila.registros[m.Numero] = m;
         return true;
     }
     bool Altera(std::int16_t, std::int32_t numero, const MensagemEmailCampos& m) override {
-        exigeNoAr();
         fila.alteracoes.push_back(numero);
         if (!fila.alteraFalha) fila.registros[numero] = m;
         return !fila.alteraFalha;
-    }
-    void exigeNoAr() const {
-        if (fila.foraDoAr) throw Erro(QStringLiteral("Banco fora do ar"), erros::BancoDeDados);
     }
     Fila& fila;
 };
@@ -120,15 +113,5 @@ TEST_F(PedidoEmailTest, MensagemAbertaRecebeOProximoPedidoAteSerSalvaEAQueSumiuV
     ASSERT_EQ(fila.registros.size(), 3u);
     EXPECT_EQ(std::pair(fila.registros[3].EmailDestinatario, fila.registros[3].Mensagem),
               std::pair(QString("gerente@posto.com.br"), QString("aviso")));
-    EXPECT_EQ(config.gNumeroEmail, 0);
-}
-
-// Each failing part shows its own box; without the folder nothing is written.
-TEST_F(PedidoEmailTest, BancoForaDoArEPastaAusenteAvisamEDevolvemFalso) {
-    fila.foraDoAr = true;
-    QDir(mundo.local(QStringLiteral("C:\\vb5\\zorp"))).removeRecursively();
-    EXPECT_FALSE(pede(QStringLiteral("x"), true));
-    ASSERT_EQ(mundo.operador.exibidas.size(), 2u);
-    EXPECT_TRUE(mundo.operador.exibidas[0].texto.endsWith(QStringLiteral("Banco fora do ar")));
     EXPECT_EQ(config.gNumeroEmail, 0);
 }
