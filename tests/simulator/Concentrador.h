@@ -22,6 +22,7 @@ struct Concentrador {
         return ansi::decodifica(tudo);
     }
     QString pede() { return responde(QStringLiteral("(&A)")); }
+    void confirma() { responde(QStringLiteral("(&I)")); }
     void avancaSegundos(int s) {
         relogio.avancaMs(std::int64_t(s) * 1000);
         nucleo.atualiza();

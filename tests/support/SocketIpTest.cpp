@@ -3,66 +3,55 @@
 #include "platform/OperadorRoteirizado.h"
 #include "support/SocketIp.h"
 
+#include <functional>
+
 using namespace talvero;
 
-struct Identidade : ::testing::Test {
-    HostFixo host;
-    OperadorRoteirizado operador;
-    SocketIp socket{host, operador};
-
-    // Every box of these routines: OK only, no icon, default title.
-    std::vector<QString> caixas() const {
-        for (const auto& e : operador.exibidas) EXPECT_EQ(std::tuple(e.icone, e.titulo), std::tuple(Icone::Nenhum, QString()));
-        return operador.textos();
+// A failure shows one box (OK only, no icon, default title) and gives ""; a start
+// that failed is never cleaned up, a failing clean-up keeps the result.
+TEST(SocketIp, NomeAteONulPrimeiroIpv4OuUmaCaixaPorFalha) {
+    using Consulta = QString (SocketIp::*)();
+    const auto semNome = [](HostFixo& h) {
+        h.nome.reset();
+        h.erro = 10093;
+    };
+    const struct {
+        const char* nome;
+        std::function<void(HostFixo&)> prepara;
+        Consulta consulta;
+        const char* resultado;
+        const char* caixa;  // part of the one box's text; null: no box
+        int encerramentos;
+    } casos[] = {
+        {"nome", [](HostFixo& h) { h.nome = QByteArray(" CAIXA01 \0lixo", 14); }, &SocketIp::NomeDoHost, " CAIXA01 ",
+         nullptr, 1},
+        {"primeiro IPv4",
+         [](HostFixo& h) {
+             h.enderecosDoHost = QList<QByteArray>{QByteArray(16, '\1'), HostFixo::ipv4(10, 0, 0, 5), HostFixo::ipv4(192, 168, 0, 1)};
+         },
+         &SocketIp::IpDoHost, "10.0.0.5", nullptr, 1},
+        {"início recusado", [](HostFixo& h) { h.inicio.resultado = 10091; }, &SocketIp::IpDoHost, "", "", 0},
+        {"nenhum socket", [](HostFixo& h) { h.inicio.maxSockets = 0; }, &SocketIp::NomeDoHost, "", "", 0},
+        {"versão 1.0", [](HostFixo& h) { h.inicio.versao = 0x0001; }, &SocketIp::NomeDoHost, "", "1.0", 0},
+        {"sem nome", semNome, &SocketIp::NomeDoHost, "", "10093", 1},
+        {"sem nome para o IP", semNome, &SocketIp::IpDoHost, "", "10093", 1},
+        {"sem entrada", [](HostFixo& h) { h.enderecosDoHost.reset(); }, &SocketIp::IpDoHost, "", "", 1},
+        {"entrada sem IPv4", [](HostFixo& h) { h.enderecosDoHost = QList<QByteArray>{QByteArray(16, '\1')}; },
+         &SocketIp::IpDoHost, "", "", 1},
+        {"limpeza falha", [](HostFixo& h) { h.resultadoEncerra = 10093; }, &SocketIp::NomeDoHost, "CAIXA01", "", 1},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        HostFixo host;
+        OperadorRoteirizado operador;
+        SocketIp socket(host, operador);
+        c.prepara(host);
+        EXPECT_EQ((socket.*c.consulta)(), QString::fromLatin1(c.resultado));
+        EXPECT_EQ(host.chamadasEncerra, c.encerramentos);
+        ASSERT_EQ(operador.exibidas.size(), c.caixa ? 1u : 0u);
+        if (!c.caixa) continue;
+        const auto& caixa = operador.exibidas[0];
+        EXPECT_EQ(std::tuple(caixa.icone, caixa.titulo), std::tuple(Icone::Nenhum, QString()));
+        EXPECT_TRUE(caixa.texto.contains(QString::fromLatin1(c.caixa))) << caixa.texto.toStdString();
     }
-};
-
-TEST_F(Identidade, PrimeiroEnderecoIpv4SemPontoFinal) {
-    host.nome = QByteArray("CAIXA01\0\0\0", 10);
-    host.enderecosDoHost = QList<QByteArray>{QByteArray(16, '\1'), HostFixo::ipv4(10, 0, 0, 5),
-                                             HostFixo::ipv4(192, 168, 0, 10)};
-    EXPECT_EQ(socket.IpDoHost(), "10.0.0.5");
-    EXPECT_EQ(host.ultimoNomeConsultado, "CAIXA01");
-    EXPECT_EQ(socket.NomeDoHost(), "CAIXA01");
-    EXPECT_EQ(host.versaoPedida, 0x0101);
-    EXPECT_EQ(std::pair(host.chamadasInicia, host.chamadasEncerra), std::pair(2, 2));
-    EXPECT_TRUE(caixas().empty());
-}
-
-TEST_F(Identidade, FalhasDeInicioUmaCaixaESemLimpeza) {
-    host.inicio.versao = 0x0001;  // 1.0
-    EXPECT_EQ(socket.NomeDoHost(), "");
-    EXPECT_EQ(socket.IpDoHost(), "");
-    host.inicio.versao = 0x0202;
-    EXPECT_TRUE(socket.IniciaSockets());
-    host.inicio.resultado = 10091;
-    EXPECT_EQ(socket.IpDoHost(), "");
-    host.inicio = {0, 0, 0x0101};
-    EXPECT_EQ(socket.NomeDoHost(), "");
-    const QString recusa = QStringLiteral("A versao Sockets 1.0 não é suportada por 32-bit Windows Sockets.");
-    EXPECT_EQ(caixas(), std::vector<QString>({recusa, recusa, "32-bit Windows Socket não esta respondendo.",
-                                              " Esta aplicação requer um minimo de 1 sockets suportados."}));
-    EXPECT_EQ(host.chamadasEncerra, 0);
-}
-
-TEST_F(Identidade, FalhasDeConsultaAvisamELimpam) {
-    host.nome.reset();
-    host.erro = 10093;
-    EXPECT_EQ(socket.NomeDoHost(), "");
-    EXPECT_EQ(socket.IpDoHost(), "");
-    host.nome = QByteArray("CAIXA01");
-    host.enderecosDoHost.reset();
-    EXPECT_EQ(socket.IpDoHost(), "");
-    host.enderecosDoHost = QList<QByteArray>{};
-    EXPECT_EQ(socket.IpDoHost(), "");
-    const QString semResposta = QStringLiteral("Windows Sockets não esta respondendo. não é possivel obter nome do Host");
-    EXPECT_EQ(caixas(), std::vector<QString>({"Windows Sockets error 10093 não é possivel obter nome do Host.",
-                                              "Ocorre um erro de Socket : 10093 , não é possivel obter nome do Host.",
-                                              semResposta, semResposta}));
-    EXPECT_EQ(host.chamadasEncerra, 4);
-
-    // A cleanup that fails warns but keeps the result.
-    host.resultadoEncerra = 10093;
-    EXPECT_EQ(socket.NomeDoHost(), "CAIXA01");
-    EXPECT_EQ(caixas().back(), " Erro de Socket.");
 }
