@@ -31,22 +31,6 @@ TEST(Andamento, MostraOsBicosEmCursoEEncerraNoTempo) {
     EXPECT_EQ(std::pair(em(r, 20, 4), em(r, 26, 6)), std::pair(QString("0040"), QString("051800")));
 }
 
-TEST(Andamento, CartaoNoBicoNosTamanhosQueOAgenteAceita) {
-    using F = FormatoCartaoAndamento;
-    for (const auto f : {F::Direto20, F::Prefixo23, F::Prefixo30}) {
-        ConfiguracaoConcentrador cfg;
-        cfg.formatoCartaoAndamento = f;
-        cfg.bicos = {{QStringLiteral("01"), 1, m(u"5.79"), Moeda()}, {QStringLiteral("0C"), 2, m(u"3.89"), Moeda()}};
-        Concentrador c(cfg);
-        EXPECT_EQ(c.responde(QStringLiteral("(?V95)")), u"(0)");
-        c.nucleo.iniciaAbastecimento(QStringLiteral("01"), m(u"10"), 60000);
-        c.nucleo.iniciaAbastecimento(QStringLiteral("0C"), m(u"10"), 60000, kCartaoA);
-        const QString r = c.responde(QStringLiteral("(?V95)"));
-        ASSERT_EQ(r.size(), int(f)) << r.toStdString();
-        EXPECT_EQ(em(r, 2 + int(f) - 20, 18), QStringLiteral("0C") + kCartaoA);
-    }
-}
-
 // Answers of 52 characters: "(?G", position, position confirmed, card, checksum.
 TEST(Cartoes, GravaLeEApagaNaTabelaEFalhaForaDelaOuCheia) {
     ConfiguracaoConcentrador cfg;
