@@ -117,11 +117,9 @@ QString ReprocessamentoRejeitados::reprocessa(AbastecimentoRejeitado& r, Resumo&
     if (!r.Altera(r.Id)) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Altera não encontrou o Id"));
     transacao.confirma();
     ++resumo.gravados;
-    return QStringLiteral("Id %1: %2 %3.")
-        .arg(r.Id)
-        .arg(gravacao_.repeticao() ? QStringLiteral("já estava gravado, marcado como reprocessado:")
-                                   : QStringLiteral("gravado,"),
-             chaveDe(r));
+    if (gravacao_.repeticao())
+        return QStringLiteral("Id %1: o %2 já estava gravado; resposta marcada como reprocessada.").arg(r.Id).arg(chaveDe(r));
+    return QStringLiteral("Id %1: gravado o %2.").arg(r.Id).arg(chaveDe(r));
 }
 
 QString ReprocessamentoRejeitados::continuaAEspera(AbastecimentoRejeitado& r, const Erro& erro,

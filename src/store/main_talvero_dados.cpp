@@ -161,7 +161,7 @@ void reprocessar(Conexao& conexao, SistemaArquivosLocal& arquivos, std::optional
     if (resumo.gravados + resumo.aEspera == 0 && !id)
         saida() << "Nenhuma resposta à espera em AbastecimentoRejeitado.\n";
     else if (resumo.gravados + resumo.aEspera > 0)
-        saida() << "Reprocessamento concluído: " << resumo.gravados << " gravada(s), " << resumo.aEspera
+        saida() << "Reprocessamento concluído: " << resumo.gravados << " resposta(s) gravada(s), " << resumo.aEspera
                 << " ainda à espera.\n";
 }
 
