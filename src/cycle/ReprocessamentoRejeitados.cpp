@@ -77,57 +77,60 @@ ReprocessamentoRejeitados::Resumo ReprocessamentoRejeitados::Reprocessa(
     return resumo;
 }
 
-// The repeat rule recognises an answer stored already (by an earlier run that
-// could not mark it, or by the agent): it is only marked.
 QString ReprocessamentoRejeitados::reprocessa(AbastecimentoRejeitado& r, Resumo& resumo) {
     cfg_.lCodigoEmpresa = r.Empresa;
     cfg_.gCodigoEmpresa = r.Empresa;
     Transacao transacao(conexao_);
+    const std::optional<Erro> erro = leEGrava(r);
+    const QString linha = erro ? continuaAEspera(r, *erro) : marcaGravado(r);
+    transacao.confirma();
+    ++(erro ? resumo.aEspera : resumo.gravados);
+    return linha;
+}
+
+// The error that keeps the answer waiting, none when it is stored now or was
+// stored already (the repeat rule recognises it). Raises ErroBanco.
+std::optional<Erro> ReprocessamentoRejeitados::leEGrava(const AbastecimentoRejeitado& r) {
     AbastecimentoEmTrabalho a;
     switch (leitor_.AutoAtualizaAbastecimento(r.RegistroAutomacao, r.DataHoraRecebido, a)) {
     case LeitorAbastecimento::Leitura::FalhaDoBanco: throw ErroBanco(leitor_.ultimoErro()->descricao());
-    case LeitorAbastecimento::Leitura::Ilegivel: {
-        const QString linha = continuaAEspera(r, *leitor_.ultimoErro(), leitor_.lPassoDebugarErroAbast);
-        transacao.confirma();
-        ++resumo.aEspera;
-        return linha;
-    }
+    case LeitorAbastecimento::Leitura::Ilegivel: return leitor_.ultimoErro();
     case LeitorAbastecimento::Leitura::Completa: break;
     }
     // A later reading is in the current totalizer already; an older one would be taken for a rollover.
     a.lEncerranteSuperado = abastecimento_.ExisteDesde(r.Empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
-    if (!gravacao_.AutoAtualTabeAbastecimento(a, r.RegistroAutomacao)) {
-        const std::optional<Erro> erro =
-            gravacao_.semHorarioLivre()
-                ? std::optional(Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") +
-                                         QString::number(a.lBico),
-                                     erros::ChaveDuplicada))
-                : gravacao_.ultimoErro();
-        if (!erro || gravacao_.falhaDoBanco())
-            throw ErroBanco(erro ? erro->descricao() : QStringLiteral("o abastecimento não foi gravado"));
-        const QString linha = continuaAEspera(r, *erro, leitor_.lPassoDebugarErroAbast);
-        transacao.confirma();
-        ++resumo.aEspera;
-        return linha;
-    }
+    if (gravacao_.AutoAtualTabeAbastecimento(a, r.RegistroAutomacao)) return std::nullopt;
+    if (gravacao_.semHorarioLivre())
+        return Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") + QString::number(a.lBico),
+                    erros::ChaveDuplicada);
+    const std::optional<Erro>& erro = gravacao_.ultimoErro();
+    if (erro && !gravacao_.falhaDoBanco()) return erro;
+    throw ErroBanco(erro ? erro->descricao() : QStringLiteral("o abastecimento não foi gravado"));
+}
+
+// The routine's Abastecimento object holds the record as stored, its key included.
+QString ReprocessamentoRejeitados::marcaGravado(AbastecimentoRejeitado& r) {
     r.DataHoraReprocessado = relogio_.agora();
     r.DataAbastecimento = abastecimento_.Data;
     r.HoraAbastecimento = abastecimento_.Hora;
     r.BicoAbastecimento = abastecimento_.Bico;
-    if (!r.Altera(r.Id)) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Altera não encontrou o Id"));
-    transacao.confirma();
-    ++resumo.gravados;
+    altera(r);
     if (gravacao_.repeticao())
-        return QStringLiteral("Id %1: o %2 já estava gravado; resposta marcada como reprocessada.").arg(r.Id).arg(chaveDe(r));
+        return QStringLiteral("Id %1: o %2 já estava gravado; resposta marcada como reprocessada.")
+            .arg(r.Id)
+            .arg(chaveDe(r));
     return QStringLiteral("Id %1: gravado o %2.").arg(r.Id).arg(chaveDe(r));
 }
 
-QString ReprocessamentoRejeitados::continuaAEspera(AbastecimentoRejeitado& r, const Erro& erro,
-                                                   const QString& passo) {
+QString ReprocessamentoRejeitados::continuaAEspera(AbastecimentoRejeitado& r, const Erro& erro) {
     r.Erro = erro.comNumero();
-    r.Passo = passo;
-    if (!r.Altera(r.Id)) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Altera não encontrou o Id"));
+    r.Passo = leitor_.lPassoDebugarErroAbast;
+    altera(r);
     return QStringLiteral("Id %1: continua à espera: %2 (passo %3).").arg(r.Id).arg(r.Erro, r.Passo);
+}
+
+void ReprocessamentoRejeitados::altera(AbastecimentoRejeitado& r) {
+    if (!r.Altera(r.Id)) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Altera não encontrou o Id %1").arg(r.Id));
 }
 
 } // namespace talvero

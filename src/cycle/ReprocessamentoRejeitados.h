@@ -44,7 +44,10 @@ public:
 
 private:
     QString reprocessa(AbastecimentoRejeitado& r, Resumo& resumo);
-    QString continuaAEspera(AbastecimentoRejeitado& r, const Erro& erro, const QString& passo);
+    std::optional<Erro> leEGrava(const AbastecimentoRejeitado& r);
+    QString marcaGravado(AbastecimentoRejeitado& r);
+    QString continuaAEspera(AbastecimentoRejeitado& r, const Erro& erro);
+    static void altera(AbastecimentoRejeitado& r);
 
     Conexao& conexao_;
     RegistroEventos& registro_;

@@ -174,8 +174,8 @@ void Conexao::criaOuAtualiza() {
                                 .arg(esquema::kVersao));
     if (versao == esquema::kVersao) return;
     const auto dialeto = postgres() ? esquema::Dialeto::PostgreSQL : esquema::Dialeto::SQLite;
-    // An older database gets the columns added since its version.
     for (const QString& comando : esquema::criacao(dialeto)) executa(op, comando);
+    // An older database gets the columns added since its version.
     for (int v = versao + 1; versao > 0 && v <= esquema::kVersao; ++v)
         for (const QString& comando : esquema::atualizacao(v, dialeto)) executa(op, comando);
     executa(op, QStringLiteral("DELETE FROM VersaoEsquema"));
@@ -202,8 +202,8 @@ void Conexao::confirmaTransacao() {
     }
     QSqlError erro;
     if (profundidade_ > 1) {
-        const bool liberado = comandoDireto(QStringLiteral("RELEASE SAVEPOINT ") + pontoDeSalvamento(profundidade_), &erro);
-        --profundidade_;
+        const QString ponto = pontoDeSalvamento(profundidade_--);
+        const bool liberado = comandoDireto(QStringLiteral("RELEASE SAVEPOINT ") + ponto, &erro);
         if (!liberado) falha(op, erro);
         return;
     }

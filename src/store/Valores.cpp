@@ -36,8 +36,8 @@ QVariant nulo() { return QVariant(QMetaType::fromType<QString>()); }
 
 QVariant deTexto(const QString& texto) { return texto.isNull() ? QVariant(QString(QLatin1String(""))) : texto; }
 QVariant deMoeda(Moeda valor) { return QVariant::fromValue<qlonglong>(valor.dezMilesimos()); }
-QVariant deData(const QDate& data) { return data.isValid() ? QVariant(data.toString(QStringLiteral("yyyy-MM-dd"))) : nulo(); }
-QVariant deHora(const QTime& hora) { return hora.isValid() ? QVariant(hora.toString(QStringLiteral("HH:mm:ss"))) : nulo(); }
+QVariant deData(const QDate& d) { return d.isValid() ? QVariant(d.toString(QStringLiteral("yyyy-MM-dd"))) : nulo(); }
+QVariant deHora(const QTime& h) { return h.isValid() ? QVariant(h.toString(QStringLiteral("HH:mm:ss"))) : nulo(); }
 QVariant deDataHora(const QDateTime& d) {
     return d.isValid() ? QVariant(d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) : nulo();
 }
