@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cycle/LeitorAbastecimento.h"
 #include "link/EnlaceConcentrador.h"
 #include "platform/Agendador.h"
 #include "platform/Erro.h"
@@ -53,11 +54,9 @@ public:
 
     void AutoAtualizaRelogioEquip();
     void AutoPedeAbastecimento();
-    // Fills the working fueling from one answer. Otherwise the working fueling is
-    // left untouched and the error logged and kept in ultimoErroAbastecimento: the
-    // answer cannot be read (Ilegivel), or the registers could not be reached
-    // (FalhaDoBanco), which says nothing about the answer.
-    enum class Leitura { Completa, Ilegivel, FalhaDoBanco };
+    // Fills the working fueling from one answer received now (LeitorAbastecimento);
+    // its error, if any, is kept in ultimoErroAbastecimento.
+    using Leitura = LeitorAbastecimento::Leitura;
     Leitura AutoAtualizaAbastecimento(const QString& pAbastecimento);
     void AutoPedeAbastecimentoEmAndamento();
     // Nozzle number, "|@|", the card at that running nozzle, "|@|"; empty when no usable answer came.
@@ -81,18 +80,12 @@ private:
     bool ehCopiaAtrasada(const QString& resposta);
     Desfecho guardaAbastecimento(const QString& resposta);
     bool guardaRejeitado(const QString& resposta);
-    void registraErroLeitura(const Erro& e);
-    void leAbastecimento(const QString& resposta, AbastecimentoEmTrabalho& a);
-    void leValores(const QString& resposta, AbastecimentoEmTrabalho& a);
-    void leEncerranteECartao(const QString& resposta, AbastecimentoEmTrabalho& a);
-    void completaDoCadastro(AbastecimentoEmTrabalho& a);
 
     void andamentoBiblioteca();
     void andamentoSerial();
     QString resultadoCartao(const QString& codigoBico, const QString& cartao);
 
     void passoTimer(const char* marcador) { lTimerAutoPassoDebugarErro = QLatin1String(marcador); }
-    void passoAbast(const char* marcador) { lPassoDebugarErroAbast = QLatin1String(marcador); }
     void passoAndam(const char* marcador) { lPassoDebugarErroAbastAndam = QLatin1String(marcador); }
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
     void habilitaTimer(bool habilitado) { d_.timerAutomacao.setHabilitado(habilitado); }

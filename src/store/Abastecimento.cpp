@@ -104,6 +104,16 @@ QList<Abastecimento::NoMinuto> Abastecimento::RegistrosNoMinuto(std::int16_t emp
     return r;
 }
 
+bool Abastecimento::ExisteDesde(std::int16_t empresa, const QDate& data, const QTime& hora, std::int16_t bico) {
+    QSqlQuery q = conexao_->executa(
+        QStringLiteral("Abastecimento.ExisteDesde"),
+        QStringLiteral("SELECT 1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND (Data > ? OR (Data = ? AND "
+                       "Hora >= ?)) LIMIT 1"),
+        {empresa, bico, valores::deData(data), valores::deData(data),
+         valores::deHora(QTime(hora.hour(), hora.minute(), 0))});
+    return q.next();
+}
+
 QList<Abastecimento> Abastecimento::Lista(Conexao& conexao) {
     QSqlQuery q = conexao.executa(QStringLiteral("Abastecimento.Lista"),
                                   QStringLiteral("SELECT %1 FROM Abastecimento ORDER BY Data, Hora, Bico, Empresa").arg(kTodas));

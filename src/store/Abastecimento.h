@@ -56,6 +56,9 @@ public:
     QList<NoMinuto> RegistrosNoMinuto(std::int16_t empresa, const QDate& data, const QTime& hora,
                                       std::int16_t bico);
 
+    // Whether the nozzle holds a fueling stored in the minute of `hora` or later.
+    bool ExisteDesde(std::int16_t empresa, const QDate& data, const QTime& hora, std::int16_t bico);
+
     // Every stored fueling, by date, time, nozzle and company.
     static QList<Abastecimento> Lista(Conexao& conexao);
 

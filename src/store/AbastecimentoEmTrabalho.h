@@ -28,6 +28,9 @@ struct AbastecimentoEmTrabalho {
     // The short answer carries no totalizer: its 0 is no reading and must not
     // reach the nozzle's current totalizer.
     bool lSemEncerrante = false;
+    // A later fueling of the nozzle is stored already (this one stored late, out
+    // of quarantine): the current totalizer holds a newer reading than this.
+    bool lEncerranteSuperado = false;
 };
 
 } // namespace talvero

@@ -18,6 +18,18 @@ bool AbastecimentoRejeitado::Inclui() {
     return true;
 }
 
+bool AbastecimentoRejeitado::Altera(std::int64_t id) {
+    using namespace valores;
+    const QVariant bico = Reprocessado() ? QVariant(BicoAbastecimento) : QVariant(QMetaType::fromType<int>());
+    QSqlQuery q = conexao_->executa(
+        QStringLiteral("AbastecimentoRejeitado.Altera"),
+        QStringLiteral("UPDATE AbastecimentoRejeitado SET Erro = ?, Passo = ?, DataHoraReprocessado = ?, "
+                       "DataAbastecimento = ?, HoraAbastecimento = ?, BicoAbastecimento = ? WHERE Id = ?"),
+        {deTexto(Erro), deTexto(Passo), deDataHora(DataHoraReprocessado), deData(DataAbastecimento),
+         deHora(HoraAbastecimento), bico, QVariant::fromValue<qlonglong>(id)});
+    return q.numRowsAffected() > 0;
+}
+
 bool AbastecimentoRejeitado::Localiza(std::int16_t empresa, const QString& registroAutomacao) {
     using namespace valores;
     QSqlQuery q = conexao_->executa(
@@ -38,8 +50,8 @@ bool AbastecimentoRejeitado::Localiza(std::int16_t empresa, const QString& regis
 QList<AbastecimentoRejeitado> AbastecimentoRejeitado::Lista(Conexao& conexao) {
     QSqlQuery q = conexao.executa(
         QStringLiteral("AbastecimentoRejeitado.Lista"),
-        QStringLiteral("SELECT Id, Empresa, DataHoraRecebido, RegistroAutomacao, Erro, Passo "
-                       "FROM AbastecimentoRejeitado ORDER BY Id"));
+        QStringLiteral("SELECT Id, Empresa, DataHoraRecebido, RegistroAutomacao, Erro, Passo, DataHoraReprocessado, "
+                       "DataAbastecimento, HoraAbastecimento, BicoAbastecimento FROM AbastecimentoRejeitado ORDER BY Id"));
     QList<AbastecimentoRejeitado> r;
     while (q.next()) {
         using namespace valores;
@@ -50,6 +62,10 @@ QList<AbastecimentoRejeitado> AbastecimentoRejeitado::Lista(Conexao& conexao) {
         a.RegistroAutomacao = texto(q, 3);
         a.Erro = texto(q, 4);
         a.Passo = texto(q, 5);
+        a.DataHoraReprocessado = dataHora(q, 6);
+        a.DataAbastecimento = data(q, 7);
+        a.HoraAbastecimento = hora(q, 8);
+        a.BicoAbastecimento = int16(q, 9);
         r.append(a);
     }
     return r;

@@ -2,15 +2,18 @@
 
 #include "store/Conexao.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QTime>
 #include <cstdint>
 
 namespace talvero {
 
 // Quarantine of fueling answers that could not be parsed or completed: the raw
-// answer is kept so that nothing the concentrator handed over is lost.
+// answer is kept so that nothing the concentrator handed over is lost, until
+// talvero-dados reprocessar stores it and marks the row with the fueling's key.
 class AbastecimentoRejeitado {
 public:
     explicit AbastecimentoRejeitado(Conexao& conexao) : conexao_(&conexao) {}
@@ -21,9 +24,17 @@ public:
     QString RegistroAutomacao;
     QString Erro;
     QString Passo; // step marker the parser had reached
+    QDateTime DataHoraReprocessado; // invalid while the answer waits
+    QDate DataAbastecimento;
+    QTime HoraAbastecimento;
+    std::int16_t BicoAbastecimento = 0;
+
+    bool Reprocessado() const { return DataHoraReprocessado.isValid(); }
 
     // Inserts and reads the new Id back.
     bool Inclui();
+    // Rewrites error, step and reprocessing of the row `id`; false when there is none.
+    bool Altera(std::int64_t id);
 
     // Loads the latest quarantined row of the company holding this raw answer.
     bool Localiza(std::int16_t empresa, const QString& registroAutomacao);

@@ -28,6 +28,8 @@ ErroBanco erroBanco(const QString& operacao, const QString& motivo) {
     return ErroBanco(QStringLiteral("Falha no banco de dados (%1): %2").arg(operacao, motivo));
 }
 
+QString pontoDeSalvamento(int profundidade) { return QStringLiteral("talvero_%1").arg(profundidade); }
+
 QString identificador(const QString& nome) {
     QString n = nome;
     return QLatin1Char('"') + n.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
@@ -45,7 +47,7 @@ Conexao::~Conexao() {
 
 bool Conexao::Conecta() {
     ultimoErro_.clear();
-    if (emTransacao_) desfazTransacao();
+    abandonaTransacao();
     esquemaPronto_ = false;
     try {
         garanteAberta(QStringLiteral("Conexao.Conecta"));
@@ -128,7 +130,7 @@ bool Conexao::abrePostgres(QString& motivo) {
 void Conexao::garanteAberta(const QString& operacao) {
     if (transacaoDesfeita_) throw erroBanco(operacao, kTransacaoDesfeita);
     if (db_.isValid() && db_.isOpen() && !perdida_ && esquemaPronto_) return;
-    if (emTransacao_) throw erroBanco(operacao, kTransacaoDesfeita);
+    if (emTransacao()) throw erroBanco(operacao, kTransacaoDesfeita);
     if (db_.isValid()) db_.close();
     QString motivo;
     if (!abre(motivo)) throw erroBanco(operacao, motivo);
@@ -143,7 +145,7 @@ void Conexao::preparaEsquema() {
     QSqlError erro;
     if (!comandoDireto(postgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), &erro))
         falha(operacao, erro);
-    emTransacao_ = true;
+    profundidade_ = 1;
     esquemaPronto_ = true;
     try {
         criaOuAtualiza();
@@ -173,40 +175,66 @@ void Conexao::criaOuAtualiza() {
     if (versao == esquema::kVersao) return;
     const auto dialeto = postgres() ? esquema::Dialeto::PostgreSQL : esquema::Dialeto::SQLite;
     for (const QString& comando : esquema::criacao(dialeto)) executa(op, comando);
+    // An older database gets the columns added since its version.
+    for (int v = versao + 1; versao > 0 && v <= esquema::kVersao; ++v)
+        for (const QString& comando : esquema::atualizacao(v, dialeto)) executa(op, comando);
     executa(op, QStringLiteral("DELETE FROM VersaoEsquema"));
     executa(op, QStringLiteral("INSERT INTO VersaoEsquema (Versao) VALUES (?)"), {esquema::kVersao});
 }
 
 void Conexao::iniciaTransacao() {
     const QString op = QStringLiteral("Conexao.iniciaTransacao");
-    if (emTransacao_) throw erroBanco(op, QStringLiteral("transação já iniciada"));
     garanteAberta(op);
     QSqlError erro;
-    if (!comandoDireto(postgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), &erro))
-        falha(op, erro);
-    emTransacao_ = true;
+    const QString comando = emTransacao() ? QStringLiteral("SAVEPOINT ") + pontoDeSalvamento(profundidade_ + 1)
+                            : postgres()  ? QStringLiteral("BEGIN")
+                                          : QStringLiteral("BEGIN IMMEDIATE");
+    if (!comandoDireto(comando, &erro)) falha(op, erro);
+    ++profundidade_;
 }
 
 void Conexao::confirmaTransacao() {
     const QString op = QStringLiteral("Conexao.confirmaTransacao");
-    if (!emTransacao_) throw erroBanco(op, QStringLiteral("nenhuma transação iniciada"));
+    if (!emTransacao()) throw erroBanco(op, QStringLiteral("nenhuma transação iniciada"));
     if (transacaoDesfeita_) {
         desfazTransacao();
         throw erroBanco(op, kTransacaoDesfeita);
     }
     QSqlError erro;
+    if (profundidade_ > 1) {
+        const QString ponto = pontoDeSalvamento(profundidade_--);
+        const bool liberado = comandoDireto(QStringLiteral("RELEASE SAVEPOINT ") + ponto, &erro);
+        if (!liberado) falha(op, erro);
+        return;
+    }
     if (!comandoDireto(QStringLiteral("COMMIT"), &erro)) {
         desfazTransacao();
         falha(op, erro);
     }
-    emTransacao_ = false;
+    profundidade_ = 0;
 }
 
+// An inner transaction that cannot be undone alone takes the outer ones with it.
 void Conexao::desfazTransacao() noexcept {
-    if (!emTransacao_) return;
-    emTransacao_ = false;
+    if (!emTransacao()) return;
+    if (profundidade_ > 1) {
+        const QString ponto = pontoDeSalvamento(profundidade_--);
+        if (!transacaoDesfeita_ && !(comandoDireto(QStringLiteral("ROLLBACK TO SAVEPOINT ") + ponto) &&
+                                     comandoDireto(QStringLiteral("RELEASE SAVEPOINT ") + ponto))) {
+            comandoDireto(QStringLiteral("ROLLBACK"));
+            transacaoDesfeita_ = true;
+        }
+        return;
+    }
+    profundidade_ = 0;
     const bool desfeita = std::exchange(transacaoDesfeita_, false) || comandoDireto(QStringLiteral("ROLLBACK"));
     perdida_ = !(desfeita && responde());
+}
+
+void Conexao::abandonaTransacao() noexcept {
+    if (emTransacao() && !transacaoDesfeita_) comandoDireto(QStringLiteral("ROLLBACK"));
+    profundidade_ = 0;
+    transacaoDesfeita_ = false;
 }
 
 QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QVariantList& valores) {
@@ -248,7 +276,7 @@ bool Conexao::responde() {
 // would answer nothing more until the rollback and then take a COMMIT as a
 // ROLLBACK without a word. The caller still ends it with desfazTransacao.
 void Conexao::falha(const QString& operacao, const QSqlError& erro) {
-    if (emTransacao_ && !transacaoDesfeita_) {
+    if (emTransacao() && !transacaoDesfeita_) {
         comandoDireto(QStringLiteral("ROLLBACK")); // a dead connection has rolled back by itself
         transacaoDesfeita_ = true;
     }

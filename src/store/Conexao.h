@@ -32,12 +32,14 @@ public:
     bool postgres() const { return opcoes_.driver == OpcoesBanco::Driver::PostgreSQL; }
 
     // For callers that must store several rows atomically (see also Transacao).
-    // A failed call inside a transaction undoes it; further calls raise until
-    // desfazTransacao ends it.
+    // Transactions nest: an inner one is a savepoint, confirmed or undone alone,
+    // and kept only when the outer one is confirmed. A failed call undoes the
+    // whole transaction, outer ones included; further calls raise until the
+    // outermost desfazTransacao ends it.
     void iniciaTransacao();
     void confirmaTransacao();
     void desfazTransacao() noexcept;
-    bool emTransacao() const { return emTransacao_; }
+    bool emTransacao() const { return profundidade_ > 0; }
 
     // One statement with positional '?' values. `operacao` names the call in the
     // error description ("Abastecimento.Inclui").
@@ -55,6 +57,7 @@ private:
     void preparaEsquema();
     void criaOuAtualiza();
     bool comandoDireto(const QString& sql, QSqlError* erro = nullptr);
+    void abandonaTransacao() noexcept;
     bool responde();
     [[noreturn]] void falha(const QString& operacao, const QSqlError& erro);
 
@@ -64,7 +67,7 @@ private:
     QString ultimoErro_;
     bool esquemaPronto_ = false;
     bool perdida_ = false;
-    bool emTransacao_ = false;
+    int profundidade_ = 0; // 1 = a transaction, more = savepoints inside it
     bool transacaoDesfeita_ = false;
 };
 

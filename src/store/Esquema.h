@@ -26,6 +26,9 @@ struct Coluna {
     Tipo tipo;
     bool chave = false;
     int tamanho = 0; // texts: exact length required on import, 0 = free
+    // The schema version that added it. Rows older than their column hold NULL
+    // there, so a column added later may be NULL.
+    int versao = 1;
 };
 
 struct Tabela {
@@ -39,12 +42,15 @@ struct Tabela {
 
 enum class Dialeto { SQLite, PostgreSQL };
 
-constexpr int kVersao = 1;
+constexpr int kVersao = 2;
 
 const QList<Tabela>& tabelas();
 const Tabela* tabela(const QString& nome); // any letter case; nullptr when unknown
 
 // CREATE TABLE IF NOT EXISTS statements of the current version.
 QStringList criacao(Dialeto dialeto);
+
+// The statements that bring a database of version `versao` - 1 to `versao`.
+QStringList atualizacao(int versao, Dialeto dialeto);
 
 } // namespace talvero::esquema

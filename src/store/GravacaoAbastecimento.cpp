@@ -37,9 +37,14 @@ GravacaoAbastecimento::GravacaoAbastecimento(Dependencias dependencias) : d_(std
 bool GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString) {
     bool resultado = false;
     semHorarioLivre_ = false;
+    repeticao_ = false;
+    ultimoErro_.reset();
+    falhaDoBanco_ = false;
     try {
         resultado = grava(a, lTimerAutoString.left(kTamanhoRegistroAutomacao));
     } catch (const Erro& e) {
+        ultimoErro_ = e;
+        falhaDoBanco_ = dynamic_cast<const ErroBanco*>(&e) != nullptr;
         registra(QStringLiteral(" - ERRO AutoAtualTabeAbastecimento: ") + e.comNumero());
         if (d_.habilitaTimerAutomacao) d_.habilitaTimerAutomacao();
     }
@@ -76,7 +81,8 @@ bool GravacaoAbastecimento::confirmaRepeticao(const AbastecimentoEmTrabalho& a, 
     const std::int16_t empresa = d_.configuracao.lCodigoEmpresa;
     if (r.Localiza(empresa, a.lDataAbastecimento, hora, a.lBico)) {
         registra(descreve(QStringLiteral(" - (Abastecimento Não Foi Gravado): Data="), r.Data, r.Hora, r.Bico, a));
-        if (r.Altera(empresa, r.Data, r.Hora, r.Bico)) return true;
+        repeticao_ = r.Altera(empresa, r.Data, r.Hora, r.Bico);
+        if (repeticao_) return true;
     }
     registra(QStringLiteral(" AutoAtualTabeAbastecimento: - Não foi possível alterar o abastecimento!"));
     return false;
@@ -167,10 +173,11 @@ bool GravacaoAbastecimento::atualizaEncerrante(const AbastecimentoEmTrabalho& a)
     const std::int16_t empresa = d_.configuracao.lCodigoEmpresa;
     EncerranteAtual& atual = d_.encerranteAtual;
     try {
-        if (a.lSemEncerrante) {
-            registra(QStringLiteral(" - AutoAtualTabeEncerranteAtual: abastecimento sem encerrante, Encerrante Atual "
-                                    "não alterado. Bico=") +
-                     numero(a.lBico));
+        if (a.lSemEncerrante || a.lEncerranteSuperado) {
+            registra((a.lSemEncerrante ? QStringLiteral(" - AutoAtualTabeEncerranteAtual: abastecimento sem encerrante")
+                                       : QStringLiteral(" - AutoAtualTabeEncerranteAtual: abastecimento anterior a outro "
+                                                        "já gravado no bico")) +
+                     QStringLiteral(", Encerrante Atual não alterado. Bico=") + numero(a.lBico));
             return true;
         }
         if (!atual.Localiza(empresa, a.lBico)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Erro.h"
 #include "platform/Moeda.h"
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoEmTrabalho.h"
@@ -11,6 +12,7 @@
 #include <QString>
 #include <QTime>
 #include <functional>
+#include <optional>
 
 namespace talvero {
 
@@ -32,7 +34,8 @@ public:
     explicit GravacaoAbastecimento(Dependencias dependencias);
 
     // True when the fueling is in the database: inserted now, or found stored
-    // already (a repeated delivery). `lTimerAutoString` is the raw answer.
+    // already (a repeated delivery); the Abastecimento object then holds the
+    // stored record. `lTimerAutoString` is the raw answer.
     bool AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString);
 
     // Brings the nozzle's current totalizer up to the fueling's reading.
@@ -50,6 +53,11 @@ public:
     // The last fueling could not be stored because every 5-second time of its
     // minute on that nozzle is taken: it can only be kept in quarantine.
     bool semHorarioLivre() const { return semHorarioLivre_; }
+    // The last fueling was stored already: the call stored nothing.
+    bool repeticao() const { return repeticao_; }
+    // The error that ended the last call, if one did.
+    const std::optional<Erro>& ultimoErro() const { return ultimoErro_; }
+    bool falhaDoBanco() const { return falhaDoBanco_; }
 
 private:
     enum class Inclusao { Incluido, ChaveTomada };
@@ -69,6 +77,9 @@ private:
     Dependencias d_;
     std::int16_t valorParametro_ = 1;
     bool semHorarioLivre_ = false;
+    bool repeticao_ = false;
+    std::optional<Erro> ultimoErro_;
+    bool falhaDoBanco_ = false;
 };
 
 } // namespace talvero

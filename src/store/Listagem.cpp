@@ -10,6 +10,7 @@ namespace {
 using esquema::Tipo;
 
 QString textoDe(const QSqlQuery& q, int i, Tipo tipo) {
+    if (q.value(i).isNull()) return {};
     switch (tipo) {
     case Tipo::Moeda: return textoMoeda(valores::moeda(q, i));
     case Tipo::Data: return valores::data(q, i).toString(QStringLiteral("yyyy-MM-dd"));

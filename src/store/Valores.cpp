@@ -30,13 +30,17 @@ T inteiro(const QSqlQuery& q, int coluna) {
     return T(n);
 }
 
+QVariant nulo() { return QVariant(QMetaType::fromType<QString>()); }
+
 } // namespace
 
 QVariant deTexto(const QString& texto) { return texto.isNull() ? QVariant(QString(QLatin1String(""))) : texto; }
 QVariant deMoeda(Moeda valor) { return QVariant::fromValue<qlonglong>(valor.dezMilesimos()); }
-QVariant deData(const QDate& data) { return data.toString(QStringLiteral("yyyy-MM-dd")); }
-QVariant deHora(const QTime& hora) { return hora.toString(QStringLiteral("HH:mm:ss")); }
-QVariant deDataHora(const QDateTime& d) { return d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QVariant deData(const QDate& d) { return d.isValid() ? QVariant(d.toString(QStringLiteral("yyyy-MM-dd"))) : nulo(); }
+QVariant deHora(const QTime& h) { return h.isValid() ? QVariant(h.toString(QStringLiteral("HH:mm:ss"))) : nulo(); }
+QVariant deDataHora(const QDateTime& d) {
+    return d.isValid() ? QVariant(d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) : nulo();
+}
 
 std::int16_t int16(const QSqlQuery& q, int coluna) { return inteiro<std::int16_t>(q, coluna); }
 std::int32_t int32(const QSqlQuery& q, int coluna) { return inteiro<std::int32_t>(q, coluna); }

@@ -16,6 +16,7 @@ namespace talvero::valores {
 
 QVariant deTexto(const QString& texto); // never NULL
 QVariant deMoeda(Moeda valor);
+// An invalid date, time or date-time is written as NULL.
 QVariant deData(const QDate& data);
 QVariant deHora(const QTime& hora);
 QVariant deDataHora(const QDateTime& dataHora);

@@ -1,8 +1,11 @@
 // talvero-dados: the station technicians' tool for the station database. It
 // reaches the database through section [BANCO DE DADOS] of the agent's INI file.
+#include "cycle/ReprocessamentoRejeitados.h"
 #include "platform/Erro.h"
 #include "platform/MapaCaminhos.h"
+#include "platform/OperadorSemJanela.h"
 #include "platform/SistemaArquivosLocal.h"
+#include "platform/TempoReal.h"
 #include "store/Conexao.h"
 #include "store/Esquema.h"
 #include "store/Importacao.h"
@@ -12,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
+#include <optional>
 
 using namespace talvero;
 
@@ -30,11 +34,18 @@ Comandos:
                            ParametroEmpresa.csv, EncerranteAtual.csv, ...)
   abastecimentos [--csv]   lista os abastecimentos gravados
   rejeitados [--csv]       lista as respostas do concentrador postas em quarentena
+                           e as que já foram reprocessadas
+  reprocessar [--id N]     lê de novo as respostas em quarentena (todas as que
+                           esperam, ou só a de Id N) como o AutoTalvero lê, com a
+                           configuração do AutoTalvero.INI, e grava como abastecimento
+                           cada uma que agora pode ser lida (por exemplo depois de
+                           cadastrar o código do bico em BicoAutomacao)
 
 Opções:
   --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
                não use no Windows
   --csv        saída em CSV (separador vírgula, ponto decimal) em vez de tabela
+  --id N       reprocessar só a resposta de Id N
   --help       mostra esta ajuda
 
 O banco de dados é o da seção [BANCO DE DADOS] de C:\Talvero\AutoTalvero\AutoTalvero.INI
@@ -54,6 +65,7 @@ struct Argumentos {
     QStringList comando;
     bool csv = false;
     bool ajuda = false;
+    std::optional<std::int64_t> id;
 };
 
 class ErroUso : public std::runtime_error {
@@ -68,6 +80,10 @@ Argumentos leArgumentos(const QStringList& args) {
         if (arg == QLatin1String("--root")) {
             if (++i >= args.size()) throw ErroUso("a opção --root precisa de uma pasta");
             a.raiz = args[i];
+        } else if (arg == QLatin1String("--id")) {
+            bool ok = false;
+            a.id = ++i < args.size() ? args[i].toLongLong(&ok) : 0;
+            if (!ok) throw ErroUso("a opção --id precisa do número da resposta");
         } else if (arg == QLatin1String("--csv")) {
             a.csv = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -132,12 +148,30 @@ void lista(Conexao& conexao, const QString& nomeTabela, const QStringList& colun
     saida() << listagem::comoTabela(linhas, tabela) << (linhas.size() - 1) << ' ' << rotulo << '\n';
 }
 
+// Its lines also go to the agent's log, beside the storage routine's own.
+void reprocessar(Conexao& conexao, SistemaArquivosLocal& arquivos, std::optional<std::int64_t> id) {
+    const Configuracao leitura = ReprocessamentoRejeitados::LeConfiguracao(arquivos);
+    conecta(conexao);
+    const RelogioSistema relogio;
+    OperadorSemJanela operador({});
+    RegistroEventos registro(relogio, arquivos, operador);
+    registro.defineSaidaErro([](const QString&) {});
+    ReprocessamentoRejeitados reprocessamento(conexao, registro, relogio, leitura);
+    const auto resumo = reprocessamento.Reprocessa(id, [](const QString& linha) { saida() << linha << '\n'; });
+    if (resumo.gravados + resumo.aEspera == 0 && !id)
+        saida() << "Nenhuma resposta à espera em AbastecimentoRejeitado.\n";
+    else if (resumo.gravados + resumo.aEspera > 0)
+        saida() << "Reprocessamento concluído: " << resumo.gravados << " resposta(s) gravada(s), " << resumo.aEspera
+                << " ainda à espera.\n";
+}
+
 int executa(const Argumentos& a) {
     const MapaCaminhos caminhos(a.raiz);
-    const SistemaArquivosLocal arquivos(caminhos);
+    SistemaArquivosLocal arquivos(caminhos);
     Conexao conexao(OpcoesBanco::doIni(arquivos, caminhos));
     const QString comando = a.comando.value(0);
     const qsizetype n = a.comando.size();
+    if (a.id && comando != QLatin1String("reprocessar")) throw ErroUso("a opção --id é só do comando reprocessar");
     if (comando == QLatin1String("criar") && n == 1) {
         conecta(conexao);
         saida() << "Banco de dados pronto (esquema versão " << esquema::kVersao << "): "
@@ -150,7 +184,12 @@ int executa(const Argumentos& a) {
                "EncerranteInicial", "Cartao", "TempoAbastecimento", "RegistroAutomacao"},
               a.csv, QStringLiteral("abastecimento(s)"));
     } else if (comando == QLatin1String("rejeitados") && n == 1) {
-        lista(conexao, QStringLiteral("AbastecimentoRejeitado"), {}, a.csv, QStringLiteral("resposta(s) rejeitada(s)"));
+        lista(conexao, QStringLiteral("AbastecimentoRejeitado"),
+              {"Id", "Empresa", "DataHoraRecebido", "Erro", "Passo", "DataHoraReprocessado", "DataAbastecimento",
+               "HoraAbastecimento", "BicoAbastecimento", "RegistroAutomacao"},
+              a.csv, QStringLiteral("resposta(s) rejeitada(s)"));
+    } else if (comando == QLatin1String("reprocessar") && n == 1) {
+        reprocessar(conexao, arquivos, a.id);
     } else {
         throw ErroUso(comando.isEmpty() ? "falta o comando" : ("comando inválido: " + a.comando.join(' ')).toStdString());
     }

@@ -3,8 +3,6 @@
 #include "store/Importacao.h"
 
 #include <QCoreApplication>
-#include <QSqlDatabase>
-#include <QSqlError>
 
 namespace talvero::teste {
 
@@ -42,10 +40,7 @@ void BancoTest::SetUp() {
 void BancoTest::TearDown() {
     conexao_.reset();
     if (opcoes_.driver == OpcoesBanco::Driver::PostgreSQL) direto(QStringLiteral("DROP SCHEMA IF EXISTS ") + opcoes_.esquema + " CASCADE");
-    if (!nomeDireto_.isEmpty()) {
-        QSqlDatabase::database(nomeDireto_, false).close();
-        QSqlDatabase::removeDatabase(nomeDireto_);
-    }
+    direta_.reset();
 }
 
 Conexao& BancoTest::conexao() {
@@ -64,19 +59,8 @@ void BancoTest::cadastra(const char* arquivo, const char* csv) {
 }
 
 QSqlQuery BancoTest::direto(const QString& sql) {
-    if (nomeDireto_.isEmpty()) {
-        nomeDireto_ = QStringLiteral("direto-%1").arg(contador);
-        QSqlDatabase db = QSqlDatabase::addDatabase(pg() ? "QPSQL" : "QSQLITE", nomeDireto_);
-        db.setDatabaseName(pg() ? opcoes_.banco : opcoes_.arquivo);
-        db.setHostName(opcoes_.servidor);
-        db.setPort(opcoes_.porta);
-        db.setUserName(opcoes_.usuario);
-        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
-        if (pg()) QSqlQuery(db).exec(QStringLiteral("SET search_path TO %1; SET client_min_messages TO warning").arg(opcoes_.esquema));
-    }
-    QSqlQuery q(QSqlDatabase::database(nomeDireto_, false));
-    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
-    return q;
+    if (!direta_) direta_ = novaConexao();
+    return direta_->executa(QStringLiteral("teste"), sql);
 }
 
 } // namespace talvero::teste

@@ -24,14 +24,14 @@ protected:
     Conexao& conexao();                    // connected on first use
     std::unique_ptr<Conexao> novaConexao(); // another connection to the same database
     void cadastra(const char* arquivo, const char* csv);
-    QSqlQuery direto(const QString& sql);   // raw statement on a connection of the test's own
+    QSqlQuery direto(const QString& sql);   // plain SQL on a connection of the test's own
 
     QTemporaryDir dir_;
     OpcoesBanco opcoes_;
 
 private:
     std::unique_ptr<Conexao> conexao_;
-    QString nomeDireto_;
+    std::unique_ptr<Conexao> direta_;
 };
 
 std::string nomeMotor(const ::testing::TestParamInfo<Motor>& info);

@@ -1,8 +1,11 @@
 #include "platform/SistemaArquivosLocal.h"
+#include "store/AbastecimentoRejeitado.h"
 #include "store/BancoDeTeste.h"
 #include "store/Cadastros.h"
+#include "store/Esquema.h"
 
 #include <QDir>
+#include <optional>
 
 namespace talvero::teste {
 namespace {
@@ -10,14 +13,24 @@ namespace {
 class ConexaoTest : public BancoTest {};
 TALVERO_NOS_DOIS_BANCOS(ConexaoTest);
 
-TEST_P(ConexaoTest, EsquemaCriadoUmaVezERecusadoQuandoMaisNovo) {
-    conexao();
-    auto outra = novaConexao();
-    ASSERT_TRUE(outra->Conecta());
+TEST_P(ConexaoTest, EsquemaCriadoUmaVezAtualizadoDaVersao1ERecusadoQuandoMaisNovo) {
+    AbastecimentoRejeitado r(conexao());
+    r.DataHoraRecebido = QDateTime(QDate(2024, 3, 5), QTime(10, 20, 31));
+    ASSERT_TRUE(r.Inclui());
+    for (const char* coluna : {"DataHoraReprocessado", "DataAbastecimento", "HoraAbastecimento", "BicoAbastecimento"})
+        direto(QStringLiteral("ALTER TABLE AbastecimentoRejeitado DROP COLUMN ") + coluna);
+    direto(QStringLiteral("UPDATE VersaoEsquema SET Versao = 1"));
+
+    novaConexao();
+    novaConexao();
     QSqlQuery q = direto(QStringLiteral("SELECT COUNT(*), MAX(Versao) FROM VersaoEsquema"));
     ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.value(0).toInt(), 1);
-    EXPECT_EQ(q.value(1).toInt(), 1);
+    EXPECT_EQ(std::pair(q.value(0).toInt(), q.value(1).toInt()), std::pair(1, esquema::kVersao));
+    q.finish();
+    r.BicoAbastecimento = 3;
+    r.DataHoraReprocessado = r.DataHoraRecebido;
+    ASSERT_TRUE(r.Altera(r.Id));
+    EXPECT_EQ(AbastecimentoRejeitado::Lista(conexao()).at(0).BicoAbastecimento, 3);
 
     direto(QStringLiteral("UPDATE VersaoEsquema SET Versao = 99"));
     Conexao nova(opcoes_);
@@ -25,93 +38,69 @@ TEST_P(ConexaoTest, EsquemaCriadoUmaVezERecusadoQuandoMaisNovo) {
     EXPECT_TRUE(nova.ultimoErro().contains(QStringLiteral("mais novo"))) << nova.ultimoErro().toStdString();
 }
 
-TEST_P(ConexaoTest, BancoInalcancavelDaFalsoEChamadaLevantaErro) {
+TEST_P(ConexaoTest, BancoInalcancavelDaFalsoEChamadaLevantaErroDeBanco) {
     OpcoesBanco inalcancavel = opcoes_;
     if (pg()) inalcancavel.porta = 1;
     else inalcancavel.arquivo = dir_.filePath(QStringLiteral("nao/existe/Talvero.db"));
     Conexao c(inalcancavel);
     EXPECT_FALSE(c.Conecta());
-    EXPECT_FALSE(c.ultimoErro().isEmpty());
-    Bico bico(c);
-    EXPECT_EQ(erroDe([&] { bico.Localiza(1, 1); }), erros::BancoDeDados);
-    EXPECT_TRUE(descricaoDe([&] { bico.Localiza(1, 1); }).startsWith("Falha no banco de dados (Bico.Localiza)"));
+    EXPECT_THROW(Bico(c).Localiza(1, 1), ErroBanco);
 }
 
-TEST_P(ConexaoTest, TransacaoDesfeitaSemConfirmacao) {
+// Transactions nest: an inner one undone alone leaves the outer one going; a
+// failed statement anywhere undoes all of it.
+TEST_P(ConexaoTest, TransacoesAninhadas) {
     Abastecimento a(conexao());
-    a.Empresa = 1;
-    a.Data = QDate(2024, 3, 5);
-    a.Hora = QTime(10, 20);
-    a.Bico = 1;
+    std::tie(a.Empresa, a.Data, a.Hora) = std::tuple(std::int16_t(1), QDate(2024, 3, 5), QTime(10, 20));
+    const auto inclui = [&](int bico) {
+        a.Bico = std::int16_t(bico);
+        return a.Inclui();
+    };
+    const auto bicos = [&] {
+        QList<int> r;
+        for (const Abastecimento& x : Abastecimento::Lista(conexao())) r << x.Bico;
+        return r;
+    };
     {
-        Transacao t(conexao());
-        ASSERT_TRUE(a.Inclui());
-        a.Bico = 2;
-        ASSERT_TRUE(a.Inclui());
+        Transacao fora(conexao());
+        ASSERT_TRUE(inclui(1));
+        std::optional<Transacao> dentro(conexao());
+        ASSERT_TRUE(inclui(2));
+        dentro.reset();
+        dentro.emplace(conexao());
+        ASSERT_TRUE(inclui(3));
+        dentro->confirma();
+        fora.confirma();
     }
-    EXPECT_TRUE(Abastecimento::Lista(conexao()).isEmpty());
+    EXPECT_EQ(bicos(), QList<int>({1, 3}));
     {
-        Transacao t(conexao());
-        ASSERT_TRUE(a.Inclui());
-        Abastecimento semData = a;
-        semData.Data = QDate();
-        EXPECT_THROW(semData.Inclui(), Erro);
-        a.Bico = 3;
-        EXPECT_THROW(a.Inclui(), Erro) << "a falha desfez a transação";
-        EXPECT_THROW(t.confirma(), Erro);
+        Transacao fora(conexao());
+        ASSERT_TRUE(inclui(4));
+        {
+            Transacao dentro(conexao());
+            a.Data = QDate();
+            EXPECT_THROW(inclui(5), ErroBanco);
+        }
+        a.Data = QDate(2024, 3, 5);
+        EXPECT_THROW(inclui(6), ErroBanco) << "a falha desfez a transação";
+        EXPECT_THROW(fora.confirma(), ErroBanco);
     }
-    EXPECT_TRUE(Abastecimento::Lista(conexao()).isEmpty());
-    {
-        Transacao t(conexao());
-        ASSERT_TRUE(a.Inclui());
-        t.confirma();
-    }
-    EXPECT_EQ(Abastecimento::Lista(conexao()).size(), 1);
+    ASSERT_TRUE(inclui(7));
+    EXPECT_EQ(bicos(), QList<int>({1, 3, 7}));
 }
 
-class ServidorTest : public BancoTest {};
-INSTANTIATE_TEST_SUITE_P(Bancos, ServidorTest, ::testing::Values(Motor::PostgreSQL), nomeMotor);
-
-TEST_P(ServidorTest, ConexaoPerdidaReabertaNaChamadaSeguinte) {
-    cadastra("Produto.csv", "Produto,PrecoVenda\n7,5.79\n");
-    QSqlQuery q = conexao().executa(QStringLiteral("teste"), QStringLiteral("SELECT pg_backend_pid()"));
-    ASSERT_TRUE(q.next());
-    const int pid = q.value(0).toInt();
-    q.finish();
-    direto(QStringLiteral("SELECT pg_terminate_backend(%1, 10000)").arg(pid));
-
-    Produto produto(conexao());
-    EXPECT_THROW(produto.Localiza(7), Erro);
-    ASSERT_TRUE(produto.Localiza(7));
-    EXPECT_EQ(produto.PrecoVenda, Moeda::deTexto(u"5.79"));
-}
-
-TEST(OpcoesBancoTest, LidasDaSecaoDoIni) {
+// The section read by the real tool on both databases is proven by talvero-dados's tests.
+TEST(OpcoesBancoTest, ValorErradoNoIniRecusaAConexao) {
     QTemporaryDir raiz;
     const MapaCaminhos caminhos(raiz.path());
     SistemaArquivosLocal arquivos(caminhos);
     QDir().mkpath(raiz.filePath(QStringLiteral("C/Talvero/AutoTalvero")));
     const QString ini = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.INI");
-
-    OpcoesBanco padrao = OpcoesBanco::doIni(arquivos, caminhos, ini);
-    EXPECT_EQ(padrao.driver, OpcoesBanco::Driver::SQLite);
-    EXPECT_EQ(padrao.arquivo, raiz.filePath(QStringLiteral("C/Talvero/AutoTalvero/Talvero.db")));
-
-    arquivos.criaTexto(ini, {"[BANCO DE DADOS]", "Driver=PostgreSQL", "Servidor=srv", "Porta=6543", "Banco=posto",
-                             "Usuario=agente"});
-    OpcoesBanco pg = OpcoesBanco::doIni(arquivos, caminhos, ini);
-    EXPECT_EQ(pg.driver, OpcoesBanco::Driver::PostgreSQL);
-    EXPECT_EQ(pg.destino(), QStringLiteral("PostgreSQL agente@srv:6543/posto"));
-    EXPECT_TRUE(pg.erroConfiguracao.isEmpty());
-
-    arquivos.criaTexto(ini, {"[BANCO DE DADOS]", "Driver=ORACLE", "Porta=70000"});
-    Conexao errada(OpcoesBanco::doIni(arquivos, caminhos, ini));
-    EXPECT_FALSE(errada.Conecta());
-    EXPECT_TRUE(errada.ultimoErro().contains(QStringLiteral("Porta inválida"))) << errada.ultimoErro().toStdString();
-
-    Conexao memoria(OpcoesBanco::sqlite(QStringLiteral(":memory:")));
-    ASSERT_TRUE(memoria.Conecta()) << memoria.ultimoErro().toStdString();
-    EXPECT_FALSE(Produto(memoria).Localiza(1));
+    for (const char* errado : {"Driver=ORACLE", "Porta=70000"}) {
+        arquivos.criaTexto(ini, {"[BANCO DE DADOS]", errado});
+        EXPECT_FALSE(Conexao(OpcoesBanco::doIni(arquivos, caminhos, ini)).Conecta()) << errado;
+    }
+    EXPECT_TRUE(Conexao(OpcoesBanco::sqlite(QStringLiteral(":memory:"))).Conecta());
 }
 
 } // namespace
