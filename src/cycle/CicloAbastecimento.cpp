@@ -111,9 +111,7 @@ CicloAutomacao::Desfecho CicloAutomacao::guardaAbastecimento(const QString& resp
     if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) return Desfecho::Confirmar;
     if (!d_.gravacao.semHorarioLivre()) return Desfecho::NaoGravado;
     // Held back, it would be handed over again and again and stop the whole queue.
-    ultimoErro_ = Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") +
-                           QString::number(abastecimento.lBico),
-                       erros::ChaveDuplicada);
+    ultimoErro_ = d_.gravacao.ultimoErro();
     return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
 }
 

@@ -100,9 +100,6 @@ std::optional<Erro> ReprocessamentoRejeitados::leEGrava(const AbastecimentoRejei
     // A later reading is in the current totalizer already; an older one would be taken for a rollover.
     a.lEncerranteSuperado = abastecimento_.ExisteDesde(r.Empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
     if (gravacao_.AutoAtualTabeAbastecimento(a, r.RegistroAutomacao)) return std::nullopt;
-    if (gravacao_.semHorarioLivre())
-        return Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") + QString::number(a.lBico),
-                    erros::ChaveDuplicada);
     const std::optional<Erro>& erro = gravacao_.ultimoErro();
     if (erro && !gravacao_.falhaDoBanco()) return erro;
     throw ErroBanco(erro ? erro->descricao() : QStringLiteral("o abastecimento não foi gravado"));

@@ -107,6 +107,8 @@ bool GravacaoAbastecimento::incluiEmHorarioLivre(AbastecimentoEmTrabalho& a, con
                                      "abastecimento não gravado: Data="),
                       a.lDataAbastecimento, minuto, a.lBico, a));
     semHorarioLivre_ = true;
+    ultimoErro_ = Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") + numero(a.lBico),
+                       erros::ChaveDuplicada);
     return false;
 }
 

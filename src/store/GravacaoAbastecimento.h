@@ -51,7 +51,8 @@ public:
     static constexpr int kTamanhoRegistroAutomacao = 100;
 
     // The last fueling could not be stored because every 5-second time of its
-    // minute on that nozzle is taken: it can only be kept in quarantine.
+    // minute on that nozzle is taken: it can only be kept in quarantine, with
+    // ultimoErro as its reason.
     bool semHorarioLivre() const { return semHorarioLivre_; }
     // The last fueling was stored already: the call stored nothing.
     bool repeticao() const { return repeticao_; }
