@@ -115,14 +115,17 @@ TEST_F(CicloTest, PausaSoRegistraEErroDaTickGuardaOEstado) {
 
     cfg.lUsarDllCompany = false;
     agente->lAutomacaoPausada = false;
-    serial.aberta = false;
+    // A closed port is opened again at the tick's start: the line fails while sending instead.
+    serial.aoEnviar = [](const QString&) {
+        throw Erro(QStringLiteral("Operação válida somente com a porta aberta"), erros::PortaFechada);
+    };
     tick();  // the clock routine logs its own error
-    tick();  // reading the clock answer fails in the tick itself
+    tick();  // the clock answer is missing, and sending "(&V)" fails in the tick itself
     EXPECT_EQ(log.conta(QStringLiteral(" - ERRO AutoAtualizaRelogioEquip: Operação válida somente com a porta aberta - Err: 8018")), 1);
     EXPECT_EQ(log.conta(QStringLiteral(" - ERRO TimerAutomacao: Operação válida somente com a porta aberta - "
-                                       "lTimerAutoPassoDebugarErro:7 - lAutomacaoFlag=11 - Err: 8018")),
+                                       "lTimerAutoPassoDebugarErro:12 - lAutomacaoFlag=0 - Err: 8018")),
               1);
-    EXPECT_EQ(ciclo().lAutomacaoFlag, 11);
+    EXPECT_EQ(ciclo().lAutomacaoFlag, 0);
 }
 
 TEST_F(CicloTest, TimerDesligadoDuranteAEsperaERelidadoTambemNoErro) {
