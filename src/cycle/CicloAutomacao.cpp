@@ -87,6 +87,10 @@ void CicloAutomacao::tickSerial() {
     passoTimer("1");
     if (lAutomacaoFlag == kRelogio) {
         passoTimer("2");
+        // What waits at the port answers no clock frame (the "(&V)" sent after a
+        // refused clock answer, a request of an instance that was killed): read
+        // together with the clock's answer, it would refuse that one too, for ever.
+        d_.enlace.serial().descartaEntrada();
         AutoAtualizaRelogioEquip();
         lAutomacaoFlag = kRelogioEnviado;
         return;

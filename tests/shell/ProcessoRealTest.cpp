@@ -234,6 +234,12 @@ protected:
                          (tcp ? QStringLiteral("127.0.0.1:%1").arg(e.porta) : QStringLiteral("COM3")) +
                          "\r\n[LOCALIZACAO]\r\nPasta da automacao=Automacao\r\nComputador com automacao=" +
                          QHostInfo::localHostName() + "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n"));
+        if (!dll) {  // the answer to a request of an earlier instance waits at the serial port
+            QFile linha(e.arquivo("dev/COM3"));
+            ASSERT_TRUE(linha.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+            linha.write("(&A)");
+            ASSERT_TRUE(esperaAte([&] { return !e.entregues.empty(); })) << e.relato();
+        }
         e.iniciaAgente();
     }
 
