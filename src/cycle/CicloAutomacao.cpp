@@ -83,6 +83,7 @@ void CicloAutomacao::tickSerial() {
         registra(QStringLiteral(" - Atualizou Hora TimerAutomacao_Timer: teste"));
         return;
     }
+    if (!d_.enlace.ReabreSerialPerdida()) return;
     passoTimer("1");
     if (lAutomacaoFlag == kRelogio) {
         passoTimer("2");

@@ -26,8 +26,9 @@ void CicloAutomacao::AutoAtualizaRelogioEquip() {
             else
                 registra(QStringLiteral(" - ** Erro Dll Company SetClockVB. lRetDll=") + codigo);
         } else {
-            // The answer to the status request of the tick before would come first
-            // and the clock's acceptance would never be recognised.
+            // What waits at the port answers no clock frame (the "(&V)" sent after a
+            // refused clock answer, a request of an instance that was killed): read
+            // together with the clock's answer, it would refuse that one too, for ever.
             d_.enlace.enviaSerial(texto());
             registra(QStringLiteral(" - AutoAtualizaRelogioEquip: Output=") + texto());
         }

@@ -6,6 +6,8 @@
 #include "support/Instalacao.h"
 #include "support/RotinasGerais.h"
 
+#include <utility>
+
 namespace talvero {
 
 namespace {
@@ -91,14 +93,45 @@ bool EnlaceConcentrador::abreBiblioteca() {
 }
 
 bool EnlaceConcentrador::abreSerial() {
-    if (!d_.serial.portaAberta()) {
-        d_.serial.setNumeroPorta(portaDoControle(d_.configuracao.lPortaComunicacao));
-        d_.serial.setConfiguracao(kConfiguracaoSerial);
-        d_.serial.setPortaAberta(true);
-    }
+    if (!d_.serial.portaAberta()) abrePortaSerial();
     d_.zeraFlagAutomacao();
     d_.habilitaTimerAutomacao();
     return true;
+}
+
+void EnlaceConcentrador::abrePortaSerial() {
+    d_.serial.setNumeroPorta(portaDoControle(d_.configuracao.lPortaComunicacao));
+    d_.serial.setConfiguracao(kConfiguracaoSerial);
+    d_.serial.setPortaAberta(true);
+}
+
+bool EnlaceConcentrador::ReabreSerialPerdida() {
+    if (!d_.serial.portaAberta()) {
+        try {
+            abrePortaSerial();
+        } catch (const Erro& e) {
+            comunicacaoPerdida(e.descricao());
+            return false;
+        }
+    }
+    comunicacaoRestabelecida();
+    return true;
+}
+
+// Our library answers every send on a lost link with a code other than 1, and
+// takes the link up again by itself at a later send.
+void EnlaceConcentrador::acompanhaEnvio(std::int16_t codigo) {
+    if (codigo == 1) comunicacaoRestabelecida();
+    else comunicacaoPerdida(QStringLiteral("lRetDll=") + QString::number(codigo));
+}
+
+void EnlaceConcentrador::comunicacaoPerdida(const QString& motivo) {
+    if (std::exchange(perdida_, true)) return;
+    registra(QStringLiteral(" - Comunicação com o equipamento da automação perdida: ") + motivo);
+}
+
+void EnlaceConcentrador::comunicacaoRestabelecida() {
+    if (std::exchange(perdida_, false)) registra(QStringLiteral(" - Comunicação com o equipamento da automação restabelecida"));
 }
 
 void EnlaceConcentrador::Fecha() {
@@ -114,6 +147,7 @@ void EnlaceConcentrador::Fecha() {
 
 std::int16_t EnlaceConcentrador::enviaSomente(const QString& frame) {
     lRetDll = d_.biblioteca.VB_SendText(frame);
+    acompanhaEnvio(lRetDll);
     return lRetDll;
 }
 
@@ -124,6 +158,7 @@ void EnlaceConcentrador::recebe() {
 
 void EnlaceConcentrador::enviaEColeta(const QString& frame) {
     lRetDll = d_.biblioteca.VB_SendText(frame);
+    acompanhaEnvio(lRetDll);
     AguardaSegundos(d_.relogio, d_.agendador, kEsperaColetaSegundos);
     recebe();
 }
@@ -131,6 +166,7 @@ void EnlaceConcentrador::enviaEColeta(const QString& frame) {
 void EnlaceConcentrador::troca(const QString& frame, int esperaMs) {
     lTimerAutoString = frame;
     lRetDll = d_.biblioteca.VB_SendReceiveText(lTimerAutoString, esperaMs);
+    acompanhaEnvio(lRetDll);
 }
 
 void EnlaceConcentrador::enviaSerial(const QString& frame) {

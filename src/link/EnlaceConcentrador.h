@@ -44,6 +44,11 @@ public:
     // Shutdown: closes the vendor library's link (nothing on the serial control).
     void Fecha();
 
+    // Serial tick, after its pause check: a port that became unusable (adapter
+    // unplugged, line hung up) is opened again as at the start; false while it
+    // cannot be, and the tick has nothing to do.
+    bool ReabreSerialPerdida();
+
     // Vendor library.
     std::int16_t enviaSomente(const QString& frame);    // VB_SendText -> lRetDll
     void recebe();                                       // lTimerAutoString := what the library holds
@@ -62,9 +67,15 @@ private:
     bool casasDecimaisValidas();
     bool abreBiblioteca();
     bool abreSerial();
+    void abrePortaSerial();
+    void acompanhaEnvio(std::int16_t codigo);
+    void comunicacaoPerdida(const QString& motivo);
+    void comunicacaoRestabelecida();
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
 
     Dependencias d_;
+    // An outage is logged when it starts and when it ends, not at every tick.
+    bool perdida_ = false;
 };
 
 } // namespace talvero

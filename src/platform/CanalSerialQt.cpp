@@ -7,10 +7,23 @@
 namespace talvero {
 
 namespace {
-constexpr int kEsperaEscritaMs = 2000;
-}
 
-CanalSerialQt::CanalSerialQt(const MapaCaminhos& caminhos, int porta) : caminhos_(caminhos), porta_(porta) {}
+constexpr int kEsperaEscritaMs = 2000;
+
+// A hung-up line reads as end of file (a read error to Qt), a vanished adapter
+// fails its reads and writes: either way the device is gone.
+bool dispositivoPerdido(QSerialPort::SerialPortError e) {
+    return e == QSerialPort::ReadError || e == QSerialPort::WriteError || e == QSerialPort::ResourceError;
+}
+} // namespace
+
+// Qt keeps a lost device open and the event loop would wake up for it without
+// end: it is closed at once.
+CanalSerialQt::CanalSerialQt(const MapaCaminhos& caminhos, int porta) : caminhos_(caminhos), porta_(porta) {
+    QObject::connect(&dispositivo_, &QSerialPort::errorOccurred, &dispositivo_, [this](QSerialPort::SerialPortError e) {
+        if (dispositivoPerdido(e) && dispositivo_.isOpen()) dispositivo_.close();
+    });
+}
 
 CanalSerialQt::~CanalSerialQt() { fecha(); }
 
@@ -51,11 +64,7 @@ void CanalSerialQt::fecha() {
     if (dispositivo_.isOpen()) dispositivo_.close();
 }
 
-// A device that vanished (adapter unplugged) reports a resource error and is
-// no longer usable, although Qt keeps it open.
-bool CanalSerialQt::aberto() const {
-    return dispositivo_.isOpen() && dispositivo_.error() != QSerialPort::ResourceError;
-}
+bool CanalSerialQt::aberto() const { return dispositivo_.isOpen(); }
 
 void CanalSerialQt::exigeAberto() const {
     if (!aberto()) throw Erro(QStringLiteral("A porta ") + nomePorta() + QStringLiteral(" não está aberta"),
@@ -64,10 +73,11 @@ void CanalSerialQt::exigeAberto() const {
 
 void CanalSerialQt::escreve(const QByteArray& bytes) {
     exigeAberto();
-    if (dispositivo_.write(bytes) != bytes.size())
-        throw Erro(QStringLiteral("Falha ao escrever na porta ") + nomePorta(), erros::PortaFechada);
-    while (dispositivo_.bytesToWrite() > 0 && dispositivo_.waitForBytesWritten(kEsperaEscritaMs)) {
+    const bool aceito = dispositivo_.write(bytes) == bytes.size();
+    while (aceito && dispositivo_.bytesToWrite() > 0 && dispositivo_.waitForBytesWritten(kEsperaEscritaMs)) {
     }
+    // A device lost meanwhile has been closed, and what was to be written with it.
+    if (!aceito || !aberto()) throw Erro(QStringLiteral("Falha ao escrever na porta ") + nomePorta(), erros::PortaFechada);
 }
 
 // Reading with a zero wait moves whatever the driver holds into the buffer.

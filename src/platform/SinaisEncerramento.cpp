@@ -36,4 +36,6 @@ void aoReceberSinalDeEncerramento(std::function<void()> acao) {
     ::sigaction(SIGINT, &sa, nullptr);
 }
 
+void ignoraLimiteDeTamanhoDeArquivo() { ::signal(SIGXFSZ, SIG_IGN); }
+
 } // namespace talvero

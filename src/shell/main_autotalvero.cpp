@@ -112,6 +112,7 @@ int executa(const Opcoes& opcoes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    ignoraLimiteDeTamanhoDeArquivo();
     const Opcoes opcoes = leOpcoes(argc, argv);
     if (opcoes.semJanela) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

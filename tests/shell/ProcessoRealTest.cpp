@@ -1,8 +1,9 @@
 // The built programs together, as on a station: the agent against the
 // concentrator simulator over a pseudo-terminal and over TCP, the SQLite file on
-// disk. Every acknowledgement the simulator reports is checked against the
-// database at that moment, so a fueling acknowledged before it was stored shows;
-// the simulator's ledger then proves what was handed over and acknowledged.
+// a real disk, while the device goes away, the agent is killed or the disk fills
+// up. Every acknowledgement the simulator reports is checked against the database
+// at that moment, so a fueling acknowledged before it was stored shows; the
+// simulator's ledger then proves what was handed over and acknowledged.
 
 #include "platform/CodecAnsi.h"
 
@@ -24,15 +25,22 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <list>
 #include <map>
-
-using namespace talvero;
+#include <random>
+#include <set>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr int kLimiteMs = 60'000;
+using talvero::ansi::codifica;
+using talvero::ansi::decodifica;
+
+constexpr int kLimiteMs = 100'000;
 constexpr int kParadaMs = 20'000;
-const QString kConexao = QStringLiteral("processo-real");
+const QString kGravados = QStringLiteral(
+    "SELECT RegistroAutomacao FROM Abastecimento UNION ALL SELECT RegistroAutomacao FROM AbastecimentoRejeitado");
 
 // TALVERO_BIN names the build's src/ folder; without it, the one beside tests/.
 QString binario(const char* relativo) {
@@ -46,6 +54,149 @@ void para(QProcess& p) {
     if (!p.waitForFinished(kParadaMs)) p.kill(), p.waitForFinished();
 }
 
+// utime + stime of a running process, from the fields after "(name)".
+qint64 cpuMs(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QList<QByteArray> campos = f.readAll().split(')').last().split(' ');
+    return (campos[12].toLongLong() + campos[13].toLongLong()) * 1000 / sysconf(_SC_CLK_TCK);
+}
+
+// The soft limit only: an unprivileged process can raise it again up to the hard one.
+void limitaArquivos(qint64 pid, rlim_t bytes) {
+    rlimit atual{};
+    ASSERT_EQ(prlimit(pid_t(pid), RLIMIT_FSIZE, nullptr, &atual), 0);
+    const rlimit novo{std::min(bytes, atual.rlim_max), atual.rlim_max};
+    ASSERT_EQ(prlimit(pid_t(pid), RLIMIT_FSIZE, &novo, nullptr), 0);
+}
+
+// One station: its root folder, the simulator on one transport, the agent.
+struct Estacao {
+    bool dll = false;  // the vendor library; otherwise the serial control
+    bool tcp = false;  // the library over TCP; otherwise a pseudo-terminal as COM3
+    int layout = 52;
+    QTemporaryDir raiz;
+    QProcess simulador, agente;
+    quint16 porta = 0;
+    QStringList linhas, livros;
+    std::map<qint64, QString> entregues;
+    std::map<qint64, int> vezesEntregue;
+    std::set<qint64> criados, confirmados;
+    int confirmacoes = 0;
+    QList<qint64> confirmadosSemGravar;
+    bool esperaAgente = false, esperaSimulador = false;  // a death not asked for ends the waits
+    bool armada = false;
+    std::function<void(qint64)> aoEntregar;
+
+    ~Estacao() {
+        para(agente);
+        para(simulador);
+        QSqlDatabase::database(raiz.path(), false).close();
+        QSqlDatabase::removeDatabase(raiz.path());
+    }
+
+    QString arquivo(const QString& relativo) const { return raiz.filePath(relativo); }
+    QString programa(const QString& nome) const { return arquivo("C/Talvero/AutoTalvero/" + nome); }
+    int pendentes() const { return int(criados.size() - confirmados.size()); }
+
+    void iniciaSimulador(const QStringList& extras) {
+        livros << arquivo(QStringLiteral("livro%1.jsonl").arg(livros.size()));
+        const QStringList via = tcp ? QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(porta)}
+                                    : QStringList{"--pty", arquivo("dev/COM3")};
+        simulador.start(binario("simulator/concentrador-sim"),
+                        QStringList{"--layout", QString::number(layout), "--taxa", "0", "--ledger", livros.last()} + via + extras);
+        esperaSimulador = simulador.waitForStarted();
+    }
+
+    void iniciaAgente() {
+        agente.setProcessChannelMode(QProcess::MergedChannels);
+        agente.start(binario("shell/autotalvero"), {"--root", raiz.path(), "--headless"});
+        esperaAgente = agente.waitForStarted();
+    }
+
+    bool pronta() const {
+        for (const QString& l : linhas)
+            if (l.startsWith("Escutando em ") || l.startsWith("Pseudo-terminal ")) return true;
+        return false;
+    }
+
+    // "criado 3 bico …: (…)", "entregue 3: (…)" and "confirmado 3: " as the simulator prints them.
+    void trataEvento(const QString& linha) {
+        linhas << linha;
+        if (linha.startsWith("Escutando em ")) porta = quint16(linha.section(':', -1).toUInt());
+        const QStringList cabeca = linha.section(": ", 0, 0).split(' ');
+        if (!linha.contains(": ") || cabeca.size() < 2) return;
+        const qint64 id = cabeca[1].toLongLong();
+        if (cabeca[0] == "criado") criados.insert(id);
+        if (cabeca[0] == "entregue") {
+            entregues[id] = linha.section(": ", 1);
+            ++vezesEntregue[id];
+            if (aoEntregar) aoEntregar(id);
+        }
+        if (cabeca[0] != "confirmado") return;
+        ++confirmacoes;
+        confirmados.insert(id);
+        if (id == 0 || !gravados().contains(entregues[id])) confirmadosSemGravar << id;
+    }
+
+    QStringList gravados(const QString& sql = kGravados) const {
+        const QString nome = raiz.path();
+        QSqlDatabase db = QSqlDatabase::contains(nome) ? QSqlDatabase::database(nome, false)
+                                                       : QSqlDatabase::addDatabase("QSQLITE", nome);
+        if (!db.isOpen()) {
+            db.setDatabaseName(programa("Talvero.db"));
+            db.setConnectOptions("QSQLITE_OPEN_READONLY");
+            if (!db.open()) ADD_FAILURE() << db.lastError().text().toStdString();
+        }
+        QSqlQuery q(db);
+        if (!q.exec(sql)) ADD_FAILURE() << q.lastError().text().toStdString();
+        QStringList r;
+        while (q.next()) r << q.value(0).toString();
+        return r;
+    }
+
+    QString log() const {
+        QString t;
+        for (const QFileInfo& f : QDir(programa({})).entryInfoList({"AUTOMACAO_*.LOG"}, QDir::Files, QDir::Name)) {
+            QFile arq(f.filePath());
+            if (arq.open(QIODevice::ReadOnly)) t += decodifica(arq.readAll());
+        }
+        return t;
+    }
+
+    // Every fueling the simulators created acknowledged once and kept once, none before it was kept.
+    void confere() {
+        EXPECT_TRUE(confirmadosSemGravar.isEmpty()) << "confirmados antes de gravados: " << confirmadosSemGravar.size();
+        int criadosNoLivro = 0;
+        QStringList respostas;
+        for (const QString& livro : livros) {
+            std::map<qint64, int> criado, confirmado;
+            QFile f(livro);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << livro.toStdString();
+            for (const QByteArray& l : f.readAll().split('\n')) {
+                const QJsonObject o = QJsonDocument::fromJson(l).object();
+                const QString evento = o.value("evento").toString();
+                if (evento == "criado") ++criado[o.value("id").toInteger()];
+                if (evento == "confirmado") ++confirmado[o.value("id").toInteger()];
+                if (evento == "entregue") respostas << o.value("resposta").toString();
+            }
+            EXPECT_EQ(confirmado.count(0), 0u) << "confirmação sem abastecimento à espera";
+            for (const auto& [id, vezes] : criado) EXPECT_EQ(confirmado[id], 1) << livro.toStdString() << ": " << id;
+            criadosNoLivro += int(criado.size());
+        }
+        const QStringList g = gravados();
+        EXPECT_EQ(g.size(), criadosNoLivro) << g.join('\n').toStdString();
+        EXPECT_EQ(g.size(), QSet<QString>(g.begin(), g.end()).size()) << "gravado duas vezes";
+        for (const QString& r : g) EXPECT_TRUE(respostas.contains(r)) << "não entregue: " << r.toStdString();
+    }
+
+    std::string relato() {
+        return ("\n--- agente:\n" + QString::fromLocal8Bit(agente.readAll()) + "--- log:\n" + log() + "--- simulador:\n" +
+                linhas.join('\n') + '\n' + simulador.readAllStandardError())
+            .toStdString();
+    }
+};
+
 class ProcessoReal : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,167 +204,190 @@ protected:
             if (qEnvironmentVariable("CI") == QLatin1String("true")) FAIL() << "sem " << binario("shell/autotalvero").toStdString();
             GTEST_SKIP() << "programas não compilados";
         }
-        for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"}) ASSERT_TRUE(QDir(raiz_.path()).mkpath(p));
     }
 
-    void TearDown() override {
-        para(agente_);
-        para(simulador_);
-        QSqlDatabase::database(kConexao, false).close();
-        QSqlDatabase::removeDatabase(kConexao);
-    }
+    Estacao& estacao() { return estacoes_.emplace_back(); }
 
-    // N fuelings waiting at start, none arriving: the agent must store and
-    // acknowledge exactly those N, each once, none before it is stored.
-    void coleta(bool dllCompany, int layout, int n) {
-        ASSERT_NO_FATAL_FAILURE(cadastra());
-        const QString pronto = dllCompany ? "Escutando em " : "Pseudo-terminal ";
-        simulador_.start(binario("simulator/concentrador-sim"),
-                         QStringList{"--layout", QString::number(layout), "--taxa", "0", "--iniciais", QString::number(n),
-                                     "--ledger", raiz_.filePath("livro.jsonl")} +
-                             (dllCompany ? QStringList{"--tcp", "127.0.0.1:0"} : QStringList{"--pty", raiz_.filePath("dev/COM3")}));
-        QString endereco;  // "127.0.0.1:PORTA" or "/dev/pts/N em LINK"
-        ASSERT_TRUE(esperaAte([&] {
-            for (const QString& l : linhas_)
-                if (l.startsWith(pronto)) endereco = l.mid(pronto.size());
-            return !endereco.isEmpty();
-        })) << relato();
-        if (!dllCompany) {
-            EXPECT_EQ(QFileInfo(raiz_.filePath("dev/COM3")).symLinkTarget(), endereco.section(QLatin1Char(0x20), 0, 0));
+    // Registers and INI file in place, the simulator ready, the agent started.
+    void monta(Estacao& e, bool dll, bool tcp, int layout, const QStringList& simulador) {
+        e.dll = dll, e.tcp = tcp, e.layout = layout;
+        for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
+        escreve(e, "cadastros/BicoAutomacao.csv", "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n");
+        escreve(e, "cadastros/Bico.csv", "Empresa,Bico,Produto,Complemento\n1,1,1,ILHA 1\n1,2,2,ILHA 1\n1,3,3,ILHA 2\n1,4,1,ILHA 2\n");
+        escreve(e, "cadastros/Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n");
+        escreve(e, "cadastros/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n");
+        escreve(e, "cadastros/EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n");
+        for (const QStringList& args : {QStringList{"criar"}, QStringList{"importar", e.arquivo("cadastros")}}) {
+            QProcess p;
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(binario("store/talvero-dados"), QStringList{"--root", e.raiz.path()} + args);
+            ASSERT_TRUE(p.waitForFinished(kParadaMs));
+            ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
         }
-        escreveIni(dllCompany ? "SIM" : "NAO", dllCompany ? endereco : "COM3");
-
-        agente_.setProcessChannelMode(QProcess::MergedChannels);
-        agente_.start(binario("shell/autotalvero"), {"--root", raiz_.path(), "--headless"});
-        ASSERT_TRUE(esperaAte([&] { return confirmacoes_ >= n; })) << "confirmados " << confirmacoes_ << " de " << n << relato();
-        agente_.terminate();
-        ASSERT_TRUE(agente_.waitForFinished(kParadaMs)) << relato();
-        EXPECT_EQ(agente_.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(agente_.exitCode(), 0) << relato();
-        para(simulador_);
-        EXPECT_FALSE(QFileInfo(raiz_.filePath("dev/COM3")).isSymLink()) << "o link do pseudo-terminal ficou";
-        confere(n);
+        ASSERT_NO_FATAL_FAILURE(iniciaSimulador(e, simulador));
+        const QString sim = dll ? "SIM" : "NAO";
+        escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI",
+                codifica("[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=1\r\nNome da Empresa=POSTO DE TESTE\r\n"
+                         "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
+                         "Usar Dll da Company=" + sim + "\r\nUsar IdentFID=" + sim + "\r\nCasas decimais da litragem=3\r\n"
+                         "Casas decimais do valor=3\r\nPorta de Comunicacao=" +
+                         (tcp ? QStringLiteral("127.0.0.1:%1").arg(e.porta) : QStringLiteral("COM3")) +
+                         "\r\n[LOCALIZACAO]\r\nPasta da automacao=Automacao\r\nComputador com automacao=" +
+                         QHostInfo::localHostName() + "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n"));
+        if (!dll) {  // the answer to a request of an earlier instance waits at the serial port
+            QFile linha(e.arquivo("dev/COM3"));
+            ASSERT_TRUE(linha.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+            linha.write("(&A)");
+            ASSERT_TRUE(esperaAte([&] { return !e.entregues.empty(); })) << e.relato();
+        }
+        e.iniciaAgente();
     }
 
-private:
-    void escreveIni(const QString& sim, const QString& porta) {
-        escreve("C/Talvero/AutoTalvero/AutoTalvero.INI",
-                ansi::codifica("[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=1\r\nNome da Empresa=POSTO DE TESTE\r\n"
-                               "Criar Log Timer=SIM\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
-                               "Usar Dll da Company=" + sim + "\r\nUsar IdentFID=" + sim + "\r\nCasas decimais da litragem=3\r\n"
-                               "Casas decimais do valor=3\r\nPorta de Comunicacao=" + porta + "\r\n[LOCALIZACAO]\r\n"
-                               "Pasta da automacao=Automacao\r\nComputador com automacao=" + QHostInfo::localHostName() +
-                               "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n"));
+    void iniciaSimulador(Estacao& e, const QStringList& extras) {
+        e.linhas.clear();
+        e.iniciaSimulador(extras);
+        ASSERT_TRUE(esperaAte([&] { return e.pronta(); })) << e.relato();
     }
 
-    void escreve(const char* relativo, const QByteArray& conteudo) {
-        QFile f(raiz_.filePath(relativo));
+    void escreve(Estacao& e, const char* relativo, const QByteArray& conteudo) {
+        QFile f(e.arquivo(relativo));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(conteudo);
     }
 
-    void cadastra() {
-        escreve("cadastros/BicoAutomacao.csv", "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n");
-        escreve("cadastros/Bico.csv", "Empresa,Bico,Produto,Complemento\n1,1,1,ILHA 1\n1,2,2,ILHA 1\n1,3,3,ILHA 2\n1,4,1,ILHA 2\n");
-        escreve("cadastros/Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n");
-        escreve("cadastros/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n");
-        escreve("cadastros/EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n");
-        for (const QStringList& args : {QStringList{"criar"}, QStringList{"importar", raiz_.filePath("cadastros")}}) {
-            QProcess p;
-            p.setProcessChannelMode(QProcess::MergedChannels);
-            p.start(binario("store/talvero-dados"), QStringList{"--root", raiz_.path()} + args);
-            ASSERT_TRUE(p.waitForFinished(kParadaMs));
-            ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
-        }
+    // The agent's own shutdown; the pseudo-terminal's link goes with the simulator.
+    void encerra(Estacao& e) {
+        e.esperaAgente = e.esperaSimulador = false;
+        e.agente.terminate();
+        ASSERT_TRUE(e.agente.waitForFinished(kParadaMs)) << e.relato();
+        EXPECT_EQ(e.agente.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(e.agente.exitCode(), 0) << e.relato();
+        para(e.simulador);
+        EXPECT_FALSE(QFileInfo(e.arquivo("dev/COM3")).isSymLink()) << "o link do pseudo-terminal ficou";
     }
 
-    // Waits for the simulator's next output, the end of either program or the
+    // Waits for the simulators' next output, a death not asked for or the
     // deadline, whichever comes first; never a fixed pause.
-    bool esperaAte(const std::function<bool()>& pronto) {
-        const QDeadlineTimer prazo(kLimiteMs);
+    bool esperaAte(const std::function<bool()>& pronto, int limiteMs = kLimiteMs) {
+        const QDeadlineTimer prazo(limiteMs);
         while (!pronto()) {
-            if (prazo.hasExpired() || simulador_.state() == QProcess::NotRunning) return false;
-            if (agente_.processId() != 0 && agente_.state() == QProcess::NotRunning) return false;
+            if (prazo.hasExpired()) return false;
             QEventLoop laco;
-            for (QProcess* p : {&simulador_, &agente_}) QObject::connect(p, &QProcess::finished, &laco, &QEventLoop::quit);
-            QObject::connect(&simulador_, &QProcess::readyReadStandardOutput, &laco, &QEventLoop::quit);
+            for (Estacao& e : estacoes_) {
+                if (e.esperaAgente && e.agente.state() == QProcess::NotRunning) return false;
+                if (e.esperaSimulador && e.simulador.state() == QProcess::NotRunning) return false;
+                for (QProcess* p : {&e.simulador, &e.agente}) QObject::connect(p, &QProcess::finished, &laco, &QEventLoop::quit);
+                QObject::connect(&e.simulador, &QProcess::readyReadStandardOutput, &laco, &QEventLoop::quit);
+            }
             QTimer::singleShot(int(std::max<qint64>(1, prazo.remainingTime())), &laco, &QEventLoop::quit);
-            if (!simulador_.canReadLine()) laco.exec();
-            while (simulador_.canReadLine()) trataEvento(QString::fromLocal8Bit(simulador_.readLine()).chopped(1));
+            laco.exec();
+            for (Estacao& e : estacoes_)
+                while (e.simulador.canReadLine()) e.trataEvento(QString::fromLocal8Bit(e.simulador.readLine()).chopped(1));
         }
         return true;
     }
 
-    // "entregue 3: (…)" and "confirmado 3: " as the simulator prints them.
-    void trataEvento(const QString& linha) {
-        linhas_ << linha;
-        const QStringList cabeca = linha.section(": ", 0, 0).split(' ');
-        if (!linha.contains(": ") || cabeca.size() < 2) return;
-        const qint64 id = cabeca[1].toLongLong();
-        if (cabeca[0] == "entregue") entregues_[id] = linha.section(": ", 1);
-        if (cabeca[0] != "confirmado") return;
-        ++confirmacoes_;
-        if (id == 0 || !gravados().contains(entregues_[id])) confirmadosSemGravar_ << id;
+    // The device away for a few seconds, then back on the same link or port: the
+    // agent stays idle meanwhile, logs the outage once and stores what waits.
+    void dispositivoSome(bool dll, bool tcp) {
+        Estacao& e = estacao();
+        ASSERT_NO_FATAL_FAILURE(monta(e, dll, tcp, dll ? 75 : 52, {"--iniciais", "1"}));
+        ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 1; })) << e.relato();
+        e.esperaSimulador = false;
+        para(e.simulador);
+        const qint64 antes = cpuMs(e.agente.processId());
+        esperaAte([] { return false; }, 3000);  // the measuring window
+        EXPECT_LT(cpuMs(e.agente.processId()) - antes, 600) << "o agente gira sem o dispositivo" << e.relato();
+        // Another totalizer: not the same answer as the fueling stored before.
+        ASSERT_NO_FATAL_FAILURE(iniciaSimulador(e, {"--iniciais", "1", "--bicos", "01:1:5.79:500"}));
+        ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 2; })) << e.relato();
+        ASSERT_NO_FATAL_FAILURE(encerra(e));
+        EXPECT_EQ(e.log().count("automação perdida"), 1) << e.relato();
+        EXPECT_EQ(e.log().count("automação restabelecida"), 1) << e.relato();
+        e.confere();
     }
 
-    QStringList gravados() {
-        QSqlDatabase db = QSqlDatabase::contains(kConexao) ? QSqlDatabase::database(kConexao, false)
-                                                           : QSqlDatabase::addDatabase("QSQLITE", kConexao);
-        if (!db.isOpen()) {
-            db.setDatabaseName(raiz_.filePath("C/Talvero/AutoTalvero/Talvero.db"));
-            db.setConnectOptions("QSQLITE_OPEN_READONLY");
-            if (!db.open()) ADD_FAILURE() << db.lastError().text().toStdString();
-        }
-        QSqlQuery q(db);
-        if (!q.exec("SELECT RegistroAutomacao FROM Abastecimento")) ADD_FAILURE() << q.lastError().text().toStdString();
-        QStringList r;
-        while (q.next()) r << q.value(0).toString();
-        return r;
-    }
-
-    void confere(int n) {
-        EXPECT_TRUE(confirmadosSemGravar_.isEmpty()) << "confirmados antes de gravados: " << confirmadosSemGravar_.size() << relato();
-        std::map<qint64, int> criados, confirmados;
-        QStringList entregues;
-        QFile f(raiz_.filePath("livro.jsonl"));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        for (const QByteArray& l : f.readAll().split('\n')) {
-            const QJsonObject o = QJsonDocument::fromJson(l).object();
-            const QString evento = o.value("evento").toString();
-            if (evento == "criado") ++criados[o.value("id").toInteger()];
-            if (evento == "confirmado") ++confirmados[o.value("id").toInteger()];
-            if (evento == "entregue") entregues << o.value("resposta").toString();
-        }
-        EXPECT_EQ(int(criados.size()), n);
-        EXPECT_EQ(confirmados.count(0), 0u) << "confirmação sem abastecimento à espera";
-        for (const auto& [id, vezes] : criados) EXPECT_EQ(confirmados[id], 1) << "abastecimento " << id;
-
-        const QStringList g = gravados();
-        EXPECT_EQ(g.size(), n) << g.join('\n').toStdString();
-        EXPECT_EQ(g.size(), QSet<QString>(g.begin(), g.end()).size()) << "gravado duas vezes";
-        for (const QString& r : g) EXPECT_TRUE(entregues.contains(r)) << "não entregue: " << r.toStdString();
-    }
-
-    std::string relato() {
-        QString t = "\n--- agente:\n" + QString::fromLocal8Bit(agente_.readAll());
-        for (const QFileInfo& log : QDir(raiz_.filePath("C/Talvero/AutoTalvero")).entryInfoList({"AUTOMACAO_*.LOG"}, QDir::Files)) {
-            QFile f(log.filePath());
-            if (f.open(QIODevice::ReadOnly)) t += "--- " + log.fileName() + '\n' + ansi::decodifica(f.readAll());
-        }
-        return (t + "--- simulador:\n" + linhas_.join('\n') + '\n' + simulador_.readAllStandardError()).toStdString();
-    }
-
-    QTemporaryDir raiz_;
-    QProcess simulador_;
-    QProcess agente_;
-    QStringList linhas_;
-    std::map<qint64, QString> entregues_;
-    int confirmacoes_ = 0;
-    QList<qint64> confirmadosSemGravar_;
+    std::list<Estacao> estacoes_;
 };
 
-TEST_F(ProcessoReal, ControleSerialNumPseudoTerminalGravaEConfirmaCadaAbastecimentoUmaVez) { coleta(false, 52, 4); }
+TEST_F(ProcessoReal, ControleSerialSemPseudoTerminalFicaOciosoEVoltaSozinho) { dispositivoSome(false, false); }
 
-TEST_F(ProcessoReal, BibliotecaDoFornecedorPorTcpGravaEConfirmaCadaAbastecimentoUmaVez) { coleta(true, 75, 3); }
+TEST_F(ProcessoReal, BibliotecaPelaSerialSemPseudoTerminalFicaOciosaEVoltaSozinha) { dispositivoSome(true, false); }
+
+TEST_F(ProcessoReal, BibliotecaPorTcpSemSimuladorFicaOciosaEVoltaSozinha) { dispositivoSome(true, true); }
+
+// Killed at random moments, mostly while a fueling it was handed is being
+// stored and acknowledged, and started again each time.
+TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGravar) {
+    const unsigned semente = qEnvironmentVariableIsSet("TALVERO_SEMENTE_MORTES")
+                                 ? qEnvironmentVariable("TALVERO_SEMENTE_MORTES").toUInt()
+                                 : std::random_device{}();
+    SCOPED_TRACE("semente " + std::to_string(semente) + " (TALVERO_SEMENTE_MORTES)");
+    std::mt19937 sorteio(semente);
+    constexpr int kMortes = 15;
+    Estacao& serial = estacao();
+    Estacao& biblioteca = estacao();
+    ASSERT_NO_FATAL_FAILURE(monta(serial, false, false, 52, {"--iniciais", "8"}));
+    ASSERT_NO_FATAL_FAILURE(monta(biblioteca, true, true, 75, {"--iniciais", "8"}));
+    std::map<Estacao*, int> mortes;
+    std::function<void(Estacao&)> arma;
+    const auto mata = [&](Estacao& e) {
+        e.esperaAgente = false;
+        e.agente.kill();
+        e.agente.waitForFinished();
+        ++mortes[&e];
+        e.iniciaAgente();
+        arma(e);
+    };
+    // The serial answer is read half a second after it is handed over, the library's two seconds after.
+    const auto agenda = [&](Estacao& e) {
+        e.armada = false;
+        QTimer::singleShot(std::uniform_int_distribution(0, e.dll ? 3000 : 1000)(sorteio), &e.agente, [&mata, &e] { mata(e); });
+    };
+    // With nothing left to hand over, any moment after the start.
+    arma = [&](Estacao& e) {
+        if (mortes[&e] >= kMortes) return;
+        if (e.pendentes() > 0) e.armada = true;
+        else agenda(e);
+    };
+    for (Estacao* e : {&serial, &biblioteca}) {
+        e->aoEntregar = [&agenda, e](qint64) {
+            if (e->armada) agenda(*e);
+        };
+        arma(*e);
+    }
+    ASSERT_TRUE(esperaAte([&] {
+        for (Estacao* e : {&serial, &biblioteca})
+            if (mortes[e] < kMortes || e->pendentes() > 0) return false;
+        return true;
+    }, 150'000)) << "mortes " << mortes[&serial] << " e " << mortes[&biblioteca] << serial.relato() << biblioteca.relato();
+    for (Estacao* e : {&serial, &biblioteca}) {
+        e->esperaAgente = e->esperaSimulador = false;
+        para(e->agente);
+        para(e->simulador);
+        e->confere();
+    }
+}
+
+// The database's volume full while fuelings arrive: the process may write no
+// further than its files' present size, so the next COMMIT fails.
+TEST_F(ProcessoReal, DiscoCheioNaoConfirmaNadaEDepoisGravaCadaAbastecimentoUmaVez) {
+    Estacao& e = estacao();
+    // Nozzle 05 is not registered: its fuelings go to quarantine, the others are stored.
+    ASSERT_NO_FATAL_FAILURE(monta(e, false, false, 52, {"--iniciais", "4", "--bicos", "01:1:5.79,05:1:5.79"}));
+    for (int fase = 1; fase <= 2; ++fase) {
+        ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= fase; })) << e.relato();
+        ASSERT_NO_FATAL_FAILURE(limitaArquivos(e.agente.processId(), rlim_t(QFileInfo(e.programa("Talvero.db-wal")).size())));
+        const qsizetype logAntes = e.log().size();
+        ASSERT_TRUE(esperaAte([&] { return e.vezesEntregue[fase + 1] >= 3; })) << e.relato();
+        EXPECT_EQ(e.confirmacoes, fase) << "confirmado com o disco cheio" << e.relato();
+        EXPECT_TRUE(e.log().mid(logAntes).contains("disk")) << e.relato();
+        ASSERT_NO_FATAL_FAILURE(limitaArquivos(e.agente.processId(), RLIM_INFINITY));
+    }
+    ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 4; })) << e.relato();
+    ASSERT_NO_FATAL_FAILURE(encerra(e));
+    e.confere();
+    EXPECT_EQ(e.gravados("SELECT RegistroAutomacao FROM AbastecimentoRejeitado").size(), 2);
+}
 
 } // namespace
