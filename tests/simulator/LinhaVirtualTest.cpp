@@ -34,16 +34,6 @@ TEST(LinhaVirtual, RespostaChegaSoDepoisDoAtrasoEDaTransmissao) {
     EXPECT_EQ(l.canal.le().size(), 51);
 }
 
-TEST(LinhaVirtual, FramesEmPedacosEComRuidoEntreElesSaoEntendidos) {
-    Linha l;
-    l.canal.escreve("\x01xx(&");
-    l.canal.escreve("S)~~(&V)");
-    l.relogio.avancaMs(1000);
-    const QByteArray r = l.canal.le();
-    EXPECT_EQ(r.size(), 51 + 3);
-    EXPECT_TRUE(r.endsWith("(0)"));
-}
-
 // A fault strikes the next answer to "(&S)" only: what has come 400 ms after the
 // frame, and in all 4 s later. Noise never holds a parenthesis.
 TEST(LinhaVirtual, CadaFalhaDeEntregaFazOQueDiz) {

@@ -84,14 +84,3 @@ TEST(Respostas, SomaDe256MoveSParaOChecksumCaberEmDoisDigitos) {
     EXPECT_EQ(std::pair(em(r, 48, 2), em(r, 50, 2)), std::pair(QString("01"), QString("01")));
     EXPECT_EQ(em(r, 50, 2), ChecksumFrame(em(r, 2, 48)));
 }
-
-TEST(Respostas, ConfiguracaoOuAbastecimentoInvalidoRecusado) {
-    auto cfg = com(Layout::Padrao, 3, 3);
-    cfg.bicos = {{QStringLiteral("01"), 1, m(u"12.50"), Moeda()}};  // 12.500 needs 5 digits
-    EXPECT_THROW(Concentrador{cfg}, Erro);
-    EXPECT_THROW(Concentrador{com(Layout::Padrao, 4, 3)}, Erro);
-    Concentrador c;
-    EXPECT_THROW(c.nucleo.geraAbastecimento(QStringLiteral("09"), m(u"1")), Erro);
-    EXPECT_THROW(c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"1.2345")), Erro);
-    EXPECT_EQ(c.nucleo.pendentes(), 0);
-}

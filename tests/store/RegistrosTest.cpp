@@ -1,5 +1,4 @@
 #include "store/BancoDeTeste.h"
-#include "store/Cadastros.h"
 #include "store/MensagemEmail.h"
 
 #include <limits>
@@ -9,24 +8,6 @@ namespace {
 
 class RegistrosTest : public BancoTest {};
 TALVERO_NOS_DOIS_BANCOS(RegistrosTest);
-
-// The lookups of the parser are proven by the cycle's tests and talvero-dados's.
-TEST_P(RegistrosTest, BuscaSemResultadoNaoMexeNasPropriedadesEAlteraSemLinhaDaFalso) {
-    cadastra("Bico.csv", "Empresa;Bico;Produto;Complemento\n1;12;7;\"Diesel S10; aditivado\"\n");
-    cadastra("EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,12,99999999.99\n");
-    Bico bico(conexao());
-    ASSERT_TRUE(bico.Localiza(1, 12));
-    EXPECT_FALSE(bico.Localiza(2, 12));
-    EXPECT_EQ(std::tuple(bico.Produto, bico.Complemento), std::tuple(7, QString("Diesel S10; aditivado")));
-
-    EncerranteAtual encerrante(conexao());
-    ASSERT_TRUE(encerrante.Localiza(1, 12));
-    encerrante.Encerrante = encerrante.Encerrante + M("9000000.01");
-    EXPECT_TRUE(encerrante.Altera(1, 12));
-    EXPECT_FALSE(encerrante.Altera(1, 13));
-    ASSERT_TRUE(encerrante.Localiza(1, 12));
-    EXPECT_EQ(encerrante.Encerrante, M("109000000"));
-}
 
 // Money and volume come back to the last ten-thousandth, as integers, never floating point.
 TEST_P(RegistrosTest, AbastecimentoGravadoLidoEAlteradoExato) {
