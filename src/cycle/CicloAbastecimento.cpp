@@ -105,14 +105,14 @@ bool CicloAutomacao::ehCopiaAtrasada(const QString& resposta) {
 CicloAutomacao::Desfecho CicloAutomacao::guardaAbastecimento(const QString& resposta) {
     switch (AutoAtualizaAbastecimento(resposta)) {
     case Leitura::FalhaDoBanco: return Desfecho::NaoGravado;
-    case Leitura::Ilegivel: return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    case Leitura::Ilegivel:
+        return guardaRejeitado(resposta, *leitor_.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
     case Leitura::Completa: break;
     }
     if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) return Desfecho::Confirmar;
     if (!d_.gravacao.semHorarioLivre()) return Desfecho::NaoGravado;
     // Held back, it would be handed over again and again and stop the whole queue.
-    ultimoErro_ = d_.gravacao.ultimoErro();
-    return guardaRejeitado(resposta) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    return guardaRejeitado(resposta, *d_.gravacao.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
 }
 
 // A flipped digit on a noisy line must not become a wrong amount; a concentrator
@@ -136,7 +136,7 @@ bool CicloAutomacao::respostaAceita(const QString& resposta) {
     return false;
 }
 
-bool CicloAutomacao::guardaRejeitado(const QString& resposta) {
+bool CicloAutomacao::guardaRejeitado(const QString& resposta, const Erro& erro) {
     AbastecimentoRejeitado& r = d_.abastecimentoRejeitado;
     try {
         // Kept already, its acknowledgement was lost: it is not kept twice.
@@ -149,8 +149,8 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta) {
         r.Empresa = cfg().lCodigoEmpresa;
         r.DataHoraRecebido = d_.relogio.agora();
         r.RegistroAutomacao = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
-        r.Erro = ultimoErro_->comNumero();
-        r.Passo = lPassoDebugarErroAbast;
+        r.Erro = erro.comNumero();
+        r.Passo = leitor_.lPassoDebugarErroAbast;
         if (!r.Inclui()) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Inclui não gravou"));
     } catch (const Erro& e) {
         registra(QStringLiteral(" - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado em "

@@ -14,7 +14,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace talvero {
 
@@ -46,7 +45,6 @@ public:
     // 0, the resume request 1.
     std::int16_t lAutomacaoFlag = 0;
     QString lTimerAutoPassoDebugarErro;
-    QString lPassoDebugarErroAbast;
     QString lPassoDebugarErroAbastAndam;
     AbastecimentoEmTrabalho abastecimento;
 
@@ -54,15 +52,12 @@ public:
 
     void AutoAtualizaRelogioEquip();
     void AutoPedeAbastecimento();
-    // Fills the working fueling from one answer received now (LeitorAbastecimento);
-    // its error, if any, is kept in ultimoErroAbastecimento.
+    // Fills the working fueling from one answer received now (LeitorAbastecimento).
     using Leitura = LeitorAbastecimento::Leitura;
     Leitura AutoAtualizaAbastecimento(const QString& pAbastecimento);
     void AutoPedeAbastecimentoEmAndamento();
     // Nozzle number, "|@|", the card at that running nozzle, "|@|"; empty when no usable answer came.
     QString AutoPedeAbastecimentoEmAndamentoIdentFid();
-
-    const std::optional<Erro>& ultimoErroAbastecimento() const { return ultimoErro_; }
 
 private:
     enum class Desfecho { Confirmar, NaoGravado, PedirNovamente };
@@ -79,7 +74,7 @@ private:
     bool respostaAceita(const QString& resposta);
     bool ehCopiaAtrasada(const QString& resposta);
     Desfecho guardaAbastecimento(const QString& resposta);
-    bool guardaRejeitado(const QString& resposta);
+    bool guardaRejeitado(const QString& resposta, const Erro& erro);
 
     void andamentoBiblioteca();
     void andamentoSerial();
@@ -93,7 +88,7 @@ private:
     const Configuracao& cfg() const { return d_.configuracao; }
 
     Dependencias d_;
-    std::optional<Erro> ultimoErro_;
+    LeitorAbastecimento leitor_{{d_.registro, d_.configuracao, d_.bicoAutomacao, d_.bico, d_.produto, d_.estoque}};
     // A fueling answer that did not check: taken as it stands when it comes
     // again identical, since line noise does not repeat itself.
     QString respostaNaoConferida_;

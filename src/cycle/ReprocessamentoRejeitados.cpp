@@ -1,24 +1,12 @@
 #include "cycle/ReprocessamentoRejeitados.h"
 
-#include "platform/Conversoes.h"
+#include "link/EnlaceConcentrador.h"
 #include "platform/LeitorIni.h"
 #include "support/Instalacao.h"
 
 namespace talvero {
 
 namespace {
-
-// The agent takes 0 (or nothing) for 3 and opens no link with anything but 2 or 3.
-std::int16_t casasDecimais(const SistemaArquivos& arquivos, const QString& chave) {
-    const std::int16_t lido = ConverteNumero(LeIni(arquivos, QStringLiteral("AUTOMACAO"), chave, instalacao::kArquivoIni));
-    const std::int16_t casas = lido == 0 ? 3 : lido;
-    if (casas != 2 && casas != 3)
-        throw Erro(QStringLiteral("Valor inválido em \"%1\" de %2: %3 (aceitos: 2 ou 3)")
-                       .arg(chave, instalacao::kArquivoIni)
-                       .arg(casas),
-                   erros::TiposIncompativeis);
-    return casas;
-}
 
 QString textoDataHora(const QDateTime& d) { return d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
@@ -42,8 +30,13 @@ Configuracao ReprocessamentoRejeitados::LeConfiguracao(const SistemaArquivos& ar
     };
     c.lNomeEmpresa = le("OUTRAS", "Nome da Empresa");
     c.lUsarIdentFid = le("AUTOMACAO", "Usar IdentFID") == QLatin1String("SIM");
-    c.lCasasDecimaisLitragem = casasDecimais(arquivos, QStringLiteral("Casas decimais da litragem"));
-    c.lCasasDecimaisValor = casasDecimais(arquivos, QStringLiteral("Casas decimais do valor"));
+    // The agent opens no link with a setting its parser cannot read.
+    EnlaceConcentrador::LeCasasDecimais(arquivos, c);
+    if (const auto invalida = EnlaceConcentrador::CasaDecimalInvalida(c))
+        throw Erro(QStringLiteral("Valor inválido em \"%1\" de %2: %3 (aceitos: 2 ou 3)")
+                       .arg(invalida->first, instalacao::kArquivoIni)
+                       .arg(invalida->second),
+                   erros::TiposIncompativeis);
     return c;
 }
 

@@ -20,8 +20,6 @@ const QString kConfiguracaoSerial = QStringLiteral("9600,n,8,1");
 const QString kLinhaErro = QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação.");
 constexpr int kEsperaColetaSegundos = 2;
 
-std::int16_t casasDecimais(std::int16_t valor) { return valor == 0 ? 3 : valor; }
-
 QChar caracterDaPorta(const QString& porta) { return porta.size() >= 4 ? porta.at(3) : QChar(); }
 
 bool digito(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
@@ -55,27 +53,35 @@ bool EnlaceConcentrador::IniciaAutomacao() {
     }
 }
 
+void EnlaceConcentrador::LeCasasDecimais(const SistemaArquivos& arquivos, Configuracao& c) {
+    auto le = [&](const QString& chave) {
+        const std::int16_t casas = ConverteNumero(LeIni(arquivos, kSecao, chave, instalacao::kArquivoIni));
+        return casas == 0 ? std::int16_t(3) : casas;
+    };
+    c.lCasasDecimaisLitragem = le(kChaveLitragem);
+    c.lCasasDecimaisValor = le(kChaveValor);
+}
+
+std::optional<std::pair<QString, std::int16_t>> EnlaceConcentrador::CasaDecimalInvalida(const Configuracao& c) {
+    for (const auto& [chave, valor] : {std::pair{kChaveLitragem, c.lCasasDecimaisLitragem},
+                                       std::pair{kChaveValor, c.lCasasDecimaisValor}})
+        if (valor != 2 && valor != 3) return std::pair{chave, valor};
+    return std::nullopt;
+}
+
 void EnlaceConcentrador::leConfiguracao() {
-    auto le = [this](const QString& chave) { return LeIni(d_.arquivos, kSecao, chave, instalacao::kArquivoIni); };
-    Configuracao& c = d_.configuracao;
-    c.lCasasDecimaisLitragem = casasDecimais(ConverteNumero(le(kChaveLitragem)));
-    c.lCasasDecimaisValor = casasDecimais(ConverteNumero(le(kChaveValor)));
-    c.lPortaComunicacao = le(kChavePorta);
+    LeCasasDecimais(d_.arquivos, d_.configuracao);
+    d_.configuracao.lPortaComunicacao = LeIni(d_.arquivos, kSecao, kChavePorta, instalacao::kArquivoIni);
 }
 
 // Any other count of decimal places would leave the parser reading amounts from
 // the wrong digits, so the link is not opened at all.
 bool EnlaceConcentrador::casasDecimaisValidas() {
-    const auto valida = [](std::int16_t casas) { return casas == 2 || casas == 3; };
-    const Configuracao& c = d_.configuracao;
-    for (const auto& [chave, valor] : {std::pair{kChaveLitragem, c.lCasasDecimaisLitragem},
-                                       std::pair{kChaveValor, c.lCasasDecimaisValor}}) {
-        if (valida(valor)) continue;
-        registra(kLinhaErro + QStringLiteral(" Erro: valor inválido em \"") + chave + QStringLiteral("\": ") +
-                 QString::number(valor) + QStringLiteral(" (aceitos: 2 ou 3) - Rotina: IniciaAutomacao"));
-        return false;
-    }
-    return true;
+    const auto invalida = CasaDecimalInvalida(d_.configuracao);
+    if (!invalida) return true;
+    registra(kLinhaErro + QStringLiteral(" Erro: valor inválido em \"") + invalida->first + QStringLiteral("\": ") +
+             QString::number(invalida->second) + QStringLiteral(" (aceitos: 2 ou 3) - Rotina: IniciaAutomacao"));
+    return false;
 }
 
 bool EnlaceConcentrador::abreBiblioteca() {

@@ -11,6 +11,8 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace talvero {
 
@@ -40,6 +42,11 @@ public:
     // Reads the link's configuration keys and opens the configured transport;
     // true when the link is open (and TimerAutomacao enabled).
     bool IniciaAutomacao();
+
+    // The decimal settings of the INI file as the link reads them: 0 or missing is 3.
+    static void LeCasasDecimais(const SistemaArquivos& arquivos, Configuracao& c);
+    // Key and value of a decimal setting the parser cannot read (anything but 2 or 3).
+    static std::optional<std::pair<QString, std::int16_t>> CasaDecimalInvalida(const Configuracao& c);
 
     // Shutdown: closes the vendor library's link (nothing on the serial control).
     void Fecha();
