@@ -68,6 +68,7 @@ void CicloAutomacao::andamentoSerial() {
 
 QString CicloAutomacao::AutoPedeAbastecimentoEmAndamentoIdentFid() {
     QString resultado;
+    EnlaceConcentrador::Reserva reserva(d_.enlace);
     try {
         if (cfg().lUsarDllCompany) {
             d_.enlace.troca(MontaComando(QStringLiteral("(?V")), kEsperaCartaoMs);
@@ -80,7 +81,7 @@ QString CicloAutomacao::AutoPedeAbastecimentoEmAndamentoIdentFid() {
         }
         ControleSerial& serial = d_.enlace.serial();
         texto() = MontaComando(QStringLiteral("(?V"));
-        // What the cycle's last request left at the port is no part of this answer.
+        d_.enlace.assentaSerial();
         d_.enlace.enviaSerial(texto());
         AguardaSegundos(d_.relogio, d_.agendador, kEsperaCartaoSerialSegundos);
         d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());

@@ -39,6 +39,9 @@ void CicloAutomacao::tickBiblioteca() {
         registra(QStringLiteral(" - Automação em Pausa"));
         return;
     }
+    // A card command or a request is talking with the concentrator: its turn.
+    if (d_.enlace.emTroca()) return;
+    EnlaceConcentrador::Reserva reserva(d_.enlace);
     passoTimer("1");
     if (lAutomacaoFlag == kRelogio) {
         passoTimer("2");
@@ -83,6 +86,8 @@ void CicloAutomacao::tickSerial() {
         registra(QStringLiteral(" - Atualizou Hora TimerAutomacao_Timer: teste"));
         return;
     }
+    if (d_.enlace.emTroca()) return;
+    EnlaceConcentrador::Reserva reserva(d_.enlace);
     if (!d_.enlace.ReabreSerialPerdida()) return;
     passoTimer("1");
     if (lAutomacaoFlag == kRelogio) {

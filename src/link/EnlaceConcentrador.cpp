@@ -19,6 +19,8 @@ const QString kChavePorta = QStringLiteral("Porta de Comunicacao");
 const QString kConfiguracaoSerial = QStringLiteral("9600,n,8,1");
 const QString kLinhaErro = QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação.");
 constexpr int kEsperaColetaSegundos = 2;
+// Longer than a concentrator at 9600 baud takes to answer any request.
+constexpr std::int64_t kAssentamentoMs = 300;
 
 QChar caracterDaPorta(const QString& porta) { return porta.size() >= 4 ? porta.at(3) : QChar(); }
 
@@ -99,7 +101,7 @@ bool EnlaceConcentrador::abreBiblioteca() {
 }
 
 bool EnlaceConcentrador::abreSerial() {
-    if (!d_.serial.portaAberta()) abrePortaSerial();
+    AbrePortaSerial();
     d_.zeraFlagAutomacao();
     d_.habilitaTimerAutomacao();
     return true;
@@ -109,6 +111,10 @@ void EnlaceConcentrador::abrePortaSerial() {
     d_.serial.setNumeroPorta(portaDoControle(d_.configuracao.lPortaComunicacao));
     d_.serial.setConfiguracao(kConfiguracaoSerial);
     d_.serial.setPortaAberta(true);
+}
+
+void EnlaceConcentrador::AbrePortaSerial() {
+    if (!d_.serial.portaAberta()) abrePortaSerial();
 }
 
 bool EnlaceConcentrador::ReabreSerialPerdida() {
@@ -178,6 +184,16 @@ void EnlaceConcentrador::troca(const QString& frame, int esperaMs) {
 void EnlaceConcentrador::enviaSerial(const QString& frame) {
     d_.serial.descartaEntrada();
     d_.serial.envia(frame);
+    ultimoEnvioSerialMs_ = d_.relogio.monotonicoMs();
+}
+
+void EnlaceConcentrador::assentaSerial() {
+    for (;;) {
+        const std::int64_t falta = kAssentamentoMs - (d_.relogio.monotonicoMs() - ultimoEnvioSerialMs_);
+        if (falta <= 0) break;
+        d_.agendador.aguardaEventos(static_cast<int>(falta));
+    }
+    d_.serial.descartaEntrada();
 }
 
 void EnlaceConcentrador::coletaSerial() {

@@ -65,6 +65,25 @@ public:
     // Serial control.
     void enviaSerial(const QString& frame);              // discard input, send
     void coletaSerial();                                 // lAutoQuant, read, discard
+    // Before an exchange of its own: the answer to the cycle's last request,
+    // still on its way, is let in and thrown away so it cannot mix with ours.
+    void assentaSerial();
+    // Opens the serial control's port as the link opening does, if it is closed.
+    void AbrePortaSerial();
+
+    // The link carries one exchange at a time. Whoever talks with the
+    // concentrator holds a reservation; the others see it and wait their turn.
+    class Reserva {
+    public:
+        explicit Reserva(EnlaceConcentrador& e) : e_(e) { ++e_.reservas_; }
+        ~Reserva() { --e_.reservas_; }
+        Reserva(const Reserva&) = delete;
+        Reserva& operator=(const Reserva&) = delete;
+
+    private:
+        EnlaceConcentrador& e_;
+    };
+    bool emTroca() const { return reservas_ > 0; }
 
     ControleSerial& serial() { return d_.serial; }
     BibliotecaConcentrador& biblioteca() { return d_.biblioteca; }
@@ -83,6 +102,8 @@ private:
     Dependencias d_;
     // An outage is logged when it starts and when it ends, not at every tick.
     bool perdida_ = false;
+    int reservas_ = 0;
+    std::int64_t ultimoEnvioSerialMs_ = -1'000'000;
 };
 
 } // namespace talvero

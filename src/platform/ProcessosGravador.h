@@ -2,6 +2,7 @@
 
 #include "platform/Processos.h"
 
+#include <functional>
 #include <vector>
 
 namespace talvero {
@@ -15,7 +16,11 @@ public:
     };
 
     std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) override;
-    void encerraImediatamente() override { ++encerramentos; encerrado = true; }
+    void encerraImediatamente() override {
+        ++encerramentos;
+        encerrado = true;
+        if (aoEncerrar) aoEncerrar();
+    }
     bool outraInstanciaAtiva() override { return outraInstancia; }
 
     std::vector<Inicio> iniciados;   // also the starts that failed
@@ -24,6 +29,8 @@ public:
     int encerramentos = 0;
     bool outraInstancia = false;
     std::int64_t proximoPid = 1000;
+    // Lets a test stop the caller dead, as the real end of the process would.
+    std::function<void()> aoEncerrar;
 };
 
 } // namespace talvero

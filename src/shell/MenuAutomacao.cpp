@@ -26,6 +26,7 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
         p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); });
     acoes.TimerAutomacao_Timer = [this] { ciclo().TimerAutomacao_Timer(); };
     acoes.ZeraFlagAutomacao = [this] { ciclo().lAutomacaoFlag = 0; };
+    acoes.TimerArquivo_Timer = [this] { requisicoes().TimerArquivo_Timer(); };
     janela.conecta(*this);
     plataforma.icone.aoClicarDuasVezes([this] { restauraDaBandeja(); });
 }

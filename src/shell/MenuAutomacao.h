@@ -1,9 +1,11 @@
 #pragma once
 
+#include "cards/CartoesIdentFid.h"
 #include "cycle/CicloAutomacao.h"
 #include "link/EnlaceConcentrador.h"
 #include "link/TransportesConcentrador.h"
 #include "platform/Plataforma.h"
+#include "requests/RequisicoesAutomacao.h"
 #include "shell/EventosJanela.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/ObjetosDados.h"
@@ -98,6 +100,8 @@ public:
     // The automation cycle and the fueling storage, made on the first tick: their
     // data-library objects are created on first use, after the connection.
     CicloAutomacao& ciclo();
+    CartoesIdentFid& cartoes();
+    RequisicoesAutomacao& requisicoes();
 
 private:
     void carrega();
@@ -113,6 +117,8 @@ private:
     bool descarregada_ = false;
     std::unique_ptr<GravacaoAbastecimento> gravacao_;
     std::unique_ptr<CicloAutomacao> ciclo_;
+    std::unique_ptr<CartoesIdentFid> cartoes_;
+    std::unique_ptr<RequisicoesAutomacao> requisicoes_;
 };
 
 } // namespace talvero

@@ -14,4 +14,21 @@ CicloAutomacao& MenuAutomacao::ciclo() {
     return *ciclo_;
 }
 
+CartoesIdentFid& MenuAutomacao::cartoes() {
+    if (!cartoes_)
+        cartoes_ = std::make_unique<CartoesIdentFid>(CartoesIdentFid::Dependencias{
+            plataforma.relogio, plataforma.agendador, registro, config, enlace, *TimerAutomacao, plataforma.operador,
+            ciclo().lPassoDebugarErroAbastAndam});
+    return *cartoes_;
+}
+
+RequisicoesAutomacao& MenuAutomacao::requisicoes() {
+    if (!requisicoes_)
+        requisicoes_ = std::make_unique<RequisicoesAutomacao>(RequisicoesAutomacao::Dependencias{
+            plataforma.agendador, plataforma.arquivos, plataforma.processos, registro, config, enlace, FileList.Path,
+            FileList.Pattern, *TimerArquivo, *TimerAutomacao, lAutomacaoPausada, [this]() -> CicloAutomacao& { return ciclo(); },
+            [this]() -> CartoesIdentFid& { return cartoes(); }});
+    return *requisicoes_;
+}
+
 } // namespace talvero

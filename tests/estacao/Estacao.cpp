@@ -143,11 +143,15 @@ MenuAutomacao& Estacao::iniciaAgente(JanelaPrincipal* janela) {
 
 void Estacao::mataAgente() { agente_.reset(); }
 
+// While the clock runs, the agent's own end of its process is its death.
 bool Estacao::roda(std::int64_t ms) {
+    mundo.processos.aoEncerrar = [] { throw MorteDoAgente{}; };
     try {
         mundo.agendador.avanca(ms);
+        mundo.processos.aoEncerrar = nullptr;
         return false;
     } catch (const MorteDoAgente&) {
+        mundo.processos.aoEncerrar = nullptr;
         mataAgente();
         return true;
     }

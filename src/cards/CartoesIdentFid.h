@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link/EnlaceConcentrador.h"
+#include "platform/Agendador.h"
+#include "platform/Operador.h"
+#include "platform/Relogio.h"
+#include "support/Configuracao.h"
+#include "support/RegistroEventos.h"
+
+#include <QString>
+
+namespace talvero {
+
+struct TextosCartao;
+
+// The IdentFid identifier's card table, reached through the concentrator link:
+// write a card, erase a record, read a record, search a card. Every result is
+// made of fields closed by "|@|": "|@|" alone when the identifier did not give
+// the expected answer, "" when nothing was read at all.
+class CartoesIdentFid {
+public:
+    struct Dependencias {
+        const Relogio& relogio;
+        Agendador& agendador;
+        RegistroEventos& registro;
+        const Configuracao& configuracao;
+        EnlaceConcentrador& enlace;
+        Temporizador& timerAutomacao;
+        Operador& operador;
+        const QString& lPassoDebugarErroAbastAndam;
+    };
+
+    explicit CartoesIdentFid(Dependencias dependencias) : d_(dependencias) {}
+
+    QString AutoIncluiCartaoIdentFid(const QString& pNumeroCartao);
+    QString AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro);
+    QString AutoLerCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro);
+    QString AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem);
+
+    static constexpr int kRegistrosPesquisados = 51;
+
+private:
+    QString gravaBiblioteca(const QString& cartao);
+    QString gravaSerial(const QString& cartao);
+    QString apagaBiblioteca(const QString& cartao, const QString& posicao);
+    QString apagaSerial(const QString& cartao, const QString& posicao);
+    QString leBiblioteca(const QString& cartao, const QString& posicao);
+    QString leSerial(const QString& cartao, const QString& posicao);
+    QString resultadoLeitura(const QString& cartao);
+
+    void trocaBiblioteca(const TextosCartao& t, const QString& corpo);
+    int trocaSerial(const TextosCartao& t, const QString& corpo, int esperaSegundos, int minimo);
+
+    template <typename Comando>
+    QString executa(const char* rotina, QString& resultado, Comando comando);
+
+    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+    QString& texto() { return d_.enlace.lTimerAutoString; }
+
+    Dependencias d_;
+};
+
+} // namespace talvero

@@ -1,0 +1,75 @@
+#include "requests/RequisicoesAutomacao.h"
+
+#include "platform/Erro.h"
+
+namespace talvero {
+
+namespace {
+
+constexpr int kTamanhoId = 15;
+constexpr int kTamanhoExtensao = 4;
+constexpr int kMaiorNomeComputador = 63;
+constexpr int kNomeArquivoIncorreto = 52;
+
+bool caracterDeNome(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') || c == QLatin1Char('_') ||
+           c == QLatin1Char('.');
+}
+
+// The id is cut from the request's path: with a short name it reaches into the
+// folder, and it must never carry a separator into the answer's path.
+bool idValido(const QString& id) {
+    for (const QChar c : id)
+        if (c == QLatin1Char('\\') || c == QLatin1Char('/') || c == QLatin1Char(':') || c.unicode() < 0x20) return false;
+    return !id.contains(QLatin1String(".."));
+}
+
+} // namespace
+
+bool RequisicoesAutomacao::OrigemValida(const QString& origem) {
+    if (origem.isEmpty() || origem.size() > kMaiorNomeComputador) return false;
+    if (origem.startsWith(QLatin1Char('.')) || origem.startsWith(QLatin1Char('-'))) return false;
+    if (origem.contains(QLatin1String(".."))) return false;
+    return std::all_of(origem.begin(), origem.end(), caracterDeNome);
+}
+
+// "\\<origem>\<pasta>\Retorno_<id>.<extensao>"
+QString RequisicoesAutomacao::caminhoResposta(const QString& extensao) const {
+    if (!OrigemValida(lOrigemReq))
+        throw Erro(QStringLiteral("A Origem não é um nome de computador válido"), kNomeArquivoIncorreto);
+    const qsizetype fim = lNomeArquivoReq.size() - kTamanhoExtensao;
+    if (fim < kTamanhoId)
+        throw Erro(QStringLiteral("Nome de arquivo incorreto"), kNomeArquivoIncorreto);
+    const QString id = lNomeArquivoReq.mid(fim - kTamanhoId, kTamanhoId);
+    if (!idValido(id))
+        throw Erro(QStringLiteral("A identificação do pedido não serve para nome de arquivo"), kNomeArquivoIncorreto);
+    return QStringLiteral("\\\\") + lOrigemReq + QLatin1Char('\\') + d_.configuracao.lPastaAutomacao +
+           QStringLiteral("\\Retorno_") + id + QLatin1Char('.') + extensao;
+}
+
+// Written under ".TMP" and moved to ".AUT" without replacing an answer the
+// requester has not taken yet: the requester never reads half a file.
+bool RequisicoesAutomacao::CriaArquivoRespAutomacao(const QString& retorno, const QString& parametro) {
+    QString xArquivoResp;
+    try {
+        const QString xArquivoTmp = caminhoResposta(QStringLiteral("TMP"));
+        xArquivoResp = caminhoResposta(QStringLiteral("AUT"));
+        d_.arquivos.criaTexto(xArquivoTmp, {QStringLiteral("[RETORNO AUTOMACAO]"), QStringLiteral("Origem=") + lOrigemReq,
+                                            QStringLiteral("Comando=") + lComandoReq,
+                                            QStringLiteral("Retorno=") + retorno,
+                                            QStringLiteral("Parametro=") + parametro});
+        registra(QStringLiteral(" - CriaArquivoRespAutomacao: Origem=") + lOrigemReq + QStringLiteral(" - Comando=") +
+                 lComandoReq + QStringLiteral(" - Retorno=") + retorno + QStringLiteral(" - Parametro=") + parametro +
+                 QStringLiteral(" - xArquivoResp=") + xArquivoResp + QStringLiteral(" - xArquivoTmp=") + xArquivoTmp +
+                 QStringLiteral(" - lNomeArquivoReq=") + lNomeArquivoReq);
+        if (d_.arquivos.existe(xArquivoTmp)) d_.arquivos.move(xArquivoTmp, xArquivoResp);
+        return true;
+    } catch (const Erro& e) {
+        registra(QStringLiteral(" - Erro ao gerar arquivo ") + xArquivoResp + QStringLiteral(" - Origem=") + lOrigemReq +
+                 QStringLiteral("! - ") + e.descricao() + QStringLiteral(" - Rotina: CriaArquivoRespAutomacao"));
+        return false;
+    }
+}
+
+} // namespace talvero

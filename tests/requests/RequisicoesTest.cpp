@@ -1,0 +1,244 @@
+#include "estacao/Estacao.h"
+#include "platform/LeitorIni.h"
+#include "support/Instalacao.h"
+
+#include <QDirIterator>
+#include <QFile>
+
+namespace talvero::teste {
+namespace {
+
+const QString kCartao = QStringLiteral("0123456789ABCDEF");
+
+QString id(int n) { return QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')); }
+QString pedido(int n) { return QStringLiteral("C:\\Automacao\\Pedido_") + id(n) + QStringLiteral(".AUT"); }
+QString resposta(int n, const QString& origem = QStringLiteral("PC1")) {
+    return QStringLiteral("\\\\") + origem + QStringLiteral("\\Automacao\\Retorno_") + id(n) + QStringLiteral(".AUT");
+}
+
+QByteArray textoPedido(const QString& comando, const QString& origem, const QString& parametro) {
+    return ("[PEDIDO AUTOMACAO]\r\nComando=" + comando + "\r\nOrigem=" + origem + "\r\nParametro=" + parametro + "\r\n")
+        .toLatin1();
+}
+
+// Fuelings come through the vendor library only in the card identifier's layout.
+sim::ConfiguracaoConcentrador concentrador(bool biblioteca) {
+    sim::ConfiguracaoConcentrador c;
+    if (biblioteca) c.layout = sim::Layout::IdentFid;
+    return c;
+}
+
+// A station whose other computers PC1 and PC2 share their answer folders.
+class Posto {
+public:
+    explicit Posto(bool biblioteca = false) : e(concentrador(biblioteca)) {
+        if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+        for (const char* pasta : {"C:\\Automacao", "\\\\PC1\\Automacao", "\\\\PC2\\Automacao"})
+            e.mundo.criaPasta(QString::fromLatin1(pasta));
+        e.iniciaAgente();
+    }
+
+    void poe(int n, const QByteArray& conteudo) {
+        QFile f(e.mundo.local(pedido(n)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(conteudo);
+    }
+    void pede(int n, const QString& comando, const QString& parametro = {}, const QString& origem = QStringLiteral("PC1")) {
+        poe(n, textoPedido(comando, origem, parametro));
+    }
+    bool pendente(int n) { return e.mundo.arquivos.existe(pedido(n)); }
+    bool respondido(int n, const QString& origem = QStringLiteral("PC1")) {
+        return e.mundo.arquivos.existe(resposta(n, origem));
+    }
+    // Retorno and Parametro of the answer, which the requester then takes away.
+    std::pair<QString, QString> toma(int n, const QString& origem = QStringLiteral("PC1")) {
+        if (!respondido(n, origem)) return {QStringLiteral("(sem resposta)"), {}};
+        const QByteArray r = e.mundo.arquivos.le(resposta(n, origem));
+        e.mundo.arquivos.apaga(resposta(n, origem), true);
+        const QString secao = QStringLiteral("RETORNO AUTOMACAO");
+        return {LeIniDeTexto(r, secao, QStringLiteral("Retorno")), LeIniDeTexto(r, secao, QStringLiteral("Parametro"))};
+    }
+    std::pair<QString, QString> aguarda(int n, const QString& origem = QStringLiteral("PC1")) {
+        for (int i = 0; i < 500 && !respondido(n, origem); ++i) e.roda(500);
+        return toma(n, origem);
+    }
+    QStringList arquivosDeResposta() {
+        QStringList nomes;
+        for (QDirIterator it(e.mundo.raiz.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            if (it.next().contains(QLatin1String("Retorno_"))) nomes << it.filePath();
+        return nomes;
+    }
+
+    Estacao e;
+};
+
+class Pedidos : public ::testing::Test, public Posto {};
+
+using P = std::pair<QString, QString>;
+const QString kOk = QStringLiteral("OK");
+const QString kNaoReconhecido = QStringLiteral("COMANDO NAO RECONHECIDO");
+
+TEST_F(Pedidos, UmPorTickEmOrdemDeNomeCadaUmRespondidoComoChegou) {
+    QByteArray grande = textoPedido(QStringLiteral("AUTOMACAO ATIVADA"), QStringLiteral("PC1"), {});
+    while (grande.size() < (1 << 20)) grande += "Linha=" + QByteArray(250, 'x') + "\r\n";
+    const std::pair<QByteArray, P> casos[] = {
+        {textoPedido("AUTOMACAO ATIVADA", "PC1", {}), {kOk, {}}},
+        {textoPedido("Automacao Ativada", "PC1", {}), {kNaoReconhecido, {}}},
+        {textoPedido("TIRA PAUSA AUTOMACAO", "PC1", {}), {kNaoReconhecido, {}}},
+        {"[PEDIDO AUTOMACAO]\r\nOrigem=PC1\r\n", {kNaoReconhecido, {}}},
+        {"; por outro programa\r\n[pedido automacao]\r\n  ORIGEM = 'PC1' \r\ncomando=  \"AUTOMACAO ATIVADA\"  \r\n", {kOk, {}}},
+        {textoPedido("AUTOMACAO NUMERO CARTAO", "PC1", {}), {kOk, {}}},
+        {grande, {kOk, {}}},
+    };
+    const int n = int(std::size(casos));
+    for (int i = 0; i < n; ++i) poe(n - i, casos[n - 1 - i].first);
+    e.roda(500);
+    EXPECT_TRUE(respondido(1));
+    EXPECT_FALSE(respondido(2));
+    EXPECT_EQ(e.mundo.arquivos.le(resposta(1)),
+              "[RETORNO AUTOMACAO]\r\nOrigem=PC1\r\nComando=AUTOMACAO ATIVADA\r\nRetorno=OK\r\nParametro=\r\n");
+    e.roda(1000 * n);
+    for (int i = 0; i < n; ++i) {
+        EXPECT_EQ(toma(i + 1), casos[i].second) << i;
+        EXPECT_FALSE(pendente(i + 1)) << i;
+    }
+}
+
+// Nothing read from a request leads a file out of the requester's share; a
+// request that cannot be answered or deleted is logged once and passed over.
+TEST_F(Pedidos, OrigensHostisCompartilhamentoAusenteNomeOcupadoEPedidoQueNaoSeApaga) {
+    const QString origens[] = {"../PC1", "PC1\\..\\..\\C", "", ".PC1", "-PC1", "PC1..x", QString(64, QLatin1Char('A')), "PC/1", "PC9"};
+    int n = 0;
+    for (const QString& origem : origens) pede(++n, QStringLiteral("AUTOMACAO ATIVADA"), {}, origem);
+    QByteArray lixo(4096, '\0');
+    for (int i = 0; i < lixo.size(); ++i) lixo[i] = char((i * 7919) % 256);
+    poe(++n, lixo);
+    e.roda(500 * n);
+    EXPECT_TRUE(arquivosDeResposta().isEmpty()) << arquivosDeResposta().join(' ').toStdString();
+    EXPECT_EQ(e.conta(QStringLiteral("Erro ao gerar arquivo")), n);
+    for (int i = 1; i <= n; ++i) EXPECT_FALSE(pendente(i));
+
+    // The requester has not taken its last answer: the new one stays under ".TMP".
+    e.mundo.arquivos.criaTexto(resposta(20), {QStringLiteral("anterior")});
+    pede(20, QStringLiteral("AUTOMACAO ATIVADA"));
+    pede(21, QStringLiteral("AUTOMACAO ATIVADA"));
+    QFile::setPermissions(e.mundo.local(pedido(21)), QFileDevice::ReadOwner);
+    pede(22, QStringLiteral("AUTOMACAO ATIVADA"));
+    e.roda(10'000);
+    EXPECT_EQ(e.mundo.arquivos.le(resposta(20)), "anterior\r\n");
+    EXPECT_TRUE(e.mundo.arquivos.existe(QString(resposta(20)).replace(".AUT", ".TMP")));
+    EXPECT_TRUE(pendente(21));
+    EXPECT_EQ(e.conta(QStringLiteral("Erro LeRequisicaoAutomacao")), 1);
+    EXPECT_EQ(toma(22), P(kOk, {}));
+}
+
+// While paused a resume is found wherever it stands; the others hear of the
+// pause once, in their own origin's share, and are handled after it.
+TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa) {
+    for (const bool biblioteca : {false, true}) {
+        Posto t(biblioteca);
+        Estacao& e = t.e;
+        e.roda(5000);
+        t.pede(1, QStringLiteral("AUTOMACAO PAUSA"));
+        e.roda(1000);
+        ASSERT_TRUE(e.agente().lAutomacaoPausada) << biblioteca;
+        EXPECT_FALSE(e.agente().TimerAutomacao->habilitado());
+        EXPECT_FALSE(t.respondido(1));
+        const auto frames = e.nucleo.framesRecebidos().size();
+        e.nucleo.geraAbastecimento(QStringLiteral("02"), M("12.5"));
+        t.pede(2, QStringLiteral("AUTOMACAO ATIVADA"));
+        e.roda(2000);
+        EXPECT_EQ(t.toma(2), P(QStringLiteral("AUTOMACAO EM PAUSA"), {}));
+        e.roda(5000);
+        EXPECT_FALSE(t.respondido(2));
+        EXPECT_TRUE(t.pendente(2));
+        EXPECT_EQ(e.nucleo.framesRecebidos().size(), frames) << biblioteca;
+
+        t.pede(3, QStringLiteral("TIRA PAUSA AUTOMACAO"), {}, QStringLiteral("PC2"));
+        e.roda(500);
+        EXPECT_EQ(t.toma(3, QStringLiteral("PC2")), P(kOk, {}));
+        EXPECT_FALSE(e.agente().lAutomacaoPausada);
+        e.roda(1000);
+        EXPECT_EQ(t.toma(2), P(kOk, {}));
+        EXPECT_FALSE(t.respondido(3));
+        EXPECT_TRUE(e.esvazia(kMinuto));
+        e.confereComOLivro();
+    }
+}
+
+// The request ends the agent inside the cycle's wait for a fueling: what it had
+// not yet acknowledged is handed over again and stored once after the restart.
+TEST(PedidosQueEncerram, DuranteAEsperaDoCicloNenhumAbastecimentoSePerde) {
+    for (const char* comando : {"AUTOMACAO FECHA", "AUTOMACAO LEITURA ENCERRANTE"}) {
+        Estacao e(concentrador(true));
+        e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+        e.mundo.criaPasta(QStringLiteral("C:\\Automacao"));
+        e.nucleo.geraAbastecimento(QStringLiteral("01"), M("20"));
+        e.vigias.antesDeEnviar = [&](const QByteArray& b) {
+            if (b.startsWith("(&A") && !e.mundo.arquivos.existe(pedido(7)))
+                e.mundo.arquivos.criaTexto(pedido(7), QString::fromLatin1(textoPedido(comando, "PC1", {})).split("\r\n"));
+        };
+        e.iniciaAgente();
+        ASSERT_TRUE(e.roda(kMinuto)) << comando;
+        EXPECT_TRUE(e.abastecimentos().isEmpty());
+        e.vigias.antesDeEnviar = nullptr;
+        e.iniciaAgente();
+        EXPECT_TRUE(e.esvazia(kMinuto));
+        e.confereComOLivro();
+    }
+}
+
+TEST(PedidosQueEncerram, LeituraDoEncerranteEntregaOCaminhoDaRespostaELiberaAPorta) {
+    Posto t;
+    t.e.roda(3000);
+    t.pede(9, QStringLiteral("AUTOMACAO LEITURA ENCERRANTE"));
+    ASSERT_TRUE(t.e.roda(1000));
+    EXPECT_EQ(t.e.mundo.arquivos.le(instalacao::kArquivoEntrega),
+              "[TEMPORARIO]\r\nArquivo=\\\\PC1\\Automacao\\Retorno_000000000000009.AUT\r\n");
+    ASSERT_EQ(t.e.mundo.processos.iniciados.size(), 1u);
+    EXPECT_EQ(t.e.mundo.processos.iniciados[0].programa, instalacao::kProgramaEncerrante);
+    EXPECT_FALSE(t.respondido(9));
+}
+
+// Cards written, found, erased through requests on both transports, each asked
+// while the cycle is inside an exchange; fuelings keep their way meanwhile.
+TEST(PedidosDeCartao, GravaAchaNaPosicaoApagaENaoAchaNoRegistro51) {
+    const QString longe = QStringLiteral("FEDCBA9876543210");
+    for (const bool biblioteca : {false, true}) {
+        Posto t(biblioteca);
+        Estacao& e = t.e;
+        for (int r = 0; r < 3; ++r) e.nucleo.cartoes().defineRegistro(r, QStringLiteral("11112222333344%1").arg(r, 2, 10, QLatin1Char('0')));
+        e.nucleo.cartoes().defineRegistro(51, longe);
+        // The request timer out of step with the cycle's, as real timers drift apart.
+        e.agente().TimerArquivo->setHabilitado(false);
+        e.roda(3250);
+        e.agente().TimerArquivo->setHabilitado(true);
+        e.vigias.antesDeEnviar = [&](const QByteArray& b) {
+            if (!b.startsWith("(&A") || t.pendente(1) || t.respondido(1)) return;
+            t.pede(1, QStringLiteral("AUTOMACAO INCLUI CARTAO"), kCartao + "|@|");
+            e.vigias.antesDeEnviar = nullptr;
+        };
+        e.nucleo.geraAbastecimento(QStringLiteral("03"), M("7"));
+        EXPECT_EQ(t.aguarda(1), P(kOk, QStringLiteral("000003|@|"))) << biblioteca;
+        // The library cycle had its fueling answer and acknowledgement before the card went out.
+        const auto& f = e.nucleo.framesRecebidos();
+        const auto grava = std::find_if(f.begin(), f.end(), [](const QString& q) { return q.startsWith("(?F27G"); });
+        ASSERT_NE(grava, f.begin());
+        EXPECT_TRUE(!biblioteca || !std::prev(grava)->startsWith("(&A"));
+        t.pede(2, QStringLiteral("AUTOMACAO PESQUISA CARTAO"), kCartao + "|@|");
+        EXPECT_EQ(t.aguarda(2), P(kOk, QStringLiteral("000003|@|"))) << biblioteca;
+        t.pede(3, QStringLiteral("AUTOMACAO EXCLUI CARTAO"), kCartao + "|@|000003|@|");
+        EXPECT_EQ(t.aguarda(3), P(kOk, biblioteca ? QStringLiteral("000003|@|") : QStringLiteral("000000|@|")));
+        EXPECT_EQ(e.nucleo.cartoes().posicaoDe(kCartao), std::nullopt);
+        t.pede(4, QStringLiteral("AUTOMACAO PESQUISA CARTAO"), kCartao + "|@|");
+        EXPECT_EQ(t.aguarda(4), P(kOk, QStringLiteral("|@|")));
+        t.pede(5, QStringLiteral("AUTOMACAO PESQUISA CARTAO"), longe + "|@|");
+        EXPECT_EQ(t.aguarda(5), P(kOk, QStringLiteral("|@|")));
+        EXPECT_TRUE(e.agente().TimerAutomacao->habilitado());
+        EXPECT_TRUE(e.esvazia(kMinuto));
+        e.confereComOLivro();
+    }
+}
+
+} // namespace
+} // namespace talvero::teste
