@@ -135,8 +135,9 @@ QByteArray ClientePedido::conteudo(const QString& comando, const QString& origem
 
 int ClientePedido::executa(QTextStream& saida, QTextStream& erro) {
     exigePasta(pastaAgente_, QStringLiteral("a pasta de pedidos do AutoTalvero não existe"));
-    exigePasta(pastaRetorno_, QStringLiteral("a pasta onde o AutoTalvero escreve as respostas (o compartilhamento \\\\") +
-                                  opcoes_.origem + "\\" + opcoes_.pasta + QStringLiteral(") não existe"));
+    const QString compartilhamento = "\\\\" + opcoes_.origem + "\\" + opcoes_.pasta;
+    exigePasta(pastaRetorno_, QStringLiteral("a pasta onde o AutoTalvero escreve as respostas (o compartilhamento %1) "
+                                             "não existe").arg(compartilhamento));
     const QString id = enviaPedido(conteudo(opcoes_.comando, opcoes_.origem, opcoes_.parametros));
     return semResposta(opcoes_.comando) ? aguardaRecolhimento(id, saida, erro) : aguardaResposta(id, saida, erro);
 }
@@ -157,7 +158,8 @@ bool ClientePedido::escreveSemSobrescrever(const QString& id, const QByteArray& 
     QFile arquivo(temporario(id));
     if (!arquivo.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (QFile::exists(arquivo.fileName())) return false;  // another requester drew the same id
-        throw Erro(QStringLiteral("não foi possível criar %1: %2").arg(mostra(arquivo.fileName()), arquivo.errorString()),
+        throw Erro(QStringLiteral("não foi possível criar %1: %2")
+                       .arg(mostra(arquivo.fileName()), arquivo.errorString()),
                    erros::PermissaoNegada);
     }
     const bool escrito = arquivo.write(bytes) == bytes.size() && arquivo.flush();
@@ -210,8 +212,8 @@ int ClientePedido::semRespostaNoPrazo(const QString& id, QTextStream& erro) {
     const QString prazo = QString::number(opcoes_.esperaSegundos);
     QFile pedidoDeixado(pedido(id));
     if (pedidoDeixado.remove()) {
-        erro << "talvero-pedido: o AutoTalvero não recolheu o pedido em " << prazo << " s (está em execução? usa a pasta "
-             << mostra(pastaAgente_) << "?); o pedido foi retirado.\n";
+        erro << "talvero-pedido: o AutoTalvero não recolheu o pedido em " << prazo
+             << " s (está em execução? usa a pasta " << mostra(pastaAgente_) << "?); o pedido foi retirado.\n";
     } else if (pedidoDeixado.exists()) {
         erro << "talvero-pedido: o AutoTalvero não recolheu o pedido em " << prazo
              << " s e não foi possível retirá-lo (" << pedidoDeixado.errorString() << "): " << mostra(pedido(id))

@@ -75,7 +75,8 @@ int segundos(const QString& texto) {
     bool ok = false;
     const int s = texto.toInt(&ok);
     if (!ok || s < 1 || s > kEsperaMaxima)
-        throw ErroUso(QStringLiteral("--espera precisa de um número de segundos de 1 a %1: %2").arg(kEsperaMaxima).arg(texto));
+        throw ErroUso(QStringLiteral("--espera precisa de um número de segundos de 1 a %1: %2")
+                          .arg(QString::number(kEsperaMaxima), texto));
     return s;
 }
 
