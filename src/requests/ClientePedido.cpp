@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
+#include <algorithm>
 #include <functional>
 
 namespace talvero {
@@ -40,7 +41,8 @@ QString juntaParametros(const QStringList& parametros) {
 }
 
 bool nomePastaValido(const QString& pasta) {
-    static const QRegularExpression kNome(QStringLiteral("^[^\\\\/:*?\"<>|\\x00-\\x1f]+$"));
+    static const QRegularExpression kNome(
+        QRegularExpression::anchoredPattern(QStringLiteral("[^\\\\/:*?\"<>|\\x00-\\x1f]+")));
     return kNome.match(pasta).hasMatch() && pasta.trimmed() == pasta && pasta != QLatin1String(".") &&
            pasta != QLatin1String("..");
 }
@@ -89,6 +91,15 @@ bool aguarda(QDeadlineTimer prazo, const std::function<bool()>& pronto) {
 
 QString mostra(const QString& caminho) { return QDir::toNativeSeparators(caminho); }
 
+QString origemConferida(const QString& informada) {
+    const QString origem = informada.isEmpty() ? QHostInfo::localHostName() : informada;
+    if (!ClientePedido::nomeComputadorValido(origem))
+        recusa(QStringLiteral("nome de computador inválido para Origem: \"%1\" (letras, dígitos, '-', '_' e '.', "
+                              "de 1 a 63 caracteres, sem começar com '.' ou '-' e sem \"..\")%2")
+                   .arg(origem, informada.isEmpty() ? QStringLiteral("; informe-o com --origem") : QString()));
+    return origem;
+}
+
 } // namespace
 
 ClientePedido::ClientePedido(OpcoesPedido opcoes) : opcoes_(std::move(opcoes)) {
@@ -97,12 +108,7 @@ ClientePedido::ClientePedido(OpcoesPedido opcoes) : opcoes_(std::move(opcoes)) {
 #endif
     opcoes_.comando = opcoes_.comando.trimmed();
     if (opcoes_.comando.isEmpty()) recusa(QStringLiteral("falta o comando"));
-    const bool origemDoHost = opcoes_.origem.isEmpty();
-    if (origemDoHost) opcoes_.origem = QHostInfo::localHostName();
-    if (!nomeComputadorValido(opcoes_.origem))
-        recusa(QStringLiteral("nome de computador inválido para Origem: \"%1\" (letras, dígitos, '-', '_' e '.', "
-                              "de 1 a 63 caracteres, sem começar com '.' ou '-' e sem \"..\")%2")
-                   .arg(opcoes_.origem, origemDoHost ? QStringLiteral("; informe-o com --origem") : QString()));
+    opcoes_.origem = origemConferida(opcoes_.origem);
     if (!nomePastaValido(opcoes_.pasta)) recusa(QStringLiteral("nome de pasta inválido: \"%1\"").arg(opcoes_.pasta));
     if (opcoes_.esperaSegundos < 0) recusa(QStringLiteral("o tempo de espera não pode ser negativo"));
     if (opcoes_.esperaSegundos == 0) opcoes_.esperaSegundos = esperaPadrao(opcoes_.comando);
@@ -113,7 +119,9 @@ ClientePedido::ClientePedido(OpcoesPedido opcoes) : opcoes_(std::move(opcoes)) {
 }
 
 bool ClientePedido::nomeComputadorValido(const QString& nome) {
-    static const QRegularExpression kNome(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}$"));
+    // Anchored as a whole: "$" alone would let a trailing line feed through into the file.
+    static const QRegularExpression kNome(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}")));
     return kNome.match(nome).hasMatch() && !nome.contains(QLatin1String(".."));
 }
 
