@@ -4,6 +4,7 @@
 #include "platform/Erro.h"
 #include "platform/LeitorIni.h"
 #include "platform/MapaCaminhos.h"
+#include "requests/NomeComputador.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -93,7 +94,7 @@ QString mostra(const QString& caminho) { return QDir::toNativeSeparators(caminho
 
 QString origemConferida(const QString& informada) {
     const QString origem = informada.isEmpty() ? QHostInfo::localHostName() : informada;
-    if (!ClientePedido::nomeComputadorValido(origem))
+    if (!NomeComputadorValido(origem))
         recusa(QStringLiteral("nome de computador inválido para Origem: \"%1\" (letras, dígitos, '-', '_' e '.', "
                               "de 1 a 63 caracteres, sem começar com '.' ou '-' e sem \"..\")%2")
                    .arg(origem, informada.isEmpty() ? QStringLiteral("; informe-o com --origem") : QString()));
@@ -116,13 +117,6 @@ ClientePedido::ClientePedido(OpcoesPedido opcoes) : opcoes_(std::move(opcoes)) {
     const MapaCaminhos caminhos(opcoes_.raiz);
     pastaAgente_ = pastaLocal(caminhos, "C:\\" + opcoes_.pasta + "\\");
     pastaRetorno_ = pastaLocal(caminhos, "\\\\" + opcoes_.origem + "\\" + opcoes_.pasta + "\\");
-}
-
-bool ClientePedido::nomeComputadorValido(const QString& nome) {
-    // Anchored as a whole: "$" alone would let a trailing line feed through into the file.
-    static const QRegularExpression kNome(
-        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}")));
-    return kNome.match(nome).hasMatch() && !nome.contains(QLatin1String(".."));
 }
 
 bool ClientePedido::semResposta(const QString& comando) {

@@ -36,8 +36,6 @@ public:
     // Throws Erro for a local failure before anything is left in the agent's folder.
     int executa(QTextStream& saida, QTextStream& erro);
 
-    // The rule the agent applies to Origem before writing into that computer's share.
-    static bool nomeComputadorValido(const QString& nome);
     // Commands the agent acts on without answering (unless it is paused).
     static bool semResposta(const QString& comando);
     static int esperaPadrao(const QString& comando);

@@ -57,9 +57,6 @@ public:
     QString AutomacaoPausa();
     QString AutomacaoComandoNaoReconhecido();
 
-    // A plain computer name: nothing that could lead a path out of its share.
-    static bool OrigemValida(const QString& origem);
-
 private:
     struct Comando;
     static const Comando* comando(const QString& texto);

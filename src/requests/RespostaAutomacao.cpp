@@ -1,6 +1,7 @@
 #include "requests/RequisicoesAutomacao.h"
 
 #include "platform/Erro.h"
+#include "requests/NomeComputador.h"
 
 namespace talvero {
 
@@ -8,14 +9,7 @@ namespace {
 
 constexpr int kTamanhoId = 15;
 constexpr int kTamanhoExtensao = 4;
-constexpr int kMaiorNomeComputador = 63;
 constexpr int kNomeArquivoIncorreto = 52;
-
-bool caracterDeNome(QChar c) {
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') || c == QLatin1Char('_') ||
-           c == QLatin1Char('.');
-}
 
 // The id is cut from the request's path: with a short name it reaches into the
 // folder, and it must never carry a separator into the answer's path.
@@ -27,16 +21,9 @@ bool idValido(const QString& id) {
 
 } // namespace
 
-bool RequisicoesAutomacao::OrigemValida(const QString& origem) {
-    if (origem.isEmpty() || origem.size() > kMaiorNomeComputador) return false;
-    if (origem.startsWith(QLatin1Char('.')) || origem.startsWith(QLatin1Char('-'))) return false;
-    if (origem.contains(QLatin1String(".."))) return false;
-    return std::all_of(origem.begin(), origem.end(), caracterDeNome);
-}
-
 // "\\<origem>\<pasta>\Retorno_<id>.<extensao>"
 QString RequisicoesAutomacao::caminhoResposta(const QString& extensao) const {
-    if (!OrigemValida(lOrigemReq))
+    if (!NomeComputadorValido(lOrigemReq))
         throw Erro(QStringLiteral("A Origem não é um nome de computador válido"), kNomeArquivoIncorreto);
     const qsizetype fim = lNomeArquivoReq.size() - kTamanhoExtensao;
     if (fim < kTamanhoId)

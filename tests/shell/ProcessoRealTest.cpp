@@ -390,4 +390,29 @@ TEST_F(ProcessoReal, DiscoCheioNaoConfirmaNadaEDepoisGravaCadaAbastecimentoUmaVe
     EXPECT_EQ(e.gravados("SELECT RegistroAutomacao FROM AbastecimentoRejeitado").size(), 2);
 }
 
+// Another station program asks through the request client: alive, a card
+// written into the identifier, then the agent closed.
+TEST_F(ProcessoReal, PedidosDoClienteRespondidosEFechaEncerraOAgente) {
+    Estacao& e = estacao();
+    ASSERT_NO_FATAL_FAILURE(monta(e, false, false, 52, {"--iniciais", "1"}));
+    ASSERT_TRUE(QDir(e.raiz.path()).mkpath("UNC/PC1/Automacao"));
+    ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 1; })) << e.relato();
+    const auto pede = [&](const QStringList& args) {
+        QProcess p;
+        p.start(binario("requests/talvero-pedido"), QStringList{"--root", e.raiz.path(), "--origem", "PC1"} + args);
+        EXPECT_TRUE(p.waitForFinished(kParadaMs));
+        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    auto [codigo, saida] = pede({"AUTOMACAO ATIVADA"});
+    EXPECT_EQ(codigo, 0) << saida.toStdString() << e.relato();
+    std::tie(codigo, saida) = pede({"AUTOMACAO INCLUI CARTAO", "0123456789ABCDEF"});
+    EXPECT_EQ(codigo, 0);
+    EXPECT_TRUE(saida.contains("Parametro: 000000|@|")) << saida.toStdString() << e.relato();
+    e.esperaAgente = false;
+    EXPECT_EQ(pede({"AUTOMACAO FECHA"}).first, 0);
+    EXPECT_TRUE(e.agente.waitForFinished(kParadaMs)) << e.relato();
+    para(e.simulador);
+    e.confere();
+}
+
 } // namespace
