@@ -31,7 +31,28 @@ bool seisDigitos(const QString& t) {
 // The log texts of one command, in the order its exchange writes them.
 struct TextosCartao {
     QString antes, frame, tamanho, quantidade, resultado;
+    bool frameAntesDeEnviar;  // on the serial line the erase logs its frame before it goes out
 };
+
+namespace {
+
+TextosCartao textos(const char* antes, const char* frame, const char* apos, const char* resultado,
+                    bool frameAntesDeEnviar = false) {
+    const QString depois = QStringLiteral(" - Apos comando de ") + QString::fromUtf8(apos);
+    return {QStringLiteral(" - Antes do comando de ") + QString::fromUtf8(antes) + QStringLiteral(": - lTimerAutoString->"),
+            QStringLiteral(" - ") + QString::fromUtf8(frame) + QStringLiteral(": - lTimerAutoString="),
+            depois + QStringLiteral(": - Len(lTimerAutoString)="), depois + QStringLiteral(": - lAutoQuant="),
+            QStringLiteral(" - Resultado da possível ") + QString::fromUtf8(resultado) +
+                QStringLiteral(": - lTimerAutoString="),
+            frameAntesDeEnviar};
+}
+
+const TextosCartao kGrava = textos("Gravar Cartao", "Grava Cartao", "Gravar Cartao", "Gravação de Cartão");
+const TextosCartao kApaga =
+    textos("Excluir Cartao", "Apaga Cartao", "Apagar Cartao", "Exclusão de Cartão", true);
+const TextosCartao kLe = textos("Ler Cartao", "Ler Cartao", "Ler Cartao", "da Leitura de Cartão");
+
+} // namespace
 
 // Everything a command does runs with the automation timer off and the link
 // reserved; the timer comes back on whatever happens.
@@ -64,13 +85,15 @@ void CartoesIdentFid::trocaBiblioteca(const TextosCartao& t, const QString& corp
 }
 
 // Returns the number of bytes that were waiting; the answer is read only when
-// more than `minimo` - 1 came.
+// at least `minimo` came. The whole wait is taken: an answer cut short would
+// arrive later and wait at the port for the cycle.
 int CartoesIdentFid::trocaSerial(const TextosCartao& t, const QString& corpo, int esperaSegundos, int minimo) {
     texto() = MontaComando(corpo);
     d_.enlace.assentaSerial();
+    if (t.frameAntesDeEnviar) registra(t.frame + texto());
     d_.enlace.enviaSerial(texto());
-    registra(t.frame + texto());
-    AguardaSegundos(d_.relogio, d_.agendador, esperaSegundos);
+    if (!t.frameAntesDeEnviar) registra(t.frame + texto());
+    AguardaMilissegundos(d_.relogio, d_.agendador, esperaSegundos * 1000LL);
     ControleSerial& serial = d_.enlace.serial();
     d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
     registra(t.quantidade + QString::number(d_.enlace.lAutoQuant));
@@ -80,23 +103,6 @@ int CartoesIdentFid::trocaSerial(const TextosCartao& t, const QString& corpo, in
     return d_.enlace.lAutoQuant;
 }
 
-namespace {
-
-TextosCartao textos(const char* antes, const char* frame, const char* apos, const char* resultado) {
-    const QString depois = QStringLiteral(" - Apos comando de ") + QString::fromUtf8(apos);
-    return {QStringLiteral(" - Antes do comando de ") + QString::fromUtf8(antes) + QStringLiteral(": - lTimerAutoString->"),
-            QStringLiteral(" - ") + QString::fromUtf8(frame) + QStringLiteral(": - lTimerAutoString="),
-            depois + QStringLiteral(": - Len(lTimerAutoString)="), depois + QStringLiteral(": - lAutoQuant="),
-            QStringLiteral(" - Resultado da possível ") + QString::fromUtf8(resultado) +
-                QStringLiteral(": - lTimerAutoString=")};
-}
-
-const TextosCartao kGrava = textos("Gravar Cartao", "Grava Cartao", "Gravar Cartao", "Gravação de Cartão");
-const TextosCartao kApaga =
-    textos("Excluir Cartao", "Apaga Cartao", "Apagar Cartao", "Exclusão de Cartão");
-const TextosCartao kLe = textos("Ler Cartao", "Ler Cartao", "Ler Cartao", "da Leitura de Cartão");
-
-} // namespace
 
 QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) {
     QString resultado;

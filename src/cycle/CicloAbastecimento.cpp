@@ -51,6 +51,11 @@ void CicloAutomacao::pedeAbastecimentoBiblioteca() {
 // The request went out at the end of an earlier tick; its answer waits at the port.
 void CicloAutomacao::pedeAbastecimentoSerial() {
     ControleSerial& serial = d_.enlace.serial();
+    // A card command used the line since: what waits answers it, not a fueling request.
+    if (!d_.enlace.ultimoEnvioSerial().startsWith(QLatin1String("(&A"))) {
+        serial.descartaEntrada();
+        return;
+    }
     d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
     switch (d_.enlace.lAutoQuant) {
     case leitura::kTamanhoPadrao:
@@ -74,6 +79,8 @@ void CicloAutomacao::recebeAbastecimentoSerial(const QString& rotuloEntrada) {
     texto() = serial.leEntrada();
     const QString resposta = texto();
     registra(rotuloEntrada + resposta);
+    // The card identifier's late answer: never a fueling, never acknowledged.
+    if (resposta.startsWith(QLatin1String("(?"))) return;
     if (trataAbastecimento(resposta) != Desfecho::Confirmar) return;
     serial.envia(kConfirmacao);
     registra(QStringLiteral(" - AutoPedeAbastecimento: Output=") + kConfirmacao);

@@ -185,14 +185,11 @@ void EnlaceConcentrador::enviaSerial(const QString& frame) {
     d_.serial.descartaEntrada();
     d_.serial.envia(frame);
     ultimoEnvioSerialMs_ = d_.relogio.monotonicoMs();
+    ultimoEnvioSerial_ = frame;
 }
 
 void EnlaceConcentrador::assentaSerial() {
-    for (;;) {
-        const std::int64_t falta = kAssentamentoMs - (d_.relogio.monotonicoMs() - ultimoEnvioSerialMs_);
-        if (falta <= 0) break;
-        d_.agendador.aguardaEventos(static_cast<int>(falta));
-    }
+    AguardaMilissegundos(d_.relogio, d_.agendador, kAssentamentoMs - (d_.relogio.monotonicoMs() - ultimoEnvioSerialMs_));
     d_.serial.descartaEntrada();
 }
 

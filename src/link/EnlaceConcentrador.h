@@ -68,6 +68,8 @@ public:
     // Before an exchange of its own: the answer to the cycle's last request,
     // still on its way, is let in and thrown away so it cannot mix with ours.
     void assentaSerial();
+    // The last frame sent through enviaSerial: what the input now answers.
+    const QString& ultimoEnvioSerial() const { return ultimoEnvioSerial_; }
     // Opens the serial control's port as the link opening does, if it is closed.
     void AbrePortaSerial();
 
@@ -104,6 +106,7 @@ private:
     bool perdida_ = false;
     int reservas_ = 0;
     std::int64_t ultimoEnvioSerialMs_ = -1'000'000;
+    QString ultimoEnvioSerial_;
 };
 
 } // namespace talvero

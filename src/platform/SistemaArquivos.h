@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace talvero {
 
@@ -19,9 +20,12 @@ public:
     // folder is never created.
     virtual void acrescentaLinha(const QString& caminho, const QString& linha) = 0;
 
-    // Creates the file, replacing one of the same name, with the given lines, each
-    // followed by CR LF.
-    virtual void criaTexto(const QString& caminho, const QStringList& linhas) = 0;
+    // Creates the file, replacing one of the same name (a link of that name is
+    // replaced, never written through), with the given lines, each followed by CR
+    // LF. `antesDeFechar` runs once the lines are written, while the file is open.
+    virtual void criaTexto(const QString& caminho, const QStringList& linhas,
+                           const std::function<void()>& antesDeFechar) = 0;
+    void criaTexto(const QString& caminho, const QStringList& linhas) { criaTexto(caminho, linhas, {}); }
 
     // Whole file as bytes; raises when it cannot be read.
     virtual QByteArray le(const QString& caminho) const = 0;

@@ -98,16 +98,22 @@ void SistemaArquivosLocal::acrescentaLinha(const QString& caminho, const QString
     if (f.write(bytes) != bytes.size() || !f.flush()) falhaDoSistema(errno);
 }
 
-void SistemaArquivosLocal::criaTexto(const QString& caminho, const QStringList& linhas) {
+void SistemaArquivosLocal::criaTexto(const QString& caminho, const QStringList& linhas,
+                                     const std::function<void()>& antesDeFechar) {
     const QString l = local(caminho);
     exigeGravavel(l);
+    // A link planted under the name would carry the text anywhere it points.
+    if (QFileInfo(l).isSymLink() && !QFile::remove(l)) falha(erros::PermissaoNegada);
     // Written aside and renamed at the end: never a half-written file under the name.
     QSaveFile f(l);
     errno = 0;
     if (!f.open(QIODevice::WriteOnly)) falhaDoSistema(errno);
     const QByteArray bytes = linhasAnsi(linhas);
     errno = 0;
-    if (f.write(bytes) != bytes.size() || !f.commit()) falhaDoSistema(errno ? errno : EIO);
+    if (f.write(bytes) != bytes.size()) falhaDoSistema(errno ? errno : EIO);
+    if (antesDeFechar) antesDeFechar();
+    errno = 0;
+    if (!f.commit()) falhaDoSistema(errno ? errno : EIO);
 }
 
 QByteArray SistemaArquivosLocal::le(const QString& caminho) const {

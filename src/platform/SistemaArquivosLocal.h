@@ -12,7 +12,9 @@ public:
 
     bool existe(const QString& caminho) const override;
     void acrescentaLinha(const QString& caminho, const QString& linha) override;
-    void criaTexto(const QString& caminho, const QStringList& linhas) override;
+    using SistemaArquivos::criaTexto;
+    void criaTexto(const QString& caminho, const QStringList& linhas,
+                   const std::function<void()>& antesDeFechar) override;
     QByteArray le(const QString& caminho) const override;
     void apaga(const QString& caminho, bool forcado) override;
     void move(const QString& origem, const QString& destino) override;

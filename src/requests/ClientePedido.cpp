@@ -26,9 +26,6 @@ constexpr int kArgumentoInvalido = 5;  // the classic "invalid procedure call or
 constexpr int kEsperaPadrao = 10;
 constexpr int kEsperaPesquisaCartao = 110;  // the agent's card search lasts up to ~102 s
 constexpr int kIntervaloMs = 100;
-// Paused, the agent answers even the commands it otherwise leaves unanswered, in the
-// same pass that takes the request.
-constexpr int kEsperaRespostaAposRecolherMs = 1000;
 constexpr int kTentativasId = 50;
 
 const QString kSecaoPedido = QStringLiteral("PEDIDO AUTOMACAO");
@@ -197,13 +194,13 @@ int ClientePedido::aguardaResposta(const QString& id, QTextStream& saida, QTextS
     return semRespostaNoPrazo(id, erro);
 }
 
+// A paused agent answers these too, and leaves them waiting in its folder.
 int ClientePedido::aguardaRecolhimento(const QString& id, QTextStream& saida, QTextStream& erro) {
-    const bool recolhido =
-        aguarda(QDeadlineTimer(opcoes_.esperaSegundos * 1000LL), [&] { return !QFile::exists(pedido(id)); });
-    if (!recolhido) return semRespostaNoPrazo(id, erro);
     Resposta resposta;
-    if (aguarda(QDeadlineTimer(kEsperaRespostaAposRecolherMs), [&] { return leResposta(id, resposta); }))
-        return informa(id, resposta, saida, erro);
+    const bool recolhido = aguarda(QDeadlineTimer(opcoes_.esperaSegundos * 1000LL),
+                                   [&] { return !QFile::exists(pedido(id)) || leResposta(id, resposta); });
+    if (!recolhido) return semRespostaNoPrazo(id, erro);
+    if (leResposta(id, resposta)) return informa(id, resposta, saida, erro);
     saida << "Pedido recolhido pelo AutoTalvero (" << opcoes_.comando << " não tem resposta).\n";
     return saidas_pedido::Ok;
 }
@@ -229,6 +226,9 @@ int ClientePedido::semRespostaNoPrazo(const QString& id, QTextStream& erro) {
 
 int ClientePedido::informa(const QString& id, const Resposta& resposta, QTextStream& saida, QTextStream& erro) const {
     saida << "Retorno: " << resposta.retorno << "\nParametro: " << resposta.parametro << '\n';
+    // Kept by a paused agent for after the pause, when nobody waits for it any more.
+    if (resposta.retorno == QLatin1String("AUTOMACAO EM PAUSA") && QFile::remove(pedido(id)))
+        erro << "talvero-pedido: o AutoTalvero está em pausa; o pedido foi retirado.\n";
     QFile lida(retorno(id));
     if (!lida.remove())
         erro << "talvero-pedido: não foi possível apagar a resposta " << mostra(lida.fileName()) << ": "

@@ -30,8 +30,14 @@ QString RequisicoesAutomacao::AutomacaoFecha() {
 // The totalizer program takes over the concentrator and answers the request
 // itself, at the path the hand-over file gives it.
 QString RequisicoesAutomacao::AutomacaoLeituraEncerrante() {
+    QString resposta;
     try {
-        const QString resposta = caminhoResposta(QStringLiteral("AUT"));
+        resposta = caminhoResposta(QStringLiteral("AUT"));
+    } catch (const Erro& e) {
+        falhaResposta({}, e, "AutomacaoLeituraEncerrante");
+        return {};
+    }
+    try {
         d_.arquivos.criaTexto(instalacao::kArquivoEntrega,
                               {QStringLiteral("[TEMPORARIO]"), QStringLiteral("Arquivo=") + resposta});
         if (!d_.configuracao.lUsarDllCompany) d_.enlace.serial().setPortaAberta(false);

@@ -92,6 +92,8 @@ QString RequisicoesAutomacao::LeRequisicaoAutomacao() {
         if (c && c->usaEnlace && d_.enlace.emTroca()) return resultado;
         lOrigemReq = le(QStringLiteral("Origem"));
         lParametroReq = le(QStringLiteral("Parametro"));
+        // Gone meanwhile: its requester withdrew it and waits for nothing.
+        if (!d_.arquivos.existe(lNomeArquivoReq)) return resultado;
         apagaPedido();
         if (c) return despacha(*c);
         registra(QStringLiteral(" - LeRequisicaoAutomacao: Comando:") + lComandoReq +
@@ -104,7 +106,6 @@ QString RequisicoesAutomacao::LeRequisicaoAutomacao() {
 }
 
 void RequisicoesAutomacao::apagaPedido() {
-    if (!d_.arquivos.existe(lNomeArquivoReq)) return;
     try {
         d_.arquivos.apaga(lNomeArquivoReq, false);
     } catch (const Erro&) {
@@ -164,18 +165,21 @@ void RequisicoesAutomacao::respondeEmPausa() {
     CriaArquivoRespAutomacao(QStringLiteral("AUTOMACAO EM PAUSA"), {});
 }
 
+// A resume that cannot be deleted still resumes (it is passed over from then
+// on); a device that cannot be opened now is opened again by the cycle's ticks.
 void RequisicoesAutomacao::retomaAutomacao() {
     try {
         lComandoReq = kTiraPausa;
         lOrigemReq = le(QStringLiteral("Origem"));
         lParametroReq = le(QStringLiteral("Parametro"));
-        apagaPedido();
+        try {
+            apagaPedido();
+        } catch (const Erro& e) {
+            falhaRequisicao(e);
+        }
         d_.ciclo().lAutomacaoFlag = 1;
         // Over the vendor library the serial control is not the link.
-        if (!d_.configuracao.lUsarDllCompany) {
-            d_.enlace.AbrePortaSerial();
-            d_.enlace.serial().descartaEntrada();
-        }
+        if (!d_.configuracao.lUsarDllCompany && d_.enlace.ReabreSerialPerdida()) d_.enlace.serial().descartaEntrada();
         d_.lAutomacaoPausada = false;
         respondidosNaPausa_.clear();
         d_.timerAutomacao.setHabilitado(true);

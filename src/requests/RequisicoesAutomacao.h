@@ -74,6 +74,7 @@ private:
     QString pasta() const;
     void falhaRequisicao(const Erro& e);
     void falhaHandler(const Erro& e, const char* rotina);
+    void falhaResposta(const QString& resposta, const Erro& e, const char* rotina);
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
 
     Dependencias d_;

@@ -42,21 +42,26 @@ bool RequisicoesAutomacao::CriaArquivoRespAutomacao(const QString& retorno, cons
     try {
         const QString xArquivoTmp = caminhoResposta(QStringLiteral("TMP"));
         xArquivoResp = caminhoResposta(QStringLiteral("AUT"));
-        d_.arquivos.criaTexto(xArquivoTmp, {QStringLiteral("[RETORNO AUTOMACAO]"), QStringLiteral("Origem=") + lOrigemReq,
-                                            QStringLiteral("Comando=") + lComandoReq,
-                                            QStringLiteral("Retorno=") + retorno,
-                                            QStringLiteral("Parametro=") + parametro});
-        registra(QStringLiteral(" - CriaArquivoRespAutomacao: Origem=") + lOrigemReq + QStringLiteral(" - Comando=") +
-                 lComandoReq + QStringLiteral(" - Retorno=") + retorno + QStringLiteral(" - Parametro=") + parametro +
-                 QStringLiteral(" - xArquivoResp=") + xArquivoResp + QStringLiteral(" - xArquivoTmp=") + xArquivoTmp +
-                 QStringLiteral(" - lNomeArquivoReq=") + lNomeArquivoReq);
+        const QStringList linhas{QStringLiteral("[RETORNO AUTOMACAO]"), QStringLiteral("Origem=") + lOrigemReq,
+                                 QStringLiteral("Comando=") + lComandoReq, QStringLiteral("Retorno=") + retorno,
+                                 QStringLiteral("Parametro=") + parametro};
+        d_.arquivos.criaTexto(xArquivoTmp, linhas, [&] {
+            registra(QStringLiteral(" - CriaArquivoRespAutomacao: Origem=") + lOrigemReq + QStringLiteral(" - Comando=") +
+                     lComandoReq + QStringLiteral(" - Retorno=") + retorno + QStringLiteral(" - Parametro=") + parametro +
+                     QStringLiteral(" - xArquivoResp=") + xArquivoResp + QStringLiteral(" - xArquivoTmp=") + xArquivoTmp +
+                     QStringLiteral(" - lNomeArquivoReq=") + lNomeArquivoReq);
+        });
         if (d_.arquivos.existe(xArquivoTmp)) d_.arquivos.move(xArquivoTmp, xArquivoResp);
         return true;
     } catch (const Erro& e) {
-        registra(QStringLiteral(" - Erro ao gerar arquivo ") + xArquivoResp + QStringLiteral(" - Origem=") + lOrigemReq +
-                 QStringLiteral("! - ") + e.descricao() + QStringLiteral(" - Rotina: CriaArquivoRespAutomacao"));
+        falhaResposta(xArquivoResp, e, "CriaArquivoRespAutomacao");
         return false;
     }
+}
+
+void RequisicoesAutomacao::falhaResposta(const QString& resposta, const Erro& e, const char* rotina) {
+    registra(QStringLiteral(" - Erro ao gerar arquivo ") + resposta + QStringLiteral(" - Origem=") + lOrigemReq +
+             QStringLiteral("! - ") + e.descricao() + QStringLiteral(" - Rotina: ") + QLatin1String(rotina));
 }
 
 } // namespace talvero

@@ -31,6 +31,12 @@ QString SeparaCampo(const QString& texto, int n) {
     }
 }
 
+void AguardaMilissegundos(const Relogio& relogio, Agendador& agendador, std::int64_t ms) {
+    const std::int64_t fim = relogio.monotonicoMs() + ms;
+    for (std::int64_t agora = relogio.monotonicoMs(); agora < fim; agora = relogio.monotonicoMs())
+        agendador.aguardaEventos(static_cast<int>(fim - agora));
+}
+
 void AguardaSegundos(const Relogio& relogio, Agendador& agendador, int n) {
     if (n <= 0) return;
     const std::int64_t inicio = segundoDe(relogio.monotonicoMs());

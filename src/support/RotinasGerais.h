@@ -4,6 +4,7 @@
 #include "platform/Relogio.h"
 
 #include <QString>
+#include <cstdint>
 
 namespace talvero {
 
@@ -11,6 +12,9 @@ namespace talvero {
 // the last separator is never a field; "" when there is no such field. Raises
 // Erro (Estouro) for a text longer than 32767 characters.
 QString SeparaCampo(const QString& texto, int n);
+
+// Returns after `ms` milliseconds of the monotonic clock, letting pending events run meanwhile.
+void AguardaMilissegundos(const Relogio& relogio, Agendador& agendador, std::int64_t ms);
 
 // Returns after n whole-second boundaries of the clock have passed (between n-1 and
 // n seconds), letting pending events run meanwhile; n <= 0 returns at once.

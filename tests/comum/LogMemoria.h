@@ -23,8 +23,9 @@ public:
         if (real_) real_->acrescentaLinha(c, linha);
         if (c.startsWith(instalacao::kPastaPrograma + QStringLiteral("AUTOMACAO_"))) linhas << linha.mid(8);
     }
-    void criaTexto(const QString& c, const QStringList& l) override {
-        if (real_) real_->criaTexto(c, l);
+    using SistemaArquivos::criaTexto;
+    void criaTexto(const QString& c, const QStringList& l, const std::function<void()>& antes) override {
+        if (real_) real_->criaTexto(c, l, antes);
     }
     QByteArray le(const QString& c) const override {
         if (!real_) throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);

@@ -118,6 +118,15 @@ TEST_F(Pedidos, OrigensHostisCompartilhamentoAusenteNomeOcupadoEPedidoQueNaoSeAp
     EXPECT_EQ(e.conta(QStringLiteral("Erro ao gerar arquivo")), n);
     for (int i = 1; i <= n; ++i) EXPECT_FALSE(pendente(i));
 
+    // A link planted under the temporary name is replaced, not written through.
+    const QString ini = e.mundo.local(instalacao::kArquivoIni);
+    const QByteArray antes = e.mundo.arquivos.le(instalacao::kArquivoIni);
+    QFile::link(ini, e.mundo.local(QString(resposta(19)).replace(".AUT", ".TMP")));
+    pede(19, QStringLiteral("AUTOMACAO ATIVADA"));
+    e.roda(1000);
+    EXPECT_EQ(e.mundo.arquivos.le(instalacao::kArquivoIni), antes);
+    EXPECT_EQ(toma(19), P(kOk, {}));
+
     // The requester has not taken its last answer: the new one stays under ".TMP".
     e.mundo.arquivos.criaTexto(resposta(20), {QStringLiteral("anterior")});
     pede(20, QStringLiteral("AUTOMACAO ATIVADA"));
