@@ -7,10 +7,12 @@ namespace {
 // gave up waiting: its answer reaches the port while the cycle asks for fuelings,
 // and must never be taken for one (nor acknowledge one).
 TEST(CartoesPelaSerial, RespostaAtrasadaDoIdentificadorNaoViraAbastecimento) {
-    for (const int atrasoMs : {1200, 1800, 2600}) {
+    // Every phase of the cycle's requests, the answer a little or much too late.
+    for (int fase = 0; fase < 12; ++fase) {
+        const int atrasoMs = fase % 2 ? 1200 : 2600;
         Estacao e;
         e.iniciaAgente();
-        e.roda(3000);
+        e.roda(3000 + 250 * fase);
         for (const char* bico : {"01", "02", "03"}) e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
         e.vigias.antesDeEnviar = [&](const QByteArray& b) {
             if (!b.startsWith("(?F27G")) return;
