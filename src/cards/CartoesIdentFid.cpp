@@ -185,8 +185,10 @@ QString CartoesIdentFid::resultadoLeitura(const QString& cartao) {
 
 // Only an answer that names a position ends the search: a read that failed or
 // got nothing says nothing about where the card is.
-QString CartoesIdentFid::AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem) {
+QString CartoesIdentFid::AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
+                                                           const std::function<bool(int)>& continua) {
     for (int registro = 0; registro < kRegistrosPesquisados; ++registro) {
+        if (continua && !continua(registro)) break;
         const QString posicao = QStringLiteral("%1").arg(registro, 6, 10, QLatin1Char('0'));
         const QString resposta = AutoLerCartaoIdentFid(pNumeroCartao, posicao);
         if (!seisDigitos(SeparaCampo(resposta, 1))) continue;

@@ -8,6 +8,7 @@
 #include "support/RegistroEventos.h"
 
 #include <QString>
+#include <functional>
 
 namespace talvero {
 
@@ -35,7 +36,10 @@ public:
     QString AutoIncluiCartaoIdentFid(const QString& pNumeroCartao);
     QString AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro);
     QString AutoLerCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro);
-    QString AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem);
+    // `continua`, when given, is asked before each record is read; false ends the
+    // search as if nothing had been found.
+    QString AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
+                                              const std::function<bool(int registro)>& continua = {});
 
     static constexpr int kRegistrosPesquisados = 51;
 

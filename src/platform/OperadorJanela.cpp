@@ -4,6 +4,7 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 namespace talvero {
 
@@ -31,6 +32,35 @@ QString OperadorJanela::entrada(const QString& pergunta, const QString& titulo, 
     const QString texto = QInputDialog::getText(nullptr, TituloOuPadrao(titulo), pergunta, QLineEdit::Normal,
                                                 padrao, &confirmado);
     return confirmado ? texto : QString();
+}
+
+namespace {
+
+class ProgressoJanela : public Progresso {
+public:
+    ProgressoJanela(const QString& titulo, int maximo)
+        : dialogo_(QString(), QStringLiteral("Cancelar"), 0, maximo) {
+        dialogo_.setWindowTitle(TituloOuPadrao(titulo));
+        dialogo_.setWindowModality(Qt::ApplicationModal);
+        dialogo_.setMinimumDuration(0);
+        dialogo_.setAutoClose(false);
+        dialogo_.setAutoReset(false);
+        dialogo_.show();
+    }
+    void avanca(int valor, const QString& texto) override {
+        dialogo_.setLabelText(texto);
+        dialogo_.setValue(valor);
+    }
+    bool cancelado() const override { return dialogo_.wasCanceled(); }
+
+private:
+    QProgressDialog dialogo_;
+};
+
+} // namespace
+
+std::unique_ptr<Progresso> OperadorJanela::progresso(const QString& titulo, int maximo) {
+    return std::make_unique<ProgressoJanela>(titulo, maximo);
 }
 
 bool OperadorJanela::pergunta(const QString& texto, const QString& titulo) {

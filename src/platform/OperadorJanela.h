@@ -10,6 +10,7 @@ public:
     void mensagem(const QString& texto, const QString& titulo, Icone icone) override;
     QString entrada(const QString& pergunta, const QString& titulo, const QString& padrao) override;
     bool pergunta(const QString& texto, const QString& titulo) override;
+    std::unique_ptr<Progresso> progresso(const QString& titulo, int maximo) override;
 };
 
 } // namespace talvero

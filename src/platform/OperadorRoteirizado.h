@@ -13,7 +13,7 @@ namespace talvero {
 // test fills. An empty queue cancels an input and answers a question No.
 class OperadorRoteirizado : public Operador {
 public:
-    enum class Tipo { Mensagem, Entrada, Pergunta };
+    enum class Tipo { Mensagem, Entrada, Pergunta, Progresso };
     struct Exibicao {
         Tipo tipo;
         QString texto;
@@ -25,6 +25,7 @@ public:
     void mensagem(const QString& texto, const QString& titulo, Icone icone) override;
     QString entrada(const QString& pergunta, const QString& titulo, const QString& padrao) override;
     bool pergunta(const QString& texto, const QString& titulo) override;
+    std::unique_ptr<Progresso> progresso(const QString& titulo, int maximo) override;
 
     // Texts of the boxes shown, in order.
     std::vector<QString> textos() const;
@@ -32,6 +33,8 @@ public:
     std::vector<Exibicao> exibidas;
     std::deque<QString> respostasEntrada;
     std::deque<bool> respostasPergunta;
+    // A progress is cancelled once it has advanced this many times; never when negative.
+    int cancelaProgressoApos = -1;
     // Runs while a box is "open", as events do while the real one waits for the operator.
     std::function<void(const Exibicao&)> aoExibir;
 

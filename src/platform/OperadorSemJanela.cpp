@@ -37,4 +37,16 @@ bool OperadorSemJanela::pergunta(const QString& texto, const QString& titulo) {
     return false;
 }
 
+namespace {
+class ProgressoSemJanela : public Progresso {
+public:
+    void avanca(int, const QString&) override {}
+    bool cancelado() const override { return false; }
+};
+} // namespace
+
+std::unique_ptr<Progresso> OperadorSemJanela::progresso(const QString&, int) {
+    return std::make_unique<ProgressoSemJanela>();
+}
+
 } // namespace talvero

@@ -14,6 +14,10 @@ public:
     // process id. Raises talvero::Erro when it cannot be started.
     virtual std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) = 0;
 
+    // Opens a file or folder (a Windows path) with the desktop's own program for it.
+    // Raises talvero::Erro when nothing could open it.
+    virtual void abreNaAreaDeTrabalho(const QString& caminho) = 0;
+
     // Ends this process at once, without any shutdown. Test adapters only record
     // it, so callers return right after calling it.
     virtual void encerraImediatamente() = 0;

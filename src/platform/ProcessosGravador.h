@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Erro.h"
 #include "platform/Processos.h"
 
 #include <functional>
@@ -16,6 +17,10 @@ public:
     };
 
     std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) override;
+    void abreNaAreaDeTrabalho(const QString& caminho) override {
+        abertos.push_back(caminho);
+        if (falhaAoIniciar) throw Erro(QStringLiteral("Aplicativo inexistente"), 53);
+    }
     void encerraImediatamente() override {
         ++encerramentos;
         encerrado = true;
@@ -24,6 +29,7 @@ public:
     bool outraInstanciaAtiva() override { return outraInstancia; }
 
     std::vector<Inicio> iniciados;   // also the starts that failed
+    std::vector<QString> abertos;    // opened with the desktop, also when that failed
     bool falhaAoIniciar = false;     // starts raise "Arquivo não encontrado"
     bool encerrado = false;
     int encerramentos = 0;

@@ -3,8 +3,10 @@
 #include "platform/CodecAnsi.h"
 #include "platform/Erro.h"
 
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QUrl>
 #include <cstdio>
 #include <iostream>
 
@@ -29,6 +31,11 @@ std::int64_t ProcessosSistema::iniciaSemEsperar(const QString& programa, const Q
     if (!QProcess::startDetached(caminhos_.programa(programa), args, QString(), &pid))
         throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
     return pid;
+}
+
+void ProcessosSistema::abreNaAreaDeTrabalho(const QString& caminho) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(caminhos_.local(caminho))))
+        throw Erro(QStringLiteral("Aplicativo inexistente"), erros::ArquivoNaoEncontrado);
 }
 
 void ProcessosSistema::encerraImediatamente() {

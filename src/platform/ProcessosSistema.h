@@ -17,6 +17,7 @@ public:
     ~ProcessosSistema() override;
 
     std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) override;
+    void abreNaAreaDeTrabalho(const QString& caminho) override;
     [[noreturn]] void encerraImediatamente() override;
     bool outraInstanciaAtiva() override;
 

@@ -27,6 +27,7 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
     acoes.TimerAutomacao_Timer = [this] { ciclo().TimerAutomacao_Timer(); };
     acoes.ZeraFlagAutomacao = [this] { ciclo().lAutomacaoFlag = 0; };
     acoes.TimerArquivo_Timer = [this] { requisicoes().TimerArquivo_Timer(); };
+    ligaAcoesDoOperador();
     janela.conecta(*this);
     plataforma.icone.aoClicarDuasVezes([this] { restauraDaBandeja(); });
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "cards/CartoesIdentFid.h"
+#include "cards/DialogosCartao.h"
 #include "cycle/CicloAutomacao.h"
 #include "link/EnlaceConcentrador.h"
 #include "link/TransportesConcentrador.h"
 #include "platform/Plataforma.h"
 #include "requests/RequisicoesAutomacao.h"
 #include "shell/EventosJanela.h"
+#include "shell/FerramentasOperador.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/ObjetosDados.h"
 #include "store/GravacaoAbastecimento.h"
@@ -102,6 +104,8 @@ public:
     CicloAutomacao& ciclo();
     CartoesIdentFid& cartoes();
     RequisicoesAutomacao& requisicoes();
+    DialogosCartao& dialogos();
+    FerramentasOperador& ferramentas();
 
 private:
     void carrega();
@@ -113,12 +117,19 @@ private:
     void restauraDaBandeja();
     void Form_Unload();
     static void executa(const std::function<void()>& acao);
+    void quandoEnlaceLivre(std::function<void()> acao);
+    void ligaAcoesDoOperador();
 
     bool descarregada_ = false;
     std::unique_ptr<GravacaoAbastecimento> gravacao_;
     std::unique_ptr<CicloAutomacao> ciclo_;
     std::unique_ptr<CartoesIdentFid> cartoes_;
     std::unique_ptr<RequisicoesAutomacao> requisicoes_;
+    std::unique_ptr<DialogosCartao> dialogos_;
+    std::unique_ptr<FerramentasOperador> ferramentas_;
+    // An operator action that needs the link while the cycle is inside an exchange.
+    std::function<void()> aEsperaDoEnlace_;
+    std::unique_ptr<Temporizador> esperaEnlace_;
 };
 
 } // namespace talvero

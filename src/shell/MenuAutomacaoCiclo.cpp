@@ -2,6 +2,10 @@
 
 namespace talvero {
 
+namespace {
+constexpr int kEsperaEnlaceMs = 100;
+}
+
 CicloAutomacao& MenuAutomacao::ciclo() {
     if (ciclo_) return *ciclo_;
     gravacao_ = std::make_unique<GravacaoAbastecimento>(GravacaoAbastecimento::Dependencias{
@@ -20,6 +24,53 @@ CartoesIdentFid& MenuAutomacao::cartoes() {
             plataforma.relogio, plataforma.agendador, registro, config, enlace, *TimerAutomacao, plataforma.operador,
             ciclo().lPassoDebugarErroAbastAndam});
     return *cartoes_;
+}
+
+DialogosCartao& MenuAutomacao::dialogos() {
+    if (!dialogos_)
+        dialogos_ = std::make_unique<DialogosCartao>(DialogosCartao::Dependencias{
+            cartoes(), plataforma.relogio, plataforma.agendador, registro, config, enlace, plataforma.operador,
+            *TimerAutomacao, *TimerArquivo});
+    return *dialogos_;
+}
+
+FerramentasOperador& MenuAutomacao::ferramentas() {
+    if (!ferramentas_)
+        ferramentas_ = std::make_unique<FerramentasOperador>(FerramentasOperador::Dependencias{
+            plataforma, registro, config, enlace, *TimerAutomacao, [this]() -> CicloAutomacao& { return ciclo(); }});
+    return *ferramentas_;
+}
+
+// The link carries one exchange at a time: a click that comes while the cycle
+// waits for the concentrator runs as soon as the cycle is done.
+void MenuAutomacao::quandoEnlaceLivre(std::function<void()> acao) {
+    if (!enlace.emTroca()) {
+        acao();
+        return;
+    }
+    aEsperaDoEnlace_ = std::move(acao);
+    if (!esperaEnlace_)
+        esperaEnlace_ = plataforma.agendador.criaTemporizador(kEsperaEnlaceMs, [this] {
+            if (enlace.emTroca()) return;
+            esperaEnlace_->setHabilitado(false);
+            const auto acao = std::exchange(aEsperaDoEnlace_, nullptr);
+            if (acao) acao();
+        });
+    esperaEnlace_->setHabilitado(true);
+}
+
+void MenuAutomacao::ligaAcoesDoOperador() {
+    const auto comEnlace = [this](auto acao) { return [this, acao] { quandoEnlaceLivre([this, acao] { acao(*this); }); }; };
+    acoes.cmdBlocoNotas_Click = comEnlace([](MenuAutomacao& m) { m.ferramentas().cmdBlocoNotas_Click(); });
+    acoes.cmdExplorer_Click = [this] { ferramentas().cmdExplorer_Click(); };
+    acoes.mnuVersaoEquipamento_Click = comEnlace([](MenuAutomacao& m) { m.ferramentas().mnuVersaoEquipamento_Click(); });
+    acoes.mnuIncluiCartao_Click = comEnlace([](MenuAutomacao& m) { m.dialogos().mnuIncluiCartao_Click(); });
+    acoes.mnuExcluiCartao_Click = comEnlace([](MenuAutomacao& m) { m.dialogos().mnuExcluiCartao_Click(); });
+    acoes.mnuLerCartao_Click = comEnlace([](MenuAutomacao& m) { m.dialogos().mnuLerCartao_Click(); });
+    acoes.mnuPesquisaPosicaoCartao_Click =
+        comEnlace([](MenuAutomacao& m) { m.dialogos().mnuPesquisaPosicaoCartao_Click(); });
+    acoes.cmdLeituraIdentificador_Click =
+        comEnlace([](MenuAutomacao& m) { m.dialogos().cmdLeituraIdentificador_Click(); });
 }
 
 RequisicoesAutomacao& MenuAutomacao::requisicoes() {

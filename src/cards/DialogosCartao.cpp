@@ -1,0 +1,166 @@
+#include "cards/DialogosCartao.h"
+
+#include "link/MontaComando.h"
+#include "platform/Erro.h"
+#include "support/RotinasGerais.h"
+
+namespace talvero {
+
+namespace {
+
+const QString kQuebra = QStringLiteral("\r\n");
+const QString kSeparador = QStringLiteral("|@|");
+const QString kTituloCartao = QStringLiteral("Número do Cartão!");
+const QString kCancelada = QStringLiteral("Operação Cancelada!");
+const QString kCartaoFixo = QStringLiteral("1234567890123456");
+const QString kCartaoEnsaio = QString(16, QLatin1Char('e'));
+constexpr int kTamanhoCartao = 16;
+constexpr int kTamanhoPosicao = 6;
+
+} // namespace
+
+template <typename Comando>
+QString DialogosCartao::semPedidos(Comando comando) {
+    const bool arquivo = d_.timerArquivo.habilitado();
+    d_.timerArquivo.setHabilitado(false);
+    const QString resultado = comando();
+    d_.timerArquivo.setHabilitado(arquivo);
+    return resultado;
+}
+
+// Empty when the operator gave no card of 16 characters (and was told so).
+QString DialogosCartao::pedeCartao(const QString& pergunta) {
+    const QString cartao = d_.operador.entrada(pergunta, kTituloCartao, {});
+    if (cartao.size() == kTamanhoCartao) return cartao;
+    critico(QStringLiteral("O cartão deve ter 16 caracteres."), kCancelada);
+    return {};
+}
+
+// Up to 51 reads of about a second or two: the operator sees where it stands
+// and may stop it; a stopped search found nothing.
+QString DialogosCartao::pesquisa(const QString& cartao, bool mostraMensagem) {
+    const int total = CartoesIdentFid::kRegistrosPesquisados;
+    const auto progresso = d_.operador.progresso(QStringLiteral("Pesquisa de Cartão"), total);
+    bool cancelada = false;
+    const QString resultado = semPedidos([&] {
+        return d_.cartoes.AutoPesquisaPosicaoCartaoIdentFid(cartao, mostraMensagem, [&](int registro) {
+            if (progresso->cancelado()) return !(cancelada = true);
+            progresso->avanca(registro, QStringLiteral("Pesquisando o cartão %1 registro %2 de %3")
+                                            .arg(cartao)
+                                            .arg(registro + 1)
+                                            .arg(total));
+            return true;
+        });
+    });
+    if (cancelada)
+        informa(QStringLiteral("O cartão: ") + cartao + QStringLiteral(" não foi encontrado nos registros pesquisados."),
+                QStringLiteral("Pesquisa Cancelada!"));
+    return resultado;
+}
+
+void DialogosCartao::mnuIncluiCartao_Click() {
+    const QString cartao =
+        pedeCartao(QStringLiteral("Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres)."));
+    if (cartao.isEmpty()) return;
+    const QString posicao = SeparaCampo(semPedidos([&] { return d_.cartoes.AutoIncluiCartaoIdentFid(cartao); }), 1);
+    if (posicao.size() == kTamanhoPosicao)
+        informa(QStringLiteral("O cartão: ") + cartao + kQuebra + QStringLiteral(" foi incluído na posição:") + posicao +
+                    QStringLiteral(" do IdentFid."),
+                QStringLiteral("Inclusão OK no IdentFid!"));
+    else
+        critico(QStringLiteral("Não foi possível incluir o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
+                QStringLiteral("Erro Inclusão IdentFid!"));
+}
+
+void DialogosCartao::mnuExcluiCartao_Click() {
+    const QString cartao =
+        pedeCartao(QStringLiteral("Informe o número do cartão a ser excluído no IdentFid (contendo 16 caracteres)."));
+    if (cartao.isEmpty()) return;
+    const QString posicao = SeparaCampo(pesquisa(cartao, false), 1);
+    if (posicao.size() != kTamanhoPosicao) {
+        critico(QStringLiteral("O cartão não existe no IdentFid.") + kQuebra +
+                    QStringLiteral("Por este motivo não poderá ser excluído."),
+                kCancelada);
+        return;
+    }
+    const QString resultado = semPedidos([&] { return d_.cartoes.AutoExcluiCartaoIdentFid(cartao, posicao); });
+    if (resultado != kSeparador)
+        informa(QStringLiteral("O cartão: ") + cartao + kQuebra + QStringLiteral("Estava registrado na posição:") +
+                    posicao + kQuebra + QStringLiteral(" foi excluído no IdentFid."),
+                QStringLiteral("Exclusão OK no IdentFid!"));
+    else
+        critico(QStringLiteral("Não foi possível excluir o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
+                QStringLiteral("Erro Exclusão IdentFid!"));
+}
+
+void DialogosCartao::mnuLerCartao_Click() {
+    const QString posicao =
+        d_.operador.entrada(QStringLiteral("Informe a posicao do registro do cartao no IdentFid no formato 000000."),
+                            QStringLiteral("Posição do Registro!"), QStringLiteral("000000"));
+    if (posicao.size() != kTamanhoPosicao) return;
+    if (semPedidos([&] { return d_.cartoes.AutoLerCartaoIdentFid(kCartaoFixo, posicao); }) == kSeparador)
+        critico(QStringLiteral("Não foi possível Ler o cartão: ") + kCartaoFixo + QStringLiteral(" no IdentFid."),
+                QStringLiteral("Erro Leitura IdentFid!"));
+    else
+        informa(QStringLiteral("O cartão: ") + kCartaoFixo + QStringLiteral(" foi lido no IdentFid."),
+                QStringLiteral("Leitura OK no IdentFid!"));
+}
+
+void DialogosCartao::mnuPesquisaPosicaoCartao_Click() {
+    const QString cartao = pedeCartao(
+        QStringLiteral("Informe o número do cartão para saber a posição no IdentFid contendo 16 caracteres."));
+    if (!cartao.isEmpty()) pesquisa(cartao, true);
+}
+
+// Over the vendor library the trial only stops and restarts the automation.
+void DialogosCartao::cmdLeituraIdentificador_Click() {
+    d_.timerAutomacao.setHabilitado(false);
+    if (!d_.configuracao.lUsarDllCompany) {
+        try {
+            semPedidos([&] {
+                ensaioSerial();
+                return QString();
+            });
+        } catch (const Erro& e) {
+            registra(QStringLiteral(" ERRO cmdLeituraIdentificador_Click: ") + e.comNumero());
+        }
+    }
+    d_.timerAutomacao.setHabilitado(true);
+}
+
+// Writes the test card, shows what came back, and erases it if the operator
+// wishes. The last box tells how many bytes the erase brought back.
+void DialogosCartao::ensaioSerial() {
+    EnlaceConcentrador::Reserva reserva(d_.enlace);
+    QString& texto = d_.enlace.lTimerAutoString;
+    ControleSerial& serial = d_.enlace.serial();
+    texto = MontaComando(QStringLiteral("(?F27G") + kCartaoEnsaio + QString(16, QLatin1Char('0')));
+    d_.enlace.assentaSerial();
+    d_.enlace.enviaSerial(texto);
+    registra(QStringLiteral(" - Grava Cartao: - lTimerAutoString=") + texto);
+    AguardaMilissegundos(d_.relogio, d_.agendador, 1000);
+    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
+    registra(QStringLiteral(" - Apos comando de Gravar Cartao: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant));
+    if (d_.enlace.lAutoQuant > 0) {
+        texto = serial.leEntrada();
+        registra(QStringLiteral(" - Resultado da possível Gravação de Cartão: - lTimerAutoString=") + texto);
+        d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(texto.size()) + kQuebra + texto, {}, Icone::Nenhum);
+        const QString posicao = texto.mid(3, 6);
+        if (d_.operador.pergunta(QStringLiteral("Deseja Excluir o cartao"), QStringLiteral("Exclusao de Cartao"))) {
+            texto = MontaComando(QStringLiteral("(?F27A") + kCartaoEnsaio + QStringLiteral("00") + posicao +
+                                 QString(8, QLatin1Char('0')));
+            serial.descartaEntrada();
+            registra(QStringLiteral(" - Apaga Cartao: - lTimerAutoString=") + texto);
+            d_.enlace.enviaSerial(texto);
+            AguardaMilissegundos(d_.relogio, d_.agendador, 2000);
+            d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
+            registra(QStringLiteral(" - Sera se Apagou: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant) +
+                     QStringLiteral(" - lTimerAutoString=") + texto);
+            d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(d_.enlace.lAutoQuant), {}, Icone::Nenhum);
+        }
+    }
+    serial.descartaEntrada();
+    d_.enlace.lAutoQuant = 0;
+}
+
+} // namespace talvero

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "cards/CartoesIdentFid.h"
+
+namespace talvero {
+
+// The operator's card menu and the identifier trial of the main window. Each
+// entry asks for one value, checks it, runs one card command and tells the
+// outcome. A command holds the request timer off until it ends, so a request
+// cannot start a second one on the same link.
+class DialogosCartao {
+public:
+    struct Dependencias {
+        CartoesIdentFid& cartoes;
+        const Relogio& relogio;
+        Agendador& agendador;
+        RegistroEventos& registro;
+        const Configuracao& configuracao;
+        EnlaceConcentrador& enlace;
+        Operador& operador;
+        Temporizador& timerAutomacao;
+        Temporizador& timerArquivo;
+    };
+
+    explicit DialogosCartao(Dependencias dependencias) : d_(dependencias) {}
+
+    void mnuIncluiCartao_Click();
+    void mnuExcluiCartao_Click();
+    void mnuLerCartao_Click();
+    void mnuPesquisaPosicaoCartao_Click();
+    void cmdLeituraIdentificador_Click();
+
+private:
+    QString pedeCartao(const QString& pergunta);
+    QString pesquisa(const QString& cartao, bool mostraMensagem);
+    template <typename Comando>
+    QString semPedidos(Comando comando);
+    void ensaioSerial();
+    void critico(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Critico); }
+    void informa(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Informacao); }
+    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+
+    Dependencias d_;
+};
+
+} // namespace talvero

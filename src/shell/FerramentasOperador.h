@@ -1,0 +1,44 @@
+#pragma once
+
+#include "cycle/CicloAutomacao.h"
+#include "link/EnlaceConcentrador.h"
+#include "platform/Plataforma.h"
+#include "support/Configuracao.h"
+#include "support/RegistroEventos.h"
+
+#include <functional>
+
+namespace talvero {
+
+// The operator's own tools on the main window: the current hour's log, the
+// file browser, and the concentrator's versions.
+class FerramentasOperador {
+public:
+    struct Dependencias {
+        const Plataforma& plataforma;
+        RegistroEventos& registro;
+        const Configuracao& configuracao;
+        EnlaceConcentrador& enlace;
+        Temporizador& timerAutomacao;
+        std::function<CicloAutomacao&()> ciclo;
+    };
+
+    explicit FerramentasOperador(Dependencias dependencias) : d_(std::move(dependencias)) {}
+
+    void cmdBlocoNotas_Click();
+    void cmdExplorer_Click();
+    void mnuVersaoEquipamento_Click();
+
+    // The system folder cut after its second-to-last component ("C:\WINDOWS\system32\"
+    // gives "C:\WINDOWS\"); empty when the system folder is unknown.
+    static QString PastaWindows(const QString& diretorioSistema);
+
+private:
+    void abre(const QString& programa, const QString& caminho);
+    QString pedeVersao();
+    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+
+    Dependencias d_;
+};
+
+} // namespace talvero
