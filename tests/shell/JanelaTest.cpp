@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace talvero::teste {
@@ -103,12 +104,23 @@ TEST_F(Form, ControlesComSeusNomesMinimizarEFecharPelaJanela) {
                              "lblMensagem", "Frame1", "mnuVersaoEquipamento", "mnuCartao", "mnuIncluiCartao",
                              "mnuExcluiCartao", "mnuLerCartao", "mnuPesquisaPosicaoCartao"})
         EXPECT_NE(form.findChild<QObject*>(QString::fromLatin1(nome)), nullptr) << nome;
-    int cliques = 0;
-    e.agente().acoes.mnuLerCartao_Click = [&] { ++cliques; };
-    e.agente().acoes.cmdBlocoNotas_Click = [&] { cliques += 10; };
-    form.mnuLerCartao->trigger();
+    // Each control reaches its own dialog or tool: the first box it shows, or what it opens.
+    const std::pair<std::function<void()>, const char*> controles[] = {
+        {[&] { form.mnuIncluiCartao->trigger(); }, "Número do Cartão!"},
+        {[&] { form.mnuExcluiCartao->trigger(); }, "Número do Cartão!"},
+        {[&] { form.mnuLerCartao->trigger(); }, "Posição do Registro!"},
+        {[&] { form.mnuPesquisaPosicaoCartao->trigger(); }, "Número do Cartão!"},
+        {[&] { form.mnuVersaoEquipamento->trigger(); }, "Versão do Concentrador!"},
+        {[&] { form.cmdLeituraIdentificador->click(); }, ""}};
+    for (const auto& [aciona, titulo] : controles) {
+        e.mundo.operador.exibidas.clear();
+        aciona();
+        ASSERT_FALSE(e.mundo.operador.exibidas.empty()) << titulo;
+        EXPECT_EQ(e.mundo.operador.exibidas.front().titulo, QString::fromUtf8(titulo));
+    }
     form.cmdBlocoNotas->click();
-    EXPECT_EQ(cliques, 11);
+    form.cmdExplorer->click();
+    EXPECT_EQ(e.mundo.processos.abertos.size(), 2u);
 
     // A screenshot for whoever checks the window by eye.
     if (const QByteArray captura = qgetenv("TALVERO_CAPTURA_JANELA"); !captura.isEmpty()) {
