@@ -9,6 +9,7 @@
 #include "shell/EventosJanela.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/ObjetosDados.h"
+#include "shell/PainelEstado.h"
 #include "store/GravacaoAbastecimento.h"
 #include "support/Configuracao.h"
 #include "support/PedidoEmail.h"
@@ -63,7 +64,8 @@ public:
     void FechaJanela();
     bool descarregada() const { return descarregada_; }
 
-    // IconeBandeja: 0 adds, 1 modifies, 2 deletes, with the window's current title.
+    // IconeBandeja: 0 adds, 1 modifies, 2 deletes, with the window's current title
+    // and the status panel's summary.
     void IconeBandeja(int acao);
 
     void Form_Resize() override;
@@ -119,6 +121,19 @@ private:
     std::unique_ptr<CicloAutomacao> ciclo_;
     std::unique_ptr<CartoesIdentFid> cartoes_;
     std::unique_ptr<RequisicoesAutomacao> requisicoes_;
+
+    // The status panel (MenuAutomacaoPainel.cpp).
+    void ligaPainel(CicloAutomacao& ciclo);
+    void atualizaPainel();
+    void leContagensPainel(const QDate& hoje, std::int64_t agoraMs);
+    void registraPainelNaHora(const QDateTime& agora);
+    QString dicaIcone() const;
+    PainelEstado painel_;
+    TextosPainel textosPainel_;
+    std::int64_t proximaLeituraPainelMs_ = 0;
+    std::int64_t horaPainelRegistrada_ = -1;
+    std::unique_ptr<Temporizador> TimerPainel =
+        plataforma.agendador.criaTemporizador(1000, [this] { atualizaPainel(); });
 };
 
 } // namespace talvero

@@ -11,6 +11,7 @@ CicloAutomacao& MenuAutomacao::ciclo() {
         plataforma.relogio, plataforma.agendador, registro, config, enlace, *TimerAutomacao, lAutomacaoPausada,
         dados.bicoAutomacao(), dados.bico(), dados.produto(), dados.estoque(), dados.abastecimentoRejeitado(),
         *gravacao_});
+    ligaPainel(*ciclo_);
     return *ciclo_;
 }
 
