@@ -84,12 +84,12 @@ void MenuAutomacao::registraPainelNaHora(const QDateTime& agora) {
     registro.registra(QStringLiteral(" - Situação: ") + textosPainel_.linhaResumo());
 }
 
-// The title first, then the summary's parts that fit whole in the platform's tip.
+// The title first, then as many of the summary's items as the platform's tip shows whole.
 QString MenuAutomacao::dicaIcone() const {
     QString dica = janela.titulo();
     TextosPainel cabe;
-    for (const QString& parte : textosPainel_.resumo) {
-        cabe.resumo << parte;
+    for (const QString& item : textosPainel_.resumo) {
+        cabe.resumo << item;
         const QString maior = janela.titulo() + QLatin1Char('\n') + cabe.linhaResumo();
         if (DicaIcone(maior) != maior) break;
         dica = maior;

@@ -31,6 +31,13 @@ QString comandoRejeitados(const QString& raiz) {
     return QStringLiteral("talvero-dados --root ") + pasta + QStringLiteral(" rejeitados");
 }
 
+QString estado(const PainelEstado::Momento& m, bool silencio) {
+    if (m.pausada) return QStringLiteral("Pausada");
+    if (silencio) return QStringLiteral("Sem resposta");
+    if (m.recepcao.quando.isNull()) return QStringLiteral("Aguardando resposta");
+    return QStringLiteral("OK");
+}
+
 } // namespace
 
 void PainelEstado::leContagens(const QDate& dia, int gravadosNoDia,
@@ -56,36 +63,38 @@ void PainelEstado::acertaDia(const QDate& hoje) {
 TextosPainel PainelEstado::textos(const Momento& m) {
     acertaDia(m.agora.date());
     if (inicio_.quando.isNull()) inicio_ = {m.agora, m.agoraMs};
+    const bool silencio = m.agoraMs - desde(m).ms >= kSilencioMs;
     TextosPainel t;
-    bool emSilencio = false;
-    t.comunicacao = comunicacao(m, emSilencio);
+    t.comunicacao = transporte(m) + kTraco + comunicacao(m, silencio);
     // Paused, the cycle leaves the line alone: its silence is no fault.
-    t.comunicacaoEmAlerta = emSilencio && !m.pausada;
+    t.comunicacaoEmAlerta = silencio && !m.pausada;
     t.abastecimentos = abastecimentos();
     t.quarentena = quarentena(m.raiz);
     t.quarentenaEmAlerta = emQuarentena_ > 0;
     t.automacao = m.pausada ? QStringLiteral("pausada") : QStringLiteral("em funcionamento");
     t.banco = m.banco;
-    t.resumo = resumo(m, emSilencio);
+    t.resumo = resumo(m, silencio);
     return t;
 }
 
-QString PainelEstado::comunicacao(const Momento& m, bool& emSilencio) const {
-    const bool respondeu = !m.recepcao.quando.isNull();
-    const UltimaRecepcao& desde = respondeu ? m.recepcao : inicio_;
-    emSilencio = m.agoraMs - desde.ms >= kSilencioMs;
-    const QString quando = horario(desde.quando.date(), desde.quando.time(), dia_);
-    if (emSilencio) return transporte(m) + kTraco + QStringLiteral("sem resposta desde ") + quando;
-    if (!respondeu)
-        return transporte(m) + kTraco + QStringLiteral("aguardando a primeira resposta");
-    return transporte(m) + kTraco + QStringLiteral("respondendo, última resposta ") + quando;
+// Before the first answer, silence counts from the panel's start.
+const UltimaRecepcao& PainelEstado::desde(const Momento& m) const {
+    return m.recepcao.quando.isNull() ? inicio_ : m.recepcao;
+}
+
+QString PainelEstado::comunicacao(const Momento& m, bool silencio) const {
+    const QString quando = horario(desde(m).quando.date(), desde(m).quando.time(), dia_);
+    if (silencio) return QStringLiteral("sem resposta desde ") + quando;
+    if (m.recepcao.quando.isNull()) return QStringLiteral("aguardando a primeira resposta");
+    return QStringLiteral("respondendo, última resposta ") + quando;
 }
 
 QString PainelEstado::abastecimentos() const {
-    QString texto = gravadosHoje_ == 0 ? QStringLiteral("nenhum gravado hoje")
-                    : gravadosHoje_ == 1
-                        ? QStringLiteral("1 gravado hoje")
-                        : QString::number(gravadosHoje_) + QStringLiteral(" gravados hoje");
+    QString texto = gravadosHoje_ == 0
+                        ? QStringLiteral("nenhum gravado hoje")
+                        : QString::number(gravadosHoje_) + (gravadosHoje_ == 1
+                                                                ? QStringLiteral(" gravado hoje")
+                                                                : QStringLiteral(" gravados hoje"));
     if (!ultimo_) return texto;
     const Abastecido& a = *ultimo_;
     return texto + kTraco + QStringLiteral("último: ") + horario(a.data, a.hora, dia_) +
@@ -101,15 +110,12 @@ QString PainelEstado::quarentena(const QString& raiz) const {
     return quantas + kTraco + QStringLiteral("para listar: ") + comandoRejeitados(raiz);
 }
 
-QStringList PainelEstado::resumo(const Momento& m, bool emSilencio) const {
-    QStringList partes{m.pausada                    ? QStringLiteral("Pausada")
-                       : emSilencio                 ? QStringLiteral("Sem resposta")
-                       : m.recepcao.quando.isNull() ? QStringLiteral("Aguardando resposta")
-                                                    : QStringLiteral("OK"),
-                       QString::number(gravadosHoje_) + QStringLiteral(" hoje")};
+QStringList PainelEstado::resumo(const Momento& m, bool silencio) const {
+    QStringList itens{estado(m, silencio),
+                      QString::number(gravadosHoje_) + QStringLiteral(" hoje")};
     if (emQuarentena_ > 0)
-        partes << QString::number(emQuarentena_) + QStringLiteral(" em quarentena");
-    return partes;
+        itens << QString::number(emQuarentena_) + QStringLiteral(" em quarentena");
+    return itens;
 }
 
 } // namespace talvero

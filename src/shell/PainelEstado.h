@@ -49,10 +49,11 @@ public:
 
 private:
     void acertaDia(const QDate& hoje);
-    QString comunicacao(const Momento& m, bool& emSilencio) const;
+    const UltimaRecepcao& desde(const Momento& m) const;
+    QString comunicacao(const Momento& m, bool silencio) const;
     QString abastecimentos() const;
     QString quarentena(const QString& raiz) const;
-    QStringList resumo(const Momento& m, bool emSilencio) const;
+    QStringList resumo(const Momento& m, bool silencio) const;
 
     QDate dia_;
     int gravadosHoje_ = 0;
