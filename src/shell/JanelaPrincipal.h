@@ -30,8 +30,8 @@ public:
     // To the front with the keyboard focus: the last step of every restore.
     virtual void ativa() = 0;
 
-    // The status panel, again. False when no one can see it (no screen): the
-    // program then tells the log now and then.
+    // The status panel's latest texts. False when no one can see them (no
+    // screen): the program then writes their summary in the log each hour.
     virtual bool mostraPainel(const TextosPainel& textos) = 0;
 
     // The window is gone for good; with no window left the program ends.
