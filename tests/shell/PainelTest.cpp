@@ -1,6 +1,5 @@
 #include "estacao/Estacao.h"
 #include "shell/FormMenuAutomacao.h"
-#include "support/Instalacao.h"
 
 #include <QLabel>
 
