@@ -116,7 +116,10 @@ CicloAutomacao::Desfecho CicloAutomacao::guardaAbastecimento(const QString& resp
         return guardaRejeitado(resposta, *leitor_.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
     case Leitura::Completa: break;
     }
-    if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) return Desfecho::Confirmar;
+    if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) {
+        if (aoGravar && !d_.gravacao.repeticao()) aoGravar(abastecimento);
+        return Desfecho::Confirmar;
+    }
     if (!d_.gravacao.semHorarioLivre()) return Desfecho::NaoGravado;
     // Held back, it would be handed over again and again and stop the whole queue.
     return guardaRejeitado(resposta, *d_.gravacao.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
@@ -167,6 +170,7 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta, const Erro& erro) 
     }
     registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento ilegível guardado em AbastecimentoRejeitado (") +
              r.Erro + QStringLiteral(" - lPassoDebugarErroAbast:") + r.Passo + QStringLiteral("): ") + resposta);
+    if (aoPorEmQuarentena) aoPorEmQuarentena();
     return true;
 }
 

@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 namespace talvero {
 
@@ -47,6 +48,11 @@ public:
     QString lTimerAutoPassoDebugarErro;
     QString lPassoDebugarErroAbastAndam;
     AbastecimentoEmTrabalho abastecimento;
+
+    // Told of each fueling stored now (a repeat found stored is not news) and of
+    // each answer put in quarantine.
+    std::function<void(const AbastecimentoEmTrabalho&)> aoGravar;
+    std::function<void()> aoPorEmQuarentena;
 
     void TimerAutomacao_Timer();
 

@@ -14,6 +14,8 @@ CarregadorBiblioteca carregadorProprio(FabricaCanais& canais, const Relogio& rel
 
 TransportesConcentrador::TransportesConcentrador(FabricaCanais& canais, const Relogio& relogio,
                                                  CarregadorBiblioteca carrega)
-    : serial_(canais), biblioteca_(carrega ? std::move(carrega) : carregadorProprio(canais, relogio)) {}
+    : canais_(canais, relogio),
+      serial_(canais_),
+      biblioteca_(carrega ? std::move(carrega) : carregadorProprio(canais_, relogio)) {}
 
 } // namespace talvero

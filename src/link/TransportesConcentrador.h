@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/BibliotecaSobDemanda.h"
+#include "link/CanaisObservados.h"
 #include "link/ControleSerialCanal.h"
 #include "platform/CanalBytes.h"
 #include "platform/Relogio.h"
@@ -17,8 +18,11 @@ public:
     ControleSerial& serial() { return serial_; }
     BibliotecaConcentrador& biblioteca() { return biblioteca_; }
     bool bibliotecaCarregada() const { return biblioteca_.carregada(); }
+    // Of our own library and the serial control; a library handed in by a test is not seen.
+    const UltimaRecepcao& ultimaRecepcao() const { return canais_.ultimaRecepcao(); }
 
 private:
+    CanaisObservados canais_;
     ControleSerialCanal serial_;
     BibliotecaSobDemanda biblioteca_;
 };

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,7 +19,20 @@ namespace talvero {
 
 namespace {
 constexpr int kBotaoEsquerdo = 1;
+
+QLabel* valor(const char* nome, QWidget* pai) {
+    auto* rotulo = new QLabel(pai);
+    rotulo->setObjectName(QString::fromLatin1(nome));
+    rotulo->setWordWrap(true);
+    return rotulo;
 }
+
+void escreve(QLabel* rotulo, const QString& texto, bool alerta = false) {
+    rotulo->setText(texto);
+    const QString estilo = alerta ? QStringLiteral("color: #b00000; font-weight: bold;") : QString();
+    if (rotulo->styleSheet() != estilo) rotulo->setStyleSheet(estilo);
+}
+} // namespace
 
 FormMenuAutomacao::FormMenuAutomacao(std::function<void()> aoDescarregar)
     : aoDescarregar_(std::move(aoDescarregar)) {
@@ -61,6 +75,7 @@ void FormMenuAutomacao::montaControles() {
     linha->addStretch();
     for (QToolButton* b : {cmdBlocoNotas, cmdExplorer, cmdMinimizar, cmdFechar}) linha->addWidget(b);
     coluna->addWidget(lblMensagem);
+    coluna->addWidget(montaSituacao(centro));
     coluna->addWidget(Frame1);
     setCentralWidget(centro);
 
@@ -74,6 +89,29 @@ void FormMenuAutomacao::montaControles() {
     liga(cmdFechar, &EventosJanela::cmdFechar_Click);
     liga(cmdBlocoNotas, &EventosJanela::cmdBlocoNotas_Click);
     liga(cmdExplorer, &EventosJanela::cmdExplorer_Click);
+}
+
+QGroupBox* FormMenuAutomacao::montaSituacao(QWidget* pai) {
+    fraSituacao = new QGroupBox(QStringLiteral("Situação"), pai);
+    fraSituacao->setObjectName(QStringLiteral("fraSituacao"));
+    auto* linhas = new QFormLayout(fraSituacao);
+    linhas->addRow(QStringLiteral("Comunicação:"), lblComunicacao = valor("lblComunicacao", fraSituacao));
+    linhas->addRow(QStringLiteral("Abastecimentos:"), lblAbastecimentos = valor("lblAbastecimentos", fraSituacao));
+    linhas->addRow(QStringLiteral("Em quarentena:"), lblQuarentena = valor("lblQuarentena", fraSituacao));
+    linhas->addRow(QStringLiteral("Automação:"), lblAutomacao = valor("lblAutomacao", fraSituacao));
+    linhas->addRow(QStringLiteral("Banco de dados:"), lblBanco = valor("lblBanco", fraSituacao));
+    // The technician copies the command that lists the quarantine from here.
+    lblQuarentena->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return fraSituacao;
+}
+
+bool FormMenuAutomacao::mostraPainel(const TextosPainel& textos) {
+    escreve(lblComunicacao, textos.comunicacao, textos.comunicacaoEmAlerta);
+    escreve(lblAbastecimentos, textos.abastecimentos);
+    escreve(lblQuarentena, textos.quarentena, textos.quarentenaEmAlerta);
+    escreve(lblAutomacao, textos.automacao);
+    escreve(lblBanco, textos.banco);
+    return true;
 }
 
 void FormMenuAutomacao::montaMenus() {

@@ -31,6 +31,7 @@ public:
     void mostra() override { show(); }
     void ativa() override;
     void descarrega() override;
+    bool mostraPainel(const TextosPainel& textos) override;
 
     QPushButton* cmdLeituraIdentificador;
     QToolButton* cmdMinimizar;
@@ -39,6 +40,12 @@ public:
     QToolButton* cmdExplorer;
     QLabel* lblMensagem;
     QGroupBox* Frame1;
+    QGroupBox* fraSituacao;
+    QLabel* lblComunicacao;
+    QLabel* lblAbastecimentos;
+    QLabel* lblQuarentena;
+    QLabel* lblAutomacao;
+    QLabel* lblBanco;
     QAction* mnuVersaoEquipamento;
     QMenu* mnuCartao;
     QAction* mnuIncluiCartao;
@@ -56,6 +63,7 @@ protected:
 private:
     void montaControles();
     void montaMenus();
+    QGroupBox* montaSituacao(QWidget* pai);
     QToolButton* botaoFigura(const char* nome, int figura, const QString& dica);
 
     std::function<void()> aoDescarregar_;

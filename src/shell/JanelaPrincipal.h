@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/EventosJanela.h"
+#include "shell/TextosPainel.h"
 
 #include <QString>
 
@@ -28,6 +29,10 @@ public:
     virtual void mostra() = 0;
     // To the front with the keyboard focus: the last step of every restore.
     virtual void ativa() = 0;
+
+    // The status panel's latest texts. False when no one can see them (no
+    // screen): the program then writes their summary in the log each hour.
+    virtual bool mostraPainel(const TextosPainel& textos) = 0;
 
     // The window is gone for good; with no window left the program ends.
     virtual void descarrega() = 0;

@@ -21,10 +21,15 @@ public:
     void mostra() override { visivel_ = true; }
     void ativa() override { ++ativacoes_; }
     void descarrega() override;
+    bool mostraPainel(const TextosPainel& textos) override {
+        painel_ = textos;
+        return false;
+    }
 
     bool visivel() const { return visivel_; }
     bool descarregada() const { return descarregada_; }
     int ativacoes() const { return ativacoes_; }
+    const TextosPainel& painel() const { return painel_; }
 
 private:
     std::function<void()> aoDescarregar_;
@@ -34,6 +39,7 @@ private:
     bool visivel_ = true;
     bool descarregada_ = false;
     int ativacoes_ = 0;
+    TextosPainel painel_;
 };
 
 } // namespace talvero

@@ -45,7 +45,7 @@ void MenuAutomacao::executa(const std::function<void()>& acao) {
 // A failing icon call changes nothing for the program.
 void MenuAutomacao::IconeBandeja(int acao) {
     try {
-        plataforma.icone.executa(acao, janela.titulo());
+        plataforma.icone.executa(acao, dicaIcone());
     } catch (...) {
     }
 }

@@ -11,6 +11,7 @@
 #include "shell/FerramentasOperador.h"
 #include "shell/JanelaPrincipal.h"
 #include "shell/ObjetosDados.h"
+#include "shell/PainelEstado.h"
 #include "store/GravacaoAbastecimento.h"
 #include "support/Configuracao.h"
 #include "support/PedidoEmail.h"
@@ -65,7 +66,8 @@ public:
     void FechaJanela();
     bool descarregada() const { return descarregada_; }
 
-    // IconeBandeja: 0 adds, 1 modifies, 2 deletes, with the window's current title.
+    // IconeBandeja: 0 adds, 1 modifies, 2 deletes, with the window's current title
+    // and the status panel's summary.
     void IconeBandeja(int acao);
 
     void Form_Resize() override;
@@ -130,6 +132,19 @@ private:
     // An operator action that needs the link while the cycle is inside an exchange.
     std::function<void()> aEsperaDoEnlace_;
     std::unique_ptr<Temporizador> esperaEnlace_;
+
+    // The status panel (MenuAutomacaoPainel.cpp).
+    void ligaPainel(CicloAutomacao& ciclo);
+    void atualizaPainel();
+    void leContagensPainel(const QDate& hoje, std::int64_t agoraMs);
+    void registraPainelNaHora(const QDateTime& agora);
+    QString dicaIcone() const;
+    PainelEstado painel_;
+    TextosPainel textosPainel_;
+    std::int64_t proximaLeituraPainelMs_ = 0;
+    std::int64_t horaPainelRegistrada_ = -1;
+    std::unique_ptr<Temporizador> TimerPainel =
+        plataforma.agendador.criaTemporizador(1000, [this] { atualizaPainel(); });
 };
 
 } // namespace talvero

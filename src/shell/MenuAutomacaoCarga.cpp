@@ -52,6 +52,7 @@ void MenuAutomacao::carrega() {
     IconeBandeja(0);
     leConfiguracao();
     if (!conectaBanco()) return;
+    TimerPainel->setHabilitado(true);
 
     config.lPastaAutomacao = le(kLocalizacao, QStringLiteral("Pasta da automacao"));
     if (config.lPastaAutomacao.isEmpty()) config.lPastaAutomacao = kPastaPadrao;

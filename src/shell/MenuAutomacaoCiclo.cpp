@@ -15,6 +15,7 @@ CicloAutomacao& MenuAutomacao::ciclo() {
         plataforma.relogio, plataforma.agendador, registro, config, enlace, *TimerAutomacao, lAutomacaoPausada,
         dados.bicoAutomacao(), dados.bico(), dados.produto(), dados.estoque(), dados.abastecimentoRejeitado(),
         *gravacao_});
+    ligaPainel(*ciclo_);
     return *ciclo_;
 }
 

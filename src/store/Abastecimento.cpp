@@ -114,6 +114,24 @@ bool Abastecimento::ExisteDesde(std::int16_t empresa, const QDate& data, const Q
     return q.next();
 }
 
+bool Abastecimento::LocalizaUltimo(std::int16_t empresa) {
+    QSqlQuery q = conexao_->executa(
+        QStringLiteral("Abastecimento.LocalizaUltimo"),
+        QStringLiteral("SELECT %1 FROM Abastecimento WHERE Empresa = ? ORDER BY Data DESC, Hora DESC, Bico DESC LIMIT 1")
+            .arg(kTodas),
+        {empresa});
+    if (!q.next()) return false;
+    carrega(q);
+    return true;
+}
+
+int Abastecimento::ContaNoDia(Conexao& conexao, std::int16_t empresa, const QDate& data) {
+    QSqlQuery q = conexao.executa(QStringLiteral("Abastecimento.ContaNoDia"),
+                                  QStringLiteral("SELECT COUNT(*) FROM Abastecimento WHERE Empresa = ? AND Data = ?"),
+                                  {empresa, valores::deData(data)});
+    return q.next() ? valores::int32(q, 0) : 0;
+}
+
 QList<Abastecimento> Abastecimento::Lista(Conexao& conexao) {
     QSqlQuery q = conexao.executa(QStringLiteral("Abastecimento.Lista"),
                                   QStringLiteral("SELECT %1 FROM Abastecimento ORDER BY Data, Hora, Bico, Empresa").arg(kTodas));

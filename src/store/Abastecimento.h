@@ -59,6 +59,10 @@ public:
     // Whether the nozzle holds a fueling stored in the minute of `hora` or later.
     bool ExisteDesde(std::int16_t empresa, const QDate& data, const QTime& hora, std::int16_t bico);
 
+    // Loads the company's latest fueling by date and time; false when it has none.
+    bool LocalizaUltimo(std::int16_t empresa);
+    static int ContaNoDia(Conexao& conexao, std::int16_t empresa, const QDate& data);
+
     // Every stored fueling, by date, time, nozzle and company.
     static QList<Abastecimento> Lista(Conexao& conexao);
 

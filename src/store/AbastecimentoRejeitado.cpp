@@ -47,6 +47,14 @@ bool AbastecimentoRejeitado::Localiza(std::int16_t empresa, const QString& regis
     return true;
 }
 
+int AbastecimentoRejeitado::ContaAguardando(Conexao& conexao, std::int16_t empresa) {
+    QSqlQuery q = conexao.executa(
+        QStringLiteral("AbastecimentoRejeitado.ContaAguardando"),
+        QStringLiteral("SELECT COUNT(*) FROM AbastecimentoRejeitado WHERE Empresa = ? AND DataHoraReprocessado IS NULL"),
+        {empresa});
+    return q.next() ? valores::int32(q, 0) : 0;
+}
+
 QList<AbastecimentoRejeitado> AbastecimentoRejeitado::Lista(Conexao& conexao) {
     QSqlQuery q = conexao.executa(
         QStringLiteral("AbastecimentoRejeitado.Lista"),

@@ -39,6 +39,9 @@ public:
     // Loads the latest quarantined row of the company holding this raw answer.
     bool Localiza(std::int16_t empresa, const QString& registroAutomacao);
 
+    // The company's answers not reprocessed yet.
+    static int ContaAguardando(Conexao& conexao, std::int16_t empresa);
+
     // Every quarantined answer, oldest first.
     static QList<AbastecimentoRejeitado> Lista(Conexao& conexao);
 

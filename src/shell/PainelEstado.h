@@ -1,0 +1,65 @@
+#pragma once
+
+#include "link/CanaisObservados.h"
+#include "platform/Moeda.h"
+#include "shell/TextosPainel.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <cstdint>
+#include <optional>
+
+namespace talvero {
+
+// What the status panel tells. The counts are kept where things happen (a
+// fueling stored, an answer put in quarantine), so that a refresh needs no
+// database.
+class PainelEstado {
+public:
+    struct Abastecido {
+        QDate data;
+        QTime hora;
+        std::int16_t bico = 0;
+        Moeda litros;
+        Moeda valor;
+    };
+
+    // The rest of the panel as it stands at a refresh.
+    struct Momento {
+        QDateTime agora;
+        std::int64_t agoraMs = 0; // monotonic
+        UltimaRecepcao recepcao;
+        bool biblioteca = false;
+        QString porta;
+        bool pausada = false;
+        QString banco;
+        QString raiz; // of the path map, for the command that lists the quarantine
+    };
+
+    static constexpr std::int64_t kSilencioMs = 10'000;
+
+    // The counts as the database has them: they replace those kept so far.
+    void leContagens(const QDate& dia, int gravadosNoDia, const std::optional<Abastecido>& ultimo,
+                     int emQuarentena);
+    void gravou(const Abastecido& abastecido, const QDate& hoje);
+    void ficouEmQuarentena() { ++emQuarentena_; }
+
+    TextosPainel textos(const Momento& m);
+
+private:
+    void acertaDia(const QDate& hoje);
+    const UltimaRecepcao& desde(const Momento& m) const;
+    QString comunicacao(const Momento& m, bool silencio) const;
+    QString abastecimentos() const;
+    QString quarentena(const QString& raiz) const;
+    QStringList resumo(const Momento& m, bool silencio) const;
+
+    QDate dia_;
+    int gravadosHoje_ = 0;
+    std::optional<Abastecido> ultimo_;
+    int emQuarentena_ = 0;
+    UltimaRecepcao inicio_; // before the first answer, silence counts from here
+};
+
+} // namespace talvero

@@ -1,0 +1,69 @@
+#include "estacao/Estacao.h"
+#include "shell/FormMenuAutomacao.h"
+
+#include <QLabel>
+
+namespace talvero::teste {
+namespace {
+
+const QString kSerial = QStringLiteral("Controle serial COM1 — ");
+
+// The panel of the real agent on the simulator, a few minutes before midnight.
+TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
+    Estacao e({}, QDateTime(QDate(2026, 12, 5), QTime(23, 57)));
+    e.iniciaAgente();
+    const auto p = [&e] { return e.janela().painel(); };
+    e.roda(5000);
+    EXPECT_EQ(p().comunicacao, kSerial + "respondendo, última resposta 23:57:04");
+    e.nucleo.falhas().silencio.proximas = 1000;
+    e.roda(9000);
+    EXPECT_FALSE(p().comunicacaoEmAlerta);
+    e.roda(2000);
+    EXPECT_EQ(p().comunicacao, kSerial + "sem resposta desde 23:57:05");
+    EXPECT_TRUE(p().comunicacaoEmAlerta);
+    e.nucleo.falhas().silencio.proximas = 0;
+    e.roda(3000);
+    EXPECT_FALSE(p().comunicacaoEmAlerta) << p().comunicacao.toStdString();
+
+    // A fueling handed over again after a lost acknowledgement is counted once.
+    e.banco().executa("teste", "DELETE FROM BicoAutomacao WHERE Codigo = '02'");
+    e.nucleo.falhas().confirmacaoPerdida.proximas = 1;
+    e.nucleo.geraAbastecimento(QStringLiteral("01"), M("10"));
+    e.nucleo.geraAbastecimento(QStringLiteral("02"), M("5"));
+    e.nucleo.geraAbastecimento(QStringLiteral("01"), M("20.5"));
+    e.roda(kMinuto);
+    const QString contagem = QStringLiteral("2 gravados hoje — último: 23:57:05, bico 1, 20,500 L, R$ 118,70");
+    const QString quarentena =
+        "1 resposta — para listar: talvero-dados --root " + e.mundo.caminhos.raiz() + " rejeitados";
+    const auto confere = [&] {
+        EXPECT_EQ(std::tuple(p().abastecimentos, p().quarentena, p().quarentenaEmAlerta), std::tuple(contagem, quarentena, true));
+        EXPECT_EQ(e.mundo.icone.dicaAtual, e.janela().titulo() + "\nOK · 2 hoje · 1 em quarentena");
+    };
+    confere();
+    e.iniciaAgente();  // a new run reads them from the database
+    e.roda(2000);
+    confere();
+
+    e.agente().lAutomacaoPausada = true;  // the line left alone: no fault
+    e.roda(2 * kMinuto);
+    EXPECT_FALSE(p().comunicacaoEmAlerta);
+    EXPECT_EQ(p().resumo, QStringList({"Pausada", "0 hoje", "1 em quarentena"}));
+    EXPECT_TRUE(p().abastecimentos.startsWith("nenhum gravado hoje — último: 05/12/2026 23:57:05")) << p().abastecimentos.toStdString();
+    // Without a screen the log hears of it at each new hour.
+    EXPECT_EQ(e.conta(" - Situação: Pausada · 0 hoje · 1 em quarentena"), 1);
+}
+
+TEST(PainelNaJanela, RotulosDoPainelENadaNoLog) {
+    FormMenuAutomacao form;
+    Estacao e;
+    form.show();
+    e.iniciaAgente(&form);
+    e.roda(kHora);
+    EXPECT_TRUE(form.lblComunicacao->text().startsWith(kSerial + "respondendo")) << form.lblComunicacao->text().toStdString();
+    EXPECT_EQ(form.lblBanco->text(), "SQLite " + e.opcoesBanco.arquivo);
+    EXPECT_EQ(form.lblAutomacao->text(), "em funcionamento");
+    EXPECT_EQ(e.conta(" - Situação:"), 0);
+}
+
+} // namespace
+} // namespace talvero::teste
