@@ -19,6 +19,7 @@ namespace talvero {
 
 namespace {
 constexpr int kBotaoEsquerdo = 1;
+constexpr int kLarguraMinima = 560;
 
 QLabel* valor(const char* nome, QWidget* pai) {
     auto* rotulo = new QLabel(pai);
@@ -56,6 +57,9 @@ QToolButton* FormMenuAutomacao::botaoFigura(const char* nome, int figura, const 
 void FormMenuAutomacao::montaControles() {
     auto* centro = new QWidget(this);
     auto* coluna = new QVBoxLayout(centro);
+    // Wide enough for a panel line on one row; the window grows when a text wraps.
+    centro->setMinimumWidth(kLarguraMinima);
+    coluna->setSizeConstraint(QLayout::SetMinimumSize);
     lblMensagem = new QLabel(QStringLiteral("Automação das bombas em funcionamento.\n"
                                             "Não feche este programa durante o expediente."),
                              centro);
