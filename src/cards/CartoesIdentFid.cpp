@@ -183,19 +183,21 @@ QString CartoesIdentFid::resultadoLeitura(const QString& cartao) {
     return posicaoDe(r) + kSeparador;
 }
 
+void CartoesIdentFid::MostraPosicao(Operador& operador, const QString& cartao, const QString& posicao) {
+    operador.mensagem(QStringLiteral("O Registro do cartão: ") + cartao + QStringLiteral(" está na posição=") + posicao,
+                      QStringLiteral("Posição de Cartão Identificada!"), Icone::Informacao);
+}
+
 // Only an answer that names a position ends the search: a read that failed or
 // got nothing says nothing about where the card is.
 QString CartoesIdentFid::AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
                                                            const std::function<bool(int)>& continua) {
     for (int registro = 0; registro < kRegistrosPesquisados; ++registro) {
-        if (continua && !continua(registro)) break;
+        if (d_.encerrando || (continua && !continua(registro))) break;
         const QString posicao = QStringLiteral("%1").arg(registro, 6, 10, QLatin1Char('0'));
         const QString resposta = AutoLerCartaoIdentFid(pNumeroCartao, posicao);
         if (!seisDigitos(SeparaCampo(resposta, 1))) continue;
-        if (mostraMensagem)
-            d_.operador.mensagem(QStringLiteral("O Registro do cartão: ") + pNumeroCartao +
-                                     QStringLiteral(" está na posição=") + SeparaCampo(resposta, 1),
-                                 QStringLiteral("Posição de Cartão Identificada!"), Icone::Informacao);
+        if (mostraMensagem) MostraPosicao(d_.operador, pNumeroCartao, SeparaCampo(resposta, 1));
         return resposta;
     }
     return kSeparador;

@@ -29,6 +29,7 @@ public:
         Temporizador& timerAutomacao;
         Operador& operador;
         const QString& lPassoDebugarErroAbastAndam;
+        const bool& encerrando;  // the window is gone: a search reads no further
     };
 
     explicit CartoesIdentFid(Dependencias dependencias) : d_(dependencias) {}
@@ -42,6 +43,7 @@ public:
                                               const std::function<bool(int registro)>& continua = {});
 
     static constexpr int kRegistrosPesquisados = 51;
+    static void MostraPosicao(Operador& operador, const QString& cartao, const QString& posicao);
 
 private:
     QString gravaBiblioteca(const QString& cartao);

@@ -19,13 +19,16 @@ constexpr int kTamanhoPosicao = 6;
 
 } // namespace
 
+// Around the exchange only: a box waiting for the operator holds no request back.
 template <typename Comando>
 QString DialogosCartao::semPedidos(Comando comando) {
-    const bool arquivo = d_.timerArquivo.habilitado();
+    struct Volta {
+        Temporizador& t;
+        bool habilitado;
+        ~Volta() { t.setHabilitado(habilitado); }
+    } volta{d_.timerArquivo, d_.timerArquivo.habilitado()};
     d_.timerArquivo.setHabilitado(false);
-    const QString resultado = comando();
-    d_.timerArquivo.setHabilitado(arquivo);
-    return resultado;
+    return comando();
 }
 
 // Empty when the operator gave no card of 16 characters (and was told so).
@@ -37,13 +40,13 @@ QString DialogosCartao::pedeCartao(const QString& pergunta) {
 }
 
 // Up to 51 reads of about a second or two: the operator sees where it stands
-// and may stop it; a stopped search found nothing.
+// and may stop it; a stopped search found nothing (and says so: empty result).
 QString DialogosCartao::pesquisa(const QString& cartao, bool mostraMensagem) {
     const int total = CartoesIdentFid::kRegistrosPesquisados;
-    const auto progresso = d_.operador.progresso(QStringLiteral("Pesquisa de Cartão"), total);
+    auto progresso = d_.operador.progresso(QStringLiteral("Pesquisa de Cartão"), total);
     bool cancelada = false;
     const QString resultado = semPedidos([&] {
-        return d_.cartoes.AutoPesquisaPosicaoCartaoIdentFid(cartao, mostraMensagem, [&](int registro) {
+        return d_.cartoes.AutoPesquisaPosicaoCartaoIdentFid(cartao, false, [&](int registro) {
             if (progresso->cancelado()) return !(cancelada = true);
             progresso->avanca(registro, QStringLiteral("Pesquisando o cartão %1 registro %2 de %3")
                                             .arg(cartao)
@@ -52,9 +55,14 @@ QString DialogosCartao::pesquisa(const QString& cartao, bool mostraMensagem) {
             return true;
         });
     });
-    if (cancelada)
+    progresso.reset();
+    if (cancelada) {
         informa(QStringLiteral("O cartão: ") + cartao + QStringLiteral(" não foi encontrado nos registros pesquisados."),
                 QStringLiteral("Pesquisa Cancelada!"));
+        return {};
+    }
+    const QString posicao = SeparaCampo(resultado, 1);
+    if (mostraMensagem && posicao.size() == kTamanhoPosicao) CartoesIdentFid::MostraPosicao(d_.operador, cartao, posicao);
     return resultado;
 }
 
@@ -76,7 +84,9 @@ void DialogosCartao::mnuExcluiCartao_Click() {
     const QString cartao =
         pedeCartao(QStringLiteral("Informe o número do cartão a ser excluído no IdentFid (contendo 16 caracteres)."));
     if (cartao.isEmpty()) return;
-    const QString posicao = SeparaCampo(pesquisa(cartao, false), 1);
+    const QString achado = pesquisa(cartao, false);
+    if (achado.isEmpty()) return;  // the operator stopped the search
+    const QString posicao = SeparaCampo(achado, 1);
     if (posicao.size() != kTamanhoPosicao) {
         critico(QStringLiteral("O cartão não existe no IdentFid.") + kQuebra +
                     QStringLiteral("Por este motivo não poderá ser excluído."),
@@ -117,10 +127,7 @@ void DialogosCartao::cmdLeituraIdentificador_Click() {
     d_.timerAutomacao.setHabilitado(false);
     if (!d_.configuracao.lUsarDllCompany) {
         try {
-            semPedidos([&] {
-                ensaioSerial();
-                return QString();
-            });
+            ensaioSerial();
         } catch (const Erro& e) {
             registra(QStringLiteral(" ERRO cmdLeituraIdentificador_Click: ") + e.comNumero());
         }
@@ -129,7 +136,8 @@ void DialogosCartao::cmdLeituraIdentificador_Click() {
 }
 
 // Writes the test card, shows what came back, and erases it if the operator
-// wishes. The last box tells how many bytes the erase brought back.
+// wishes. The last box tells how many bytes the erase brought back. The link
+// stays reserved throughout, so no request can use it meanwhile.
 void DialogosCartao::ensaioSerial() {
     EnlaceConcentrador::Reserva reserva(d_.enlace);
     QString& texto = d_.enlace.lTimerAutoString;

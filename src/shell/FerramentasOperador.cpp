@@ -43,9 +43,9 @@ void FerramentasOperador::abre(const QString& programa, const QString& caminho) 
     }
 }
 
-void FerramentasOperador::cmdBlocoNotas_Click() {
+void FerramentasOperador::cmdBlocoNotas_Click(const QDateTime& clique) {
     d_.ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid();
-    abre(QStringLiteral("notepad.exe"), RegistroEventos::NomeArquivo(d_.plataforma.relogio.agora()));
+    abre(QStringLiteral("notepad.exe"), RegistroEventos::NomeArquivo(clique));
 }
 
 void FerramentasOperador::cmdExplorer_Click() { abre(QStringLiteral("explorer.exe"), {}); }

@@ -25,7 +25,8 @@ public:
 
     explicit FerramentasOperador(Dependencias dependencias) : d_(std::move(dependencias)) {}
 
-    void cmdBlocoNotas_Click();
+    // `clique`: when the operator clicked; the log of that hour is opened.
+    void cmdBlocoNotas_Click(const QDateTime& clique);
     void cmdExplorer_Click();
     void mnuVersaoEquipamento_Click();
 

@@ -5,6 +5,22 @@
 namespace talvero {
 
 namespace {
+
+// A timer of the window: once the window is unloaded, a routine that was still
+// waiting when it went cannot switch it on again.
+class TimerDaJanela : public Temporizador {
+public:
+    TimerDaJanela(std::unique_ptr<Temporizador> real, const bool& descarregada)
+        : real_(std::move(real)), descarregada_(descarregada) {}
+    void setHabilitado(bool habilitado) override { real_->setHabilitado(habilitado && !descarregada_); }
+    bool habilitado() const override { return real_->habilitado(); }
+    int intervaloMs() const override { return real_->intervaloMs(); }
+
+private:
+    std::unique_ptr<Temporizador> real_;
+    const bool& descarregada_;
+};
+
 constexpr int kIntervaloTimersMs = 500;
 constexpr int kBotaoEsquerdo = 1;
 enum AcaoIcone { Adiciona = 0, Remove = 2 };
@@ -21,9 +37,11 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
       transportes(p.canais, p.relogio, std::move(carregaBiblioteca)),
       enlace({config, transportes.serial(), transportes.biblioteca(), registro, p.arquivos, p.relogio, p.agendador,
               [this] { TimerAutomacao->setHabilitado(true); }, [this] { executa(acoes.ZeraFlagAutomacao); }}) {
-    TimerArquivo = p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerArquivo_Timer); });
-    TimerAutomacao =
-        p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); });
+    TimerArquivo = std::make_unique<TimerDaJanela>(
+        p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerArquivo_Timer); }), descarregada_);
+    TimerAutomacao = std::make_unique<TimerDaJanela>(
+        p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); }),
+        descarregada_);
     acoes.TimerAutomacao_Timer = [this] { ciclo().TimerAutomacao_Timer(); };
     acoes.ZeraFlagAutomacao = [this] { ciclo().lAutomacaoFlag = 0; };
     acoes.TimerArquivo_Timer = [this] { requisicoes().TimerArquivo_Timer(); };
@@ -89,9 +107,11 @@ void MenuAutomacao::Form_Unload() {
         plataforma.processos.encerraImediatamente();
         return;
     }
-    // The timers and the serial control go with the window.
+    // The timers and the serial control go with the window, and the clicks waiting for the link.
     TimerArquivo->setHabilitado(false);
     TimerAutomacao->setHabilitado(false);
+    if (esperaEnlace_) esperaEnlace_->setHabilitado(false);
+    aEsperaDoEnlace_.clear();
     try {
         transportes.serial().setPortaAberta(false);
     } catch (...) {

@@ -20,6 +20,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -130,7 +131,7 @@ private:
     std::unique_ptr<DialogosCartao> dialogos_;
     std::unique_ptr<FerramentasOperador> ferramentas_;
     // An operator action that needs the link while the cycle is inside an exchange.
-    std::function<void()> aEsperaDoEnlace_;
+    std::deque<std::function<void()>> aEsperaDoEnlace_;
     std::unique_ptr<Temporizador> esperaEnlace_;
 
     // The status panel (MenuAutomacaoPainel.cpp).

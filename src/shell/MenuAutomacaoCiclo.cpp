@@ -23,7 +23,7 @@ CartoesIdentFid& MenuAutomacao::cartoes() {
     if (!cartoes_)
         cartoes_ = std::make_unique<CartoesIdentFid>(CartoesIdentFid::Dependencias{
             plataforma.relogio, plataforma.agendador, registro, config, enlace, *TimerAutomacao, plataforma.operador,
-            ciclo().lPassoDebugarErroAbastAndam});
+            ciclo().lPassoDebugarErroAbastAndam, descarregada_});
     return *cartoes_;
 }
 
@@ -43,26 +43,32 @@ FerramentasOperador& MenuAutomacao::ferramentas() {
 }
 
 // The link carries one exchange at a time: a click that comes while the cycle
-// waits for the concentrator runs as soon as the cycle is done.
+// waits for the concentrator runs as soon as the cycle is done, in its turn.
 void MenuAutomacao::quandoEnlaceLivre(std::function<void()> acao) {
-    if (!enlace.emTroca()) {
+    if (descarregada_) return;
+    if (!enlace.emTroca() && aEsperaDoEnlace_.empty()) {
         acao();
         return;
     }
-    aEsperaDoEnlace_ = std::move(acao);
+    aEsperaDoEnlace_.push_back(std::move(acao));
     if (!esperaEnlace_)
         esperaEnlace_ = plataforma.agendador.criaTemporizador(kEsperaEnlaceMs, [this] {
-            if (enlace.emTroca()) return;
-            esperaEnlace_->setHabilitado(false);
-            const auto acao = std::exchange(aEsperaDoEnlace_, nullptr);
-            if (acao) acao();
+            if (enlace.emTroca() || descarregada_) return;
+            const auto acao = std::move(aEsperaDoEnlace_.front());
+            aEsperaDoEnlace_.pop_front();
+            if (aEsperaDoEnlace_.empty()) esperaEnlace_->setHabilitado(false);
+            acao();
         });
     esperaEnlace_->setHabilitado(true);
 }
 
 void MenuAutomacao::ligaAcoesDoOperador() {
     const auto comEnlace = [this](auto acao) { return [this, acao] { quandoEnlaceLivre([this, acao] { acao(*this); }); }; };
-    acoes.cmdBlocoNotas_Click = comEnlace([](MenuAutomacao& m) { m.ferramentas().cmdBlocoNotas_Click(); });
+    // The log of the hour of the click, however long the click waits for the link.
+    acoes.cmdBlocoNotas_Click = [this] {
+        const QDateTime clique = plataforma.relogio.agora();
+        quandoEnlaceLivre([this, clique] { ferramentas().cmdBlocoNotas_Click(clique); });
+    };
     acoes.cmdExplorer_Click = [this] { ferramentas().cmdExplorer_Click(); };
     acoes.mnuVersaoEquipamento_Click = comEnlace([](MenuAutomacao& m) { m.ferramentas().mnuVersaoEquipamento_Click(); });
     acoes.mnuIncluiCartao_Click = comEnlace([](MenuAutomacao& m) { m.dialogos().mnuIncluiCartao_Click(); });

@@ -60,7 +60,8 @@ void MenuAutomacao::atualizaPainel() {
 // Within a storing the connection is the cycle's: the counts wait for the next refresh.
 void MenuAutomacao::leContagensPainel(const QDate& hoje, std::int64_t agoraMs) {
     Conexao& conexao = dados.conexao();
-    if (conexao.emTransacao()) return;
+    // A reconnection may wait seconds for the server: the cycle's to try, not the panel's.
+    if (conexao.emTransacao() || conexao.perdida()) return;
     const std::int16_t empresa = config.lCodigoEmpresa;
     try {
         Abastecimento ultimo(conexao);

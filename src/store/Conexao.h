@@ -40,6 +40,8 @@ public:
     void confirmaTransacao();
     void desfazTransacao() noexcept;
     bool emTransacao() const { return profundidade_ > 0; }
+    // The server went away; the next call tries to reconnect.
+    bool perdida() const { return perdida_; }
 
     // One statement with positional '?' values. `operacao` names the call in the
     // error description ("Abastecimento.Inclui").

@@ -23,6 +23,11 @@ TEST(DialogosCartao, IncluiPesquisaLeExcluiComoOOperadorVe) {
         MenuAutomacao& a = e.iniciaAgente();
         e.roda(3000);
         OperadorRoteirizado& op = e.mundo.operador;
+        // No box waiting for the operator holds the other programs' requests back.
+        int pedidosParados = 0;
+        op.aoExibir = [&](const OperadorRoteirizado::Exibicao& x) {
+            pedidosParados += x.tipo != Tipo::Progresso && !a.TimerArquivo->habilitado();
+        };
         const auto ultima = [&] { return std::pair(op.exibidas.back().titulo, op.exibidas.back().texto); };
         const auto responde = [&](const QString& entrada, void (MenuAutomacao::*clique)()) {
             op.exibidas.clear();
@@ -52,18 +57,20 @@ TEST(DialogosCartao, IncluiPesquisaLeExcluiComoOOperadorVe) {
         responde(kAusente, &MenuAutomacao::mnuExcluiCartao_Click);
         EXPECT_EQ(ultima().second, "O cartão não existe no IdentFid.\r\nPor este motivo não poderá ser excluído.");
 
-        // The operator stops a search after three records: nothing more is read.
+        // The operator stops the search of an erase after three records: nothing more is
+        // read, nothing erased, and only the search's end is told.
         const auto leituras = [&] {
             return std::count_if(e.nucleo.framesRecebidos().begin(), e.nucleo.framesRecebidos().end(),
-                                 [](const QString& f) { return f.startsWith("(?LF"); });
+                                 [](const QString& f) { return f.startsWith("(?LF") || f.startsWith("(?F27A"); });
         };
         const auto antes = leituras();
         op.cancelaProgressoApos = 3;
-        responde(kAusente, &MenuAutomacao::mnuPesquisaPosicaoCartao_Click);
+        responde(kAusente, &MenuAutomacao::mnuExcluiCartao_Click);
         op.cancelaProgressoApos = -1;
         EXPECT_EQ(leituras() - antes, 3);
         EXPECT_EQ(ultima().first, QStringLiteral("Pesquisa Cancelada!"));
         EXPECT_TRUE(a.TimerArquivo->habilitado() && a.TimerAutomacao->habilitado());
+        EXPECT_EQ(pedidosParados, 0);
     }
 }
 
@@ -82,6 +89,11 @@ TEST(DialogosCartao, LerIdentificadoresGravaEApagaOCartaoDeTeste) {
     EXPECT_EQ(vistas[2].texto, QStringLiteral("Qtd=52"));
     EXPECT_TRUE(e.nucleo.cartoes().gravados().empty());
     EXPECT_TRUE(a.TimerAutomacao->habilitado());
+
+    // The device gone in the middle: requests and the automation go on all the same.
+    a.transportes.serial().setPortaAberta(false);
+    a.cmdLeituraIdentificador_Click();
+    EXPECT_TRUE(a.TimerArquivo->habilitado() && a.TimerAutomacao->habilitado());
 }
 
 // A click while the cycle waits for a fueling runs once the cycle is done.

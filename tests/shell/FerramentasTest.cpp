@@ -4,15 +4,16 @@
 namespace talvero::teste {
 namespace {
 
-const QDateTime kQuaseSete(QDate(2026, 12, 5), QTime(18, 59, 58));
+const QDateTime kQuaseSete(QDate(2026, 12, 5), QTime(18, 59, 59, 500));
 
-// The log viewer opens the file of the hour at the click, after the in-progress
-// card query; the file browser the program folder; a failure tells the operator.
+// The log viewer opens the file of the hour at the click, though the in-progress
+// card query before it ends in the next hour; the file browser the program
+// folder; a failure tells the operator.
 TEST(Ferramentas, RegistroDaHoraDoCliquePastaDoProgramaEFalhaAvisada) {
     Estacao e({}, kQuaseSete);
     MenuAutomacao& a = e.iniciaAgente();
     a.cmdBlocoNotas_Click();
-    e.roda(2000);
+    e.roda(1000);
     a.cmdBlocoNotas_Click();
     a.cmdExplorer_Click();
     EXPECT_EQ(e.mundo.processos.abertos,
