@@ -4,6 +4,7 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QProgressDialog>
 
 namespace talvero {
@@ -27,11 +28,15 @@ void OperadorJanela::mensagem(const QString& texto, const QString& titulo, Icone
     caixa.exec();
 }
 
+// The buttons in Portuguese whatever translations the machine has.
 QString OperadorJanela::entrada(const QString& pergunta, const QString& titulo, const QString& padrao) {
-    bool confirmado = false;
-    const QString texto = QInputDialog::getText(nullptr, TituloOuPadrao(titulo), pergunta, QLineEdit::Normal,
-                                                padrao, &confirmado);
-    return confirmado ? texto : QString();
+    QInputDialog caixa;
+    caixa.setWindowTitle(TituloOuPadrao(titulo));
+    caixa.setLabelText(pergunta);
+    caixa.setTextValue(padrao);
+    caixa.setOkButtonText(QStringLiteral("OK"));
+    caixa.setCancelButtonText(QStringLiteral("Cancelar"));
+    return caixa.exec() == QDialog::Accepted ? caixa.textValue() : QString();
 }
 
 namespace {
@@ -65,6 +70,8 @@ std::unique_ptr<Progresso> OperadorJanela::progresso(const QString& titulo, int 
 
 bool OperadorJanela::pergunta(const QString& texto, const QString& titulo) {
     QMessageBox caixa(QMessageBox::Question, TituloOuPadrao(titulo), texto, QMessageBox::Yes | QMessageBox::No);
+    caixa.button(QMessageBox::Yes)->setText(QStringLiteral("Sim"));
+    caixa.button(QMessageBox::No)->setText(QStringLiteral("Não"));
     return caixa.exec() == QMessageBox::Yes;
 }
 
