@@ -1,6 +1,41 @@
 #include "platform/SinaisEncerramento.h"
 
 #include <QCoreApplication>
+
+#ifdef Q_OS_WIN
+
+#include <windows.h>
+
+namespace talvero {
+
+namespace {
+
+std::function<void()> gAcao;
+
+// Runs on a thread of the console's: the shutdown goes to the event loop's
+// thread. For a closed console or a system shutdown the process ends when this
+// returns, so it gives the shutdown its time first.
+BOOL WINAPI aoEventoDoConsole(DWORD evento) {
+    if (!gAcao) return FALSE;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), gAcao, Qt::QueuedConnection);
+    if (evento == CTRL_CLOSE_EVENT || evento == CTRL_LOGOFF_EVENT || evento == CTRL_SHUTDOWN_EVENT) Sleep(5000);
+    return TRUE;
+}
+
+} // namespace
+
+void aoReceberSinalDeEncerramento(std::function<void()> acao) {
+    gAcao = std::move(acao);
+    SetConsoleCtrlHandler(aoEventoDoConsole, TRUE);
+}
+
+// Windows has no file-size signal: the write fails by itself.
+void ignoraLimiteDeTamanhoDeArquivo() {}
+
+} // namespace talvero
+
+#else
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -39,3 +74,5 @@ void aoReceberSinalDeEncerramento(std::function<void()> acao) {
 void ignoraLimiteDeTamanhoDeArquivo() { ::signal(SIGXFSZ, SIG_IGN); }
 
 } // namespace talvero
+
+#endif

@@ -8,10 +8,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 namespace talvero::sim {
 
@@ -36,6 +39,20 @@ ServidorPty::ServidorPty(NucleoConcentrador& nucleo, std::function<void(const QS
             }) {}
 
 ServidorPty::~ServidorPty() { fecha(); }
+
+#ifdef Q_OS_WIN
+
+// Windows has no pseudo-terminals: the simulator serves the library's TCP link there.
+void ServidorPty::abre(const QString&) {
+    throw Erro(QStringLiteral("Pseudo-terminais não existem no Windows: use --tcp."), erros::CaminhoNaoEncontrado);
+}
+void ServidorPty::criaLink(const QString&) {}
+void ServidorPty::leMestre() {}
+void ServidorPty::escreve(const QByteArray&) {}
+void ServidorPty::esvazia() {}
+void ServidorPty::fecha() {}
+
+#else
 
 void ServidorPty::abre(const QString& link) {
     mestre_ = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -128,5 +145,7 @@ void ServidorPty::fecha() {
     if (mestre_ >= 0) ::close(mestre_);
     escravo_ = mestre_ = -1;
 }
+
+#endif
 
 } // namespace talvero::sim
