@@ -103,6 +103,17 @@ int CartoesIdentFid::trocaSerial(const TextosCartao& t, const QString& corpo, in
     return d_.enlace.lAutoQuant;
 }
 
+QString CartoesIdentFid::CorpoGrava(const QString& cartao) {
+    return QStringLiteral("(?F27G") + cartao + QString(16, QLatin1Char('0'));
+}
+
+QString CartoesIdentFid::CorpoApaga(const QString& cartao, const QString& posicao) {
+    return QStringLiteral("(?F27A") + cartao + QStringLiteral("00") + posicao + QString(8, QLatin1Char('0'));
+}
+
+int CartoesIdentFid::GravaPelaSerial(const QString& cartao) {
+    return trocaSerial(kGrava, CorpoGrava(cartao), kEsperaGravaSerialSegundos, 1);
+}
 
 QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) {
     QString resultado;
@@ -112,16 +123,14 @@ QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) 
 }
 
 QString CartoesIdentFid::gravaBiblioteca(const QString& cartao) {
-    trocaBiblioteca(kGrava, QStringLiteral("(?F27G") + cartao + QString(16, QLatin1Char('0')));
+    trocaBiblioteca(kGrava, CorpoGrava(cartao));
     if (texto().size() != kTamanhoResposta) return kSeparador;
     return posicaoDe(texto()) + kSeparador;
 }
 
 // The identifier's answer on the serial line is taken without a length check.
 QString CartoesIdentFid::gravaSerial(const QString& cartao) {
-    if (trocaSerial(kGrava, QStringLiteral("(?F27G") + cartao + QString(16, QLatin1Char('0')),
-                    kEsperaGravaSerialSegundos, 1) < 1)
-        return {};
+    if (GravaPelaSerial(cartao) < 1) return {};
     return posicaoDe(texto()) + kSeparador;
 }
 
@@ -133,14 +142,8 @@ QString CartoesIdentFid::AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, 
     });
 }
 
-namespace {
-QString corpoApaga(const QString& cartao, const QString& posicao) {
-    return QStringLiteral("(?F27A") + cartao + QStringLiteral("00") + posicao + QString(8, QLatin1Char('0'));
-}
-} // namespace
-
 QString CartoesIdentFid::apagaBiblioteca(const QString& cartao, const QString& posicao) {
-    trocaBiblioteca(kApaga, corpoApaga(cartao, posicao));
+    trocaBiblioteca(kApaga, CorpoApaga(cartao, posicao));
     const QString& r = texto();
     if (r.size() == kTamanhoResposta && posicaoDe(r) == posicao && segundoCampoDe(r) == posicaoDe(r))
         return posicao + kSeparador;
@@ -148,7 +151,7 @@ QString CartoesIdentFid::apagaBiblioteca(const QString& cartao, const QString& p
 }
 
 QString CartoesIdentFid::apagaSerial(const QString& cartao, const QString& posicao) {
-    if (trocaSerial(kApaga, corpoApaga(cartao, posicao), kEsperaApagaSerialSegundos, kMinimoApagaSerial) <
+    if (trocaSerial(kApaga, CorpoApaga(cartao, posicao), kEsperaApagaSerialSegundos, kMinimoApagaSerial) <
         kMinimoApagaSerial)
         return {};
     return (posicaoDe(texto()) == posicao ? QStringLiteral("000000") : posicao) + kSeparador;

@@ -42,6 +42,13 @@ public:
     QString AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
                                               const std::function<bool(int registro)>& continua = {});
 
+    // The write and erase commands' bodies, before MontaComando closes them.
+    static QString CorpoGrava(const QString& cartao);
+    static QString CorpoApaga(const QString& cartao, const QString& posicao);
+    // The write's exchange on the serial line alone, as the identifier trial needs
+    // it: the bytes that came back (read into lTimerAutoString when any). Raises.
+    int GravaPelaSerial(const QString& cartao);
+
     static constexpr int kRegistrosPesquisados = 51;
     static void MostraPosicao(Operador& operador, const QString& cartao, const QString& posicao);
 

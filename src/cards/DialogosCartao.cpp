@@ -142,21 +142,11 @@ void DialogosCartao::ensaioSerial() {
     EnlaceConcentrador::Reserva reserva(d_.enlace);
     QString& texto = d_.enlace.lTimerAutoString;
     ControleSerial& serial = d_.enlace.serial();
-    texto = MontaComando(QStringLiteral("(?F27G") + kCartaoEnsaio + QString(16, QLatin1Char('0')));
-    d_.enlace.assentaSerial();
-    d_.enlace.enviaSerial(texto);
-    registra(QStringLiteral(" - Grava Cartao: - lTimerAutoString=") + texto);
-    AguardaMilissegundos(d_.relogio, d_.agendador, 1000);
-    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
-    registra(QStringLiteral(" - Apos comando de Gravar Cartao: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant));
-    if (d_.enlace.lAutoQuant > 0) {
-        texto = serial.leEntrada();
-        registra(QStringLiteral(" - Resultado da possível Gravação de Cartão: - lTimerAutoString=") + texto);
+    if (d_.cartoes.GravaPelaSerial(kCartaoEnsaio) > 0) {
         d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(texto.size()) + kQuebra + texto, {}, Icone::Nenhum);
         const QString posicao = texto.mid(3, 6);
         if (d_.operador.pergunta(QStringLiteral("Deseja Excluir o cartao"), QStringLiteral("Exclusao de Cartao"))) {
-            texto = MontaComando(QStringLiteral("(?F27A") + kCartaoEnsaio + QStringLiteral("00") + posicao +
-                                 QString(8, QLatin1Char('0')));
+            texto = MontaComando(CartoesIdentFid::CorpoApaga(kCartaoEnsaio, posicao));
             serial.descartaEntrada();
             registra(QStringLiteral(" - Apaga Cartao: - lTimerAutoString=") + texto);
             d_.enlace.enviaSerial(texto);

@@ -101,7 +101,7 @@ bool EnlaceConcentrador::abreBiblioteca() {
 }
 
 bool EnlaceConcentrador::abreSerial() {
-    AbrePortaSerial();
+    if (!d_.serial.portaAberta()) abrePortaSerial();
     d_.zeraFlagAutomacao();
     d_.habilitaTimerAutomacao();
     return true;
@@ -111,10 +111,6 @@ void EnlaceConcentrador::abrePortaSerial() {
     d_.serial.setNumeroPorta(portaDoControle(d_.configuracao.lPortaComunicacao));
     d_.serial.setConfiguracao(kConfiguracaoSerial);
     d_.serial.setPortaAberta(true);
-}
-
-void EnlaceConcentrador::AbrePortaSerial() {
-    if (!d_.serial.portaAberta()) abrePortaSerial();
 }
 
 bool EnlaceConcentrador::ReabreSerialPerdida() {

@@ -70,8 +70,6 @@ public:
     void assentaSerial();
     // The last frame sent through enviaSerial: what the input now answers.
     const QString& ultimoEnvioSerial() const { return ultimoEnvioSerial_; }
-    // Opens the serial control's port as the link opening does, if it is closed.
-    void AbrePortaSerial();
 
     // The link carries one exchange at a time. Whoever talks with the
     // concentrator holds a reservation; the others see it and wait their turn.

@@ -127,7 +127,6 @@ QString RequisicoesAutomacao::despacha(const Comando& c) {
     case Acao::Fecha: return AutomacaoFecha();
     default: break;
     }
-    EnlaceConcentrador::Reserva reserva(d_.enlace);
     const QString resultado = comandoCartao(c);
     CriaArquivoRespAutomacao(QStringLiteral("OK"), resultado);
     return resultado;
@@ -146,20 +145,21 @@ QString RequisicoesAutomacao::comandoCartao(const Comando& c) {
 // During a pause a resume is looked for first, whatever its place in the
 // folder; every other request is told of the pause once and kept for after it.
 void RequisicoesAutomacao::atendeEmPausa(const QStringList& pedidos) {
-    QString aResponder;
+    QString aResponder, comandoAResponder;
     for (const QString& nome : pedidos) {
         escolhe(nome);
-        if (le(QStringLiteral("Comando")) == kTiraPausa) return retomaAutomacao();
-        if (aResponder.isEmpty() && respondidosNaPausa_.count(nome) == 0) aResponder = nome;
+        const QString comando = le(QStringLiteral("Comando"));
+        if (comando == kTiraPausa) return retomaAutomacao();
+        if (aResponder.isEmpty() && respondidosNaPausa_.count(nome) == 0) aResponder = nome, comandoAResponder = comando;
     }
     if (aResponder.isEmpty()) return;
     escolhe(aResponder);
     respondidosNaPausa_.insert(aResponder);
-    respondeEmPausa();
+    respondeEmPausa(comandoAResponder);
 }
 
-void RequisicoesAutomacao::respondeEmPausa() {
-    lComandoReq = le(QStringLiteral("Comando"));
+void RequisicoesAutomacao::respondeEmPausa(const QString& comando) {
+    lComandoReq = comando;
     lOrigemReq = le(QStringLiteral("Origem"));
     lParametroReq = le(QStringLiteral("Parametro"));
     CriaArquivoRespAutomacao(QStringLiteral("AUTOMACAO EM PAUSA"), {});

@@ -64,7 +64,7 @@ private:
     QStringList listaPedidos();
     void atendeEmPausa(const QStringList& pedidos);
     void retomaAutomacao();
-    void respondeEmPausa();
+    void respondeEmPausa(const QString& comando);
     QString despacha(const Comando& c);
     QString comandoCartao(const Comando& c);
     void apagaPedido();
