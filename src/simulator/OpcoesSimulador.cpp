@@ -18,6 +18,8 @@ struct DefOpcao {
 const DefOpcao kOpcoes[] = {
     {"pty", "LINK", "serve numa porta serial: cria um pseudo-terminal (modo cru) e põe em LINK um link simbólico "
                     "para ele, por exemplo RAIZ/dev/COM3"},
+    {"serial", "PORTA", "serve numa porta serial que já existe (COM4, /dev/ttyS1): uma ponta de um cabo null-modem "
+                        "ou de um par de portas virtuais, o agente na outra; 9600 8N1"},
     {"tcp", "HOST:PORTA", "serve em TCP; com a porta 0 o sistema escolhe uma livre, que é mostrada na partida"},
     {"layout", "52|75|34", "resposta de abastecimento: 52 padrão, 75 IdentFid (com cartão), 34 curta (padrão 52)"},
     {"casas-litragem", "2|3", "casas decimais dos litros nas respostas (padrão 3)"},
@@ -143,6 +145,7 @@ void aplicaResposta(OpcoesSimulador& o, const QString& n, const QString& v) {
 void aplica(OpcoesSimulador& o, const QString& n, const QString& v) {
     if (n == QLatin1String("help")) o.ajuda = true;
     else if (n == QLatin1String("pty")) o.pty = v;
+    else if (n == QLatin1String("serial")) o.serial = v;
     else if (n == QLatin1String("tcp")) leTcp(o, v);
     else if (n == QLatin1String("bicos")) o.cfg.bicos = leBicos(v);
     else if (n == QLatin1String("taxa")) o.cfg.taxaPorMinuto = numero(v, n, 0, 6000);
@@ -256,7 +259,8 @@ OpcoesSimulador leOpcoes(const QStringList& argumentos) {
         }
     }
     if (o.ajuda) return o;
-    if (o.pty.isEmpty() && !o.tcpHost) recusa(QStringLiteral("Informe --pty LINK ou --tcp HOST:PORTA."));
+    if (o.pty.isEmpty() && o.serial.isEmpty() && !o.tcpHost)
+        recusa(QStringLiteral("Informe --pty LINK, --serial PORTA ou --tcp HOST:PORTA."));
     if (!formatoDado && o.ledger.endsWith(QLatin1String(".jsonl"), Qt::CaseInsensitive))
         o.formatoLedger = FormatoLivro::JsonLinhas;
     ajustaRollover(o, encerranteDado);
@@ -288,7 +292,7 @@ std::vector<LinhaRoteiro> leRoteiro(const QString& texto) {
 
 QString textoAjuda() {
     QString t = QStringLiteral(
-        "Uso: concentrador-sim (--pty LINK | --tcp HOST:PORTA) [opções]\n"
+        "Uso: concentrador-sim (--pty LINK | --serial PORTA | --tcp HOST:PORTA) [opções]\n"
         "\n"
         "Simula o concentrador de automação de bombas. Responde a todos os comandos do\n"
         "agente: pedido de abastecimento (&A) ou (&A67), confirmação (&I), andamento\n"

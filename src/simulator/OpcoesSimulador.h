@@ -15,6 +15,7 @@ struct OpcoesSimulador {
     ConfiguracaoConcentrador cfg;
     PlanoFalhas falhas;
     QString pty;                       // link to create
+    QString serial;                    // existing port to serve on
     std::optional<QString> tcpHost;
     quint16 tcpPorta = 0;
     QString script;

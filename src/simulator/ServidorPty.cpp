@@ -104,7 +104,7 @@ void ServidorPty::leMestre() {
     for (;;) {
         const ssize_t n = ::read(mestre_, buf, sizeof buf);
         if (n <= 0) return;
-        if (mudo_.isValid() && mudo_.elapsed() < kMudoMs) continue;
+        if (mudo_.isValid() && mudo_.elapsed() < kLinhaMudaMs) continue;
         try {
             for (const QString& frame : montador_.adiciona(QByteArray(buf, qsizetype(n))))
                 fila_.agenda(nucleo_.respondeFrame(frame));
@@ -116,7 +116,7 @@ void ServidorPty::leMestre() {
 }
 
 void ServidorPty::escreve(const QByteArray& bytes) {
-    if (mudo_.isValid() && mudo_.elapsed() < kMudoMs) return;
+    if (mudo_.isValid() && mudo_.elapsed() < kLinhaMudaMs) return;
     aEscrever_.append(bytes);
     if (aEscrever_.size() > kMaximoPendente) aEscrever_.remove(0, aEscrever_.size() - kMaximoPendente);
     esvazia();

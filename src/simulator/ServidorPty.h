@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulator/AtendeDispositivo.h"
 #include "simulator/FilaSaida.h"
 #include "simulator/MontadorFrames.h"
 #include "simulator/NucleoConcentrador.h"
@@ -15,7 +16,7 @@ namespace talvero::sim {
 // device the agent opens as its serial port, through a symbolic link (for
 // example ROOT/dev/COM3). The simulator keeps the slave open too, so the line
 // survives the agent closing and reopening its port. A disconnect fault cuts the
-// line for `kMudoMs`: nothing is read or answered meanwhile.
+// line for `kLinhaMudaMs`: nothing is read or answered meanwhile.
 class ServidorPty {
 public:
     ServidorPty(NucleoConcentrador& nucleo, std::function<void(const QString&)> falhaGrave);
@@ -25,8 +26,6 @@ public:
     // any other file). Raises talvero::Erro.
     void abre(const QString& link);
     const QString& dispositivo() const { return dispositivo_; }
-
-    static constexpr int kMudoMs = 5000;
 
 private:
     void criaLink(const QString& link);

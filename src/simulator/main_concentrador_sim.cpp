@@ -7,6 +7,7 @@
 #include "simulator/NucleoConcentrador.h"
 #include "simulator/OpcoesSimulador.h"
 #include "simulator/ServidorPty.h"
+#include "simulator/ServidorSerial.h"
 #include "simulator/ServidorTcp.h"
 
 #include <QCoreApplication>
@@ -80,6 +81,7 @@ int executa(const OpcoesSimulador& o) {
 
     std::unique_ptr<ServidorTcp> tcp;
     std::unique_ptr<ServidorPty> pty;
+    std::unique_ptr<ServidorSerial> serial;
     if (o.tcpHost) {
         tcp = std::make_unique<ServidorTcp>(nucleo, falhaGrave);
         tcp->escuta(*o.tcpHost, o.tcpPorta);
@@ -89,6 +91,11 @@ int executa(const OpcoesSimulador& o) {
         pty = std::make_unique<ServidorPty>(nucleo, falhaGrave);
         pty->abre(o.pty);
         escreve(stdout, QStringLiteral("Pseudo-terminal %1 em %2").arg(pty->dispositivo(), o.pty));
+    }
+    if (!o.serial.isEmpty()) {
+        serial = std::make_unique<ServidorSerial>(nucleo, falhaGrave);
+        serial->abre(o.serial);
+        escreve(stdout, QStringLiteral("Porta serial %1").arg(o.serial));
     }
 
     QTimer trafego;

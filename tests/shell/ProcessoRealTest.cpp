@@ -5,6 +5,7 @@
 // at that moment, so a fueling acknowledged before it was stored shows; the
 // simulator's ledger then proves what was handed over and acknowledged.
 
+#include "link/MontaComando.h"
 #include "platform/CodecAnsi.h"
 
 #include <QCoreApplication>
@@ -29,6 +30,8 @@
 #include <map>
 #include <random>
 #include <set>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -413,6 +416,30 @@ TEST_F(ProcessoReal, PedidosDoClienteRespondidosEFechaEncerraOAgente) {
     EXPECT_TRUE(e.agente.waitForFinished(kParadaMs)) << e.relato();
     para(e.simulador);
     e.confere();
+}
+
+// A port that already exists (here a pseudo-terminal the test holds, elsewhere
+// one end of a null-modem pair): the simulator answers on it as on its own.
+TEST_F(ProcessoReal, SimuladorServeNumaPortaSerialQueJaExiste) {
+    const int mestre = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(mestre, 0);
+    ASSERT_EQ(::grantpt(mestre) | ::unlockpt(mestre), 0);
+    QProcess sim;
+    sim.start(binario("simulator/concentrador-sim"), {"--serial", QString::fromLocal8Bit(::ptsname(mestre)), "--taxa", "0"});
+    ASSERT_TRUE(sim.waitForReadyRead(kParadaMs)) << sim.readAllStandardError().toStdString();
+    const QByteArray pedido = codifica(talvero::MontaComando("(&A"));
+    ASSERT_EQ(::write(mestre, pedido.constData(), size_t(pedido.size())), pedido.size());
+    QByteArray resposta;
+    pollfd pf{mestre, POLLIN, 0};
+    while (!resposta.endsWith(')') && ::poll(&pf, 1, kParadaMs) > 0) {
+        char buf[256];
+        const ssize_t n = ::read(mestre, buf, sizeof buf);
+        if (n <= 0) break;
+        resposta.append(buf, n);
+    }
+    EXPECT_TRUE(resposta.startsWith('(') && resposta.endsWith(')')) << resposta.toStdString();
+    para(sim);
+    ::close(mestre);
 }
 
 } // namespace

@@ -18,7 +18,7 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
     EXPECT_EQ(o.formatoLedger, FormatoLivro::JsonLinhas);
 
     const std::pair<const char*, const char*> ruins[] = {
-        {"--taxa 2", "--pty LINK ou --tcp"}, {"--pty x --taxa abc", "--taxa"}, {"--pty x --nada", "--nada"},
+        {"--taxa 2", "--serial PORTA ou --tcp"}, {"--pty x --taxa abc", "--taxa"}, {"--pty x --nada", "--nada"},
         {"--pty", "--pty"}, {"--pty x --rollover=1", "--rollover"}, {"--pty x --bicos 01:1", "--bicos"},
         {"--pty x --falha-ruido 1.5", "--falha-ruido"}, {"--tcp 4001", "HOST:PORTA"}};
     for (const auto& [linha, trecho] : ruins) {
