@@ -258,6 +258,14 @@ protected:
         f.write(conteudo);
     }
 
+    // A request of another station program through the client, answered or not.
+    std::pair<int, QString> pede(Estacao& e, const QStringList& args) {
+        QProcess p;
+        p.start(binario("requests/talvero-pedido"), QStringList{"--root", e.raiz.path(), "--origem", "PC1"} + args);
+        EXPECT_TRUE(p.waitForFinished(kParadaMs + 10'000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+    }
+
     // The agent's own shutdown; the pseudo-terminal's link goes with the simulator.
     void encerra(Estacao& e) {
         e.esperaAgente = e.esperaSimulador = false;
@@ -400,19 +408,13 @@ TEST_F(ProcessoReal, PedidosDoClienteRespondidosEFechaEncerraOAgente) {
     ASSERT_NO_FATAL_FAILURE(monta(e, false, false, 52, {"--iniciais", "1"}));
     ASSERT_TRUE(QDir(e.raiz.path()).mkpath("UNC/PC1/Automacao"));
     ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 1; })) << e.relato();
-    const auto pede = [&](const QStringList& args) {
-        QProcess p;
-        p.start(binario("requests/talvero-pedido"), QStringList{"--root", e.raiz.path(), "--origem", "PC1"} + args);
-        EXPECT_TRUE(p.waitForFinished(kParadaMs));
-        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()));
-    };
-    auto [codigo, saida] = pede({"AUTOMACAO ATIVADA"});
+    auto [codigo, saida] = pede(e, {"AUTOMACAO ATIVADA"});
     EXPECT_EQ(codigo, 0) << saida.toStdString() << e.relato();
-    std::tie(codigo, saida) = pede({"AUTOMACAO INCLUI CARTAO", "0123456789ABCDEF"});
+    std::tie(codigo, saida) = pede(e, {"AUTOMACAO INCLUI CARTAO", "0123456789ABCDEF"});
     EXPECT_EQ(codigo, 0);
     EXPECT_TRUE(saida.contains("Parametro: 000000|@|")) << saida.toStdString() << e.relato();
     e.esperaAgente = false;
-    EXPECT_EQ(pede({"AUTOMACAO FECHA"}).first, 0);
+    EXPECT_EQ(pede(e, {"AUTOMACAO FECHA"}).first, 0);
     EXPECT_TRUE(e.agente.waitForFinished(kParadaMs)) << e.relato();
     para(e.simulador);
     e.confere();
@@ -440,6 +442,28 @@ TEST_F(ProcessoReal, SimuladorServeNumaPortaSerialQueJaExiste) {
     EXPECT_TRUE(resposta.startsWith('(') && resposta.endsWith(')')) << resposta.toStdString();
     para(sim);
     ::close(mestre);
+}
+
+// As under a service manager: a second agent while the first lives ends at
+// once; the first killed, the one started right after it runs and answers.
+TEST_F(ProcessoReal, SegundoAgenteRecusadoEAgenteMortoVoltaNaHora) {
+    Estacao& e = estacao();
+    ASSERT_NO_FATAL_FAILURE(monta(e, false, false, 52, {"--iniciais", "1"}));
+    ASSERT_TRUE(QDir(e.raiz.path()).mkpath("UNC/PC1/Automacao"));
+    ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 1; })) << e.relato();
+    QProcess segundo;
+    segundo.start(binario("shell/autotalvero"), {"--root", e.raiz.path(), "--headless"});
+    ASSERT_TRUE(segundo.waitForFinished(kParadaMs)) << e.relato();
+    EXPECT_EQ(segundo.exitCode(), 0);
+    EXPECT_EQ(e.log().count("existe outro aberto"), 1) << e.relato();
+    e.esperaAgente = false;
+    e.agente.kill();
+    e.agente.waitForFinished();
+    e.iniciaAgente();
+    EXPECT_EQ(pede(e, {"--espera", "30", "AUTOMACAO ATIVADA"}).first, 0) << e.relato();
+    EXPECT_EQ(e.log().count("existe outro aberto"), 1) << e.relato();
+    ASSERT_NO_FATAL_FAILURE(encerra(e));
+    e.confere();
 }
 
 } // namespace
