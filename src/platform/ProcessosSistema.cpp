@@ -45,6 +45,20 @@ void ProcessosSistema::encerraImediatamente() {
     _exit(0);
 }
 
+namespace {
+
+// A lock that names this very process id (a restarted container numbers its
+// processes alike) or another computer name (renamed since a crash) looks alive
+// to Qt; the system's own lock on the file, gone with its process, decides. Two
+// starting at once remove in turn, so that neither removes the other's new lock.
+bool tomaTravaMorta(QLockFile& trava, const QString& arquivo) {
+    if (trava.error() != QLockFile::LockFailedError) return false;
+    QLockFile remocao(arquivo + QStringLiteral(".rmlock"));
+    return remocao.tryLock(0) && trava.removeStaleLockFile() && trava.tryLock(0);
+}
+
+} // namespace
+
 bool ProcessosSistema::outraInstanciaAtiva() {
     if (trava_) return false;  // this object already holds the lock
     const QString arquivo = caminhos_.local(arquivoTrava_);
@@ -52,7 +66,7 @@ bool ProcessosSistema::outraInstanciaAtiva() {
     auto trava = std::make_unique<QLockFile>(arquivo);
     // Age alone never makes a lock stale: the first instance may run for months.
     trava->setStaleLockTime(0);
-    if (trava->tryLock(0)) {
+    if (trava->tryLock(0) || tomaTravaMorta(*trava, arquivo)) {
         trava_ = std::move(trava);
         return false;
     }

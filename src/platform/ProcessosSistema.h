@@ -10,7 +10,8 @@ namespace talvero {
 
 // Processes of the real system. The previous instance is found through a lock
 // file in the program folder (`arquivoTrava`, a Windows path), held for the life
-// of this object; a lock left by a process that died does not count.
+// of this object; a lock left by a process that died does not count, whatever
+// process id or computer name it names.
 class ProcessosSistema : public Processos {
 public:
     ProcessosSistema(const MapaCaminhos& caminhos, QString arquivoTrava);

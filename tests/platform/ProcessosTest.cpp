@@ -3,6 +3,7 @@
 #include "platform/PlataformaDeTeste.h"
 #include "platform/ProcessosSistema.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHostInfo>
 
@@ -28,11 +29,17 @@ TEST(ProcessosSistema, SoATravaDeUmProcessoVivoDenunciaOutraInstancia) {
         arquivo.close();
         EXPECT_TRUE(ProcessosSistema(p.caminhos, trava).outraInstanciaAtiva());
     }
-    QFile arquivo(p.local(trava));
-    ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly));
-    arquivo.write("999999\ntestes_platform\n" + QHostInfo::localHostName().toUtf8() + "\n");  // no such process
-    arquivo.close();
-    EXPECT_FALSE(ProcessosSistema(p.caminhos, trava).outraInstanciaAtiva());
+    // Left by a process that died: none such, this very process id again, another computer name.
+    const QByteArray host = QHostInfo::localHostName().toUtf8();
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QByteArray& conteudo : {"999999\ntestes_platform\n" + host, pid + "\ntestes_platform\n" + host,
+                                       pid + "\ntestes_platform\noutro-computador"}) {
+        QFile arquivo(p.local(trava));
+        ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly));
+        arquivo.write(conteudo + "\n");
+        arquivo.close();
+        EXPECT_FALSE(ProcessosSistema(p.caminhos, trava).outraInstanciaAtiva()) << conteudo.toStdString();
+    }
 }
 
 TEST(HostSistema, EnderecosDeUmNomeOuOErroDoSistema) {
