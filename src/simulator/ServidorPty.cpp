@@ -11,6 +11,7 @@
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -104,6 +105,10 @@ void ServidorPty::leMestre() {
     for (;;) {
         const ssize_t n = ::read(mestre_, buf, sizeof buf);
         if (n <= 0) return;
+        // The slave kept open here outlives the agent's exclusive use: a killed
+        // agent could not end it, and the next one, without privileges, would
+        // find the line busy where a real port is free after its last close.
+        ::ioctl(escravo_, TIOCNXCL);
         if (mudo_.isValid() && mudo_.elapsed() < kLinhaMudaMs) continue;
         try {
             for (const QString& frame : montador_.adiciona(QByteArray(buf, qsizetype(n))))

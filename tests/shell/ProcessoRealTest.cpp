@@ -32,6 +32,7 @@
 #include <set>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -459,6 +460,12 @@ TEST_F(ProcessoReal, SegundoAgenteRecusadoEAgenteMortoVoltaNaHora) {
     e.esperaAgente = false;
     e.agente.kill();
     e.agente.waitForFinished();
+    QFile linha(e.arquivo("dev/COM3"));  // free for an agent without privileges too
+    int exclusiva = -1;
+    ASSERT_TRUE(linha.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    ASSERT_EQ(ioctl(linha.handle(), TIOCGEXCL, &exclusiva), 0);
+    EXPECT_EQ(exclusiva, 0);
+    linha.close();
     e.iniciaAgente();
     EXPECT_EQ(pede(e, {"--espera", "30", "AUTOMACAO ATIVADA"}).first, 0) << e.relato();
     EXPECT_EQ(e.log().count("existe outro aberto"), 1) << e.relato();
