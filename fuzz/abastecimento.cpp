@@ -36,7 +36,7 @@ QString resposta(int layout, const QByteArray& corpo) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
-    static Leitor l;
+    static Leitor& l = *new Leitor;  // never destroyed, as the agents
     if (tamanho < 3) return 0;
     const int opcoes = dados[0];
     l.cfg.lCasasDecimaisLitragem = opcoes & 1 ? 2 : 3;

@@ -11,19 +11,19 @@
 using namespace talvero;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
-    static RelogioVirtual relogio(PlataformaDeTeste::inicioPadrao());
-    static sim::NucleoConcentrador nucleo = [] {
-        sim::ConfiguracaoConcentrador cfg;
-        cfg.bicos = sim::bicosPadrao();
-        cfg.taxaPorMinuto = 30;
-        return sim::NucleoConcentrador(relogio, cfg);
-    }();
+    RelogioVirtual relogio(PlataformaDeTeste::inicioPadrao());
+    sim::ConfiguracaoConcentrador cfg;
+    cfg.bicos = sim::bicosPadrao();
+    cfg.taxaPorMinuto = 30;
+    sim::NucleoConcentrador nucleo(relogio, cfg);
     sim::MontadorFrames montador;
     const QByteArray bytes(reinterpret_cast<const char*>(dados), qsizetype(tamanho));
     // Pieces cut at every newline, as they may come from the line.
     for (const QByteArray& pedaco : bytes.split('\n')) {
         for (const QString& frame : montador.adiciona(pedaco)) {
-            if (frame.size() > sim::MontadorFrames::kMaximo) std::abort();
+            // One whole frame: a "(" inside an unfinished one started it again.
+            if (!frame.startsWith(QLatin1Char('(')) || !frame.endsWith(QLatin1Char(')')) || frame.count(QLatin1Char('(')) != 1)
+                std::abort();
             sim::interpretaComando(frame);
             relogio.avancaMs(700);
             nucleo.respondeFrame(frame);

@@ -21,7 +21,8 @@ void ArquivosSemLog::acrescentaLinha(const QString& caminho, const QString& linh
 }
 
 AgenteFuzz& AgenteFuzz::de(bool biblioteca, bool identFid) {
-    static std::map<std::pair<bool, bool>, std::unique_ptr<AgenteFuzz>> agentes;
+    // Never destroyed: Qt's SQL globals go before the statics of this file would.
+    static auto& agentes = *new std::map<std::pair<bool, bool>, std::unique_ptr<AgenteFuzz>>;
     auto& a = agentes[{biblioteca, identFid}];
     if (!a) a.reset(new AgenteFuzz(biblioteca, identFid));
     return *a;
