@@ -2,6 +2,8 @@
 
 #include "platform/Erro.h"
 
+#include <limits>
+
 namespace talvero {
 
 namespace {
@@ -30,7 +32,10 @@ Moeda Moeda::deDigitos(QStringView digitos, int decimais) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) throw tiposIncompativeis();
         v = v * 10 + (c.unicode() - '0');
     }
-    return Moeda(v * potencia10(4 - decimais));
+    // Beyond the range of the currency type an overflow, as that type raises it.
+    const std::int64_t escala = potencia10(4 - decimais);
+    if (v > std::numeric_limits<std::int64_t>::max() / escala) throw Erro(QStringLiteral("Estouro"), erros::Estouro);
+    return Moeda(v * escala);
 }
 
 Moeda Moeda::deTexto(QStringView texto) {

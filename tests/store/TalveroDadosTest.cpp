@@ -98,6 +98,9 @@ TEST_P(TalveroDadosTest, CriaImportaListaERecusaImportacaoComErro) {
     EXPECT_EQ(e.codigo, 1);
     EXPECT_TRUE(e.erro.contains(QStringLiteral("Estoque.csv, linha 3, coluna PrecoVenda"))) << e.erro.toStdString();
     EXPECT_FALSE(Produto(conexao()).Localiza(7));
+    // Beyond the currency's range: refused, not wrapped round.
+    escreve(cadastros + "/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,7,99999999999999999\n");
+    EXPECT_TRUE(roda({"importar", cadastros}).erro.contains(QStringLiteral("Estoque.csv, linha 2, coluna PrecoVenda")));
     EXPECT_EQ(roda({}).codigo, 2);
 }
 
