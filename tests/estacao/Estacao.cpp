@@ -18,6 +18,7 @@ public:
     void escreve(const QByteArray& bytes) override {
         if (v_.antesDeEnviar) v_.antesDeEnviar(bytes);
         real_->escreve(bytes);
+        if (v_.depoisDeEnviar) v_.depoisDeEnviar(bytes);
     }
     qsizetype disponiveis() override { return real_->disponiveis(); }
     QByteArray le() override {
@@ -53,9 +54,9 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
     : mundo(canais_, inicio), nucleo(mundo.relogio, std::move(concentrador)) {
     linhas_.liga(nucleo, mundo.relogio);
     mundo.criaPastaPrograma();
-    opcoesBanco = banco.driver == OpcoesBanco::Driver::PostgreSQL
-                      ? banco
-                      : OpcoesBanco::sqlite(mundo.local(instalacao::kBancoPadrao));
+    const QString arquivoBanco = banco.arquivo.isEmpty() ? instalacao::kBancoPadrao : banco.arquivo;
+    mundo.criaPasta(arquivoBanco.left(arquivoBanco.lastIndexOf(QLatin1Char('\\'))));
+    opcoesBanco = banco.driver == OpcoesBanco::Driver::PostgreSQL ? banco : OpcoesBanco::sqlite(mundo.local(arquivoBanco));
     const auto& c = nucleo.configuracao();
     const auto sim = [](bool v) { return v ? QStringLiteral("SIM") : QStringLiteral("NAO"); };
     ini = QStringList{"[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1", "Nome da Empresa=POSTO DE TESTE",
@@ -68,6 +69,8 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
     if (opcoesBanco.driver == OpcoesBanco::Driver::PostgreSQL)
         ini << "Driver=POSTGRESQL" << "Servidor=" + opcoesBanco.servidor << "Porta=" + QString::number(opcoesBanco.porta)
             << "Banco=" + opcoesBanco.banco << "Usuario=" + opcoesBanco.usuario << "Esquema=" + opcoesBanco.esquema;
+    else if (!banco.arquivo.isEmpty())
+        ini << "Arquivo=" + banco.arquivo;
     cadastraEstacao();
 }
 
