@@ -198,30 +198,30 @@ ResultadoDia Dia::roda() {
     if (!e_.esvazia(2 * teste::kHora))
         r_.discrepancias << QStringLiteral("concentrador não esvaziou: %1 pendentes").arg(e_.nucleo.pendentes());
     r_.discrepancias << e_.discrepancias();
-    r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size());
+    if (r_.discrepancias.isEmpty()) r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size());
     return r_;
 }
 
-// A database of its own for the day, on the soak's server.
+// A schema of its own for the day, on the soak's server: a fresh database.
 OpcoesBanco bancoDoDia(const PlanoDia& p, teste::ServidorPgDeTeste* servidor) {
+    OpcoesBanco o;
     if (!servidor) {
-        OpcoesBanco o;
         o.arquivo = kArquivoBanco;
         return o;
     }
-    OpcoesBanco o = servidor->opcoes();
-    const QString nome = QStringLiteral("soak_%1_%2").arg(p.semente).arg(p.dia);
+    o = servidor->opcoes();
+    o.esquema = QStringLiteral("soak_%1_%2").arg(p.semente).arg(p.dia);
     Conexao admin(servidor->opcoes());
     if (!admin.Conecta()) throw Erro(admin.ultimoErro(), erros::BancoDeDados);
-    admin.executa(QStringLiteral("soak"), QStringLiteral("DROP DATABASE IF EXISTS ") + nome);
-    admin.executa(QStringLiteral("soak"), QStringLiteral("CREATE DATABASE ") + nome);
-    o.banco = nome;
+    admin.executa(QStringLiteral("soak"), QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(o.esquema));
+    admin.executa(QStringLiteral("soak"), QStringLiteral("CREATE SCHEMA ") + o.esquema);
     return o;
 }
 
 void apagaBanco(const OpcoesBanco& o, teste::ServidorPgDeTeste* servidor) {
     Conexao admin(servidor->opcoes());
-    if (admin.Conecta()) admin.executa(QStringLiteral("soak"), QStringLiteral("DROP DATABASE IF EXISTS ") + o.banco);
+    if (admin.Conecta())
+        admin.executa(QStringLiteral("soak"), QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(o.esquema));
 }
 
 } // namespace

@@ -24,7 +24,7 @@ struct Opcoes {
     int dia = -1;  // only this day
     bool postgres = false;
     int processos = 1;
-    double horas = 24;
+    double horas = 8;
 };
 
 struct Soma {
@@ -76,7 +76,7 @@ Opcoes leOpcoes(int argc, char** argv) {
 
 std::string comandoDoDia(const Opcoes& o, int dia) {
     std::string c = "talvero-soak --semente " + std::to_string(o.semente) + " --dia " + std::to_string(dia);
-    if (o.horas != 24) c += " --horas " + QString::number(o.horas).toStdString();
+    if (o.horas != 8) c += " --horas " + QString::number(o.horas).toStdString();
     return o.postgres ? c + " --postgres" : c;
 }
 

@@ -54,6 +54,7 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
     : mundo(canais_, inicio), nucleo(mundo.relogio, std::move(concentrador)) {
     linhas_.liga(nucleo, mundo.relogio);
     mundo.criaPastaPrograma();
+    mundo.criaPasta(QStringLiteral("C:\\Automacao"));  // the request folder a station has
     const QString arquivoBanco = banco.arquivo.isEmpty() ? instalacao::kBancoPadrao : banco.arquivo;
     mundo.criaPasta(arquivoBanco.left(arquivoBanco.lastIndexOf(QLatin1Char('\\'))));
     opcoesBanco = banco.driver == OpcoesBanco::Driver::PostgreSQL ? banco : OpcoesBanco::sqlite(mundo.local(arquivoBanco));
