@@ -60,6 +60,7 @@ struct PlanoDia {
 
 PlanoDia sorteiaDia(std::uint64_t semente, int dia, bool postgres, std::int64_t duracaoMs);
 QString descreve(const PlanoDia& p);
+QStringList descreveFalhas(const PlanoDia& p);  // one line per fault, at its time of day
 
 struct ResultadoDia {
     QStringList discrepancias;

@@ -144,4 +144,15 @@ QString descreve(const PlanoDia& p) {
         .arg(p.inicio.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
 }
 
+QStringList descreveFalhas(const PlanoDia& p) {
+    QStringList linhas;
+    for (const FalhaSorteada& f : p.falhas)
+        linhas << QStringLiteral("  %1  %2: duração %3 s, valor %4, probabilidade %5")
+                      .arg(p.inicio.addMSecs(f.inicioMs).toString(QStringLiteral("dd/MM HH:mm:ss")), nomeFalha(f.tipo))
+                      .arg(f.duracaoMs / 1000)
+                      .arg(f.valor)
+                      .arg(f.probabilidade, 0, 'f', 3);
+    return linhas;
+}
+
 } // namespace talvero::soak

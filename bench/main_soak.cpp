@@ -23,6 +23,7 @@ struct Opcoes {
     std::uint64_t semente = 1;
     int dia = -1;  // only this day
     bool postgres = false;
+    bool detalhes = false;  // the faults of each day and every discrepancy
     int processos = 1;
     double horas = 8;
 };
@@ -46,7 +47,7 @@ struct Soma {
 
 [[noreturn]] void uso(const char* motivo) {
     std::fprintf(stderr,
-                 "%s\nUso: talvero-soak [--dias N] [--semente S] [--dia K] [--horas H] [--postgres] [--processos P]\n",
+                 "%s\nUso: talvero-soak [--dias N] [--semente S] [--dia K] [--horas H] [--postgres] [--processos P] [--detalhes]\n",
                  motivo);
     std::exit(2);
 }
@@ -55,8 +56,8 @@ Opcoes leOpcoes(int argc, char** argv) {
     Opcoes o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--postgres") {
-            o.postgres = true;
+        if (a == "--postgres" || a == "--detalhes") {
+            (a == "--postgres" ? o.postgres : o.detalhes) = true;
             continue;
         }
         if (i + 1 >= argc) uso(("Falta o valor de " + a + ".").c_str());
@@ -83,7 +84,7 @@ std::string comandoDoDia(const Opcoes& o, int dia) {
 void relataFalha(const Opcoes& o, const PlanoDia& p, const QStringList& d) {
     QString linha = QStringLiteral("FALHA semente %1 dia %2 (%3): %4 discrepâncias")
                         .arg(p.semente).arg(p.dia).arg(descreve(p)).arg(d.size());
-    for (const QString& x : d.mid(0, 3)) linha += QStringLiteral("; ") + x;
+    for (const QString& x : d.mid(0, o.detalhes ? d.size() : 3)) linha += QStringLiteral("; ") + x;
     std::printf("%s; repetir: %s\n", linha.toUtf8().constData(), comandoDoDia(o, p.dia).c_str());
     std::fflush(stdout);
 }
@@ -111,6 +112,7 @@ Soma rodaDias(const Opcoes& o, int primeiro, int passo, int argc, char** argv) {
     const int ultimo = o.dia >= 0 ? o.dia + 1 : o.dias;
     for (int dia = o.dia >= 0 ? o.dia : primeiro; dia < ultimo; dia += passo) {
         const PlanoDia p = sorteiaDia(o.semente, dia, o.postgres, std::int64_t(o.horas * teste::kHora));
+        if (o.detalhes) std::printf("%s\n", (descreve(p) + u'\n' + descreveFalhas(p).join(u'\n')).toUtf8().constData());
         ResultadoDia r;
         try {
             r = rodaDia(p, servidor.get());

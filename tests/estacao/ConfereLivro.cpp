@@ -9,6 +9,12 @@ namespace talvero::teste {
 
 namespace {
 
+QString texto(int v) { return QString::number(v); }
+QString texto(const QString& v) { return v; }
+QString texto(const QDate& v) { return v.toString(Qt::ISODate); }
+QString texto(const QTime& v) { return v.toString(Qt::ISODate); }
+QString texto(const Moeda& v) { return v.textoPonto(4); }
+
 QString registroDe(const QString& resposta) { return resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao); }
 
 // What the database must hold for one fueling of the ledger; empty when it does.
@@ -16,7 +22,7 @@ QString diferencas(const sim::AbastecimentoSimulado& a, const Abastecimento& r, 
                    const std::map<QString, int>& cartoes) {
     QStringList d;
     const auto confere = [&d](const char* campo, const auto& obtido, const auto& esperado) {
-        if (!(obtido == esperado)) d << QString::fromLatin1(campo);
+        if (!(obtido == esperado)) d << QString::fromLatin1(campo) + u' ' + texto(obtido) + u'/' + texto(esperado);
     };
     Moeda preco = a.preco;
     for (const auto& b : c.bicos)

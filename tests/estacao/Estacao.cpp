@@ -137,6 +137,7 @@ MenuAutomacao& Estacao::criaAgente(JanelaPrincipal* janela) {
     const Plataforma p{mundo.relogio, mundo.agendador, arquivos_, mundo.operador, mundo.processos,
                        mundo.host,    mundo.icone,     canais_,   mundo.caminhos};
     agente_ = std::make_unique<MenuAutomacao>(p, janela ? *janela : *janela_);
+    agente_->registro.defineSaidaErro([this](const QString&) { ++linhasForaDoLog; });
     return *agente_;
 }
 

@@ -111,6 +111,7 @@ public:
     int conta(const QString& trecho) const { return arquivos_.conta(trecho); }
 
     OpcoesBanco opcoesBanco;
+    int linhasForaDoLog = 0;  // lines the agent could not write to its log (standard error on a station)
     Vigias vigias;  // kept across the agent's restarts
     std::map<QString, int> codigoDoCartao;
 
