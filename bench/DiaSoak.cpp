@@ -197,8 +197,9 @@ ResultadoDia Dia::roda() {
     ate(p_.duracaoMs + 1);
     if (!e_.esvazia(2 * teste::kHora))
         r_.discrepancias << QStringLiteral("concentrador não esvaziou: %1 pendentes").arg(e_.nucleo.pendentes());
-    r_.discrepancias << e_.discrepancias();
-    if (r_.discrepancias.isEmpty()) r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size());
+    r_.discrepancias << e_.discrepancias(nullptr, &r_.identicas);
+    if (r_.discrepancias.isEmpty())
+        r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size()) - r_.identicas;
     return r_;
 }
 

@@ -67,6 +67,7 @@ struct ResultadoDia {
     std::int64_t abastecimentos = 0;
     std::array<int, kTiposFalha> falhas{};
     int mortes = 0;
+    int identicas = 0;  // fuelings whose answer repeated an earlier one's: one record for both
 };
 
 // Runs the day on the virtual clock, drains the concentrator and compares the

@@ -25,7 +25,7 @@ struct Opcoes {
     bool postgres = false;
     bool detalhes = false;  // the faults of each day and every discrepancy
     int processos = 1;
-    double horas = 8;
+    double horas = 4;
 };
 
 struct Soma {
@@ -33,6 +33,7 @@ struct Soma {
     int diasComFalha = 0;
     std::int64_t abastecimentos = 0;
     std::int64_t mortes = 0;
+    std::int64_t identicas = 0;
     std::array<std::int64_t, kTiposFalha> falhas{};
 
     Soma& operator+=(const Soma& o) {
@@ -40,6 +41,7 @@ struct Soma {
         diasComFalha += o.diasComFalha;
         abastecimentos += o.abastecimentos;
         mortes += o.mortes;
+        identicas += o.identicas;
         for (std::size_t i = 0; i < kTiposFalha; ++i) falhas[i] += o.falhas[i];
         return *this;
     }
@@ -77,7 +79,7 @@ Opcoes leOpcoes(int argc, char** argv) {
 
 std::string comandoDoDia(const Opcoes& o, int dia) {
     std::string c = "talvero-soak --semente " + std::to_string(o.semente) + " --dia " + std::to_string(dia);
-    if (o.horas != 8) c += " --horas " + QString::number(o.horas).toStdString();
+    if (o.horas != 4) c += " --horas " + QString::number(o.horas).toStdString();
     return o.postgres ? c + " --postgres" : c;
 }
 
@@ -95,6 +97,7 @@ void soma(Soma& s, const ResultadoDia& r) {
     dia.diasComFalha = r.discrepancias.isEmpty() ? 0 : 1;
     dia.abastecimentos = r.abastecimentos;
     dia.mortes = r.mortes;
+    dia.identicas = r.identicas;
     std::copy(r.falhas.begin(), r.falhas.end(), dia.falhas.begin());
     s += dia;
 }
@@ -127,7 +130,8 @@ Soma rodaDias(const Opcoes& o, int primeiro, int passo, int argc, char** argv) {
 
 std::string serializa(const Soma& s) {
     std::string t = std::to_string(s.dias) + ' ' + std::to_string(s.diasComFalha) + ' ' +
-                    std::to_string(s.abastecimentos) + ' ' + std::to_string(s.mortes);
+                    std::to_string(s.abastecimentos) + ' ' + std::to_string(s.mortes) + ' ' +
+                    std::to_string(s.identicas);
     for (auto f : s.falhas) t += ' ' + std::to_string(f);
     return t + '\n';
 }
@@ -135,7 +139,7 @@ std::string serializa(const Soma& s) {
 void acumula(Soma& s, const std::string& t) {
     std::istringstream campos(t);
     Soma p;
-    campos >> p.dias >> p.diasComFalha >> p.abastecimentos >> p.mortes;
+    campos >> p.dias >> p.diasComFalha >> p.abastecimentos >> p.mortes >> p.identicas;
     for (auto& f : p.falhas) campos >> f;
     s += p;
 }
@@ -179,6 +183,8 @@ void resumo(const Opcoes& o, const Soma& s, std::int64_t ms) {
                 o.horas, static_cast<unsigned long long>(o.semente));
     std::printf("Abastecimentos gravados: %lld\n", static_cast<long long>(s.abastecimentos));
     std::printf("Agente morto e reiniciado: %lld vezes\n", static_cast<long long>(s.mortes));
+    std::printf("Respostas idênticas a uma anterior (uma gravação para as duas): %lld\n",
+                static_cast<long long>(s.identicas));
     std::printf("Falhas injetadas:\n");
     for (std::size_t i = 0; i < kTiposFalha; ++i)
         std::printf("  %-26s %lld\n", nomeFalha(TipoFalha(i)).toUtf8().constData(), static_cast<long long>(s.falhas[i]));

@@ -66,7 +66,7 @@ QSet<std::int64_t> Estacao::quarentenaConfere(QStringList& problemas) {
     return guardados;
 }
 
-QStringList Estacao::discrepancias(std::int64_t* viradas) {
+QStringList Estacao::discrepancias(std::int64_t* viradas, int* identicas) {
     const QList<Abastecimento> gravados = abastecimentos();
     const auto& livro = nucleo.livro();
     const auto& c = nucleo.configuracao();
@@ -76,8 +76,16 @@ QStringList Estacao::discrepancias(std::int64_t* viradas) {
     QHash<QString, const Abastecimento*> porResposta;
     for (const Abastecimento& r : gravados)
         if (std::exchange(porResposta[r.RegistroAutomacao], &r)) problemas << "gravado duas vezes: " + r.RegistroAutomacao;
+    QSet<QString> vistas;
     for (const auto& a : livro.abastecimentos()) {
         if (!livro.confirmado(a.id)) problemas << QStringLiteral("abastecimento %1 não confirmado").arg(a.id);
+        // An answer identical to an earlier one (a 34-character answer has no register
+        // number) cannot be told from its redelivery: one record for both.
+        if (vistas.contains(a.resposta)) {
+            if (identicas) ++*identicas;
+            continue;
+        }
+        vistas.insert(a.resposta);
         const Abastecimento* r = porResposta.take(registroDe(a.resposta));
         if (!r && !emQuarentena.contains(a.id))
             problemas << QStringLiteral("abastecimento %1 não gravado: %2").arg(a.id).arg(a.resposta);

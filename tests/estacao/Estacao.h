@@ -90,7 +90,8 @@ public:
     // the rollovers met.
     std::int64_t confereComOLivro();
     // The same comparison: one line per discrepancy, none when the database agrees.
-    QStringList discrepancias(std::int64_t* viradas = nullptr);
+    // `identicas` counts fuelings whose answer repeats an earlier one's byte for byte.
+    QStringList discrepancias(std::int64_t* viradas = nullptr, int* identicas = nullptr);
     // Called as "(&I)" goes out: the fueling it acknowledges must be stored (or in
     // quarantine) already. The discrepancy, or empty.
     QString confirmacaoSemGravacao();
