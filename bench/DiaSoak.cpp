@@ -16,12 +16,18 @@ using teste::MorteDoAgente;
 // The SQLite file stays outside the program folder, which holds the log and may go.
 const QString kArquivoBanco = QStringLiteral("C:\\Talvero\\Dados\\Talvero.db");
 
-// A kill waiting for its moment in the byte hooks.
+constexpr qsizetype kMenorAbastecimento = 34;
+
+// A kill waiting for its moment in the byte hooks; `precisa` waits for an
+// acknowledgement going out or, on reading, for an answer that carries a fueling.
 struct MorteArmada {
     std::optional<TipoFalha> tipo;
-    bool soConfirmacao = false;
+    bool precisa = false;
     bool atinge(TipoFalha ponto, const QByteArray& bytes) {
-        if (tipo != ponto || (soConfirmacao && !bytes.startsWith("(&I)"))) return false;
+        if (tipo != ponto) return false;
+        const bool alvo = ponto == TipoFalha::MorteDepoisDeReceber ? bytes.size() >= kMenorAbastecimento
+                                                                    : bytes.startsWith("(&I)");
+        if (precisa && !alvo) return false;
         tipo.reset();
         return true;
     }

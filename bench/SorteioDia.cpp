@@ -97,7 +97,7 @@ void sorteiaBanco(Sorteio& s, PlanoDia& p, bool postgres) {
 void sorteiaMortes(Sorteio& s, PlanoDia& p) {
     for (auto n = entre(s, 1, 8); n > 0; --n) {
         FalhaSorteada f = falha(s, TipoFalha(entre(s, 0, 3)), p, 5 * teste::kMinuto);
-        f.valor = entre(s, 0, 1);  // 1: the kill waits for an acknowledgement
+        f.valor = entre(s, 0, 1);  // 1: the kill waits for an acknowledgement or a fueling
         p.falhas.push_back(f);
     }
 }
