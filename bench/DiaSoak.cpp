@@ -4,6 +4,7 @@
 #include "support/Instalacao.h"
 
 #include <QDir>
+#include <optional>
 #include <random>
 
 namespace talvero::soak {
@@ -50,6 +51,7 @@ private:
     void removePasta();
     void restauraPasta();
     void morreu();
+    void iniciaAgente();
     void encerraFalhas();
 
     const PlanoDia& p_;
@@ -95,11 +97,21 @@ void Dia::ate(std::int64_t ms) {
             if (e_.roda(alvo - agora)) morreu();
         } else if (agora >= reinicioMs_) {
             if (pastaRemovida_) restauraPasta();  // the technician puts the folder back first
-            e_.iniciaAgente();
+            iniciaAgente();
         } else {
             e_.roda(std::min(alvo, reinicioMs_) - agora);
         }
     }
+}
+
+// An agent that finds no database ends its process at start-up; the service
+// manager starts it again later.
+void Dia::iniciaAgente() {
+    const int antes = e_.mundo.processos.encerramentos;
+    e_.iniciaAgente();
+    if (e_.mundo.processos.encerramentos == antes) return;
+    e_.mataAgente();
+    morreu();
 }
 
 void Dia::morreu() {
@@ -184,7 +196,7 @@ void Dia::encerraFalhas() {
 ResultadoDia Dia::roda() {
     preparaEstacao();
     vigia();
-    e_.iniciaAgente();
+    iniciaAgente();
     for (const FalhaSorteada& f : p_.falhas) {
         // The faults that end before this one starts end first, in their order.
         std::sort(ativas_.begin(), ativas_.end(), [](const auto& a, const auto& b) {
@@ -244,6 +256,7 @@ ResultadoDia rodaDia(const PlanoDia& plano, teste::ServidorPgDeTeste* servidor) 
         r = dia.roda();
     }
     if (servidor) apagaBanco(banco, servidor);
+    if (servidor && !servidor->erro().isEmpty()) r.discrepancias << QStringLiteral("servidor: ") + servidor->erro();
     return r;
 }
 

@@ -41,7 +41,8 @@ struct FalhaSorteada {
     TipoFalha tipo;
     std::int64_t inicioMs;  // from the start of the day
     std::int64_t duracaoMs; // faults that last; the pause before a killed agent starts again
-    std::int64_t valor;     // clock moves: ms; link faults: the next answers struck (0: a probability)
+    std::int64_t valor;     // clock moves: ms; link faults: the next answers struck (0: a probability);
+                            // kills: 1 waits for an acknowledgement or an answer with a fueling
     double probabilidade;
 };
 

@@ -201,16 +201,11 @@ void Estacao::cadastraCartoes(int gravados, int cadastrados) {
     cadastra("CartaoIdentFid.csv", csv);
 }
 
-void Estacao::recusaGravacoes(bool recusa) {
-    teste::recusaGravacoes(banco(), {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"},
-                           {"INSERT", "UPDATE"}, recusa);
-}
-
 namespace {
 
 // A connection that found its server gone fails once and is opened again by the next call.
 template <typename F>
-auto lista(Conexao& c, F f) {
+auto comNovaTentativa(Conexao& c, F f) {
     try {
         return f(c);
     } catch (const ErroBanco&) {
@@ -220,7 +215,16 @@ auto lista(Conexao& c, F f) {
 
 } // namespace
 
-QList<Abastecimento> Estacao::abastecimentos() { return lista(banco(), Abastecimento::Lista); }
-QList<AbastecimentoRejeitado> Estacao::rejeitados() { return lista(banco(), AbastecimentoRejeitado::Lista); }
+void Estacao::recusaGravacoes(bool recusa) {
+    comNovaTentativa(banco(), [recusa](Conexao& c) {
+        teste::recusaGravacoes(c, {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"}, {"INSERT", "UPDATE"},
+                               recusa);
+    });
+}
+
+QList<Abastecimento> Estacao::abastecimentos() { return comNovaTentativa(banco(), Abastecimento::Lista); }
+QList<AbastecimentoRejeitado> Estacao::rejeitados() {
+    return comNovaTentativa(banco(), AbastecimentoRejeitado::Lista);
+}
 
 } // namespace talvero::teste
