@@ -13,7 +13,7 @@ const QTimeZone kUtc = QTimeZone::utc();
 RelogioVirtual::RelogioVirtual(const QDateTime& inicio)
     : ms_(QDateTime(inicio.date(), inicio.time(), kUtc).toMSecsSinceEpoch()) {}
 
-QDateTime RelogioVirtual::agora() const { return QDateTime::fromMSecsSinceEpoch(ms_, kUtc); }
+QDateTime RelogioVirtual::agora() const { return QDateTime::fromMSecsSinceEpoch(ms_ + ajusteMs_, kUtc); }
 
 struct AgendadorVirtual::Entrada {
     std::function<void()> acao;
@@ -127,8 +127,8 @@ void AgendadorVirtual::avanca(std::int64_t ms) {
 }
 
 void AgendadorVirtual::avancaAte(const QDateTime& momento) {
-    const std::int64_t alvo = QDateTime(momento.date(), momento.time(), kUtc).toMSecsSinceEpoch();
-    if (alvo > relogio_.ms()) avanca(alvo - relogio_.ms());
+    const std::int64_t falta = relogio_.agora().msecsTo(QDateTime(momento.date(), momento.time(), kUtc));
+    if (falta > 0) avanca(falta);
 }
 
 } // namespace talvero

@@ -23,9 +23,13 @@ public:
     std::int64_t ms() const { return ms_; }
     void defineMs(std::int64_t ms) { ms_ = ms; }
     void avancaMs(std::int64_t ms) { ms_ += ms; }
+    // The date and time of day jump (someone set the computer's clock); the
+    // monotonic clock, and every timer on it, goes on undisturbed.
+    void acertaHora(std::int64_t deltaMs) { ajusteMs_ += deltaMs; }
 
 private:
     std::int64_t ms_;
+    std::int64_t ajusteMs_ = 0;
 };
 
 class AgendadorVirtual : public Agendador {

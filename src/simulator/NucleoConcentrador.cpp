@@ -134,15 +134,18 @@ QString NucleoConcentrador::respostaCartao(const Comando& c) {
     return formataCartao(QLatin1Char('A'), c.posicao, QStringLiteral("999999"), cartoes_.le(c.posicao), m);
 }
 
-// The concentrator keeps only a day of the month: it takes the current month,
-// or the one before when that day does not exist in the current one.
+// The concentrator keeps only a day of the month: of the dates with that day in
+// the months around its own date, it takes the nearest (a clock running late on
+// the 31st that is set to the 1st moves into the next month, not a month back).
 QString NucleoConcentrador::acertaRelogio(const Comando& c) {
     const QDateTime agora = momentoEm(relogio_.monotonicoMs());
     const QDate atual = concentradorEm(relogio_.monotonicoMs()).date();
-    QDate dia(atual.year(), atual.month(), c.dia);
-    if (!dia.isValid()) {
-        const QDate anterior = atual.addMonths(-1);
-        dia = QDate(anterior.year(), anterior.month(), c.dia);
+    QDate dia;
+    for (int meses = -1; meses <= 1; ++meses) {
+        const QDate mes = atual.addMonths(meses);
+        const QDate candidato(mes.year(), mes.month(), c.dia);
+        if (candidato.isValid() && (!dia.isValid() || std::abs(atual.daysTo(candidato)) < std::abs(atual.daysTo(dia))))
+            dia = candidato;
     }
     if (!dia.isValid()) return {};
     QDateTime alvo = agora;

@@ -46,6 +46,8 @@ public:
     Moeda encerrante(const QString& codigoBico) const;
 
     QDateTime relogioConcentrador() const { return concentradorEm(relogio_.monotonicoMs()); }
+    // The concentrator's own clock set `ms` away from the station's, as a drifting one.
+    void defineAdiantamento(std::int64_t ms) { ajusteRelogioMs_ = ms; }
     int pendentes() const { return int(fila_.size()); }
     int emAndamento() const { return int(andamento_.size()); }
     std::int64_t framesIgnorados() const { return ignorados_; }

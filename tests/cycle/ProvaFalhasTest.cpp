@@ -1,5 +1,5 @@
 #include "cycle/LeituraAbastecimento.h"
-#include "cycle/ServidorPgDeTeste.h"
+#include "estacao/ServidorPgDeTeste.h"
 #include "estacao/Estacao.h"
 
 #include <random>

@@ -18,6 +18,7 @@ public:
     void escreve(const QByteArray& bytes) override {
         if (v_.antesDeEnviar) v_.antesDeEnviar(bytes);
         real_->escreve(bytes);
+        if (v_.depoisDeEnviar) v_.depoisDeEnviar(bytes);
     }
     qsizetype disponiveis() override { return real_->disponiveis(); }
     QByteArray le() override {
@@ -53,9 +54,10 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
     : mundo(canais_, inicio), nucleo(mundo.relogio, std::move(concentrador)) {
     linhas_.liga(nucleo, mundo.relogio);
     mundo.criaPastaPrograma();
-    opcoesBanco = banco.driver == OpcoesBanco::Driver::PostgreSQL
-                      ? banco
-                      : OpcoesBanco::sqlite(mundo.local(instalacao::kBancoPadrao));
+    mundo.criaPasta(QStringLiteral("C:\\Automacao"));  // the request folder a station has
+    const QString arquivoBanco = banco.arquivo.isEmpty() ? instalacao::kBancoPadrao : banco.arquivo;
+    mundo.criaPasta(arquivoBanco.left(arquivoBanco.lastIndexOf(QLatin1Char('\\'))));
+    opcoesBanco = banco.driver == OpcoesBanco::Driver::PostgreSQL ? banco : OpcoesBanco::sqlite(mundo.local(arquivoBanco));
     const auto& c = nucleo.configuracao();
     const auto sim = [](bool v) { return v ? QStringLiteral("SIM") : QStringLiteral("NAO"); };
     ini = QStringList{"[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1", "Nome da Empresa=POSTO DE TESTE",
@@ -68,6 +70,8 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
     if (opcoesBanco.driver == OpcoesBanco::Driver::PostgreSQL)
         ini << "Driver=POSTGRESQL" << "Servidor=" + opcoesBanco.servidor << "Porta=" + QString::number(opcoesBanco.porta)
             << "Banco=" + opcoesBanco.banco << "Usuario=" + opcoesBanco.usuario << "Esquema=" + opcoesBanco.esquema;
+    else if (!banco.arquivo.isEmpty())
+        ini << "Arquivo=" + banco.arquivo;
     cadastraEstacao();
 }
 
@@ -133,6 +137,7 @@ MenuAutomacao& Estacao::criaAgente(JanelaPrincipal* janela) {
     const Plataforma p{mundo.relogio, mundo.agendador, arquivos_, mundo.operador, mundo.processos,
                        mundo.host,    mundo.icone,     canais_,   mundo.caminhos};
     agente_ = std::make_unique<MenuAutomacao>(p, janela ? *janela : *janela_);
+    agente_->registro.defineSaidaErro([this](const QString&) { ++linhasForaDoLog; });
     return *agente_;
 }
 
@@ -196,16 +201,11 @@ void Estacao::cadastraCartoes(int gravados, int cadastrados) {
     cadastra("CartaoIdentFid.csv", csv);
 }
 
-void Estacao::recusaGravacoes(bool recusa) {
-    teste::recusaGravacoes(banco(), {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"},
-                           {"INSERT", "UPDATE"}, recusa);
-}
-
 namespace {
 
 // A connection that found its server gone fails once and is opened again by the next call.
 template <typename F>
-auto lista(Conexao& c, F f) {
+auto comNovaTentativa(Conexao& c, F f) {
     try {
         return f(c);
     } catch (const ErroBanco&) {
@@ -215,7 +215,16 @@ auto lista(Conexao& c, F f) {
 
 } // namespace
 
-QList<Abastecimento> Estacao::abastecimentos() { return lista(banco(), Abastecimento::Lista); }
-QList<AbastecimentoRejeitado> Estacao::rejeitados() { return lista(banco(), AbastecimentoRejeitado::Lista); }
+void Estacao::recusaGravacoes(bool recusa) {
+    comNovaTentativa(banco(), [recusa](Conexao& c) {
+        teste::recusaGravacoes(c, {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"}, {"INSERT", "UPDATE"},
+                               recusa);
+    });
+}
+
+QList<Abastecimento> Estacao::abastecimentos() { return comNovaTentativa(banco(), Abastecimento::Lista); }
+QList<AbastecimentoRejeitado> Estacao::rejeitados() {
+    return comNovaTentativa(banco(), AbastecimentoRejeitado::Lista);
+}
 
 } // namespace talvero::teste

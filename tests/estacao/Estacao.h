@@ -10,6 +10,7 @@
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoRejeitado.h"
 
+#include <QSet>
 #include <functional>
 #include <map>
 #include <memory>
@@ -42,6 +43,7 @@ struct MorteDoAgente {};
 // Hooks on the bytes between the agent and the concentrator, on both transports.
 struct Vigias {
     std::function<void(const QByteArray&)> antesDeEnviar;
+    std::function<void(const QByteArray&)> depoisDeEnviar;
     std::function<void(const QByteArray&)> depoisDeReceber;
 };
 
@@ -53,7 +55,8 @@ struct Vigias {
 class Estacao {
 public:
     // The INI file follows the concentrator's layout and decimals; `cenario` picks
-    // the transport too. Without `banco`, the agent's default SQLite file.
+    // the transport too. Without `banco`, the agent's default SQLite file; a SQLite
+    // `banco` names its file by a Windows path, written to the INI file.
     explicit Estacao(sim::ConfiguracaoConcentrador concentrador = {},
                      const QDateTime& inicio = PlataformaDeTeste::inicioPadrao(), OpcoesBanco banco = {});
     Estacao(const Cenario& cenario, double porMinuto, std::uint64_t semente,
@@ -83,8 +86,15 @@ public:
 
     // Every fueling of the concentrator's ledger stored once, acknowledged, with
     // every field as the concentrator gave it; the nozzles' totalizers continue
-    // their counters; nothing in quarantine. Returns the rollovers met.
+    // their counters; in quarantine only answers that arrived damaged. Returns
+    // the rollovers met.
     std::int64_t confereComOLivro();
+    // The same comparison: one line per discrepancy, none when the database agrees.
+    // `identicas` counts fuelings whose answer repeats an earlier one's byte for byte.
+    QStringList discrepancias(std::int64_t* viradas = nullptr, int* identicas = nullptr);
+    // Called as "(&I)" goes out: the fueling it acknowledges must be stored (or in
+    // quarantine) already. The discrepancy, or empty.
+    QString confirmacaoSemGravacao();
     int confirmacoesEntre(std::int64_t deMs, std::int64_t ateMs) const;
 
     // Cards written in the identifier, the first `cadastrados` also in the register.
@@ -102,6 +112,7 @@ public:
     int conta(const QString& trecho) const { return arquivos_.conta(trecho); }
 
     OpcoesBanco opcoesBanco;
+    int linhasForaDoLog = 0;  // lines the agent could not write to its log (standard error on a station)
     Vigias vigias;  // kept across the agent's restarts
     std::map<QString, int> codigoDoCartao;
 
@@ -119,6 +130,7 @@ private:
 
     void escreveIni();
     void cadastraEstacao();
+    QSet<std::int64_t> quarentenaConfere(QStringList& problemas);
 
     sim::FabricaCanaisSimulador linhas_;
     CanaisVigiados canais_{linhas_, vigias};
@@ -133,6 +145,7 @@ private:
     std::unique_ptr<JanelaSemTela> janela_;
     std::unique_ptr<MenuAutomacao> agente_;
     std::unique_ptr<Conexao> banco_;
+    std::size_t primeiraPendente_ = 0;
 };
 
 } // namespace talvero::teste

@@ -60,6 +60,11 @@ TEST(FilaAbastecimentos, RelogioAcertadoDataOsAbastecimentos) {
     outro.relogio.defineMs(QDateTime(QDate(2026, 11, 10), QTime(9, 0), QTimeZone::utc()).toMSecsSinceEpoch());
     EXPECT_EQ(outro.responde(QStringLiteral("(&H310800)")), u"(&H)");
     EXPECT_EQ(outro.nucleo.relogioConcentrador().date(), QDate(2026, 10, 31));  // November has no 31st
+    // Running late on the last of the month, set to the 1st: the next month.
+    outro.relogio.defineMs(QDateTime(QDate(2027, 7, 31), QTime(23, 58), QTimeZone::utc()).toMSecsSinceEpoch());
+    outro.nucleo.defineAdiantamento(0);
+    EXPECT_EQ(outro.responde(QStringLiteral("(&H010003)")), u"(&H)");
+    EXPECT_EQ(outro.nucleo.relogioConcentrador().date(), QDate(2027, 8, 1));
 }
 
 TEST(FilaAbastecimentos, LivroEmArquivoCsvEJsonl) {

@@ -1,4 +1,4 @@
-#include "cycle/ServidorPgDeTeste.h"
+#include "estacao/ServidorPgDeTeste.h"
 
 #include <QDir>
 #include <QMap>
