@@ -93,11 +93,11 @@ void aguarda(int ms) {
     laco.exec();
 }
 
-bool aguardaAte(const std::function<bool()>& pronto, int limiteMs) {
+bool aguardaAte(const std::function<bool()>& pronto, int limiteMs, int passoMs) {
     const QDeadlineTimer prazo(limiteMs);
     while (!pronto()) {
         if (prazo.hasExpired()) return false;
-        aguarda(100);
+        aguarda(passoMs);
     }
     return true;
 }
@@ -163,10 +163,15 @@ void EstacaoMedida::iniciaSimulador(const QStringList& opcoes) {
               QString::fromLocal8Bit(leArquivo(caminho(QStringLiteral("simulador.txt")))));
 }
 
-void EstacaoMedida::iniciaAgente() {
+void EstacaoMedida::iniciaAgente(bool janela) {
     agente_.setProcessChannelMode(QProcess::MergedChannels);
     agente_.setStandardOutputFile(caminho(QStringLiteral("agente.txt")));
-    agente_.start(binarios_ + QStringLiteral("/shell/autotalvero"), {QStringLiteral("--root"), raiz(), QStringLiteral("--headless")});
+    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    ambiente.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    agente_.setProcessEnvironment(ambiente);
+    QStringList argumentos = {QStringLiteral("--root"), raiz()};
+    if (!janela) argumentos << QStringLiteral("--headless");
+    agente_.start(binarios_ + QStringLiteral("/shell/autotalvero"), argumentos);
     if (!agente_.waitForStarted()) falha(QStringLiteral("autotalvero: ") + agente_.errorString());
 }
 
@@ -181,6 +186,13 @@ QString EstacaoMedida::diagnostico() const {
     for (const char* arquivo : {"agente.txt", "simulador.txt"})
         t += finalDe(QLatin1String(arquivo), leArquivo(caminho(QLatin1String(arquivo)))) + QLatin1Char('\n');
     return t;
+}
+
+bool EstacaoMedida::primeiraTroca() const {
+    for (const QFileInfo& log : QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
+                                    .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files))
+        if (leArquivo(log.filePath()).contains("TimerAutomacao_Timer: Input=")) return true;
+    return false;
 }
 
 int EstacaoMedida::gravados() {

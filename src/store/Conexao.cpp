@@ -239,6 +239,7 @@ void Conexao::abandonaTransacao() noexcept {
 
 QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QVariantList& valores) {
     garanteAberta(operacao);
+    if (observador_) observador_(operacao, sql, valores);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     // PostgreSQL prepares no DDL: statements without values run as they are.

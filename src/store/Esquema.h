@@ -34,6 +34,9 @@ struct Coluna {
 struct Tabela {
     QString nome;
     QList<Coluna> colunas;
+    // Secondary indexes, each a list of columns: the searches that the key alone
+    // would answer by reading the whole table.
+    QList<QStringList> indices = {};
 
     QStringList chaves() const;
     QStringList nomes() const;
@@ -42,12 +45,13 @@ struct Tabela {
 
 enum class Dialeto { SQLite, PostgreSQL };
 
-constexpr int kVersao = 2;
+constexpr int kVersao = 3;
 
 const QList<Tabela>& tabelas();
 const Tabela* tabela(const QString& nome); // any letter case; nullptr when unknown
 
-// CREATE TABLE IF NOT EXISTS statements of the current version.
+// CREATE TABLE and CREATE INDEX IF NOT EXISTS statements of the current version;
+// run on an older database too, they add what it lacks.
 QStringList criacao(Dialeto dialeto);
 
 // The statements that bring a database of version `versao` - 1 to `versao`.
