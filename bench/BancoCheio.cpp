@@ -219,8 +219,7 @@ void medeEmUm(const QString& nome, OpcoesBanco banco, const OpcoesCheio& o) {
     tiraIndices(db);
     Declaracoes antes;
     antes.observa(*c);
-    saida() << "   " << nome << ", antes / before: esquema 2, sem os índices / schema 2, without the indexes
-";
+    saida() << "   " << nome << ", antes / before: esquema 2, sem os índices / schema 2, without the indexes\n";
     imprime(mede(*c, p, o, QDate(2026, 1, 1), QString()), vazio);
     saida() << "      planos / plans:\n";
     const int varriamAntes = antes.explica(db, pg);
