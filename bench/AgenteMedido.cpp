@@ -59,7 +59,7 @@ void medePartida(const QString& binarios) {
     e.iniciaAgente();
     if (!aguardaAte([&] { return !e.agenteRodando() || e.primeiraTroca(); }, kPartidaMs, 10) || !e.agenteRodando())
         falha(QStringLiteral("o agente não trocou nenhum comando / no exchange"), e);
-    saida() << "   " << num(double(t.nsecsElapsed()) / 1e6, 0) << " ms (o log é lido a cada 10 ms / log polled every 10 ms)\n";
+    saida() << "   " << num(double(t.nsecsElapsed()) / 1e6, 0) << " ms (o log é lido a cada 10 ms / log polled every 10 ms)" << Qt::endl;
 }
 
 void medeFila(const QString& binarios, int n) {
@@ -84,7 +84,7 @@ void medeFila(const QString& binarios, int n) {
             << num(n * 60.0 / s) << " por minuto / per minute\n"
             << "   CPU do agente por abastecimento, com a partida / agent CPU per fueling, start-up included: "
             << num(c.execS * 1000.0 / n, 2) << " ms (sum_exec_runtime)\n"
-            << "   VmHWM " << num(double(c.vmHwmKb) / 1024.0) << " MiB\n";
+            << "   VmHWM " << num(double(c.vmHwmKb) / 1024.0) << " MiB" << Qt::endl;
 }
 
 } // namespace talvero::medicao

@@ -68,6 +68,7 @@ public:
             });
             varrem += varre && sql.contains(QLatin1String("FROM Abastecimento ")) ? 1 : 0;
             saida() << "      " << (varre ? "VARRE " : "índice ") << uso.first << ": " << plano.join(QStringLiteral(" | ")) << "\n";
+            if (varre && qEnvironmentVariableIsSet("TALVERO_MEDICAO_SQL")) saida() << "         " << comValores(db, sql, uso.second) << "\n";
         }
         return varrem;
     }
@@ -162,7 +163,7 @@ void imprime(const Medidas& m, const TemposGravacao& vazio) {
     if (m.linhasDia == 0) return;
     saida() << "      talvero-dados abastecimentos --data (um dia / one day, " << m.linhasDia
             << " linhas): " << num(m.dadosDiaMs, 0) << " ms; talvero-dados rejeitados: " << num(m.dadosRejeitadosMs, 0)
-            << " ms (mediana de / median of " << kRodadasDados << ", processo inteiro / whole process)\n";
+            << " ms (mediana de / median of " << kRodadasDados << ", processo inteiro / whole process)" << Qt::endl;
 }
 
 void escreveIni(const QString& raiz, const OpcoesBanco& b) {
@@ -171,7 +172,7 @@ void escreveIni(const QString& raiz, const OpcoesBanco& b) {
         ini << "Driver=POSTGRESQL" << "Servidor=" + b.servidor << QStringLiteral("Porta=%1").arg(b.porta)
             << "Banco=" + b.banco << "Usuario=" + b.usuario << "Esquema=" + b.esquema;
     else
-        ini << "Driver=SQLITE" << "Arquivo=" + b.arquivo;
+        ini << "Driver=SQLITE";
     QDir(raiz).mkpath(QStringLiteral("C/Talvero/AutoTalvero"));
     QFile f(raiz + QStringLiteral("/C/Talvero/AutoTalvero/AutoTalvero.INI"));
     if (!f.open(QIODevice::WriteOnly) || f.write(ansi::codifica(ini.join("\r\n") + "\r\n")) < 0) falha(f.fileName());
@@ -192,7 +193,9 @@ void limpa(const OpcoesBanco& banco) {
     if (banco.driver != OpcoesBanco::Driver::PostgreSQL) return;
     {
         QSqlDatabase db = conexaoDireta(banco, QStringLiteral("limpeza"));
-        QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA ") + banco.esquema + QStringLiteral(" CASCADE"));
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SET client_min_messages TO warning"));
+        q.exec(QStringLiteral("DROP SCHEMA ") + banco.esquema + QStringLiteral(" CASCADE"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("limpeza"));
 }
@@ -200,7 +203,8 @@ void limpa(const OpcoesBanco& banco) {
 void medeEmUm(const QString& nome, OpcoesBanco banco, const OpcoesCheio& o) {
     QTemporaryDir raiz;
     const bool pg = banco.driver == OpcoesBanco::Driver::PostgreSQL;
-    if (!pg) banco.arquivo = raiz.filePath(QStringLiteral("Talvero.db"));
+    // At the default place, which talvero-dados finds without a file name in the INI file.
+    if (!pg) banco.arquivo = raiz.filePath(QStringLiteral("C/Talvero/AutoTalvero/Talvero.db"));
     escreveIni(raiz.path(), banco);
     const TemposGravacao vazio = medeGravacao(
         pg ? *postgresDoAmbiente() : OpcoesBanco::sqlite(raiz.filePath(QStringLiteral("Vazio.db"))), o.gravacoes);
@@ -235,6 +239,8 @@ void medeEmUm(const QString& nome, OpcoesBanco banco, const OpcoesCheio& o) {
     depois.observa(*c);
     imprime(mede(*c, p, o, QDate(2026, 2, 1), raiz.path()), vazio);
     saida() << "      planos / plans:\n";
+    db = QSqlDatabase();
+    db = conexaoDireta(banco, QStringLiteral("planos")); // a fresh look at the upgraded schema
     const int varrem = depois.explica(db, pg);
     saida() << "      consultas que varrem Abastecimento / queries scanning Abastecimento: antes/before " << varriamAntes
             << ", depois/after " << varrem << Qt::endl;

@@ -83,7 +83,7 @@ class LinhaAbastecimento {
 public:
     LinhaAbastecimento() : tabela_(*esquema::tabela(QStringLiteral("Abastecimento"))) {
         for (const esquema::Coluna& c : tabela_.colunas)
-            valores_ << (c.tipo == esquema::Tipo::Texto ? QVariant(QString()) : QVariant(0));
+            valores_ << (c.tipo == esquema::Tipo::Texto ? valores::deTexto(QString()) : QVariant(0));
     }
     void poe(const char* coluna, const QVariant& v) {
         const int i = int(tabela_.nomes().indexOf(QLatin1String(coluna)));
@@ -166,6 +166,7 @@ QByteArray cadastros(const std::array<Moeda, kBicos>& encerrantes, QByteArray& b
 
 QSqlDatabase conexaoDireta(const OpcoesBanco& o, const QString& nome) {
     const bool pg = o.driver == OpcoesBanco::Driver::PostgreSQL;
+    if (QSqlDatabase::contains(nome)) QSqlDatabase::removeDatabase(nome);
     QSqlDatabase db = QSqlDatabase::addDatabase(pg ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), nome);
     db.setDatabaseName(pg ? o.banco : o.arquivo);
     db.setHostName(o.servidor);
@@ -184,6 +185,9 @@ Preenchimento preencheAnos(Conexao& conexao, const QDate& ultimoDia, int dias) {
     QElapsedTimer relogio;
     relogio.start();
     std::array<Moeda, kBicos> encerrantes{};
+    struct Remove {
+        ~Remove() { QSqlDatabase::removeDatabase(QStringLiteral("carga")); }
+    } remove;
     {
         QSqlDatabase db = conexaoDireta(conexao.opcoes(), QStringLiteral("carga"));
         QSqlQuery pragma(db);
@@ -229,9 +233,10 @@ Preenchimento preencheAnos(Conexao& conexao, const QDate& ultimoDia, int dias) {
                 if (!db.commit()) falha(db.lastError().text());
             }
         }
-        if (conexao.postgres()) confere(pragma.exec(QStringLiteral("ANALYZE")), pragma, "ANALYZE");
+        // Autovacuum would do it within the minute; the plans should not wait for it.
+        for (const char* tabela : {"Abastecimento", "AbastecimentoRejeitado"})
+            if (conexao.postgres()) confere(pragma.exec(QStringLiteral("ANALYZE ") + QLatin1String(tabela)), pragma, "ANALYZE");
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("carga"));
     QByteArray bicos, codigos;
     const QByteArray atual = cadastros(encerrantes, bicos, codigos);
     try {

@@ -34,8 +34,9 @@ public:
 
     void prepara();
     void iniciaSimulador(const QStringList& opcoes);
-    // Headless, or with its window on Qt's offscreen platform.
-    void iniciaAgente(bool janela = false);
+    // Headless, or with its window on a virtual X server (Xvfb) when there is one,
+    // else on Qt's offscreen platform. Returns the platform used.
+    QString iniciaAgente(bool janela = false);
     void paraAgente();
     void paraSimulador();
 
@@ -58,6 +59,7 @@ private:
     QTemporaryDir raiz_;
     QProcess simulador_;
     QProcess agente_;
+    QProcess xvfb_;
     QString conexao_;
 };
 

@@ -18,7 +18,9 @@ QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda pr
     c.hora = minuto.time().hour();
     c.minuto = minuto.time().minute();
     c.r = QStringLiteral("%1").arg(sequencia % 10000, 4, 10, QLatin1Char('0'));
-    c.encerrante = Moeda::deDezMilesimos(encerrante.dezMilesimos() % kMilhao);
+    // The concentrator counts hundredths of a litre.
+    const std::int64_t contado = encerrante.dezMilesimos() % kMilhao;
+    c.encerrante = Moeda::deDezMilesimos(contado - contado % 100);
     return sim::formataAbastecimento(c, sim::Layout::Padrao, 3, 3, sim::ModoChecksum::Correto);
 }
 

@@ -93,12 +93,12 @@ QString mib(qint64 kb) { return num(double(kb) / 1024.0) + QStringLiteral(" MiB"
 // most 12 fuelings in a minute (hh:mm:00 to hh:mm:55), hence at most 48.
 void coleta(const Opcoes& o, bool janela) {
     saida() << "\n1" << (janela ? "b" : "") << ". Coleta / collection: controle serial num pseudo-terminal, resposta de 52, "
-            << o.esperando << " abastecimentos à espera, --taxa 0"
-            << (janela ? ", com a janela / with the window (QT_QPA_PLATFORM=offscreen)" : ", sem janela / headless") << "\n";
+            << o.esperando << " abastecimentos à espera, --taxa 0, " << (janela ? "com a janela / with the window" : "sem janela / headless")
+            << "\n";
     EstacaoMedida e(o.binarios);
     e.prepara();
     e.iniciaSimulador({QStringLiteral("--taxa"), QStringLiteral("0"), QStringLiteral("--iniciais"), QString::number(o.esperando)});
-    e.iniciaAgente(janela);
+    saida() << "   plataforma / platform: " << e.iniciaAgente(janela) << "\n";
     if (!aguardaAte([&] { return !e.agenteRodando() || e.gravados() >= 1; }, kPrimeiroMs) || !e.agenteRodando())
         throw std::runtime_error("o agente não gravou nenhum abastecimento / no fueling stored\n" + e.diagnostico().toStdString());
     const Consumo inicio = leConsumo(e.pidAgente());
@@ -188,7 +188,7 @@ bool medeGravacoes(const Opcoes& o) {
 
 bool medeCincoAnos(const Opcoes& o) {
     const OpcoesCheio cheio{o.binarios, o.dias, o.gravacoes, o.rapido ? 200 : 1000};
-    saida() << "\n6. Banco cheio / filled database: " << o.dias << " dias / days de abastecimentos / of fuelings\n";
+    saida() << "\n6. Banco cheio / filled database: " << o.dias << " dias / days de abastecimentos / of fuelings" << Qt::endl;
     bool ok = medeBancoCheio(QStringLiteral("SQLite (WAL, synchronous FULL)"), OpcoesBanco::sqlite(QString()), cheio);
     if (auto pg = postgresDoAmbiente()) {
         pg->esquema = QStringLiteral("cincoanos_%1").arg(QCoreApplication::applicationPid());
