@@ -100,7 +100,8 @@ Argumentos leArgumentos(const QStringList& args) {
             a.id = ++i < args.size() ? args[i].toLongLong(&ok) : 0;
             if (!ok) throw ErroUso("a opção --id precisa do número da resposta");
         } else if (arg == QLatin1String("--data")) {
-            a.data = leData(++i < args.size() ? args[i] : QString());
+            if (++i >= args.size()) throw ErroUso("a opção --data precisa de uma data (AAAA-MM-DD)");
+            a.data = leData(args[i]);
         } else if (arg == QLatin1String("--csv")) {
             a.csv = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
