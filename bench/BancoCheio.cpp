@@ -181,8 +181,7 @@ void escreveIni(const QString& raiz, const OpcoesBanco& b) {
 // A database of the previous schema version: the same tables, none of the indexes.
 void tiraIndices(QSqlDatabase& db) {
     QSqlQuery q(db);
-    for (const QString& criacao : esquema::criacao(esquema::Dialeto::SQLite)) {
-        if (!criacao.startsWith(QLatin1String("CREATE INDEX"))) continue;
+    for (const QString& criacao : esquema::indices()) {
         const QString nome = criacao.section(QLatin1Char(' '), 5, 5);
         if (!q.exec(QStringLiteral("DROP INDEX ") + nome)) falha(q.lastError().text());
     }

@@ -178,6 +178,7 @@ void Conexao::criaOuAtualiza() {
     // An older database gets the columns added since its version.
     for (int v = versao + 1; versao > 0 && v <= esquema::kVersao; ++v)
         for (const QString& comando : esquema::atualizacao(v, dialeto)) executa(op, comando);
+    for (const QString& comando : esquema::indices()) executa(op, comando);
     executa(op, QStringLiteral("DELETE FROM VersaoEsquema"));
     executa(op, QStringLiteral("INSERT INTO VersaoEsquema (Versao) VALUES (?)"), {esquema::kVersao});
 }

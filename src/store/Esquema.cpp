@@ -120,6 +120,11 @@ const Tabela* tabela(const QString& nome) {
 QStringList criacao(Dialeto dialeto) {
     QStringList r;
     for (const Tabela& t : tabelas()) r << criacaoTabela(t, dialeto);
+    return r;
+}
+
+QStringList indices() {
+    QStringList r;
     for (const Tabela& t : tabelas())
         for (const QStringList& colunas : t.indices)
             r << "CREATE INDEX IF NOT EXISTS " + t.nome + "_" + colunas.join("") + " ON " + t.nome + " (" +

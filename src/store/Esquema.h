@@ -50,9 +50,12 @@ constexpr int kVersao = 3;
 const QList<Tabela>& tabelas();
 const Tabela* tabela(const QString& nome); // any letter case; nullptr when unknown
 
-// CREATE TABLE and CREATE INDEX IF NOT EXISTS statements of the current version;
-// run on an older database too, they add what it lacks.
+// CREATE TABLE IF NOT EXISTS statements of the current version.
 QStringList criacao(Dialeto dialeto);
+
+// CREATE INDEX IF NOT EXISTS statements of the current version; they come after
+// the columns an older database lacks, since they may index them.
+QStringList indices();
 
 // The statements that bring a database of version `versao` - 1 to `versao`.
 QStringList atualizacao(int versao, Dialeto dialeto);
