@@ -32,6 +32,7 @@ struct Opcoes {
     int aquecimentoS = 5;
     int gravacoes = 2000;
     bool cincoAnos = false;
+    bool soBanco = false;
     int dias = 1826;
     int fila = 500;
 };
@@ -60,11 +61,13 @@ Opcoes leOpcoes(const QCoreApplication& app) {
     const QCommandLineOption dias(QStringLiteral("dias"), QStringLiteral("dias no banco cheio (padrão 1826)"), QStringLiteral("N"));
     const QCommandLineOption fila(QStringLiteral("fila"), QStringLiteral("abastecimentos à espera na partida (padrão 500)"),
                                   QStringLiteral("N"));
-    p.addOptions({rapido, bin, esperando, ocioso, gravacoes, cincoAnos, dias, fila});
+    const QCommandLineOption soBanco(QStringLiteral("so-banco"), QStringLiteral("só o banco cheio, sem o agente (com --cinco-anos)"));
+    p.addOptions({rapido, bin, esperando, ocioso, gravacoes, cincoAnos, dias, fila, soBanco});
     p.process(app);
     Opcoes o;
-    if (p.isSet(rapido)) o = {true, {}, 8, 5, 3, 300, false, 30, 20};
-    o.cincoAnos = p.isSet(cincoAnos);
+    if (p.isSet(rapido)) o = {true, {}, 8, 5, 3, 300, false, false, 30, 20};
+    o.cincoAnos = p.isSet(cincoAnos) || p.isSet(soBanco);
+    o.soBanco = p.isSet(soBanco);
     if (p.isSet(dias)) o.dias = std::max(1, p.value(dias).toInt());
     if (p.isSet(fila)) o.fila = std::max(1, p.value(fila).toInt());
     o.binarios = p.isSet(bin) ? p.value(bin)
@@ -217,14 +220,15 @@ int main(int argc, char** argv) {
     const Opcoes o = leOpcoes(app);
     saida() << "talvero-medicao: AutoTalvero " << (o.rapido ? "(rápido / quick)" : "(completo / full)") << "\n"
             << "programas / programs: " << o.binarios << Qt::endl;
-    bool ok = secao(medeColeta, o);
-    saida().flush();
-    ok = secao(medeOcioso, o) && ok;
-    saida().flush();
-    ok = medeGravacoes(o) && ok;
+    bool ok = true;
+    for (auto mede : {medeColeta, medeOcioso}) {
+        ok = (o.soBanco || secao(mede, o)) && ok;
+        saida().flush();
+    }
+    ok = (o.soBanco || medeGravacoes(o)) && ok;
     saida().flush();
     for (auto mede : {medeColetaJanela, medePartidaAgente, medeFilaAgente}) {
-        ok = secao(mede, o) && ok;
+        ok = (o.soBanco || secao(mede, o)) && ok;
         saida().flush();
     }
     if (o.cincoAnos) ok = medeCincoAnos(o) && ok;
