@@ -68,7 +68,9 @@ public:
             });
             varrem += varre && sql.contains(QLatin1String("FROM Abastecimento ")) ? 1 : 0;
             saida() << "      " << (varre ? "VARRE " : "índice ") << uso.first << ": " << plano.join(QStringLiteral(" | ")) << "\n";
-            if (varre && qEnvironmentVariableIsSet("TALVERO_MEDICAO_SQL")) saida() << "         " << comValores(db, sql, uso.second) << "\n";
+            // TALVERO_MEDICAO_SQL=1 shows the statement as it was explained, values in.
+            if (varre && qEnvironmentVariableIsSet("TALVERO_MEDICAO_SQL"))
+                saida() << "         " << comValores(db, sql, uso.second) << "\n";
         }
         return varrem;
     }
