@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 #include <stdexcept>
@@ -93,11 +94,11 @@ void aguarda(int ms) {
     laco.exec();
 }
 
-bool aguardaAte(const std::function<bool()>& pronto, int limiteMs) {
+bool aguardaAte(const std::function<bool()>& pronto, int limiteMs, int passoMs) {
     const QDeadlineTimer prazo(limiteMs);
     while (!pronto()) {
         if (prazo.hasExpired()) return false;
-        aguarda(100);
+        aguarda(passoMs);
     }
     return true;
 }
@@ -111,6 +112,7 @@ EstacaoMedida::~EstacaoMedida() {
     try {
         paraAgente();
         paraSimulador();
+        para(xvfb_, "Xvfb");
     } catch (const std::exception&) {
     }
     QSqlDatabase::database(conexao_, false).close();
@@ -163,11 +165,32 @@ void EstacaoMedida::iniciaSimulador(const QStringList& opcoes) {
               QString::fromLocal8Bit(leArquivo(caminho(QStringLiteral("simulador.txt")))));
 }
 
-void EstacaoMedida::iniciaAgente() {
+QString EstacaoMedida::iniciaAgente(bool janela) {
     agente_.setProcessChannelMode(QProcess::MergedChannels);
     agente_.setStandardOutputFile(caminho(QStringLiteral("agente.txt")));
-    agente_.start(binarios_ + QStringLiteral("/shell/autotalvero"), {QStringLiteral("--root"), raiz(), QStringLiteral("--headless")});
+    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    QString plataforma = QStringLiteral("offscreen");
+    if (janela && !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
+        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                                            QStringLiteral("1280x1024x24")});
+        if (!aguardaAte([&] { return xvfb_.canReadLine() || xvfb_.state() == QProcess::NotRunning; }, kPartidaMs) ||
+            !xvfb_.canReadLine())
+            falha(QStringLiteral("Xvfb não iniciou: ") + QString::fromLocal8Bit(xvfb_.readAllStandardError()));
+        plataforma = QStringLiteral("xcb, Xvfb :") + QString::fromLatin1(xvfb_.readLine().trimmed());
+        ambiente.insert(QStringLiteral("DISPLAY"), plataforma.section(QLatin1Char(' '), -1));
+        ambiente.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    } else {
+        // Without a display the agent runs headless by itself; a dummy one makes it show its window offscreen.
+        ambiente.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (janela && !ambiente.contains(QStringLiteral("DISPLAY"))) ambiente.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
+    }
+    agente_.setProcessEnvironment(ambiente);
+    QStringList argumentos = {QStringLiteral("--root"), raiz()};
+    if (!janela) argumentos << QStringLiteral("--headless");
+    agente_.start(binarios_ + QStringLiteral("/shell/autotalvero"), argumentos);
     if (!agente_.waitForStarted()) falha(QStringLiteral("autotalvero: ") + agente_.errorString());
+    return janela ? plataforma : QStringLiteral("--headless");
 }
 
 void EstacaoMedida::paraAgente() { para(agente_, "autotalvero"); }
@@ -181,6 +204,13 @@ QString EstacaoMedida::diagnostico() const {
     for (const char* arquivo : {"agente.txt", "simulador.txt"})
         t += finalDe(QLatin1String(arquivo), leArquivo(caminho(QLatin1String(arquivo)))) + QLatin1Char('\n');
     return t;
+}
+
+bool EstacaoMedida::primeiraTroca() const {
+    for (const QFileInfo& log : QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
+                                    .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files))
+        if (leArquivo(log.filePath()).contains("TimerAutomacao_Timer: Input=")) return true;
+    return false;
 }
 
 int EstacaoMedida::gravados() {

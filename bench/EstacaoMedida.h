@@ -20,8 +20,8 @@ Consumo leConsumo(qint64 pid);
 
 // Waits while the event loop runs (the programs' output keeps flowing).
 void aguarda(int ms);
-// Polls every 100 ms; false when the limit passes first.
-bool aguardaAte(const std::function<bool()>& pronto, int limiteMs);
+// Polls every `passoMs`; false when the limit passes first.
+bool aguardaAte(const std::function<bool()>& pronto, int limiteMs, int passoMs = 100);
 
 // A demo station under a temporary root: INI file, registers, SQLite database,
 // the concentrator simulator on a pseudo-terminal linked at ROOT/dev/COM3 and the
@@ -34,7 +34,9 @@ public:
 
     void prepara();
     void iniciaSimulador(const QStringList& opcoes);
-    void iniciaAgente();
+    // Headless, or with its window on a virtual X server (Xvfb) when there is one,
+    // else on Qt's offscreen platform. Returns the platform used.
+    QString iniciaAgente(bool janela = false);
     void paraAgente();
     void paraSimulador();
 
@@ -42,6 +44,8 @@ public:
     bool agenteRodando() const { return agente_.state() == QProcess::Running; }
     // Fuelings in the database, read through a read-only connection.
     int gravados();
+    // The agent's log holds the answer to its first command (the clock setting).
+    bool primeiraTroca() const;
     QString raiz() const { return raiz_.path(); }
     // The end of the agent's log and of both programs' output, for a failure report.
     QString diagnostico() const;
@@ -55,6 +59,7 @@ private:
     QTemporaryDir raiz_;
     QProcess simulador_;
     QProcess agente_;
+    QProcess xvfb_;
     QString conexao_;
 };
 

@@ -35,12 +35,12 @@ constexpr int kMinutosDia = 24 * 60;
 [[noreturn]] void falha(const QString& texto) { throw std::runtime_error(texto.toStdString()); }
 
 // Fueling i: nozzles in turn, one minute apart per nozzle, so every key is new.
-AbastecimentoEmTrabalho abastecimento(int i, std::array<Moeda, kBicos>& encerrantes) {
+AbastecimentoEmTrabalho abastecimento(int i, const QDate& primeiroDia, std::array<Moeda, kBicos>& encerrantes) {
     AbastecimentoEmTrabalho a;
     const int bico = i % kBicos;
     const int minuto = i / kBicos;
     a.lBico = std::int16_t(bico + 1);
-    a.lDataAbastecimento = QDate(2026, 1, 1).addDays(minuto / kMinutosDia);
+    a.lDataAbastecimento = primeiroDia.addDays(minuto / kMinutosDia);
     a.lHoraAbastecimento = QTime(0, 0).addSecs(60 * (minuto % kMinutosDia));
     a.lTempoAbastecimento = QStringLiteral("0130");
     a.lPrecoUnitario = Moeda::deTexto(u"5.79");
@@ -100,15 +100,6 @@ private:
 } // namespace
 
 TemposGravacao medeGravacao(const OpcoesBanco& opcoes, int n) {
-    QTemporaryDir raiz;
-    if (!raiz.isValid() || !QDir(raiz.path()).mkpath(QStringLiteral("C/Talvero/AutoTalvero")))
-        falha(QStringLiteral("pasta temporária para o log"));
-    const MapaCaminhos caminhos(raiz.path());
-    RelogioSistema relogio;
-    SistemaArquivosLocal arquivos(caminhos);
-    OperadorSemJanela operador([](const QString&) {});
-    RegistroEventos registro(relogio, arquivos, operador);
-
     Conexao conexao(opcoes);
     if (!conexao.Conecta()) falha(conexao.ultimoErro());
     EsquemaDescartavel descarte(conexao);
@@ -118,6 +109,18 @@ TemposGravacao medeGravacao(const OpcoesBanco& opcoes, int n) {
     } catch (const Erro& e) {
         falha(e.descricao());
     }
+    return medeGravacao(conexao, n, QDate(2026, 1, 1));
+}
+
+TemposGravacao medeGravacao(Conexao& conexao, int n, const QDate& primeiroDia) {
+    QTemporaryDir raiz;
+    if (!raiz.isValid() || !QDir(raiz.path()).mkpath(QStringLiteral("C/Talvero/AutoTalvero")))
+        falha(QStringLiteral("pasta temporária para o log"));
+    const MapaCaminhos caminhos(raiz.path());
+    RelogioSistema relogio;
+    SistemaArquivosLocal arquivos(caminhos);
+    OperadorSemJanela operador([](const QString&) {});
+    RegistroEventos registro(relogio, arquivos, operador);
     Configuracao cfg;
     cfg.lCodigoEmpresa = 1;
     cfg.gCodigoEmpresa = 1;
@@ -127,22 +130,25 @@ TemposGravacao medeGravacao(const OpcoesBanco& opcoes, int n) {
     CartaoIdentFid cartao(conexao);
     GravacaoAbastecimento gravacao(
         {cfg, registro, conexao, registroAbastecimento, encerrante, parametro, cartao, std::function<void()>()});
-
     std::array<Moeda, kBicos> encerrantes{};
+    TemposGravacao t = cronometra(n, [&](int i) {
+        AbastecimentoEmTrabalho a = abastecimento(i, primeiroDia, encerrantes);
+        if (!gravacao.AutoAtualTabeAbastecimento(a, resposta(i))) falha(QStringLiteral("o abastecimento %1 não foi gravado").arg(i));
+    });
+    t.duravel = duravel(conexao);
+    return t;
+}
+
+TemposGravacao cronometra(int n, const std::function<void(int)>& passo) {
     std::vector<qint64> ns;
     ns.reserve(std::size_t(n));
     for (int i = 0; i < n; ++i) {
-        AbastecimentoEmTrabalho a = abastecimento(i, encerrantes);
-        const QString bruta = resposta(i);
         QElapsedTimer cronometro;
         cronometro.start();
-        const bool gravado = gravacao.AutoAtualTabeAbastecimento(a, bruta);
+        passo(i);
         ns.push_back(cronometro.nsecsElapsed());
-        if (!gravado) falha(QStringLiteral("o abastecimento %1 não foi gravado").arg(i));
     }
-    TemposGravacao t = resume(std::move(ns));
-    t.duravel = duravel(conexao);
-    return t;
+    return resume(std::move(ns));
 }
 
 std::optional<OpcoesBanco> postgresDoAmbiente() {

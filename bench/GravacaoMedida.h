@@ -2,8 +2,14 @@
 
 #include "store/OpcoesBanco.h"
 
+#include <QDate>
 #include <QString>
+#include <functional>
 #include <optional>
+
+namespace talvero {
+class Conexao;
+}
 
 namespace talvero::medicao {
 
@@ -20,6 +26,11 @@ struct TemposGravacao {
 // the cycle does (the fueling, the nozzle's current totalizer and their log
 // lines), timing each call. Raises std::runtime_error when a store fails.
 TemposGravacao medeGravacao(const OpcoesBanco& opcoes, int n);
+// The same on an open database, the fuelings dated from `primeiroDia` on.
+TemposGravacao medeGravacao(Conexao& conexao, int n, const QDate& primeiroDia);
+
+// Runs `passo(i)` for i = 0..n-1, timing each call.
+TemposGravacao cronometra(int n, const std::function<void(int)>& passo);
 
 // The throwaway server of scripts/postgres-teste (TALVERO_TESTE_PG_*), in a schema
 // of this run that is dropped afterwards; empty when the variables are not set.

@@ -2,6 +2,8 @@
 // programs (agent, simulator on a pseudo-terminal) and on the real storage
 // routine. A benchmark, not a test: it prints figures and judges nothing.
 
+#include "AgenteMedido.h"
+#include "BancoCheio.h"
 #include "EstacaoMedida.h"
 #include "GravacaoMedida.h"
 
@@ -26,9 +28,13 @@ struct Opcoes {
     bool rapido = false;
     QString binarios;
     int esperando = 40;
-    int ociosoS = 20;
+    int ociosoS = 300;
     int aquecimentoS = 5;
     int gravacoes = 2000;
+    bool cincoAnos = false;
+    bool soBanco = false;
+    int dias = 1826;
+    int fila = 500;
 };
 
 QTextStream& saida() {
@@ -50,10 +56,20 @@ Opcoes leOpcoes(const QCoreApplication& app) {
     const QCommandLineOption ocioso(QStringLiteral("ocioso"), QStringLiteral("segundos sem tráfego (padrão 20)"), QStringLiteral("S"));
     const QCommandLineOption gravacoes(QStringLiteral("gravacoes"), QStringLiteral("gravações por banco (padrão 2000)"),
                                        QStringLiteral("N"));
-    p.addOptions({rapido, bin, esperando, ocioso, gravacoes});
+    const QCommandLineOption cincoAnos(QStringLiteral("cinco-anos"),
+                                       QStringLiteral("mede também o banco com cinco anos de abastecimentos (1,8 milhão)"));
+    const QCommandLineOption dias(QStringLiteral("dias"), QStringLiteral("dias no banco cheio (padrão 1826)"), QStringLiteral("N"));
+    const QCommandLineOption fila(QStringLiteral("fila"), QStringLiteral("abastecimentos à espera na partida (padrão 500)"),
+                                  QStringLiteral("N"));
+    const QCommandLineOption soBanco(QStringLiteral("so-banco"), QStringLiteral("só o banco cheio, sem o agente (com --cinco-anos)"));
+    p.addOptions({rapido, bin, esperando, ocioso, gravacoes, cincoAnos, dias, fila, soBanco});
     p.process(app);
     Opcoes o;
-    if (p.isSet(rapido)) o = {true, {}, 8, 5, 3, 300};
+    if (p.isSet(rapido)) o = {true, {}, 8, 5, 3, 300, false, false, 30, 20};
+    o.cincoAnos = p.isSet(cincoAnos) || p.isSet(soBanco);
+    o.soBanco = p.isSet(soBanco);
+    if (p.isSet(dias)) o.dias = std::max(1, p.value(dias).toInt());
+    if (p.isSet(fila)) o.fila = std::max(1, p.value(fila).toInt());
     o.binarios = p.isSet(bin) ? p.value(bin)
                  : qEnvironmentVariableIsEmpty("TALVERO_BIN") ? QCoreApplication::applicationDirPath() + QStringLiteral("/../src")
                                                               : qEnvironmentVariable("TALVERO_BIN");
@@ -78,13 +94,14 @@ QString mib(qint64 kb) { return num(double(kb) / 1024.0) + QStringLiteral(" MiB"
 // Fuelings waiting from the start, none arriving: the agent collects them at its
 // own pace. The simulator dates them all in the same minute, and a nozzle holds at
 // most 12 fuelings in a minute (hh:mm:00 to hh:mm:55), hence at most 48.
-void medeColeta(const Opcoes& o) {
-    saida() << "\n1. Coleta / collection: controle serial num pseudo-terminal, resposta de 52, " << o.esperando
-            << " abastecimentos à espera, --taxa 0\n";
+void coleta(const Opcoes& o, bool janela) {
+    saida() << "\n1" << (janela ? "b" : "") << ". Coleta / collection: controle serial num pseudo-terminal, resposta de 52, "
+            << o.esperando << " abastecimentos à espera, --taxa 0, " << (janela ? "com a janela / with the window" : "sem janela / headless")
+            << "\n";
     EstacaoMedida e(o.binarios);
     e.prepara();
     e.iniciaSimulador({QStringLiteral("--taxa"), QStringLiteral("0"), QStringLiteral("--iniciais"), QString::number(o.esperando)});
-    e.iniciaAgente();
+    saida() << "   plataforma / platform: " << e.iniciaAgente(janela) << "\n";
     if (!aguardaAte([&] { return !e.agenteRodando() || e.gravados() >= 1; }, kPrimeiroMs) || !e.agenteRodando())
         throw std::runtime_error("o agente não gravou nenhum abastecimento / no fueling stored\n" + e.diagnostico().toStdString());
     const Consumo inicio = leConsumo(e.pidAgente());
@@ -110,6 +127,11 @@ void medeColeta(const Opcoes& o) {
     saida() << "   memória do agente após a coleta / agent memory after collecting: VmRSS " << mib(fim.vmRssKb)
             << ", VmHWM " << mib(fim.vmHwmKb) << "\n";
 }
+
+void medeColeta(const Opcoes& o) { coleta(o, false); }
+void medeColetaJanela(const Opcoes& o) { coleta(o, true); }
+void medePartidaAgente(const Opcoes& o) { medePartida(o.binarios); }
+void medeFilaAgente(const Opcoes& o) { medeFila(o.binarios, o.fila); }
 
 void medeOcioso(const Opcoes& o) {
     saida() << "\n2. Ocioso / idle: nada à espera, --taxa 0; " << o.ociosoS << " s medidos após " << o.aquecimentoS
@@ -167,6 +189,19 @@ bool medeGravacoes(const Opcoes& o) {
     return ok;
 }
 
+bool medeCincoAnos(const Opcoes& o) {
+    const OpcoesCheio cheio{o.binarios, o.dias, o.gravacoes, o.rapido ? 200 : 1000};
+    saida() << "\n6. Banco cheio / filled database: " << o.dias << " dias / days de abastecimentos / of fuelings" << Qt::endl;
+    bool ok = medeBancoCheio(QStringLiteral("SQLite (WAL, synchronous FULL)"), OpcoesBanco::sqlite(QString()), cheio);
+    if (auto pg = postgresDoAmbiente()) {
+        pg->esquema = QStringLiteral("cincoanos_%1").arg(QCoreApplication::applicationPid());
+        ok = medeBancoCheio(QStringLiteral("PostgreSQL"), *pg, cheio) && ok;
+    } else {
+        saida() << "   PostgreSQL: não medido / not measured (TALVERO_TESTE_PG_* ausente)\n";
+    }
+    return ok;
+}
+
 bool secao(void (*mede)(const Opcoes&), const Opcoes& o) {
     try {
         mede(o);
@@ -185,11 +220,17 @@ int main(int argc, char** argv) {
     const Opcoes o = leOpcoes(app);
     saida() << "talvero-medicao: AutoTalvero " << (o.rapido ? "(rápido / quick)" : "(completo / full)") << "\n"
             << "programas / programs: " << o.binarios << Qt::endl;
-    bool ok = secao(medeColeta, o);
+    bool ok = true;
+    for (auto mede : {medeColeta, medeOcioso}) {
+        ok = (o.soBanco || secao(mede, o)) && ok;
+        saida().flush();
+    }
+    ok = (o.soBanco || medeGravacoes(o)) && ok;
     saida().flush();
-    ok = secao(medeOcioso, o) && ok;
-    saida().flush();
-    ok = medeGravacoes(o) && ok;
-    saida().flush();
+    for (auto mede : {medeColetaJanela, medePartidaAgente, medeFilaAgente}) {
+        ok = (o.soBanco || secao(mede, o)) && ok;
+        saida().flush();
+    }
+    if (o.cincoAnos) ok = medeCincoAnos(o) && ok;
     return ok ? 0 : 1;
 }

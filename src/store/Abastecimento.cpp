@@ -107,8 +107,9 @@ QList<Abastecimento::NoMinuto> Abastecimento::RegistrosNoMinuto(std::int16_t emp
 bool Abastecimento::ExisteDesde(std::int16_t empresa, const QDate& data, const QTime& hora, std::int16_t bico) {
     QSqlQuery q = conexao_->executa(
         QStringLiteral("Abastecimento.ExisteDesde"),
-        QStringLiteral("SELECT 1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND (Data > ? OR (Data = ? AND "
-                       "Hora >= ?)) LIMIT 1"),
+        // The bare lower bound on Data lets the nozzle's index stop at that day.
+        QStringLiteral("SELECT 1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND Data >= ? AND (Data > ? OR "
+                       "Hora >= ?) LIMIT 1"),
         {empresa, bico, valores::deData(data), valores::deData(data),
          valores::deHora(QTime(hora.hour(), hora.minute(), 0))});
     return q.next();

@@ -178,6 +178,7 @@ void Conexao::criaOuAtualiza() {
     // An older database gets the columns added since its version.
     for (int v = versao + 1; versao > 0 && v <= esquema::kVersao; ++v)
         for (const QString& comando : esquema::atualizacao(v, dialeto)) executa(op, comando);
+    for (const QString& comando : esquema::indices()) executa(op, comando);
     executa(op, QStringLiteral("DELETE FROM VersaoEsquema"));
     executa(op, QStringLiteral("INSERT INTO VersaoEsquema (Versao) VALUES (?)"), {esquema::kVersao});
 }
@@ -239,6 +240,7 @@ void Conexao::abandonaTransacao() noexcept {
 
 QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QVariantList& valores) {
     garanteAberta(operacao);
+    if (observador_) observador_(operacao, sql, valores);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     // PostgreSQL prepares no DDL: statements without values run as they are.

@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 
 class QSqlError;
 
@@ -51,6 +52,11 @@ public:
     // end: SQLite commits it only then, and a failing commit must raise, not pass.
     void conclui(const QString& operacao, QSqlQuery& consulta);
 
+    // Sees every statement of executa before it runs, with its values (the
+    // benchmark checks their query plans).
+    using Observador = std::function<void(const QString& operacao, const QString& sql, const QVariantList& valores)>;
+    void observa(Observador observador) { observador_ = std::move(observador); }
+
 private:
     bool abre(QString& motivo);
     bool abreSqlite(QString& motivo);
@@ -71,6 +77,7 @@ private:
     bool perdida_ = false;
     int profundidade_ = 0; // 1 = a transaction, more = savepoints inside it
     bool transacaoDesfeita_ = false;
+    Observador observador_;
 };
 
 // Rolls back on scope exit unless confirmed.

@@ -25,7 +25,9 @@ QList<Tabela> monta() {
           campo("Turno", Int32), campo("NumeroCupom", Int32), campo("PlacaVeiculo", Texto),
           campo("Encerrante", Moeda), campo("RegistroAutomacao", Texto), campo("Observacao", Texto),
           campo("Motorista", Texto), campo("ValorDesconto", Moeda), campo("EncerranteInicial", Moeda),
-          campo("Complemento", Texto), campo("Cartao", Int32), campo("ValorParametro", Int16)}},
+          campo("Complemento", Texto), campo("Cartao", Int32), campo("ValorParametro", Int16)},
+         // A nozzle's fuelings from a moment on; one day's fuelings.
+         {{"Empresa", "Bico", "Data", "Hora"}, {"Data"}}},
         {"MensagemEmail",
          {chave("Empresa", Int16), chave("Numero", Int32), campo("NomeEmpresa", Texto),
           campo("NomeRemetente", Texto), campo("EmailRemetente", Texto), campo("EmailDestinatario", Texto),
@@ -36,7 +38,9 @@ QList<Tabela> monta() {
           campo("RegistroAutomacao", Texto), campo("Erro", Texto), campo("Passo", Texto),
           // Stored later by talvero-dados reprocessar: when, and the key of the fueling.
           desde(2, "DataHoraReprocessado", DataHora), desde(2, "DataAbastecimento", Data),
-          desde(2, "HoraAbastecimento", Hora), desde(2, "BicoAbastecimento", Int16)}},
+          desde(2, "HoraAbastecimento", Hora), desde(2, "BicoAbastecimento", Int16)},
+         // An answer kept already; the answers still waiting.
+         {{"Empresa", "RegistroAutomacao"}, {"Empresa", "DataHoraReprocessado"}}},
     };
 }
 
@@ -116,6 +120,15 @@ const Tabela* tabela(const QString& nome) {
 QStringList criacao(Dialeto dialeto) {
     QStringList r;
     for (const Tabela& t : tabelas()) r << criacaoTabela(t, dialeto);
+    return r;
+}
+
+QStringList indices() {
+    QStringList r;
+    for (const Tabela& t : tabelas())
+        for (const QStringList& colunas : t.indices)
+            r << "CREATE INDEX IF NOT EXISTS " + t.nome + "_" + colunas.join("") + " ON " + t.nome + " (" +
+                     colunas.join(", ") + ")";
     return r;
 }
 

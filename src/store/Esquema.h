@@ -34,6 +34,9 @@ struct Coluna {
 struct Tabela {
     QString nome;
     QList<Coluna> colunas;
+    // Secondary indexes, each a list of columns: the searches that the key alone
+    // would answer by reading the whole table.
+    QList<QStringList> indices = {};
 
     QStringList chaves() const;
     QStringList nomes() const;
@@ -42,13 +45,17 @@ struct Tabela {
 
 enum class Dialeto { SQLite, PostgreSQL };
 
-constexpr int kVersao = 2;
+constexpr int kVersao = 3;
 
 const QList<Tabela>& tabelas();
 const Tabela* tabela(const QString& nome); // any letter case; nullptr when unknown
 
 // CREATE TABLE IF NOT EXISTS statements of the current version.
 QStringList criacao(Dialeto dialeto);
+
+// CREATE INDEX IF NOT EXISTS statements of the current version; they come after
+// the columns an older database lacks, since they may index them.
+QStringList indices();
 
 // The statements that bring a database of version `versao` - 1 to `versao`.
 QStringList atualizacao(int versao, Dialeto dialeto);

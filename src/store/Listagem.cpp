@@ -43,7 +43,8 @@ QString textoMoeda(Moeda valor) {
     return t;
 }
 
-QList<QStringList> linhas(Conexao& conexao, const esquema::Tabela& tabela, const QStringList& colunas) {
+QList<QStringList> linhas(Conexao& conexao, const esquema::Tabela& tabela, const QStringList& colunas,
+                          const std::optional<Filtro>& filtro) {
     QList<const esquema::Coluna*> escolhidas;
     QStringList nomes;
     for (const QString& nome : colunas.isEmpty() ? tabela.nomes() : colunas) {
@@ -53,10 +54,16 @@ QList<QStringList> linhas(Conexao& conexao, const esquema::Tabela& tabela, const
         nomes << c->nome;
     }
     QList<QStringList> r{nomes};
+    const esquema::Coluna* filtrada = filtro ? tabela.coluna(filtro->coluna) : nullptr;
+    if (filtro && !filtrada)
+        throw Erro(QStringLiteral("Coluna desconhecida na tabela %1: %2").arg(tabela.nome, filtro->coluna), erros::BancoDeDados);
     QSqlQuery q = conexao.executa(QStringLiteral("listar ") + tabela.nome,
-                                  QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                  QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
                                       .arg(nomes.join(QStringLiteral(", ")), tabela.nome,
-                                           tabela.chaves().join(QStringLiteral(", "))));
+                                           filtrada ? QStringLiteral(" WHERE ") + filtrada->nome + QStringLiteral(" = ?")
+                                                    : QString(),
+                                           tabela.chaves().join(QStringLiteral(", "))),
+                                  filtro ? QVariantList{filtro->valor} : QVariantList{});
     while (q.next()) {
         QStringList linha;
         for (int i = 0; i < escolhidas.size(); ++i) linha << textoDe(q, i, escolhidas[i]->tipo);

@@ -10,6 +10,7 @@
 #include "store/Esquema.h"
 #include "store/Importacao.h"
 #include "store/Listagem.h"
+#include "store/Valores.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,7 +33,9 @@ Comandos:
                            tabela com o nome dela (Bico.csv, BicoAutomacao.csv,
                            Produto.csv, Estoque.csv, CartaoIdentFid.csv,
                            ParametroEmpresa.csv, EncerranteAtual.csv, ...)
-  abastecimentos [--csv]   lista os abastecimentos gravados
+  abastecimentos [--csv] [--data AAAA-MM-DD]
+                           lista os abastecimentos gravados (com --data, só
+                           os desse dia)
   rejeitados [--csv]       lista as respostas do concentrador postas em quarentena
                            e as que já foram reprocessadas
   reprocessar [--id N]     lê de novo as respostas em quarentena (todas as que
@@ -46,6 +49,8 @@ Opções:
                não use no Windows
   --csv        saída em CSV (separador vírgula, ponto decimal) em vez de tabela
   --id N       reprocessar só a resposta de Id N
+  --data AAAA-MM-DD
+               listar só os abastecimentos desse dia
   --help       mostra esta ajuda
 
 O banco de dados é o da seção [BANCO DE DADOS] de C:\Talvero\AutoTalvero\AutoTalvero.INI
@@ -66,12 +71,22 @@ struct Argumentos {
     bool csv = false;
     bool ajuda = false;
     std::optional<std::int64_t> id;
+    std::optional<QDate> data;
 };
 
 class ErroUso : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+QDate leData(const QString& texto) {
+    const QDate d = QDate::fromString(texto, QStringLiteral("yyyy-MM-dd"));
+    if (!d.isValid())
+        throw ErroUso(QStringLiteral("data inválida em --data: \"%1\" (use AAAA-MM-DD, por exemplo 2026-03-31)")
+                          .arg(texto)
+                          .toStdString());
+    return d;
+}
 
 Argumentos leArgumentos(const QStringList& args) {
     Argumentos a;
@@ -84,6 +99,9 @@ Argumentos leArgumentos(const QStringList& args) {
             bool ok = false;
             a.id = ++i < args.size() ? args[i].toLongLong(&ok) : 0;
             if (!ok) throw ErroUso("a opção --id precisa do número da resposta");
+        } else if (arg == QLatin1String("--data")) {
+            if (++i >= args.size()) throw ErroUso("a opção --data precisa de uma data (AAAA-MM-DD)");
+            a.data = leData(args[i]);
         } else if (arg == QLatin1String("--csv")) {
             a.csv = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -137,14 +155,14 @@ void importar(Conexao& conexao, const QString& pasta) {
 }
 
 void lista(Conexao& conexao, const QString& nomeTabela, const QStringList& colunasTabela, bool csv,
-           const QString& rotulo) {
+           const QString& rotulo, const std::optional<listagem::Filtro>& filtro = std::nullopt) {
     conecta(conexao);
     const esquema::Tabela& tabela = *esquema::tabela(nomeTabela);
     if (csv) {
-        saida() << listagem::comoCsv(listagem::linhas(conexao, tabela));
+        saida() << listagem::comoCsv(listagem::linhas(conexao, tabela, {}, filtro));
         return;
     }
-    const auto linhas = listagem::linhas(conexao, tabela, colunasTabela);
+    const auto linhas = listagem::linhas(conexao, tabela, colunasTabela, filtro);
     saida() << listagem::comoTabela(linhas, tabela) << (linhas.size() - 1) << ' ' << rotulo << '\n';
 }
 
@@ -172,6 +190,8 @@ int executa(const Argumentos& a) {
     const QString comando = a.comando.value(0);
     const qsizetype n = a.comando.size();
     if (a.id && comando != QLatin1String("reprocessar")) throw ErroUso("a opção --id é só do comando reprocessar");
+    if (a.data && comando != QLatin1String("abastecimentos"))
+        throw ErroUso("a opção --data é só do comando abastecimentos");
     if (comando == QLatin1String("criar") && n == 1) {
         conecta(conexao);
         saida() << "Banco de dados pronto (esquema versão " << esquema::kVersao << "): "
@@ -182,7 +202,8 @@ int executa(const Argumentos& a) {
         lista(conexao, QStringLiteral("Abastecimento"),
               {"Empresa", "Data", "Hora", "Bico", "Produto", "PrecoUnitario", "Quantidade", "ValorTotal", "Encerrante",
                "EncerranteInicial", "Cartao", "TempoAbastecimento", "RegistroAutomacao"},
-              a.csv, QStringLiteral("abastecimento(s)"));
+              a.csv, QStringLiteral("abastecimento(s)"),
+              a.data ? std::optional(listagem::Filtro{QStringLiteral("Data"), valores::deData(*a.data)}) : std::nullopt);
     } else if (comando == QLatin1String("rejeitados") && n == 1) {
         lista(conexao, QStringLiteral("AbastecimentoRejeitado"),
               {"Id", "Empresa", "DataHoraRecebido", "Erro", "Passo", "DataHoraReprocessado", "DataAbastecimento",

@@ -17,6 +17,7 @@ TEST_P(ConexaoTest, EsquemaCriadoUmaVezAtualizadoDaVersao1ERecusadoQuandoMaisNov
     AbastecimentoRejeitado r(conexao());
     r.DataHoraRecebido = QDateTime(QDate(2024, 3, 5), QTime(10, 20, 31));
     ASSERT_TRUE(r.Inclui());
+    direto(QStringLiteral("DROP INDEX AbastecimentoRejeitado_EmpresaDataHoraReprocessado"));
     for (const char* coluna : {"DataHoraReprocessado", "DataAbastecimento", "HoraAbastecimento", "BicoAbastecimento"})
         direto(QStringLiteral("ALTER TABLE AbastecimentoRejeitado DROP COLUMN ") + coluna);
     direto(QStringLiteral("UPDATE VersaoEsquema SET Versao = 1"));

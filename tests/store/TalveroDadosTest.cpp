@@ -90,6 +90,15 @@ TEST_P(TalveroDadosTest, CriaImportaListaERecusaImportacaoComErro) {
     EXPECT_EQ(e.saida.split(QStringLiteral("\r\n")).value(1),
               QStringLiteral("1,2024-03-05,10:20:05,1,,0,5.79,10.345,59.90,0,0,0,,0.00,\"(A,\"\"B\"\")\",,,0.00,0.00,,0,0"));
     EXPECT_TRUE(roda({"abastecimentos"}).saida.endsWith(QStringLiteral("\n1 abastecimento(s)\n")));
+    a.Data = QDate(2024, 3, 6);
+    ASSERT_TRUE(a.Inclui());
+    e = roda({"abastecimentos", "--data", "2024-03-06"});
+    EXPECT_TRUE(e.saida.contains(QStringLiteral("2024-03-06")) && !e.saida.contains(QStringLiteral("2024-03-05")) &&
+                e.saida.endsWith(QStringLiteral("\n1 abastecimento(s)\n")))
+        << e.saida.toStdString();
+    e = roda({"abastecimentos", "--data", "2024-02-30"});
+    EXPECT_EQ(e.codigo, 2);
+    EXPECT_TRUE(e.erro.contains(QStringLiteral("2024-02-30"))) << e.erro.toStdString();
 
     // A bad value anywhere imports nothing.
     escreve(cadastros + "/Produto.csv", "Produto,PrecoVenda\n7,9.99\n");

@@ -1,0 +1,27 @@
+#include "Respostas.h"
+
+#include "simulator/FormatoRespostas.h"
+
+namespace talvero::medicao {
+
+QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda preco, Moeda encerrante, int sequencia) {
+    constexpr std::int64_t kMilhao = std::int64_t(1'000'000) * Moeda::deInteiro(1).dezMilesimos();
+    constexpr std::int64_t kMlPorSegundo = 600;
+    sim::CamposAbastecimento c;
+    c.total = litros.vezes(preco).arredondada(2);
+    c.litros = litros;
+    c.preco = preco;
+    c.duracao = QStringLiteral("%1").arg(std::min<std::int64_t>(9999, litros.dezMilesimos() / 10 / kMlPorSegundo + 1), 4, 10,
+                                         QLatin1Char('0'));
+    c.bico = QStringLiteral("%1").arg(bico, 2, 10, QLatin1Char('0'));
+    c.dia = minuto.date().day();
+    c.hora = minuto.time().hour();
+    c.minuto = minuto.time().minute();
+    c.r = QStringLiteral("%1").arg(sequencia % 10000, 4, 10, QLatin1Char('0'));
+    // The concentrator counts hundredths of a litre.
+    const std::int64_t contado = encerrante.dezMilesimos() % kMilhao;
+    c.encerrante = Moeda::deDezMilesimos(contado - contado % 100);
+    return sim::formataAbastecimento(c, sim::Layout::Padrao, 3, 3, sim::ModoChecksum::Correto);
+}
+
+} // namespace talvero::medicao
