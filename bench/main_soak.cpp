@@ -187,7 +187,8 @@ void resumo(const Opcoes& o, const Soma& s, std::int64_t ms) {
                 static_cast<long long>(s.identicas));
     std::printf("Falhas injetadas:\n");
     for (std::size_t i = 0; i < kTiposFalha; ++i)
-        std::printf("  %-26s %lld\n", nomeFalha(TipoFalha(i)).toUtf8().constData(), static_cast<long long>(s.falhas[i]));
+        std::printf("  %s %lld\n", nomeFalha(TipoFalha(i)).leftJustified(26).toUtf8().constData(),
+                    static_cast<long long>(s.falhas[i]));
     std::printf("Dias com falha: %d\n", s.diasComFalha);
     std::printf("Tempo: %.1f s\n", double(ms) / 1000.0);
 }
