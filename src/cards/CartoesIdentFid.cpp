@@ -2,6 +2,7 @@
 
 #include "link/MontaComando.h"
 #include "platform/Erro.h"
+#include "support/Entradas.h"
 #include "support/RotinasGerais.h"
 
 namespace talvero {
@@ -19,11 +20,14 @@ QString posicaoDe(const QString& resposta) { return resposta.mid(3, 6); }
 QString segundoCampoDe(const QString& resposta) { return resposta.mid(9, 6); }
 QString cartaoDe(const QString& resposta) { return resposta.mid(15, 16); }
 
-bool seisDigitos(const QString& t) {
-    if (t.size() != 6) return false;
-    for (const QChar c : t)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-    return true;
+// An identifier's answer of its full length that names a record.
+bool respostaComPosicao(const QString& resposta) {
+    return resposta.size() == kTamanhoResposta && entradas::PosicaoValida(posicaoDe(resposta));
+}
+
+// The erase names the record it was given, twice.
+bool apagou(const QString& resposta, const QString& posicao) {
+    return respostaComPosicao(resposta) && posicaoDe(resposta) == posicao && segundoCampoDe(resposta) == posicao;
 }
 
 } // namespace
@@ -54,14 +58,33 @@ const TextosCartao kLe = textos("Ler Cartao", "Ler Cartao", "Ler Cartao", "da Le
 
 } // namespace
 
-// Everything a command does runs with the automation timer off and the link
-// reserved; the timer comes back on whatever happens.
-template <typename Comando>
-QString CartoesIdentFid::executa(const char* rotina, QString& resultado, Comando comando) {
+ValorRecusado::ValorRecusado(QString campo, QString valor, QString regra)
+    : Erro(campo + QStringLiteral(" recusado: ") + entradas::Citado(valor), erros::ArgumentoInvalido),
+      campo_(std::move(campo)), valor_(std::move(valor)), regra_(std::move(regra)) {}
+
+void CartoesIdentFid::RegistraRecusa(const char* rotina, const ValorRecusado& r) {
+    registra(QStringLiteral(" - ") + QLatin1String(rotina) + QStringLiteral(": ") + r.campo() +
+             QStringLiteral(" recusado ") + entradas::Citado(r.valor()) + QStringLiteral(" (") + r.regra() +
+             QStringLiteral("); nenhum comando enviado ao IdentFid"));
+}
+
+// The body is built first: a refused value costs nothing on the link. Then
+// everything runs with the automation timer off and the link reserved; the timer
+// comes back on whatever happens.
+template <typename Resultado, typename Corpo, typename Comando>
+Resultado CartoesIdentFid::executa(const char* rotina, Resultado recusado, Corpo corpo, Comando comando) {
+    QString frame;
+    try {
+        frame = corpo();
+    } catch (const ValorRecusado& r) {
+        RegistraRecusa(rotina, r);
+        return recusado;
+    }
+    Resultado resultado{};
     d_.timerAutomacao.setHabilitado(false);
     EnlaceConcentrador::Reserva reserva(d_.enlace);
     try {
-        comando();
+        resultado = comando(frame);
     } catch (const Erro& e) {
         registra(QStringLiteral(" ERRO ") + QLatin1String(rotina) + QStringLiteral(": ") + e.descricao() +
                  QStringLiteral(" - lPassoDebugarErroAbastAndam:") + d_.lPassoDebugarErroAbastAndam +
@@ -103,12 +126,34 @@ int CartoesIdentFid::trocaSerial(const TextosCartao& t, const QString& corpo, in
     return d_.enlace.lAutoQuant;
 }
 
+void CartoesIdentFid::ExigeCartao(const QString& cartao) {
+    if (!entradas::CartaoValido(cartao))
+        throw ValorRecusado(QStringLiteral("cartão"), cartao, QStringLiteral("deve ter 16 letras ou dígitos"));
+}
+
+namespace {
+
+void exigePosicao(const QString& posicao) {
+    if (!entradas::PosicaoValida(posicao))
+        throw ValorRecusado(QStringLiteral("posição"), posicao, QStringLiteral("deve ter 6 dígitos"));
+}
+
+} // namespace
+
 QString CartoesIdentFid::CorpoGrava(const QString& cartao) {
+    ExigeCartao(cartao);
     return QStringLiteral("(?F27G") + cartao + QString(16, QLatin1Char('0'));
 }
 
 QString CartoesIdentFid::CorpoApaga(const QString& cartao, const QString& posicao) {
+    ExigeCartao(cartao);
+    exigePosicao(posicao);
     return QStringLiteral("(?F27A") + cartao + QStringLiteral("00") + posicao + QString(8, QLatin1Char('0'));
+}
+
+QString CartoesIdentFid::CorpoLe(const QString& posicao) {
+    exigePosicao(posicao);
+    return QStringLiteral("(?LF") + posicao;
 }
 
 int CartoesIdentFid::GravaPelaSerial(const QString& cartao) {
@@ -116,74 +161,76 @@ int CartoesIdentFid::GravaPelaSerial(const QString& cartao) {
 }
 
 QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) {
-    QString resultado;
-    return executa("AutoIncluiCartaoIdentFid", resultado, [&] {
-        resultado = d_.configuracao.lUsarDllCompany ? gravaBiblioteca(pNumeroCartao) : gravaSerial(pNumeroCartao);
-    });
+    return executa(
+        "AutoIncluiCartaoIdentFid", kSeparador, [&] { return CorpoGrava(pNumeroCartao); },
+        [&](const QString& corpo) {
+            return d_.configuracao.lUsarDllCompany ? gravaBiblioteca(corpo) : gravaSerial(corpo);
+        });
 }
 
-QString CartoesIdentFid::gravaBiblioteca(const QString& cartao) {
-    trocaBiblioteca(kGrava, CorpoGrava(cartao));
-    if (texto().size() != kTamanhoResposta) return kSeparador;
-    return posicaoDe(texto()) + kSeparador;
+// The identifier tells where it wrote the card; an answer that does not is no write.
+QString CartoesIdentFid::gravaBiblioteca(const QString& corpo) {
+    trocaBiblioteca(kGrava, corpo);
+    return respostaComPosicao(texto()) ? posicaoDe(texto()) + kSeparador : kSeparador;
 }
 
-// The identifier's answer on the serial line is taken without a length check.
-QString CartoesIdentFid::gravaSerial(const QString& cartao) {
-    if (GravaPelaSerial(cartao) < 1) return {};
-    return posicaoDe(texto()) + kSeparador;
+QString CartoesIdentFid::gravaSerial(const QString& corpo) {
+    if (trocaSerial(kGrava, corpo, kEsperaGravaSerialSegundos, 1) < 1) return {};
+    return respostaComPosicao(texto()) ? posicaoDe(texto()) + kSeparador : kSeparador;
 }
 
 QString CartoesIdentFid::AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro) {
-    QString resultado;
-    return executa("AutoExcluiCartaoIdentFid", resultado, [&] {
-        resultado = d_.configuracao.lUsarDllCompany ? apagaBiblioteca(pNumeroCartao, pPosicaoRegistro)
-                                                    : apagaSerial(pNumeroCartao, pPosicaoRegistro);
-    });
+    return executa(
+        "AutoExcluiCartaoIdentFid", kSeparador, [&] { return CorpoApaga(pNumeroCartao, pPosicaoRegistro); },
+        [&](const QString& corpo) {
+            return d_.configuracao.lUsarDllCompany ? apagaBiblioteca(corpo, pPosicaoRegistro)
+                                                   : apagaSerial(corpo, pPosicaoRegistro);
+        });
 }
 
-QString CartoesIdentFid::apagaBiblioteca(const QString& cartao, const QString& posicao) {
-    trocaBiblioteca(kApaga, CorpoApaga(cartao, posicao));
-    const QString& r = texto();
-    if (r.size() == kTamanhoResposta && posicaoDe(r) == posicao && segundoCampoDe(r) == posicaoDe(r))
-        return posicao + kSeparador;
-    return kSeparador;
+QString CartoesIdentFid::apagaBiblioteca(const QString& corpo, const QString& posicao) {
+    trocaBiblioteca(kApaga, corpo);
+    return apagou(texto(), posicao) ? posicao + kSeparador : kSeparador;
 }
 
-QString CartoesIdentFid::apagaSerial(const QString& cartao, const QString& posicao) {
-    if (trocaSerial(kApaga, CorpoApaga(cartao, posicao), kEsperaApagaSerialSegundos, kMinimoApagaSerial) <
-        kMinimoApagaSerial)
-        return {};
-    return (posicaoDe(texto()) == posicao ? QStringLiteral("000000") : posicao) + kSeparador;
+// The serial line answers an erase done with "000000", as its requesters know it.
+QString CartoesIdentFid::apagaSerial(const QString& corpo, const QString& posicao) {
+    if (trocaSerial(kApaga, corpo, kEsperaApagaSerialSegundos, kMinimoApagaSerial) < kMinimoApagaSerial) return {};
+    return apagou(texto(), posicao) ? QStringLiteral("000000") + kSeparador : kSeparador;
 }
 
 QString CartoesIdentFid::AutoLerCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro) {
-    QString resultado;
-    return executa("AutoLerCartaoIdentFid", resultado, [&] {
-        resultado = d_.configuracao.lUsarDllCompany ? leBiblioteca(pNumeroCartao, pPosicaoRegistro)
-                                                    : leSerial(pNumeroCartao, pPosicaoRegistro);
-    });
-}
-
-QString CartoesIdentFid::leBiblioteca(const QString& cartao, const QString& posicao) {
-    trocaBiblioteca(kLe, QStringLiteral("(?LF") + posicao);
-    return resultadoLeitura(cartao);
+    const Leitura l = leRegistro(pNumeroCartao, pPosicaoRegistro);
+    return l.registro == Registro::ComOCartao ? l.posicao + kSeparador : kSeparador;
 }
 
 // The serial line gets the same frame and the same judgement as the library,
 // with the write's wait.
-QString CartoesIdentFid::leSerial(const QString& cartao, const QString& posicao) {
-    texto().clear();
-    trocaSerial(kLe, QStringLiteral("(?LF") + posicao, kEsperaGravaSerialSegundos, 1);
-    return resultadoLeitura(cartao);
+CartoesIdentFid::Leitura CartoesIdentFid::leRegistro(const QString& cartao, const QString& posicao) {
+    return executa(
+        "AutoLerCartaoIdentFid", Leitura{},
+        [&] {
+            ExigeCartao(cartao);
+            return CorpoLe(posicao);
+        },
+        [&](const QString& corpo) {
+            if (d_.configuracao.lUsarDllCompany) {
+                trocaBiblioteca(kLe, corpo);
+            } else {
+                texto().clear();
+                trocaSerial(kLe, corpo, kEsperaGravaSerialSegundos, 1);
+            }
+            return resultadoLeitura(cartao);
+        });
 }
 
-QString CartoesIdentFid::resultadoLeitura(const QString& cartao) {
+CartoesIdentFid::Leitura CartoesIdentFid::resultadoLeitura(const QString& cartao) {
     const QString& r = texto();
-    if (r.size() != kTamanhoResposta || cartaoDe(r) != cartao) return kSeparador;
+    if (!respostaComPosicao(r)) return {};
+    if (cartaoDe(r) != cartao) return {Registro::ComOutroCartao, {}};
     registra(QStringLiteral(" - Leitura de Cartão OK: N.Cartão=") + cartaoDe(r) + QStringLiteral(" - Posicao do Registro=") +
              posicaoDe(r));
-    return posicaoDe(r) + kSeparador;
+    return {Registro::ComOCartao, posicaoDe(r)};
 }
 
 void CartoesIdentFid::MostraPosicao(Operador& operador, const QString& cartao, const QString& posicao) {
@@ -192,18 +239,26 @@ void CartoesIdentFid::MostraPosicao(Operador& operador, const QString& cartao, c
 }
 
 // Only an answer that names a position ends the search: a read that failed or
-// got nothing says nothing about where the card is.
+// got nothing says nothing about where the card is, and "not found" is told
+// only when every record answered.
 QString CartoesIdentFid::AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
                                                            const std::function<bool(int)>& continua) {
+    try {
+        ExigeCartao(pNumeroCartao);
+    } catch (const ValorRecusado& r) {
+        RegistraRecusa("AutoPesquisaPosicaoCartaoIdentFid", r);
+        return kSeparador;
+    }
+    bool todosResponderam = true;
     for (int registro = 0; registro < kRegistrosPesquisados; ++registro) {
         if (d_.encerrando || (continua && !continua(registro))) break;
-        const QString posicao = QStringLiteral("%1").arg(registro, 6, 10, QLatin1Char('0'));
-        const QString resposta = AutoLerCartaoIdentFid(pNumeroCartao, posicao);
-        if (!seisDigitos(SeparaCampo(resposta, 1))) continue;
-        if (mostraMensagem) MostraPosicao(d_.operador, pNumeroCartao, SeparaCampo(resposta, 1));
-        return resposta;
+        const Leitura l = leRegistro(pNumeroCartao, QStringLiteral("%1").arg(registro, 6, 10, QLatin1Char('0')));
+        if (l.registro == Registro::Ilegivel) todosResponderam = false;
+        if (l.registro != Registro::ComOCartao) continue;
+        if (mostraMensagem) MostraPosicao(d_.operador, pNumeroCartao, l.posicao);
+        return l.posicao + kSeparador;
     }
-    return kSeparador;
+    return todosResponderam ? kSeparador : QString();
 }
 
 } // namespace talvero

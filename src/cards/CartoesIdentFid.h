@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/EnlaceConcentrador.h"
+#include "platform/Erro.h"
 #include "platform/Agendador.h"
 #include "platform/Operador.h"
 #include "platform/Relogio.h"
@@ -14,10 +15,24 @@ namespace talvero {
 
 struct TextosCartao;
 
+// A card or position the frame gate refused: no frame is built with it.
+class ValorRecusado : public Erro {
+public:
+    ValorRecusado(QString campo, QString valor, QString regra);
+    const QString& campo() const { return campo_; }
+    const QString& valor() const { return valor_; }
+    const QString& regra() const { return regra_; }
+
+private:
+    QString campo_, valor_, regra_;
+};
+
 // The IdentFid identifier's card table, reached through the concentrator link:
 // write a card, erase a record, read a record, search a card. Every result is
 // made of fields closed by "|@|": "|@|" alone when the identifier did not give
-// the expected answer, "" when nothing was read at all.
+// the expected answer (or a card or position was refused and nothing was sent),
+// "" when nothing was read at all. A command did what was asked only when its
+// first field is a position of 6 digits.
 class CartoesIdentFid {
 public:
     struct Dependencias {
@@ -37,35 +52,48 @@ public:
     QString AutoIncluiCartaoIdentFid(const QString& pNumeroCartao);
     QString AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro);
     QString AutoLerCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro);
-    // `continua`, when given, is asked before each record is read; false ends the
-    // search as if nothing had been found.
+    // The position where the card is, then "|@|"; "|@|" alone when every record
+    // said it holds another card; "" when some record could not be read and the
+    // card was not found elsewhere. `continua`, when given, is asked before each
+    // record is read; false ends the search as if nothing had been found.
     QString AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
                                               const std::function<bool(int registro)>& continua = {});
 
-    // The write and erase commands' bodies, before MontaComando closes them.
+    // The bodies of the card frames, before MontaComando closes them. Every card
+    // and position passes here: one that is not valid raises ValorRecusado.
     static QString CorpoGrava(const QString& cartao);
     static QString CorpoApaga(const QString& cartao, const QString& posicao);
+    static QString CorpoLe(const QString& posicao);
+    static void ExigeCartao(const QString& cartao);
     // The write's exchange on the serial line alone, as the identifier trial needs
     // it: the bytes that came back (read into lTimerAutoString when any). Raises.
     int GravaPelaSerial(const QString& cartao);
+    // One log line for a refused value.
+    void RegistraRecusa(const char* rotina, const ValorRecusado& recusa);
 
     static constexpr int kRegistrosPesquisados = 51;
     static void MostraPosicao(Operador& operador, const QString& cartao, const QString& posicao);
 
 private:
-    QString gravaBiblioteca(const QString& cartao);
-    QString gravaSerial(const QString& cartao);
-    QString apagaBiblioteca(const QString& cartao, const QString& posicao);
-    QString apagaSerial(const QString& cartao, const QString& posicao);
-    QString leBiblioteca(const QString& cartao, const QString& posicao);
-    QString leSerial(const QString& cartao, const QString& posicao);
-    QString resultadoLeitura(const QString& cartao);
+    // What one record told of a card.
+    enum class Registro { ComOCartao, ComOutroCartao, Ilegivel };
+    struct Leitura {
+        Registro registro = Registro::Ilegivel;
+        QString posicao;
+    };
+
+    QString gravaBiblioteca(const QString& corpo);
+    QString gravaSerial(const QString& corpo);
+    QString apagaBiblioteca(const QString& corpo, const QString& posicao);
+    QString apagaSerial(const QString& corpo, const QString& posicao);
+    Leitura leRegistro(const QString& cartao, const QString& posicao);
+    Leitura resultadoLeitura(const QString& cartao);
 
     void trocaBiblioteca(const TextosCartao& t, const QString& corpo);
     int trocaSerial(const TextosCartao& t, const QString& corpo, int esperaSegundos, int minimo);
 
-    template <typename Comando>
-    QString executa(const char* rotina, QString& resultado, Comando comando);
+    template <typename Resultado, typename Corpo, typename Comando>
+    Resultado executa(const char* rotina, Resultado recusado, Corpo corpo, Comando comando);
 
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
     QString& texto() { return d_.enlace.lTimerAutoString; }

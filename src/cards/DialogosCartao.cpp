@@ -2,6 +2,7 @@
 
 #include "link/MontaComando.h"
 #include "platform/Erro.h"
+#include "support/Entradas.h"
 #include "support/RotinasGerais.h"
 
 namespace talvero {
@@ -9,13 +10,15 @@ namespace talvero {
 namespace {
 
 const QString kQuebra = QStringLiteral("\r\n");
-const QString kSeparador = QStringLiteral("|@|");
 const QString kTituloCartao = QStringLiteral("Número do Cartão!");
 const QString kCancelada = QStringLiteral("Operação Cancelada!");
 const QString kCartaoFixo = QStringLiteral("1234567890123456");
 const QString kCartaoEnsaio = QString(16, QLatin1Char('e'));
 constexpr int kTamanhoCartao = 16;
 constexpr int kTamanhoPosicao = 6;
+
+// A card command did what was asked when its result names a record.
+bool feito(const QString& resultado) { return entradas::PosicaoValida(SeparaCampo(resultado, 1)); }
 
 } // namespace
 
@@ -31,17 +34,18 @@ QString DialogosCartao::semPedidos(Comando comando) {
     return comando();
 }
 
-// Empty when the operator gave no card of 16 characters (and was told so).
+// Empty when the operator gave no card of 16 letters or digits (and was told so).
 QString DialogosCartao::pedeCartao(const QString& pergunta) {
     const QString cartao = d_.operador.entrada(pergunta, kTituloCartao, {});
-    if (cartao.size() == kTamanhoCartao) return cartao;
-    critico(QStringLiteral("O cartão deve ter 16 caracteres."), kCancelada);
+    if (cartao.size() != kTamanhoCartao) critico(QStringLiteral("O cartão deve ter 16 caracteres."), kCancelada);
+    else if (!entradas::CartaoValido(cartao)) critico(QStringLiteral("O cartão deve ter 16 letras ou dígitos."), kCancelada);
+    else return cartao;
     return {};
 }
 
 // Up to 51 reads of about a second or two: the operator sees where it stands
-// and may stop it; a stopped search found nothing (and says so: empty result).
-QString DialogosCartao::pesquisa(const QString& cartao, bool mostraMensagem) {
+// and may stop it; a stopped search found nothing (and says so: no result).
+std::optional<QString> DialogosCartao::pesquisa(const QString& cartao, bool mostraMensagem) {
     const int total = CartoesIdentFid::kRegistrosPesquisados;
     auto progresso = d_.operador.progresso(QStringLiteral("Pesquisa de Cartão"), total);
     bool cancelada = false;
@@ -59,10 +63,9 @@ QString DialogosCartao::pesquisa(const QString& cartao, bool mostraMensagem) {
     if (cancelada) {
         informa(QStringLiteral("O cartão: ") + cartao + QStringLiteral(" não foi encontrado nos registros pesquisados."),
                 QStringLiteral("Pesquisa Cancelada!"));
-        return {};
+        return std::nullopt;
     }
-    const QString posicao = SeparaCampo(resultado, 1);
-    if (mostraMensagem && posicao.size() == kTamanhoPosicao) CartoesIdentFid::MostraPosicao(d_.operador, cartao, posicao);
+    if (mostraMensagem && feito(resultado)) CartoesIdentFid::MostraPosicao(d_.operador, cartao, SeparaCampo(resultado, 1));
     return resultado;
 }
 
@@ -70,8 +73,9 @@ void DialogosCartao::mnuIncluiCartao_Click() {
     const QString cartao =
         pedeCartao(QStringLiteral("Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres)."));
     if (cartao.isEmpty()) return;
-    const QString posicao = SeparaCampo(semPedidos([&] { return d_.cartoes.AutoIncluiCartaoIdentFid(cartao); }), 1);
-    if (posicao.size() == kTamanhoPosicao)
+    const QString resultado = semPedidos([&] { return d_.cartoes.AutoIncluiCartaoIdentFid(cartao); });
+    const QString posicao = SeparaCampo(resultado, 1);
+    if (feito(resultado))
         informa(QStringLiteral("O cartão: ") + cartao + kQuebra + QStringLiteral(" foi incluído na posição:") + posicao +
                     QStringLiteral(" do IdentFid."),
                 QStringLiteral("Inclusão OK no IdentFid!"));
@@ -84,23 +88,27 @@ void DialogosCartao::mnuExcluiCartao_Click() {
     const QString cartao =
         pedeCartao(QStringLiteral("Informe o número do cartão a ser excluído no IdentFid (contendo 16 caracteres)."));
     if (cartao.isEmpty()) return;
-    const QString achado = pesquisa(cartao, false);
-    if (achado.isEmpty()) return;  // the operator stopped the search
-    const QString posicao = SeparaCampo(achado, 1);
-    if (posicao.size() != kTamanhoPosicao) {
+    const auto achado = pesquisa(cartao, false);
+    if (!achado) return;  // the operator stopped the search
+    // Records that could not be read may hold it: that is no "does not exist".
+    if (achado->isEmpty()) return naoExcluiu(cartao);
+    const QString posicao = SeparaCampo(*achado, 1);
+    if (!feito(*achado)) {
         critico(QStringLiteral("O cartão não existe no IdentFid.") + kQuebra +
                     QStringLiteral("Por este motivo não poderá ser excluído."),
                 kCancelada);
         return;
     }
     const QString resultado = semPedidos([&] { return d_.cartoes.AutoExcluiCartaoIdentFid(cartao, posicao); });
-    if (resultado != kSeparador)
-        informa(QStringLiteral("O cartão: ") + cartao + kQuebra + QStringLiteral("Estava registrado na posição:") +
-                    posicao + kQuebra + QStringLiteral(" foi excluído no IdentFid."),
-                QStringLiteral("Exclusão OK no IdentFid!"));
-    else
-        critico(QStringLiteral("Não foi possível excluir o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
-                QStringLiteral("Erro Exclusão IdentFid!"));
+    if (!feito(resultado)) return naoExcluiu(cartao);
+    informa(QStringLiteral("O cartão: ") + cartao + kQuebra + QStringLiteral("Estava registrado na posição:") + posicao +
+                kQuebra + QStringLiteral(" foi excluído no IdentFid."),
+            QStringLiteral("Exclusão OK no IdentFid!"));
+}
+
+void DialogosCartao::naoExcluiu(const QString& cartao) {
+    critico(QStringLiteral("Não foi possível excluir o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
+            QStringLiteral("Erro Exclusão IdentFid!"));
 }
 
 void DialogosCartao::mnuLerCartao_Click() {
@@ -108,18 +116,26 @@ void DialogosCartao::mnuLerCartao_Click() {
         d_.operador.entrada(QStringLiteral("Informe a posicao do registro do cartao no IdentFid no formato 000000."),
                             QStringLiteral("Posição do Registro!"), QStringLiteral("000000"));
     if (posicao.size() != kTamanhoPosicao) return;
-    if (semPedidos([&] { return d_.cartoes.AutoLerCartaoIdentFid(kCartaoFixo, posicao); }) == kSeparador)
-        critico(QStringLiteral("Não foi possível Ler o cartão: ") + kCartaoFixo + QStringLiteral(" no IdentFid."),
-                QStringLiteral("Erro Leitura IdentFid!"));
-    else
+    if (!entradas::PosicaoValida(posicao)) return critico(QStringLiteral("A posição deve ter 6 dígitos."), kCancelada);
+    if (feito(semPedidos([&] { return d_.cartoes.AutoLerCartaoIdentFid(kCartaoFixo, posicao); })))
         informa(QStringLiteral("O cartão: ") + kCartaoFixo + QStringLiteral(" foi lido no IdentFid."),
                 QStringLiteral("Leitura OK no IdentFid!"));
+    else
+        naoLeu(kCartaoFixo);
 }
 
+void DialogosCartao::naoLeu(const QString& cartao) {
+    critico(QStringLiteral("Não foi possível Ler o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
+            QStringLiteral("Erro Leitura IdentFid!"));
+}
+
+// Not found is told by silence; records that could not be read are an error.
 void DialogosCartao::mnuPesquisaPosicaoCartao_Click() {
     const QString cartao = pedeCartao(
         QStringLiteral("Informe o número do cartão para saber a posição no IdentFid contendo 16 caracteres."));
-    if (!cartao.isEmpty()) pesquisa(cartao, true);
+    if (cartao.isEmpty()) return;
+    const auto achado = pesquisa(cartao, true);
+    if (achado && achado->isEmpty()) naoLeu(cartao);
 }
 
 // Over the vendor library the trial only stops and restarts the automation.
@@ -136,29 +152,41 @@ void DialogosCartao::cmdLeituraIdentificador_Click() {
 }
 
 // Writes the test card, shows what came back, and erases it if the operator
-// wishes. The last box tells how many bytes the erase brought back. The link
-// stays reserved throughout, so no request can use it meanwhile.
+// wishes. The link stays reserved throughout, so no request can use it meanwhile.
 void DialogosCartao::ensaioSerial() {
     EnlaceConcentrador::Reserva reserva(d_.enlace);
-    QString& texto = d_.enlace.lTimerAutoString;
-    ControleSerial& serial = d_.enlace.serial();
+    const QString& texto = d_.enlace.lTimerAutoString;
     if (d_.cartoes.GravaPelaSerial(kCartaoEnsaio) > 0) {
         d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(texto.size()) + kQuebra + texto, {}, Icone::Nenhum);
         const QString posicao = texto.mid(3, 6);
-        if (d_.operador.pergunta(QStringLiteral("Deseja Excluir o cartao"), QStringLiteral("Exclusao de Cartao"))) {
-            texto = MontaComando(CartoesIdentFid::CorpoApaga(kCartaoEnsaio, posicao));
-            serial.descartaEntrada();
-            registra(QStringLiteral(" - Apaga Cartao: - lTimerAutoString=") + texto);
-            d_.enlace.enviaSerial(texto);
-            AguardaMilissegundos(d_.relogio, d_.agendador, 2000);
-            d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
-            registra(QStringLiteral(" - Sera se Apagou: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant) +
-                     QStringLiteral(" - lTimerAutoString=") + texto);
-            d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(d_.enlace.lAutoQuant), {}, Icone::Nenhum);
-        }
+        if (d_.operador.pergunta(QStringLiteral("Deseja Excluir o cartao"), QStringLiteral("Exclusao de Cartao")))
+            apagaCartaoDeEnsaio(posicao);
     }
-    serial.descartaEntrada();
+    d_.enlace.serial().descartaEntrada();
     d_.enlace.lAutoQuant = 0;
+}
+
+// The position comes from the identifier's answer, so it passes the gate like
+// any other. The last box tells how many bytes the erase brought back.
+void DialogosCartao::apagaCartaoDeEnsaio(const QString& posicao) {
+    QString corpo;
+    try {
+        corpo = CartoesIdentFid::CorpoApaga(kCartaoEnsaio, posicao);
+    } catch (const ValorRecusado& r) {
+        d_.cartoes.RegistraRecusa("cmdLeituraIdentificador_Click", r);
+        return naoExcluiu(kCartaoEnsaio);
+    }
+    QString& texto = d_.enlace.lTimerAutoString;
+    ControleSerial& serial = d_.enlace.serial();
+    texto = MontaComando(corpo);
+    serial.descartaEntrada();
+    registra(QStringLiteral(" - Apaga Cartao: - lTimerAutoString=") + texto);
+    d_.enlace.enviaSerial(texto);
+    AguardaMilissegundos(d_.relogio, d_.agendador, 2000);
+    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
+    registra(QStringLiteral(" - Sera se Apagou: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant) +
+             QStringLiteral(" - lTimerAutoString=") + texto);
+    d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(d_.enlace.lAutoQuant), {}, Icone::Nenhum);
 }
 
 } // namespace talvero

@@ -2,6 +2,8 @@
 
 #include "cards/CartoesIdentFid.h"
 
+#include <optional>
+
 namespace talvero {
 
 // The operator's card menu and the identifier trial of the main window. Each
@@ -32,10 +34,14 @@ public:
 
 private:
     QString pedeCartao(const QString& pergunta);
-    QString pesquisa(const QString& cartao, bool mostraMensagem);
+    // The search's result; nothing when the operator stopped it.
+    std::optional<QString> pesquisa(const QString& cartao, bool mostraMensagem);
+    void naoExcluiu(const QString& cartao);
+    void naoLeu(const QString& cartao);
     template <typename Comando>
     QString semPedidos(Comando comando);
     void ensaioSerial();
+    void apagaCartaoDeEnsaio(const QString& posicao);
     void critico(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Critico); }
     void informa(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Informacao); }
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }

@@ -38,6 +38,7 @@ public:
 };
 
 namespace erros {
+constexpr int ArgumentoInvalido = 5;  // invalid procedure call or argument
 constexpr int Estouro = 6;
 constexpr int TiposIncompativeis = 13;
 constexpr int ArquivoNaoEncontrado = 53;

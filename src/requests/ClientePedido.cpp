@@ -4,7 +4,7 @@
 #include "platform/Erro.h"
 #include "platform/LeitorIni.h"
 #include "platform/MapaCaminhos.h"
-#include "requests/NomeComputador.h"
+#include "support/Entradas.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QThread>
 #include <algorithm>
 #include <functional>
@@ -22,7 +21,6 @@ namespace talvero {
 
 namespace {
 
-constexpr int kArgumentoInvalido = 5;  // the classic "invalid procedure call or argument"
 constexpr int kEsperaPadrao = 10;
 constexpr int kEsperaPesquisaCartao = 110;  // the agent's card search lasts up to ~102 s
 constexpr int kIntervaloMs = 100;
@@ -38,14 +36,7 @@ QString juntaParametros(const QStringList& parametros) {
     return junto;
 }
 
-bool nomePastaValido(const QString& pasta) {
-    static const QRegularExpression kNome(
-        QRegularExpression::anchoredPattern(QStringLiteral("[^\\\\/:*?\"<>|\\x00-\\x1f]+")));
-    return kNome.match(pasta).hasMatch() && pasta.trimmed() == pasta && pasta != QLatin1String(".") &&
-           pasta != QLatin1String("..");
-}
-
-[[noreturn]] void recusa(const QString& descricao) { throw Erro(descricao, kArgumentoInvalido); }
+[[noreturn]] void recusa(const QString& descricao) { throw Erro(descricao, erros::ArgumentoInvalido); }
 
 // Whatever the agent would read differently from what was asked must not be sent.
 void confereLeitura(const OpcoesPedido& o) {
@@ -91,7 +82,7 @@ QString mostra(const QString& caminho) { return QDir::toNativeSeparators(caminho
 
 QString origemConferida(const QString& informada) {
     const QString origem = informada.isEmpty() ? QHostInfo::localHostName() : informada;
-    if (!NomeComputadorValido(origem))
+    if (!entradas::NomeComputadorValido(origem))
         recusa(QStringLiteral("nome de computador inválido para Origem: \"%1\" (letras, dígitos, '-', '_' e '.', "
                               "de 1 a 63 caracteres, sem começar com '.' ou '-' e sem \"..\")%2")
                    .arg(origem, informada.isEmpty() ? QStringLiteral("; informe-o com --origem") : QString()));
@@ -107,7 +98,7 @@ ClientePedido::ClientePedido(OpcoesPedido opcoes) : opcoes_(std::move(opcoes)) {
     opcoes_.comando = opcoes_.comando.trimmed();
     if (opcoes_.comando.isEmpty()) recusa(QStringLiteral("falta o comando"));
     opcoes_.origem = origemConferida(opcoes_.origem);
-    if (!nomePastaValido(opcoes_.pasta)) recusa(QStringLiteral("nome de pasta inválido: \"%1\"").arg(opcoes_.pasta));
+    if (!entradas::NomePastaValido(opcoes_.pasta)) recusa(QStringLiteral("nome de pasta inválido: \"%1\"").arg(opcoes_.pasta));
     if (opcoes_.esperaSegundos < 0) recusa(QStringLiteral("o tempo de espera não pode ser negativo"));
     if (opcoes_.esperaSegundos == 0) opcoes_.esperaSegundos = esperaPadrao(opcoes_.comando);
     confereLeitura(opcoes_);

@@ -1,7 +1,7 @@
 #include "requests/RequisicoesAutomacao.h"
 
 #include "platform/Erro.h"
-#include "requests/NomeComputador.h"
+#include "support/Entradas.h"
 
 namespace talvero {
 
@@ -23,7 +23,7 @@ bool idValido(const QString& id) {
 
 // "\\<origem>\<pasta>\Retorno_<id>.<extensao>"
 QString RequisicoesAutomacao::caminhoResposta(const QString& extensao) const {
-    if (!NomeComputadorValido(lOrigemReq))
+    if (!entradas::NomeComputadorValido(lOrigemReq))
         throw Erro(QStringLiteral("A Origem não é um nome de computador válido"), kNomeArquivoIncorreto);
     const qsizetype fim = lNomeArquivoReq.size() - kTamanhoExtensao;
     if (fim < kTamanhoId)

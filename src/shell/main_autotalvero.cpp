@@ -88,7 +88,10 @@ int executa(const Opcoes& opcoes) {
     if (opcoes.semJanela) {
         operador = std::make_unique<OperadorSemJanela>([&registro](const QString& linha) {
             // One log line per message, even for a box of several lines.
-            if (registro) registro->registraDoOperador(QString(linha).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+            if (!registro) return;
+            QString umaLinha = linha;
+            umaLinha.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            registro->registraDoOperador(umaLinha);
         });
         icone = std::make_unique<IconeSemBandeja>();
         janela = std::make_unique<JanelaSemTela>(terminaLaco);

@@ -1,6 +1,7 @@
 #include "support/RegistroEventos.h"
 
 #include "platform/Erro.h"
+#include "support/Entradas.h"
 #include "support/Instalacao.h"
 
 #include <cstdio>
@@ -33,7 +34,9 @@ QString RegistroEventos::NomeArquivo(const QDateTime& momento) {
            momento.toString(QStringLiteral("dd_MM_yyyy_HH")) + QStringLiteral(".LOG");
 }
 
-void RegistroEventos::CriaLogCupom(const QString& linha) {
+// Whatever a line carries from outside, it stays one line of text.
+void RegistroEventos::CriaLogCupom(const QString& texto) {
+    const QString linha = entradas::SemControle(texto);
     QString descricao;
     try {
         arquivos_.acrescentaLinha(NomeArquivo(relogio_.agora()), linha);

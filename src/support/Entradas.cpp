@@ -1,0 +1,81 @@
+#include "support/Entradas.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace talvero::entradas {
+
+namespace {
+
+bool ascii(QChar c, const char* aceitos) {
+    const ushort u = c.unicode();
+    if ((u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')) return true;
+    for (const char* a = aceitos; *a; ++a)
+        if (u == ushort(*a)) return true;
+    return false;
+}
+
+bool todos(const QString& texto, const char* aceitos) {
+    for (const QChar c : texto)
+        if (!ascii(c, aceitos)) return false;
+    return true;
+}
+
+// C0 and C1 controls and DEL: none of them is text a person wrote.
+bool controle(QChar c) {
+    const ushort u = c.unicode();
+    return u < 0x20 || (u >= 0x7f && u <= 0x9f);
+}
+
+bool temControle(const QString& texto) { return std::any_of(texto.begin(), texto.end(), controle); }
+
+} // namespace
+
+bool CartaoValido(const QString& cartao) { return cartao.size() == 16 && todos(cartao, ""); }
+
+bool PosicaoValida(const QString& posicao) {
+    return posicao.size() == 6 && std::all_of(posicao.begin(), posicao.end(), [](QChar c) {
+               return c.unicode() >= '0' && c.unicode() <= '9';
+           });
+}
+
+bool NomeComputadorValido(const QString& nome) {
+    // Anchored as a whole: "$" alone would let a trailing line feed through into the file.
+    static const QRegularExpression kNome(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}")));
+    return kNome.match(nome).hasMatch() && !nome.contains(QLatin1String(".."));
+}
+
+bool NomePastaValido(const QString& nome) {
+    static const QString kProibidos = QStringLiteral("\\/:*?\"<>|");
+    if (nome.isEmpty() || nome.size() > 254 || nome.trimmed() != nome || nome.contains(QLatin1String(".."))) return false;
+    return !temControle(nome) && std::none_of(nome.begin(), nome.end(), [](QChar c) { return kProibidos.contains(c); });
+}
+
+bool PortaValida(const QString& porta) {
+    return !porta.isEmpty() && porta.size() <= 254 && todos(porta, ".-_:/[]");
+}
+
+bool CaminhoArquivoValido(const QString& caminho) {
+    if (caminho.isEmpty() || temControle(caminho)) return false;
+    static const QRegularExpression kSeparador(QStringLiteral("[\\\\/]"));
+    return !caminho.split(kSeparador).contains(QLatin1String(".."));
+}
+
+QString SemControle(const QString& texto) {
+    if (!temControle(texto)) return texto;
+    QString limpo;
+    limpo.reserve(texto.size() + 8);
+    for (const QChar c : texto) {
+        if (!controle(c)) limpo += c;
+        else if (c == QLatin1Char('\r')) limpo += QLatin1String("\\r");
+        else if (c == QLatin1Char('\n')) limpo += QLatin1String("\\n");
+        else if (c == QLatin1Char('\t')) limpo += QLatin1String("\\t");
+        else limpo += QLatin1String("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    }
+    return limpo;
+}
+
+QString Citado(const QString& valor) { return QLatin1Char('"') + valor + QLatin1Char('"'); }
+
+} // namespace talvero::entradas

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace talvero::entradas {
+
+// The one gate for text that comes from outside (request files, dialogs, the INI
+// file, the database, the concentrator's answers) before it reaches a frame, a
+// path, a process or a log line. Each rule says what a value may hold; a value
+// that fails is refused where it is read, never repaired.
+
+// An IdentFid card: exactly 16 ASCII letters or digits, in the case given.
+bool CartaoValido(const QString& cartao);
+// A record position of the identifier: exactly 6 digits.
+bool PosicaoValida(const QString& posicao);
+
+// A plain computer name (letters, digits, '-', '_', '.', 1 to 63 characters, not
+// starting with '.' or '-', no ".."): it names a share and can lead nowhere else.
+bool NomeComputadorValido(const QString& nome);
+
+// One folder name that composes paths ("C:\" + name + "\"): no separators, no
+// "..", no wildcards or control characters, no blanks at the ends.
+bool NomePastaValido(const QString& nome);
+
+// The concentrator's port: "COM" and a digit, or a network address; printable
+// ASCII without blanks, at most 254 characters.
+bool PortaValida(const QString& porta);
+
+// A database file path: no control characters and no ".." among its folders.
+bool CaminhoArquivoValido(const QString& caminho);
+
+// A log line as it may be written: control characters become "\r", "\n", "\t" or
+// "\xNN", so that no value can end a line early or forge one.
+QString SemControle(const QString& texto);
+
+// A refused value as a log line names it: between double quotes.
+QString Citado(const QString& valor);
+
+} // namespace talvero::entradas
