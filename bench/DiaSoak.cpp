@@ -174,8 +174,8 @@ void Dia::termina(const FalhaSorteada& f) {
 // Through the platform's file system: every file of the program folder, then the folder.
 void Dia::removePasta() {
     SistemaArquivos& arquivos = e_.mundo.arquivos;
-    for (const QString& nome : arquivos.lista(instalacao::kPastaPrograma, QStringLiteral("*")))
-        arquivos.apaga(instalacao::kPastaPrograma + nome, true);
+    for (const EntradaPasta& e : arquivos.entradas(instalacao::kPastaPrograma, QStringLiteral("*"), 1'000'000))
+        arquivos.apaga(instalacao::kPastaPrograma + e.nome, true);
     QDir().rmdir(e_.mundo.local(instalacao::kPastaPrograma));
     pastaRemovida_ = true;
 }

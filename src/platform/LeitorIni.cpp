@@ -44,7 +44,7 @@ std::optional<QString> nomeDaSecao(const QString& linha) {
 
 } // namespace
 
-QString LeIniDeTexto(const QByteArray& conteudo, const QString& secao, const QString& chave) {
+std::optional<QString> LeIniSePresente(const QByteArray& conteudo, const QString& secao, const QString& chave) {
     const QString procurada = apara(secao);
     const QString chaveProcurada = apara(chave);
     static const QRegularExpression kFimDeLinha(QStringLiteral("[\r\n]"));
@@ -53,7 +53,7 @@ QString LeIniDeTexto(const QByteArray& conteudo, const QString& secao, const QSt
         const QString linha = apara(bruta);
         if (linha.isEmpty() || linha.startsWith(QLatin1Char(';'))) continue;
         if (const auto nome = nomeDaSecao(linha)) {
-            if (dentro) return {};  // later sections of the same name are never read
+            if (dentro) return std::nullopt;  // later sections of the same name are never read
             dentro = mesmoNome(*nome, procurada);
             continue;
         }
@@ -64,7 +64,11 @@ QString LeIniDeTexto(const QByteArray& conteudo, const QString& secao, const QSt
         const QString valor = igual < 0 ? QString() : apara(QStringView(linha).sliced(igual + 1));
         return semAspas(valor).left(kMaximoValor);
     }
-    return {};
+    return std::nullopt;
+}
+
+QString LeIniDeTexto(const QByteArray& conteudo, const QString& secao, const QString& chave) {
+    return LeIniSePresente(conteudo, secao, chave).value_or(QString());
 }
 
 QString LeIni(const SistemaArquivos& arquivos, const QString& secao, const QString& chave,

@@ -4,8 +4,23 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace talvero {
+
+// One entry of a folder as it stands on the disk, a link not followed.
+struct EntradaPasta {
+    enum class Tipo { Arquivo, Pasta, Ligacao, Outro };  // Outro: a FIFO, a device, a socket
+    QString nome;
+    Tipo tipo = Tipo::Outro;
+    qint64 tamanho = 0;
+    qint64 modificadoNs = 0;  // since the epoch, as finely as the file system keeps it
+
+    // Nothing written to it between two looks that saw the same.
+    bool mesmoEstado(const EntradaPasta& o) const {
+        return tipo == o.tipo && tamanho == o.tamanho && modificadoNs == o.modificadoNs;
+    }
+};
 
 // File-system port. Paths are the program's Windows paths; the adapter maps them.
 // Text is written as Windows-1252 with CR LF line ends. Every failure raises
@@ -36,9 +51,18 @@ public:
     // Renames without replacing: raises "file already exists" when the target is there.
     virtual void move(const QString& origem, const QString& destino) = 0;
 
-    // Names (not paths) of the files in `pasta` matching `padrao` regardless of
-    // letter case, sorted by name.
-    virtual QStringList lista(const QString& pasta, const QString& padrao) const = 0;
+    // The entries of `pasta` whose names match `padrao` regardless of letter case,
+    // of every kind, sorted by name; no more than `maximo` of them (the first the
+    // system hands over), so that a flooded folder costs a bounded amount.
+    virtual QList<EntradaPasta> entradas(const QString& pasta, const QString& padrao, int maximo) const = 0;
+
+    // The entry at `caminho` as it stands, a link not followed; nothing when there is none.
+    virtual std::optional<EntradaPasta> entrada(const QString& caminho) const = 0;
+
+    // A regular file read whole, once, never more than `limite` bytes: opened
+    // without following a link and without blocking, and judged on what was
+    // opened. Raises when it is no regular file or holds more than `limite`.
+    virtual QByteArray leRegular(const QString& caminho, qint64 limite) const = 0;
 };
 
 } // namespace talvero

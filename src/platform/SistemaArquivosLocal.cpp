@@ -4,11 +4,18 @@
 #include "platform/Erro.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace talvero {
 
@@ -60,6 +67,85 @@ void exigeGravavel(const QString& arquivo) {
     if (info.isDir()) falha(erros::ErroAcessoCaminho);
     if (info.exists() && somenteLeitura(info)) falha(erros::PermissaoNegada);
 }
+
+[[noreturn]] void naoEhArquivoComum() {
+    throw Erro(QStringLiteral("Não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"), erros::ErroAcessoCaminho);
+}
+
+[[noreturn]] void maiorQue(qint64 limite) {
+    throw Erro(QStringLiteral("Arquivo maior que %1 bytes").arg(limite), erros::Estouro);
+}
+
+#ifdef Q_OS_WIN
+std::optional<EntradaPasta> estadoDe(const QString& local) {
+    const QFileInfo info(local);
+    if (!existeEntrada(info)) return std::nullopt;
+    EntradaPasta e;
+    e.tipo = info.isSymLink() || info.isJunction() ? EntradaPasta::Tipo::Ligacao
+             : info.isDir()                        ? EntradaPasta::Tipo::Pasta
+             : info.isFile()                       ? EntradaPasta::Tipo::Arquivo
+                                                   : EntradaPasta::Tipo::Outro;
+    e.tamanho = info.size();
+    e.modificadoNs = info.lastModified().toMSecsSinceEpoch() * 1'000'000;
+    return e;
+}
+
+// Windows has no FIFOs to block on; a link is refused by its look before it is opened.
+QByteArray leArquivoComum(const QString& local, qint64 limite) {
+    const auto e = estadoDe(local);
+    if (!e) falha(erros::ArquivoNaoEncontrado);
+    if (e->tipo != EntradaPasta::Tipo::Arquivo) naoEhArquivoComum();
+    QFile f(local);
+    if (!f.open(QIODevice::ReadOnly)) falha(erros::PermissaoNegada);
+    QByteArray bytes = f.read(limite + 1);
+    if (f.error() != QFileDevice::NoError) falha(erros::ErroEntradaSaida);
+    if (bytes.size() > limite) maiorQue(limite);
+    return bytes;
+}
+#else
+std::optional<EntradaPasta> estadoDe(const QString& local) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(local).constData(), &st) != 0) return std::nullopt;
+    EntradaPasta e;
+    e.tipo = S_ISLNK(st.st_mode)   ? EntradaPasta::Tipo::Ligacao
+             : S_ISDIR(st.st_mode) ? EntradaPasta::Tipo::Pasta
+             : S_ISREG(st.st_mode) ? EntradaPasta::Tipo::Arquivo
+                                   : EntradaPasta::Tipo::Outro;
+    e.tamanho = st.st_size;
+    e.modificadoNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    return e;
+}
+
+// Judged on the descriptor, never by a look before opening: what is read is
+// what was judged, whatever is swapped in under the name meanwhile.
+QByteArray leArquivoComum(const QString& local, qint64 limite) {
+    const int fd = ::open(QFile::encodeName(local).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP) naoEhArquivoComum();
+        falhaDoSistema(errno);
+    }
+    const struct Fecha {
+        int fd;
+        ~Fecha() { ::close(fd); }
+    } fecha{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) falhaDoSistema(errno);
+    if (!S_ISREG(st.st_mode)) naoEhArquivoComum();
+    if (st.st_size > limite) maiorQue(limite);
+    QByteArray bytes(limite + 1, Qt::Uninitialized);
+    qint64 lidos = 0;
+    while (lidos < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + lidos, std::size_t(bytes.size() - lidos));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) falhaDoSistema(errno);
+        if (n == 0) break;
+        lidos += n;
+    }
+    if (lidos > limite) maiorQue(limite);
+    bytes.truncate(lidos);
+    return bytes;
+}
+#endif
 
 QByteArray linhasAnsi(const QStringList& linhas) {
     QByteArray bytes;
@@ -158,17 +244,36 @@ void SistemaArquivosLocal::move(const QString& origem, const QString& destino) {
     }
 }
 
-QStringList SistemaArquivosLocal::lista(const QString& pasta, const QString& padrao) const {
+QList<EntradaPasta> SistemaArquivosLocal::entradas(const QString& pasta, const QString& padrao, int maximo) const {
     const QString l = local(pasta);
     if (!QFileInfo(l).isDir()) falha(erros::CaminhoNaoEncontrado);
-    QStringList nomes;
-    for (const QString& nome : QDir(l).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort))
-        if (MapaCaminhos::casaPadrao(nome, padrao)) nomes.append(nome);
-    std::sort(nomes.begin(), nomes.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    QList<EntradaPasta> lista;
+    for (QDirIterator it(l, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+         it.hasNext() && lista.size() < maximo;) {
+        const QString nome = QFileInfo(it.next()).fileName();
+        if (!MapaCaminhos::casaPadrao(nome, padrao)) continue;
+        if (auto e = estadoDe(l + QLatin1Char('/') + nome)) {
+            e->nome = nome;
+            lista.append(*e);
+        }
+    }
+    std::sort(lista.begin(), lista.end(), [](const EntradaPasta& a, const EntradaPasta& b) {
+        const int c = QString::compare(a.nome, b.nome, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.nome < b.nome;
     });
-    return nomes;
+    return lista;
+}
+
+std::optional<EntradaPasta> SistemaArquivosLocal::entrada(const QString& caminho) const {
+    auto e = estadoDe(local(caminho));
+    if (e) e->nome = caminho.mid(caminho.lastIndexOf(QLatin1Char('\\')) + 1);
+    return e;
+}
+
+QByteArray SistemaArquivosLocal::leRegular(const QString& caminho, qint64 limite) const {
+    const QString l = local(caminho);
+    exigePasta(l);
+    return leArquivoComum(l, limite);
 }
 
 } // namespace talvero

@@ -5,6 +5,7 @@
 #include "support/RotinasGerais.h"
 
 #include <utility>
+#include <vector>
 
 namespace talvero {
 
@@ -40,78 +41,77 @@ const RequisicoesAutomacao::Comando* RequisicoesAutomacao::comando(const QString
     return nullptr;
 }
 
+RequisicoesAutomacao::RequisicoesAutomacao(Dependencias dependencias)
+    : d_(std::move(dependencias)),
+      pasta_({d_.relogio, d_.agendador, d_.arquivos, d_.registro, d_.pastaPedidos, d_.padraoPedidos}) {}
+
 QString RequisicoesAutomacao::pasta() const {
     const QString& p = d_.pastaPedidos;
     return p.endsWith(QLatin1Char('\\')) ? p : p + QLatin1Char('\\');
 }
 
-QString RequisicoesAutomacao::le(const QString& chave) const {
-    return LeIni(d_.arquivos, kSecaoPedido, chave, lNomeArquivoReq);
-}
-
 void RequisicoesAutomacao::TimerArquivo_Timer() {
     d_.agendador.processaEventos();
-    const QStringList pedidos = listaPedidos();
-    if (!pedidos.isEmpty()) {
+    const std::vector<PastaPedidos::Pedido> prontos = pasta_.prontos();
+    std::erase_if(respondidosNaPausa_, [&](const QString& nome) { return !pasta_.conhece(nome); });
+    if (!prontos.empty()) {
         d_.timerArquivo.setHabilitado(false);
-        if (d_.lAutomacaoPausada) {
-            atendeEmPausa(pedidos);
-        } else {
-            escolhe(pedidos.first());
-            LeRequisicaoAutomacao();
-        }
+        if (d_.lAutomacaoPausada) atendeEmPausa(prontos);
+        else atende(prontos);
         d_.timerArquivo.setHabilitado(true);
     }
     d_.agendador.processaEventos();
 }
 
-// The waiting requests in name order, without those that cannot be deleted.
-QStringList RequisicoesAutomacao::listaPedidos() {
-    QStringList nomes;
-    try {
-        nomes = d_.arquivos.lista(d_.pastaPedidos, d_.padraoPedidos);
-        listagemFalhou_ = false;
-    } catch (const Erro& e) {
-        if (!std::exchange(listagemFalhou_, true))
-            registra(QStringLiteral(" - ERRO TimerArquivo_Timer: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                     QString::number(e.numero()));
-        return {};
-    }
-    std::erase_if(naoApagaveis_, [&](const QString& n) { return !nomes.contains(n); });
-    std::erase_if(respondidosNaPausa_, [&](const QString& n) { return !nomes.contains(n); });
-    nomes.removeIf([&](const QString& n) { return naoApagaveis_.count(n) > 0; });
-    return nomes;
+// One request per tick; one that cannot be taken out of the folder holds none back.
+void RequisicoesAutomacao::atende(const std::vector<PastaPedidos::Pedido>& prontos) {
+    for (const PastaPedidos::Pedido& p : prontos)
+        if (LeRequisicaoAutomacao(p) != Tomada::Seguinte) return;
 }
 
-QString RequisicoesAutomacao::LeRequisicaoAutomacao() {
-    QString resultado;
+void RequisicoesAutomacao::leCampos(const PastaPedidos::Pedido& p) {
+    escolhe(p.nome);
+    lComandoReq = LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Comando"));
+    lOrigemReq = LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Origem"));
+    lParametroReq = LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Parametro"));
+}
+
+RequisicoesAutomacao::Tomada RequisicoesAutomacao::LeRequisicaoAutomacao(const PastaPedidos::Pedido& pedido) {
+    leCampos(pedido);
+    const Comando* c = comando(lComandoReq);
+    // The link is busy: the request stays in the folder for a later tick.
+    if (c && c->usaEnlace && d_.enlace.emTroca()) return Tomada::Fica;
+    if (!retira(pedido.nome)) return Tomada::Seguinte;
     try {
-        lComandoReq = le(QStringLiteral("Comando"));
-        const Comando* c = comando(lComandoReq);
-        // The link is busy: the request stays in the folder for a later tick.
-        if (c && c->usaEnlace && d_.enlace.emTroca()) return resultado;
-        lOrigemReq = le(QStringLiteral("Origem"));
-        lParametroReq = le(QStringLiteral("Parametro"));
-        // Gone meanwhile: its requester withdrew it and waits for nothing.
-        if (!d_.arquivos.existe(lNomeArquivoReq)) return resultado;
-        apagaPedido();
-        if (c) return despacha(*c);
-        registra(QStringLiteral(" - LeRequisicaoAutomacao: Comando:") + lComandoReq +
-                 QStringLiteral(", não reconhecido pela versão atual."));
-        resultado = AutomacaoComandoNaoReconhecido();
+        if (c) {
+            despacha(*c);
+        } else {
+            registra(QStringLiteral(" - LeRequisicaoAutomacao: Comando:") + lComandoReq +
+                     QStringLiteral(", não reconhecido pela versão atual."));
+            AutomacaoComandoNaoReconhecido();
+        }
     } catch (const Erro& e) {
         falhaRequisicao(e);
     }
-    return resultado;
+    return Tomada::Atendida;
 }
 
-void RequisicoesAutomacao::apagaPedido() {
+// The file is gone before the command runs. One that cannot be deleted now is
+// tried again a little later and handled then; one its requester withdrew is
+// answered to nobody.
+bool RequisicoesAutomacao::retira(const QString& nome) {
     try {
         d_.arquivos.apaga(lNomeArquivoReq, false);
-    } catch (const Erro&) {
-        naoApagaveis_.insert(lNomeArquivoReq.mid(pasta().size()));
-        throw;
+    } catch (const Erro& e) {
+        if (!d_.arquivos.entrada(lNomeArquivoReq)) {
+            pasta_.retirado(nome);
+        } else if (pasta_.naoApagado(nome)) {
+            falhaRequisicao(e);
+        }
+        return false;
     }
+    pasta_.retirado(nome);
+    return true;
 }
 
 void RequisicoesAutomacao::falhaRequisicao(const Erro& e) {
@@ -144,39 +144,28 @@ QString RequisicoesAutomacao::comandoCartao(const Comando& c) {
 
 // During a pause a resume is looked for first, whatever its place in the
 // folder; every other request is told of the pause once and kept for after it.
-void RequisicoesAutomacao::atendeEmPausa(const QStringList& pedidos) {
-    QString aResponder, comandoAResponder;
-    for (const QString& nome : pedidos) {
-        escolhe(nome);
-        const QString comando = le(QStringLiteral("Comando"));
-        if (comando == kTiraPausa) return retomaAutomacao();
-        if (aResponder.isEmpty() && respondidosNaPausa_.count(nome) == 0) aResponder = nome, comandoAResponder = comando;
-    }
-    if (aResponder.isEmpty()) return;
-    escolhe(aResponder);
-    respondidosNaPausa_.insert(aResponder);
-    respondeEmPausa(comandoAResponder);
+void RequisicoesAutomacao::atendeEmPausa(const std::vector<PastaPedidos::Pedido>& prontos) {
+    const auto retomada = [](const PastaPedidos::Pedido& p) {
+        return LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Comando")) == kTiraPausa;
+    };
+    for (const PastaPedidos::Pedido& p : prontos)
+        if (retomada(p) && retomaAutomacao(p)) return;
+    for (const PastaPedidos::Pedido& p : prontos)
+        if (!retomada(p) && respondidosNaPausa_.insert(p.nome).second) return respondeEmPausa(p);
 }
 
-void RequisicoesAutomacao::respondeEmPausa(const QString& comando) {
-    lComandoReq = comando;
-    lOrigemReq = le(QStringLiteral("Origem"));
-    lParametroReq = le(QStringLiteral("Parametro"));
+void RequisicoesAutomacao::respondeEmPausa(const PastaPedidos::Pedido& p) {
+    leCampos(p);
     CriaArquivoRespAutomacao(QStringLiteral("AUTOMACAO EM PAUSA"), {});
 }
 
-// A resume that cannot be deleted still resumes (it is passed over from then
-// on); a device that cannot be opened now is opened again by the cycle's ticks.
-void RequisicoesAutomacao::retomaAutomacao() {
+// A device that cannot be opened now is opened again by the cycle's ticks.
+// False when the resume could not be taken out of the folder: the pause holds.
+bool RequisicoesAutomacao::retomaAutomacao(const PastaPedidos::Pedido& p) {
+    leCampos(p);
+    lComandoReq = kTiraPausa;
+    if (!retira(p.nome)) return false;
     try {
-        lComandoReq = kTiraPausa;
-        lOrigemReq = le(QStringLiteral("Origem"));
-        lParametroReq = le(QStringLiteral("Parametro"));
-        try {
-            apagaPedido();
-        } catch (const Erro& e) {
-            falhaRequisicao(e);
-        }
         d_.ciclo().lAutomacaoFlag = 1;
         // Over the vendor library the serial control is not the link.
         if (!d_.configuracao.lUsarDllCompany && d_.enlace.ReabreSerialPerdida()) d_.enlace.serial().descartaEntrada();
@@ -187,6 +176,7 @@ void RequisicoesAutomacao::retomaAutomacao() {
     } catch (const Erro& e) {
         falhaRequisicao(e);
     }
+    return true;
 }
 
 } // namespace talvero

@@ -5,7 +5,9 @@
 #include "link/EnlaceConcentrador.h"
 #include "platform/Agendador.h"
 #include "platform/Processos.h"
+#include "platform/Relogio.h"
 #include "platform/SistemaArquivos.h"
+#include "requests/PastaPedidos.h"
 #include "support/Configuracao.h"
 #include "support/RegistroEventos.h"
 
@@ -19,10 +21,11 @@ namespace talvero {
 // The other station programs drive the agent through request files dropped in
 // its automation folder ("Pedido_<id>.AUT", INI form) and get their answer as a
 // file in a share of their own computer ("\\<Origem>\<pasta>\Retorno_<id>.AUT").
-// One request per tick of TimerArquivo, in name order.
+// One request per tick of TimerArquivo, in name order, once it is complete.
 class RequisicoesAutomacao {
 public:
     struct Dependencias {
+        const Relogio& relogio;
         Agendador& agendador;
         SistemaArquivos& arquivos;
         Processos& processos;
@@ -38,7 +41,7 @@ public:
         std::function<CartoesIdentFid&()> cartoes;
     };
 
-    explicit RequisicoesAutomacao(Dependencias dependencias) : d_(std::move(dependencias)) {}
+    explicit RequisicoesAutomacao(Dependencias dependencias);
 
     QString lNomeArquivoReq;
     QString lComandoReq;
@@ -46,7 +49,16 @@ public:
     QString lParametroReq;
 
     void TimerArquivo_Timer();
-    QString LeRequisicaoAutomacao();
+
+    // What became of a request offered by the folder.
+    enum class Tomada { Atendida, Fica, Seguinte };
+    // Takes the request out of the folder and runs its command. Fica: the link is
+    // busy and it waits for a later tick; Seguinte: it could not be taken (its
+    // file could not be deleted, or is gone) and the next one may be.
+    Tomada LeRequisicaoAutomacao(const PastaPedidos::Pedido& pedido);
+
+    // Entries of the request folder passed over because they are no requests.
+    int recusadosNaPasta() const { return pasta_.recusados(); }
 
     // The answer to the request in the fields above; true once it stands under its final name.
     bool CriaArquivoRespAutomacao(const QString& retorno, const QString& parametro);
@@ -61,14 +73,14 @@ private:
     struct Comando;
     static const Comando* comando(const QString& texto);
 
-    QStringList listaPedidos();
-    void atendeEmPausa(const QStringList& pedidos);
-    void retomaAutomacao();
-    void respondeEmPausa(const QString& comando);
+    void atende(const std::vector<PastaPedidos::Pedido>& prontos);
+    void atendeEmPausa(const std::vector<PastaPedidos::Pedido>& prontos);
+    bool retomaAutomacao(const PastaPedidos::Pedido& pedido);
+    void respondeEmPausa(const PastaPedidos::Pedido& pedido);
+    void leCampos(const PastaPedidos::Pedido& pedido);
+    bool retira(const QString& nome);
     QString despacha(const Comando& c);
     QString comandoCartao(const Comando& c);
-    void apagaPedido();
-    QString le(const QString& chave) const;
     QString caminhoResposta(const QString& extensao) const;
     void escolhe(const QString& nome) { lNomeArquivoReq = pasta() + nome; }
     QString pasta() const;
@@ -78,12 +90,9 @@ private:
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
 
     Dependencias d_;
-    // Requests whose file could not be deleted: logged once, passed over while they stay.
-    std::set<QString> naoApagaveis_;
+    PastaPedidos pasta_;
     // Requests already answered "in pause" during the current pause.
     std::set<QString> respondidosNaPausa_;
-    // A listing failure is logged when it starts, not at every tick.
-    bool listagemFalhou_ = false;
 };
 
 } // namespace talvero

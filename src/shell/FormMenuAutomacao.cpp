@@ -102,6 +102,7 @@ QGroupBox* FormMenuAutomacao::montaSituacao(QWidget* pai) {
     linhas->addRow(QStringLiteral("Comunicação:"), lblComunicacao = valor("lblComunicacao", fraSituacao));
     linhas->addRow(QStringLiteral("Abastecimentos:"), lblAbastecimentos = valor("lblAbastecimentos", fraSituacao));
     linhas->addRow(QStringLiteral("Em quarentena:"), lblQuarentena = valor("lblQuarentena", fraSituacao));
+    linhas->addRow(QStringLiteral("Pasta de pedidos:"), lblPedidos = valor("lblPedidos", fraSituacao));
     linhas->addRow(QStringLiteral("Automação:"), lblAutomacao = valor("lblAutomacao", fraSituacao));
     linhas->addRow(QStringLiteral("Banco de dados:"), lblBanco = valor("lblBanco", fraSituacao));
     // The technician copies the command that lists the quarantine from here.
@@ -113,6 +114,7 @@ bool FormMenuAutomacao::mostraPainel(const TextosPainel& textos) {
     escreve(lblComunicacao, textos.comunicacao, textos.comunicacaoEmAlerta);
     escreve(lblAbastecimentos, textos.abastecimentos);
     escreve(lblQuarentena, textos.quarentena, textos.quarentenaEmAlerta);
+    escreve(lblPedidos, textos.pedidos, textos.pedidosEmAlerta);
     escreve(lblAutomacao, textos.automacao);
     escreve(lblBanco, textos.banco);
     return true;

@@ -44,6 +44,7 @@ public:
     QLabel* lblComunicacao;
     QLabel* lblAbastecimentos;
     QLabel* lblQuarentena;
+    QLabel* lblPedidos;
     QLabel* lblAutomacao;
     QLabel* lblBanco;
     QAction* mnuVersaoEquipamento;

@@ -83,7 +83,7 @@ void MenuAutomacao::ligaAcoesDoOperador() {
 RequisicoesAutomacao& MenuAutomacao::requisicoes() {
     if (!requisicoes_)
         requisicoes_ = std::make_unique<RequisicoesAutomacao>(RequisicoesAutomacao::Dependencias{
-            plataforma.agendador, plataforma.arquivos, plataforma.processos, registro, config, enlace, FileList.Path,
+            plataforma.relogio, plataforma.agendador, plataforma.arquivos, plataforma.processos, registro, config, enlace, FileList.Path,
             FileList.Pattern, *TimerArquivo, *TimerAutomacao, lAutomacaoPausada, [this]() -> CicloAutomacao& { return ciclo(); },
             [this]() -> CartoesIdentFid& { return cartoes(); }});
     return *requisicoes_;

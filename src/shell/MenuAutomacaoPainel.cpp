@@ -49,7 +49,8 @@ void MenuAutomacao::atualizaPainel() {
     TextosPainel textos =
         painel_.textos({agora, agoraMs, transportes.ultimaRecepcao(), config.lUsarDllCompany,
                         config.lPortaComunicacao, lAutomacaoPausada,
-                        dados.conexao().opcoes().destino(), plataforma.caminhos.raiz()});
+                        dados.conexao().opcoes().destino(), plataforma.caminhos.raiz(),
+                        requisicoes_ ? requisicoes_->recusadosNaPasta() : 0});
     const bool naTela = janela.mostraPainel(textos);
     const bool outroResumo = textos.resumo != textosPainel_.resumo;
     textosPainel_ = std::move(textos);

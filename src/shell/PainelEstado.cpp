@@ -71,6 +71,8 @@ TextosPainel PainelEstado::textos(const Momento& m) {
     t.abastecimentos = abastecimentos();
     t.quarentena = quarentena(m.raiz);
     t.quarentenaEmAlerta = emQuarentena_ > 0;
+    t.pedidos = m.recusadosNaPasta == 0 ? QStringLiteral("nenhum arquivo recusado") : recusados(m.recusadosNaPasta);
+    t.pedidosEmAlerta = m.recusadosNaPasta > 0;
     t.automacao = m.pausada ? QStringLiteral("pausada") : QStringLiteral("em funcionamento");
     t.banco = m.banco;
     t.resumo = resumo(m, silencio);
@@ -110,11 +112,17 @@ QString PainelEstado::quarentena(const QString& raiz) const {
     return quantas + kTraco + QStringLiteral("para listar: ") + comandoRejeitados(raiz);
 }
 
+QString PainelEstado::recusados(int n) {
+    return n == 1 ? QStringLiteral("1 arquivo recusado na pasta")
+                  : QString::number(n) + QStringLiteral(" arquivos recusados na pasta");
+}
+
 QStringList PainelEstado::resumo(const Momento& m, bool silencio) const {
     QStringList itens{estado(m, silencio),
                       QString::number(gravadosHoje_) + QStringLiteral(" hoje")};
     if (emQuarentena_ > 0)
         itens << QString::number(emQuarentena_) + QStringLiteral(" em quarentena");
+    if (m.recusadosNaPasta > 0) itens << recusados(m.recusadosNaPasta);
     return itens;
 }
 

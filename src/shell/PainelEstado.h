@@ -35,6 +35,7 @@ public:
         bool pausada = false;
         QString banco;
         QString raiz; // of the path map, for the command that lists the quarantine
+        int recusadosNaPasta = 0;
     };
 
     static constexpr std::int64_t kSilencioMs = 10'000;
@@ -53,6 +54,7 @@ private:
     QString comunicacao(const Momento& m, bool silencio) const;
     QString abastecimentos() const;
     QString quarentena(const QString& raiz) const;
+    static QString recusados(int n);
     QStringList resumo(const Momento& m, bool silencio) const;
 
     QDate dia_;

@@ -13,6 +13,8 @@ struct TextosPainel {
     QString abastecimentos;
     QString quarentena;
     bool quarentenaEmAlerta = false;
+    QString pedidos;  // entries of the request folder that are no requests
+    bool pedidosEmAlerta = false;
     QString automacao;
     QString banco;
     // All of it in a few words, most important first: the icon's tip takes what

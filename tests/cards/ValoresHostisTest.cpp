@@ -68,6 +68,11 @@ struct Posto {
     int pedidos = 0;
 };
 
+// The title of the one box a click showed, or how many it showed.
+QString unica(const std::vector<OperadorRoteirizado::Exibicao>& caixas) {
+    return caixas.size() == 1 ? caixas[0].titulo : QStringLiteral("%1 caixas").arg(caixas.size());
+}
+
 bool semControle(const QString& linha) {
     return std::none_of(linha.begin(), linha.end(), [](QChar c) { return c.unicode() < 0x20; });
 }
@@ -90,15 +95,11 @@ TEST(ValoresHostis, NenhumQuadroNenhumAbastecimentoPerdido) {
         for (const QString& c : kCartoesHostis) {
             for (const auto clique : {&MenuAutomacao::mnuIncluiCartao_Click, &MenuAutomacao::mnuExcluiCartao_Click,
                                       &MenuAutomacao::mnuPesquisaPosicaoCartao_Click}) {
-                const auto caixas = p.clica(c, clique);
-                ASSERT_EQ(caixas.size(), 1u) << c.toStdString();
-                EXPECT_EQ(caixas[0].titulo, QStringLiteral("Operação Cancelada!")) << c.toStdString();
+                EXPECT_EQ(unica(p.clica(c, clique)), QStringLiteral("Operação Cancelada!")) << c.toStdString();
             }
         }
         for (const QString& posicao : kPosicoesHostis) {
-            const auto caixas = p.clica(posicao, &MenuAutomacao::mnuLerCartao_Click);
-            ASSERT_EQ(caixas.size(), 1u) << posicao.toStdString();
-            EXPECT_EQ(caixas[0].titulo, QStringLiteral("Operação Cancelada!"));
+            EXPECT_EQ(unica(p.clica(posicao, &MenuAutomacao::mnuLerCartao_Click)), QStringLiteral("Operação Cancelada!"));
         }
         EXPECT_EQ(p.framesDeCartao(), frames) << biblioteca;
         EXPECT_EQ(p.e.nucleo.cartoes().gravados(), std::vector<QString>{kCartao});
@@ -130,8 +131,8 @@ TEST(ValoresHostis, SemRespostaDoIdentificadorNenhumDialogoDizOK) {
             for (const auto& [entrada, clique] : cliques) {
                 if (falha == ApagaSemResposta && clique != &MenuAutomacao::mnuExcluiCartao_Click) continue;
                 const auto caixas = p.clica(entrada, clique);
-                ASSERT_EQ(caixas.size(), 1u) << biblioteca << falha << entrada.toStdString();
-                EXPECT_EQ(caixas[0].icone, Icone::Critico) << caixas[0].titulo.toStdString() << biblioteca << falha;
+                EXPECT_TRUE(caixas.size() == 1 && caixas[0].icone == Icone::Critico)
+                    << unica(caixas).toStdString() << biblioteca << falha;
             }
             EXPECT_EQ(p.e.nucleo.cartoes().gravados(), std::vector<QString>{kCartao});
         }

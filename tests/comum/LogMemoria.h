@@ -37,8 +37,15 @@ public:
     void move(const QString& o, const QString& d) override {
         if (real_) real_->move(o, d);
     }
-    QStringList lista(const QString& p, const QString& padrao) const override {
-        return real_ ? real_->lista(p, padrao) : QStringList();
+    QList<EntradaPasta> entradas(const QString& p, const QString& padrao, int maximo) const override {
+        return real_ ? real_->entradas(p, padrao, maximo) : QList<EntradaPasta>();
+    }
+    std::optional<EntradaPasta> entrada(const QString& c) const override {
+        return real_ ? real_->entrada(c) : std::nullopt;
+    }
+    QByteArray leRegular(const QString& c, qint64 limite) const override {
+        if (!real_) throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
+        return real_->leRegular(c, limite);
     }
 
     int conta(const QString& trecho) const {

@@ -2,6 +2,7 @@
 #include "platform/PlataformaDeTeste.h"
 
 #include <QFile>
+#include <sys/stat.h>
 
 using namespace talvero;
 using namespace talvero::teste;
@@ -57,12 +58,32 @@ TEST_F(Arquivos, ApagaSoLeituraSomenteForcado) {
     EXPECT_EQ(erroDe([&] { fs.apaga(pedido, true); }), erros::ArquivoNaoEncontrado);
 }
 
-// Files only, whatever the letter case, sorted by name, as on Windows.
-TEST_F(Arquivos, ListaPorPadraoSemCaixaOrdenadaPorNome) {
-    EXPECT_EQ(erroDe([&] { fs.lista("C:\\Automacao\\", "Pedido_*.AUT"); }), erros::CaminhoNaoEncontrado);
+// Entries of every kind as they are, links not followed, sorted by name whatever
+// the letter case, as on Windows; only a regular file is read, never blocking and
+// never beyond its bound.
+TEST_F(Arquivos, EntradasComoEstaoELeituraSoDeArquivoComumLimitada) {
+    EXPECT_EQ(erroDe([&] { fs.entradas("C:\\Automacao\\", "Pedido_*.AUT", 100); }), erros::CaminhoNaoEncontrado);
     p.criaPasta("C:\\Automacao\\Pedido_sub.AUT");
-    for (const char* n : {"Pedido_C.AUT", "pedido_b.aut", "Pedido_.AUT", "Pedido_1.AUT.TMP", "XPedido_1.AUT", "a1.ECF"})
-        fs.criaTexto(QStringLiteral("C:\\Automacao\\") + n, {});
-    EXPECT_EQ(fs.lista("C:\\Automacao\\", "Pedido_*.AUT"), QStringList({"Pedido_.AUT", "pedido_b.aut", "Pedido_C.AUT"}));
-    EXPECT_EQ(fs.lista("c:\\Automacao", "a?.ecf"), QStringList({"a1.ECF"}));
+    for (const char* n : {"Pedido_C.AUT", "pedido_b.aut", "Pedido_1.AUT.TMP", "XPedido_1.AUT", "a1.ECF"})
+        fs.criaTexto(QStringLiteral("C:\\Automacao\\") + n, {QStringLiteral("[PEDIDO AUTOMACAO]")});
+    fs.criaTexto("C:\\Automacao\\Pedido_grande.AUT", {QString(70'000, QLatin1Char('x'))});
+    const QString pasta = p.local("C:\\Automacao") + QLatin1Char('/');
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pasta + "Pedido_fifo.AUT").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", pasta + "Pedido_zero.AUT"));
+    ASSERT_TRUE(QFile::link(pasta + "pedido_b.aut", pasta + "Pedido_ligacao.AUT"));
+    using T = EntradaPasta::Tipo;
+    std::vector<std::pair<QString, T>> vistas;
+    for (const EntradaPasta& e : fs.entradas("c:\\Automacao", "Pedido_*.AUT", 100)) vistas.emplace_back(e.nome, e.tipo);
+    const std::vector<std::pair<QString, T>> esperadas = {
+        {"pedido_b.aut", T::Arquivo}, {"Pedido_C.AUT", T::Arquivo}, {"Pedido_fifo.AUT", T::Outro},
+        {"Pedido_grande.AUT", T::Arquivo}, {"Pedido_ligacao.AUT", T::Ligacao}, {"Pedido_sub.AUT", T::Pasta},
+        {"Pedido_zero.AUT", T::Ligacao}};
+    EXPECT_EQ(vistas, esperadas);
+    EXPECT_EQ(fs.entradas("C:\\Automacao\\", "Pedido_*.AUT", 3).size(), 3);
+
+    EXPECT_EQ(fs.leRegular("C:\\Automacao\\Pedido_C.AUT", 64), "[PEDIDO AUTOMACAO]\r\n");
+    EXPECT_EQ(fs.leRegular("C:\\Automacao\\Pedido_grande.AUT", 70'002).size(), 70'002);
+    EXPECT_EQ(erroDe([&] { fs.leRegular("C:\\Automacao\\Pedido_grande.AUT", 65'536); }), erros::Estouro);
+    for (const char* n : {"Pedido_fifo.AUT", "Pedido_zero.AUT", "Pedido_ligacao.AUT", "Pedido_sub.AUT"})
+        EXPECT_EQ(erroDe([&] { fs.leRegular(QStringLiteral("C:\\Automacao\\") + n, 65'536); }), erros::ErroAcessoCaminho) << n;
 }

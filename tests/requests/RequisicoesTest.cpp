@@ -4,6 +4,11 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <condition_variable>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace talvero::teste {
 namespace {
@@ -79,8 +84,6 @@ const QString kOk = QStringLiteral("OK");
 const QString kNaoReconhecido = QStringLiteral("COMANDO NAO RECONHECIDO");
 
 TEST_F(Pedidos, UmPorTickEmOrdemDeNomeCadaUmRespondidoComoChegou) {
-    QByteArray grande = textoPedido(QStringLiteral("AUTOMACAO ATIVADA"), QStringLiteral("PC1"), {});
-    while (grande.size() < (1 << 20)) grande += "Linha=" + QByteArray(250, 'x') + "\r\n";
     const std::pair<QByteArray, P> casos[] = {
         {textoPedido("AUTOMACAO ATIVADA", "PC1", {}), {kOk, {}}},
         {textoPedido("Automacao Ativada", "PC1", {}), {kNaoReconhecido, {}}},
@@ -88,7 +91,6 @@ TEST_F(Pedidos, UmPorTickEmOrdemDeNomeCadaUmRespondidoComoChegou) {
         {"[PEDIDO AUTOMACAO]\r\nOrigem=PC1\r\n", {kNaoReconhecido, {}}},
         {"; por outro programa\r\n[pedido automacao]\r\n  ORIGEM = 'PC1' \r\ncomando=  \"AUTOMACAO ATIVADA\"  \r\n", {kOk, {}}},
         {textoPedido("AUTOMACAO NUMERO CARTAO", "PC1", {}), {kOk, {}}},
-        {grande, {kOk, {}}},
     };
     const int n = int(std::size(casos));
     for (int i = 0; i < n; ++i) poe(n - i, casos[n - 1 - i].first);
@@ -97,7 +99,7 @@ TEST_F(Pedidos, UmPorTickEmOrdemDeNomeCadaUmRespondidoComoChegou) {
     EXPECT_FALSE(respondido(2));
     EXPECT_EQ(e.mundo.arquivos.le(resposta(1)),
               "[RETORNO AUTOMACAO]\r\nOrigem=PC1\r\nComando=AUTOMACAO ATIVADA\r\nRetorno=OK\r\nParametro=\r\n");
-    e.roda(1000 * n);
+    e.roda(1000 * n);  // the one without "Comando" is taken as it stands after 3 s
     for (int i = 0; i < n; ++i) {
         EXPECT_EQ(toma(i + 1), casos[i].second) << i;
         EXPECT_FALSE(pendente(i + 1)) << i;
@@ -113,7 +115,7 @@ TEST_F(Pedidos, OrigensHostisCompartilhamentoAusenteNomeOcupadoEPedidoQueNaoSeAp
     QByteArray lixo(4096, '\0');
     for (int i = 0; i < lixo.size(); ++i) lixo[i] = char((i * 7919) % 256);
     poe(++n, lixo);
-    e.roda(500 * n);
+    e.roda(500 * n + 3000);
     EXPECT_TRUE(arquivosDeResposta().isEmpty()) << arquivosDeResposta().join(' ').toStdString();
     EXPECT_EQ(e.conta(QStringLiteral("Erro ao gerar arquivo")), n);
     for (int i = 1; i <= n; ++i) EXPECT_FALSE(pendente(i));
@@ -139,6 +141,125 @@ TEST_F(Pedidos, OrigensHostisCompartilhamentoAusenteNomeOcupadoEPedidoQueNaoSeAp
     EXPECT_TRUE(pendente(21));
     EXPECT_EQ(e.conta(QStringLiteral("Erro LeRequisicaoAutomacao")), 1);
     EXPECT_EQ(toma(22), P(kOk, {}));
+}
+
+// Opens the FIFO's other end if the agent is still blocked on it after a few
+// seconds of real time, so that a failing test ends instead of hanging.
+class Vigia {
+public:
+    Vigia(QString fifo, std::function<void()> limpa) : fifo_(std::move(fifo)), limpa_(std::move(limpa)) {
+        fio_ = std::thread([this] {
+            std::unique_lock<std::mutex> trava(m_);
+            if (cv_.wait_for(trava, std::chrono::seconds(10), [this] { return parado_; })) return;
+            disparou = true;
+            limpa_();
+            const int fd = ::open(QFile::encodeName(fifo_).constData(), O_WRONLY);
+            if (fd >= 0) ::close(fd);
+        });
+    }
+    ~Vigia() { para(); }
+    void para() {
+        {
+            std::lock_guard<std::mutex> trava(m_);
+            parado_ = true;
+        }
+        cv_.notify_all();
+        if (fio_.joinable()) fio_.join();
+    }
+    std::atomic<bool> disparou = false;
+
+private:
+    QString fifo_;
+    std::function<void()> limpa_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool parado_ = false;
+    std::thread fio_;
+};
+
+// Links to a FIFO, to a device, to a file, a folder and an oversize file among
+// the requests: each is told once and passed over, none blocks a tick or is read
+// whole, and meanwhile requests are answered in time and fuelings collected.
+TEST_F(Pedidos, EntradasQueNaoSaoPedidosNaoParamNemInchamOAgente) {
+    const QString pasta = e.mundo.local(QStringLiteral("C:\\Automacao")) + QLatin1Char('/');
+    const QString fifo = e.mundo.raiz.filePath(QStringLiteral("fila"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QByteArray grande = textoPedido(QStringLiteral("AUTOMACAO ATIVADA"), QStringLiteral("PC1"), {});
+    grande += "; " + QByteArray(70'000, 'x') + "\r\n";
+    const QString hostis[] = {"Pedido_!fifo.AUT", "Pedido_!zero.AUT", "Pedido_!ligacao.AUT", "Pedido_!pasta.AUT", "Pedido_!grande.AUT"};
+    ASSERT_TRUE(QFile::link(fifo, pasta + hostis[0]));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), pasta + hostis[1]));
+    ASSERT_TRUE(QFile::link(e.mundo.local(instalacao::kArquivoIni), pasta + hostis[2]));
+    ASSERT_TRUE(QDir().mkdir(pasta + hostis[3]));
+    {
+        QFile f(pasta + hostis[4]);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(grande);
+    }
+    Vigia vigia(fifo, [&] {
+        for (const QString& h : hostis) QFile::remove(pasta + h);
+    });
+    for (int i = 1; i <= 3; ++i) {
+        for (const char* bico : {"01", "02"}) e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
+        pede(i, QStringLiteral("AUTOMACAO ATIVADA"));
+        e.roda(1000);
+        EXPECT_EQ(toma(i), P(kOk, {})) << i;
+        e.roda(20'000);
+    }
+    vigia.para();
+    EXPECT_FALSE(vigia.disparou) << "o agente ficou preso no FIFO";
+    for (const QString& h : hostis) EXPECT_EQ(e.log().filter(h).size(), 1) << h.toStdString();
+    EXPECT_EQ(e.janela().painel().pedidos, QStringLiteral("5 arquivos recusados na pasta"));
+    EXPECT_TRUE(e.esvazia(kMinuto));
+    e.confereComOLivro();
+}
+
+// A program that writes the request's values one at a time, as profile-string
+// calls do (each reads what the file holds, adds its key and writes it all
+// again), is answered once, as soon as the request is complete. A key written
+// after that makes a file of its own, taken away as it stands.
+TEST_F(Pedidos, PedidoEscritoChaveAChaveEhAtendidoQuandoCompleto) {
+    const std::pair<QStringList, P> casos[] = {
+        {{"Comando=AUTOMACAO ATIVADA", "Origem=PC1", "Parametro="}, {kOk, {}}},
+        {{"Comando=AUTOMACAO INCLUI CARTAO", "Origem=PC1", "Parametro=" + kCartao + "|@|"}, {kOk, "000000|@|"}}};
+    int n = 0;
+    for (const auto& [linhas, esperado] : casos) {
+        const QString caminho = e.mundo.local(pedido(++n));
+        int respostas = 0;
+        for (const QString& linha : linhas) {
+            QFile f(caminho);
+            const QByteArray antes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("[PEDIDO AUTOMACAO]\r\n");
+            f.close();
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(antes + linha.toLatin1() + "\r\n");
+            f.close();
+            e.roda(700);
+            if (!respondido(n)) continue;
+            EXPECT_EQ(toma(n), esperado) << n;
+            ++respostas;
+        }
+        e.roda(5000);
+        EXPECT_EQ(respostas + respondido(n), 1) << n;
+        EXPECT_FALSE(pendente(n)) << n;
+    }
+}
+
+// A request that could not be deleted for a moment holds nobody back and is
+// answered once it can be.
+TEST_F(Pedidos, PedidoSomenteLeituraPorUmMomentoEhAtendidoDepois) {
+    pede(1, QStringLiteral("AUTOMACAO ATIVADA"));
+    QFile::setPermissions(e.mundo.local(pedido(1)), QFileDevice::ReadOwner);
+    e.roda(1000);
+    pede(2, QStringLiteral("AUTOMACAO ATIVADA"));
+    EXPECT_EQ(aguarda(2), P(kOk, {}));
+    e.roda(10'000);
+    EXPECT_TRUE(pendente(1));
+    EXPECT_FALSE(respondido(1));
+    QFile::setPermissions(e.mundo.local(pedido(1)), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    e.roda(4000);
+    EXPECT_EQ(toma(1), P(kOk, {}));
+    EXPECT_FALSE(pendente(1));
+    EXPECT_EQ(e.conta(QStringLiteral("Erro LeRequisicaoAutomacao")), 1);
 }
 
 // While paused a resume is found wherever it stands; the others hear of the

@@ -1,0 +1,148 @@
+#include "requests/PastaPedidos.h"
+
+#include "platform/Erro.h"
+#include "platform/LeitorIni.h"
+#include "support/RotinasGerais.h"
+
+#include <QSet>
+
+#include <utility>
+
+namespace talvero {
+
+namespace {
+
+const QString kSecao = QStringLiteral("PEDIDO AUTOMACAO");
+
+bool presente(const QByteArray& conteudo, const char* chave) {
+    return LeIniSePresente(conteudo, kSecao, QLatin1String(chave)).has_value();
+}
+
+bool comParametro(const QString& comando) {
+    return comando == QLatin1String("AUTOMACAO INCLUI CARTAO") || comando == QLatin1String("AUTOMACAO EXCLUI CARTAO") ||
+           comando == QLatin1String("AUTOMACAO PESQUISA CARTAO");
+}
+
+} // namespace
+
+QString PastaPedidos::caminho(const QString& nome) const {
+    return d_.pasta.endsWith(QLatin1Char('\\')) ? d_.pasta + nome : d_.pasta + QLatin1Char('\\') + nome;
+}
+
+bool PastaPedidos::Completo(const QByteArray& conteudo) {
+    const auto comando = LeIniSePresente(conteudo, kSecao, QStringLiteral("Comando"));
+    return comando && presente(conteudo, "Origem") && (!comParametro(*comando) || presente(conteudo, "Parametro"));
+}
+
+std::vector<PastaPedidos::Pedido> PastaPedidos::prontos() {
+    const QList<EntradaPasta> entradas = lista();
+    QSet<QString> nomes;
+    for (const EntradaPasta& e : entradas) nomes.insert(e.nome);
+    std::erase_if(vistos_, [&](const auto& v) { return !nomes.contains(v.first); });
+    int leituras = 0;
+    for (const EntradaPasta& e : entradas) olha(e, leituras);
+    aguardaSegundaOlhada();
+    recusados_ = 0;
+    std::vector<Pedido> prontos;
+    for (auto& [nome, v] : vistos_) {
+        recusados_ += v.recusado ? 1 : 0;
+        if (pronto(nome, v)) prontos.push_back({nome, v.conteudo});
+    }
+    return prontos;
+}
+
+// A listing that fails is told when it starts failing, not at every tick.
+QList<EntradaPasta> PastaPedidos::lista() {
+    QList<EntradaPasta> entradas;
+    try {
+        entradas = d_.arquivos.entradas(d_.pasta, d_.padrao, kMaximoEntradas);
+        listagemFalhou_ = false;
+    } catch (const Erro& e) {
+        if (!std::exchange(listagemFalhou_, true))
+            registra(QStringLiteral(" - ERRO TimerArquivo_Timer: ") + e.descricao() + QStringLiteral(" - Err: ") +
+                     QString::number(e.numero()));
+        return {};
+    }
+    const bool cheia = entradas.size() >= kMaximoEntradas;
+    if (cheia && !std::exchange(cheia_, true))
+        registra(QStringLiteral(" - TimerArquivo_Timer: a pasta de pedidos tem mais de %1 entradas; só %1 delas são vistas")
+                     .arg(kMaximoEntradas));
+    if (!cheia) cheia_ = false;
+    return entradas;
+}
+
+// What was judged of an entry holds while its size and time stay the same.
+void PastaPedidos::olha(const EntradaPasta& e, int& leituras) {
+    const auto [it, novo] = vistos_.try_emplace(e.nome);
+    Visto& v = it->second;
+    if (novo) v.primeiroMs = agora();
+    if (!v.entrada || !v.entrada->mesmoEstado(e)) {
+        v.entrada = e;
+        v.desdeMs = agora();
+        v.lido = false;
+        if (e.tipo != EntradaPasta::Tipo::Arquivo)
+            return recusa(e.nome, v, QStringLiteral("não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"));
+        if (e.tamanho > kLimiteBytes) return recusa(e.nome, v, QStringLiteral("maior que %1 bytes").arg(kLimiteBytes));
+        v.recusado = false;
+    }
+    if (!v.recusado && !v.lido && leituras < kLeiturasPorTick) {
+        ++leituras;
+        le(e.nome, v);
+    }
+}
+
+void PastaPedidos::recusa(const QString& nome, Visto& v, const QString& motivo) {
+    if (!std::exchange(v.recusado, true))
+        registra(QStringLiteral(" - TimerArquivo_Timer: arquivo recusado na pasta de pedidos: ") + caminho(nome) +
+                 QStringLiteral(" (") + motivo + QStringLiteral(")"));
+}
+
+void PastaPedidos::le(const QString& nome, Visto& v) {
+    try {
+        v.conteudo = d_.arquivos.leRegular(caminho(nome), kLimiteBytes);
+    } catch (const Erro& e) {
+        return recusa(nome, v, e.descricao());
+    }
+    v.lido = true;
+    v.completo = Completo(v.conteudo);
+}
+
+// A complete request seen for the first time just now gets its second look in
+// this same tick, after a moment; everything else waits for the next tick.
+void PastaPedidos::aguardaSegundaOlhada() {
+    std::vector<QString> novos;
+    std::int64_t maisNovo = 0;
+    for (const auto& [nome, v] : vistos_) {
+        if (!v.lido || !v.completo || agora() - v.desdeMs >= kEstavelMs) continue;
+        novos.push_back(nome);
+        maisNovo = std::max(maisNovo, v.desdeMs);
+    }
+    if (novos.empty()) return;
+    AguardaMilissegundos(d_.relogio, d_.agendador, maisNovo + kEstavelMs - agora());
+    for (const QString& nome : novos) {
+        Visto& v = vistos_.at(nome);
+        const auto agoraEsta = d_.arquivos.entrada(caminho(nome));
+        if (agoraEsta && v.entrada && agoraEsta->mesmoEstado(*v.entrada)) continue;
+        v.entrada.reset();  // judged again from the start at the next look
+        v.lido = false;
+    }
+}
+
+bool PastaPedidos::pronto(const QString& nome, Visto& v) {
+    if (v.recusado || !v.lido || agora() < v.apagarDepoisMs) return false;
+    if (v.completo) return agora() - v.desdeMs >= kEstavelMs;
+    if (agora() - v.primeiroMs < kIncompletoMs) return false;
+    if (!std::exchange(v.incompletoAvisado, true))
+        registra(QStringLiteral(" - TimerArquivo_Timer: pedido incompleto há %1 s, atendido como está: ").arg(kIncompletoMs / 1000) +
+                 caminho(nome));
+    return true;
+}
+
+bool PastaPedidos::naoApagado(const QString& nome) {
+    const auto it = vistos_.find(nome);
+    if (it == vistos_.end()) return false;
+    it->second.apagarDepoisMs = agora() + kNovaTentativaMs;
+    return !std::exchange(it->second.falhaAoApagar, true);
+}
+
+} // namespace talvero

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/Agendador.h"
+#include "platform/Relogio.h"
+#include "platform/SistemaArquivos.h"
+#include "support/RegistroEventos.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace talvero {
+
+// The request folder as the agent reads it. Every computer of the station can
+// write there, so it holds requests only: regular files, read once each and
+// never beyond a bound, without following a link and without blocking. A request
+// is taken only once it is complete and nobody writes to it any more, so a
+// program that writes its values one at a time never loses one. Whatever else
+// is there is told once and passed over; a flooded folder costs a bounded amount.
+class PastaPedidos {
+public:
+    struct Dependencias {
+        const Relogio& relogio;
+        Agendador& agendador;
+        const SistemaArquivos& arquivos;
+        RegistroEventos& registro;
+        const QString& pasta;   // "C:\Automacao\"
+        const QString& padrao;  // "Pedido_*.AUT"
+    };
+
+    // A request is four short lines: no real one comes near this.
+    static constexpr qint64 kLimiteBytes = 64 * 1024;
+    // Entries looked at per tick, and request files read per tick.
+    static constexpr int kMaximoEntradas = 10'000;
+    static constexpr int kLeiturasPorTick = 8;
+    // Two looks this far apart that saw the same: nobody is writing it.
+    static constexpr std::int64_t kEstavelMs = 50;
+    // Still incomplete after this, a request is taken as it stands.
+    static constexpr std::int64_t kIncompletoMs = 3000;
+    // A request that could not be deleted is tried again after this.
+    static constexpr std::int64_t kNovaTentativaMs = 3000;
+
+    struct Pedido {
+        QString nome;
+        QByteArray conteudo;
+    };
+
+    explicit PastaPedidos(Dependencias dependencias) : d_(dependencias) {}
+
+    // Looks at the folder and returns the requests that may be taken now, in
+    // name order. May wait a moment (kEstavelMs) for a second look.
+    std::vector<Pedido> prontos();
+
+    // The request was deleted (or is gone): forgotten.
+    void retirado(const QString& nome) { vistos_.erase(nome); }
+    // It could not be deleted: offered again only after a while. True for the
+    // first failure of a streak, the one worth a log line.
+    bool naoApagado(const QString& nome);
+
+    bool conhece(const QString& nome) const { return vistos_.count(nome) > 0; }
+    // Entries passed over because they are no requests, as the last look found them.
+    int recusados() const { return recusados_; }
+
+    // "Comando" and "Origem" there, and "Parametro" for the card commands that take one.
+    static bool Completo(const QByteArray& conteudo);
+
+private:
+    struct Visto {
+        std::optional<EntradaPasta> entrada;  // as last looked at
+        std::int64_t desdeMs = 0;     // seen as it is now since then
+        std::int64_t primeiroMs = 0;  // the name first seen
+        std::int64_t apagarDepoisMs = 0;
+        bool recusado = false;
+        bool lido = false;
+        bool completo = false;
+        bool falhaAoApagar = false;
+        bool incompletoAvisado = false;
+        QByteArray conteudo;
+    };
+
+    QList<EntradaPasta> lista();
+    void olha(const EntradaPasta& e, int& leituras);
+    void recusa(const QString& nome, Visto& v, const QString& motivo);
+    void le(const QString& nome, Visto& v);
+    void aguardaSegundaOlhada();
+    bool pronto(const QString& nome, Visto& v);
+    QString caminho(const QString& nome) const;
+    std::int64_t agora() const { return d_.relogio.monotonicoMs(); }
+    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+
+    Dependencias d_;
+    std::map<QString, Visto> vistos_;
+    int recusados_ = 0;
+    bool listagemFalhou_ = false;
+    bool cheia_ = false;
+};
+
+} // namespace talvero
