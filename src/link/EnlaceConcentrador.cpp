@@ -3,6 +3,7 @@
 #include "platform/Conversoes.h"
 #include "platform/Erro.h"
 #include "platform/LeitorIni.h"
+#include "support/Entradas.h"
 #include "support/Instalacao.h"
 #include "support/RotinasGerais.h"
 
@@ -47,7 +48,7 @@ bool EnlaceConcentrador::IniciaAutomacao() {
     try {
         leConfiguracao();
         registra(QStringLiteral(" - Porta de comunicação: ") + d_.configuracao.lPortaComunicacao);
-        if (!casasDecimaisValidas()) return false;
+        if (!portaValida() || !casasDecimaisValidas()) return false;
         return d_.configuracao.lUsarDllCompany ? abreBiblioteca() : abreSerial();
     } catch (const Erro& e) {
         registra(kLinhaErro + QStringLiteral(" Erro: ") + e.descricao() + QStringLiteral(" - Rotina: IniciaAutomacao"));
@@ -74,6 +75,15 @@ std::optional<std::pair<QString, std::int16_t>> EnlaceConcentrador::CasaDecimalI
 void EnlaceConcentrador::leConfiguracao() {
     LeCasasDecimais(d_.arquivos, d_.configuracao);
     d_.configuracao.lPortaComunicacao = LeIni(d_.arquivos, kSecao, kChavePorta, instalacao::kArquivoIni);
+}
+
+// The port names a device or an address: nothing else may reach the link.
+bool EnlaceConcentrador::portaValida() {
+    if (entradas::PortaValida(d_.configuracao.lPortaComunicacao)) return true;
+    registra(kLinhaErro + QStringLiteral(" Erro: valor inválido em \"") + kChavePorta + QStringLiteral("\": ") +
+             entradas::Citado(d_.configuracao.lPortaComunicacao) +
+             QStringLiteral(" (COM e o número da porta, ou o endereço do concentrador) - Rotina: IniciaAutomacao"));
+    return false;
 }
 
 // Any other count of decimal places would leave the parser reading amounts from

@@ -91,6 +91,7 @@ public:
 private:
     void leConfiguracao();
     bool casasDecimaisValidas();
+    bool portaValida();
     bool abreBiblioteca();
     bool abreSerial();
     void abrePortaSerial();

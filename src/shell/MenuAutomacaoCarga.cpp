@@ -4,6 +4,7 @@
 #include "platform/Conversoes.h"
 #include "platform/Erro.h"
 #include "platform/LeitorIni.h"
+#include "support/Entradas.h"
 #include "support/Instalacao.h"
 
 #include <exception>
@@ -56,6 +57,13 @@ void MenuAutomacao::carrega() {
 
     config.lPastaAutomacao = le(kLocalizacao, QStringLiteral("Pasta da automacao"));
     if (config.lPastaAutomacao.isEmpty()) config.lPastaAutomacao = kPastaPadrao;
+    // The name composes the request folder and every answer's path.
+    if (!entradas::NomePastaValido(config.lPastaAutomacao))
+        return erroFatal(QStringLiteral("Valor inválido em \"Pasta da automacao\": ") +
+                             entradas::Citado(config.lPastaAutomacao) +
+                             QStringLiteral("\nInforme só o nome de uma pasta, sem \\, /, : nem \"..\".\n") + kSuporte +
+                             QLatin1Char('\n') + kSeraFechado,
+                         QStringLiteral("Erro de Configuração!"));
     lAutomacaoPausada = false;
     FileList.Path = QStringLiteral("C:\\") + config.lPastaAutomacao + QLatin1Char('\\');
     FileList.Pattern = QStringLiteral("Pedido_*.AUT");

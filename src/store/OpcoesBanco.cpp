@@ -1,6 +1,7 @@
 #include "store/OpcoesBanco.h"
 
 #include "platform/LeitorIni.h"
+#include "support/Entradas.h"
 
 namespace talvero {
 
@@ -36,12 +37,20 @@ OpcoesBanco OpcoesBanco::doIni(const SistemaArquivos& arquivos, const MapaCaminh
     else if (!driver.isEmpty() && driver != QLatin1String("SQLITE"))
         o.erroConfiguracao = QStringLiteral("Driver de banco de dados desconhecido em [BANCO DE DADOS]: ") + driver;
     const QString arquivo = le("Arquivo");
+    if (!arquivo.isEmpty() && !entradas::CaminhoArquivoValido(arquivo))
+        o.erroConfiguracao = QStringLiteral("Arquivo inválido em [BANCO DE DADOS] (sem \"..\" nem caracteres de controle): ") +
+                             entradas::Citado(arquivo);
     o.arquivo = caminhos.local(arquivo.isEmpty() ? instalacao::kBancoPadrao : arquivo);
     o.servidor = le("Servidor");
     lePorta(o, le("Porta"));
     o.banco = le("Banco");
     o.usuario = le("Usuario");
     o.esquema = le("Esquema");
+    for (const auto& [chave, valor] : {std::pair{"Servidor", o.servidor}, std::pair{"Banco", o.banco},
+                                       std::pair{"Usuario", o.usuario}, std::pair{"Esquema", o.esquema}})
+        if (!entradas::SemCaracteresDeControle(valor))
+            o.erroConfiguracao = QStringLiteral("%1 inválido em [BANCO DE DADOS] (caracteres de controle): %2")
+                                     .arg(QLatin1String(chave), entradas::Citado(valor));
     return o;
 }
 

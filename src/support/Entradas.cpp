@@ -62,6 +62,8 @@ bool CaminhoArquivoValido(const QString& caminho) {
     return !caminho.split(kSeparador).contains(QLatin1String(".."));
 }
 
+bool SemCaracteresDeControle(const QString& texto) { return !temControle(texto); }
+
 QString SemControle(const QString& texto) {
     if (!temControle(texto)) return texto;
     QString limpo;
@@ -76,6 +78,6 @@ QString SemControle(const QString& texto) {
     return limpo;
 }
 
-QString Citado(const QString& valor) { return QLatin1Char('"') + valor + QLatin1Char('"'); }
+QString Citado(const QString& valor) { return QLatin1Char('"') + SemControle(valor) + QLatin1Char('"'); }
 
 } // namespace talvero::entradas

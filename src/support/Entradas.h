@@ -29,11 +29,15 @@ bool PortaValida(const QString& porta);
 // A database file path: no control characters and no ".." among its folders.
 bool CaminhoArquivoValido(const QString& caminho);
 
+// Text without control characters, as a name or a setting is written.
+bool SemCaracteresDeControle(const QString& texto);
+
 // A log line as it may be written: control characters become "\r", "\n", "\t" or
 // "\xNN", so that no value can end a line early or forge one.
 QString SemControle(const QString& texto);
 
-// A refused value as a log line names it: between double quotes.
+// A refused value as a message or a log line names it: between double quotes,
+// its control characters written out.
 QString Citado(const QString& valor);
 
 } // namespace talvero::entradas
