@@ -1,5 +1,6 @@
 #include "Respostas.h"
 
+#include "simulator/AritmeticaConcentrador.h"
 #include "simulator/FormatoRespostas.h"
 
 namespace talvero::medicao {
@@ -8,7 +9,7 @@ QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda pr
     constexpr std::int64_t kMilhao = std::int64_t(1'000'000) * Moeda::deInteiro(1).dezMilesimos();
     constexpr std::int64_t kMlPorSegundo = 600;
     sim::CamposAbastecimento c;
-    c.total = litros.vezes(preco).arredondada(2);
+    c.total = sim::totalDoAbastecimento(preco, litros);
     c.litros = litros;
     c.preco = preco;
     c.duracao = QStringLiteral("%1").arg(std::min<std::int64_t>(9999, litros.dezMilesimos() / 10 / kMlPorSegundo + 1), 4, 10,

@@ -1,6 +1,7 @@
 #include "simulator/ConfiguracaoConcentrador.h"
 
 #include "platform/Erro.h"
+#include "simulator/AritmeticaConcentrador.h"
 
 #include <QRegularExpression>
 #include <set>
@@ -33,7 +34,7 @@ void validaBicos(const ConfiguracaoConcentrador& cfg) {
         if (b.produto < 0 || b.produto > 99)
             recusa(QStringLiteral("Produto %1 do bico %2 fora de 0 a 99.").arg(b.produto).arg(b.codigo));
         validaPreco(b, cfg.casasValor);
-        if (cfg.litrosMaximo.vezes(b.preco).arredondada(2) > Moeda::deDigitos(u"999999", 2))
+        if (totalDoAbastecimento(b.preco, cfg.litrosMaximo) > Moeda::deDigitos(u"999999", 2))
             recusa(QStringLiteral("O total do maior abastecimento do bico %1 não cabe em 6 dígitos.").arg(b.codigo));
         if (b.encerrante < Moeda() || b.encerrante >= Moeda::deInteiro(100'000'000))
             recusa(QStringLiteral("Encerrante inicial do bico %1 fora da faixa.").arg(b.codigo));

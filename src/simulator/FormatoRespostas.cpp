@@ -1,8 +1,8 @@
 #include "simulator/FormatoRespostas.h"
 
-#include "link/MontaComando.h"
 #include "platform/CodecAnsi.h"
 #include "platform/Erro.h"
+#include "simulator/AritmeticaConcentrador.h"
 
 namespace talvero::sim {
 
@@ -43,14 +43,14 @@ QString digitosDe(Moeda valor, int inteiros, int decimais) {
 }
 
 QString checksumResposta(const QString& corpo, ModoChecksum modo) {
-    if (modo == ModoChecksum::Correto) return ChecksumFrame(corpo);
+    if (modo == ModoChecksum::Correto) return checksumDoCorpo(corpo);
     int soma = ansi::codigo(QLatin1Char('('));
     for (QChar c : corpo) soma = (soma + ansi::codigo(c)) % 256;
     return QString::number(soma, 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
 QString fechaResposta(QString corpo, qsizetype posicaoLivre, ModoChecksum modo) {
-    if (ChecksumFrame(corpo.mid(1)).size() > 2) {
+    if (somaDe256(corpo.mid(1))) {
         const QChar c = corpo.at(posicaoLivre);
         corpo[posicaoLivre] = c == QLatin1Char('9') ? QLatin1Char('8') : QChar(c.unicode() + 1);
     }

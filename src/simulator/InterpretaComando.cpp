@@ -1,6 +1,6 @@
 #include "simulator/InterpretaComando.h"
 
-#include "link/MontaComando.h"
+#include "simulator/AritmeticaConcentrador.h"
 
 namespace talvero::sim {
 
@@ -20,7 +20,7 @@ Comando de(TipoComando tipo) {
 
 // `corpo` is what follows "(" up to the checksum; `resto` is the checksum as received.
 Comando comChecksum(TipoComando tipo, const QString& corpo, QStringView resto) {
-    return de(resto == ChecksumFrame(corpo) ? tipo : TipoComando::ChecksumErrado);
+    return de(resto == checksumDoCorpo(corpo) ? tipo : TipoComando::ChecksumErrado);
 }
 
 Comando relogio(QStringView campos) {

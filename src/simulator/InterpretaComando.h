@@ -26,7 +26,7 @@ struct Comando {
 };
 
 // Reads one whole frame, "(" to ")". Frames that carry a checksum are checked
-// by the same rule the agent uses to build them.
+// by the concentrator's own reckoning of it.
 Comando interpretaComando(const QString& frame);
 
 QString nomeComando(TipoComando tipo);

@@ -2,6 +2,7 @@
 
 #include "platform/CodecAnsi.h"
 #include "platform/Erro.h"
+#include "simulator/AritmeticaConcentrador.h"
 #include "simulator/FormatoRespostas.h"
 
 #include <algorithm>
@@ -190,7 +191,7 @@ std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda lit
     a.produto = b.cfg.produto;
     a.litros = litros;
     a.preco = cfg_.precoZero ? Moeda() : b.cfg.preco;
-    a.total = litros.vezes(b.cfg.preco).arredondada(2);
+    a.total = totalDoAbastecimento(b.cfg.preco, litros);
     a.encerrante = cfg_.layout == Layout::Curto ? Moeda() : lido;
     a.cartao = cartao;
     a.duracaoS = std::clamp(duracaoS, 0, 9999);

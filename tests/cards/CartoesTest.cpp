@@ -26,5 +26,25 @@ TEST(CartoesPelaSerial, RespostaAtrasadaDoIdentificadorNaoViraAbastecimento) {
     }
 }
 
+// A card whose write and erase frames add up to a multiple of 256 after "(": both
+// carry the three-digit checksum "100", and the identifier takes them.
+TEST(CartoesNaEstacao, ChecksumDeTresDigitosGravaEApaga) {
+    const QString cartao = QStringLiteral("F1E3456789ABCDEF");  // erased at 000006, also a multiple
+    for (const bool biblioteca : {false, true}) {
+        sim::ConfiguracaoConcentrador c;
+        if (biblioteca) c.layout = sim::Layout::IdentFid;
+        Estacao e(c);
+        if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+        for (int r = 0; r < 6; ++r) e.nucleo.cartoes().defineRegistro(r, QStringLiteral("AAAABBBBCCCCDD%1").arg(r, 2, 10, QLatin1Char('0')));
+        e.iniciaAgente();
+        e.roda(3000);
+        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(cartao), QStringLiteral("000006|@|")) << biblioteca;
+        EXPECT_EQ(e.nucleo.cartoes().posicaoDe(cartao), 6) << biblioteca;
+        e.agente().cartoes().AutoExcluiCartaoIdentFid(cartao, QStringLiteral("000006"));
+        EXPECT_EQ(e.nucleo.cartoes().posicaoDe(cartao), std::nullopt) << biblioteca;
+        EXPECT_EQ(e.nucleo.framesIgnorados(), 0) << biblioteca;
+    }
+}
+
 } // namespace
 } // namespace talvero::teste
