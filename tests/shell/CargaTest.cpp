@@ -65,6 +65,9 @@ TEST(Carga, FalhasDaPartida) {
         {"computador vazio", [](Estacao& e) { e.defineIni("Computador com automacao", ""); }, true, 0, naoAutorizado},
         {"enlace que não abre", [](Estacao& e) { e.linhas().permiteSerial(9); }, true, 0, "Erro Grave de Comunicação!"},
         {"segunda instância", [](Estacao& e) { e.mundo.processos.outraInstancia = true; }, false, 1, {}},
+        {"pasta fora de C:", [](Estacao& e) { e.defineIni("Pasta da automacao", "..\\Talvero"); }, true, 0, "Erro de Configuração!"},
+        {"pasta com separador", [](Estacao& e) { e.defineIni("Pasta da automacao", "Auto/macao"); }, true, 0, "Erro de Configuração!"},
+        {"porta com mais que a porta", [](Estacao& e) { e.defineIni("Porta de Comunicacao", "COM1;x"); }, true, 0, "Erro Grave de Comunicação!"},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);
@@ -103,6 +106,12 @@ TEST(Carga, BancoInacessivelPedeEmailAvisaETerminaNaHora) {
     e.mundo.criaPasta(QStringLiteral("C:\\vb5\\zorp"));
     e.ini << "Arquivo=C:\\SemPasta\\Talvero.db";
     e.iniciaAgente();
+    // A path that would leave its folder is no database file either.
+    Estacao fora;
+    fora.ini << "Arquivo=C:\\Talvero\\..\\..\\..\\Talvero.db";
+    fora.iniciaAgente();
+    EXPECT_EQ(fora.mundo.processos.encerramentos, 1);
+    EXPECT_TRUE(fora.agente().dados.conexao().ultimoErro().contains(QStringLiteral("Arquivo inválido")));
     ASSERT_EQ(e.mundo.operador.exibidas.size(), 2u);
     EXPECT_EQ(e.mundo.operador.exibidas[1].icone, Icone::Critico);
     const QString cadastro = QString::fromLatin1(e.mundo.arquivos.le(instalacao::kCadastroZorp));
