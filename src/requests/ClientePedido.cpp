@@ -5,6 +5,7 @@
 #include "platform/LeitorIni.h"
 #include "platform/MapaCaminhos.h"
 #include "support/Entradas.h"
+#include "support/RotinasGerais.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -29,6 +30,10 @@ constexpr int kTentativasId = 50;
 const QString kSecaoPedido = QStringLiteral("PEDIDO AUTOMACAO");
 const QString kSecaoRetorno = QStringLiteral("RETORNO AUTOMACAO");
 const QString kSeparador = QStringLiteral("|@|");
+const QString kInclui = QStringLiteral("AUTOMACAO INCLUI CARTAO");
+const QString kExclui = QStringLiteral("AUTOMACAO EXCLUI CARTAO");
+const QString kPesquisa = QStringLiteral("AUTOMACAO PESQUISA CARTAO");
+const QString kNumeroCartao = QStringLiteral("AUTOMACAO NUMERO CARTAO");
 
 QString juntaParametros(const QStringList& parametros) {
     QString junto;
@@ -52,6 +57,21 @@ void confereLeitura(const OpcoesPedido& o) {
                                   "espaços nas pontas, só caracteres do Windows-1252, até 254 caracteres")
                        .arg(chave, lido.size() > 60 ? lido.left(60) + QStringLiteral("…") : lido));
     }
+}
+
+// The agent sends no frame for a card or position it would refuse: say so here,
+// before anything is left in its folder.
+void confereCartao(const OpcoesPedido& o) {
+    if (o.comando != kInclui && o.comando != kExclui && o.comando != kPesquisa) return;
+    const qsizetype esperados = o.comando == kExclui ? 2 : 1;
+    if (o.parametros.size() != esperados)
+        recusa(QStringLiteral("%1 leva %2").arg(o.comando, esperados == 2 ? QStringLiteral("CARTAO e POSICAO")
+                                                                            : QStringLiteral("CARTAO")));
+    if (!entradas::CartaoValido(o.parametros[0]))
+        recusa(QStringLiteral("cartão inválido: %1 (16 letras ou dígitos, sem acentos nem espaços)")
+                   .arg(entradas::Citado(o.parametros[0])));
+    if (o.comando == kExclui && !entradas::PosicaoValida(o.parametros[1]))
+        recusa(QStringLiteral("posição inválida: %1 (6 dígitos, como 000003)").arg(entradas::Citado(o.parametros[1])));
 }
 
 QString novoId() {
@@ -101,6 +121,7 @@ ClientePedido::ClientePedido(OpcoesPedido opcoes) : opcoes_(std::move(opcoes)) {
     if (!entradas::NomePastaValido(opcoes_.pasta)) recusa(QStringLiteral("nome de pasta inválido: \"%1\"").arg(opcoes_.pasta));
     if (opcoes_.esperaSegundos < 0) recusa(QStringLiteral("o tempo de espera não pode ser negativo"));
     if (opcoes_.esperaSegundos == 0) opcoes_.esperaSegundos = esperaPadrao(opcoes_.comando);
+    confereCartao(opcoes_);
     confereLeitura(opcoes_);
     const MapaCaminhos caminhos(opcoes_.raiz);
     pastaAgente_ = pastaLocal(caminhos, "C:\\" + opcoes_.pasta + "\\");
@@ -224,7 +245,34 @@ int ClientePedido::informa(const QString& id, const Resposta& resposta, QTextStr
     if (!lida.remove())
         erro << "talvero-pedido: não foi possível apagar a resposta " << mostra(lida.fileName()) << ": "
              << lida.errorString() << '\n';
-    return resposta.retorno == QLatin1String("OK") ? saidas_pedido::Ok : saidas_pedido::OutroRetorno;
+    if (resposta.retorno != QLatin1String("OK")) return saidas_pedido::OutroRetorno;
+    return explicaCartao(resposta.parametro, saida) ? saidas_pedido::Ok : saidas_pedido::OutroRetorno;
+}
+
+bool ClientePedido::explicaCartao(const QString& resultado, QTextStream& saida) const {
+    const QString& c = opcoes_.comando;
+    if (c == kNumeroCartao) {
+        saida << "Resultado: "
+              << (resultado.isEmpty() ? QStringLiteral("nenhum cartão lido num abastecimento em andamento")
+                                      : QStringLiteral("bico %1, cartão %2").arg(SeparaCampo(resultado, 1), SeparaCampo(resultado, 2)))
+              << ".\n";
+        return true;
+    }
+    if (c != kInclui && c != kExclui && c != kPesquisa) return true;
+    const QString posicao = SeparaCampo(resultado, 1);
+    const bool feito = entradas::PosicaoValida(posicao);
+    QString texto;
+    if (feito && c == kInclui) texto = QStringLiteral("cartão gravado no IdentFid na posição ") + posicao;
+    else if (feito && c == kExclui) texto = QStringLiteral("cartão excluído do IdentFid (posição %1)").arg(opcoes_.parametros[1]);
+    else if (feito) texto = QStringLiteral("cartão encontrado no IdentFid na posição ") + posicao;
+    else if (resultado == kSeparador && c == kPesquisa) texto = QStringLiteral("cartão não encontrado no IdentFid (registros 000000 a 000050)");
+    else if (resultado == kSeparador) texto = QStringLiteral("o identificador não confirmou");
+    else if (resultado.isEmpty() && c == kPesquisa)
+        texto = QStringLiteral("sem resposta do identificador para algum registro; o cartão não está nos que responderam");
+    else if (resultado.isEmpty()) texto = QStringLiteral("sem resposta do identificador");
+    else texto = QStringLiteral("resposta que não diz o que foi feito");
+    saida << "Resultado: " << texto << ".\n";
+    return feito;
 }
 
 QString ClientePedido::pedido(const QString& id) const { return pastaAgente_ + "Pedido_" + id + ".AUT"; }

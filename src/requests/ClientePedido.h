@@ -10,7 +10,7 @@ namespace talvero {
 // Exit codes of talvero-pedido: the other station programs branch on them.
 namespace saidas_pedido {
 constexpr int Ok = 0;           // Retorno=OK, or a command without answer taken by the agent
-constexpr int OutroRetorno = 1; // any other Retorno
+constexpr int OutroRetorno = 1; // any other Retorno, or a card command that did not do what was asked
 constexpr int SemResposta = 2;  // nothing came in time
 constexpr int Falha = 3;        // bad input or a local failure: no request was left behind
 } // namespace saidas_pedido
@@ -56,6 +56,8 @@ private:
     int aguardaRecolhimento(const QString& id, QTextStream& saida, QTextStream& erro);
     int semRespostaNoPrazo(const QString& id, QTextStream& erro);
     int informa(const QString& id, const Resposta& resposta, QTextStream& saida, QTextStream& erro) const;
+    // What a card command's result says; false when it did not do what was asked.
+    bool explicaCartao(const QString& resultado, QTextStream& saida) const;
 
     QString pedido(const QString& id) const;
     QString temporario(const QString& id) const;

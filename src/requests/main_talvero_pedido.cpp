@@ -30,6 +30,8 @@ Comandos:
   "AUTOMACAO INCLUI CARTAO" CARTAO
   "AUTOMACAO EXCLUI CARTAO" CARTAO POSICAO
   "AUTOMACAO PESQUISA CARTAO" CARTAO       (pode levar até 102 s)
+CARTAO tem 16 letras ou dígitos (sem acentos nem espaços); POSICAO tem 6 dígitos
+(000000 a 000050). Outro valor não é enviado (código de saída 3).
 Em pausa, o AutoTalvero responde "AUTOMACAO EM PAUSA" a todo pedido que não seja
 "TIRA PAUSA AUTOMACAO"; a um comando que não conhece, "COMANDO NAO RECONHECIDO".
 
@@ -42,13 +44,15 @@ Opções:
                       "AUTOMACAO PESQUISA CARTAO")
   --help              mostra esta ajuda
 
-Saída: "Retorno: ..." e "Parametro: ..." da resposta. Nos comandos sem resposta, espera
+Saída: "Retorno: ..." e "Parametro: ..." da resposta e, nos comandos de cartão, uma linha
+"Resultado: ..." que diz o que o identificador fez. Nos comandos sem resposta, espera
 só o AutoTalvero recolher o pedido. Um pedido não recolhido no prazo é retirado, para
 não ser atendido mais tarde.
 
 Código de saída:
-  0  Retorno OK (ou, nos comandos sem resposta, pedido recolhido)
-  1  outro Retorno
+  0  Retorno OK (ou, nos comandos sem resposta, pedido recolhido); nos comandos de
+     cartão, só quando o identificador confirmou (gravado, excluído, encontrado)
+  1  outro Retorno, ou comando de cartão que não fez o que foi pedido
   2  nenhuma resposta no prazo
   3  erro de uso ou falha local (pasta inexistente, sem permissão, ...): nenhum pedido fica
 

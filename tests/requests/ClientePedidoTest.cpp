@@ -33,21 +33,29 @@ protected:
                     pedido.readAll() == esperado && pedido.remove()) << nomes.join(' ').toStdString();
         return nomes.value(0).mid(7, 15);
     }
-    void responde(const QString& id, const QByteArray& retorno) {
+    void responde(const QString& id, const QByteArray& retorno, const QByteArray& parametro) {
         QFile tmp(retornos_.filePath("Retorno_" + id + ".TMP"));
         ASSERT_TRUE(tmp.open(QIODevice::WriteOnly) &&
-                    tmp.write("[RETORNO AUTOMACAO]\r\nRetorno=" + retorno + "\r\nParametro=Cart\xe3o 7|@|\r\n") > 0);
+                    tmp.write("[RETORNO AUTOMACAO]\r\nRetorno=" + retorno + "\r\nParametro=" + parametro + "\r\n") > 0);
         ASSERT_TRUE(tmp.rename(retornos_.filePath("Retorno_" + id + ".AUT")));
     }
 };
 
+// A card command exits 0 only when the identifier confirmed it.
 TEST_F(ClientePedidoTest, RespostaDaOCodigoDeSaidaEComandoSemRespostaEsperaORecolhimento) {
-    for (const auto& [retorno, codigo] : {std::pair<QByteArray, int>{"OK", 0}, {"AUTOMACAO EM PAUSA", 1}}) {
-        inicia({"AUTOMACAO EXCLUI CARTAO", "1234567890123456", "Posição 3"});
+    const std::tuple<QByteArray, QByteArray, int, QByteArray> casos[] = {
+        {"OK", "000000|@|", 0, "cartão excluído do IdentFid (posição 000003)"},
+        {"OK", "|@|", 1, "o identificador não confirmou"},
+        {"OK", "", 1, "sem resposta do identificador"},
+        {"AUTOMACAO EM PAUSA", "", 1, {}}};
+    for (const auto& [retorno, parametro, codigo, resultado] : casos) {
+        inicia({"AUTOMACAO EXCLUI CARTAO", "1234567890123456", "000003"});
         responde(recolhe("[PEDIDO AUTOMACAO]\r\nComando=AUTOMACAO EXCLUI CARTAO\r\nOrigem=CAIXA01\r\n"
-                         "Parametro=1234567890123456|@|Posi\xe7\xe3o 3|@|\r\n"), retorno);
-        EXPECT_EQ(termina(), codigo);
-        EXPECT_EQ(cliente_.readAllStandardOutput(), "Retorno: " + retorno + "\nParametro: Cartão 7|@|\n");
+                         "Parametro=1234567890123456|@|000003|@|\r\n"),
+                 retorno, parametro);
+        EXPECT_EQ(termina(), codigo) << parametro.toStdString();
+        EXPECT_EQ(cliente_.readAllStandardOutput(), "Retorno: " + retorno + "\nParametro: " + parametro + "\n" +
+                                                        (resultado.isEmpty() ? QByteArray() : "Resultado: " + resultado + ".\n"));
         EXPECT_TRUE(retornos_.isEmpty() && agente_.isEmpty());
     }
     inicia({"AUTOMACAO FECHA"});
@@ -60,7 +68,8 @@ TEST_F(ClientePedidoTest, SemRespostaNoPrazoSai2EEntradaRuimSai3SemDeixarPedido)
     const std::pair<QStringList, int> casos[] = {
         {{"--espera", "1", "AUTOMACAO FECHA"}, 2}, {{"--espera", "1", "AUTOMACAO ATIVADA"}, 2},
         {{"--origem", "-PC", "AUTOMACAO ATIVADA"}, 3}, {{"--origem", "PC2", "AUTOMACAO ATIVADA"}, 3},
-        {{"AUTOMACAO INCLUI CARTAO", "12\n34"}, 3}};
+        {{"AUTOMACAO INCLUI CARTAO", "12\n34"}, 3}, {{"AUTOMACAO INCLUI CARTAO", "(&I)(&I)(&I)(&I)"}, 3},
+        {{"AUTOMACAO EXCLUI CARTAO", "1234567890123456", "00003"}, 3}, {{"AUTOMACAO PESQUISA CARTAO"}, 3}};
     for (const auto& [args, codigo] : casos) {
         inicia(args);
         EXPECT_EQ(termina(), codigo) << args.join(' ').toStdString();
