@@ -34,6 +34,18 @@ TEST_F(Registro, UmArquivoPorHoraInclusiveNaMeiaNoite) {
     EXPECT_TRUE(p.operador.exibidas.empty() && saidaErro.empty());
 }
 
+// A value from outside that carries line breaks or terminal escapes stays on its
+// one line, in the file and on standard error alike.
+TEST_F(Registro, ValorComQuebrasDeLinhaFicaNumaLinha) {
+    p.criaPastaPrograma();
+    log.registra(QStringLiteral(" - Comando:AUTOMACAO\r\n18:59:59 - forjada\x1b[2J\x7f\t."));
+    EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_18.LOG"),
+              "18:59:59 - Comando:AUTOMACAO\\r\\n18:59:59 - forjada\\x1B[2J\\x7F\\t.\r\n");
+    QDir(p.local(QStringLiteral("C:\\Talvero"))).removeRecursively();
+    log.registra(QStringLiteral(" - \n"));
+    EXPECT_EQ(saidaErro, QStringList({"18:59:59 - \\n"}));
+}
+
 // Lines that cannot be written go to standard error; the two boxes come once
 // per run of failures, and a line written ends the run.
 TEST_F(Registro, PastaAusenteAvisaUmaVezPorSequenciaDeFalhas) {
