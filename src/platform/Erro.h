@@ -42,6 +42,7 @@ constexpr int ArgumentoInvalido = 5;  // invalid procedure call or argument
 constexpr int Estouro = 6;
 constexpr int TiposIncompativeis = 13;
 constexpr int ArquivoNaoEncontrado = 53;
+constexpr int ModoDeArquivo = 54;     // not a regular file where one is read
 constexpr int ArquivoJaAberto = 55;
 constexpr int ErroEntradaSaida = 57;
 constexpr int ArquivoJaExiste = 58;

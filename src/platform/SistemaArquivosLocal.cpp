@@ -69,7 +69,7 @@ void exigeGravavel(const QString& arquivo) {
 }
 
 [[noreturn]] void naoEhArquivoComum() {
-    throw Erro(QStringLiteral("Não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"), erros::ErroAcessoCaminho);
+    throw Erro(QStringLiteral("Não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"), erros::ModoDeArquivo);
 }
 
 [[noreturn]] void maiorQue(qint64 limite) {

@@ -97,12 +97,19 @@ void PastaPedidos::recusa(const QString& nome, Visto& v, const QString& motivo) 
                  QStringLiteral(" (") + motivo + QStringLiteral(")"));
 }
 
+// What was swapped in under the name since the listing is refused like the rest;
+// a file that cannot be read now (its rights, say) is tried again at the next tick.
 void PastaPedidos::le(const QString& nome, Visto& v) {
     try {
         v.conteudo = d_.arquivos.leRegular(caminho(nome), kLimiteBytes);
     } catch (const Erro& e) {
-        return recusa(nome, v, e.descricao());
+        if (e.numero() == erros::ModoDeArquivo || e.numero() == erros::Estouro) return recusa(nome, v, e.descricao());
+        if (!std::exchange(v.falhaAoLer, true))
+            registra(QStringLiteral(" - TimerArquivo_Timer: pedido que não pôde ser lido: ") + caminho(nome) +
+                     QStringLiteral(" (") + e.descricao() + QStringLiteral(")"));
+        return;
     }
+    v.falhaAoLer = false;
     v.lido = true;
     v.completo = Completo(v.conteudo);
 }

@@ -77,6 +77,7 @@ private:
         bool lido = false;
         bool completo = false;
         bool falhaAoApagar = false;
+        bool falhaAoLer = false;
         bool incompletoAvisado = false;
         QByteArray conteudo;
     };

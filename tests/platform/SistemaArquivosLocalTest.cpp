@@ -85,5 +85,5 @@ TEST_F(Arquivos, EntradasComoEstaoELeituraSoDeArquivoComumLimitada) {
     EXPECT_EQ(fs.leRegular("C:\\Automacao\\Pedido_grande.AUT", 70'002).size(), 70'002);
     EXPECT_EQ(erroDe([&] { fs.leRegular("C:\\Automacao\\Pedido_grande.AUT", 65'536); }), erros::Estouro);
     for (const char* n : {"Pedido_fifo.AUT", "Pedido_zero.AUT", "Pedido_ligacao.AUT", "Pedido_sub.AUT"})
-        EXPECT_EQ(erroDe([&] { fs.leRegular(QStringLiteral("C:\\Automacao\\") + n, 65'536); }), erros::ErroAcessoCaminho) << n;
+        EXPECT_EQ(erroDe([&] { fs.leRegular(QStringLiteral("C:\\Automacao\\") + n, 65'536); }), erros::ModoDeArquivo) << n;
 }
