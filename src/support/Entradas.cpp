@@ -53,7 +53,7 @@ bool NomePastaValido(const QString& nome) {
 }
 
 bool PortaValida(const QString& porta) {
-    return !porta.isEmpty() && porta.size() <= 254 && todos(porta, ".-_:/[]");
+    return porta.size() <= 254 && todos(porta, ".-_:/[]");
 }
 
 bool CaminhoArquivoValido(const QString& caminho) {

@@ -23,7 +23,7 @@ bool NomeComputadorValido(const QString& nome);
 bool NomePastaValido(const QString& nome);
 
 // The concentrator's port: "COM" and a digit, or a network address; printable
-// ASCII without blanks, at most 254 characters.
+// ASCII without blanks, at most 254 characters. Empty names no port at all.
 bool PortaValida(const QString& porta);
 
 // A database file path: no control characters and no ".." among its folders.
