@@ -76,9 +76,15 @@ QByteArray le(const QString& caminho, const std::function<QByteArray()>& leitura
     if (const int vezes = ++leiturasNoTick[caminho.toLower()]; vezes > 1)
         viola(QStringLiteral("pedido lido %1 vezes no mesmo tick: ").arg(vezes) + caminho);
     copia(caminhoEmLeitura, caminho.toUtf8());
-    lendo = 1;
-    const QByteArray bytes = leitura();
-    lendo = 0;
+    // A read that raises ends the watch all the same.
+    struct Vigia {
+        Vigia() { lendo = 1; }
+        ~Vigia() { lendo = 0; }
+    };
+    const QByteArray bytes = [&] {
+        Vigia v;
+        return leitura();
+    }();
     if (bytes.size() > kLimiteLeitura)
         viola(QStringLiteral("leitura de %1 bytes, além do limite de %2: ").arg(bytes.size()).arg(kLimiteLeitura) +
               caminho);
