@@ -1,7 +1,9 @@
 #include "AgenteFuzz.h"
 
+#include "OraculoPedidos.h"
+#include "platform/Erro.h"
+#include "store/GravacaoAbastecimento.h"
 #include "store/Importacao.h"
-#include "support/Instalacao.h"
 
 #include <QCoreApplication>
 #include <map>
@@ -20,6 +22,10 @@ void ArquivosSemLog::acrescentaLinha(const QString& caminho, const QString& linh
         ArquivosComLog::acrescentaLinha(caminho, linha);
 }
 
+QByteArray ArquivosSemLog::le(const QString& caminho) const {
+    return leituraPedidos::le(caminho, [&] { return ArquivosComLog::le(caminho); });
+}
+
 AgenteFuzz& AgenteFuzz::de(bool biblioteca, bool identFid) {
     // Never destroyed: Qt's SQL globals go before the statics of this file would.
     static auto& agentes = *new std::map<std::pair<bool, bool>, std::unique_ptr<AgenteFuzz>>;
@@ -34,12 +40,39 @@ AgenteFuzz::AgenteFuzz(bool biblioteca, bool identFid) {
     mundo.criaPastaPrograma();
     mundo.criaPasta(QStringLiteral("C:\\Automacao"));
     escreveIni(biblioteca, identFid);
-    Conexao banco(OpcoesBanco::sqlite(mundo.local(instalacao::kBancoPadrao)));
-    CadastraEstacao(banco);
+    CadastraEstacao(banco_);
+    leituraPedidos::vigia(kPastaPedidos);
+    canais.observa(linha_);
+    canais.falhaBanco = [this](int passam) { passamAteFalhar_ = passam; };
     const Plataforma p{mundo.relogio, mundo.agendador, arquivos_, mundo.operador, mundo.processos,
                        mundo.host,    mundo.icone,     canais,    mundo.caminhos};
     agente_ = std::make_unique<MenuAutomacao>(p, janela_);
+    agente_->dados.conexao().observa([this](const QString& operacao, const QString&, const QVariantList&) {
+        falhaDoBanco(operacao);
+    });
     agente_->Form_Load();
+}
+
+void AgenteFuzz::falhaDoBanco(const QString& operacao) {
+    if (passamAteFalhar_ < 0) return;
+    if (passamAteFalhar_ > 0) {
+        --passamAteFalhar_;
+        return;
+    }
+    throw ErroBanco(operacao + QStringLiteral(": banco de dados indisponível"));
+}
+
+// Stored, quarantined, or stored by an earlier delivery of the same answer.
+bool AgenteFuzz::guardada(const QString& resposta) {
+    const QString registro = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
+    for (const char* tabela : {"Abastecimento", "AbastecimentoRejeitado"}) {
+        QSqlQuery q = banco_.executa(QStringLiteral("fuzz.confirmacao"),
+                                     QStringLiteral("SELECT COUNT(*) FROM %1 WHERE RegistroAutomacao = ?")
+                                         .arg(QLatin1String(tabela)),
+                                     {registro});
+        if (q.next() && q.value(0).toInt() > 0) return true;
+    }
+    return false;
 }
 
 void AgenteFuzz::escreveIni(bool biblioteca, bool identFid) {
@@ -64,6 +97,8 @@ void CadastraEstacao(Conexao& banco) {
 
 MenuAutomacao& AgenteFuzz::prepara(const QByteArray& roteiro) {
     canais.define(roteiro);
+    linha_.novaEntrada();
+    leituraPedidos::novoTick();
     arquivos_.linhas.clear();
     mundo.operador.exibidas.clear();
     mundo.processos.iniciados.clear();

@@ -8,10 +8,20 @@ public:
     void abre() override { aberto_ = true; }
     void fecha() override { aberto_ = false; }
     bool aberto() const override { return aberto_; }
-    void escreve(const QByteArray&) override { entrega(); }
+    void escreve(const QByteArray& bytes) override {
+        r_.escrito(bytes);
+        entrega();
+    }
     qsizetype disponiveis() override { return chegados_.size(); }
-    QByteArray le() override { return std::exchange(chegados_, {}); }
-    void descarta() override { chegados_.clear(); }
+    QByteArray le() override {
+        QByteArray bytes = std::exchange(chegados_, {});
+        if (r_.observador_) r_.observador_->lido(bytes);
+        return bytes;
+    }
+    void descarta() override {
+        chegados_.clear();
+        if (r_.observador_) r_.observador_->descartado();
+    }
     bool aguardaDados(int maxMs) override {
         if (!r_.trechos_.empty() && r_.trechos_.front().continua) {
             r_.relogio_->avancaMs(1);
@@ -24,7 +34,12 @@ public:
 private:
     bool entrega() {
         if (r_.trechos_.empty()) return false;
-        chegados_ += r_.trechos_.front().bytes;
+        const Trecho& t = r_.trechos_.front();
+        chegados_ += t.bytes;
+        if (t.falhaBanco >= 0 && r_.falhaBanco) {
+            r_.falhaBanco(t.falhaBanco);
+            r_.bancoFalhando_ = true;
+        }
         r_.trechos_.pop_front();
         return true;
     }
@@ -37,8 +52,22 @@ void RoteiroCanal::define(const QByteArray& roteiro) {
     trechos_.clear();
     for (const QByteArray& linha : roteiro.split('\n')) {
         const bool continua = linha.startsWith('\t');
-        trechos_.push_back({continua ? linha.mid(1) : linha, continua});
+        if (!continua && linha.startsWith('!'))
+            trechos_.push_back({linha.mid(2), false, linha.size() > 1 ? linha[1] & 7 : 0});
+        else
+            trechos_.push_back({continua ? linha.mid(1) : linha, continua, -1});
     }
+    restabeleceBanco();
+}
+
+// The oracles judge a write before the database comes back for it.
+void RoteiroCanal::escrito(const QByteArray& bytes) {
+    if (observador_) observador_->escrito(bytes);
+    restabeleceBanco();
+}
+
+void RoteiroCanal::restabeleceBanco() {
+    if (std::exchange(bancoFalhando_, false) && falhaBanco) falhaBanco(-1);
 }
 
 std::unique_ptr<CanalBytes> RoteiroCanal::serial(int) { return std::make_unique<Canal>(*this); }
