@@ -26,6 +26,10 @@ QByteArray ArquivosSemLog::le(const QString& caminho) const {
     return leituraPedidos::le(caminho, [&] { return ArquivosComLog::le(caminho); });
 }
 
+QByteArray ArquivosSemLog::leRegular(const QString& caminho, qint64 limite) const {
+    return leituraPedidos::le(caminho, [&] { return ArquivosComLog::leRegular(caminho, limite); });
+}
+
 AgenteFuzz& AgenteFuzz::de(bool biblioteca, bool identFid) {
     // Never destroyed: Qt's SQL globals go before the statics of this file would.
     static auto& agentes = *new std::map<std::pair<bool, bool>, std::unique_ptr<AgenteFuzz>>;

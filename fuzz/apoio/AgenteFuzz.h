@@ -23,6 +23,7 @@ public:
     using ArquivosComLog::ArquivosComLog;
     void acrescentaLinha(const QString& caminho, const QString& linha) override;
     QByteArray le(const QString& caminho) const override;
+    QByteArray leRegular(const QString& caminho, qint64 limite) const override;
 };
 
 // The agent as the executable builds it, loaded on the test platform with the

@@ -127,7 +127,9 @@ void PastaPedidos::aguardaSegundaOlhada() {
     if (novos.empty()) return;
     AguardaMilissegundos(d_.relogio, d_.agendador, maisNovo + kEstavelMs - agora());
     for (const QString& nome : novos) {
-        Visto& v = vistos_.at(nome);
+        const auto it = vistos_.find(nome);
+        if (it == vistos_.end()) continue;  // taken meanwhile by whatever ran during the wait
+        Visto& v = it->second;
         const auto agoraEsta = d_.arquivos.entrada(caminho(nome));
         if (agoraEsta && v.entrada && agoraEsta->mesmoEstado(*v.entrada)) continue;
         v.entrada.reset();  // judged again from the start at the next look

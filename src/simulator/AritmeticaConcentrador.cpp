@@ -15,9 +15,9 @@ int somaDobrada(const QString& corpo) {
 }
 
 // a / b rounded to the nearest integer, halves away from zero; b > 0.
-__int128 divisaoArredondada(__int128 a, std::int64_t b) {
-    const __int128 modulo = a < 0 ? -a : a;
-    const __int128 q = (modulo + b / 2) / b;
+std::int64_t divisaoArredondada(std::int64_t a, std::int64_t b) {
+    const std::int64_t modulo = a < 0 ? -a : a;
+    const std::int64_t q = (modulo + b / 2) / b;
     return a < 0 ? -q : q;
 }
 
@@ -30,9 +30,11 @@ QString checksumDoCorpo(const QString& corpo) {
 bool somaDe256(const QString& corpo) { return somaDobrada(corpo) == 256; }
 
 Moeda totalDoAbastecimento(Moeda preco, Moeda litros) {
-    const __int128 produto = __int128(preco.dezMilesimos()) * litros.dezMilesimos();  // eight decimals
-    const __int128 quatroCasas = divisaoArredondada(produto, Moeda::kEscala);
-    return Moeda::deDezMilesimos(std::int64_t(divisaoArredondada(quatroCasas, 100) * 100));
+    // A price has four digits and litres six in every answer: their product in
+    // ten-thousandths squared (eight decimals) stays far below 2^63.
+    const std::int64_t produto = preco.dezMilesimos() * litros.dezMilesimos();
+    const std::int64_t quatroCasas = divisaoArredondada(produto, Moeda::kEscala);
+    return Moeda::deDezMilesimos(divisaoArredondada(quatroCasas, 100) * 100);
 }
 
 } // namespace talvero::sim

@@ -79,8 +79,8 @@ void valida(const ConfiguracaoConcentrador& cfg) {
     if (cfg.firmware.size() != 4 || cfg.monitor.size() != 4)
         recusa(QStringLiteral("Versões de firmware e monitor devem ter 4 caracteres."));
     if (cfg.atrasoRespostaMs < 0) recusa(QStringLiteral("Atraso de resposta negativo."));
+    validaTrafego(cfg);  // the litres range first: the largest total is reckoned from it
     validaBicos(cfg);
-    validaTrafego(cfg);
 }
 
 } // namespace talvero::sim
