@@ -72,12 +72,11 @@ void Dia::preparaEstacao() {
     inicioMs_ = e_.mundo.relogio.ms();
 }
 
-// Every acknowledgement checked against the database as it goes out; the armed
-// kill strikes at its point of the exchange.
+// The armed kill strikes at its point of the exchange. The station checks every
+// acknowledgement against the database itself and reports it with the ledger's
+// discrepancies.
 void Dia::vigia() {
     e_.vigias.antesDeEnviar = [this](const QByteArray& b) {
-        if (b.startsWith("(&I)"))
-            if (const QString d = e_.confirmacaoSemGravacao(); !d.isEmpty()) r_.discrepancias << d;
         if (armada_.atinge(TipoFalha::MorteAntesDeEnviar, b)) throw MorteDoAgente{};
     };
     e_.vigias.depoisDeEnviar = [this](const QByteArray& b) {

@@ -104,22 +104,59 @@ TEST_F(Ciclo, PrecoZeroCompletadoDoEstoqueOuDoProduto) {
 }
 
 // Two decimal places of price: 1 + 3 digits when the first is not 0, for the name
-// in any letter case; litres of nozzles 5 and 6 in 4 + 2 digits only for the
-// name as written.
+// in any letter case; litres of nozzles 5 and 6, and no other, in 4 + 2 digits only
+// for the name as written.
 TEST(CicloDedarud, PrecoPeloNomeEmQualquerCaixaLitrosSoPeloNomeEscrito) {
-    const std::tuple<const char*, const char*> casos[] = {{"POSTO DEDARUD", "123.45"}, {"Auto Posto Dedarud", "12.345"}};
-    for (const auto& [nome, litros] : casos) {
+    const std::tuple<const char*, const char*, int, const char*> casos[] = {{"POSTO DEDARUD", "0C", 5, "123.45"},
+                                                                           {"POSTO DEDARUD", "0D", 6, "123.45"},
+                                                                           {"POSTO DEDARUD", "04", 4, "12.345"},
+                                                                           {"Auto Posto Dedarud", "0C", 5, "12.345"}};
+    for (const auto& [nome, codigo, bico, litros] : casos) {
         sim::ConfiguracaoConcentrador cfg;
         cfg.casasValor = 2;
         Estacao e(cfg);
+        e.cadastra("BicoAutomacao.csv", "Codigo,Bico\n0D,6\n");
+        e.cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,6,3,Diesel\n");
         e.defineIni(QStringLiteral("Nome da Empresa"), QString::fromLatin1(nome));
         e.iniciaAgente();
-        e.nucleo.enfileiraResposta(Resposta{"57.90", "12.345", "45.90", "0C", 30, "1050", sim::Layout::Padrao, 2}.texto());
+        e.nucleo.enfileiraResposta(Resposta{"57.90", "12.345", "45.90", codigo, 30, "1050", sim::Layout::Padrao, 2}.texto());
         e.roda(kMinuto);
         const auto lista = e.abastecimentos();
-        ASSERT_EQ(lista.size(), 1) << nome;
-        EXPECT_EQ(std::pair(lista[0].PrecoUnitario, lista[0].Quantidade), std::pair(M("4.59"), M(litros))) << nome;
+        ASSERT_EQ(lista.size(), 1) << nome << codigo;
+        EXPECT_EQ(std::tuple(int(lista[0].Bico), lista[0].PrecoUnitario, lista[0].Quantidade),
+                  std::tuple(bico, M("4.59"), M(litros)))
+            << nome << codigo;
     }
+}
+
+// The identifier's answer to a card write, come after the command gave up, may
+// reach the port alone where the cycle waits for a fueling (the concentrator's own
+// answer lost): it is no fueling, and acknowledging it would acknowledge the
+// fueling waiting, never stored. Card writes at every phase of the cycle's ticks.
+TEST(CicloIdentificador, RespostaAtrasadaDoCartaoSozinhaNoLugarDoAbastecimento) {
+    int lidasNoLugar = 0;
+    for (int fase = 0; fase < 10; ++fase) {
+        Estacao e;
+        e.iniciaAgente();
+        e.roda(3000 + 250 * fase);
+        for (const char* bico : {"01", "02", "03"}) e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
+        sim::PlanoFalhas& f = e.nucleo.falhas();
+        e.vigias.antesDeEnviar = [&](const QByteArray& b) {
+            if (b.startsWith("(?F27G")) f.atraso.proximas = 1;
+        };
+        // Nothing answered behind it: it arrives alone.
+        e.vigias.depoisDeEnviar = [&](const QByteArray& b) {
+            if (b.startsWith("(?F27G")) f.silencio.probabilidade = 1;
+        };
+        e.agente().cartoes().AutoIncluiCartaoIdentFid(kCartao);
+        e.roda(f.atrasoMs + 1000);
+        f.silencio.probabilidade = 0;
+        EXPECT_TRUE(e.esvazia(kMinuto)) << fase;
+        EXPECT_TRUE(e.rejeitados().isEmpty()) << fase;
+        e.confereComOLivro();
+        lidasNoLugar += e.conta(QStringLiteral("AutoPedeAbastecimento: Input=(?"));
+    }
+    EXPECT_GT(lidasNoLugar, 0);
 }
 
 // Unreadable answers are kept in quarantine and acknowledged, so the queue moves

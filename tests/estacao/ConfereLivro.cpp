@@ -70,7 +70,7 @@ QStringList Estacao::discrepancias(std::int64_t* viradas, int* identicas) {
     const QList<Abastecimento> gravados = abastecimentos();
     const auto& livro = nucleo.livro();
     const auto& c = nucleo.configuracao();
-    QStringList problemas;
+    QStringList problemas = confirmadosSemGravacao_;
     const QSet<std::int64_t> emQuarentena = quarentenaConfere(problemas);
 
     QHash<QString, const Abastecimento*> porResposta;
@@ -129,21 +129,22 @@ QString Estacao::confirmacaoSemGravacao() {
     if (nucleo.pendentes() == 0) return {};
     while (livro.confirmado(std::int64_t(primeiraPendente_) + 1)) ++primeiraPendente_;
     const sim::AbastecimentoSimulado& a = livro.abastecimentos().at(primeiraPendente_);
-    const auto conta = [&](const char* sql, const QString& registro) {
-        QSqlQuery q = banco().executa(QStringLiteral("Estacao.confirmacao"), QString::fromLatin1(sql), {registro});
-        return q.next() ? q.value(0).toInt() : 0;
+    const auto guardado = [&](const char* tabela, const QString& registro) {
+        QSqlQuery q = banco().executa(
+            QStringLiteral("Estacao.confirmacao"),
+            QStringLiteral("SELECT COUNT(*) FROM %1 WHERE RegistroAutomacao = ?").arg(QLatin1String(tabela)), {registro});
+        return q.next() && q.value(0).toInt() > 0;
     };
     try {
         try {
-            if (conta("SELECT COUNT(*) FROM Abastecimento WHERE RegistroAutomacao = ?", registroDe(a.resposta)) > 0)
-                return {};
+            if (guardado("Abastecimento", registroDe(a.resposta))) return {};
         } catch (const ErroBanco&) {  // the test's connection found its server gone: opened again
-            if (conta("SELECT COUNT(*) FROM Abastecimento WHERE RegistroAutomacao = ?", registroDe(a.resposta)) > 0)
-                return {};
+            if (guardado("Abastecimento", registroDe(a.resposta))) return {};
         }
+        // In quarantine as it was handed over, or as it arrived damaged.
+        if (guardado("AbastecimentoRejeitado", registroDe(a.resposta))) return {};
         for (const auto& [texto, id] : danificadas(livro).asKeyValueRange())
-            if (id == a.id && conta("SELECT COUNT(*) FROM AbastecimentoRejeitado WHERE RegistroAutomacao = ?", texto) > 0)
-                return {};
+            if (id == a.id && guardado("AbastecimentoRejeitado", texto)) return {};
     } catch (const ErroBanco& e) {
         return QStringLiteral("abastecimento %1 confirmado sem poder conferir o banco: %2").arg(a.id).arg(e.descricao());
     }

@@ -8,32 +8,6 @@ namespace talvero::teste {
 
 namespace {
 
-// Writes and reads of one byte stream, under the station's hooks.
-class CanalVigiado : public CanalBytes {
-public:
-    CanalVigiado(std::unique_ptr<CanalBytes> real, const Vigias& v) : real_(std::move(real)), v_(v) {}
-    void abre() override { real_->abre(); }
-    void fecha() override { real_->fecha(); }
-    bool aberto() const override { return real_->aberto(); }
-    void escreve(const QByteArray& bytes) override {
-        if (v_.antesDeEnviar) v_.antesDeEnviar(bytes);
-        real_->escreve(bytes);
-        if (v_.depoisDeEnviar) v_.depoisDeEnviar(bytes);
-    }
-    qsizetype disponiveis() override { return real_->disponiveis(); }
-    QByteArray le() override {
-        QByteArray bytes = real_->le();
-        if (!bytes.isEmpty() && v_.depoisDeReceber) v_.depoisDeReceber(bytes);
-        return bytes;
-    }
-    void descarta() override { real_->descarta(); }
-    bool aguardaDados(int maxMs) override { return real_->aguardaDados(maxMs); }
-
-private:
-    std::unique_ptr<CanalBytes> real_;
-    const Vigias& v_;
-};
-
 QString textoMoeda(Moeda m) { return m.textoPonto(2); }
 
 } // namespace
@@ -42,12 +16,46 @@ int bicoDoCodigo(const QString& codigo) { return codigo == QLatin1String("0C") ?
 
 std::string nomeDoCenario(const ::testing::TestParamInfo<Cenario>& info) { return info.param.nome; }
 
+// Writes and reads of one byte stream, under the station's own check and the test's hooks.
+class Estacao::CanalVigiado : public CanalBytes {
+public:
+    CanalVigiado(std::unique_ptr<CanalBytes> real, Estacao& e) : real_(std::move(real)), e_(e) {}
+    void abre() override { real_->abre(); }
+    void fecha() override { real_->fecha(); }
+    bool aberto() const override { return real_->aberto(); }
+    void escreve(const QByteArray& bytes) override {
+        e_.antesDeEnviar(bytes);
+        real_->escreve(bytes);
+        if (e_.vigias.depoisDeEnviar) e_.vigias.depoisDeEnviar(bytes);
+    }
+    qsizetype disponiveis() override { return real_->disponiveis(); }
+    QByteArray le() override {
+        QByteArray bytes = real_->le();
+        if (!bytes.isEmpty() && e_.vigias.depoisDeReceber) e_.vigias.depoisDeReceber(bytes);
+        return bytes;
+    }
+    void descarta() override { real_->descarta(); }
+    bool aguardaDados(int maxMs) override { return real_->aguardaDados(maxMs); }
+
+private:
+    std::unique_ptr<CanalBytes> real_;
+    Estacao& e_;
+};
+
 std::unique_ptr<CanalBytes> Estacao::CanaisVigiados::serial(int porta) {
-    return std::make_unique<CanalVigiado>(real_.serial(porta), v_);
+    return std::make_unique<CanalVigiado>(real_.serial(porta), e_);
 }
 
 std::unique_ptr<CanalBytes> Estacao::CanaisVigiados::tcp(const QString& host, quint16 porta) {
-    return std::make_unique<CanalVigiado>(real_.tcp(host, porta), v_);
+    return std::make_unique<CanalVigiado>(real_.tcp(host, porta), e_);
+}
+
+// Every acknowledgement is checked, whatever hooks the test sets; a hook that
+// kills the agent here stops an acknowledgement that had to be right all the same.
+void Estacao::antesDeEnviar(const QByteArray& bytes) {
+    if (bytes.startsWith("(&I)"))
+        if (const QString d = confirmacaoSemGravacao(); !d.isEmpty()) confirmadosSemGravacao_ << d;
+    if (vigias.antesDeEnviar) vigias.antesDeEnviar(bytes);
 }
 
 Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& inicio, OpcoesBanco banco)

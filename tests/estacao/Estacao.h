@@ -86,15 +86,12 @@ public:
 
     // Every fueling of the concentrator's ledger stored once, acknowledged, with
     // every field as the concentrator gave it; the nozzles' totalizers continue
-    // their counters; in quarantine only answers that arrived damaged. Returns
-    // the rollovers met.
+    // their counters; in quarantine only answers that arrived damaged; no "(&I)"
+    // went out before its fueling was kept. Returns the rollovers met.
     std::int64_t confereComOLivro();
     // The same comparison: one line per discrepancy, none when the database agrees.
     // `identicas` counts fuelings whose answer repeats an earlier one's byte for byte.
     QStringList discrepancias(std::int64_t* viradas = nullptr, int* identicas = nullptr);
-    // Called as "(&I)" goes out: the fueling it acknowledges must be stored (or in
-    // quarantine) already. The discrepancy, or empty.
-    QString confirmacaoSemGravacao();
     int confirmacoesEntre(std::int64_t deMs, std::int64_t ateMs) const;
 
     // Cards written in the identifier, the first `cadastrados` also in the register.
@@ -119,21 +116,26 @@ public:
 private:
     class CanaisVigiados : public FabricaCanais {
     public:
-        CanaisVigiados(FabricaCanais& real, const Vigias& v) : real_(real), v_(v) {}
+        CanaisVigiados(FabricaCanais& real, Estacao& e) : real_(real), e_(e) {}
         std::unique_ptr<CanalBytes> serial(int porta) override;
         std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
 
     private:
         FabricaCanais& real_;
-        const Vigias& v_;
+        Estacao& e_;
     };
+    class CanalVigiado;
 
     void escreveIni();
     void cadastraEstacao();
+    // Every "(&I)", before the test's own hooks: the fueling it acknowledges must be
+    // stored (or in quarantine) already. The discrepancy, or empty.
+    void antesDeEnviar(const QByteArray& bytes);
+    QString confirmacaoSemGravacao();
     QSet<std::int64_t> quarentenaConfere(QStringList& problemas);
 
     sim::FabricaCanaisSimulador linhas_;
-    CanaisVigiados canais_{linhas_, vigias};
+    CanaisVigiados canais_{linhas_, *this};
 
 public:
     PlataformaDeTeste mundo;
@@ -146,6 +148,7 @@ private:
     std::unique_ptr<MenuAutomacao> agente_;
     std::unique_ptr<Conexao> banco_;
     std::size_t primeiraPendente_ = 0;
+    QStringList confirmadosSemGravacao_;
 };
 
 } // namespace talvero::teste
