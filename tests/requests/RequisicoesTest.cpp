@@ -296,6 +296,22 @@ TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa)
     }
 }
 
+// A liveness request named before the resume, both put in one tick of the pause:
+// the resume goes first, so the other is never told of a pause that is over.
+TEST_F(Pedidos, RetomadaAtendidaAntesDoPedidoDeNomeAnteriorNoMesmoTick) {
+    e.roda(3000);
+    pede(9, QStringLiteral("AUTOMACAO PAUSA"));
+    e.roda(1000);
+    ASSERT_TRUE(e.agente().lAutomacaoPausada);
+    pede(1, QStringLiteral("AUTOMACAO ATIVADA"));
+    pede(2, QStringLiteral("TIRA PAUSA AUTOMACAO"));
+    e.roda(1000);
+    EXPECT_EQ(toma(2), P(kOk, {}));
+    EXPECT_FALSE(e.agente().lAutomacaoPausada);
+    e.roda(1000);
+    EXPECT_EQ(toma(1), P(kOk, {}));
+}
+
 // The request ends the agent inside the cycle's wait for a fueling: what it had
 // not yet acknowledged is handed over again and stored once after the restart.
 TEST(PedidosQueEncerram, DuranteAEsperaDoCicloNenhumAbastecimentoSePerde) {
