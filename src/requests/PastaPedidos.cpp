@@ -44,9 +44,11 @@ std::vector<PastaPedidos::Pedido> PastaPedidos::prontos() {
     aguardaSegundaOlhada();
     recusados_ = 0;
     std::vector<Pedido> prontos;
-    for (auto& [nome, v] : vistos_) {
-        recusados_ += v.recusado ? 1 : 0;
-        if (pronto(nome, v)) prontos.push_back({nome, v.conteudo});
+    for (const EntradaPasta& e : entradas) {  // in the listing's order: by name, whatever the case
+        const auto it = vistos_.find(e.nome);
+        if (it == vistos_.end()) continue;
+        recusados_ += it->second.recusado ? 1 : 0;
+        if (pronto(e.nome, it->second)) prontos.push_back({e.nome, it->second.conteudo});
     }
     return prontos;
 }
