@@ -25,6 +25,12 @@ bool respostaComPosicao(const QString& resposta) {
     return resposta.size() == kTamanhoResposta && entradas::PosicaoValida(posicaoDe(resposta));
 }
 
+// The write names the record that now holds the card: an answer about another
+// card (a late one to an earlier command) is no write.
+bool gravou(const QString& resposta, const QString& cartao) {
+    return respostaComPosicao(resposta) && cartaoDe(resposta) == cartao;
+}
+
 // The erase names the record it was given, twice.
 bool apagou(const QString& resposta, const QString& posicao) {
     return respostaComPosicao(resposta) && posicaoDe(resposta) == posicao && segundoCampoDe(resposta) == posicao;
@@ -164,19 +170,19 @@ QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) 
     return executa(
         "AutoIncluiCartaoIdentFid", kSeparador, [&] { return CorpoGrava(pNumeroCartao); },
         [&](const QString& corpo) {
-            return d_.configuracao.lUsarDllCompany ? gravaBiblioteca(corpo) : gravaSerial(corpo);
+            return d_.configuracao.lUsarDllCompany ? gravaBiblioteca(corpo, pNumeroCartao) : gravaSerial(corpo, pNumeroCartao);
         });
 }
 
 // The identifier tells where it wrote the card; an answer that does not is no write.
-QString CartoesIdentFid::gravaBiblioteca(const QString& corpo) {
+QString CartoesIdentFid::gravaBiblioteca(const QString& corpo, const QString& cartao) {
     trocaBiblioteca(kGrava, corpo);
-    return respostaComPosicao(texto()) ? posicaoDe(texto()) + kSeparador : kSeparador;
+    return gravou(texto(), cartao) ? posicaoDe(texto()) + kSeparador : kSeparador;
 }
 
-QString CartoesIdentFid::gravaSerial(const QString& corpo) {
+QString CartoesIdentFid::gravaSerial(const QString& corpo, const QString& cartao) {
     if (trocaSerial(kGrava, corpo, kEsperaGravaSerialSegundos, 1) < 1) return {};
-    return respostaComPosicao(texto()) ? posicaoDe(texto()) + kSeparador : kSeparador;
+    return gravou(texto(), cartao) ? posicaoDe(texto()) + kSeparador : kSeparador;
 }
 
 QString CartoesIdentFid::AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro) {

@@ -82,8 +82,8 @@ private:
         QString posicao;
     };
 
-    QString gravaBiblioteca(const QString& corpo);
-    QString gravaSerial(const QString& corpo);
+    QString gravaBiblioteca(const QString& corpo, const QString& cartao);
+    QString gravaSerial(const QString& corpo, const QString& cartao);
     QString apagaBiblioteca(const QString& corpo, const QString& posicao);
     QString apagaSerial(const QString& corpo, const QString& posicao);
     Leitura leRegistro(const QString& cartao, const QString& posicao);

@@ -34,12 +34,19 @@ QString DialogosCartao::semPedidos(Comando comando) {
     return comando();
 }
 
-// Empty when the operator gave no card of 16 letters or digits (and was told so).
-QString DialogosCartao::pedeCartao(const QString& pergunta) {
+// Empty when the operator gave no card of 16 letters or digits (and was told so;
+// a value typed, not a cancel, also goes to the log).
+QString DialogosCartao::pedeCartao(const char* rotina, const QString& pergunta) {
     const QString cartao = d_.operador.entrada(pergunta, kTituloCartao, {});
-    if (cartao.size() != kTamanhoCartao) critico(QStringLiteral("O cartão deve ter 16 caracteres."), kCancelada);
-    else if (!entradas::CartaoValido(cartao)) critico(QStringLiteral("O cartão deve ter 16 letras ou dígitos."), kCancelada);
-    else return cartao;
+    try {
+        CartoesIdentFid::ExigeCartao(cartao);
+        return cartao;
+    } catch (const ValorRecusado& r) {
+        if (!cartao.isEmpty()) d_.cartoes.RegistraRecusa(rotina, r);
+    }
+    critico(cartao.size() != kTamanhoCartao ? QStringLiteral("O cartão deve ter 16 caracteres.")
+                                            : QStringLiteral("O cartão deve ter 16 letras ou dígitos."),
+            kCancelada);
     return {};
 }
 
@@ -71,7 +78,8 @@ std::optional<QString> DialogosCartao::pesquisa(const QString& cartao, bool most
 
 void DialogosCartao::mnuIncluiCartao_Click() {
     const QString cartao =
-        pedeCartao(QStringLiteral("Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres)."));
+        pedeCartao("mnuIncluiCartao_Click",
+                   QStringLiteral("Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres)."));
     if (cartao.isEmpty()) return;
     const QString resultado = semPedidos([&] { return d_.cartoes.AutoIncluiCartaoIdentFid(cartao); });
     const QString posicao = SeparaCampo(resultado, 1);
@@ -86,7 +94,8 @@ void DialogosCartao::mnuIncluiCartao_Click() {
 
 void DialogosCartao::mnuExcluiCartao_Click() {
     const QString cartao =
-        pedeCartao(QStringLiteral("Informe o número do cartão a ser excluído no IdentFid (contendo 16 caracteres)."));
+        pedeCartao("mnuExcluiCartao_Click",
+                   QStringLiteral("Informe o número do cartão a ser excluído no IdentFid (contendo 16 caracteres)."));
     if (cartao.isEmpty()) return;
     const auto achado = pesquisa(cartao, false);
     if (!achado) return;  // the operator stopped the search
@@ -115,8 +124,14 @@ void DialogosCartao::mnuLerCartao_Click() {
     const QString posicao =
         d_.operador.entrada(QStringLiteral("Informe a posicao do registro do cartao no IdentFid no formato 000000."),
                             QStringLiteral("Posição do Registro!"), QStringLiteral("000000"));
-    if (posicao.size() != kTamanhoPosicao) return;
-    if (!entradas::PosicaoValida(posicao)) return critico(QStringLiteral("A posição deve ter 6 dígitos."), kCancelada);
+    try {
+        CartoesIdentFid::CorpoLe(posicao);
+    } catch (const ValorRecusado& r) {
+        if (!posicao.isEmpty()) d_.cartoes.RegistraRecusa("mnuLerCartao_Click", r);
+        // A wrong length ends without a word, as it always has.
+        if (posicao.size() == kTamanhoPosicao) critico(QStringLiteral("A posição deve ter 6 dígitos."), kCancelada);
+        return;
+    }
     if (feito(semPedidos([&] { return d_.cartoes.AutoLerCartaoIdentFid(kCartaoFixo, posicao); })))
         informa(QStringLiteral("O cartão: ") + kCartaoFixo + QStringLiteral(" foi lido no IdentFid."),
                 QStringLiteral("Leitura OK no IdentFid!"));
@@ -132,6 +147,7 @@ void DialogosCartao::naoLeu(const QString& cartao) {
 // Not found is told by silence; records that could not be read are an error.
 void DialogosCartao::mnuPesquisaPosicaoCartao_Click() {
     const QString cartao = pedeCartao(
+        "mnuPesquisaPosicaoCartao_Click",
         QStringLiteral("Informe o número do cartão para saber a posição no IdentFid contendo 16 caracteres."));
     if (cartao.isEmpty()) return;
     const auto achado = pesquisa(cartao, true);

@@ -33,7 +33,7 @@ public:
     void cmdLeituraIdentificador_Click();
 
 private:
-    QString pedeCartao(const QString& pergunta);
+    QString pedeCartao(const char* rotina, const QString& pergunta);
     // The search's result; nothing when the operator stopped it.
     std::optional<QString> pesquisa(const QString& cartao, bool mostraMensagem);
     void naoExcluiu(const QString& cartao);

@@ -62,12 +62,14 @@ QString MapaCaminhos::programa(const QString& caminhoWindows) const {
     return mapeado;
 }
 
-bool MapaCaminhos::casaPadrao(const QString& nome, const QString& padrao) {
+QRegularExpression MapaCaminhos::expressaoDoPadrao(const QString& padrao) {
     const QString expr = QRegularExpression::wildcardToRegularExpression(
         padrao, QRegularExpression::UnanchoredWildcardConversion);
-    const QRegularExpression re(QRegularExpression::anchoredPattern(expr),
-                                QRegularExpression::CaseInsensitiveOption);
-    return re.match(nome).hasMatch();
+    return QRegularExpression(QRegularExpression::anchoredPattern(expr), QRegularExpression::CaseInsensitiveOption);
+}
+
+bool MapaCaminhos::casaPadrao(const QString& nome, const QString& padrao) {
+    return expressaoDoPadrao(padrao).match(nome).hasMatch();
 }
 
 } // namespace talvero

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRegularExpression>
 #include <QString>
 
 namespace talvero {
@@ -29,6 +30,8 @@ public:
 
     // Windows wildcard match ('*' and '?'), regardless of letter case.
     static bool casaPadrao(const QString& nome, const QString& padrao);
+    // The same match made once, for a whole folder of names.
+    static QRegularExpression expressaoDoPadrao(const QString& padrao);
 
 private:
     QString raiz_;

@@ -11,7 +11,12 @@
 #include <algorithm>
 #include <cerrno>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,16 +95,37 @@ std::optional<EntradaPasta> estadoDe(const QString& local) {
     return e;
 }
 
-// Windows has no FIFOs to block on; a link is refused by its look before it is opened.
+// Judged on the handle, never by a look before opening: a link (reparse point)
+// is opened as itself, a folder not at all, and what is read is what was judged.
 QByteArray leArquivoComum(const QString& local, qint64 limite) {
-    const auto e = estadoDe(local);
-    if (!e) falha(erros::ArquivoNaoEncontrado);
-    if (e->tipo != EntradaPasta::Tipo::Arquivo) naoEhArquivoComum();
-    QFile f(local);
-    if (!f.open(QIODevice::ReadOnly)) falha(erros::PermissaoNegada);
-    QByteArray bytes = f.read(limite + 1);
-    if (f.error() != QFileDevice::NoError) falha(erros::ErroEntradaSaida);
-    if (bytes.size() > limite) maiorQue(limite);
+    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(local).utf16()), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD codigo = GetLastError();
+        if (codigo == ERROR_FILE_NOT_FOUND) falha(erros::ArquivoNaoEncontrado);
+        if (codigo == ERROR_PATH_NOT_FOUND) falha(erros::CaminhoNaoEncontrado);
+        if (codigo == ERROR_ACCESS_DENIED || codigo == ERROR_SHARING_VIOLATION) falha(erros::PermissaoNegada);
+        falha(erros::ErroAcessoCaminho);
+    }
+    const struct Fecha {
+        HANDLE h;
+        ~Fecha() { CloseHandle(h); }
+    } fecha{h};
+    FILE_ATTRIBUTE_TAG_INFO atributos{};
+    if (GetFileType(h) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandleEx(h, FileAttributeTagInfo, &atributos, sizeof atributos) ||
+        (atributos.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        naoEhArquivoComum();
+    LARGE_INTEGER tamanho{};
+    if (!GetFileSizeEx(h, &tamanho)) falha(erros::ErroEntradaSaida);
+    if (tamanho.QuadPart > limite) maiorQue(limite);
+    QByteArray bytes(limite + 1, Qt::Uninitialized);
+    qint64 lidos = 0;
+    for (DWORD n = 1; n > 0 && lidos < bytes.size(); lidos += n)
+        if (!ReadFile(h, bytes.data() + lidos, DWORD(bytes.size() - lidos), &n, nullptr)) falha(erros::ErroEntradaSaida);
+    if (lidos > limite) maiorQue(limite);
+    bytes.truncate(lidos);
     return bytes;
 }
 #else
@@ -246,12 +272,17 @@ void SistemaArquivosLocal::move(const QString& origem, const QString& destino) {
 
 QList<EntradaPasta> SistemaArquivosLocal::entradas(const QString& pasta, const QString& padrao, int maximo) const {
     const QString l = local(pasta);
-    if (!QFileInfo(l).isDir()) falha(erros::CaminhoNaoEncontrado);
+    const QFileInfo info(l);
+    if (!info.isDir()) falha(erros::CaminhoNaoEncontrado);
+    // An unreadable folder would list as empty, as if nothing waited there.
+    if (!info.isReadable()) falha(erros::PermissaoNegada);
+    const QRegularExpression casa = MapaCaminhos::expressaoDoPadrao(padrao);
     QList<EntradaPasta> lista;
     for (QDirIterator it(l, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
          it.hasNext() && lista.size() < maximo;) {
-        const QString nome = QFileInfo(it.next()).fileName();
-        if (!MapaCaminhos::casaPadrao(nome, padrao)) continue;
+        it.next();
+        const QString nome = it.fileName();
+        if (!casa.match(nome).hasMatch()) continue;
         if (auto e = estadoDe(l + QLatin1Char('/') + nome)) {
             e->nome = nome;
             lista.append(*e);

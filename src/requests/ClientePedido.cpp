@@ -256,7 +256,7 @@ bool ClientePedido::explicaCartao(const QString& resultado, QTextStream& saida) 
               << (resultado.isEmpty() ? QStringLiteral("nenhum cartão lido num abastecimento em andamento")
                                       : QStringLiteral("bico %1, cartão %2").arg(SeparaCampo(resultado, 1), SeparaCampo(resultado, 2)))
               << ".\n";
-        return true;
+        return !resultado.isEmpty();
     }
     if (c != kInclui && c != kExclui && c != kPesquisa) return true;
     const QString posicao = SeparaCampo(resultado, 1);

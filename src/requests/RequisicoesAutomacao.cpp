@@ -1,7 +1,6 @@
 #include "requests/RequisicoesAutomacao.h"
 
 #include "platform/Erro.h"
-#include "platform/LeitorIni.h"
 #include "support/RotinasGerais.h"
 
 #include <utility>
@@ -11,8 +10,9 @@ namespace talvero {
 
 namespace {
 
-const QString kSecaoPedido = QStringLiteral("PEDIDO AUTOMACAO");
 const QString kTiraPausa = QStringLiteral("TIRA PAUSA AUTOMACAO");
+
+constexpr int kTentativasPorTick = 8;
 
 enum class Acao { Ativada, LeituraEncerrante, Pausa, Fecha, NumeroCartao, IncluiCartao, ExcluiCartao, PesquisaCartao };
 
@@ -63,17 +63,19 @@ void RequisicoesAutomacao::TimerArquivo_Timer() {
     d_.agendador.processaEventos();
 }
 
-// One request per tick; one that cannot be taken out of the folder holds none back.
+// One request per tick; one that cannot be taken out of the folder holds none
+// back, and a few such in a row are all a tick tries.
 void RequisicoesAutomacao::atende(const std::vector<PastaPedidos::Pedido>& prontos) {
+    int tentativas = 0;
     for (const PastaPedidos::Pedido& p : prontos)
-        if (LeRequisicaoAutomacao(p) != Tomada::Seguinte) return;
+        if (LeRequisicaoAutomacao(p) != Tomada::Seguinte || ++tentativas >= kTentativasPorTick) return;
 }
 
 void RequisicoesAutomacao::leCampos(const PastaPedidos::Pedido& p) {
     escolhe(p.nome);
-    lComandoReq = LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Comando"));
-    lOrigemReq = LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Origem"));
-    lParametroReq = LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Parametro"));
+    lComandoReq = p.comando;
+    lOrigemReq = p.origem;
+    lParametroReq = p.parametro;
 }
 
 RequisicoesAutomacao::Tomada RequisicoesAutomacao::LeRequisicaoAutomacao(const PastaPedidos::Pedido& pedido) {
@@ -145,9 +147,7 @@ QString RequisicoesAutomacao::comandoCartao(const Comando& c) {
 // During a pause a resume is looked for first, whatever its place in the
 // folder; every other request is told of the pause once and kept for after it.
 void RequisicoesAutomacao::atendeEmPausa(const std::vector<PastaPedidos::Pedido>& prontos) {
-    const auto retomada = [](const PastaPedidos::Pedido& p) {
-        return LeIniDeTexto(p.conteudo, kSecaoPedido, QStringLiteral("Comando")) == kTiraPausa;
-    };
+    const auto retomada = [](const PastaPedidos::Pedido& p) { return p.comando == kTiraPausa; };
     for (const PastaPedidos::Pedido& p : prontos)
         if (retomada(p) && retomaAutomacao(p)) return;
     for (const PastaPedidos::Pedido& p : prontos)

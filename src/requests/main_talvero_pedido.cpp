@@ -51,7 +51,7 @@ não ser atendido mais tarde.
 
 Código de saída:
   0  Retorno OK (ou, nos comandos sem resposta, pedido recolhido); nos comandos de
-     cartão, só quando o identificador confirmou (gravado, excluído, encontrado)
+     cartão, só quando o identificador confirmou (gravado, excluído, encontrado, cartão lido)
   1  outro Retorno, ou comando de cartão que não fez o que foi pedido
   2  nenhuma resposta no prazo
   3  erro de uso ou falha local (pasta inexistente, sem permissão, ...): nenhum pedido fica

@@ -122,7 +122,8 @@ bool MenuAutomacao::conectaBanco() {
 void MenuAutomacao::verificaComputadorEAbreEnlace() {
     const QString configurado = le(kLocalizacao, QStringLiteral("Computador com automacao"));
     if (configurado.toUpper() != socket.NomeDoHost().toUpper()) {
-        erroFatal(QStringLiteral("O computador configurado para rodar este programa deve ser o: ") + configurado +
+        erroFatal(QStringLiteral("O computador configurado para rodar este programa deve ser o: ") +
+                      entradas::SemControle(configurado) +
                       QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
                   QStringLiteral("Computador Não Autorizado a Executar Este Programa!"));
         return;

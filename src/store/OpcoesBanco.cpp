@@ -16,7 +16,7 @@ void lePorta(OpcoesBanco& o, const QString& texto) {
     if (ok && porta >= 1 && porta <= 65535)
         o.porta = int(porta);
     else
-        o.erroConfiguracao = QStringLiteral("Porta inválida em [BANCO DE DADOS]: ") + texto;
+        o.erroConfiguracao = QStringLiteral("Porta inválida em [BANCO DE DADOS]: ") + entradas::Citado(texto);
 }
 
 } // namespace
@@ -35,7 +35,7 @@ OpcoesBanco OpcoesBanco::doIni(const SistemaArquivos& arquivos, const MapaCaminh
     if (driver == QLatin1String("POSTGRESQL"))
         o.driver = Driver::PostgreSQL;
     else if (!driver.isEmpty() && driver != QLatin1String("SQLITE"))
-        o.erroConfiguracao = QStringLiteral("Driver de banco de dados desconhecido em [BANCO DE DADOS]: ") + driver;
+        o.erroConfiguracao = QStringLiteral("Driver de banco de dados desconhecido em [BANCO DE DADOS]: ") + entradas::Citado(driver);
     const QString arquivo = le("Arquivo");
     if (!arquivo.isEmpty() && !entradas::CaminhoArquivoValido(arquivo))
         o.erroConfiguracao = QStringLiteral("Arquivo inválido em [BANCO DE DADOS] (sem \"..\" nem caracteres de controle): ") +

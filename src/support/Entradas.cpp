@@ -46,20 +46,30 @@ bool NomeComputadorValido(const QString& nome) {
     return kNome.match(nome).hasMatch() && !nome.contains(QLatin1String(".."));
 }
 
-bool NomePastaValido(const QString& nome) {
+bool NomeArquivoValido(const QString& nome) {
     static const QString kProibidos = QStringLiteral("\\/:*?\"<>|");
-    if (nome.isEmpty() || nome.size() > 254 || nome.trimmed() != nome || nome.contains(QLatin1String(".."))) return false;
-    return !temControle(nome) && std::none_of(nome.begin(), nome.end(), [](QChar c) { return kProibidos.contains(c); });
+    return !nome.isEmpty() && nome.size() <= 255 && nome != QLatin1String(".") && nome != QLatin1String("..") &&
+           !temControle(nome) && std::none_of(nome.begin(), nome.end(), [](QChar c) { return kProibidos.contains(c); });
+}
+
+// Windows drops a folder name's trailing dots and blanks, and keeps the names of
+// its devices for them.
+bool NomePastaValido(const QString& nome) {
+    static const QRegularExpression kDispositivo(QRegularExpression::anchoredPattern(
+                                                      QStringLiteral("(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])(\\..*)?")),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    return NomeArquivoValido(nome) && nome.size() <= 254 && nome.trimmed() == nome && !nome.endsWith(QLatin1Char('.')) &&
+           !nome.contains(QLatin1String("..")) && !kDispositivo.match(nome).hasMatch();
 }
 
 bool PortaValida(const QString& porta) {
     return porta.size() <= 254 && todos(porta, ".-_:/[]");
 }
 
+// ".." as a folder, also right after a drive ("C:..\x" is the parent of the drive's current folder).
 bool CaminhoArquivoValido(const QString& caminho) {
-    if (caminho.isEmpty() || temControle(caminho)) return false;
-    static const QRegularExpression kSeparador(QStringLiteral("[\\\\/]"));
-    return !caminho.split(kSeparador).contains(QLatin1String(".."));
+    static const QRegularExpression kPai(QStringLiteral("(^|[\\\\/:])\\.\\.([\\\\/]|$)"));
+    return !caminho.isEmpty() && !temControle(caminho) && !kPai.match(caminho).hasMatch();
 }
 
 bool SemCaracteresDeControle(const QString& texto) { return !temControle(texto); }

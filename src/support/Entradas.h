@@ -18,6 +18,11 @@ bool PosicaoValida(const QString& posicao);
 // starting with '.' or '-', no ".."): it names a share and can lead nowhere else.
 bool NomeComputadorValido(const QString& nome);
 
+// One file name as a folder listing gives it, to be joined to the folder's path:
+// nothing a path would read as a separator, a drive or a wildcard, no control
+// characters.
+bool NomeArquivoValido(const QString& nome);
+
 // One folder name that composes paths ("C:\" + name + "\"): no separators, no
 // "..", no wildcards or control characters, no blanks at the ends.
 bool NomePastaValido(const QString& nome);

@@ -109,12 +109,13 @@ TEST(ValoresHostis, NenhumQuadroNenhumAbastecimentoPerdido) {
     }
 }
 
-// A card command whose link is paused, silent, or loses one answer is an
-// error for the operator, never an "OK" box; the identifier's table tells the truth.
+// A card command whose link is paused, silent, or loses one answer (the write's
+// lost while a late read of another record comes in) is an error for the
+// operator, never an "OK" box; the identifier's table tells the truth.
 TEST(ValoresHostis, SemRespostaDoIdentificadorNenhumDialogoDizOK) {
-    enum Falha { Pausa, Silencio, ApagaSemResposta };
+    enum Falha { Pausa, Silencio, ApagaSemResposta, LeituraAtrasada };
     for (const bool biblioteca : {false, true}) {
-        for (const Falha falha : {Pausa, Silencio, ApagaSemResposta}) {
+        for (const Falha falha : {Pausa, Silencio, ApagaSemResposta, LeituraAtrasada}) {
             if (biblioteca && falha == Pausa) continue;  // the library's link stays up during a pause
             Posto p(biblioteca);
             if (falha == Pausa) p.pede(QStringLiteral("AUTOMACAO PAUSA"), {});
@@ -123,13 +124,21 @@ TEST(ValoresHostis, SemRespostaDoIdentificadorNenhumDialogoDizOK) {
                 p.e.vigias.antesDeEnviar = [&p](const QByteArray& b) {
                     if (b.startsWith("(?F27A")) p.e.nucleo.falhas().silencio.proximas = 1;
                 };
-            const std::pair<QString, void (MenuAutomacao::*)()> cliques[] = {
-                {QStringLiteral("FEDCBA9876543210"), &MenuAutomacao::mnuIncluiCartao_Click},
-                {kCartao, &MenuAutomacao::mnuExcluiCartao_Click},
-                {kPosicao, &MenuAutomacao::mnuLerCartao_Click},
-                {kCartao, &MenuAutomacao::mnuPesquisaPosicaoCartao_Click}};
+            if (falha == LeituraAtrasada)
+                p.e.vigias.antesDeEnviar = [&p](const QByteArray& b) {
+                    if (b.startsWith("(?LF")) p.e.nucleo.falhas().atraso.proximas = 1;
+                    if (b.startsWith("(?F27G")) p.e.nucleo.falhas().silencio.proximas = 1;
+                };
+            p.e.nucleo.falhas().atrasoMs = 2500;
+            using Clique = std::pair<QString, void (MenuAutomacao::*)()>;
+            const Clique inclui{QStringLiteral("FEDCBA9876543210"), &MenuAutomacao::mnuIncluiCartao_Click};
+            const Clique exclui{kCartao, &MenuAutomacao::mnuExcluiCartao_Click};
+            const Clique le{kPosicao, &MenuAutomacao::mnuLerCartao_Click};
+            const Clique pesquisa{kCartao, &MenuAutomacao::mnuPesquisaPosicaoCartao_Click};
+            const std::vector<Clique> cliques = falha == ApagaSemResposta ? std::vector{exclui}
+                                                : falha == LeituraAtrasada ? std::vector{le, inclui}
+                                                                           : std::vector{inclui, exclui, le, pesquisa};
             for (const auto& [entrada, clique] : cliques) {
-                if (falha == ApagaSemResposta && clique != &MenuAutomacao::mnuExcluiCartao_Click) continue;
                 const auto caixas = p.clica(entrada, clique);
                 EXPECT_TRUE(caixas.size() == 1 && caixas[0].icone == Icone::Critico)
                     << unica(caixas).toStdString() << biblioteca << falha;

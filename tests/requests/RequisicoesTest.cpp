@@ -177,25 +177,33 @@ private:
     std::thread fio_;
 };
 
-// Links to a FIFO, to a device, to a file, a folder and an oversize file among
-// the requests: each is told once and passed over, none blocks a tick or is read
-// whole, and meanwhile requests are answered in time and fuelings collected.
+// Links to a FIFO, to a device, to a file, a folder, an oversize file and a name
+// that would read as a path among the requests: each is told once and passed
+// over, none blocks a tick or is read whole. Leftovers that never become requests
+// are taken as they stand, after the real ones. Meanwhile requests are answered
+// in time and fuelings collected.
 TEST_F(Pedidos, EntradasQueNaoSaoPedidosNaoParamNemInchamOAgente) {
     const QString pasta = e.mundo.local(QStringLiteral("C:\\Automacao")) + QLatin1Char('/');
     const QString fifo = e.mundo.raiz.filePath(QStringLiteral("fila"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QByteArray grande = textoPedido(QStringLiteral("AUTOMACAO ATIVADA"), QStringLiteral("PC1"), {});
     grande += "; " + QByteArray(70'000, 'x') + "\r\n";
-    const QString hostis[] = {"Pedido_!fifo.AUT", "Pedido_!zero.AUT", "Pedido_!ligacao.AUT", "Pedido_!pasta.AUT", "Pedido_!grande.AUT"};
+    const QString hostis[] = {"Pedido_!fifo.AUT",   "Pedido_!zero.AUT",   "Pedido_!ligacao.AUT",
+                              "Pedido_!pasta.AUT",  "Pedido_!grande.AUT", "Pedido_!\\..\\Talvero\\AutoTalvero\\x.AUT"};
     ASSERT_TRUE(QFile::link(fifo, pasta + hostis[0]));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), pasta + hostis[1]));
     ASSERT_TRUE(QFile::link(e.mundo.local(instalacao::kArquivoIni), pasta + hostis[2]));
     ASSERT_TRUE(QDir().mkdir(pasta + hostis[3]));
-    {
-        QFile f(pasta + hostis[4]);
+    const auto escreve = [&](const QString& nome, const QByteArray& bytes) {
+        QFile f(pasta + nome);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(grande);
-    }
+        f.write(bytes);
+    };
+    escreve(hostis[4], grande);
+    escreve(hostis[5], textoPedido(QStringLiteral("AUTOMACAO ATIVADA"), QStringLiteral("PC1"), {}));
+    e.mundo.arquivos.criaTexto("C:\\Talvero\\AutoTalvero\\x.AUT", {"[PEDIDO AUTOMACAO]"});
+    for (int i = 0; i < 30; ++i) escreve(QStringLiteral("Pedido_!lixo%1.AUT").arg(i, 2, 10, QLatin1Char('0')), "lixo");
+    e.roda(4000);
     Vigia vigia(fifo, [&] {
         for (const QString& h : hostis) QFile::remove(pasta + h);
     });
@@ -209,7 +217,9 @@ TEST_F(Pedidos, EntradasQueNaoSaoPedidosNaoParamNemInchamOAgente) {
     vigia.para();
     EXPECT_FALSE(vigia.disparou) << "o agente ficou preso no FIFO";
     for (const QString& h : hostis) EXPECT_EQ(e.log().filter(h).size(), 1) << h.toStdString();
-    EXPECT_EQ(e.janela().painel().pedidos, QStringLiteral("5 arquivos recusados na pasta"));
+    EXPECT_EQ(e.janela().painel().pedidos, QStringLiteral("6 arquivos recusados na pasta"));
+    EXPECT_TRUE(e.mundo.arquivos.existe("C:\\Talvero\\AutoTalvero\\x.AUT"));
+    EXPECT_EQ(QDir(pasta).entryList({"Pedido_!lixo*"}, QDir::Files).size(), 0);
     EXPECT_TRUE(e.esvazia(kMinuto));
     e.confereComOLivro();
 }
