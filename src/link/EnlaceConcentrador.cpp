@@ -51,6 +51,7 @@ bool EnlaceConcentrador::IniciaAutomacao() {
         if (!portaValida() || !casasDecimaisValidas()) return false;
         return d_.configuracao.lUsarDllCompany ? abreBiblioteca() : abreSerial();
     } catch (const Erro& e) {
+        motivoFalha_ = e.descricao();
         registra(kLinhaErro + QStringLiteral(" Erro: ") + e.descricao() + QStringLiteral(" - Rotina: IniciaAutomacao"));
         return false;
     }
@@ -80,9 +81,10 @@ void EnlaceConcentrador::leConfiguracao() {
 // The port names a device or an address: nothing else may reach the link.
 bool EnlaceConcentrador::portaValida() {
     if (entradas::PortaValida(d_.configuracao.lPortaComunicacao)) return true;
-    registra(kLinhaErro + QStringLiteral(" Erro: valor inválido em \"") + kChavePorta + QStringLiteral("\": ") +
-             entradas::Citado(d_.configuracao.lPortaComunicacao) +
-             QStringLiteral(" (COM e o número da porta, ou o endereço do concentrador) - Rotina: IniciaAutomacao"));
+    motivoFalha_ = QStringLiteral("valor inválido em \"") + kChavePorta + QStringLiteral("\": ") +
+                   entradas::Citado(d_.configuracao.lPortaComunicacao) +
+                   QStringLiteral(" (COM e o número da porta, ou o endereço do concentrador)");
+    registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ + QStringLiteral(" - Rotina: IniciaAutomacao"));
     return false;
 }
 
@@ -91,8 +93,9 @@ bool EnlaceConcentrador::portaValida() {
 bool EnlaceConcentrador::casasDecimaisValidas() {
     const auto invalida = CasaDecimalInvalida(d_.configuracao);
     if (!invalida) return true;
-    registra(kLinhaErro + QStringLiteral(" Erro: valor inválido em \"") + invalida->first + QStringLiteral("\": ") +
-             QString::number(invalida->second) + QStringLiteral(" (aceitos: 2 ou 3) - Rotina: IniciaAutomacao"));
+    motivoFalha_ = QStringLiteral("valor inválido em \"") + invalida->first + QStringLiteral("\": ") +
+                   QString::number(invalida->second) + QStringLiteral(" (aceitos: 2 ou 3)");
+    registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ + QStringLiteral(" - Rotina: IniciaAutomacao"));
     return false;
 }
 
@@ -101,6 +104,8 @@ bool EnlaceConcentrador::abreBiblioteca() {
     if (porta.left(3) == QLatin1String("COM")) lRetDll = d_.biblioteca.VB_OpenSerial(portaDaBiblioteca(porta));
     else lRetDll = d_.biblioteca.VB_OpenSocket(porta);
     if (lRetDll != 1) {
+        motivoFalha_ = QStringLiteral("erro número ") + QString::number(lRetDll) +
+                       QStringLiteral(" ao abrir a porta de comunicação: ") + porta;
         registra(QStringLiteral(" - Erro número: ") + QString::number(lRetDll) +
                  QStringLiteral(" ao abrir a porta de comunicação: ") + porta);
         return false;
@@ -145,6 +150,7 @@ void EnlaceConcentrador::acompanhaEnvio(std::int16_t codigo) {
 
 void EnlaceConcentrador::comunicacaoPerdida(const QString& motivo) {
     if (std::exchange(perdida_, true)) return;
+    motivoPerda_ = motivo;
     registra(QStringLiteral(" - Comunicação com o equipamento da automação perdida: ") + motivo);
 }
 

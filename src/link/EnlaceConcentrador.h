@@ -48,6 +48,12 @@ public:
     // Key and value of a decimal setting the parser cannot read (anything but 2 or 3).
     static std::optional<std::pair<QString, std::int16_t>> CasaDecimalInvalida(const Configuracao& c);
 
+    // Why IniciaAutomacao returned false, for the operator and the journal.
+    const QString& motivoFalha() const { return motivoFalha_; }
+    // The link was lost (a device gone, the library failing) and is not back yet.
+    bool perdida() const { return perdida_; }
+    const QString& motivoPerda() const { return motivoPerda_; }
+
     // Shutdown: closes the vendor library's link (nothing on the serial control).
     void Fecha();
 
@@ -103,6 +109,8 @@ private:
     Dependencias d_;
     // An outage is logged when it starts and when it ends, not at every tick.
     bool perdida_ = false;
+    QString motivoPerda_;
+    QString motivoFalha_;
     int reservas_ = 0;
     std::int64_t ultimoEnvioSerialMs_ = -1'000'000;
     QString ultimoEnvioSerial_;

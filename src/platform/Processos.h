@@ -18,9 +18,9 @@ public:
     // Raises talvero::Erro when nothing could open it.
     virtual void abreNaAreaDeTrabalho(const QString& caminho) = 0;
 
-    // Ends this process at once, without any shutdown. Test adapters only record
-    // it, so callers return right after calling it.
-    virtual void encerraImediatamente() = 0;
+    // Ends this process at once with that status, without any shutdown. Test
+    // adapters only record it, so callers return right after calling it.
+    virtual void encerraImediatamente(int codigo) = 0;
 
     // True when another instance of the program is running.
     virtual bool outraInstanciaAtiva() = 0;

@@ -21,9 +21,10 @@ public:
         abertos.push_back(caminho);
         if (falhaAoIniciar) throw Erro(QStringLiteral("Aplicativo inexistente"), 53);
     }
-    void encerraImediatamente() override {
+    void encerraImediatamente(int codigo) override {
         ++encerramentos;
         encerrado = true;
+        codigoSaida = codigo;
         if (aoEncerrar) aoEncerrar();
     }
     bool outraInstanciaAtiva() override { return outraInstancia; }
@@ -33,6 +34,7 @@ public:
     bool falhaAoIniciar = false;     // starts raise "Arquivo não encontrado"
     bool encerrado = false;
     int encerramentos = 0;
+    int codigoSaida = -1;
     bool outraInstancia = false;
     std::int64_t proximoPid = 1000;
     // Lets a test stop the caller dead, as the real end of the process would.

@@ -38,11 +38,11 @@ void ProcessosSistema::abreNaAreaDeTrabalho(const QString& caminho) {
         throw Erro(QStringLiteral("Aplicativo inexistente"), erros::ArquivoNaoEncontrado);
 }
 
-void ProcessosSistema::encerraImediatamente() {
+void ProcessosSistema::encerraImediatamente(int codigo) {
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
-    _exit(0);
+    _exit(codigo);
 }
 
 namespace {

@@ -19,7 +19,7 @@ public:
 
     std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) override;
     void abreNaAreaDeTrabalho(const QString& caminho) override;
-    [[noreturn]] void encerraImediatamente() override;
+    [[noreturn]] void encerraImediatamente(int codigo) override;
     bool outraInstanciaAtiva() override;
 
 private:

@@ -42,6 +42,11 @@ public:
                            const std::function<void()>& antesDeFechar) = 0;
     void criaTexto(const QString& caminho, const QStringList& linhas) { criaTexto(caminho, linhas, {}); }
 
+    // Puts these bytes under the name in one step (written aside, then renamed over
+    // the old file), readable by every user. For a small file others read often;
+    // not synced to the disk.
+    virtual void substitui(const QString& caminho, const QByteArray& bytes) = 0;
+
     // Whole file as bytes; raises when it cannot be read.
     virtual QByteArray le(const QString& caminho) const = 0;
 

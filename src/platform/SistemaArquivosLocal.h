@@ -15,6 +15,7 @@ public:
     using SistemaArquivos::criaTexto;
     void criaTexto(const QString& caminho, const QStringList& linhas,
                    const std::function<void()>& antesDeFechar) override;
+    void substitui(const QString& caminho, const QByteArray& bytes) override;
     QByteArray le(const QString& caminho) const override;
     void apaga(const QString& caminho, bool forcado) override;
     void move(const QString& origem, const QString& destino) override;

@@ -1,6 +1,7 @@
 #include "requests/RequisicoesAutomacao.h"
 
 #include "platform/Erro.h"
+#include "support/CodigosSaida.h"
 #include "support/Instalacao.h"
 
 namespace talvero {
@@ -23,7 +24,7 @@ QString RequisicoesAutomacao::AutomacaoComandoNaoReconhecido() {
 // No shutdown: what the process held is released by its end.
 QString RequisicoesAutomacao::AutomacaoFecha() {
     registra(QStringLiteral(" - AutomacaoFecha: "));
-    d_.processos.encerraImediatamente();
+    d_.processos.encerraImediatamente(saida::Fecha);
     return {};
 }
 
@@ -43,7 +44,7 @@ QString RequisicoesAutomacao::AutomacaoLeituraEncerrante() {
         if (!d_.configuracao.lUsarDllCompany) d_.enlace.serial().setPortaAberta(false);
         const std::int64_t pid = d_.processos.iniciaSemEsperar(instalacao::kProgramaEncerrante, {});
         registra(QStringLiteral(" - AutomacaoLeituraEncerrante: ") + QString::number(pid));
-        d_.processos.encerraImediatamente();
+        d_.processos.encerraImediatamente(saida::LeituraEncerrante);
     } catch (const Erro& e) {
         falhaHandler(e, "AutomacaoLeituraEncerrante");
     }

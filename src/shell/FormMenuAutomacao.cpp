@@ -54,15 +54,17 @@ QToolButton* FormMenuAutomacao::botaoFigura(const char* nome, int figura, const 
     return botao;
 }
 
+namespace {
+const QString kNaoFeche = QStringLiteral("\nNão feche este programa durante o expediente.");
+}
+
 void FormMenuAutomacao::montaControles() {
     auto* centro = new QWidget(this);
     auto* coluna = new QVBoxLayout(centro);
     // Wide enough for a panel line on one row; the window grows when a text wraps.
     centro->setMinimumWidth(kLarguraMinima);
     coluna->setSizeConstraint(QLayout::SetMinimumSize);
-    lblMensagem = new QLabel(QStringLiteral("Automação das bombas em funcionamento.\n"
-                                            "Não feche este programa durante o expediente."),
-                             centro);
+    lblMensagem = new QLabel(TextosPainel().cabecalho + kNaoFeche, centro);
     lblMensagem->setObjectName(QStringLiteral("lblMensagem"));
     lblMensagem->setAlignment(Qt::AlignCenter);
     lblMensagem->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -111,6 +113,7 @@ QGroupBox* FormMenuAutomacao::montaSituacao(QWidget* pai) {
 }
 
 bool FormMenuAutomacao::mostraPainel(const TextosPainel& textos) {
+    lblMensagem->setText(textos.cabecalho + kNaoFeche);
     escreve(lblComunicacao, textos.comunicacao, textos.comunicacaoEmAlerta);
     escreve(lblAbastecimentos, textos.abastecimentos);
     escreve(lblQuarentena, textos.quarentena, textos.quarentenaEmAlerta);

@@ -27,7 +27,8 @@ enum AcaoIcone { Adiciona = 0, Remove = 2 };
 } // namespace
 
 MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, CarregadorBiblioteca carregaBiblioteca)
-    : plataforma(p),
+    : processos_(p.processos, [this](int codigo) { acompanhamento.fim(codigo); }),
+      plataforma{p.relogio, p.agendador, p.arquivos, p.operador, processos_, p.host, p.icone, p.canais, p.caminhos},
       janela(j),
       registro(p.relogio, p.arquivos, p.operador),
       socket(p.host, p.operador),
@@ -104,9 +105,10 @@ void MenuAutomacao::Form_Unload() {
     dados.Libera();
     if (config.lUsarDllCompany) {
         enlace.Fecha();
-        plataforma.processos.encerraImediatamente();
+        plataforma.processos.encerraImediatamente(codigoSaida_);
         return;
     }
+    acompanhamento.fim(codigoSaida_);
     // The timers and the serial control go with the window, and the clicks waiting for the link.
     TimerArquivo->setHabilitado(false);
     TimerAutomacao->setHabilitado(false);

@@ -12,7 +12,9 @@
 #include "shell/JanelaPrincipal.h"
 #include "shell/ObjetosDados.h"
 #include "shell/PainelEstado.h"
+#include "shell/ProcessosDoAgente.h"
 #include "store/GravacaoAbastecimento.h"
+#include "support/Acompanhamento.h"
 #include "support/Configuracao.h"
 #include "support/PedidoEmail.h"
 #include "support/RegistroEventos.h"
@@ -87,6 +89,16 @@ public:
     void mnuLerCartao_Click() override { executa(acoes.mnuLerCartao_Click); }
     void mnuPesquisaPosicaoCartao_Click() override { executa(acoes.mnuPesquisaPosicaoCartao_Click); }
 
+    // The status the process ends with (CodigosSaida.h).
+    int codigoSaida() const { return codigoSaida_; }
+
+    // Told on standard error: the start, the end, each change of state.
+    Acompanhamento acompanhamento;
+
+private:
+    ProcessosDoAgente processos_;
+
+public:
     Plataforma plataforma;
     JanelaPrincipal& janela;
     Configuracao config;
@@ -114,8 +126,10 @@ private:
     void carrega();
     void leConfiguracao();
     bool conectaBanco();
-    void verificaComputadorEAbreEnlace();
-    void erroFatal(const QString& texto, const QString& titulo);
+    bool verificaComputadorEAbreEnlace();
+    void erroFatal(const QString& texto, const QString& titulo, int codigo);
+    void encerraNaPartida(const QString& causa, int codigo);
+    QString descricaoDoInicio();
     QString le(const QString& secao, const QString& chave) const;
     void restauraDaBandeja();
     void Form_Unload();
@@ -124,6 +138,8 @@ private:
     void ligaAcoesDoOperador();
 
     bool descarregada_ = false;
+    int codigoSaida_ = 0;
+    QString falhaPartida_;  // why the start-up could not finish: the window says so
     std::unique_ptr<GravacaoAbastecimento> gravacao_;
     std::unique_ptr<CicloAutomacao> ciclo_;
     std::unique_ptr<CartoesIdentFid> cartoes_;
@@ -140,6 +156,13 @@ private:
     void leContagensPainel(const QDate& hoje, std::int64_t agoraMs);
     void registraPainelNaHora(const QDateTime& agora);
     QString dicaIcone() const;
+    PainelEstado::Momento momentoDoPainel(const QDateTime& agora, std::int64_t agoraMs);
+    void acompanha(const PainelEstado::Momento& m);
+    void gravaSituacao(const PainelEstado::Momento& m);
+    std::int64_t proximaSituacaoMs_ = 0;
+    QByteArray situacaoGravada_;
+    bool falhaSituacao_ = false;
+    QDateTime inicio_;
     PainelEstado painel_;
     TextosPainel textosPainel_;
     std::int64_t proximaLeituraPainelMs_ = 0;

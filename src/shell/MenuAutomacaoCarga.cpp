@@ -4,6 +4,7 @@
 #include "platform/Conversoes.h"
 #include "platform/Erro.h"
 #include "platform/LeitorIni.h"
+#include "support/CodigosSaida.h"
 #include "support/Entradas.h"
 #include "support/Instalacao.h"
 
@@ -21,6 +22,8 @@ const QString kLocalizacao = QStringLiteral("LOCALIZACAO");
 const QString kPastaPadrao = QStringLiteral("Automacao");
 const QString kSuporte = QStringLiteral("Entre em contato com o suporte técnico.");
 const QString kSeraFechado = QStringLiteral("Este programa será fechado automaticamente.");
+const QString kErroConfiguracao = QStringLiteral("Erro de Configuração!");
+const QString kNaoAutorizado = QStringLiteral("Computador Não Autorizado a Executar Este Programa!");
 
 // Flags are on only for the exact text.
 bool sim(const QString& valor) { return valor == QLatin1String("SIM"); }
@@ -31,15 +34,23 @@ QString MenuAutomacao::le(const QString& secao, const QString& chave) const {
     return LeIni(plataforma.arquivos, secao, chave, instalacao::kArquivoIni);
 }
 
+// A start-up that cannot finish ends the agent with its cause, never leaves it
+// half started looking healthy.
 void MenuAutomacao::Form_Load() {
+    inicio_ = plataforma.relogio.agora();
+    QString falha;
     try {
         carrega();
+        return;
     } catch (const Erro& e) {
-        registro.registra(QStringLiteral(" - ERRO Form Load: ") + e.comNumero());
+        falha = e.comNumero();
     } catch (const std::exception& e) {
-        registro.registra(QStringLiteral(" - ERRO Form Load: ") + QString::fromLocal8Bit(e.what()) +
-                          QStringLiteral(" - Err: 0"));
+        falha = QString::fromLocal8Bit(e.what()) + QStringLiteral(" - Err: 0");
     }
+    registro.registra(QStringLiteral(" - ERRO Form Load: ") + falha);
+    erroFatal(QStringLiteral("A configuração do AutoTalvero não pôde ser lida: ") + falha + QLatin1Char('\n') +
+                  kSuporte + QLatin1Char('\n') + kSeraFechado,
+              kErroConfiguracao, saida::Configuracao);
 }
 
 void MenuAutomacao::carrega() {
@@ -47,10 +58,18 @@ void MenuAutomacao::carrega() {
     registro.registra(QStringLiteral(" - AutoTalvero Iniciado: "));
     if (plataforma.processos.outraInstanciaAtiva()) {
         registro.registra(QStringLiteral(" - AutoTalvero será fechado, pois existe outro aberto"));
-        plataforma.processos.encerraImediatamente();
-        return;
+        const QString causa = QStringLiteral("outro AutoTalvero já está aberto nesta estação (") +
+                              plataforma.caminhos.local(instalacao::kPastaPrograma) + QLatin1Char(')');
+        plataforma.operador.mensagem(QStringLiteral("O AutoTalvero será fechado: ") + causa + QLatin1Char('.'),
+                                     QStringLiteral("AutoTalvero já aberto!"), Icone::Critico);
+        return encerraNaPartida(causa, saida::OutraInstancia);
     }
     IconeBandeja(0);
+    if (!plataforma.arquivos.existe(instalacao::kArquivoIni))
+        return erroFatal(QStringLiteral("Arquivo de configuração não encontrado: ") + instalacao::kArquivoIni + QStringLiteral(" (") +
+                             plataforma.caminhos.local(instalacao::kArquivoIni) + QStringLiteral(")\n") + kSuporte +
+                             QLatin1Char('\n') + kSeraFechado,
+                         kErroConfiguracao, saida::Configuracao);
     leConfiguracao();
     if (!conectaBanco()) return;
     TimerPainel->setHabilitado(true);
@@ -63,14 +82,14 @@ void MenuAutomacao::carrega() {
                              entradas::Citado(config.lPastaAutomacao) +
                              QStringLiteral("\nInforme só o nome de uma pasta, sem \\, /, : nem \"..\".\n") + kSuporte +
                              QLatin1Char('\n') + kSeraFechado,
-                         QStringLiteral("Erro de Configuração!"));
+                         kErroConfiguracao, saida::Configuracao);
     lAutomacaoPausada = false;
     FileList.Path = QStringLiteral("C:\\") + config.lPastaAutomacao + QLatin1Char('\\');
     FileList.Pattern = QStringLiteral("Pedido_*.AUT");
     TimerArquivo->setHabilitado(true);
     // With the vendor library the link opening enables it once the library answers.
     if (!config.lUsarDllCompany) TimerAutomacao->setHabilitado(true);
-    verificaComputadorEAbreEnlace();
+    if (verificaComputadorEAbreEnlace()) acompanhamento.inicio(descricaoDoInicio());
 }
 
 // Keys in their order of reading; a conversion error stops the load here.
@@ -97,7 +116,8 @@ void MenuAutomacao::leConfiguracao() {
 }
 
 // False when the program has been ended: without the database the automation
-// cannot store a single fueling.
+// cannot store a single fueling. The cause is told first; the notification
+// mail's own troubles come after it.
 bool MenuAutomacao::conectaBanco() {
     Conexao& conexao = dados.conexao();
     const QDateTime agora = plataforma.relogio.agora();
@@ -108,35 +128,67 @@ bool MenuAutomacao::conectaBanco() {
         registro.registra(QStringLiteral(" - Conectado ao Banco"));
         return true;
     }
+    const QString causa = conexao.opcoes().destino() + QStringLiteral(": ") + conexao.ultimoErro();
     registro.registra(QStringLiteral(" - AutoTalvero Nao Conectado com o BD"));
+    registro.registra(QStringLiteral(" - Banco de dados ") + causa);
+    acompanhamento.falha(QStringLiteral("banco de dados inacessível: ") + causa);
+    plataforma.operador.mensagem(
+        QStringLiteral("A automação não irá funcionar por falta de comunicação com o banco de dados!\n") + causa +
+            QLatin1Char('\n') + kSuporte,
+        QStringLiteral("Erro de Comunicação!"), Icone::Critico);
     corpo += QStringLiteral("Conexao com banco de dados não ativa ao iniciar o AutoTalvero.") + kQuebra;
     pedidoEmail.GravaPedidoEmail(QString::number(config.lCodigoEmpresa), config.lNomeEmpresa,
                                  QStringLiteral("AutoTalvero!"), corpo, config.gEmailConcluido, config.gNumeroEmail);
-    plataforma.operador.mensagem(
-        QStringLiteral("A automação não irá funcionar por falta de comunicação com o banco de dados!\n") + kSuporte,
-        QStringLiteral("Erro de Comunicação!"), Icone::Critico);
-    plataforma.processos.encerraImediatamente();
+    plataforma.processos.encerraImediatamente(saida::BancoInacessivel);
     return false;
 }
 
-void MenuAutomacao::verificaComputadorEAbreEnlace() {
+// False when the start-up ended here.
+bool MenuAutomacao::verificaComputadorEAbreEnlace() {
     const QString configurado = le(kLocalizacao, QStringLiteral("Computador com automacao"));
-    if (configurado.toUpper() != socket.NomeDoHost().toUpper()) {
-        erroFatal(QStringLiteral("O computador configurado para rodar este programa deve ser o: ") +
-                      entradas::SemControle(configurado) +
-                      QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
-                  QStringLiteral("Computador Não Autorizado a Executar Este Programa!"));
-        return;
+    const QString host = socket.NomeDoHost();
+    if (configurado.isEmpty() && !host.isEmpty()) {
+        erroFatal(QStringLiteral("Falta informar em AutoTalvero.INI, seção [LOCALIZACAO], \"Computador com automacao\": "
+                                 "o nome deste computador é ") +
+                      host + QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
+                  kNaoAutorizado, saida::ComputadorNaoAutorizado);
+        return false;
     }
-    if (!enlace.IniciaAutomacao())
-        erroFatal(QStringLiteral("Erro ao Iniciar comunicação com o equipamento de Automação!\n") + kSuporte +
-                      QLatin1Char('\n') + kSeraFechado,
-                  QStringLiteral("Erro Grave de Comunicação!"));
+    if (configurado.toUpper() != host.toUpper()) {
+        erroFatal(QStringLiteral("O computador configurado para rodar este programa deve ser o: ") +
+                      entradas::SemControle(configurado) + QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
+                  kNaoAutorizado, saida::ComputadorNaoAutorizado);
+        return false;
+    }
+    if (enlace.IniciaAutomacao()) return true;
+    erroFatal(QStringLiteral("Erro ao Iniciar comunicação com o equipamento de Automação!\n") + enlace.motivoFalha() +
+                  QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
+              QStringLiteral("Erro Grave de Comunicação!"), saida::EnlaceNaoAbre);
+    return false;
 }
 
-void MenuAutomacao::erroFatal(const QString& texto, const QString& titulo) {
+// The cause goes to standard error and the window's header before the box; the
+// window then closes and the process ends with the cause's status.
+void MenuAutomacao::erroFatal(const QString& texto, const QString& titulo, int codigo) {
+    falhaPartida_ = texto.section(QLatin1Char('\n'), 0, 0);
+    acompanhamento.falha(titulo + QLatin1Char(' ') + texto.section(QLatin1Char('\n'), 0, -3));
+    codigoSaida_ = codigo;
+    atualizaPainel();
     plataforma.operador.mensagem(texto, titulo, Icone::Critico);
     FechaJanela();
+}
+
+void MenuAutomacao::encerraNaPartida(const QString& causa, int codigo) {
+    acompanhamento.falha(causa);
+    plataforma.processos.encerraImediatamente(codigo);
+}
+
+QString MenuAutomacao::descricaoDoInicio() {
+    return instalacao::kVersao + QStringLiteral(", raiz ") +
+           (plataforma.caminhos.nativo() ? QStringLiteral("(caminhos do Windows)") : plataforma.caminhos.raiz()) +
+           QStringLiteral(", ") + (config.lUsarDllCompany ? QStringLiteral("biblioteca do fabricante")
+                                                          : QStringLiteral("controle serial")) +
+           QStringLiteral(" em ") + config.lPortaComunicacao + QStringLiteral(", banco ") + dados.conexao().opcoes().destino();
 }
 
 } // namespace talvero

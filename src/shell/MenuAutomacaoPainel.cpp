@@ -5,6 +5,11 @@
 #include "platform/Erro.h"
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoRejeitado.h"
+#include "support/Instalacao.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <utility>
 
 namespace talvero {
 
@@ -14,6 +19,7 @@ namespace {
 // quarantine): the counts are read again now and then, never at every refresh.
 constexpr std::int64_t kReleituraMs = 5 * 60'000;
 constexpr std::int64_t kNovaTentativaMs = 60'000;
+constexpr std::int64_t kSituacaoMs = 30'000;
 
 PainelEstado::Abastecido abastecido(const AbastecimentoEmTrabalho& a) {
     return {a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico, a.lQuantidadeLitros,
@@ -45,17 +51,74 @@ void MenuAutomacao::atualizaPainel() {
     }
     const QDateTime agora = plataforma.relogio.agora();
     const std::int64_t agoraMs = plataforma.relogio.monotonicoMs();
-    if (agoraMs >= proximaLeituraPainelMs_) leContagensPainel(agora.date(), agoraMs);
-    TextosPainel textos =
-        painel_.textos({agora, agoraMs, transportes.ultimaRecepcao(), config.lUsarDllCompany,
-                        config.lPortaComunicacao, lAutomacaoPausada,
-                        dados.conexao().opcoes().destino(), plataforma.caminhos.raiz(),
-                        requisicoes_ ? requisicoes_->recusadosNaPasta() : 0});
+    const bool funcionando = falhaPartida_.isEmpty();
+    if (funcionando && agoraMs >= proximaLeituraPainelMs_) leContagensPainel(agora.date(), agoraMs);
+    const PainelEstado::Momento m = momentoDoPainel(agora, agoraMs);
+    TextosPainel textos = painel_.textos(m);
     const bool naTela = janela.mostraPainel(textos);
     const bool outroResumo = textos.resumo != textosPainel_.resumo;
     textosPainel_ = std::move(textos);
     if (outroResumo) IconeBandeja(1);
+    if (!funcionando) return;
     if (!naTela) registraPainelNaHora(agora);
+    acompanha(m);
+    gravaSituacao(m);
+}
+
+// A start-up that failed shows its cause and touches no database.
+PainelEstado::Momento MenuAutomacao::momentoDoPainel(const QDateTime& agora, std::int64_t agoraMs) {
+    PainelEstado::Momento m;
+    m.agora = agora;
+    m.agoraMs = agoraMs;
+    m.recepcao = transportes.ultimaRecepcao();
+    m.biblioteca = config.lUsarDllCompany;
+    m.porta = config.lPortaComunicacao;
+    m.pausada = lAutomacaoPausada;
+    m.raiz = plataforma.caminhos.raiz();
+    m.recusadosNaPasta = requisicoes_ ? requisicoes_->recusadosNaPasta() : 0;
+    m.enlacePerdido = enlace.perdida();
+    m.falhaPartida = falhaPartida_;
+    if (!falhaPartida_.isEmpty()) return m;
+    Conexao& conexao = dados.conexao();
+    m.banco = conexao.opcoes().destino();
+    m.bancoPerdido = conexao.perdida();
+    return m;
+}
+
+void MenuAutomacao::acompanha(const PainelEstado::Momento& m) {
+    Acompanhamento::Estado e;
+    e.enlace = painel_.enlace(m);
+    e.ultimaResposta = m.recepcao.quando;
+    e.motivoPerda = enlace.motivoPerda();
+    e.bancoPerdido = m.bancoPerdido;
+    e.motivoBanco = m.bancoPerdido ? dados.conexao().ultimoErro() : QString();
+    e.pausada = m.pausada;
+    e.quarentena = painel_.emQuarentena();
+    acompanhamento.observa(e);
+}
+
+// Rewritten at once when the state changes, else every 30 s with the heartbeat:
+// a monitoring system reads it, and a heartbeat that stops means the agent did.
+void MenuAutomacao::gravaSituacao(const PainelEstado::Momento& m) {
+    const QStringList estado = painel_.situacao(m);
+    QStringList semHorario = estado.filter(QRegularExpression(QStringLiteral("^(?!ultima_resposta=)")));
+    const QByteArray comparavel = semHorario.join(QLatin1Char('\n')).toUtf8();
+    if (comparavel == situacaoGravada_ && m.agoraMs < proximaSituacaoMs_) return;
+    const QStringList cabeca{QStringLiteral("versao=") + instalacao::kVersao,
+                             QStringLiteral("pid=") + QString::number(QCoreApplication::applicationPid()),
+                             QStringLiteral("inicio=") + PainelEstado::Iso(inicio_),
+                             QStringLiteral("batimento=") + PainelEstado::Iso(m.agora),
+                             QStringLiteral("raiz=") + m.raiz};
+    try {
+        plataforma.arquivos.substitui(instalacao::kArquivoSituacao, ((cabeca + estado).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        situacaoGravada_ = comparavel;
+        proximaSituacaoMs_ = m.agoraMs + kSituacaoMs;
+        falhaSituacao_ = false;
+    } catch (const Erro& e) {
+        if (!std::exchange(falhaSituacao_, true))
+            registro.registra(QStringLiteral(" - Erro ao gravar a situação em ") + instalacao::kArquivoSituacao +
+                              QStringLiteral(": ") + e.descricao());
+    }
 }
 
 // Within a storing the connection is the cycle's: the counts wait for the next refresh.

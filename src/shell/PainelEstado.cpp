@@ -2,6 +2,8 @@
 
 #include "support/RegistroEventos.h"
 
+#include <tuple>
+
 namespace talvero {
 
 namespace {
@@ -31,12 +33,39 @@ QString comandoRejeitados(const QString& raiz) {
     return QStringLiteral("talvero-dados --root ") + pasta + QStringLiteral(" rejeitados");
 }
 
-QString estado(const PainelEstado::Momento& m, bool silencio) {
+using Enlace = Acompanhamento::Enlace;
+
+QString estado(const PainelEstado::Momento& m, Enlace enlace) {
+    if (!m.falhaPartida.isEmpty()) return QStringLiteral("Parada");
     if (m.pausada) return QStringLiteral("Pausada");
-    if (silencio) return QStringLiteral("Sem resposta");
-    if (m.recepcao.quando.isNull()) return QStringLiteral("Aguardando resposta");
+    switch (enlace) {
+    case Enlace::Perdido: return QStringLiteral("Sem comunicação");
+    case Enlace::SemResposta: return QStringLiteral("Sem resposta");
+    case Enlace::Aguardando: return QStringLiteral("Aguardando resposta");
+    case Enlace::Respondendo: break;
+    }
     return QStringLiteral("OK");
 }
+
+// The header and the panel's line on the automation: "em funcionamento" only
+// while the concentrator answers and nothing stops the agent.
+std::pair<QString, QString> situacaoDaAutomacao(const PainelEstado::Momento& m, Enlace enlace) {
+    const QString bombas = QStringLiteral("Automação das bombas ");
+    if (!m.falhaPartida.isEmpty()) return {bombas + QStringLiteral("parada: ") + m.falhaPartida, QStringLiteral("parada")};
+    if (m.pausada) return {bombas + QStringLiteral("em pausa."), QStringLiteral("pausada")};
+    switch (enlace) {
+    case Enlace::Perdido:
+        return {bombas + QStringLiteral("sem comunicação com o concentrador."), QStringLiteral("sem comunicação com o concentrador")};
+    case Enlace::SemResposta:
+        return {bombas + QStringLiteral("sem resposta do concentrador."), QStringLiteral("sem resposta do concentrador")};
+    case Enlace::Aguardando:
+        return {bombas + QStringLiteral("aguardando o concentrador."), QStringLiteral("aguardando o concentrador")};
+    case Enlace::Respondendo: break;
+    }
+    return {bombas + QStringLiteral("em funcionamento."), QStringLiteral("em funcionamento")};
+}
+
+
 
 } // namespace
 
@@ -73,10 +102,38 @@ TextosPainel PainelEstado::textos(const Momento& m) {
     t.quarentenaEmAlerta = emQuarentena_ > 0;
     t.pedidos = m.recusadosNaPasta == 0 ? QStringLiteral("nenhum arquivo recusado") : recusados(m.recusadosNaPasta);
     t.pedidosEmAlerta = m.recusadosNaPasta > 0;
-    t.automacao = m.pausada ? QStringLiteral("pausada") : QStringLiteral("em funcionamento");
+    const Enlace e = enlace(m);
+    std::tie(t.cabecalho, t.automacao) = situacaoDaAutomacao(m, e);
     t.banco = m.banco;
-    t.resumo = resumo(m, silencio);
+    t.resumo = resumo(m, e);
     return t;
+}
+
+QString PainelEstado::Iso(const QDateTime& momento) {
+    return momento.isValid() ? momento.toOffsetFromUtc(momento.offsetFromUtc()).toString(Qt::ISODate) : QString();
+}
+
+Acompanhamento::Enlace PainelEstado::enlace(const Momento& m) const {
+    if (m.enlacePerdido) return Enlace::Perdido;
+    if (!inicio_.quando.isNull() && m.agoraMs - desde(m).ms >= kSilencioMs) return Enlace::SemResposta;
+    return m.recepcao.quando.isNull() ? Enlace::Aguardando : Enlace::Respondendo;
+}
+
+QStringList PainelEstado::situacao(const Momento& m) const {
+    static const char* const kEnlaces[] = {"aguardando", "respondendo", "sem_resposta", "perdido"};
+    const auto sim = [](bool v) { return v ? QStringLiteral("sim") : QStringLiteral("nao"); };
+    const Enlace e = enlace(m);
+    return {QStringLiteral("transporte=") + transporte(m),
+            QStringLiteral("banco=") + m.banco,
+            QStringLiteral("banco_estado=") + (m.bancoPerdido ? QStringLiteral("perdido") : QStringLiteral("conectado")),
+            QStringLiteral("enlace=") + QLatin1String(kEnlaces[int(e)]),
+            QStringLiteral("ultima_resposta=") + Iso(m.recepcao.quando),
+            QStringLiteral("pausada=") + sim(m.pausada),
+            QStringLiteral("abastecimentos_hoje=") + QString::number(gravadosHoje_),
+            QStringLiteral("ultimo_abastecimento=") + (ultimo_ ? Iso(QDateTime(ultimo_->data, ultimo_->hora)) : QString()),
+            QStringLiteral("quarentena=") + QString::number(emQuarentena_),
+            QStringLiteral("recusados_na_pasta=") + QString::number(m.recusadosNaPasta),
+            QStringLiteral("resumo=") + resumo(m, e).join(QStringLiteral(" · "))};
 }
 
 // Before the first answer, silence counts from the panel's start.
@@ -117,8 +174,8 @@ QString PainelEstado::recusados(int n) {
                   : QString::number(n) + QStringLiteral(" arquivos recusados na pasta");
 }
 
-QStringList PainelEstado::resumo(const Momento& m, bool silencio) const {
-    QStringList itens{estado(m, silencio),
+QStringList PainelEstado::resumo(const Momento& m, Acompanhamento::Enlace enlace) const {
+    QStringList itens{estado(m, enlace),
                       QString::number(gravadosHoje_) + QStringLiteral(" hoje")};
     if (emQuarentena_ > 0)
         itens << QString::number(emQuarentena_) + QStringLiteral(" em quarentena");

@@ -3,9 +3,11 @@
 #include "link/CanaisObservados.h"
 #include "platform/Moeda.h"
 #include "shell/TextosPainel.h"
+#include "support/Acompanhamento.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QStringList>
 #include <QTime>
 #include <cstdint>
 #include <optional>
@@ -36,6 +38,9 @@ public:
         QString banco;
         QString raiz; // of the path map, for the command that lists the quarantine
         int recusadosNaPasta = 0;
+        bool enlacePerdido = false;  // a device gone, the library failing
+        bool bancoPerdido = false;
+        QString falhaPartida;        // the start-up could not finish: why
     };
 
     static constexpr std::int64_t kSilencioMs = 10'000;
@@ -47,6 +52,13 @@ public:
     void ficouEmQuarentena() { ++emQuarentena_; }
 
     TextosPainel textos(const Momento& m);
+    // The link as the journal and the status file tell it.
+    Acompanhamento::Enlace enlace(const Momento& m) const;
+    // The panel's counts and state as key=value lines of the status file.
+    QStringList situacao(const Momento& m) const;
+    int emQuarentena() const { return emQuarentena_; }
+    // A time as the status file writes it: ISO 8601 with its offset; empty for none.
+    static QString Iso(const QDateTime& momento);
 
 private:
     void acertaDia(const QDate& hoje);
@@ -55,7 +67,7 @@ private:
     QString abastecimentos() const;
     QString quarentena(const QString& raiz) const;
     static QString recusados(int n);
-    QStringList resumo(const Momento& m, bool silencio) const;
+    QStringList resumo(const Momento& m, Acompanhamento::Enlace enlace) const;
 
     QDate dia_;
     int gravadosHoje_ = 0;

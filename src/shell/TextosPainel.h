@@ -8,6 +8,8 @@ namespace talvero {
 // The status panel as the operator reads it: one text per line, the lines that
 // need someone's attention flagged.
 struct TextosPainel {
+    // The window's header: says "em funcionamento" only while the agent works.
+    QString cabecalho = QStringLiteral("Iniciando a automação das bombas.");
     QString comunicacao;
     bool comunicacaoEmAlerta = false;
     QString abastecimentos;

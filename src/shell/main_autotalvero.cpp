@@ -109,7 +109,8 @@ int executa(const Opcoes& opcoes) {
     if (form) form->show();
     // The load runs inside the event loop, so that closing the window there ends it.
     QTimer::singleShot(0, QCoreApplication::instance(), [&menu] { menu.Form_Load(); });
-    return QApplication::exec();
+    QApplication::exec();
+    return menu.codigoSaida();
 }
 
 } // namespace

@@ -14,6 +14,8 @@ inline const QString kBancoPadrao = QStringLiteral("C:\\Talvero\\AutoTalvero\\Ta
 inline const QString kArquivoTrava = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.lock");
 inline const QString kBibliotecaConcentrador = QStringLiteral("c:\\Talvero\\AutoTalvero\\concentrador.dll");
 inline const QString kArquivoEntrega = QStringLiteral("C:\\Talvero\\AutoTalvero\\AUTO.TMP");
+// The running agent's state for monitoring (talvero-dados situacao reads it).
+inline const QString kArquivoSituacao = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.situacao");
 inline const QString kProgramaEncerrante = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalveroEncerrante.exe");
 inline const QString kCadastroZorp = QStringLiteral("C:\\vb5\\zorp\\zorp_cadastro.ini");
 

@@ -83,8 +83,11 @@ bool PedidoEmail::GravaPedidoEmail(const QString& codigoEmpresa, const QString& 
         gravaCadastro(p);
         resultado = true;
     });
-    if (falhaRegistros) avisa(*falhaRegistros);
-    if (falhaCadastro) avisa(*falhaCadastro);
+    // One box for the request's troubles, whatever failed.
+    QStringList falhas;
+    for (const auto& f : {falhaRegistros, falhaCadastro})
+        if (f && !falhas.contains(*f)) falhas << *f;
+    if (!falhas.isEmpty()) avisa(falhas.join(QLatin1Char('\n')));
     return resultado;
 }
 

@@ -27,6 +27,9 @@ public:
     void criaTexto(const QString& c, const QStringList& l, const std::function<void()>& antes) override {
         if (real_) real_->criaTexto(c, l, antes);
     }
+    void substitui(const QString& c, const QByteArray& bytes) override {
+        if (real_) real_->substitui(c, bytes);
+    }
     QByteArray le(const QString& c) const override {
         if (!real_) throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
         return real_->le(c);
