@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -91,6 +92,7 @@ struct Estacao {
     bool esperaAgente = false, esperaSimulador = false;  // a death not asked for ends the waits
     bool armada = false;
     std::function<void(qint64)> aoEntregar;
+    QString saida;  // the agent's standard output and error so far
 
     ~Estacao() {
         para(agente);
@@ -194,8 +196,13 @@ struct Estacao {
         for (const QString& r : g) EXPECT_TRUE(respostas.contains(r)) << "não entregue: " << r.toStdString();
     }
 
+    const QString& saidaAgente() {
+        saida += QString::fromLocal8Bit(agente.readAll());
+        return saida;
+    }
+
     std::string relato() {
-        return ("\n--- agente:\n" + QString::fromLocal8Bit(agente.readAll()) + "--- log:\n" + log() + "--- simulador:\n" +
+        return ("\n--- agente:\n" + saidaAgente() + "--- log:\n" + log() + "--- simulador:\n" +
                 linhas.join('\n') + '\n' + simulador.readAllStandardError())
             .toStdString();
     }
@@ -229,15 +236,7 @@ protected:
             ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
         }
         ASSERT_NO_FATAL_FAILURE(iniciaSimulador(e, simulador));
-        const QString sim = dll ? "SIM" : "NAO";
-        escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI",
-                codifica("[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=1\r\nNome da Empresa=POSTO DE TESTE\r\n"
-                         "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
-                         "Usar Dll da Company=" + sim + "\r\nUsar IdentFID=" + sim + "\r\nCasas decimais da litragem=3\r\n"
-                         "Casas decimais do valor=3\r\nPorta de Comunicacao=" +
-                         (tcp ? QStringLiteral("127.0.0.1:%1").arg(e.porta) : QStringLiteral("COM3")) +
-                         "\r\n[LOCALIZACAO]\r\nPasta da automacao=Automacao\r\nComputador com automacao=" +
-                         QHostInfo::localHostName() + "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n"));
+        escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(ini(e)));
         if (!dll) {  // the answer to a request of an earlier instance waits at the serial port
             QFile linha(e.arquivo("dev/COM3"));
             ASSERT_TRUE(linha.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
@@ -245,6 +244,17 @@ protected:
             ASSERT_TRUE(esperaAte([&] { return !e.entregues.empty(); })) << e.relato();
         }
         e.iniciaAgente();
+    }
+
+    static QString ini(const Estacao& e) {
+        const QString sim = e.dll ? "SIM" : "NAO";
+        return "[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=1\r\nNome da Empresa=POSTO DE TESTE\r\n"
+               "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
+               "Usar Dll da Company=" + sim + "\r\nUsar IdentFID=" + sim + "\r\nCasas decimais da litragem=3\r\n"
+               "Casas decimais do valor=3\r\nPorta de Comunicacao=" +
+               (e.tcp ? QStringLiteral("127.0.0.1:%1").arg(e.porta) : QStringLiteral("COM3")) +
+               "\r\n[LOCALIZACAO]\r\nPasta da automacao=Automacao\r\nComputador com automacao=" +
+               QHostInfo::localHostName() + "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n";
     }
 
     void iniciaSimulador(Estacao& e, const QStringList& extras) {
@@ -289,7 +299,8 @@ protected:
                 if (e.esperaAgente && e.agente.state() == QProcess::NotRunning) return false;
                 if (e.esperaSimulador && e.simulador.state() == QProcess::NotRunning) return false;
                 for (QProcess* p : {&e.simulador, &e.agente}) QObject::connect(p, &QProcess::finished, &laco, &QEventLoop::quit);
-                QObject::connect(&e.simulador, &QProcess::readyReadStandardOutput, &laco, &QEventLoop::quit);
+                for (QProcess* p : {&e.simulador, &e.agente})
+                    QObject::connect(p, &QProcess::readyReadStandardOutput, &laco, &QEventLoop::quit);
             }
             QTimer::singleShot(int(std::max<qint64>(1, prazo.remainingTime())), &laco, &QEventLoop::quit);
             laco.exec();
@@ -316,6 +327,12 @@ protected:
         ASSERT_NO_FATAL_FAILURE(encerra(e));
         EXPECT_EQ(e.log().count("automação perdida"), 1) << e.relato();
         EXPECT_EQ(e.log().count("automação restabelecida"), 1) << e.relato();
+        // Standard error tells each change once, never each tick.
+        const QString& saida = e.saidaAgente();
+        for (const char* linha : {"autotalvero: iniciado: ", "autotalvero: concentrador respondendo\n",
+                                  "autotalvero: comunicação com o concentrador perdida", "autotalvero: concentrador respondendo de novo",
+                                  "autotalvero: encerrado (código 0)"})
+            EXPECT_EQ(saida.count(QString::fromUtf8(linha)), 1) << linha << e.relato();
         e.confere();
     }
 
@@ -417,6 +434,7 @@ TEST_F(ProcessoReal, PedidosDoClienteRespondidosEFechaEncerraOAgente) {
     e.esperaAgente = false;
     EXPECT_EQ(pede(e, {"AUTOMACAO FECHA"}).first, 0);
     EXPECT_TRUE(e.agente.waitForFinished(kParadaMs)) << e.relato();
+    EXPECT_EQ(e.agente.exitCode(), 20) << "um fim pedido não é um fim normal nem uma falha";
     para(e.simulador);
     e.confere();
 }
@@ -455,7 +473,8 @@ TEST_F(ProcessoReal, SegundoAgenteRecusadoEAgenteMortoVoltaNaHora) {
     QProcess segundo;
     segundo.start(binario("shell/autotalvero"), {"--root", e.raiz.path(), "--headless"});
     ASSERT_TRUE(segundo.waitForFinished(kParadaMs)) << e.relato();
-    EXPECT_EQ(segundo.exitCode(), 0);
+    EXPECT_EQ(segundo.exitCode(), 12);
+    EXPECT_TRUE(segundo.readAllStandardError().contains("outro AutoTalvero")) << "o segundo não diz por que termina";
     EXPECT_EQ(e.log().count("existe outro aberto"), 1) << e.relato();
     e.esperaAgente = false;
     e.agente.kill();
@@ -471,6 +490,68 @@ TEST_F(ProcessoReal, SegundoAgenteRecusadoEAgenteMortoVoltaNaHora) {
     EXPECT_EQ(e.log().count("existe outro aberto"), 1) << e.relato();
     ASSERT_NO_FATAL_FAILURE(encerra(e));
     e.confere();
+}
+
+} // namespace
+
+namespace {
+
+// A start-up that cannot work ends with its cause's status after saying why on
+// standard error; none of them is left running.
+TEST_F(ProcessoReal, PartidaQueNaoPodeFuncionarTerminaComACausa) {
+    const struct {
+        const char* nome;
+        std::function<QString(QString)> ini;  // the INI text, or empty for none
+        int codigo;
+        const char* causa;
+    } casos[] = {
+        {"sem arquivo de configuração", [](QString) { return QString(); }, 10, "Arquivo de configuração não encontrado"},
+        {"sem a seção do e-mail", [](QString t) { return t.remove(QRegularExpression("\\[EMAIL\\][^\\[]*")); }, 10, "Erro de Configuração!"},
+        {"banco inacessível", [](QString t) { return t + "Arquivo=C:\\SemPasta\\Talvero.db\r\n"; }, 11, "banco de dados inacessível"},
+        {"outro computador", [](QString t) { return t.replace(QHostInfo::localHostName() + "\r\n", "OUTROPC\r\n"); }, 13, "OUTROPC"},
+        {"computador não informado", [](QString t) { return t.replace("Computador com automacao=" + QHostInfo::localHostName(), ""); }, 13,
+         "Computador com automacao"},
+        {"porta que não existe", [](QString t) { return t.replace("=COM3", "=COM9"); }, 14, "Erro Grave de Comunicação!"},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nome);
+        Estacao& e = estacao();
+        ASSERT_TRUE(QDir(e.raiz.path()).mkpath("C/Talvero/AutoTalvero"));
+        QProcess criar;
+        criar.start(binario("store/talvero-dados"), {"--root", e.raiz.path(), "criar"});
+        ASSERT_TRUE(criar.waitForFinished(kParadaMs) && criar.exitCode() == 0);
+        const QString texto = c.ini(ini(e));
+        if (!texto.isEmpty()) escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(texto));
+        e.iniciaAgente();
+        ASSERT_TRUE(e.agente.waitForFinished(kParadaMs)) << "ficou rodando" << e.relato();
+        EXPECT_EQ(e.agente.exitCode(), c.codigo) << e.relato();
+        const QString& saida = e.saidaAgente();
+        EXPECT_TRUE(saida.contains("autotalvero: não pode funcionar: ") && saida.contains(QString::fromUtf8(c.causa)) &&
+                    saida.contains(QStringLiteral("(código %1)").arg(c.codigo)))
+            << saida.toStdString();
+    }
+}
+
+// A concentrator that never answers (wrong cable, speed or power) is told once
+// on standard error, not each tick.
+TEST_F(ProcessoReal, ConcentradorMudoDitoUmaVez) {
+    Estacao& e = estacao();
+    const int mestre = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(mestre, 0);
+    ASSERT_EQ(::grantpt(mestre) | ::unlockpt(mestre), 0);
+    for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
+    ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(::ptsname(mestre)), e.arquivo("dev/COM3")));
+    QProcess criar;
+    criar.start(binario("store/talvero-dados"), {"--root", e.raiz.path(), "criar"});
+    ASSERT_TRUE(criar.waitForFinished(kParadaMs) && criar.exitCode() == 0);
+    escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(ini(e)));
+    e.iniciaAgente();
+    ASSERT_TRUE(esperaAte([&] { return e.saidaAgente().contains("sem resposta desde"); }, 30'000)) << e.relato();
+    esperaAte([] { return false; }, 3000);  // a few ticks more
+    EXPECT_EQ(e.saidaAgente().count("concentrador sem resposta desde o início"), 1) << e.relato();
+    EXPECT_FALSE(e.saidaAgente().contains("concentrador respondendo")) << e.relato();
+    para(e.agente);
+    ::close(mestre);
 }
 
 } // namespace
