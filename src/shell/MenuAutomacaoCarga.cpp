@@ -71,6 +71,14 @@ void MenuAutomacao::carrega() {
                              QLatin1Char('\n') + kSeraFechado,
                          kErroConfiguracao, saida::Configuracao);
     leConfiguracao();
+    const QString diasDeLog = le(kOutras, QStringLiteral("Dias de Log"));
+    const std::optional<int> dias = entradas::DiasDeLog(diasDeLog);
+    if (!dias)
+        return erroFatal(QStringLiteral("Valor inválido em \"Dias de Log\": ") + entradas::Citado(diasDeLog) +
+                             QStringLiteral("\nInforme quantos dias os logs são guardados (padrão 90; 0 guarda todos).\n") +
+                             kSuporte + QLatin1Char('\n') + kSeraFechado,
+                         kErroConfiguracao, saida::Configuracao);
+    registro.defineRetencao(*dias);
     if (!conectaBanco()) return;
     TimerPainel->setHabilitado(true);
 

@@ -66,6 +66,14 @@ bool PortaValida(const QString& porta) {
     return porta.size() <= 254 && todos(porta, ".-_:/[]");
 }
 
+std::optional<int> DiasDeLog(const QString& texto) {
+    const QString t = texto.trimmed();
+    if (t.isEmpty()) return 90;
+    static const QRegularExpression kDias(QStringLiteral("^[0-9]{1,5}$"));
+    if (!kDias.match(t).hasMatch() || t.toInt() > 36'500) return std::nullopt;
+    return t.toInt();
+}
+
 // ".." as a folder, also right after a drive ("C:..\x" is the parent of the drive's current folder).
 bool CaminhoArquivoValido(const QString& caminho) {
     static const QRegularExpression kPai(QStringLiteral("(^|[\\\\/:])\\.\\.([\\\\/]|$)"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace talvero::entradas {
 
@@ -30,6 +31,10 @@ bool NomePastaValido(const QString& nome);
 // The concentrator's port: "COM" and a digit, or a network address; printable
 // ASCII without blanks, at most 254 characters. Empty names no port at all.
 bool PortaValida(const QString& porta);
+
+// "[OUTRAS] Dias de Log": empty is the default 90, 0 keeps every log; anything
+// but a whole number of days up to 100 years is refused.
+std::optional<int> DiasDeLog(const QString& texto);
 
 // A database file path: no control characters and no ".." among its folders.
 bool CaminhoArquivoValido(const QString& caminho);

@@ -35,6 +35,10 @@ public:
 
     bool emFalha() const { return emFalha_; }
 
+    // Hourly logs older than this many days (by the date in their names) are
+    // removed at the first line of each hour; 0 keeps them all.
+    void defineRetencao(int dias);
+
     // "14:05:09": a time as the station's system renders it.
     static QString HoraDoDia(const QTime& hora);
     // "05/12/2026": a date as the station's system renders it.
@@ -44,6 +48,7 @@ public:
 
 private:
     void avisaFalha(const QString& descricao, const QString& linha);
+    void removeAntigos(const QDateTime& agora);
 
     const Relogio& relogio_;
     SistemaArquivos& arquivos_;
@@ -51,6 +56,8 @@ private:
     std::function<void(const QString&)> saidaErro_;
     bool emFalha_ = false;
     bool avisando_ = false;
+    int diasRetencao_ = 0;
+    qint64 horaLimpa_ = -1;  // hours since the epoch of the last look for old logs
 };
 
 } // namespace talvero

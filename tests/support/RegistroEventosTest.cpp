@@ -4,6 +4,7 @@
 #include "support/RegistroEventos.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 using namespace talvero;
 
@@ -90,4 +91,35 @@ TEST_F(Registro, OperadorSemJanelaNaoRealimentaAsPropriasFalhasDoRegistro) {
     p.criaPastaPrograma();
     semJanela.mensagem(QStringLiteral("Aviso"), QStringLiteral("T"), Icone::Nenhum);
     EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_18.LOG"), "18:59:59 - [T] Aviso\r\n");
+}
+
+// A month of hours with a week's retention: only the log's own names go, by the
+// date they carry, at the first line of an hour; anything else stays.
+TEST_F(Registro, LogsAlemDaRetencaoRemovidosPelaDataDoNome) {
+    p.criaPastaPrograma();
+    const QString pasta = p.local(QStringLiteral("C:\\Talvero\\AutoTalvero\\"));
+    const QStringList alheios{"AUTOMACAO_01_01_2020_05.LOG.bak", "automacao_01_01_2020_05.log", "AUTOMACAO_31_02_2020_05.LOG",
+                              "AUTOMACAO_01_01_2020_24.LOG", "AUTOMACAO_1_01_2020_05.LOG", "Talvero.db"};
+    for (const QString& nome : alheios + QStringList{"AUTOMACAO_01_01_2020_05.LOG"}) {
+        QFile f(pasta + nome);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QDir(pasta).mkdir("AUTOMACAO_02_01_2020_05.LOG"));
+    log.defineRetencao(7);
+    for (int hora = 0; hora < 30 * 24; ++hora) {
+        log.registra(QStringLiteral(" - linha"));
+        p.agendador.avanca(3'600'000);
+    }
+    QStringList logs = QDir(pasta).entryList({"AUTOMACAO_*.LOG"}, QDir::Files, QDir::Name);
+    for (const QString& nome : alheios) EXPECT_TRUE(QFile::exists(pasta + nome)) << nome.toStdString();
+    EXPECT_TRUE(QDir(pasta + "AUTOMACAO_02_01_2020_05.LOG").exists());
+    EXPECT_FALSE(logs.contains("AUTOMACAO_01_01_2020_05.LOG"));
+    // Last line on 04/01 at 17h: seven whole days before it, and today's 18 hours.
+    EXPECT_TRUE(logs.contains("AUTOMACAO_28_12_2026_00.LOG") && !logs.contains("AUTOMACAO_27_12_2026_23.LOG"))
+        << logs.join(' ').toStdString();
+    EXPECT_EQ(logs.filter(QRegularExpression("_202[67]_")).size(), 7 * 24 + 18);
+    // One line at each midnight that removed a day, none at the other hours.
+    int linhasDeRemocao = 0;
+    for (const QString& nome : logs) linhasDeRemocao += QString::fromLatin1(conteudo(qPrintable(nome))).count("Logs antigos removidos");
+    EXPECT_EQ(linhasDeRemocao, 8);
 }
