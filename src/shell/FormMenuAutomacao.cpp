@@ -120,7 +120,23 @@ bool FormMenuAutomacao::mostraPainel(const TextosPainel& textos) {
     escreve(lblPedidos, textos.pedidos, textos.pedidosEmAlerta);
     escreve(lblAutomacao, textos.automacao);
     escreve(lblBanco, textos.banco);
+    ajustaAltura();
     return true;
+}
+
+// A minimum-size layout knows nothing of wrapped text: the height a wrapped line
+// needs at the window's width is asked for here, or its second row is cut away.
+void FormMenuAutomacao::ajustaAltura() {
+    QWidget* centro = centralWidget();
+    if (!centro || !centro->layout()) return;
+    centro->layout()->invalidate();  // its cached heights are those of the old texts
+    const int falta = centro->heightForWidth(centro->width()) - centro->height();
+    if (falta > 0) resize(width(), height() + falta);
+}
+
+void FormMenuAutomacao::resizeEvent(QResizeEvent* evento) {
+    QMainWindow::resizeEvent(evento);
+    ajustaAltura();
 }
 
 void FormMenuAutomacao::montaMenus() {

@@ -60,12 +60,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* evento) override;
     void mouseDoubleClickEvent(QMouseEvent* evento) override;
     void mouseMoveEvent(QMouseEvent* evento) override;
+    void resizeEvent(QResizeEvent* evento) override;
 
 private:
     void montaControles();
     void montaMenus();
     QGroupBox* montaSituacao(QWidget* pai);
     QToolButton* botaoFigura(const char* nome, int figura, const QString& dica);
+    void ajustaAltura();
 
     std::function<void()> aoDescarregar_;
     EventosJanela* eventos_ = nullptr;

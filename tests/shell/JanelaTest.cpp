@@ -3,6 +3,8 @@
 #include "shell/FormMenuAutomacao.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -136,6 +138,21 @@ TEST_F(Form, ControlesComSeusNomesMinimizarEFecharPelaJanela) {
     EXPECT_TRUE(form.close());
     EXPECT_EQ(descargas, 1);
     EXPECT_EQ(e.conta(QStringLiteral(" - Finalizando AutoTalvero")), 1);
+}
+
+// However long a panel line (a deep root in the command that lists the quarantine),
+// it wraps and shows whole, on a window that stays a window's width.
+TEST_F(Form, LinhaLongaDoPainelNuncaCortada) {
+    TextosPainel t;
+    t.quarentena = QStringLiteral("3 respostas — para listar: talvero-dados --root ") + QString(30, 'x') + "/" +
+                   QString(40, 'y') + "/" + QString(30, 'z') + QStringLiteral(" rejeitados");
+    form.mostraPainel(t);
+    QCoreApplication::processEvents();
+    QLabel* rotulo = form.findChild<QLabel*>("lblQuarentena");
+    ASSERT_NE(rotulo, nullptr);
+    EXPECT_LE(form.width(), 800);
+    EXPECT_GE(rotulo->height(), rotulo->heightForWidth(rotulo->width()));
+    EXPECT_GE(rotulo->width(), rotulo->minimumSizeHint().width());
 }
 
 } // namespace

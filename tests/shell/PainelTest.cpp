@@ -1,5 +1,6 @@
 #include "estacao/Estacao.h"
 #include "shell/FormMenuAutomacao.h"
+#include "support/Instalacao.h"
 
 #include <QLabel>
 
@@ -21,6 +22,10 @@ TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
     e.roda(2000);
     EXPECT_EQ(p().comunicacao, kSerial + "sem resposta desde 23:57:05");
     EXPECT_TRUE(p().comunicacaoEmAlerta);
+    // Nothing says it works while the line is silent, the status file least of all.
+    const auto situacao = [&e] { return QString::fromUtf8(e.mundo.arquivos.le(instalacao::kArquivoSituacao)); };
+    EXPECT_FALSE((p().cabecalho + p().automacao + e.mundo.icone.dicaAtual).contains("em funcionamento"));
+    EXPECT_TRUE(situacao().contains("\nenlace=sem_resposta\nultima_resposta=2026-12-05T23:57:05")) << situacao().toStdString();
     e.nucleo.falhas().silencio.proximas = 0;
     e.roda(3000);
     EXPECT_FALSE(p().comunicacaoEmAlerta) << p().comunicacao.toStdString();
@@ -47,6 +52,12 @@ TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
     e.agente().lAutomacaoPausada = true;  // the line left alone: no fault
     e.roda(2 * kMinuto);
     EXPECT_FALSE(p().comunicacaoEmAlerta);
+    EXPECT_FALSE((p().cabecalho + p().automacao + e.mundo.icone.dicaAtual).contains("em funcionamento"));
+    // Unchanged, the status file still beats every 30 s: a heartbeat that stops means the agent did.
+    const QString batimento = situacao().section("batimento=", 1).section('\n', 0, 0);
+    e.roda(31'000);
+    EXPECT_NE(situacao().section("batimento=", 1).section('\n', 0, 0), batimento);
+    EXPECT_TRUE(situacao().contains("\npausada=sim\n"));
     EXPECT_EQ(p().resumo, QStringList({"Pausada", "0 hoje", "1 em quarentena"}));
     EXPECT_TRUE(p().abastecimentos.startsWith("nenhum gravado hoje — último: 05/12/2026 23:57:05")) << p().abastecimentos.toStdString();
     // Without a screen the log hears of it at each new hour.
