@@ -3,6 +3,8 @@
 #include "platform/Erro.h"
 #include "store/Esquema.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <atomic>
 #include <utility>
@@ -20,6 +22,20 @@ QString textoDe(const QSqlError& erro) {
     QString t = erro.text().trimmed();
     t.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return t.isEmpty() ? QStringLiteral("erro desconhecido") : t;
+}
+
+// SQLite writes its journal beside the file: the folder must exist and be writable.
+QString arquivoInacessivel(const QString& arquivo, const QString& erro) {
+    const QFileInfo info(arquivo);
+    const QString pasta = QDir::toNativeSeparators(info.absolutePath());
+    QString causa;
+    if (!QFileInfo(info.absolutePath()).isDir()) causa = QStringLiteral("a pasta %1 não existe").arg(pasta);
+    else if (!QFileInfo(info.absolutePath()).isWritable())
+        causa = QStringLiteral("sem permissão de escrita na pasta %1").arg(pasta);
+    else if (info.exists() && !info.isWritable()) causa = QStringLiteral("sem permissão de escrita no arquivo");
+    else causa = QStringLiteral("a pasta %1 precisa aceitar escrita de quem roda o programa").arg(pasta);
+    return QStringLiteral("não foi possível abrir o arquivo do banco de dados %1: %2 (%3)")
+        .arg(QDir::toNativeSeparators(arquivo), causa, erro);
 }
 
 const QString kTransacaoDesfeita = QStringLiteral("transação desfeita por uma falha anterior");
@@ -81,7 +97,7 @@ bool Conexao::abreSqlite(QString& motivo) {
     db_.setDatabaseName(opcoes_.arquivo);
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     if (!db_.open()) {
-        motivo = textoDe(db_.lastError()) + QStringLiteral(" [") + opcoes_.arquivo + QLatin1Char(']');
+        motivo = arquivoInacessivel(opcoes_.arquivo, textoDe(db_.lastError()));
         return false;
     }
     QSqlQuery q(db_);
