@@ -103,10 +103,10 @@ TEST_P(TalveroDadosTest, CriaImportaListaERecusaImportacaoComErro) {
 
     // A bad value anywhere imports nothing.
     escreve(cadastros + "/Produto.csv", "Produto,PrecoVenda\n7,9.99\n");
-    escreve(cadastros + "/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,7,5.79\n1,8,5.7.9\n");
+    escreve(cadastros + "/Estoque.csv", "# o posto\nEmpresa,Produto,PrecoVenda\n#1,7,x\n1,7,5.79\n1,8,5.7.9\n");
     e = roda({"importar", cadastros});
     EXPECT_EQ(e.codigo, 1);
-    EXPECT_TRUE(e.erro.contains(QStringLiteral("Estoque.csv, linha 3, coluna PrecoVenda"))) << e.erro.toStdString();
+    EXPECT_TRUE(e.erro.contains(QStringLiteral("Estoque.csv, linha 5, coluna PrecoVenda"))) << e.erro.toStdString();
     EXPECT_FALSE(Produto(conexao()).Localiza(7));
     // Beyond the currency's range: refused, not wrapped round.
     escreve(cadastros + "/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,7,99999999999999999\n");
