@@ -33,7 +33,7 @@ public:
     // Told how many statements still pass before the database fails; -1 when it works again.
     std::function<void(int passam)> falhaBanco;
 
-    std::unique_ptr<CanalBytes> serial(int porta) override;
+    std::unique_ptr<CanalBytes> serial(const QString& porta) override;
     std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
 
 private:

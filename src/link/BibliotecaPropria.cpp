@@ -16,10 +16,12 @@ BibliotecaPropria::~BibliotecaPropria() {
 
 std::int16_t BibliotecaPropria::VB_OpenSerial(std::int16_t porta) {
     if (porta < 1) return kEnderecoInvalido;
-    return abre(canais_.serial(porta), Tipo::Serial);
+    return abre(canais_.serial(nomePortaSerial(porta)), Tipo::Serial);
 }
 
+// A device path is never split at its ':'.
 std::int16_t BibliotecaPropria::VB_OpenSocket(const QString& endereco) {
+    if (portaPorCaminho(endereco)) return abre(canais_.serial(endereco), Tipo::Socket);
     QString host;
     quint16 porta = 0;
     if (!SeparaEndereco(endereco, host, porta)) return kEnderecoInvalido;

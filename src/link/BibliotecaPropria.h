@@ -15,7 +15,10 @@ namespace talvero {
 // VB_OpenSerial(n) opens serial port COMn (through the path map) at 9600,n,8,1.
 // VB_OpenSocket(endereco) connects over TCP; the address is "host" or
 // "host:porta" ("[::1]:4001" for an IPv6 literal with a port); without a port
-// the default kPortaTcpPadrao (4001) is used. Opening closes a link already open.
+// the default kPortaTcpPadrao (4001) is used. Elsewhere than on Windows an
+// address that begins with "/" is a serial device instead ("/dev/ttyUSB0",
+// "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"), opened like a COMn
+// port and closed by VB_CloseSocket. Opening closes a link already open.
 //
 // Frames go out exactly as given, Windows-1252 bytes, nothing added. Answers are
 // handed back as they arrived, decoded from Windows-1252.

@@ -34,7 +34,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<CanalBytes> CanaisObservados::serial(int porta) {
+std::unique_ptr<CanalBytes> CanaisObservados::serial(const QString& porta) {
     return std::make_unique<CanalObservado>(canais_.serial(porta), *this);
 }
 

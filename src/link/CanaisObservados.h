@@ -21,7 +21,7 @@ public:
     CanaisObservados(FabricaCanais& canais, const Relogio& relogio)
         : canais_(canais), relogio_(relogio) {}
 
-    std::unique_ptr<CanalBytes> serial(int porta) override;
+    std::unique_ptr<CanalBytes> serial(const QString& porta) override;
     std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
 
     const UltimaRecepcao& ultimaRecepcao() const { return ultima_; }

@@ -5,10 +5,6 @@
 
 namespace talvero {
 
-namespace {
-QString nomePorta(int porta) { return QStringLiteral("COM") + QString::number(porta); }
-} // namespace
-
 ControleSerialCanal::ControleSerialCanal(FabricaCanais& canais) : canais_(canais) {}
 
 ControleSerialCanal::~ControleSerialCanal() { fecha(); }
@@ -21,10 +17,10 @@ void ControleSerialCanal::setPortaAberta(bool aberta) {
 }
 
 void ControleSerialCanal::abre() {
-    if (portaAberta()) throw Erro(QStringLiteral("A porta já está aberta"), erros::PortaEmUso);
-    if (porta_ < 1) throw Erro(QStringLiteral("Número de porta inválido"), erros::PortaInvalida);
+    exigeFechada();
+    if (dispositivo_.isEmpty() && porta_ < 1) throw Erro(QStringLiteral("Número de porta inválido"), erros::PortaInvalida);
     fecha();
-    auto canal = canais_.serial(porta_);
+    auto canal = canais_.serial(nome());
     canal->abre();
     canal_ = std::move(canal);
 }
@@ -36,13 +32,24 @@ void ControleSerialCanal::fecha() {
 }
 
 void ControleSerialCanal::setNumeroPorta(int porta) {
-    if (portaAberta()) throw Erro(QStringLiteral("A porta já está aberta"), erros::PortaEmUso);
+    exigeFechada();
     porta_ = porta;
+}
+
+void ControleSerialCanal::setDispositivo(const QString& caminho) {
+    exigeFechada();
+    dispositivo_ = caminho;
+}
+
+QString ControleSerialCanal::nome() const { return dispositivo_.isEmpty() ? nomePortaSerial(porta_) : dispositivo_; }
+
+void ControleSerialCanal::exigeFechada() const {
+    if (portaAberta()) throw Erro(QStringLiteral("A porta já está aberta"), erros::PortaEmUso);
 }
 
 void ControleSerialCanal::exigeAberta() const {
     if (!portaAberta())
-        throw Erro(QStringLiteral("Operação válida somente com a porta aberta (") + nomePorta(porta_) +
+        throw Erro(QStringLiteral("Operação válida somente com a porta aberta (") + nome() +
                        QLatin1Char(')'),
                    erros::PortaFechada);
 }

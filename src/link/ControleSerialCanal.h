@@ -25,6 +25,7 @@ public:
     void setPortaAberta(bool aberta) override;
     void setNumeroPorta(int porta) override;  // raises while the port is open
     int numeroPorta() const override { return porta_; }
+    void setDispositivo(const QString& caminho) override;  // raises while the port is open
     // The line always runs at 9600,n,8,1, the only setting the program uses.
     void setConfiguracao(const QString& configuracao) override { configuracao_ = configuracao; }
     const QString& configuracao() const { return configuracao_; }
@@ -40,12 +41,15 @@ public:
 private:
     void abre();
     void fecha();
+    void exigeFechada() const;
     void exigeAberta() const;
+    QString nome() const;
     void recolhe();
 
     FabricaCanais& canais_;
     std::unique_ptr<CanalBytes> canal_;
     int porta_ = 1;
+    QString dispositivo_;
     QString configuracao_ = QStringLiteral("9600,n,8,1");
     QByteArray entrada_;
 };

@@ -1,5 +1,6 @@
 #include "link/EnlaceConcentrador.h"
 
+#include "platform/CanalBytes.h"
 #include "platform/Conversoes.h"
 #include "platform/Erro.h"
 #include "platform/LeitorIni.h"
@@ -19,6 +20,15 @@ const QString kChaveValor = QStringLiteral("Casas decimais do valor");
 const QString kChavePorta = QStringLiteral("Porta de Comunicacao");
 const QString kConfiguracaoSerial = QStringLiteral("9600,n,8,1");
 const QString kLinhaErro = QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação.");
+#ifdef Q_OS_WIN
+const QString kPortasAceitas = QStringLiteral(
+    "COM e o número da porta, como COM3; com \"Usar Dll da Company\"=SIM, também o endereço do concentrador, "
+    "host ou host:porta");
+#else
+const QString kPortasAceitas = QStringLiteral(
+    "COM e o número da porta, como COM3, ou o caminho do dispositivo serial, como /dev/ttyUSB0 ou "
+    "/dev/serial/by-id/...; com \"Usar Dll da Company\"=SIM, também o endereço do concentrador, host ou host:porta");
+#endif
 constexpr int kEsperaColetaSegundos = 2;
 // Longer than a concentrator at 9600 baud takes to answer any request.
 constexpr std::int64_t kAssentamentoMs = 300;
@@ -80,10 +90,10 @@ void EnlaceConcentrador::leConfiguracao() {
 
 // The port names a device or an address: nothing else may reach the link.
 bool EnlaceConcentrador::portaValida() {
-    if (entradas::PortaValida(d_.configuracao.lPortaComunicacao)) return true;
+    const Configuracao& c = d_.configuracao;
+    if (entradas::PortaValida(c.lPortaComunicacao, c.lUsarDllCompany)) return true;
     motivoFalha_ = QStringLiteral("valor inválido em \"") + kChavePorta + QStringLiteral("\": ") +
-                   entradas::Citado(d_.configuracao.lPortaComunicacao) +
-                   QStringLiteral(" (COM e o número da porta, ou o endereço do concentrador)");
+                   entradas::Citado(c.lPortaComunicacao) + QStringLiteral(" (aceitos: ") + kPortasAceitas + QLatin1Char(')');
     registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ + QStringLiteral(" - Rotina: IniciaAutomacao"));
     return false;
 }
@@ -123,7 +133,9 @@ bool EnlaceConcentrador::abreSerial() {
 }
 
 void EnlaceConcentrador::abrePortaSerial() {
-    d_.serial.setNumeroPorta(portaDoControle(d_.configuracao.lPortaComunicacao));
+    const QString& porta = d_.configuracao.lPortaComunicacao;
+    d_.serial.setDispositivo(portaPorCaminho(porta) ? porta : QString());
+    d_.serial.setNumeroPorta(portaDoControle(porta));
     d_.serial.setConfiguracao(kConfiguracaoSerial);
     d_.serial.setPortaAberta(true);
 }

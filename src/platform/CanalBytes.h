@@ -24,10 +24,32 @@ public:
     virtual bool aguardaDados(int maxMs) = 0;
 };
 
+// Serial ports go by the names the configuration gives them: "COMn" (n from 1)
+// or, elsewhere than on Windows, the path of a device ("/dev/ttyUSB0").
+inline QString nomePortaSerial(int numero) { return QStringLiteral("COM") + QString::number(numero); }
+inline bool portaPorCaminho(const QString& porta) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(porta);
+    return false;
+#else
+    return porta.startsWith(QLatin1Char('/'));
+#endif
+}
+// n of "COMn"; 0 for any other name.
+inline int numeroPortaSerial(const QString& porta) {
+    if (!porta.startsWith(QLatin1String("COM")) || porta.size() < 4 || porta.size() > 6) return 0;
+    int n = 0;
+    for (const QChar c : QStringView(porta).sliced(3)) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return 0;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    return n;
+}
+
 class FabricaCanais {
 public:
     virtual ~FabricaCanais() = default;
-    virtual std::unique_ptr<CanalBytes> serial(int porta) = 0;
+    virtual std::unique_ptr<CanalBytes> serial(const QString& porta) = 0;
     virtual std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) = 0;
 };
 

@@ -19,7 +19,8 @@ bool dispositivoPerdido(QSerialPort::SerialPortError e) {
 
 // Qt keeps a lost device open and the event loop would wake up for it without
 // end: it is closed at once.
-CanalSerialQt::CanalSerialQt(const MapaCaminhos& caminhos, int porta) : caminhos_(caminhos), porta_(porta) {
+CanalSerialQt::CanalSerialQt(const MapaCaminhos& caminhos, QString porta)
+    : caminhos_(caminhos), porta_(std::move(porta)) {
     QObject::connect(&dispositivo_, &QSerialPort::errorOccurred, &dispositivo_, [this](QSerialPort::SerialPortError e) {
         if (dispositivoPerdido(e) && dispositivo_.isOpen()) dispositivo_.close();
     });
@@ -27,18 +28,16 @@ CanalSerialQt::CanalSerialQt(const MapaCaminhos& caminhos, int porta) : caminhos
 
 CanalSerialQt::~CanalSerialQt() { fecha(); }
 
-QString CanalSerialQt::nomePorta() const { return QStringLiteral("COM") + QString::number(porta_); }
-
 void CanalSerialQt::abre() {
     if (dispositivo_.isOpen()) dispositivo_.close();
     const QString caminho = caminhos_.dispositivoSerial(porta_);
     if (caminho.isEmpty())
-        throw Erro(QStringLiteral("Número de porta inválido: ") + nomePorta(), erros::PortaInvalida);
+        throw Erro(QStringLiteral("Número de porta inválido: ") + porta_, erros::PortaInvalida);
     dispositivo_.setPortName(caminho);
     dispositivo_.clearError();  // a device lost before must not count against the new opening
     if (!dispositivo_.open(QIODevice::ReadWrite)) {
         const auto falha = dispositivo_.error();
-        const QString detalhe = nomePorta() + QStringLiteral(" (") + caminho + QStringLiteral(")");
+        const QString detalhe = caminho == porta_ ? porta_ : porta_ + QStringLiteral(" (") + caminho + QStringLiteral(")");
         if (falha == QSerialPort::PermissionError)
             throw Erro(QStringLiteral("Porta em uso ou sem permissão: ") + detalhe, erros::PortaEmUso);
         throw Erro(QStringLiteral("Porta serial inexistente ou indisponível: ") + detalhe, erros::PortaInvalida);
@@ -54,7 +53,7 @@ void CanalSerialQt::configuraLinha() {
                     dispositivo_.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
         dispositivo_.close();
-        throw Erro(QStringLiteral("Não foi possível configurar a porta ") + nomePorta() +
+        throw Erro(QStringLiteral("Não foi possível configurar a porta ") + porta_ +
                        QStringLiteral(" em 9600,n,8,1"),
                    erros::PortaInvalida);
     }
@@ -67,7 +66,7 @@ void CanalSerialQt::fecha() {
 bool CanalSerialQt::aberto() const { return dispositivo_.isOpen(); }
 
 void CanalSerialQt::exigeAberto() const {
-    if (!aberto()) throw Erro(QStringLiteral("A porta ") + nomePorta() + QStringLiteral(" não está aberta"),
+    if (!aberto()) throw Erro(QStringLiteral("A porta ") + porta_ + QStringLiteral(" não está aberta"),
                               erros::PortaFechada);
 }
 
@@ -77,7 +76,7 @@ void CanalSerialQt::escreve(const QByteArray& bytes) {
     while (aceito && dispositivo_.bytesToWrite() > 0 && dispositivo_.waitForBytesWritten(kEsperaEscritaMs)) {
     }
     // A device lost meanwhile has been closed, and what was to be written with it.
-    if (!aceito || !aberto()) throw Erro(QStringLiteral("Falha ao escrever na porta ") + nomePorta(), erros::PortaFechada);
+    if (!aceito || !aberto()) throw Erro(QStringLiteral("Falha ao escrever na porta ") + porta_, erros::PortaFechada);
 }
 
 // Reading with a zero wait moves whatever the driver holds into the buffer.

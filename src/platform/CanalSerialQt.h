@@ -7,12 +7,12 @@
 
 namespace talvero {
 
-// Serial port COMn at 9600 baud, no parity, 8 data bits, 1 stop bit, through the
+// A serial port ("COMn" or a device path) at 9600 baud, no parity, 8 data bits, 1 stop bit, through the
 // path map. Bytes that reached the operating system are seen without any event
 // loop having run: every count and read asks the device first.
 class CanalSerialQt : public CanalBytes {
 public:
-    CanalSerialQt(const MapaCaminhos& caminhos, int porta);
+    CanalSerialQt(const MapaCaminhos& caminhos, QString porta);
     ~CanalSerialQt() override;
 
     // Raises Erro PortaInvalida (no such port) or PortaEmUso (held by another program).
@@ -26,13 +26,12 @@ public:
     bool aguardaDados(int maxMs) override;
 
 private:
-    QString nomePorta() const;
     void configuraLinha();
     void exigeAberto() const;
     void recolhe();
 
     const MapaCaminhos& caminhos_;
-    int porta_;
+    QString porta_;
     QSerialPort dispositivo_;
 };
 

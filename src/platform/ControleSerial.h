@@ -15,6 +15,9 @@ public:
     virtual void setPortaAberta(bool aberta) = 0;
     virtual void setNumeroPorta(int porta) = 0;
     virtual int numeroPorta() const = 0;
+    // A device path that names the port in place of its number ("/dev/ttyUSB0");
+    // empty: the number.
+    virtual void setDispositivo(const QString& caminho) = 0;
     virtual void setConfiguracao(const QString& configuracao) = 0;  // "9600,n,8,1"
 
     virtual void envia(const QString& texto) = 0;          // Output: 8-bit text, nothing appended

@@ -10,7 +10,7 @@ namespace {
 }
 } // namespace
 
-std::unique_ptr<CanalBytes> FabricaCanaisAusente::serial(int) { semConcentrador(); }
+std::unique_ptr<CanalBytes> FabricaCanaisAusente::serial(const QString&) { semConcentrador(); }
 
 std::unique_ptr<CanalBytes> FabricaCanaisAusente::tcp(const QString&, quint16) { semConcentrador(); }
 

@@ -8,7 +8,7 @@ namespace talvero {
 // that does not exist.
 class FabricaCanaisAusente : public FabricaCanais {
 public:
-    std::unique_ptr<CanalBytes> serial(int porta) override;
+    std::unique_ptr<CanalBytes> serial(const QString& porta) override;
     std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
 };
 

@@ -7,7 +7,7 @@ namespace talvero {
 
 FabricaCanaisQt::FabricaCanaisQt(const MapaCaminhos& caminhos) : caminhos_(caminhos) {}
 
-std::unique_ptr<CanalBytes> FabricaCanaisQt::serial(int porta) {
+std::unique_ptr<CanalBytes> FabricaCanaisQt::serial(const QString& porta) {
     return std::make_unique<CanalSerialQt>(caminhos_, porta);
 }
 

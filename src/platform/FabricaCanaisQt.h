@@ -10,7 +10,7 @@ class FabricaCanaisQt : public FabricaCanais {
 public:
     explicit FabricaCanaisQt(const MapaCaminhos& caminhos);
 
-    std::unique_ptr<CanalBytes> serial(int porta) override;
+    std::unique_ptr<CanalBytes> serial(const QString& porta) override;
     std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
 
 private:

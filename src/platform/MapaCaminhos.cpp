@@ -1,5 +1,7 @@
 #include "platform/MapaCaminhos.h"
 
+#include "platform/CanalBytes.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -38,7 +40,9 @@ QString MapaCaminhos::local(const QString& caminhoWindows) const {
     return mapeado;
 }
 
-QString MapaCaminhos::dispositivoSerial(int porta) const {
+QString MapaCaminhos::dispositivoSerial(const QString& nome) const {
+    if (portaPorCaminho(nome)) return nome;
+    const int porta = numeroPortaSerial(nome);
     if (porta < 1) return {};
     if (!nativo()) {
         const QFileInfo ligacao(raiz_ + QStringLiteral("/dev/COM") + QString::number(porta));

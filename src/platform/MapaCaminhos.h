@@ -20,9 +20,10 @@ public:
     // Anything else is taken relative to the root with backslashes turned into slashes.
     QString local(const QString& caminhoWindows) const;
 
-    // Serial port n: the device ROOT/dev/COMn links to when that link exists,
-    // otherwise /dev/ttyS<n-1>. Empty for n < 1.
-    QString dispositivoSerial(int porta) const;
+    // Serial port COMn: the device ROOT/dev/COMn links to when that link exists,
+    // otherwise /dev/ttyS<n-1>. A device path ("/dev/ttyUSB0") is that device, as
+    // it stands. Empty for any other name.
+    QString dispositivoSerial(const QString& porta) const;
 
     // A program path: mapped, and when it ends in ".exe" and that file does not
     // exist, the same path without the suffix.

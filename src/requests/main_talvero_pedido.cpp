@@ -1,7 +1,9 @@
 // talvero-pedido: one request to the agent from the command line, for the builders
 // of the other station programs and for the support technicians.
 #include "platform/Erro.h"
+#include "platform/RaizEstacao.h"
 #include "requests/ClientePedido.h"
+#include "support/Instalacao.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -13,7 +15,7 @@ namespace {
 
 constexpr int kEsperaMaxima = 86400;
 
-const char* const kAjuda = R"(uso: talvero-pedido --root DIR [--origem NOME] [--pasta NOME] [--espera SEGUNDOS] COMANDO [PARAMETRO...]
+const char* const kAjuda = R"(uso: talvero-pedido [--root DIR] [--origem NOME] [--pasta NOME] [--espera SEGUNDOS] COMANDO [PARAMETRO...]
 
 Envia um pedido ao AutoTalvero: grava Pedido_<id>.AUT na pasta dele, C:\<pasta>\, e
 espera a resposta Retorno_<id>.AUT no compartilhamento deste computador, \\<origem>\<pasta>\.
@@ -37,11 +39,14 @@ Em pausa, o AutoTalvero responde "AUTOMACAO EM PAUSA" a todo pedido que não sej
 
 Opções:
   --root DIR          pasta onde ficam os caminhos do Windows: C:\<pasta>\ é DIR/C/<pasta>/ e
-                      \\<origem>\<pasta>\ é DIR/UNC/<origem>/<pasta>/; não use no Windows
+                      \\<origem>\<pasta>\ é DIR/UNC/<origem>/<pasta>/; sem ela, /var/lib/autotalvero
+                      quando lá há uma estação instalada (o AutoTalvero.INI em
+                      C/Talvero/AutoTalvero); não use no Windows
   --origem NOME       nome deste computador, para onde vai a resposta (padrão: o nome do host)
   --pasta NOME        pasta dos pedidos e nome do compartilhamento (padrão: Automacao)
   --espera SEGUNDOS   quanto esperar pela resposta (padrão: 10 s; 110 s para
                       "AUTOMACAO PESQUISA CARTAO")
+  --version           mostra a versão
   --help              mostra esta ajuda
 
 Saída: "Retorno: ..." e "Parametro: ..." da resposta e, nos comandos de cartão, uma linha
@@ -54,7 +59,8 @@ Código de saída:
      cartão, só quando o identificador confirmou (gravado, excluído, encontrado, cartão lido)
   1  outro Retorno, ou comando de cartão que não fez o que foi pedido
   2  nenhuma resposta no prazo
-  3  erro de uso ou falha local (pasta inexistente, sem permissão, ...): nenhum pedido fica
+  3  erro de uso ou falha local (falta --root sem estação instalada, pasta inexistente,
+     sem permissão, ...): nenhum pedido fica
 
 Exemplo:
   talvero-pedido --root /estacao "AUTOMACAO EXCLUI CARTAO" 1234567890123456 000003
@@ -68,6 +74,7 @@ public:
 struct Argumentos {
     OpcoesPedido opcoes;
     bool ajuda = false;
+    bool versao = false;
 };
 
 QString valorDe(const QStringList& args, qsizetype& i, const char* descricao) {
@@ -104,11 +111,13 @@ Argumentos leArgumentos(const QStringList& args) {
             a.opcoes.esperaSegundos = segundos(valorDe(args, i, "um número de segundos"));
         else if (arg == QLatin1String("--help"))
             a.ajuda = true;
+        else if (arg == QLatin1String("--version"))
+            a.versao = true;
         else
             throw ErroUso(QStringLiteral("opção desconhecida: ") + arg);
     }
     if (posicionais.value(0) == QLatin1String("-h")) a.ajuda = true;
-    if (!a.ajuda && posicionais.isEmpty()) throw ErroUso(QStringLiteral("falta o comando"));
+    if (!a.ajuda && !a.versao && posicionais.isEmpty()) throw ErroUso(QStringLiteral("falta o comando"));
     a.opcoes.comando = posicionais.value(0);
     a.opcoes.parametros = posicionais.mid(1);
     return a;
@@ -126,7 +135,17 @@ int main(int argc, char** argv) {
             saida << QString::fromUtf8(kAjuda);
             return saidas_pedido::Ok;
         }
-        ClientePedido cliente(a.opcoes);
+        if (a.versao) {
+            saida << instalacao::kVersao << '\n';
+            return saidas_pedido::Ok;
+        }
+        OpcoesPedido opcoes = a.opcoes;
+        const RaizEstacao raiz =
+            RaizEstacao::escolhe(QStringLiteral("talvero-pedido"), opcoes.raiz, instalacao::kArquivoIni);
+        if (!raiz.mensagem.isEmpty()) erro << raiz.mensagem << Qt::endl;
+        if (!raiz.encontrada) return saidas_pedido::Falha;
+        opcoes.raiz = raiz.raiz;
+        ClientePedido cliente(opcoes);
         return cliente.executa(saida, erro);
     } catch (const ErroUso& e) {
         erro << "talvero-pedido: " << QString::fromStdString(e.what()) << "\n(use --help para ver as opções)\n";

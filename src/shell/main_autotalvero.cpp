@@ -4,6 +4,8 @@
 #include "platform/OperadorJanela.h"
 #include "platform/OperadorSemJanela.h"
 #include "platform/ProcessosSistema.h"
+#include "platform/RaizEstacao.h"
+#include "support/CodigosSaida.h"
 #include "platform/SinaisEncerramento.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
@@ -41,7 +43,8 @@ Opcoes leOpcoes(int argc, char** argv) {
         "AutoTalvero: agente de automação do posto. Pede ao concentrador cada abastecimento\n"
         "concluído, grava-o no banco de dados do posto e só então o confirma."));
     const QCommandLineOption raiz(QStringLiteral("root"),
-                                  QStringLiteral("Pasta raiz onde ficam C:\\, \\\\PC\\ e dev/ deste computador."),
+                                  QStringLiteral("Pasta raiz onde ficam C:\\, \\\\PC\\ e dev/ deste computador; sem ela, "
+                                                 "/var/lib/autotalvero quando lá há uma estação instalada."),
                                   QStringLiteral("PASTA"));
     const QCommandLineOption semJanela(QStringLiteral("headless"),
                                        QStringLiteral("Sem janela nem ícone; mensagens vão para o log e a saída de erro."));
@@ -59,20 +62,11 @@ Opcoes leOpcoes(int argc, char** argv) {
     return {p.value(raiz), p.isSet(semJanela) || !haTela()};
 }
 
-// Elsewhere than on Windows the station's drives live under a root folder.
-QString raizDosCaminhos(const QString& raiz) {
-#ifdef Q_OS_WIN
-    return raiz;
-#else
-    return raiz.isEmpty() ? QStringLiteral("/") : raiz;
-#endif
-}
-
 void terminaLaco() { QCoreApplication::quit(); }
 
 // The real world, with or without someone at the screen, around the window.
-int executa(const Opcoes& opcoes) {
-    const MapaCaminhos caminhos(raizDosCaminhos(opcoes.raiz));
+int executa(const Opcoes& opcoes, const QString& raiz) {
+    const MapaCaminhos caminhos(raiz);
     RelogioSistema relogio;
     AgendadorQt agendador;
     SistemaArquivosLocal arquivos(caminhos);
@@ -118,9 +112,12 @@ int executa(const Opcoes& opcoes) {
 int main(int argc, char** argv) {
     ignoraLimiteDeTamanhoDeArquivo();
     const Opcoes opcoes = leOpcoes(argc, argv);
+    const RaizEstacao raiz = RaizEstacao::escolhe(QStringLiteral("autotalvero"), opcoes.raiz, instalacao::kArquivoIni);
+    if (!raiz.mensagem.isEmpty()) QTextStream(stderr) << raiz.mensagem << Qt::endl;
+    if (!raiz.encontrada) return saida::SemRaiz;
     if (opcoes.semJanela) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("AutoTalvero"));
     QApplication::setQuitOnLastWindowClosed(false);
-    return executa(opcoes);
+    return executa(opcoes, raiz.raiz);
 }

@@ -7,9 +7,9 @@
 namespace talvero::sim {
 
 struct FabricaCanaisSimulador::Estado {
-    std::optional<std::set<int>> seriais;
+    std::optional<std::set<QString>> seriais;
     std::optional<std::set<QString>> enderecos;
-    std::set<int> emUso;
+    std::set<QString> emUso;
     std::vector<LinhaVirtual*> linhas;
     int aberturas = 0;
 };
@@ -57,19 +57,19 @@ std::unique_ptr<LinhaVirtual> FabricaCanaisSimulador::novaLinha(const QString& n
     return linha;
 }
 
-std::unique_ptr<CanalBytes> FabricaCanaisSimulador::serial(int porta) {
+std::unique_ptr<CanalBytes> FabricaCanaisSimulador::serial(const QString& porta) {
     Estado* e = estado_.get();
     auto verifica = [e, porta] {
-        if (porta < 1 || (e->seriais && !e->seriais->count(porta)))
-            throw Erro(QStringLiteral("Número de porta inválido: COM%1").arg(porta), erros::PortaInvalida);
-        if (!e->emUso.insert(porta).second)
-            throw Erro(QStringLiteral("Porta em uso: COM%1").arg(porta), erros::PortaEmUso);
+        const bool nome = numeroPortaSerial(porta) > 0 || portaPorCaminho(porta);
+        if (!nome || (e->seriais && !e->seriais->count(porta)))
+            throw Erro(QStringLiteral("Número de porta inválido: ") + porta, erros::PortaInvalida);
+        if (!e->emUso.insert(porta).second) throw Erro(QStringLiteral("Porta em uso: ") + porta, erros::PortaEmUso);
     };
     std::weak_ptr<Estado> fraco = estado_;
     auto libera = [fraco, porta] {
         if (auto s = fraco.lock()) s->emUso.erase(porta);
     };
-    return novaLinha(QStringLiteral("COM%1").arg(porta), verifica, libera);
+    return novaLinha(porta, verifica, libera);
 }
 
 std::unique_ptr<CanalBytes> FabricaCanaisSimulador::tcp(const QString& host, quint16 porta) {
@@ -83,7 +83,9 @@ std::unique_ptr<CanalBytes> FabricaCanaisSimulador::tcp(const QString& host, qui
     return novaLinha(nome, verifica, [] {});
 }
 
-void FabricaCanaisSimulador::permiteSerial(int porta) {
+void FabricaCanaisSimulador::permiteSerial(int porta) { permiteSerial(nomePortaSerial(porta)); }
+
+void FabricaCanaisSimulador::permiteSerial(const QString& porta) {
     if (!estado_->seriais) estado_->seriais.emplace();
     estado_->seriais->insert(porta);
 }

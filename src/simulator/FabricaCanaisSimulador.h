@@ -12,7 +12,8 @@
 namespace talvero::sim {
 
 // Hands the agent in-memory lines to one simulated concentrator, for its serial
-// control and for its vendor library alike. Every serial port and TCP address
+// control and for its vendor library alike. Every serial port (COMn or a device
+// path) and TCP address
 // exists until one is named with `permite...`; from then on only the named ones
 // open, the others fail as a missing port or a refused connection. A serial
 // port is in use while another line from this factory holds it open.
@@ -28,10 +29,11 @@ public:
 
     void liga(NucleoConcentrador& nucleo, RelogioVirtual& relogio);
 
-    std::unique_ptr<CanalBytes> serial(int porta) override;
+    std::unique_ptr<CanalBytes> serial(const QString& porta) override;
     std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
 
     void permiteSerial(int porta);
+    void permiteSerial(const QString& porta);
     void permiteTcp(const QString& host, quint16 porta);
 
     // The concentrator goes away: every open line drops now.

@@ -3,6 +3,8 @@
 #include "platform/Erro.h"
 #include "store/Esquema.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <atomic>
 #include <utility>
@@ -20,6 +22,26 @@ QString textoDe(const QSqlError& erro) {
     QString t = erro.text().trimmed();
     t.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return t.isEmpty() ? QStringLiteral("erro desconhecido") : t;
+}
+
+// SQLite writes its journal beside the file: the folder must exist and be
+// writable. Empty when nothing of the kind is seen.
+QString causaNoArquivo(const QString& arquivo) {
+    const QFileInfo info(arquivo);
+    const QString pasta = QDir::toNativeSeparators(info.absolutePath());
+    if (!QFileInfo(info.absolutePath()).isDir()) return QStringLiteral("a pasta %1 não existe").arg(pasta);
+    if (!QFileInfo(info.absolutePath()).isWritable()) return QStringLiteral("sem permissão de escrita na pasta %1").arg(pasta);
+    if (info.exists() && !info.isWritable()) return QStringLiteral("sem permissão de escrita no arquivo");
+    return {};
+}
+
+QString arquivoInacessivel(const QString& arquivo, QString causa, const QString& erro) {
+    if (causa.isEmpty())
+        causa = QStringLiteral("a pasta %1 e o arquivo precisam aceitar escrita de quem roda o programa (no serviço, "
+                               "o usuário autotalvero)")
+                    .arg(QDir::toNativeSeparators(QFileInfo(arquivo).absolutePath()));
+    return QStringLiteral("não foi possível abrir o arquivo do banco de dados %1: %2 (%3)")
+        .arg(QDir::toNativeSeparators(arquivo), causa, erro);
 }
 
 const QString kTransacaoDesfeita = QStringLiteral("transação desfeita por uma falha anterior");
@@ -81,12 +103,14 @@ bool Conexao::abreSqlite(QString& motivo) {
     db_.setDatabaseName(opcoes_.arquivo);
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     if (!db_.open()) {
-        motivo = textoDe(db_.lastError()) + QStringLiteral(" [") + opcoes_.arquivo + QLatin1Char(']');
+        motivo = arquivoInacessivel(opcoes_.arquivo, causaNoArquivo(opcoes_.arquivo), textoDe(db_.lastError()));
         return false;
     }
     QSqlQuery q(db_);
+    // The first statement that writes: a file or folder that refuses it shows here.
     if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next()) {
-        motivo = textoDe(q.lastError());
+        const QString causa = causaNoArquivo(opcoes_.arquivo);
+        motivo = causa.isEmpty() ? textoDe(q.lastError()) : arquivoInacessivel(opcoes_.arquivo, causa, textoDe(q.lastError()));
         return false;
     }
     const QString modo = q.value(0).toString().toLower();

@@ -25,9 +25,13 @@ QString decodifica(const QByteArray& bytes) {
     return texto;
 }
 
+bool comentario(QStringView linha) { return linha.startsWith(QLatin1Char('#')); }
+
+// The header's: a comment before it may hold anything.
 QChar separadorDe(const QString& texto) {
-    const qsizetype fim = texto.indexOf(QLatin1Char('\n'));
-    return texto.left(fim < 0 ? texto.size() : fim).contains(QLatin1Char(';')) ? QLatin1Char(';') : QLatin1Char(',');
+    for (const QStringView linha : QStringView(texto).split(QLatin1Char('\n')))
+        if (!comentario(linha)) return linha.contains(QLatin1Char(';')) ? QLatin1Char(';') : QLatin1Char(',');
+    return QLatin1Char(',');
 }
 
 [[noreturn]] void recusa(const QString& onde, const QString& motivo) {
@@ -87,12 +91,20 @@ QVariant valorDe(const Coluna& c, const QString& bruto, const QString& onde) {
     recusa(onde, QStringLiteral("coluna numerada pelo banco, não pode ser importada"));
 }
 
+QStringList colunasImportaveis(const Tabela& tabela) {
+    QStringList nomes;
+    for (const Coluna& c : tabela.colunas)
+        if (c.tipo != Tipo::Identidade) nomes << c.nome;
+    return nomes;
+}
+
 QList<const Coluna*> colunasDoCabecalho(const Tabela& tabela, const QStringList& cabecalho, const QString& arquivo) {
     QList<const Coluna*> colunas;
     for (const QString& nome : cabecalho) {
         const Coluna* c = tabela.coluna(nome.trimmed());
         if (!c || c->tipo == Tipo::Identidade)
-            recusa(arquivo, QStringLiteral("coluna desconhecida '%1' na tabela %2").arg(nome.trimmed(), tabela.nome));
+            recusa(arquivo, QStringLiteral("coluna desconhecida '%1' na tabela %2 (as colunas dela: %3)")
+                                .arg(nome.trimmed(), tabela.nome, colunasImportaveis(tabela).join(QStringLiteral(", "))));
         if (colunas.contains(c)) recusa(arquivo, QStringLiteral("coluna repetida '%1'").arg(c->nome));
         colunas << c;
     }
@@ -117,17 +129,18 @@ QString comandoGravacao(const Tabela& tabela, const QList<const Coluna*>& coluna
 }
 
 int importaArquivo(Conexao& conexao, const Tabela& tabela, const ArquivoCsv& arquivo) {
-    const QList<QStringList> linhas = leCsv(arquivo.conteudo);
+    const QList<LinhaCsv> linhas = leCsv(arquivo.conteudo);
     if (linhas.isEmpty()) recusa(arquivo.nome, QStringLiteral("arquivo vazio, falta a linha de cabeçalho"));
-    const QList<const Coluna*> colunas = colunasDoCabecalho(tabela, linhas.first(), arquivo.nome);
+    const QList<const Coluna*> colunas = colunasDoCabecalho(tabela, linhas.first().campos, arquivo.nome);
     const QString sql = comandoGravacao(tabela, colunas);
     for (qsizetype i = 1; i < linhas.size(); ++i) {
-        const QString onde = QStringLiteral("%1, linha %2").arg(arquivo.nome).arg(i + 1);
-        if (linhas[i].size() != colunas.size())
-            recusa(onde, QStringLiteral("%1 campos, o cabeçalho tem %2").arg(linhas[i].size()).arg(colunas.size()));
+        const QStringList& campos = linhas[i].campos;
+        const QString onde = QStringLiteral("%1, linha %2").arg(arquivo.nome).arg(linhas[i].numero);
+        if (campos.size() != colunas.size())
+            recusa(onde, QStringLiteral("%1 campos, o cabeçalho tem %2").arg(campos.size()).arg(colunas.size()));
         QVariantList valores;
         for (qsizetype j = 0; j < colunas.size(); ++j)
-            valores << valorDe(*colunas[j], linhas[i][j], onde + QStringLiteral(", coluna ") + colunas[j]->nome);
+            valores << valorDe(*colunas[j], campos[j], onde + QStringLiteral(", coluna ") + colunas[j]->nome);
         conexao.executa(QStringLiteral("importar ") + tabela.nome, sql, valores);
     }
     return int(linhas.size() - 1);
@@ -135,22 +148,32 @@ int importaArquivo(Conexao& conexao, const Tabela& tabela, const ArquivoCsv& arq
 
 } // namespace
 
-QList<QStringList> leCsv(const QByteArray& conteudo) {
+QList<LinhaCsv> leCsv(const QByteArray& conteudo) {
     const QString texto = decodifica(conteudo);
     const QChar separador = separadorDe(texto);
-    QList<QStringList> linhas;
+    QList<LinhaCsv> linhas;
     QStringList campos;
     QString campo;
     bool aspas = false, linhaIniciada = false;
+    int numero = 1, inicio = 1;
     auto fechaLinha = [&] {
         campos << campo;
-        if (linhaIniciada) linhas << campos;
+        if (linhaIniciada) linhas.append({inicio, campos});
         campos.clear();
         campo.clear();
         linhaIniciada = false;
     };
     for (qsizetype i = 0; i < texto.size(); ++i) {
         const QChar c = texto[i];
+        if (!linhaIniciada) inicio = numero;
+        if (c == QLatin1Char('\n')) ++numero;
+        if (!aspas && !linhaIniciada && c == QLatin1Char('#')) {
+            const qsizetype fim = texto.indexOf(QLatin1Char('\n'), i);
+            if (fim < 0) break;
+            i = fim;
+            ++numero;
+            continue;
+        }
         if (aspas) {
             if (c != QLatin1Char('"')) campo += c;
             else if (i + 1 < texto.size() && texto[i + 1] == QLatin1Char('"')) campo += texto[++i];

@@ -10,6 +10,7 @@
 
 // Loading the station's registers from CSV files, one file per table named after
 // it (Bico.csv, BicoAutomacao.csv, ...):
+// - lines that begin with "#" are comments (the set-up templates' example rows);
 // - the header row names the columns (any letter case); the key columns are
 //   required, a missing other column keeps its stored value (or its default);
 // - fields are separated by ';' when the header holds one, by ',' otherwise, and
@@ -32,7 +33,13 @@ struct Resultado {
     int registros = 0;
 };
 
-QList<QStringList> leCsv(const QByteArray& conteudo);
+struct LinhaCsv {
+    int numero = 0;  // the file's line it starts on, for messages
+    QStringList campos;
+};
+
+// Rows of the file; a line that begins with "#" is a comment and is skipped.
+QList<LinhaCsv> leCsv(const QByteArray& conteudo);
 
 // Raises Erro naming file, line and column for bad input, or a database failure.
 QList<Resultado> importa(Conexao& conexao, const QList<ArquivoCsv>& arquivos);

@@ -19,6 +19,15 @@ void lePorta(OpcoesBanco& o, const QString& texto) {
         o.erroConfiguracao = QStringLiteral("Porta inválida em [BANCO DE DADOS]: ") + entradas::Citado(texto);
 }
 
+// A path of this system (a Linux "/...") is where the station wants its file: taken
+// as it stands, never put under the root.
+QString arquivoLocal(const MapaCaminhos& caminhos, const QString& arquivo) {
+#ifndef Q_OS_WIN
+    if (arquivo.startsWith(QLatin1Char('/'))) return arquivo;
+#endif
+    return caminhos.local(arquivo);
+}
+
 } // namespace
 
 OpcoesBanco OpcoesBanco::sqlite(const QString& arquivoLocal) {
@@ -40,7 +49,7 @@ OpcoesBanco OpcoesBanco::doIni(const SistemaArquivos& arquivos, const MapaCaminh
     if (!arquivo.isEmpty() && !entradas::CaminhoArquivoValido(arquivo))
         o.erroConfiguracao = QStringLiteral("Arquivo inválido em [BANCO DE DADOS] (sem \"..\" nem caracteres de controle): ") +
                              entradas::Citado(arquivo);
-    o.arquivo = caminhos.local(arquivo.isEmpty() ? instalacao::kBancoPadrao : arquivo);
+    o.arquivo = arquivoLocal(caminhos, arquivo.isEmpty() ? instalacao::kBancoPadrao : arquivo);
     o.servidor = le("Servidor");
     lePorta(o, le("Porta"));
     o.banco = le("Banco");

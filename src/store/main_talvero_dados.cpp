@@ -4,13 +4,16 @@
 #include "platform/Erro.h"
 #include "platform/MapaCaminhos.h"
 #include "platform/OperadorSemJanela.h"
+#include "platform/RaizEstacao.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
 #include "store/Conexao.h"
 #include "store/Esquema.h"
 #include "store/Importacao.h"
 #include "store/Listagem.h"
+#include "store/Modelos.h"
 #include "store/Valores.h"
+#include "support/Instalacao.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +36,10 @@ Comandos:
                            tabela com o nome dela (Bico.csv, BicoAutomacao.csv,
                            Produto.csv, Estoque.csv, CartaoIdentFid.csv,
                            ParametroEmpresa.csv, EncerranteAtual.csv, ...)
+  modelos PASTA            escreve na PASTA os modelos para montar um posto: um CSV
+                           por cadastro (o cabeçalho e uma linha de exemplo comentada
+                           com "#") e um AutoTalvero.INI com todas as chaves, o valor
+                           padrão e o que cada uma quer dizer; não substitui arquivos
   abastecimentos [--csv] [--data AAAA-MM-DD]
                            lista os abastecimentos gravados (com --data, só
                            os desse dia)
@@ -46,23 +53,32 @@ Comandos:
 
 Opções:
   --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
-               não use no Windows
+               sem ela, /var/lib/autotalvero quando lá há uma estação instalada
+               (o AutoTalvero.INI em C/Talvero/AutoTalvero); não use no Windows
   --csv        saída em CSV (separador vírgula, ponto decimal) em vez de tabela
   --id N       reprocessar só a resposta de Id N
   --data AAAA-MM-DD
                listar só os abastecimentos desse dia
+  --version    mostra a versão
   --help       mostra esta ajuda
 
 O banco de dados é o da seção [BANCO DE DADOS] de C:\Talvero\AutoTalvero\AutoTalvero.INI
 (Driver = SQLITE ou POSTGRESQL, Arquivo, Servidor, Porta, Banco, Usuario); sem ela,
-o arquivo SQLite C:\Talvero\AutoTalvero\Talvero.db. A senha do PostgreSQL vem do
+o arquivo SQLite C:\Talvero\AutoTalvero\Talvero.db. Arquivo é um caminho do Windows
+ou, no Linux, um caminho absoluto (/...) usado como está. A senha do PostgreSQL vem do
 arquivo de senhas do PostgreSQL (.pgpass), do arquivo de serviços ou de PGPASSWORD.
 
 Arquivos CSV: a primeira linha dá os nomes das colunas (as colunas-chave são
-obrigatórias); campos separados por vírgula, ou por ponto e vírgula quando o
-cabeçalho tiver um; texto em UTF-8 ou Windows-1252; valores com ponto decimal
-("5.79"); datas AAAA-MM-DD, horas HH:MM:SS. Um registro cuja chave já existe é
-atualizado. Tudo é importado numa só transação: com um erro, nada é gravado.
+obrigatórias); uma linha que começa com "#" é comentário; campos separados por
+vírgula, ou por ponto e vírgula quando o cabeçalho tiver um; texto em UTF-8 ou
+Windows-1252; valores com ponto decimal ("5.79"); datas AAAA-MM-DD, horas HH:MM:SS.
+Um registro cuja chave já existe é atualizado. Tudo é importado numa só transação:
+com um erro, nada é gravado.
+
+Código de saída:
+  0  feito
+  1  erro (banco de dados, arquivo)
+  2  erro de uso (comando ou opção inválidos, falta --root sem estação instalada)
 )";
 
 struct Argumentos {
@@ -70,6 +86,7 @@ struct Argumentos {
     QStringList comando;
     bool csv = false;
     bool ajuda = false;
+    bool versao = false;
     std::optional<std::int64_t> id;
     std::optional<QDate> data;
 };
@@ -106,6 +123,8 @@ Argumentos leArgumentos(const QStringList& args) {
             a.csv = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             a.ajuda = true;
+        } else if (arg == QLatin1String("--version") || arg == QLatin1String("-v")) {
+            a.versao = true;
         } else if (arg.startsWith(QLatin1String("--"))) {
             throw ErroUso(("opção desconhecida: " + arg).toStdString());
         } else {
@@ -183,37 +202,90 @@ void reprocessar(Conexao& conexao, SistemaArquivosLocal& arquivos, std::optional
                 << " ainda à espera.\n";
 }
 
-int executa(const Argumentos& a) {
-    const MapaCaminhos caminhos(a.raiz);
-    SistemaArquivosLocal arquivos(caminhos);
-    Conexao conexao(OpcoesBanco::doIni(arquivos, caminhos));
+// Written only into files that are not there: a template never replaces a
+// register a technician has filled in.
+void escreveModelos(const QString& pasta) {
+    const QDir dir(pasta);
+    if (!dir.mkpath(QStringLiteral(".")))
+        throw Erro(QStringLiteral("Não foi possível criar a pasta ") + pasta, erros::ErroAcessoCaminho);
+    const auto modelos = modelos::arquivos();
+    QStringList nomes;
+    for (const auto& m : modelos) {
+        if (QFileInfo::exists(dir.filePath(m.nome)))
+            throw Erro(QStringLiteral("%1 já existe; nenhum modelo foi escrito (use uma pasta sem eles)")
+                           .arg(QDir::toNativeSeparators(dir.filePath(m.nome))),
+                       erros::ArquivoJaExiste);
+        nomes << m.nome;
+    }
+    for (const auto& m : modelos) {
+        QFile f(dir.filePath(m.nome));
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) || f.write(m.conteudo) != m.conteudo.size() || !f.flush())
+            throw Erro(QStringLiteral("Não foi possível escrever %1: %2").arg(f.fileName(), f.errorString()),
+                       erros::ErroEntradaSaida);
+    }
+    saida() << "Modelos em " << QDir::toNativeSeparators(pasta) << ": " << nomes.join(QStringLiteral(", ")) << '\n'
+            << "Nos CSV, tire o \"#\" da linha de exemplo e escreva os cadastros do posto; depois\n"
+            << "talvero-dados importar " << QDir::toNativeSeparators(pasta) << '\n';
+}
+
+struct Uso {
+    QString comando;
+    qsizetype argumentos;
+};
+
+// Every command with the number of words it takes, the command included.
+const Uso kComandos[] = {{QStringLiteral("criar"), 1},          {QStringLiteral("importar"), 2},
+                         {QStringLiteral("modelos"), 2},        {QStringLiteral("abastecimentos"), 1},
+                         {QStringLiteral("rejeitados"), 1},     {QStringLiteral("reprocessar"), 1}};
+
+void confereUso(const Argumentos& a) {
     const QString comando = a.comando.value(0);
-    const qsizetype n = a.comando.size();
     if (a.id && comando != QLatin1String("reprocessar")) throw ErroUso("a opção --id é só do comando reprocessar");
     if (a.data && comando != QLatin1String("abastecimentos"))
         throw ErroUso("a opção --data é só do comando abastecimentos");
-    if (comando == QLatin1String("criar") && n == 1) {
+    for (const Uso& u : kComandos)
+        if (u.comando == comando && u.argumentos == a.comando.size()) return;
+    throw ErroUso(comando.isEmpty() ? "falta o comando" : ("comando inválido: " + a.comando.join(' ')).toStdString());
+}
+
+void executaNaEstacao(const Argumentos& a, const QString& raiz) {
+    const MapaCaminhos caminhos(raiz);
+    SistemaArquivosLocal arquivos(caminhos);
+    Conexao conexao(OpcoesBanco::doIni(arquivos, caminhos));
+    const QString comando = a.comando.value(0);
+    if (comando == QLatin1String("criar")) {
         conecta(conexao);
         saida() << "Banco de dados pronto (esquema versão " << esquema::kVersao << "): "
                 << conexao.opcoes().destino() << '\n';
-    } else if (comando == QLatin1String("importar") && n == 2) {
+    } else if (comando == QLatin1String("importar")) {
         importar(conexao, a.comando[1]);
-    } else if (comando == QLatin1String("abastecimentos") && n == 1) {
+    } else if (comando == QLatin1String("abastecimentos")) {
         lista(conexao, QStringLiteral("Abastecimento"),
               {"Empresa", "Data", "Hora", "Bico", "Produto", "PrecoUnitario", "Quantidade", "ValorTotal", "Encerrante",
                "EncerranteInicial", "Cartao", "TempoAbastecimento", "RegistroAutomacao"},
               a.csv, QStringLiteral("abastecimento(s)"),
               a.data ? std::optional(listagem::Filtro{QStringLiteral("Data"), valores::deData(*a.data)}) : std::nullopt);
-    } else if (comando == QLatin1String("rejeitados") && n == 1) {
+    } else if (comando == QLatin1String("rejeitados")) {
         lista(conexao, QStringLiteral("AbastecimentoRejeitado"),
               {"Id", "Empresa", "DataHoraRecebido", "Erro", "Passo", "DataHoraReprocessado", "DataAbastecimento",
                "HoraAbastecimento", "BicoAbastecimento", "RegistroAutomacao"},
               a.csv, QStringLiteral("resposta(s) rejeitada(s)"));
-    } else if (comando == QLatin1String("reprocessar") && n == 1) {
+    } else if (comando == QLatin1String("reprocessar")) {
         reprocessar(conexao, arquivos, a.id);
-    } else {
-        throw ErroUso(comando.isEmpty() ? "falta o comando" : ("comando inválido: " + a.comando.join(' ')).toStdString());
     }
+}
+
+int executa(const Argumentos& a) {
+    confereUso(a);
+    if (a.comando[0] == QLatin1String("modelos")) {
+        escreveModelos(a.comando[1]);
+        return 0;
+    }
+    const RaizEstacao raiz =
+        RaizEstacao::escolhe(QStringLiteral("talvero-dados"), a.raiz, instalacao::kArquivoIni);
+    if (!raiz.mensagem.isEmpty()) erro() << raiz.mensagem << Qt::endl;
+    if (!raiz.encontrada) return kSaidaUso;
+    executaNaEstacao(a, raiz.raiz);
     return 0;
 }
 
@@ -225,6 +297,10 @@ int main(int argc, char** argv) {
         const Argumentos a = leArgumentos(app.arguments());
         if (a.ajuda) {
             saida() << QString::fromUtf8(kAjuda);
+            return 0;
+        }
+        if (a.versao) {
+            saida() << instalacao::kVersao << '\n';
             return 0;
         }
         return executa(a);

@@ -1,5 +1,7 @@
 #include "support/Entradas.h"
 
+#include "platform/CanalBytes.h"
+
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -62,8 +64,12 @@ bool NomePastaValido(const QString& nome) {
            !nome.contains(QLatin1String("..")) && !kDispositivo.match(nome).hasMatch();
 }
 
-bool PortaValida(const QString& porta) {
-    return porta.size() <= 254 && todos(porta, ".-_:/[]");
+bool PortaValida(const QString& porta, bool biblioteca) {
+    if (porta.size() > 254) return false;
+    if (portaPorCaminho(porta))
+        return todos(porta, "/.-_:+@=#") && !porta.split(QLatin1Char('/')).contains(QLatin1String(".."));
+    if (!biblioteca) return numeroPortaSerial(porta) > 0;
+    return todos(porta, ".-_:/[]");
 }
 
 std::optional<int> DiasDeLog(const QString& texto) {

@@ -28,9 +28,12 @@ bool NomeArquivoValido(const QString& nome);
 // "..", no wildcards or control characters, no blanks at the ends.
 bool NomePastaValido(const QString& nome);
 
-// The concentrator's port: "COM" and a digit, or a network address; printable
-// ASCII without blanks, at most 254 characters. Empty names no port at all.
-bool PortaValida(const QString& porta);
+// The concentrator's port, at most 254 characters. Elsewhere than on Windows a
+// value that begins with "/" is a serial device, on either transport: a path of
+// letters, digits and "/.-_:+@=#" without "..". Otherwise, on the serial control
+// "COM" and the port's number; with the vendor library also a network address
+// (printable ASCII without blanks), and empty names no port at all.
+bool PortaValida(const QString& porta, bool biblioteca);
 
 // "[OUTRAS] Dias de Log": empty is the default 90, 0 keeps every log; anything
 // but a whole number of days up to 100 years is refused.

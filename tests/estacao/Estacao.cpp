@@ -42,7 +42,7 @@ private:
     Estacao& e_;
 };
 
-std::unique_ptr<CanalBytes> Estacao::CanaisVigiados::serial(int porta) {
+std::unique_ptr<CanalBytes> Estacao::CanaisVigiados::serial(const QString& porta) {
     return std::make_unique<CanalVigiado>(real_.serial(porta), e_);
 }
 

@@ -117,7 +117,7 @@ private:
     class CanaisVigiados : public FabricaCanais {
     public:
         CanaisVigiados(FabricaCanais& real, Estacao& e) : real_(real), e_(e) {}
-        std::unique_ptr<CanalBytes> serial(int porta) override;
+        std::unique_ptr<CanalBytes> serial(const QString& porta) override;
         std::unique_ptr<CanalBytes> tcp(const QString& host, quint16 porta) override;
 
     private:

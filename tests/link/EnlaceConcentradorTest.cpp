@@ -81,6 +81,20 @@ TEST_F(EnlaceConcentradorTest, ControleSerialAbrePeloPrimeiroDigitoEReiniciaOCic
     EXPECT_EQ(lAutomacaoFlag, 0);
 }
 
+// A device path on either transport, whole: the library takes it in its address
+// and closes it as it opened it.
+TEST_F(EnlaceConcentradorTest, DispositivoPorCaminhoNasDuasViasInteiro) {
+    const QString porta = QStringLiteral("/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0");
+    fabrica.permiteSerial(porta);
+    EXPECT_TRUE(inicia(porta, false));
+    EXPECT_EQ(linhaAberta(), porta);
+    serial.setPortaAberta(false);
+    EXPECT_TRUE(inicia(porta, true));
+    EXPECT_EQ(linhaAberta(), porta);
+    enlace.Fecha();
+    EXPECT_EQ(biblioteca.VB_SendText(QStringLiteral("(&V)")), BibliotecaPropria::kNaoAberta);
+}
+
 // Nothing opens and the cycle stays off; the routine's error line names the cause.
 TEST_F(EnlaceConcentradorTest, FalhasDaAberturaViramALinhaDeErroDaRotina) {
     BibliotecaSobDemanda ausente([]() -> std::unique_ptr<BibliotecaConcentrador> { throw ErroBibliotecaAusente(); });
@@ -94,8 +108,11 @@ TEST_F(EnlaceConcentradorTest, FalhasDaAberturaViramALinhaDeErroDaRotina) {
         {"COM", "", "", true, &enlace, "Tipos incompatíveis"},  // no digit for the library
         {"COM3", "40000", "", true, &enlace, "Estouro"},
         {"COM3", "", "", true, &semBiblioteca, "concentrador.dll"},
-        {"COMX", "", "", false, &enlace, "porta inválido"},
-        {"", "", "", false, &enlace, "porta inválido"},
+        {"COMX", "", "", false, &enlace, "aceitos: COM"},
+        {"", "", "", false, &enlace, "aceitos: COM"},
+        {"192.168.10.20", "", "", false, &enlace, "com \"Usar Dll da Company\"=SIM, também o endereço"},
+        {"/dev/tty USB0", "", "", true, &enlace, "/dev/ttyUSB0 ou /dev/serial/by-id/"},
+        {"/dev/../tmp/x", "", "", false, &enlace, "aceitos: COM"},
         {"COM7", "", "", false, &enlace, "IniciaAutomacao"},  // no such port
         {"COM1", "3", "4", false, &enlace, "Casas decimais do valor\": 4"},
         {"COM1", "-1", "", true, &enlace, "Casas decimais da litragem\": -1"},

@@ -35,9 +35,12 @@ TEST(MapaCaminhos, PortaSerialPelaLigacaoOuTtySEProgramaSemExe) {
     const MapaCaminhos m(raiz.path());
     ASSERT_TRUE(QDir(raiz.path()).mkpath("dev"));
     ASSERT_TRUE(QFile::link("/dev/pts/7", raiz.filePath("dev/COM3")));
-    EXPECT_EQ(m.dispositivoSerial(3), "/dev/pts/7");
-    EXPECT_EQ(m.dispositivoSerial(4), "/dev/ttyS3");
-    EXPECT_EQ(m.dispositivoSerial(0), "");
+    EXPECT_EQ(m.dispositivoSerial("COM3"), "/dev/pts/7");
+    EXPECT_EQ(m.dispositivoSerial("COM4"), "/dev/ttyS3");
+    for (const char* nada : {"COM0", "COM", "com3", "3", "COM3:"}) EXPECT_EQ(m.dispositivoSerial(nada), "") << nada;
+    // A device path stands as it is, never under the root nor split at its ':'.
+    const QString porCaminho = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
+    EXPECT_EQ(m.dispositivoSerial(porCaminho), porCaminho);
 
     const QString enc = "C:\\Talvero\\AutoTalvero\\AutoTalveroEncerrante.exe";
     EXPECT_EQ(m.programa(enc), raiz.filePath("C/Talvero/AutoTalvero/AutoTalveroEncerrante"));

@@ -42,7 +42,7 @@ TEST(CanalSerialQt, RecebePelaPortaMapeadaSemLacoDeEventosEFalhaComoPorta) {
     ASSERT_TRUE(terminal.ligado);
     MapaCaminhos caminhos(terminal.raiz.path());
     FabricaCanaisQt fabrica(caminhos);
-    auto canal = fabrica.serial(3);
+    auto canal = fabrica.serial("COM3");
     canal->abre();
     ASSERT_TRUE(terminal.escreve("(0)"));
     EXPECT_TRUE(canal->aguardaDados(2000));
@@ -53,11 +53,12 @@ TEST(CanalSerialQt, RecebePelaPortaMapeadaSemLacoDeEventosEFalhaComoPorta) {
     EXPECT_EQ(canal->le(), QByteArray("(0)(&H)"));
     EXPECT_FALSE(canal->aguardaDados(20));
 
-    auto ocupada = fabrica.serial(3);
+    auto ocupada = fabrica.serial("COM3");
     EXPECT_EQ(erroDe([&] { ocupada->abre(); }), erros::PortaEmUso);
     EXPECT_EQ(erroDe([&] { ocupada->escreve("(&V)"); }), erros::PortaFechada);
     QFile::link(terminal.raiz.filePath("nada"), terminal.raiz.filePath("dev/COM5"));
-    for (const int porta : {5, 0}) EXPECT_EQ(erroDe([&] { fabrica.serial(porta)->abre(); }), erros::PortaInvalida) << porta;
+    for (const char* porta : {"COM5", "COM0", "COMX"})
+        EXPECT_EQ(erroDe([&] { fabrica.serial(porta)->abre(); }), erros::PortaInvalida) << porta;
     canal->fecha();
     EXPECT_FALSE(canal->aberto());
 }

@@ -79,6 +79,7 @@ void limitaArquivos(qint64 pid, rlim_t bytes) {
 struct Estacao {
     bool dll = false;  // the vendor library; otherwise the serial control
     bool tcp = false;  // the library over TCP; otherwise a pseudo-terminal as COM3
+    bool porCaminho = false;  // the pseudo-terminal named by its path instead of COM3
     int layout = 52;
     QTemporaryDir raiz;
     QProcess simulador, agente;
@@ -103,12 +104,14 @@ struct Estacao {
 
     QString arquivo(const QString& relativo) const { return raiz.filePath(relativo); }
     QString programa(const QString& nome) const { return arquivo("C/Talvero/AutoTalvero/" + nome); }
+    // The pseudo-terminal's link; by its path, named as a stable name of an adapter is.
+    QString linha() const { return arquivo(porCaminho ? "dev/serial/by-id/usb-Talvero_Conc-if00:0" : "dev/COM3"); }
     int pendentes() const { return int(criados.size() - confirmados.size()); }
 
     void iniciaSimulador(const QStringList& extras) {
         livros << arquivo(QStringLiteral("livro%1.jsonl").arg(livros.size()));
         const QStringList via = tcp ? QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(porta)}
-                                    : QStringList{"--pty", arquivo("dev/COM3")};
+                                    : QStringList{"--pty", linha()};
         simulador.start(binario("simulator/concentrador-sim"),
                         QStringList{"--layout", QString::number(layout), "--taxa", "0", "--ledger", livros.last()} + via + extras);
         esperaSimulador = simulador.waitForStarted();
@@ -222,7 +225,7 @@ protected:
     // Registers and INI file in place, the simulator ready, the agent started.
     void monta(Estacao& e, bool dll, bool tcp, int layout, const QStringList& simulador) {
         e.dll = dll, e.tcp = tcp, e.layout = layout;
-        for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
+        for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev/serial/by-id", "cadastros"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
         escreve(e, "cadastros/BicoAutomacao.csv", "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n");
         escreve(e, "cadastros/Bico.csv", "Empresa,Bico,Produto,Complemento\n1,1,1,ILHA 1\n1,2,2,ILHA 1\n1,3,3,ILHA 2\n1,4,1,ILHA 2\n");
         escreve(e, "cadastros/Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n");
@@ -238,7 +241,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(iniciaSimulador(e, simulador));
         escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(ini(e)));
         if (!dll) {  // the answer to a request of an earlier instance waits at the serial port
-            QFile linha(e.arquivo("dev/COM3"));
+            QFile linha(e.linha());
             ASSERT_TRUE(linha.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
             linha.write("(&A)");
             ASSERT_TRUE(esperaAte([&] { return !e.entregues.empty(); })) << e.relato();
@@ -252,7 +255,7 @@ protected:
                "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
                "Usar Dll da Company=" + sim + "\r\nUsar IdentFID=" + sim + "\r\nCasas decimais da litragem=3\r\n"
                "Casas decimais do valor=3\r\nPorta de Comunicacao=" +
-               (e.tcp ? QStringLiteral("127.0.0.1:%1").arg(e.porta) : QStringLiteral("COM3")) +
+               (e.tcp ? QStringLiteral("127.0.0.1:%1").arg(e.porta) : e.porCaminho ? e.linha() : QStringLiteral("COM3")) +
                "\r\n[LOCALIZACAO]\r\nPasta da automacao=Automacao\r\nComputador com automacao=" +
                QHostInfo::localHostName() + "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n";
     }
@@ -285,7 +288,7 @@ protected:
         EXPECT_EQ(e.agente.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(e.agente.exitCode(), 0) << e.relato();
         para(e.simulador);
-        EXPECT_FALSE(QFileInfo(e.arquivo("dev/COM3")).isSymLink()) << "o link do pseudo-terminal ficou";
+        EXPECT_FALSE(QFileInfo(e.linha()).isSymLink()) << "o link do pseudo-terminal ficou";
     }
 
     // Waits for the simulators' next output, a death not asked for or the
@@ -488,6 +491,64 @@ TEST_F(ProcessoReal, SegundoAgenteRecusadoEAgenteMortoVoltaNaHora) {
     e.iniciaAgente();
     EXPECT_EQ(pede(e, {"--espera", "30", "AUTOMACAO ATIVADA"}).first, 0) << e.relato();
     EXPECT_EQ(e.log().count("existe outro aberto"), 1) << e.relato();
+    ASSERT_NO_FATAL_FAILURE(encerra(e));
+    e.confere();
+}
+
+// The port named by the device's path on either transport, taken whole.
+TEST_F(ProcessoReal, PortaPeloCaminhoDoDispositivoNasDuasVias) {
+    for (const bool dll : {false, true}) {
+        Estacao& e = estacao();
+        e.porCaminho = true;
+        ASSERT_NO_FATAL_FAILURE(monta(e, dll, false, dll ? 75 : 52, {"--iniciais", "1"}));
+        ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 1; })) << e.relato();
+        ASSERT_NO_FATAL_FAILURE(encerra(e));
+        e.confere();
+    }
+}
+
+// Every program finds the same root: the installed station's when its INI file is
+// there (a folder left by a purged package is none), otherwise each refuses, and
+// nothing is made in the current folder.
+TEST_F(ProcessoReal, RaizInstaladaOuNenhumaIgualEmTodosOsProgramas) {
+    Estacao& e = estacao();
+    ASSERT_NO_FATAL_FAILURE(monta(e, false, false, 52, {"--iniciais", "1"}));
+    ASSERT_TRUE(QDir(e.raiz.path()).mkpath("UNC/PC1/Automacao"));
+    ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 1; })) << e.relato();
+    QTemporaryDir atual, purgada;
+    ASSERT_TRUE(QDir(purgada.path()).mkpath("C/Talvero/AutoTalvero"));
+    struct Programa {
+        const char* caminho;
+        QStringList argumentos;
+        int semRaiz;
+        QString saida;  // proof the installed root was the one used
+    };
+    const Programa programas[] = {{"shell/autotalvero", {"--headless"}, 15, {}},
+                                  {"store/talvero-dados", {"abastecimentos"}, 2, "\n1 abastecimento(s)\n"},
+                                  {"requests/talvero-pedido", {"--origem", "PC1", "AUTOMACAO ATIVADA"}, 3, "Retorno: OK"}};
+    for (const QString& instalada : {purgada.path(), e.raiz.path()}) {
+        for (const Programa& p : programas) {
+            const QString nome = QFileInfo(p.caminho).fileName();
+            SCOPED_TRACE(nome.toStdString() + " " + instalada.toStdString());
+            QProcess processo;
+            QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+            ambiente.insert("TALVERO_RAIZ_INSTALADA", instalada);
+            processo.setProcessEnvironment(ambiente);
+            processo.setWorkingDirectory(atual.path());
+            processo.start(binario(p.caminho), p.argumentos);
+            ASSERT_TRUE(processo.waitForFinished(kParadaMs + 10'000));
+            const QString erro = QString::fromUtf8(processo.readAllStandardError());
+            const QString saida = QString::fromUtf8(processo.readAllStandardOutput());
+            if (instalada == purgada.path()) {
+                EXPECT_EQ(processo.exitCode(), p.semRaiz);
+                EXPECT_TRUE(erro.startsWith(nome + ": falta --root DIR") && erro.contains(instalada)) << erro.toStdString();
+                continue;
+            }
+            EXPECT_TRUE(erro.startsWith(nome + ": usando a raiz " + instalada + " (estação instalada)\n")) << erro.toStdString();
+            EXPECT_TRUE(saida.contains(p.saida)) << saida.toStdString() << erro.toStdString();
+        }
+    }
+    EXPECT_TRUE(QDir(atual.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     ASSERT_NO_FATAL_FAILURE(encerra(e));
     e.confere();
 }

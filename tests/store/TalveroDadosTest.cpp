@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 namespace talvero::teste {
 namespace {
@@ -102,15 +103,70 @@ TEST_P(TalveroDadosTest, CriaImportaListaERecusaImportacaoComErro) {
 
     // A bad value anywhere imports nothing.
     escreve(cadastros + "/Produto.csv", "Produto,PrecoVenda\n7,9.99\n");
-    escreve(cadastros + "/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,7,5.79\n1,8,5.7.9\n");
+    escreve(cadastros + "/Estoque.csv", "# o posto\nEmpresa,Produto,PrecoVenda\n#1,7,x\n1,7,5.79\n1,8,5.7.9\n");
     e = roda({"importar", cadastros});
     EXPECT_EQ(e.codigo, 1);
-    EXPECT_TRUE(e.erro.contains(QStringLiteral("Estoque.csv, linha 3, coluna PrecoVenda"))) << e.erro.toStdString();
+    EXPECT_TRUE(e.erro.contains(QStringLiteral("Estoque.csv, linha 5, coluna PrecoVenda"))) << e.erro.toStdString();
     EXPECT_FALSE(Produto(conexao()).Localiza(7));
     // Beyond the currency's range: refused, not wrapped round.
     escreve(cadastros + "/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,7,99999999999999999\n");
     EXPECT_TRUE(roda({"importar", cadastros}).erro.contains(QStringLiteral("Estoque.csv, linha 2, coluna PrecoVenda")));
+    // A column the table has not: the ones it has are named.
+    escreve(cadastros + "/Estoque.csv", "Empresa,Produto,Preco\n1,7,5.79\n");
+    e = roda({"importar", cadastros});
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_TRUE(e.erro.contains(QStringLiteral("'Preco' na tabela Estoque (as colunas dela: Empresa, Produto, PrecoVenda)")))
+        << e.erro.toStdString();
     EXPECT_EQ(roda({}).codigo, 2);
+}
+
+// Untouched, the templates import nothing; with their examples taken in, one
+// row each. Their INI file names this very database.
+TEST_P(TalveroDadosTest, ModelosImportadosNumBancoVazio) {
+    const QString modelos = dir_.filePath(QStringLiteral("modelos"));
+    ASSERT_EQ(roda({"modelos", modelos}).codigo, 0);
+    EXPECT_EQ(roda({"modelos", modelos}).codigo, 1) << "um modelo escrito por cima";
+    ASSERT_EQ(roda({"criar"}).codigo, 0);
+    Execucao e = roda({"importar", modelos});
+    ASSERT_EQ(e.codigo, 0) << e.erro.toStdString();
+    EXPECT_EQ(e.saida.count(QStringLiteral(": 0 registro(s)")), 7) << e.saida.toStdString();
+
+    for (const QFileInfo& info : QDir(modelos).entryInfoList({"*.csv"}, QDir::Files)) {
+        QFile f(info.filePath());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QByteArray csv = f.readAll();
+        csv.replace("\n#", "\n");  // the example; the first line, a comment, stays
+        f.close();
+        escreve(info.filePath(), csv);
+    }
+    e = roda({"importar", modelos});
+    ASSERT_EQ(e.codigo, 0) << e.erro.toStdString();
+    EXPECT_EQ(e.saida.count(QStringLiteral(": 1 registro(s)")), 7) << e.saida.toStdString();
+    EXPECT_EQ(BicoAutomacao(conexao()).BicoDoCodigo(QStringLiteral("01")), 1);
+
+    if (pg()) return;
+    const QString ini = dir_.filePath(QStringLiteral("C/Talvero/AutoTalvero/AutoTalvero.INI"));
+    ASSERT_TRUE(QFile::remove(ini) && QFile::copy(modelos + "/AutoTalvero.INI", ini));
+    e = roda({"abastecimentos"});
+    EXPECT_EQ(e.codigo, 0) << e.erro.toStdString();
+}
+
+// A path of this system in Arquivo= is the file, not one under the root; a folder
+// that is not there is named as the cause.
+TEST_P(TalveroDadosTest, ArquivoComCaminhoAbsolutoUsadoComoEsta) {
+    if (pg()) GTEST_SKIP() << "só SQLite";
+    QTemporaryDir fora;
+    const QString arquivo = fora.filePath(QStringLiteral("posto/Talvero.db"));
+    const QString ini = dir_.filePath(QStringLiteral("C/Talvero/AutoTalvero/AutoTalvero.INI"));
+    escreve(ini, ("[BANCO DE DADOS]\r\nArquivo=" + arquivo + "\r\n").toLocal8Bit());
+    Execucao e = roda({"criar"});
+    EXPECT_EQ(e.codigo, 1);
+    EXPECT_TRUE(e.erro.contains(QStringLiteral("a pasta %1 não existe").arg(fora.filePath("posto")))) << e.erro.toStdString();
+    ASSERT_TRUE(QDir(fora.path()).mkpath(QStringLiteral("posto")));
+    e = roda({"criar"});
+    EXPECT_EQ(e.codigo, 0) << e.erro.toStdString();
+    EXPECT_TRUE(QFileInfo(arquivo).isFile());
+    EXPECT_FALSE(QFileInfo::exists(dir_.filePath(arquivo.mid(1)))) << "posto sob a raiz";
 }
 
 // Dated by the day it was received, stored once with its totalizer, marked; an
