@@ -6,6 +6,7 @@
 #include "platform/OperadorSemJanela.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
+#include "store/ComandoSituacao.h"
 #include "store/Conexao.h"
 #include "store/Esquema.h"
 #include "store/Importacao.h"
@@ -43,6 +44,12 @@ Comandos:
                            configuração do AutoTalvero.INI, e grava como abastecimento
                            cada uma que agora pode ser lida (por exemplo depois de
                            cadastrar o código do bico em BicoAutomacao)
+  situacao [--critico SEGUNDOS]
+                           mostra a situação do AutoTalvero, do arquivo que ele
+                           reescreve ao menos a cada 30 s
+                           (C:\Talvero\AutoTalvero\AutoTalvero.situacao); não usa
+                           o banco de dados; sai como os plugins de monitoração
+                           (veja abaixo)
 
 Opções:
   --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
@@ -63,6 +70,15 @@ obrigatórias); campos separados por vírgula, ou por ponto e vírgula quando o
 cabeçalho tiver um; texto em UTF-8 ou Windows-1252; valores com ponto decimal
 ("5.79"); datas AAAA-MM-DD, horas HH:MM:SS. Um registro cuja chave já existe é
 atualizado. Tudo é importado numa só transação: com um erro, nada é gravado.
+
+Estados de saída de situacao (os dos plugins de monitoração):
+  0  OK
+  1  AVISO: automação pausada, respostas em quarentena ou entradas recusadas na
+     pasta de pedidos
+  2  CRITICO: o AutoTalvero não está rodando (último sinal de vida há mais de
+     90 s) ou, sem pausa, o concentrador sem responder há mais de --critico
+     segundos (60 se omitido) ou o enlace perdido
+  3  DESCONHECIDO: sem o arquivo de situação, arquivo ilegível ou uso errado
 )";
 
 struct Argumentos {
@@ -221,6 +237,7 @@ int executa(const Argumentos& a) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (situacao::pedida(app.arguments())) return situacao::executa(app.arguments());
     try {
         const Argumentos a = leArgumentos(app.arguments());
         if (a.ajuda) {
