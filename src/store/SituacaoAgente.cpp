@@ -81,18 +81,19 @@ private:
     QStringList critico_, aviso_;
 };
 
+// While the link answers, the file is rewritten only every 30 s unless something
+// changes, so an older `ultima_resposta` then is no silence.
 void julgaEnlace(Motivos& m, const QString& enlace, const QDateTime& inicio, const QDateTime& ultima,
                  const QDateTime& agora, int criticoSegundos) {
-    if (enlace == QLatin1String("perdido")) {
-        m.critico(QStringLiteral("enlace com o concentrador perdido"));
-        return;
-    }
+    if (enlace == QLatin1String("respondendo")) return;
     const qint64 silencio = (ultima.isValid() ? ultima : inicio).secsTo(agora);
     if (silencio <= criticoSegundos) return;
-    m.critico(ultima.isValid() ? QStringLiteral("o concentrador não responde há %1 (última resposta em %2)")
-                                     .arg(duracao(silencio), hora(ultima))
-                               : QStringLiteral("o concentrador não respondeu nenhuma vez desde o início, há %1")
-                                     .arg(duracao(silencio)));
+    const QString estado = enlace == QLatin1String("perdido") ? QStringLiteral("enlace com o concentrador perdido: ")
+                                                              : QString();
+    m.critico(estado + (ultima.isValid() ? QStringLiteral("o concentrador não responde há %1 (última resposta em %2)")
+                                               .arg(duracao(silencio), hora(ultima))
+                                         : QStringLiteral("o concentrador não respondeu nenhuma vez desde o início, há %1")
+                                               .arg(duracao(silencio))));
 }
 
 // How one key is shown: its name in words and its value put into words.
