@@ -4,6 +4,7 @@
 #include "platform/MapaCaminhos.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
+#include "store/LinhaComando.h"
 #include "store/SituacaoAgente.h"
 #include "support/Instalacao.h"
 
@@ -15,7 +16,6 @@ namespace {
 constexpr int kCriticoPadraoS = 60;
 // A status file is a few hundred bytes; anything near this is not one.
 constexpr qint64 kTamanhoMaximo = 64 * 1024;
-const QStringList kOpcoesComValor{"--root", "--critico", "--id", "--data"};
 
 struct Pedido {
     QString raiz;
@@ -58,16 +58,7 @@ Juizo ilegivel(const Erro& e, const QString& arquivo) {
 
 } // namespace
 
-bool pedida(const QStringList& argumentos) {
-    // The help stays talvero-dados' own, whatever the command.
-    if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) return false;
-    for (qsizetype i = 1; i < argumentos.size(); ++i) {
-        const QString& arg = argumentos[i];
-        if (kOpcoesComValor.contains(arg)) ++i;
-        else if (!arg.startsWith(QLatin1String("--"))) return arg == QLatin1String("situacao");
-    }
-    return false;
-}
+bool pedida(const QStringList& argumentos) { return linhaComando::comando(argumentos) == QLatin1String("situacao"); }
 
 int executa(const QStringList& argumentos) {
     const QDateTime agora = RelogioSistema().agora();

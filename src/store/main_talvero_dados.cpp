@@ -6,6 +6,7 @@
 #include "platform/OperadorSemJanela.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
+#include "store/ComandoLog.h"
 #include "store/ComandoSituacao.h"
 #include "store/Conexao.h"
 #include "store/Esquema.h"
@@ -50,6 +51,12 @@ Comandos:
                            (C:\Talvero\AutoTalvero\AutoTalvero.situacao); não usa
                            o banco de dados; sai como os plugins de monitoração
                            (veja abaixo)
+  log [--seguir] [ARQUIVO] mostra em UTF-8 o log horário do AutoTalvero, gravado em
+                           Windows-1252: o ARQUIVO dado (caminho, ou nome na pasta
+                           C:\Talvero\AutoTalvero) ou o AUTOMACAO_dd_mm_aaaa_HH.LOG
+                           mais recente; com --seguir, continua mostrando o que é
+                           acrescentado (e, sem ARQUIVO, passa ao log da hora
+                           seguinte quando ele aparece), como tail -f, até Ctrl+C
 
 Opções:
   --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
@@ -238,6 +245,7 @@ int executa(const Argumentos& a) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (situacao::pedida(app.arguments())) return situacao::executa(app.arguments());
+    if (leituraLog::pedido(app.arguments())) return leituraLog::executa(app.arguments());
     try {
         const Argumentos a = leArgumentos(app.arguments());
         if (a.ajuda) {
