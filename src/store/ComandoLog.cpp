@@ -83,6 +83,8 @@ public:
         QFile f(caminho_);
         if (!QFileInfo::exists(caminho_))
             throw Erro(QStringLiteral("não há o arquivo ") + caminho_, erros::ArquivoNaoEncontrado);
+        if (!QFileInfo(caminho_).isFile())
+            throw Erro(caminho_ + QStringLiteral(" não é um arquivo"), erros::ModoDeArquivo);
         if (!f.open(QIODevice::ReadOnly))
             throw Erro(QStringLiteral("não foi possível ler %1: %2").arg(caminho_, f.errorString()),
                        erros::PermissaoNegada);
