@@ -7,6 +7,8 @@
 #include "platform/RaizEstacao.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
+#include "store/ComandoLog.h"
+#include "store/ComandoSituacao.h"
 #include "store/Conexao.h"
 #include "store/Esquema.h"
 #include "store/Importacao.h"
@@ -50,6 +52,18 @@ Comandos:
                            configuração do AutoTalvero.INI, e grava como abastecimento
                            cada uma que agora pode ser lida (por exemplo depois de
                            cadastrar o código do bico em BicoAutomacao)
+  situacao [--critico SEGUNDOS]
+                           mostra a situação do AutoTalvero, do arquivo que ele
+                           reescreve ao menos a cada 30 s
+                           (C:\Talvero\AutoTalvero\AutoTalvero.situacao); não usa
+                           o banco de dados; sai como os plugins de monitoração
+                           (veja abaixo)
+  log [--seguir] [ARQUIVO] mostra em UTF-8 o log horário do AutoTalvero, gravado em
+                           Windows-1252: o ARQUIVO dado (caminho, ou nome na pasta
+                           C:\Talvero\AutoTalvero) ou o AUTOMACAO_dd_mm_aaaa_HH.LOG
+                           mais recente; com --seguir, continua mostrando o que é
+                           acrescentado (e, sem ARQUIVO, passa ao log da hora
+                           seguinte quando ele aparece), como tail -f, até Ctrl+C
 
 Opções:
   --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
@@ -79,6 +93,15 @@ Código de saída:
   0  feito
   1  erro (banco de dados, arquivo)
   2  erro de uso (comando ou opção inválidos, falta --root sem estação instalada)
+
+Estados de saída de situacao (os dos plugins de monitoração):
+  0  OK
+  1  AVISO: automação pausada, respostas em quarentena ou entradas recusadas na
+     pasta de pedidos
+  2  CRITICO: o AutoTalvero não está rodando (último sinal de vida há mais de
+     90 s) ou, sem pausa, o concentrador calado ou o enlace perdido, sem
+     resposta há mais de --critico segundos (60 se omitido)
+  3  DESCONHECIDO: sem o arquivo de situação, arquivo ilegível ou uso errado
 )";
 
 struct Argumentos {
@@ -293,6 +316,8 @@ int executa(const Argumentos& a) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (situacao::pedida(app.arguments())) return situacao::executa(app.arguments());
+    if (leituraLog::pedido(app.arguments())) return leituraLog::executa(app.arguments());
     try {
         const Argumentos a = leArgumentos(app.arguments());
         if (a.ajuda) {

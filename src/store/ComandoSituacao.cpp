@@ -1,0 +1,90 @@
+#include "store/ComandoSituacao.h"
+
+#include "platform/Erro.h"
+#include "platform/MapaCaminhos.h"
+#include "platform/RaizEstacao.h"
+#include "platform/SistemaArquivosLocal.h"
+#include "platform/TempoReal.h"
+#include "store/LinhaComando.h"
+#include "store/SituacaoAgente.h"
+#include "support/Instalacao.h"
+
+#include <QTextStream>
+
+namespace talvero::situacao {
+namespace {
+
+constexpr int kCriticoPadraoS = 60;
+// A status file is a few hundred bytes; anything near this is not one.
+constexpr qint64 kTamanhoMaximo = 64 * 1024;
+
+struct Pedido {
+    QString raiz;
+    int criticoS = kCriticoPadraoS;
+    QString erroUso;
+};
+
+Pedido lePedido(const QStringList& args) {
+    Pedido p;
+    bool comando = false;
+    for (qsizetype i = 1; i < args.size() && p.erroUso.isEmpty(); ++i) {
+        const QString& arg = args[i];
+        const bool temValor = i + 1 < args.size();
+        if (arg == QLatin1String("--root")) {
+            if (temValor) p.raiz = args[++i];
+            else p.erroUso = QStringLiteral("a opção --root precisa de uma pasta");
+        } else if (arg == QLatin1String("--critico")) {
+            bool ok = false;
+            p.criticoS = temValor ? args[++i].toInt(&ok) : 0;
+            if (!ok || p.criticoS < 1)
+                p.erroUso = QStringLiteral("a opção --critico precisa de um número de segundos maior que zero");
+        } else if (arg == QLatin1String("situacao") && !comando) {
+            comando = true;
+        } else {
+            p.erroUso = (arg.startsWith(QLatin1String("--")) ? QStringLiteral("opção inválida para situacao: ")
+                                                             : QStringLiteral("argumento a mais: ")) + arg;
+        }
+    }
+    return p;
+}
+
+Juizo ilegivel(const Erro& e, const QString& arquivo) {
+    const bool falta = e.numero() == erros::ArquivoNaoEncontrado || e.numero() == erros::CaminhoNaoEncontrado;
+    return {Estado::Desconhecido,
+            {falta ? QStringLiteral("não há arquivo de situação em %1: o AutoTalvero nunca rodou com esta raiz, ou a "
+                                    "raiz (--root) está errada")
+                         .arg(arquivo)
+                   : QStringLiteral("não foi possível ler %1: %2").arg(arquivo, e.descricao())}};
+}
+
+} // namespace
+
+bool pedida(const QStringList& argumentos) { return linhaComando::comando(argumentos) == QLatin1String("situacao"); }
+
+int executa(const QStringList& argumentos) {
+    const QDateTime agora = RelogioSistema().agora();
+    const Pedido pedido = lePedido(argumentos);
+    Chaves chaves;
+    Juizo juizo;
+    if (!pedido.erroUso.isEmpty()) {
+        juizo = {Estado::Desconhecido,
+                 {pedido.erroUso + QStringLiteral(" (uso: talvero-dados [--root DIR] situacao [--critico SEGUNDOS])")}};
+    } else if (const RaizEstacao raiz = RaizEstacao::escolhe(QStringLiteral("talvero-dados"), pedido.raiz, instalacao::kArquivoIni);
+               !raiz.encontrada) {
+        juizo = {Estado::Desconhecido, {raiz.mensagem.section(QStringLiteral(": "), 1)}};
+    } else {
+        if (!raiz.mensagem.isEmpty()) QTextStream(stderr) << raiz.mensagem << Qt::endl;
+        const MapaCaminhos caminhos(raiz.raiz);
+        try {
+            chaves = le(SistemaArquivosLocal(caminhos).leRegular(instalacao::kArquivoSituacao, kTamanhoMaximo));
+            juizo = julga(chaves, agora, pedido.criticoS);
+        } catch (const Erro& e) {
+            juizo = ilegivel(e, caminhos.local(instalacao::kArquivoSituacao));
+        }
+    }
+    QTextStream saida(stdout);
+    for (const QString& linha : relatorio(chaves, juizo, agora)) saida << linha << '\n';
+    return int(juizo.estado);
+}
+
+} // namespace talvero::situacao

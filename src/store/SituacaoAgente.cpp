@@ -1,0 +1,226 @@
+#include "store/SituacaoAgente.h"
+
+#include <optional>
+
+namespace talvero::situacao {
+namespace {
+
+// The agent writes at least every 30 s; three missed writes mean it is gone.
+constexpr qint64 kBatimentoMaximoS = 90;
+
+QString duracao(qint64 s) {
+    s = qAbs(s);
+    if (s < 60) return QStringLiteral("%1 s").arg(s);
+    if (s < 3600) return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60);
+    if (s < 86400) return QStringLiteral("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+    return QStringLiteral("%1 d %2 h").arg(s / 86400).arg(s % 86400 / 3600);
+}
+
+QString hora(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
+
+QDateTime deIso(const QString& texto) { return QDateTime::fromString(texto, Qt::ISODate); }
+
+std::optional<QString> valorDe(const Chaves& chaves, const QString& chave) {
+    for (auto it = chaves.crbegin(); it != chaves.crend(); ++it)
+        if (it->first == chave) return it->second;
+    return std::nullopt;
+}
+
+// The values the judgement needs; the first that is missing or unreadable makes
+// the file unreadable as a whole, since a guess could report a dead agent as OK.
+class Campos {
+public:
+    explicit Campos(const Chaves& chaves) : chaves_(chaves) {}
+
+    QDateTime hora(const char* chave, bool podeSerVazio = false) {
+        const QString v = texto(chave);
+        const QDateTime t = deIso(v);
+        if (!t.isValid() && !(podeSerVazio && v.isEmpty())) recusa(chave, v);
+        return t;
+    }
+    qint64 numero(const char* chave) {
+        const QString v = texto(chave);
+        bool ok = false;
+        const qint64 n = v.toLongLong(&ok);
+        if (!ok || n < 0) recusa(chave, v);
+        return n;
+    }
+    QString palavra(const char* chave, const QStringList& aceitas) {
+        const QString v = texto(chave);
+        if (!aceitas.contains(v)) recusa(chave, v);
+        return v;
+    }
+    const QString& falha() const { return falha_; }
+
+private:
+    QString texto(const char* chave) {
+        const auto v = valorDe(chaves_, QLatin1String(chave));
+        if (!v && falha_.isEmpty())
+            falha_ = QStringLiteral("arquivo de situação sem a chave %1").arg(QLatin1String(chave));
+        return v.value_or(QString());
+    }
+    void recusa(const char* chave, const QString& valor) {
+        if (falha_.isEmpty())
+            falha_ = QStringLiteral("arquivo de situação com valor inválido em %1: \"%2\"").arg(QLatin1String(chave), valor);
+    }
+
+    const Chaves& chaves_;
+    QString falha_;
+};
+
+class Motivos {
+public:
+    void critico(const QString& m) { critico_ << m; }
+    void aviso(const QString& m) { aviso_ << m; }
+    Juizo juizo() const {
+        const Estado e = !critico_.isEmpty() ? Estado::Critico : !aviso_.isEmpty() ? Estado::Aviso : Estado::Ok;
+        return {e, critico_ + aviso_};
+    }
+
+private:
+    QStringList critico_, aviso_;
+};
+
+// While the link answers, the file is rewritten only every 30 s unless something
+// changes, so an older `ultima_resposta` then is no silence.
+void julgaEnlace(Motivos& m, const QString& enlace, const QDateTime& inicio, const QDateTime& ultima,
+                 const QDateTime& agora, int criticoSegundos) {
+    if (enlace == QLatin1String("respondendo")) return;
+    const qint64 silencio = (ultima.isValid() ? ultima : inicio).secsTo(agora);
+    if (silencio <= criticoSegundos) return;
+    const QString estado = enlace == QLatin1String("perdido") ? QStringLiteral("enlace com o concentrador perdido: ")
+                                                              : QString();
+    m.critico(estado + (ultima.isValid() ? QStringLiteral("o concentrador não responde há %1 (última resposta em %2)")
+                                               .arg(duracao(silencio), hora(ultima))
+                                         : QStringLiteral("o concentrador não respondeu nenhuma vez desde o início, há %1")
+                                               .arg(duracao(silencio))));
+}
+
+// How one key is shown: its name in words and its value put into words.
+struct Rotulo {
+    const char* chave;
+    const char* nome;
+    QString (*forma)(const QString& valor, const QDateTime& agora);
+};
+
+QString comoEsta(const QString& v, const QDateTime&) { return v; }
+
+QString horaComIdade(const QString& v, const QDateTime& agora) {
+    const QDateTime t = deIso(v);
+    if (!t.isValid()) return v.isEmpty() ? QStringLiteral("nenhuma") : v;
+    const qint64 idade = t.secsTo(agora);
+    return QStringLiteral("%1 (%2 %3)").arg(hora(t), idade < 0 ? QStringLiteral("daqui a") : QStringLiteral("há"),
+                                             duracao(idade));
+}
+
+QString traduz(const QString& v, std::initializer_list<std::pair<const char*, const char*>> palavras) {
+    for (const auto& [de, para] : palavras)
+        if (v == QLatin1String(de)) return QString::fromUtf8(para);
+    return v;
+}
+
+const Rotulo kRotulos[] = {
+    {"versao", "Versão", comoEsta},
+    {"pid", "Processo", comoEsta},
+    {"inicio", "Em funcionamento desde", horaComIdade},
+    {"batimento", "Último sinal de vida", horaComIdade},
+    {"raiz", "Raiz", comoEsta},
+    {"transporte", "Transporte", comoEsta},
+    {"banco", "Banco de dados", comoEsta},
+    {"banco_estado", "Conexão com o banco",
+     [](const QString& v, const QDateTime&) { return traduz(v, {{"conectado", "conectada"}, {"perdido", "perdida"}}); }},
+    {"enlace", "Concentrador",
+     [](const QString& v, const QDateTime&) {
+         return traduz(v, {{"aguardando", "aguardando a primeira resposta"}, {"respondendo", "respondendo"},
+                           {"sem_resposta", "sem resposta"}, {"perdido", "enlace perdido"}});
+     }},
+    {"ultima_resposta", "Última resposta", horaComIdade},
+    {"pausada", "Automação pausada",
+     [](const QString& v, const QDateTime&) { return traduz(v, {{"sim", "sim"}, {"nao", "não"}}); }},
+    {"abastecimentos_hoje", "Abastecimentos hoje", comoEsta},
+    {"ultimo_abastecimento", "Último abastecimento",
+     [](const QString& v, const QDateTime& agora) { return v.isEmpty() ? QStringLiteral("nenhum") : horaComIdade(v, agora); }},
+    {"quarentena", "Respostas em quarentena", comoEsta},
+    {"recusados_na_pasta", "Entradas recusadas na pasta de pedidos", comoEsta},
+    {"resumo", "Resumo", comoEsta},
+};
+
+const Rotulo* rotuloDe(const QString& chave) {
+    for (const Rotulo& r : kRotulos)
+        if (chave == QLatin1String(r.chave)) return &r;
+    return nullptr;
+}
+
+} // namespace
+
+Chaves le(const QByteArray& utf8) {
+    QString texto = QString::fromUtf8(utf8);
+    if (texto.startsWith(QChar(0xFEFF))) texto.remove(0, 1);
+    Chaves chaves;
+    for (QStringView linha : QStringView(texto).split(u'\n')) {
+        if (linha.endsWith(u'\r')) linha.chop(1);
+        const qsizetype igual = linha.indexOf(u'=');
+        if (igual > 0) chaves.append({linha.left(igual).toString(), linha.mid(igual + 1).toString()});
+    }
+    return chaves;
+}
+
+Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos) {
+    Campos c(chaves);
+    const QDateTime batimento = c.hora("batimento");
+    const QDateTime inicio = c.hora("inicio");
+    const QDateTime ultima = c.hora("ultima_resposta", true);
+    const QString enlace = c.palavra("enlace", {"aguardando", "respondendo", "sem_resposta", "perdido"});
+    const bool pausada = c.palavra("pausada", {"sim", "nao"}) == QLatin1String("sim");
+    const qint64 quarentena = c.numero("quarentena");
+    const qint64 recusados = c.numero("recusados_na_pasta");
+    if (!c.falha().isEmpty()) return {Estado::Desconhecido, {c.falha()}};
+
+    // Nothing else in the file is news once the agent has stopped writing it.
+    // A heartbeat far ahead means the clock was set back: it would hide a dead agent.
+    const qint64 idade = batimento.secsTo(agora);
+    if (idade > kBatimentoMaximoS)
+        return {Estado::Critico, {QStringLiteral("o AutoTalvero não está rodando: último sinal de vida há %1 (%2)")
+                                      .arg(duracao(idade), hora(batimento))}};
+    if (idade < -kBatimentoMaximoS)
+        return {Estado::Critico,
+                {QStringLiteral("último sinal de vida %1 à frente do relógio (%2): o relógio do computador voltou?")
+                     .arg(duracao(idade), hora(batimento))}};
+
+    Motivos m;
+    if (pausada)
+        m.aviso(QStringLiteral("automação pausada"));
+    else
+        julgaEnlace(m, enlace, inicio, ultima, agora, criticoSegundos);
+    if (quarentena > 0)
+        m.aviso(QStringLiteral("%1 resposta(s) do concentrador em quarentena (talvero-dados rejeitados)").arg(quarentena));
+    if (recusados > 0) m.aviso(QStringLiteral("%1 entrada(s) recusada(s) na pasta de pedidos").arg(recusados));
+    return m.juizo();
+}
+
+QString nomeDoEstado(Estado estado) {
+    switch (estado) {
+    case Estado::Ok: return QStringLiteral("OK");
+    case Estado::Aviso: return QStringLiteral("AVISO");
+    case Estado::Critico: return QStringLiteral("CRITICO");
+    case Estado::Desconhecido: break;
+    }
+    return QStringLiteral("DESCONHECIDO");
+}
+
+QStringList relatorio(const Chaves& chaves, const Juizo& juizo, const QDateTime& agora) {
+    const QString resumo = valorDe(chaves, QStringLiteral("resumo")).value_or(QString());
+    const QString motivo = !juizo.motivos.isEmpty() ? juizo.motivos.join(QStringLiteral("; "))
+                           : !resumo.isEmpty()      ? resumo
+                                                    : QStringLiteral("AutoTalvero funcionando");
+    QStringList linhas{QStringLiteral("AUTOTALVERO %1 - %2").arg(nomeDoEstado(juizo.estado), motivo)};
+    for (const Rotulo& r : kRotulos)
+        if (const auto v = valorDe(chaves, QLatin1String(r.chave)))
+            linhas << QStringLiteral("%1: %2").arg(QString::fromUtf8(r.nome), r.forma(*v, agora));
+    // Keys a newer agent writes still show, as they stand.
+    for (const auto& [chave, valor] : chaves)
+        if (!rotuloDe(chave)) linhas << chave + QStringLiteral(": ") + valor;
+    return linhas;
+}
+
+} // namespace talvero::situacao
