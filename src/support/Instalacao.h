@@ -12,7 +12,6 @@ inline const QString kPastaPrograma = QStringLiteral("C:\\Talvero\\AutoTalvero\\
 inline const QString kArquivoIni = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.INI");
 inline const QString kBancoPadrao = QStringLiteral("C:\\Talvero\\AutoTalvero\\Talvero.db");
 inline const QString kArquivoTrava = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.lock");
-inline const QString kArquivoSituacao = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.situacao");
 inline const QString kBibliotecaConcentrador = QStringLiteral("c:\\Talvero\\AutoTalvero\\concentrador.dll");
 inline const QString kArquivoEntrega = QStringLiteral("C:\\Talvero\\AutoTalvero\\AUTO.TMP");
 // The running agent's state for monitoring (talvero-dados situacao reads it).
