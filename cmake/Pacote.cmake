@@ -5,12 +5,26 @@ include(GNUInstallDirs)
 set(TALVERO_PACOTE ${PROJECT_SOURCE_DIR}/pacote)
 set(TALVERO_DOC ${CMAKE_INSTALL_DATAROOTDIR}/doc/autotalvero)
 
+# The package's version is the program's own version text ("4.04.26-0" gives
+# 4.04.26), read from the header so that the number lives in one place only.
+set(TALVERO_INSTALACAO ${PROJECT_SOURCE_DIR}/src/support/Instalacao.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TALVERO_INSTALACAO})
+file(STRINGS ${TALVERO_INSTALACAO} linha_versao REGEX "kVersao = ")
+if(NOT linha_versao MATCHES "\"([0-9]+(\\.[0-9]+)*)-[0-9]+\"")
+    message(FATAL_ERROR "kVersao não encontrada em ${TALVERO_INSTALACAO}")
+endif()
+set(TALVERO_VERSAO_PACOTE ${CMAKE_MATCH_1})
+set(TALVERO_REVISAO_PACOTE 1)
+
 install(TARGETS autotalvero talvero-dados talvero-pedido concentrador-sim
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${TALVERO_PACOTE}/autotalvero.service DESTINATION /lib/systemd/system)
 install(FILES ${TALVERO_PACOTE}/autotalvero.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${TALVERO_PACOTE}/autotalvero.desktop DESTINATION /etc/xdg/autostart)
 install(FILES ${TALVERO_PACOTE}/copyright DESTINATION ${TALVERO_DOC})
+# The templates of a station (AutoTalvero.INI and one CSV per register), written
+# by the built `talvero-dados modelos` into the build tree (scripts/pacote).
+install(DIRECTORY ${CMAKE_BINARY_DIR}/pacote/modelos/ DESTINATION ${TALVERO_DOC})
 
 # Debian wants them compressed at the highest level, without a time stamp.
 function(talvero_gzip origem destino)
@@ -36,6 +50,7 @@ add_custom_target(pacote_arquivos ALL DEPENDS ${gerados})
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME autotalvero)
 set(CPACK_PACKAGE_VENDOR Talvero)
+set(CPACK_PACKAGE_VERSION ${TALVERO_VERSAO_PACOTE})
 set(CPACK_PACKAGE_CONTACT "Seed f05a04a9 maintainers <maintainers@users.noreply.c-seed-f05a04a9.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fuel station automation agent")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -51,7 +66,7 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TALVERO_REVISAO_PACOTE})
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
