@@ -41,7 +41,17 @@ Opcoes leOpcoes(int argc, char** argv) {
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "AutoTalvero: agente de automação do posto. Pede ao concentrador cada abastecimento\n"
-        "concluído, grava-o no banco de dados do posto e só então o confirma."));
+        "concluído, grava-o no banco de dados do posto e só então o confirma.\n\n"
+        "Código de saída:\n"
+        "   0  fim normal (pelo operador, SIGTERM ou SIGINT)\n"
+        "  10  configuração ausente ou inválida (AutoTalvero.INI, uma chave, um valor recusado)\n"
+        "  11  banco de dados inacessível\n"
+        "  12  outro AutoTalvero já roda nesta raiz\n"
+        "  13  este computador não é o de \"Computador com automacao\" (ou a chave falta)\n"
+        "  14  a comunicação com o concentrador não abre (porta ou endereço)\n"
+        "  15  sem raiz: falta --root e não há estação instalada\n"
+        "  20  encerrado a pedido (AUTOMACAO FECHA)\n"
+        "  21  encerrado para a leitura dos encerrantes (AUTOMACAO LEITURA ENCERRANTE)"));
     const QCommandLineOption raiz(QStringLiteral("root"),
                                   QStringLiteral("Pasta raiz onde ficam C:\\, \\\\PC\\ e dev/ deste computador; sem ela, "
                                                  "/var/lib/autotalvero quando lá há uma estação instalada."),

@@ -57,6 +57,7 @@ const DefOpcao kOpcoes[] = {
                               "cai; serial: a linha fica muda por 5 s)"},
     {"so-abastecimentos", nullptr, "as falhas atingem só as respostas que levam um abastecimento"},
     {"help", nullptr, "mostra esta ajuda (também -h)"},
+    {"version", nullptr, "mostra a versão"},
 };
 
 [[noreturn]] void recusa(const QString& texto) { throw Erro(texto, erros::TiposIncompativeis); }
@@ -144,6 +145,7 @@ void aplicaResposta(OpcoesSimulador& o, const QString& n, const QString& v) {
 
 void aplica(OpcoesSimulador& o, const QString& n, const QString& v) {
     if (n == QLatin1String("help")) o.ajuda = true;
+    else if (n == QLatin1String("version")) o.versao = true;
     else if (n == QLatin1String("pty")) o.pty = v;
     else if (n == QLatin1String("serial")) o.serial = v;
     else if (n == QLatin1String("tcp")) leTcp(o, v);
@@ -258,7 +260,7 @@ OpcoesSimulador leOpcoes(const QStringList& argumentos) {
                 encerranteDado.push_back(item.count(QLatin1Char(':')) == 3);
         }
     }
-    if (o.ajuda) return o;
+    if (o.ajuda || o.versao) return o;
     if (o.pty.isEmpty() && o.serial.isEmpty() && !o.tcpHost)
         recusa(QStringLiteral("Informe --pty LINK, --serial PORTA ou --tcp HOST:PORTA."));
     if (!formatoDado && o.ledger.endsWith(QLatin1String(".jsonl"), Qt::CaseInsensitive))

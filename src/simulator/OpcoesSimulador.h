@@ -24,6 +24,7 @@ struct OpcoesSimulador {
     int iniciais = 0;
     int duracaoS = 0;                  // 0: until stopped
     bool ajuda = false;
+    bool versao = false;
 };
 
 // Reads the command line (without the program name). Raises talvero::Erro with a

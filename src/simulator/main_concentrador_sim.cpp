@@ -9,6 +9,7 @@
 #include "simulator/ServidorPty.h"
 #include "simulator/ServidorSerial.h"
 #include "simulator/ServidorTcp.h"
+#include "support/Instalacao.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -123,6 +124,10 @@ int main(int argc, char** argv) {
         escreve(stderr, QStringLiteral("concentrador-sim: ") + e.descricao());
         escreve(stderr, QStringLiteral("Use --help para ver as opções."));
         return 2;
+    }
+    if (opcoes.versao) {
+        escreve(stdout, instalacao::kVersao);
+        return 0;
     }
     if (opcoes.ajuda) {
         std::fputs(textoAjuda().toLocal8Bit().constData(), stdout);

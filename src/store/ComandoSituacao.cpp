@@ -2,6 +2,7 @@
 
 #include "platform/Erro.h"
 #include "platform/MapaCaminhos.h"
+#include "platform/ProcessoExiste.h"
 #include "platform/RaizEstacao.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
@@ -77,7 +78,7 @@ int executa(const QStringList& argumentos) {
         const MapaCaminhos caminhos(raiz.raiz);
         try {
             chaves = le(SistemaArquivosLocal(caminhos).leRegular(instalacao::kArquivoSituacao, kTamanhoMaximo));
-            juizo = julga(chaves, agora, pedido.criticoS);
+            juizo = julga(chaves, agora, pedido.criticoS, processoExiste);
         } catch (const Erro& e) {
             juizo = ilegivel(e, caminhos.local(instalacao::kArquivoSituacao));
         }

@@ -165,7 +165,8 @@ Chaves le(const QByteArray& utf8) {
     return chaves;
 }
 
-Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos) {
+Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
+            const std::function<std::optional<bool>(qint64)>& processoExiste) {
     Campos c(chaves);
     const QDateTime batimento = c.hora("batimento");
     const QDateTime inicio = c.hora("inicio");
@@ -182,6 +183,13 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos) {
     if (idade > kBatimentoMaximoS)
         return {Estado::Critico, {QStringLiteral("o AutoTalvero não está rodando: último sinal de vida há %1 (%2)")
                                       .arg(duracao(idade), hora(batimento))}};
+    const qint64 pid = c.numero("pid");
+    if (!c.falha().isEmpty()) return {Estado::Desconhecido, {c.falha()}};
+    if (processoExiste && processoExiste(pid) == false)
+        return {Estado::Critico, {QStringLiteral("o AutoTalvero não está rodando: o processo %1 terminou (último sinal "
+                                                 "de vida há %2)")
+                                      .arg(pid)
+                                      .arg(duracao(idade))}};
     if (idade < -kBatimentoMaximoS)
         return {Estado::Critico,
                 {QStringLiteral("último sinal de vida %1 à frente do relógio (%2): o relógio do computador voltou?")

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 #include <utility>
 
 // The agent's status file judged the way monitoring plugins report: a state,
@@ -23,7 +25,11 @@ struct Juizo {
 };
 
 // `criticoSegundos`: how long the concentrator may stay silent before it is critical.
-Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos);
+// `processoExiste` tells whether the process the file names still runs here
+// (nothing when that cannot be told): a killed agent's heartbeat looks fresh for
+// a while.
+Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
+            const std::function<std::optional<bool>(qint64)>& processoExiste = {});
 
 // "AUTOTALVERO <ESTADO> - ..." and then one line per key in words.
 QStringList relatorio(const Chaves& chaves, const Juizo& juizo, const QDateTime& agora);

@@ -280,6 +280,14 @@ protected:
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
     }
 
+    // `talvero-dados situacao` as a monitoring system runs it: its exit status and first line.
+    std::pair<int, QString> situacao(Estacao& e, const QStringList& extras = {}) {
+        QProcess p;
+        p.start(binario("store/talvero-dados"), QStringList{"--root", e.raiz.path(), "situacao"} + extras);
+        EXPECT_TRUE(p.waitForFinished(kParadaMs));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).section('\n', 0, 0)};
+    }
+
     // The agent's own shutdown; the pseudo-terminal's link goes with the simulator.
     void encerra(Estacao& e) {
         e.esperaAgente = e.esperaSimulador = false;
@@ -434,6 +442,12 @@ TEST_F(ProcessoReal, PedidosDoClienteRespondidosEFechaEncerraOAgente) {
     std::tie(codigo, saida) = pede(e, {"AUTOMACAO INCLUI CARTAO", "0123456789ABCDEF"});
     EXPECT_EQ(codigo, 0);
     EXPECT_TRUE(saida.contains("Parametro: 000000|@|")) << saida.toStdString() << e.relato();
+    // What a monitoring system sees: working, then a pause (a warning), then working again.
+    EXPECT_EQ(situacao(e).first, 0) << situacao(e).second.toStdString();
+    EXPECT_EQ(pede(e, {"AUTOMACAO PAUSA"}).first, 0);
+    EXPECT_TRUE(esperaAte([&] { return situacao(e).first == 1; }, 10'000)) << situacao(e).second.toStdString();
+    EXPECT_EQ(pede(e, {"TIRA PAUSA AUTOMACAO"}).first, 0);
+    EXPECT_TRUE(esperaAte([&] { return situacao(e).first == 0; }, 10'000)) << situacao(e).second.toStdString();
     e.esperaAgente = false;
     EXPECT_EQ(pede(e, {"AUTOMACAO FECHA"}).first, 0);
     EXPECT_TRUE(e.agente.waitForFinished(kParadaMs)) << e.relato();
@@ -482,6 +496,8 @@ TEST_F(ProcessoReal, SegundoAgenteRecusadoEAgenteMortoVoltaNaHora) {
     e.esperaAgente = false;
     e.agente.kill();
     e.agente.waitForFinished();
+    const auto [morto, linhaMorto] = situacao(e);
+    EXPECT_EQ(morto, 2) << "um agente morto não pode parecer vivo: " << linhaMorto.toStdString();
     QFile linha(e.arquivo("dev/COM3"));  // free for an agent without privileges too
     int exclusiva = -1;
     ASSERT_TRUE(linha.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
@@ -611,6 +627,8 @@ TEST_F(ProcessoReal, ConcentradorMudoDitoUmaVez) {
     esperaAte([] { return false; }, 3000);  // a few ticks more
     EXPECT_EQ(e.saidaAgente().count("concentrador sem resposta desde o início"), 1) << e.relato();
     EXPECT_FALSE(e.saidaAgente().contains("concentrador respondendo")) << e.relato();
+    const auto [estado, linha] = situacao(e, {"--critico", "5"});
+    EXPECT_EQ(estado, 2) << linha.toStdString();
     para(e.agente);
     ::close(mestre);
 }

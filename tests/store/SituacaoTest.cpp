@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ private:
 // The healthy agent each case departs from.
 Situacao emFuncionamento() {
     return Situacao()
-        .com("versao", "4.04.26-0").com("pid", "4242").ha("inicio", 3600).ha("batimento", 5)
+        .com("versao", "4.04.26-0").com("pid", QString::number(QCoreApplication::applicationPid())).ha("inicio", 3600).ha("batimento", 5)
         .com("raiz", "/var/lib/autotalvero").com("transporte", "Controle serial COM3")
         .com("banco", "SQLite Talvero.db").com("banco_estado", "conectado").com("enlace", "respondendo")
         .ha("ultima_resposta", 1).com("pausada", "nao").com("abastecimentos_hoje", "12")
@@ -70,6 +71,7 @@ TEST(SituacaoTest, EstadoDoArquivoDeSituacaoComoPluginDeMonitoracao) {
         {"enlace perdido há pouco", emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 30), semPrazo, 0, "OK"},
         {"enlace perdido", emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 120), semPrazo, 2, "perdido"},
         {"agente parado", emFuncionamento().ha("batimento", 91), semPrazo, 2, "não está rodando"},
+        {"agente morto há pouco", emFuncionamento().com("pid", "99999999"), semPrazo, 2, "processo 99999999 terminou"},
         {"relógio voltou", emFuncionamento().ha("batimento", -3600), semPrazo, 2, "relógio"},
         {"sem batimento", emFuncionamento().com("batimento", "ontem"), semPrazo, 3, "batimento"},
         {"sem arquivo", std::nullopt, semPrazo, 3, "não há arquivo de situação"},
