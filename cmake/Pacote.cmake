@@ -14,7 +14,8 @@ if(NOT linha_versao MATCHES "\"([0-9]+(\\.[0-9]+)*)-[0-9]+\"")
     message(FATAL_ERROR "kVersao não encontrada em ${TALVERO_INSTALACAO}")
 endif()
 set(TALVERO_VERSAO_PACOTE ${CMAKE_MATCH_1})
-set(TALVERO_REVISAO_PACOTE 1)
+# 2: the first package was 4.4.26-1, which compares equal to 4.04.26-1.
+set(TALVERO_REVISAO_PACOTE 2)
 
 install(TARGETS autotalvero talvero-dados talvero-pedido concentrador-sim
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -24,7 +25,8 @@ install(FILES ${TALVERO_PACOTE}/autotalvero.desktop DESTINATION /etc/xdg/autosta
 install(FILES ${TALVERO_PACOTE}/copyright DESTINATION ${TALVERO_DOC})
 # The templates of a station (AutoTalvero.INI and one CSV per register), written
 # by the built `talvero-dados modelos` into the build tree (scripts/pacote).
-install(DIRECTORY ${CMAKE_BINARY_DIR}/pacote/modelos/ DESTINATION ${TALVERO_DOC})
+# scripts/pacote checks that every one of them is in the package.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/pacote/modelos/ DESTINATION ${TALVERO_DOC} OPTIONAL)
 
 # Debian wants them compressed at the highest level, without a time stamp.
 function(talvero_gzip origem destino)

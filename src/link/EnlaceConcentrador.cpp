@@ -55,10 +55,12 @@ int portaDoControle(const QString& porta) {
 EnlaceConcentrador::EnlaceConcentrador(Dependencias dependencias) : d_(std::move(dependencias)) {}
 
 bool EnlaceConcentrador::IniciaAutomacao() {
+    falhaDeConfiguracao_ = true;
     try {
         leConfiguracao();
         registra(QStringLiteral(" - Porta de comunicação: ") + d_.configuracao.lPortaComunicacao);
         if (!portaValida() || !casasDecimaisValidas()) return false;
+        falhaDeConfiguracao_ = false;
         return d_.configuracao.lUsarDllCompany ? abreBiblioteca() : abreSerial();
     } catch (const Erro& e) {
         motivoFalha_ = e.descricao();
@@ -69,7 +71,15 @@ bool EnlaceConcentrador::IniciaAutomacao() {
 
 void EnlaceConcentrador::LeCasasDecimais(const SistemaArquivos& arquivos, Configuracao& c) {
     auto le = [&](const QString& chave) {
-        const std::int16_t casas = ConverteNumero(LeIni(arquivos, kSecao, chave, instalacao::kArquivoIni));
+        const QString valor = LeIni(arquivos, kSecao, chave, instalacao::kArquivoIni);
+        std::int16_t casas = 0;
+        try {
+            casas = ConverteNumero(valor);
+        } catch (const Erro& e) {
+            throw Erro(e.descricao() + QStringLiteral(" em \"") + chave + QStringLiteral("\": ") + entradas::Citado(valor) +
+                           QStringLiteral(" (aceitos: 2 ou 3)"),
+                       e.numero());
+        }
         return casas == 0 ? std::int16_t(3) : casas;
     };
     c.lCasasDecimaisLitragem = le(kChaveLitragem);

@@ -50,6 +50,8 @@ public:
 
     // Why IniciaAutomacao returned false, for the operator and the journal.
     const QString& motivoFalha() const { return motivoFalha_; }
+    // The last opening failed on a value of the configuration, not on the device.
+    bool falhaDeConfiguracao() const { return falhaDeConfiguracao_; }
     // The link was lost (a device gone, the library failing) and is not back yet.
     bool perdida() const { return perdida_; }
     const QString& motivoPerda() const { return motivoPerda_; }
@@ -111,6 +113,7 @@ private:
     bool perdida_ = false;
     QString motivoPerda_;
     QString motivoFalha_;
+    bool falhaDeConfiguracao_ = false;
     int reservas_ = 0;
     std::int64_t ultimoEnvioSerialMs_ = -1'000'000;
     QString ultimoEnvioSerial_;

@@ -174,17 +174,6 @@ QByteArray leArquivoComum(const QString& local, qint64 limite) {
 }
 #endif
 
-// A rename that replaces the target in one step, as readers must never see it missing.
-bool renomeiaSobre(const QString& de, const QString& para) {
-#ifdef Q_OS_WIN
-    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(de).utf16()),
-                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(para).utf16()),
-                       MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    return std::rename(QFile::encodeName(de).constData(), QFile::encodeName(para).constData()) == 0;
-#endif
-}
-
 QByteArray linhasAnsi(const QStringList& linhas) {
     QByteArray bytes;
     for (const QString& l : linhas) bytes += ansi::codifica(l) + "\r\n";
@@ -243,19 +232,20 @@ void SistemaArquivosLocal::criaTexto(const QString& caminho, const QStringList& 
 void SistemaArquivosLocal::substitui(const QString& caminho, const QByteArray& bytes) {
     const QString l = local(caminho);
     exigeGravavel(l);
-    const QString aparte = l + QStringLiteral(".novo");
-    QFile f(aparte);
+    // The aside file gets a fresh name each time (never one a link planted in the
+    // folder could redirect), and a link under the final name is replaced, never
+    // written through.
+    if (QFileInfo(l).isSymLink() && !QFile::remove(l)) falha(erros::PermissaoNegada);
+    QSaveFile f(l);
+    f.setDirectWriteFallback(false);
     errno = 0;
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) falhaDoSistema(errno);
+    if (!f.open(QIODevice::WriteOnly)) falhaDoSistema(errno);
     errno = 0;
-    if (f.write(bytes) != bytes.size() || !f.flush()) falhaDoSistema(errno ? errno : EIO);
-    f.close();
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                     QFileDevice::ReadOther);
-    if (!renomeiaSobre(aparte, l)) {
-        QFile::remove(aparte);
-        falha(erros::PermissaoNegada);
-    }
+    if (f.write(bytes) != bytes.size()) falhaDoSistema(errno ? errno : EIO);
+    // Readable by a monitoring user outside the station's group.
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    errno = 0;
+    if (!f.commit()) falhaDoSistema(errno ? errno : EIO);
 }
 
 QByteArray SistemaArquivosLocal::le(const QString& caminho) const {

@@ -140,6 +140,7 @@ private:
     bool descarregada_ = false;
     int codigoSaida_ = 0;
     QString falhaPartida_;  // why the start-up could not finish: the window says so
+    QString chaveEmLeitura_;  // the INI key being converted, for the message when it fails
     std::unique_ptr<GravacaoAbastecimento> gravacao_;
     std::unique_ptr<CicloAutomacao> ciclo_;
     std::unique_ptr<CartoesIdentFid> cartoes_;

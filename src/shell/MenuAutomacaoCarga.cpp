@@ -48,7 +48,10 @@ void MenuAutomacao::Form_Load() {
         falha = QString::fromLocal8Bit(e.what()) + QStringLiteral(" - Err: 0");
     }
     registro.registra(QStringLiteral(" - ERRO Form Load: ") + falha);
-    erroFatal(QStringLiteral("A configuração do AutoTalvero não pôde ser lida: ") + falha + QLatin1Char('\n') +
+    const QString causa = chaveEmLeitura_.isEmpty()
+                              ? falha
+                              : QStringLiteral("valor inválido em ") + chaveEmLeitura_ + QStringLiteral(" (") + falha + QLatin1Char(')');
+    erroFatal(QStringLiteral("A configuração do AutoTalvero não pôde ser lida: ") + causa + QLatin1Char('\n') +
                   kSuporte + QLatin1Char('\n') + kSeraFechado,
               kErroConfiguracao, saida::Configuracao);
 }
@@ -103,10 +106,18 @@ void MenuAutomacao::carrega() {
 // Keys in their order of reading; a conversion error stops the load here.
 void MenuAutomacao::leConfiguracao() {
     Configuracao& c = config;
+    // Names the key in the message when its conversion raises.
+    const auto lendo = [this](const QString& secao, const QString& chave, const QString& valor) -> const QString& {
+        chaveEmLeitura_ = QLatin1Char('[') + secao + QStringLiteral("] \"") + chave + QStringLiteral("\": ") + entradas::Citado(valor);
+        return valor;
+    };
     c.lUsarDllCompany = false;
     c.lUsarIdentFid = false;
-    c.lQuantidadeBicos = ConverteNumero(le(kOutras, QStringLiteral("Quantidade de Bicos")));
-    c.lCodigoEmpresa = ConverteNumero(le(kOutras, QStringLiteral("Codigo da Empresa")));
+    const QString bicos = le(kOutras, QStringLiteral("Quantidade de Bicos"));
+    c.lQuantidadeBicos = ConverteNumero(lendo(kOutras, QStringLiteral("Quantidade de Bicos"), bicos));
+    const QString empresa = le(kOutras, QStringLiteral("Codigo da Empresa"));
+    c.lCodigoEmpresa = ConverteNumero(lendo(kOutras, QStringLiteral("Codigo da Empresa"), empresa));
+    chaveEmLeitura_.clear();
     c.lNomeEmpresa = le(kOutras, QStringLiteral("Nome da Empresa"));
     c.gEmailConcluido = false;
     const QString numeroEmail = le(kEmail, QStringLiteral("Numero do Email"));
@@ -120,7 +131,8 @@ void MenuAutomacao::leConfiguracao() {
     registro.registra(c.lUsarIdentFid ? QStringLiteral(" - Usando IdentFID") : QStringLiteral(" - Não Usando IdentFID"));
     c.gCodigoEmpresa = c.lCodigoEmpresa;
     // Converted only now, so that a bad value still leaves the transport lines in the log.
-    c.gNumeroEmail = ConverteNumeroEstrito(numeroEmail);
+    c.gNumeroEmail = ConverteNumeroEstrito(lendo(kEmail, QStringLiteral("Numero do Email"), numeroEmail));
+    chaveEmLeitura_.clear();
 }
 
 // False when the program has been ended: without the database the automation
@@ -171,7 +183,8 @@ bool MenuAutomacao::verificaComputadorEAbreEnlace() {
     if (enlace.IniciaAutomacao()) return true;
     erroFatal(QStringLiteral("Erro ao Iniciar comunicação com o equipamento de Automação!\n") + enlace.motivoFalha() +
                   QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
-              QStringLiteral("Erro Grave de Comunicação!"), saida::EnlaceNaoAbre);
+              QStringLiteral("Erro Grave de Comunicação!"),
+              enlace.falhaDeConfiguracao() ? saida::Configuracao : saida::EnlaceNaoAbre);
     return false;
 }
 
@@ -181,6 +194,10 @@ void MenuAutomacao::erroFatal(const QString& texto, const QString& titulo, int c
     falhaPartida_ = texto.section(QLatin1Char('\n'), 0, 0);
     acompanhamento.falha(titulo + QLatin1Char(' ') + texto.section(QLatin1Char('\n'), 0, -3));
     codigoSaida_ = codigo;
+    // The box runs its own event loop: nothing may collect or answer meanwhile
+    // (on the wrong computer above all).
+    TimerAutomacao->setHabilitado(false);
+    TimerArquivo->setHabilitado(false);
     atualizaPainel();
     plataforma.operador.mensagem(texto, titulo, Icone::Critico);
     FechaJanela();

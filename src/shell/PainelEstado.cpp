@@ -3,6 +3,7 @@
 #include "support/RegistroEventos.h"
 
 #include <tuple>
+#include <utility>
 
 namespace talvero {
 
@@ -37,6 +38,7 @@ using Enlace = Acompanhamento::Enlace;
 
 QString estado(const PainelEstado::Momento& m, Enlace enlace) {
     if (!m.falhaPartida.isEmpty()) return QStringLiteral("Parada");
+    if (m.bancoPerdido) return QStringLiteral("Sem banco de dados");
     if (m.pausada) return QStringLiteral("Pausada");
     switch (enlace) {
     case Enlace::Perdido: return QStringLiteral("Sem comunicação");
@@ -52,6 +54,9 @@ QString estado(const PainelEstado::Momento& m, Enlace enlace) {
 std::pair<QString, QString> situacaoDaAutomacao(const PainelEstado::Momento& m, Enlace enlace) {
     const QString bombas = QStringLiteral("Automação das bombas ");
     if (!m.falhaPartida.isEmpty()) return {bombas + QStringLiteral("parada: ") + m.falhaPartida, QStringLiteral("parada")};
+    // Nothing is stored, so nothing is acknowledged: the fuelings wait at the concentrator.
+    if (m.bancoPerdido)
+        return {bombas + QStringLiteral("sem banco de dados: nada é gravado."), QStringLiteral("sem banco de dados")};
     if (m.pausada) return {bombas + QStringLiteral("em pausa."), QStringLiteral("pausada")};
     switch (enlace) {
     case Enlace::Perdido:
@@ -64,8 +69,6 @@ std::pair<QString, QString> situacaoDaAutomacao(const PainelEstado::Momento& m, 
     }
     return {bombas + QStringLiteral("em funcionamento."), QStringLiteral("em funcionamento")};
 }
-
-
 
 } // namespace
 
@@ -92,6 +95,7 @@ void PainelEstado::acertaDia(const QDate& hoje) {
 TextosPainel PainelEstado::textos(const Momento& m) {
     acertaDia(m.agora.date());
     if (inicio_.quando.isNull()) inicio_ = {m.agora, m.agoraMs};
+    if (std::exchange(pausadaAntes_, m.pausada) && !m.pausada) retomada_ = {m.agora, m.agoraMs};
     const bool silencio = m.agoraMs - desde(m).ms >= kSilencioMs;
     TextosPainel t;
     t.comunicacao = transporte(m) + kTraco + comunicacao(m, silencio);
@@ -138,7 +142,8 @@ QStringList PainelEstado::situacao(const Momento& m) const {
 
 // Before the first answer, silence counts from the panel's start.
 const UltimaRecepcao& PainelEstado::desde(const Momento& m) const {
-    return m.recepcao.quando.isNull() ? inicio_ : m.recepcao;
+    const UltimaRecepcao& base = m.recepcao.quando.isNull() ? inicio_ : m.recepcao;
+    return !retomada_.quando.isNull() && retomada_.ms > base.ms ? retomada_ : base;
 }
 
 QString PainelEstado::comunicacao(const Momento& m, bool silencio) const {

@@ -74,6 +74,9 @@ private:
     std::optional<Abastecido> ultimo_;
     int emQuarentena_ = 0;
     UltimaRecepcao inicio_; // before the first answer, silence counts from here
+    // Paused, the cycle asks nothing: after a resume, silence counts from the resume.
+    UltimaRecepcao retomada_;
+    bool pausadaAntes_ = false;
 };
 
 } // namespace talvero

@@ -1,5 +1,7 @@
 #include "store/SituacaoAgente.h"
 
+#include "support/Entradas.h"
+
 #include <optional>
 
 namespace talvero::situacao {
@@ -173,6 +175,7 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
     const QDateTime ultima = c.hora("ultima_resposta", true);
     const QString enlace = c.palavra("enlace", {"aguardando", "respondendo", "sem_resposta", "perdido"});
     const bool pausada = c.palavra("pausada", {"sim", "nao"}) == QLatin1String("sim");
+    const bool semBanco = c.palavra("banco_estado", {"conectado", "perdido"}) == QLatin1String("perdido");
     const qint64 quarentena = c.numero("quarentena");
     const qint64 recusados = c.numero("recusados_na_pasta");
     if (!c.falha().isEmpty()) return {Estado::Desconhecido, {c.falha()}};
@@ -196,6 +199,7 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
                      .arg(duracao(idade), hora(batimento))}};
 
     Motivos m;
+    if (semBanco) m.critico(QStringLiteral("banco de dados perdido: nada é gravado nem confirmado"));
     if (pausada)
         m.aviso(QStringLiteral("automação pausada"));
     else
@@ -228,6 +232,9 @@ QStringList relatorio(const Chaves& chaves, const Juizo& juizo, const QDateTime&
     // Keys a newer agent writes still show, as they stand.
     for (const auto& [chave, valor] : chaves)
         if (!rotuloDe(chave)) linhas << chave + QStringLiteral(": ") + valor;
+    // The file is written by whoever can write the folder: what it holds reaches a
+    // terminal or a monitoring system only as plain text on its one line.
+    for (QString& linha : linhas) linha = entradas::SemControle(linha);
     return linhas;
 }
 

@@ -146,6 +146,7 @@ MenuAutomacao& Estacao::criaAgente(JanelaPrincipal* janela) {
                        mundo.host,    mundo.icone,     canais_,   mundo.caminhos};
     agente_ = std::make_unique<MenuAutomacao>(p, janela ? *janela : *janela_);
     agente_->registro.defineSaidaErro([this](const QString&) { ++linhasForaDoLog; });
+    agente_->acompanhamento.defineSaida([this](const QString& linha) { saidaErro << linha; });
     return *agente_;
 }
 

@@ -110,6 +110,7 @@ public:
 
     OpcoesBanco opcoesBanco;
     int linhasForaDoLog = 0;  // lines the agent could not write to its log (standard error on a station)
+    QStringList saidaErro;    // what the agent told on standard error about its state
     Vigias vigias;  // kept across the agent's restarts
     std::map<QString, int> codigoDoCartao;
 

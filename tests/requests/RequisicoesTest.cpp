@@ -1,5 +1,6 @@
 #include "estacao/Estacao.h"
 #include "platform/LeitorIni.h"
+#include "support/CodigosSaida.h"
 #include "support/Instalacao.h"
 
 #include <QDirIterator>
@@ -354,6 +355,7 @@ TEST(PedidosQueEncerram, LeituraDoEncerranteEntregaOCaminhoDaRespostaELiberaAPor
     ASSERT_EQ(t.e.mundo.processos.iniciados.size(), 1u);
     EXPECT_EQ(t.e.mundo.processos.iniciados[0].programa, instalacao::kProgramaEncerrante);
     EXPECT_FALSE(t.respondido(9));
+    EXPECT_EQ(t.e.mundo.processos.codigoSaida, saida::LeituraEncerrante) << "um fim pedido, não uma falha";
 }
 
 // Cards written, found, erased through requests on both transports, each asked

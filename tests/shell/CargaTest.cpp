@@ -71,7 +71,7 @@ TEST(Carga, FalhasDaPartida) {
         {"pasta fora de C:", [](Estacao& e) { e.defineIni("Pasta da automacao", "..\\Talvero"); }, true, 0, configuracao, saida::Configuracao},
         {"pasta com separador", [](Estacao& e) { e.defineIni("Pasta da automacao", "Auto/macao"); }, true, 0, configuracao, saida::Configuracao},
         {"dias de log por extenso", [](Estacao& e) { e.ini.insert(e.ini.indexOf("[OUTRAS]") + 1, "Dias de Log=noventa"); }, true, 0, configuracao, saida::Configuracao},
-        {"porta com mais que a porta", [](Estacao& e) { e.defineIni("Porta de Comunicacao", "COM1;x"); }, true, 0, "Erro Grave de Comunicação!", saida::EnlaceNaoAbre},
+        {"porta com mais que a porta", [](Estacao& e) { e.defineIni("Porta de Comunicacao", "COM1;x"); }, true, 0, "Erro Grave de Comunicação!", saida::Configuracao},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);

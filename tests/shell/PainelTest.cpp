@@ -1,5 +1,6 @@
 #include "estacao/Estacao.h"
 #include "shell/FormMenuAutomacao.h"
+#include "shell/PainelEstado.h"
 #include "support/Instalacao.h"
 
 #include <QLabel>
@@ -62,6 +63,30 @@ TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
     EXPECT_TRUE(p().abastecimentos.startsWith("nenhum gravado hoje — último: 05/12/2026 23:57:05")) << p().abastecimentos.toStdString();
     // Without a screen the log hears of it at each new hour.
     EXPECT_EQ(e.conta(" - Situação: Pausada · 0 hoje · 1 em quarentena"), 1);
+}
+
+// Paused, the cycle asks nothing: a resume is no silence until the line has had
+// its time to answer again, and a lost database is never "OK".
+TEST(Painel, RetomadaNaoEhSilencioESemBancoNaoEhOk) {
+    PainelEstado painel;
+    const QDateTime t0(QDate(2026, 12, 7), QTime(10, 0));
+    PainelEstado::Momento m;
+    m.agora = t0, m.recepcao = {t0, 0};
+    painel.textos(m);
+    m.pausada = true;
+    m.agora = t0.addSecs(300), m.agoraMs = 300'000;
+    painel.textos(m);
+    m.pausada = false;
+    m.agora = t0.addSecs(301), m.agoraMs = 301'000;
+    EXPECT_NE(painel.textos(m).resumo.value(0), "Sem resposta");
+    EXPECT_EQ(painel.enlace(m), Acompanhamento::Enlace::Respondendo);
+    m.agora = t0.addSecs(312), m.agoraMs = 312'000;
+    EXPECT_EQ(painel.textos(m).resumo.value(0), "Sem resposta");
+    m.bancoPerdido = true;
+    m.recepcao = {m.agora, m.agoraMs};
+    const TextosPainel t = painel.textos(m);
+    EXPECT_EQ(t.resumo.value(0), "Sem banco de dados");
+    EXPECT_FALSE((t.cabecalho + t.automacao).contains("em funcionamento"));
 }
 
 TEST(PainelNaJanela, RotulosDoPainelENadaNoLog) {

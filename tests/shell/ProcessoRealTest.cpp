@@ -583,7 +583,7 @@ TEST_F(ProcessoReal, PartidaQueNaoPodeFuncionarTerminaComACausa) {
         const char* causa;
     } casos[] = {
         {"sem arquivo de configuração", [](QString) { return QString(); }, 10, "Arquivo de configuração não encontrado"},
-        {"sem a seção do e-mail", [](QString t) { return t.remove(QRegularExpression("\\[EMAIL\\][^\\[]*")); }, 10, "Erro de Configuração!"},
+        {"sem a seção do e-mail", [](QString t) { return t.remove(QRegularExpression("\\[EMAIL\\][^\\[]*")); }, 10, "[EMAIL] \"Numero do Email\""},
         {"banco inacessível", [](QString t) { return t + "Arquivo=C:\\SemPasta\\Talvero.db\r\n"; }, 11, "banco de dados inacessível"},
         {"outro computador", [](QString t) { return t.replace(QHostInfo::localHostName() + "\r\n", "OUTROPC\r\n"); }, 13, "OUTROPC"},
         {"computador não informado", [](QString t) { return t.replace("Computador com automacao=" + QHostInfo::localHostName(), ""); }, 13,

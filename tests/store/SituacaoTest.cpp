@@ -71,6 +71,7 @@ TEST(SituacaoTest, EstadoDoArquivoDeSituacaoComoPluginDeMonitoracao) {
         {"enlace perdido há pouco", emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 30), semPrazo, 0, "OK"},
         {"enlace perdido", emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 120), semPrazo, 2, "perdido"},
         {"agente parado", emFuncionamento().ha("batimento", 91), semPrazo, 2, "não está rodando"},
+        {"banco perdido", emFuncionamento().com("banco_estado", "perdido"), semPrazo, 2, "banco de dados perdido"},
         {"agente morto há pouco", emFuncionamento().com("pid", "99999999"), semPrazo, 2, "processo 99999999 terminou"},
         {"relógio voltou", emFuncionamento().ha("batimento", -3600), semPrazo, 2, "relógio"},
         {"sem batimento", emFuncionamento().com("batimento", "ontem"), semPrazo, 3, "batimento"},
