@@ -99,8 +99,9 @@ Estados de saída de situacao (os dos plugins de monitoração):
   1  AVISO: automação pausada, respostas em quarentena ou entradas recusadas na
      pasta de pedidos
   2  CRITICO: o AutoTalvero não está rodando (o processo terminou, ou o último
-     sinal de vida tem mais de 90 s) ou, sem pausa, o concentrador calado ou o enlace perdido, sem
-     resposta há mais de --critico segundos (60 se omitido)
+     sinal de vida tem mais de 90 s), o banco de dados está perdido (nada é
+     gravado nem confirmado) ou, sem pausa, o concentrador calado ou o enlace
+     perdido, sem resposta há mais de --critico segundos (60 se omitido)
   3  DESCONHECIDO: sem o arquivo de situação, arquivo ilegível ou uso errado
 )";
 
