@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Agendador.h"
+#include "platform/AvisoServico.h"
 #include "platform/IconeNotificacao.h"
 #include "platform/IdentidadeHost.h"
 #include "platform/MapaCaminhos.h"
@@ -27,6 +28,7 @@ struct Plataforma {
     IconeNotificacao& icone;
     FabricaCanais& canais;
     const MapaCaminhos& caminhos;
+    AvisoServico& servico;
 };
 
 } // namespace talvero

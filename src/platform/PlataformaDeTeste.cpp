@@ -16,7 +16,7 @@ PlataformaDeTeste::PlataformaDeTeste(FabricaCanais& canais, const QDateTime& ini
 PlataformaDeTeste::PlataformaDeTeste(const QDateTime& inicio) : PlataformaDeTeste(semCanais_, inicio) {}
 
 Plataforma PlataformaDeTeste::plataforma() {
-    return Plataforma{relogio, agendador, arquivos, operador, processos, host, icone, canais_, caminhos};
+    return Plataforma{relogio, agendador, arquivos, operador, processos, host, icone, canais_, caminhos, servico};
 }
 
 void PlataformaDeTeste::criaPasta(const QString& pastaWindows) {

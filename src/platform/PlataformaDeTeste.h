@@ -47,6 +47,7 @@ public:
     ProcessosGravador processos;
     HostFixo host;
     IconeGravador icone;
+    AvisoServicoAusente servico;
 
 private:
     FabricaCanaisAusente semCanais_;

@@ -2,6 +2,8 @@
 
 #include "shell/MensagensEmailBanco.h"
 
+#include <utility>
+
 namespace talvero {
 
 namespace {
@@ -27,8 +29,8 @@ enum AcaoIcone { Adiciona = 0, Remove = 2 };
 } // namespace
 
 MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, CarregadorBiblioteca carregaBiblioteca)
-    : processos_(p.processos, [this](int codigo) { acompanhamento.fim(codigo); }),
-      plataforma{p.relogio, p.agendador, p.arquivos, p.operador, processos_, p.host, p.icone, p.canais, p.caminhos},
+    : processos_(p.processos, [this](int codigo) { termina(codigo); }),
+      plataforma{p.relogio, p.agendador, p.arquivos, p.operador, processos_, p.host, p.icone, p.canais, p.caminhos, p.servico},
       janela(j),
       registro(p.relogio, p.arquivos, p.operador),
       socket(p.host, p.operador),
@@ -43,6 +45,9 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
     TimerAutomacao = std::make_unique<TimerDaJanela>(
         p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); }),
         descarregada_);
+    if (const int intervalo = p.servico.intervaloVigiaMs(); intervalo > 0)
+        vigia_ = std::make_unique<TimerDaJanela>(
+            p.agendador.criaTemporizador(intervalo, [this] { plataforma.servico.avisa("WATCHDOG=1"); }), descarregada_);
     acoes.TimerAutomacao_Timer = [this] { ciclo().TimerAutomacao_Timer(); };
     acoes.ZeraFlagAutomacao = [this] { ciclo().lAutomacaoFlag = 0; };
     acoes.TimerArquivo_Timer = [this] { requisicoes().TimerArquivo_Timer(); };
@@ -54,6 +59,7 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
 MenuAutomacao::~MenuAutomacao() {
     TimerArquivo->setHabilitado(false);
     TimerAutomacao->setHabilitado(false);
+    if (vigia_) vigia_->setHabilitado(false);
     plataforma.icone.aoClicarDuasVezes(nullptr);
 }
 
@@ -93,6 +99,20 @@ void MenuAutomacao::Form_MouseMove(int botao) {
     janela.ativa();
 }
 
+// Only a start-up that finished is told ready: the service manager then keeps
+// a failing one restarting instead of taking it for running.
+void MenuAutomacao::avisaPronto() {
+    plataforma.servico.avisa("READY=1");
+    if (vigia_) vigia_->setHabilitado(true);
+}
+
+void MenuAutomacao::termina(int codigo) {
+    acompanhamento.fim(codigo);
+    if (std::exchange(terminado_, true)) return;
+    if (vigia_) vigia_->setHabilitado(false);
+    plataforma.servico.avisa("STOPPING=1");
+}
+
 void MenuAutomacao::FechaJanela() {
     if (descarregada_) return;
     descarregada_ = true;
@@ -108,7 +128,7 @@ void MenuAutomacao::Form_Unload() {
         plataforma.processos.encerraImediatamente(codigoSaida_);
         return;
     }
-    acompanhamento.fim(codigoSaida_);
+    termina(codigoSaida_);
     // The timers and the serial control go with the window, and the clicks waiting for the link.
     TimerArquivo->setHabilitado(false);
     TimerAutomacao->setHabilitado(false);

@@ -129,6 +129,9 @@ private:
     bool verificaComputadorEAbreEnlace();
     void erroFatal(const QString& texto, const QString& titulo, int codigo);
     void encerraNaPartida(const QString& causa, int codigo);
+    void avisaPronto();
+    // The end told on standard error and to the service manager, once.
+    void termina(int codigo);
     QString descricaoDoInicio();
     QString le(const QString& secao, const QString& chave) const;
     void restauraDaBandeja();
@@ -138,6 +141,8 @@ private:
     void ligaAcoesDoOperador();
 
     bool descarregada_ = false;
+    bool terminado_ = false;
+    std::unique_ptr<Temporizador> vigia_;  // feeds the service manager's watchdog
     int codigoSaida_ = 0;
     QString falhaPartida_;  // why the start-up could not finish: the window says so
     QString chaveEmLeitura_;  // the INI key being converted, for the message when it fails

@@ -100,7 +100,9 @@ void MenuAutomacao::carrega() {
     TimerArquivo->setHabilitado(true);
     // With the vendor library the link opening enables it once the library answers.
     if (!config.lUsarDllCompany) TimerAutomacao->setHabilitado(true);
-    if (verificaComputadorEAbreEnlace()) acompanhamento.inicio(descricaoDoInicio());
+    if (!verificaComputadorEAbreEnlace()) return;
+    acompanhamento.inicio(descricaoDoInicio());
+    avisaPronto();
 }
 
 // Keys in their order of reading; a conversion error stops the load here.

@@ -83,6 +83,7 @@ int executa(const Opcoes& opcoes, const QString& raiz) {
     ProcessosSistema processos(caminhos, instalacao::kArquivoTrava);
     HostSistema host;
     FabricaCanaisQt canais(caminhos);
+    const std::unique_ptr<AvisoServico> servico = avisoServicoDoAmbiente();
 
     RegistroEventos* registro = nullptr;
     std::unique_ptr<Operador> operador;
@@ -106,7 +107,7 @@ int executa(const Opcoes& opcoes, const QString& raiz) {
         icone = std::make_unique<IconeBandejaQt>(form->windowIcon());
         janela = std::move(f);
     }
-    const Plataforma plataforma{relogio, agendador, arquivos, *operador, processos, host, *icone, canais, caminhos};
+    const Plataforma plataforma{relogio, agendador, arquivos, *operador, processos, host, *icone, canais, caminhos, *servico};
     MenuAutomacao menu(plataforma, *janela);
     registro = &menu.registro;
     aoReceberSinalDeEncerramento([&menu] { menu.FechaJanela(); });

@@ -14,6 +14,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace talvero::teste {
 
@@ -45,6 +47,20 @@ struct Vigias {
     std::function<void(const QByteArray&)> antesDeEnviar;
     std::function<void(const QByteArray&)> depoisDeEnviar;
     std::function<void(const QByteArray&)> depoisDeReceber;
+};
+
+// The service manager of a test: each notice with the virtual time it came at.
+class AvisosGravados : public AvisoServico {
+public:
+    explicit AvisosGravados(const RelogioVirtual& relogio) : relogio_(relogio) {}
+    void avisa(const QByteArray& estado) override { avisos.emplace_back(relogio_.ms(), estado); }
+    int intervaloVigiaMs() const override { return intervaloMs; }
+
+    int intervaloMs = 0;  // the watchdog's, as the agent is to feed it
+    std::vector<std::pair<std::int64_t, QByteArray>> avisos;
+
+private:
+    const RelogioVirtual& relogio_;
 };
 
 // A station on the virtual clock: the simulated concentrator, the station's
@@ -141,6 +157,7 @@ private:
 public:
     PlataformaDeTeste mundo;
     sim::NucleoConcentrador nucleo;
+    AvisosGravados servico{mundo.relogio};  // kept across the agent's restarts
     sim::FabricaCanaisSimulador& linhas() { return linhas_; }
 
 private:

@@ -76,10 +76,13 @@ TEST(Carga, FalhasDaPartida) {
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);
         Estacao e;
+        e.servico.intervaloMs = 10'000;
         c.prepara(e);
         e.iniciaAgente();
         e.roda(kMinuto);
         EXPECT_FALSE(rodando(e));
+        // Never ready, no watchdog fed: the service manager restarts it.
+        for (const auto& [ms, aviso] : e.servico.avisos) EXPECT_EQ(aviso, "STOPPING=1");
         EXPECT_FALSE(e.agente().dados.algumCriado());
         EXPECT_EQ(e.linhas().aberturas(), 0);
         EXPECT_EQ(e.janela().descarregada(), c.descarregada);
@@ -90,6 +93,26 @@ TEST(Carga, FalhasDaPartida) {
                   std::pair(c.caixa, Icone::Critico));
         EXPECT_FALSE(e.mundo.icone.presente);
     }
+}
+
+// Under a service manager: ready once, when the start-up is done; the watchdog
+// fed at its interval from the event loop; the end told, and nothing after it.
+TEST(Carga, AvisaOGerenteDeServico) {
+    Estacao e;
+    e.servico.intervaloMs = 10'000;
+    e.iniciaAgente();
+    ASSERT_FALSE(e.servico.avisos.empty());
+    const std::int64_t pronto = e.servico.avisos.front().first;
+    e.roda(35'000);
+    const std::int64_t fim = e.mundo.relogio.ms();
+    e.agente().FechaJanela();
+    e.roda(kMinuto);
+    using Aviso = std::pair<std::int64_t, QByteArray>;
+    EXPECT_EQ(e.servico.avisos, (std::vector<Aviso>{{pronto, "READY=1"},
+                                                     {pronto + 10'000, "WATCHDOG=1"},
+                                                     {pronto + 20'000, "WATCHDOG=1"},
+                                                     {pronto + 30'000, "WATCHDOG=1"},
+                                                     {fim, "STOPPING=1"}}));
 }
 
 // An empty computer name passes only where the host has no name either.
