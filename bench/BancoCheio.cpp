@@ -106,7 +106,7 @@ double rodaDados(const QString& binarios, const QString& raiz, const QStringList
         QProcess p;
         QElapsedTimer t;
         t.start();
-        p.start(binarios + QStringLiteral("/store/talvero-dados"), QStringList{QStringLiteral("--root"), raiz} + argumentos);
+        p.start(binarios + QStringLiteral("/tools/talvero-dados"), QStringList{QStringLiteral("--root"), raiz} + argumentos);
         if (!p.waitForFinished(600'000) || p.exitCode() != 0)
             falha(QStringLiteral("talvero-dados %1: %2").arg(argumentos.join(' '), QString::fromLocal8Bit(p.readAllStandardError())));
         ms.push_back(double(t.nsecsElapsed()) / 1e6);

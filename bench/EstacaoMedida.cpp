@@ -127,7 +127,7 @@ void EstacaoMedida::escreve(const QString& relativo, const QByteArray& conteudo)
 void EstacaoMedida::dados(const QStringList& argumentos) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(binarios_ + QStringLiteral("/store/talvero-dados"), QStringList{QStringLiteral("--root"), raiz()} + argumentos);
+    p.start(binarios_ + QStringLiteral("/tools/talvero-dados"), QStringList{QStringLiteral("--root"), raiz()} + argumentos);
     if (!p.waitForFinished(kParadaMs) || p.exitCode() != 0)
         falha(QStringLiteral("talvero-dados %1: %2 %3").arg(argumentos.join(' '), p.errorString(), QString::fromLocal8Bit(p.readAll())));
 }

@@ -1,7 +1,7 @@
 #include "estacao/Estacao.h"
 
 #include "store/Importacao.h"
-#include "store/RecusaGravacao.h"
+#include "comum/RecusaGravacao.h"
 #include "support/Instalacao.h"
 
 namespace talvero::teste {

@@ -234,7 +234,7 @@ protected:
         for (const QStringList& args : {QStringList{"criar"}, QStringList{"importar", e.arquivo("cadastros")}}) {
             QProcess p;
             p.setProcessChannelMode(QProcess::MergedChannels);
-            p.start(binario("store/talvero-dados"), QStringList{"--root", e.raiz.path()} + args);
+            p.start(binario("tools/talvero-dados"), QStringList{"--root", e.raiz.path()} + args);
             ASSERT_TRUE(p.waitForFinished(kParadaMs));
             ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
         }
@@ -275,7 +275,7 @@ protected:
     // A request of another station program through the client, answered or not.
     std::pair<int, QString> pede(Estacao& e, const QStringList& args) {
         QProcess p;
-        p.start(binario("requests/talvero-pedido"), QStringList{"--root", e.raiz.path(), "--origem", "PC1"} + args);
+        p.start(binario("tools/talvero-pedido"), QStringList{"--root", e.raiz.path(), "--origem", "PC1"} + args);
         EXPECT_TRUE(p.waitForFinished(kParadaMs + 10'000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
     }
@@ -283,7 +283,7 @@ protected:
     // `talvero-dados situacao` as a monitoring system runs it: its exit status and first line.
     std::pair<int, QString> situacao(Estacao& e, const QStringList& extras = {}) {
         QProcess p;
-        p.start(binario("store/talvero-dados"), QStringList{"--root", e.raiz.path(), "situacao"} + extras);
+        p.start(binario("tools/talvero-dados"), QStringList{"--root", e.raiz.path(), "situacao"} + extras);
         EXPECT_TRUE(p.waitForFinished(kParadaMs));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).section('\n', 0, 0)};
     }
@@ -540,8 +540,8 @@ TEST_F(ProcessoReal, RaizInstaladaOuNenhumaIgualEmTodosOsProgramas) {
         QString saida;  // proof the installed root was the one used
     };
     const Programa programas[] = {{"shell/autotalvero", {"--headless"}, 15, {}},
-                                  {"store/talvero-dados", {"abastecimentos"}, 2, "\n1 abastecimento(s)\n"},
-                                  {"requests/talvero-pedido", {"--origem", "PC1", "AUTOMACAO ATIVADA"}, 3, "Retorno: OK"}};
+                                  {"tools/talvero-dados", {"abastecimentos"}, 2, "\n1 abastecimento(s)\n"},
+                                  {"tools/talvero-pedido", {"--origem", "PC1", "AUTOMACAO ATIVADA"}, 3, "Retorno: OK"}};
     for (const QString& instalada : {purgada.path(), e.raiz.path()}) {
         for (const Programa& p : programas) {
             const QString nome = QFileInfo(p.caminho).fileName();
@@ -595,7 +595,7 @@ TEST_F(ProcessoReal, PartidaQueNaoPodeFuncionarTerminaComACausa) {
         Estacao& e = estacao();
         ASSERT_TRUE(QDir(e.raiz.path()).mkpath("C/Talvero/AutoTalvero"));
         QProcess criar;
-        criar.start(binario("store/talvero-dados"), {"--root", e.raiz.path(), "criar"});
+        criar.start(binario("tools/talvero-dados"), {"--root", e.raiz.path(), "criar"});
         ASSERT_TRUE(criar.waitForFinished(kParadaMs) && criar.exitCode() == 0);
         const QString texto = c.ini(ini(e));
         if (!texto.isEmpty()) escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(texto));
@@ -619,7 +619,7 @@ TEST_F(ProcessoReal, ConcentradorMudoDitoUmaVez) {
     for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
     ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(::ptsname(mestre)), e.arquivo("dev/COM3")));
     QProcess criar;
-    criar.start(binario("store/talvero-dados"), {"--root", e.raiz.path(), "criar"});
+    criar.start(binario("tools/talvero-dados"), {"--root", e.raiz.path(), "criar"});
     ASSERT_TRUE(criar.waitForFinished(kParadaMs) && criar.exitCode() == 0);
     escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(ini(e)));
     e.iniciaAgente();

@@ -1,6 +1,6 @@
 #include "platform/SistemaArquivosLocal.h"
 #include "store/AbastecimentoRejeitado.h"
-#include "store/BancoDeTeste.h"
+#include "comum/BancoDeTeste.h"
 #include "store/Cadastros.h"
 #include "store/Esquema.h"
 

@@ -1,4 +1,4 @@
-#include "store/BancoDeTeste.h"
+#include "comum/BancoDeTeste.h"
 
 namespace talvero::teste {
 namespace {

@@ -1,8 +1,8 @@
 #include "comum/LogMemoria.h"
 #include "platform/TempoVirtual.h"
-#include "store/BancoDeTeste.h"
+#include "comum/BancoDeTeste.h"
 #include "store/GravacaoAbastecimento.h"
-#include "store/RecusaGravacao.h"
+#include "comum/RecusaGravacao.h"
 
 namespace talvero::teste {
 namespace {

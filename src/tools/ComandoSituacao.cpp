@@ -1,4 +1,4 @@
-#include "store/ComandoSituacao.h"
+#include "tools/ComandoSituacao.h"
 
 #include "platform/Erro.h"
 #include "platform/MapaCaminhos.h"
@@ -6,7 +6,7 @@
 #include "platform/RaizEstacao.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
-#include "store/LinhaComando.h"
+#include "tools/LinhaComando.h"
 #include "store/SituacaoAgente.h"
 #include "support/Instalacao.h"
 

@@ -1,4 +1,4 @@
-#include "store/BancoDeTeste.h"
+#include "comum/BancoDeTeste.h"
 
 #include "store/Importacao.h"
 

@@ -1,4 +1,4 @@
-#include "store/LinhaComando.h"
+#include "tools/LinhaComando.h"
 
 namespace talvero::linhaComando {
 

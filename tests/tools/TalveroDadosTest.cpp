@@ -1,8 +1,8 @@
 #include "platform/CodecAnsi.h"
 #include "store/AbastecimentoRejeitado.h"
-#include "store/BancoDeTeste.h"
+#include "comum/BancoDeTeste.h"
 #include "store/Cadastros.h"
-#include "store/RecusaGravacao.h"
+#include "comum/RecusaGravacao.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "store/ComandoLog.h"
+#include "tools/ComandoLog.h"
 
 #include "platform/CodecAnsi.h"
 #include "platform/Erro.h"
@@ -6,7 +6,7 @@
 #include "platform/RaizEstacao.h"
 #include "platform/SinaisEncerramento.h"
 #include "platform/SistemaArquivosLocal.h"
-#include "store/LinhaComando.h"
+#include "tools/LinhaComando.h"
 #include "support/Instalacao.h"
 
 #include <QCoreApplication>

@@ -1,0 +1,172 @@
+#include "store/ConferenciaEncerrantes.h"
+
+#include "store/Valores.h"
+
+#include <map>
+
+namespace talvero::encerrantes {
+
+namespace {
+
+constexpr std::int64_t kMilhao = 1'000'000;
+constexpr std::int64_t kCemMilhoes = 100'000'000;
+const Moeda kUnidadeEncerrante = Moeda::deDezMilesimos(100);
+
+const QString kColunas = QStringLiteral("Data, Hora, Produto, Quantidade, Encerrante, EncerranteInicial");
+
+Leitura leitura(const QSqlQuery& q) {
+    using namespace valores;
+    return {data(q, 0), hora(q, 1), int32(q, 2), moeda(q, 3), moeda(q, 4), moeda(q, 5)};
+}
+
+// What the counter moved from one reading to the next, across its turn.
+Moeda volta(Moeda de, Moeda para) { return passo(de, para, de, para); }
+
+QString antes() {
+    // The bare bound on Data lets the nozzle's index stop at that day.
+    return QStringLiteral("Empresa = ? AND Bico = ? AND Data <= ? AND (Data < ? OR Hora < ?)");
+}
+
+QVariantList valoresAntes(std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora) {
+    return {empresa, bico, valores::deData(data), valores::deData(data), valores::deHora(hora)};
+}
+
+QList<std::int16_t> bicosNoPeriodo(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
+    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Bicos"),
+                            QStringLiteral("SELECT DISTINCT Bico FROM Abastecimento WHERE Empresa = ? AND Data >= ? AND "
+                                           "Data <= ? ORDER BY Bico"),
+                            {empresa, valores::deData(de), valores::deData(ate)});
+    QList<std::int16_t> r;
+    while (q.next()) r.append(valores::int16(q, 0));
+    return r;
+}
+
+int emQuarentena(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
+    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Quarentena"),
+                            QStringLiteral("SELECT COUNT(*) FROM AbastecimentoRejeitado WHERE Empresa = ? AND "
+                                           "DataHoraReprocessado IS NULL AND DataHoraRecebido >= ? AND "
+                                           "DataHoraRecebido < ?"),
+                            {empresa, valores::deDataHora(QDateTime(de, QTime(0, 0))),
+                             valores::deDataHora(QDateTime(ate.addDays(1), QTime(0, 0)))});
+    return q.next() ? valores::int32(q, 0) : 0;
+}
+
+LinhaBico confereBico(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& de, const QDate& ate,
+                      QList<Lacuna>& lacunas) {
+    Elo elo = eloAntes(c, empresa, bico, de, QTime(0, 0));
+    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Periodo"),
+                            QStringLiteral("SELECT %1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND Data >= ? "
+                                           "AND Data <= ? ORDER BY Data, Hora")
+                                .arg(kColunas),
+                            {empresa, bico, valores::deData(de), valores::deData(ate)});
+    LinhaBico linha;
+    linha.bico = bico;
+    while (q.next()) {
+        const Leitura l = leitura(q);
+        linha.produto = l.produto;
+        linha.litrosAbastecimentos = linha.litrosAbastecimentos + l.quantidade;
+        if (l.temEncerrante()) {
+            if (!linha.comEncerrantes) {
+                linha.encerranteInicial = l.encerranteInicial;
+                linha.litrosEncerrantes = volta(l.encerranteInicial, l.encerrante);
+            } else {
+                linha.litrosEncerrantes = linha.litrosEncerrantes + volta(linha.encerranteFinal, l.encerrante);
+            }
+            linha.comEncerrantes = true;
+            linha.encerranteFinal = l.encerrante;
+        }
+        if (auto lacuna = encadeia(elo, bico, l)) {
+            lacunas.append(*lacuna);
+            ++linha.lacunas;
+        }
+    }
+    return linha;
+}
+
+QList<LinhaProduto> porProduto(const QList<LinhaBico>& bicos) {
+    std::map<std::int32_t, LinhaProduto> produtos;
+    for (const LinhaBico& b : bicos) {
+        LinhaProduto& p = produtos[b.produto];
+        p.produto = b.produto;
+        p.comEncerrantes = p.comEncerrantes || b.comEncerrantes;
+        p.litrosEncerrantes = p.litrosEncerrantes + b.litrosEncerrantes;
+        p.litrosAbastecimentos = p.litrosAbastecimentos + b.litrosAbastecimentos;
+        p.lacunas += b.lacunas;
+    }
+    QList<LinhaProduto> r;
+    for (const auto& [produto, linha] : produtos) r.append(linha);
+    return r;
+}
+
+} // namespace
+
+Moeda passo(Moeda esperado, Moeda inicial, Moeda encerranteAnterior, Moeda encerrante) {
+    const Moeda milhao = Moeda::deInteiro(kMilhao);
+    const bool pequeno = encerranteAnterior.abs() < milhao && encerrante.abs() < milhao;
+    const std::int64_t giro = Moeda::deInteiro(pequeno ? kMilhao : kCemMilhoes).dezMilesimos();
+    std::int64_t d = (inicial - esperado).dezMilesimos() % giro;
+    if (d > giro / 2) d -= giro;
+    if (d <= -giro / 2) d += giro;
+    return Moeda::deDezMilesimos(d);
+}
+
+bool ehLacuna(Moeda passo) { return passo.abs() > kUnidadeEncerrante; }
+
+std::optional<Lacuna> encadeia(Elo& elo, std::int16_t bico, const Leitura& leitura) {
+    if (!leitura.temEncerrante()) {
+        elo.semEncerrante = elo.semEncerrante + leitura.quantidade;
+        return std::nullopt;
+    }
+    std::optional<Lacuna> lacuna;
+    if (elo.ultima) {
+        const Moeda p = passo(elo.ultima->encerrante + elo.semEncerrante, leitura.encerranteInicial,
+                              elo.ultima->encerrante, leitura.encerrante);
+        if (ehLacuna(p)) lacuna = Lacuna{bico, *elo.ultima, leitura, p};
+    }
+    elo = {leitura, Moeda()};
+    return lacuna;
+}
+
+Elo eloAntes(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora) {
+    Elo elo;
+    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Anterior"),
+                            QStringLiteral("SELECT %1 FROM Abastecimento WHERE %2 AND Encerrante <> 0 "
+                                           "ORDER BY Data DESC, Hora DESC LIMIT 1")
+                                .arg(kColunas, antes()),
+                            valoresAntes(empresa, bico, data, hora));
+    if (!q.next()) return elo;
+    elo.ultima = leitura(q);
+    QSqlQuery sem = c.executa(
+        QStringLiteral("Encerrantes.SemEncerrante"),
+        QStringLiteral("SELECT CAST(COALESCE(SUM(Quantidade), 0) AS BIGINT) FROM Abastecimento WHERE %1 AND Encerrante = 0 AND "
+                       "Data >= ? AND (Data > ? OR Hora > ?)")
+            .arg(antes()),
+        valoresAntes(empresa, bico, data, hora) +
+            QVariantList{valores::deData(elo.ultima->data), valores::deData(elo.ultima->data),
+                         valores::deHora(elo.ultima->hora)});
+    if (sem.next()) elo.semEncerrante = valores::moeda(sem, 0);
+    return elo;
+}
+
+std::optional<Lacuna> lacunaAoGravar(Conexao& c, std::int16_t empresa, std::int16_t bico, const Leitura& leitura) {
+    if (!leitura.temEncerrante()) return std::nullopt;
+    Elo elo = eloAntes(c, empresa, bico, leitura.data, leitura.hora);
+    return encadeia(elo, bico, leitura);
+}
+
+Moeda Relatorio::litrosLacunas() const {
+    Moeda total;
+    for (const Lacuna& l : lacunas) total = total + l.litros;
+    return total;
+}
+
+Relatorio calcula(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
+    Relatorio r;
+    for (std::int16_t bico : bicosNoPeriodo(c, empresa, de, ate))
+        r.bicos.append(confereBico(c, empresa, bico, de, ate, r.lacunas));
+    r.produtos = porProduto(r.bicos);
+    r.emQuarentena = emQuarentena(c, empresa, de, ate);
+    return r;
+}
+
+} // namespace talvero::encerrantes
