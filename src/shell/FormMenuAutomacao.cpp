@@ -104,11 +104,13 @@ QGroupBox* FormMenuAutomacao::montaSituacao(QWidget* pai) {
     linhas->addRow(QStringLiteral("Comunicação:"), lblComunicacao = valor("lblComunicacao", fraSituacao));
     linhas->addRow(QStringLiteral("Abastecimentos:"), lblAbastecimentos = valor("lblAbastecimentos", fraSituacao));
     linhas->addRow(QStringLiteral("Em quarentena:"), lblQuarentena = valor("lblQuarentena", fraSituacao));
+    linhas->addRow(QStringLiteral("Encerrantes:"), lblEncerrantes = valor("lblEncerrantes", fraSituacao));
     linhas->addRow(QStringLiteral("Pasta de pedidos:"), lblPedidos = valor("lblPedidos", fraSituacao));
     linhas->addRow(QStringLiteral("Automação:"), lblAutomacao = valor("lblAutomacao", fraSituacao));
     linhas->addRow(QStringLiteral("Banco de dados:"), lblBanco = valor("lblBanco", fraSituacao));
     // The technician copies the command that lists the quarantine from here.
     lblQuarentena->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblEncerrantes->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return fraSituacao;
 }
 
@@ -117,6 +119,7 @@ bool FormMenuAutomacao::mostraPainel(const TextosPainel& textos) {
     escreve(lblComunicacao, textos.comunicacao, textos.comunicacaoEmAlerta);
     escreve(lblAbastecimentos, textos.abastecimentos);
     escreve(lblQuarentena, textos.quarentena, textos.quarentenaEmAlerta);
+    escreve(lblEncerrantes, textos.encerrantes, textos.encerrantesEmAlerta);
     escreve(lblPedidos, textos.pedidos, textos.pedidosEmAlerta);
     escreve(lblAutomacao, textos.automacao);
     escreve(lblBanco, textos.banco);

@@ -44,6 +44,7 @@ public:
     QLabel* lblComunicacao;
     QLabel* lblAbastecimentos;
     QLabel* lblQuarentena;
+    QLabel* lblEncerrantes;
     QLabel* lblPedidos;
     QLabel* lblAutomacao;
     QLabel* lblBanco;

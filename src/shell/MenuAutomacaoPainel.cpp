@@ -5,6 +5,7 @@
 #include "platform/Erro.h"
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoRejeitado.h"
+#include "store/ConferenciaEncerrantes.h"
 #include "support/Instalacao.h"
 
 #include <QCoreApplication>
@@ -23,11 +24,22 @@ constexpr std::int64_t kSituacaoMs = 30'000;
 
 PainelEstado::Abastecido abastecido(const AbastecimentoEmTrabalho& a) {
     return {a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico, a.lQuantidadeLitros,
-            a.lValorTotal};
+            a.lValorTotal, !a.lSemEncerrante, std::nullopt};
 }
 
 PainelEstado::Abastecido abastecido(const Abastecimento& a) {
-    return {a.Data, a.Hora, a.Bico, a.Quantidade, a.ValorTotal};
+    return {a.Data, a.Hora, a.Bico, a.Quantidade, a.ValorTotal, a.Encerrante != Moeda(), std::nullopt};
+}
+
+// Read from the stored fuelings, so a fueling stored late out of quarantine
+// closes its gap here too.
+PainelEstado::Encerrantes encerrantesDoDia(Conexao& conexao, std::int16_t empresa, const QDate& dia) {
+    const encerrantes::Relatorio r = encerrantes::calcula(conexao, empresa, dia, dia);
+    PainelEstado::Encerrantes e;
+    e.lacunas = int(r.lacunas.size());
+    e.litros = r.litrosLacunas();
+    for (const encerrantes::LinhaBico& b : r.bicos) e.comEncerrantes = e.comEncerrantes || b.comEncerrantes;
+    return e;
 }
 
 std::int64_t horaDoCalendario(const QDateTime& momento) {
@@ -38,7 +50,9 @@ std::int64_t horaDoCalendario(const QDateTime& momento) {
 
 void MenuAutomacao::ligaPainel(CicloAutomacao& c) {
     c.aoGravar = [this](const AbastecimentoEmTrabalho& a) {
-        painel_.gravou(abastecido(a), plataforma.relogio.agora().date());
+        PainelEstado::Abastecido gravado = abastecido(a);
+        if (const auto& lacuna = gravacao_->lacuna()) gravado.lacuna = lacuna->litros;
+        painel_.gravou(gravado, plataforma.relogio.agora().date());
     };
     c.aoPorEmQuarentena = [this] { painel_.ficouEmQuarentena(); };
 }
@@ -94,6 +108,8 @@ void MenuAutomacao::acompanha(const PainelEstado::Momento& m) {
     e.motivoBanco = m.bancoPerdido ? dados.conexao().ultimoErro() : QString();
     e.pausada = m.pausada;
     e.quarentena = painel_.emQuarentena();
+    e.lacunas = painel_.encerrantesHoje().lacunas;
+    e.litrosLacunas = painel_.encerrantesHoje().litros;
     acompanhamento.observa(e);
 }
 
@@ -133,6 +149,7 @@ void MenuAutomacao::leContagensPainel(const QDate& hoje, std::int64_t agoraMs) {
         if (ultimo.LocalizaUltimo(empresa)) lido = abastecido(ultimo);
         painel_.leContagens(hoje, Abastecimento::ContaNoDia(conexao, empresa, hoje), lido,
                             AbastecimentoRejeitado::ContaAguardando(conexao, empresa));
+        painel_.leEncerrantes(hoje, encerrantesDoDia(conexao, empresa, hoje));
         proximaLeituraPainelMs_ = agoraMs + kReleituraMs;
     } catch (const Erro&) {
         proximaLeituraPainelMs_ = agoraMs + kNovaTentativaMs;

@@ -27,11 +27,12 @@ QString transporte(const PainelEstado::Momento& m) {
     return m.porta.isEmpty() ? nome : nome + QLatin1Char(' ') + m.porta;
 }
 
-QString comandoRejeitados(const QString& raiz) {
-    if (raiz.isEmpty()) return QStringLiteral("talvero-dados rejeitados");
+QString comandoDados(const QString& raiz, const char* comando) {
+    const QString nome = QLatin1String(comando);
+    if (raiz.isEmpty()) return QStringLiteral("talvero-dados ") + nome;
     const QString pasta =
         raiz.contains(QLatin1Char(' ')) ? QLatin1Char('"') + raiz + QLatin1Char('"') : raiz;
-    return QStringLiteral("talvero-dados --root ") + pasta + QStringLiteral(" rejeitados");
+    return QStringLiteral("talvero-dados --root ") + pasta + QLatin1Char(' ') + nome;
 }
 
 using Enlace = Acompanhamento::Enlace;
@@ -74,7 +75,7 @@ std::pair<QString, QString> situacaoDaAutomacao(const PainelEstado::Momento& m, 
 
 void PainelEstado::leContagens(const QDate& dia, int gravadosNoDia,
                                const std::optional<Abastecido>& ultimo, int emQuarentena) {
-    dia_ = dia;
+    acertaDia(dia);
     gravadosHoje_ = gravadosNoDia;
     ultimo_ = ultimo;
     emQuarentena_ = emQuarentena;
@@ -82,14 +83,25 @@ void PainelEstado::leContagens(const QDate& dia, int gravadosNoDia,
 
 void PainelEstado::gravou(const Abastecido& abastecido, const QDate& hoje) {
     acertaDia(hoje);
-    if (abastecido.data == dia_) ++gravadosHoje_;
     ultimo_ = abastecido;
+    if (abastecido.data != dia_) return;
+    ++gravadosHoje_;
+    encerrantes_.comEncerrantes = encerrantes_.comEncerrantes || abastecido.comEncerrante;
+    if (!abastecido.lacuna) return;
+    ++encerrantes_.lacunas;
+    encerrantes_.litros = encerrantes_.litros + *abastecido.lacuna;
+}
+
+void PainelEstado::leEncerrantes(const QDate& dia, const Encerrantes& encerrantes) {
+    acertaDia(dia);
+    encerrantes_ = encerrantes;
 }
 
 void PainelEstado::acertaDia(const QDate& hoje) {
     if (hoje == dia_) return;
     dia_ = hoje;
     gravadosHoje_ = 0;
+    encerrantes_ = {};
 }
 
 TextosPainel PainelEstado::textos(const Momento& m) {
@@ -104,6 +116,8 @@ TextosPainel PainelEstado::textos(const Momento& m) {
     t.abastecimentos = abastecimentos();
     t.quarentena = quarentena(m.raiz);
     t.quarentenaEmAlerta = emQuarentena_ > 0;
+    t.encerrantes = encerrantes(m.raiz);
+    t.encerrantesEmAlerta = encerrantes_.lacunas > 0;
     t.pedidos = m.recusadosNaPasta == 0 ? QStringLiteral("nenhum arquivo recusado") : recusados(m.recusadosNaPasta);
     t.pedidosEmAlerta = m.recusadosNaPasta > 0;
     const Enlace e = enlace(m);
@@ -136,6 +150,8 @@ QStringList PainelEstado::situacao(const Momento& m) const {
             QStringLiteral("abastecimentos_hoje=") + QString::number(gravadosHoje_),
             QStringLiteral("ultimo_abastecimento=") + (ultimo_ ? Iso(QDateTime(ultimo_->data, ultimo_->hora)) : QString()),
             QStringLiteral("quarentena=") + QString::number(emQuarentena_),
+            QStringLiteral("lacunas_encerrante_hoje=") + QString::number(encerrantes_.lacunas),
+            QStringLiteral("litros_lacunas_hoje=") + encerrantes_.litros.textoPonto(3),
             QStringLiteral("recusados_na_pasta=") + QString::number(m.recusadosNaPasta),
             QStringLiteral("resumo=") + resumo(m, e).join(QStringLiteral(" · "))};
 }
@@ -171,7 +187,17 @@ QString PainelEstado::quarentena(const QString& raiz) const {
     const QString quantas = emQuarentena_ == 1
                                 ? QStringLiteral("1 resposta")
                                 : QString::number(emQuarentena_) + QStringLiteral(" respostas");
-    return quantas + kTraco + QStringLiteral("para listar: ") + comandoRejeitados(raiz);
+    return quantas + kTraco + QStringLiteral("para listar: ") + comandoDados(raiz, "rejeitados");
+}
+
+QString PainelEstado::encerrantes(const QString& raiz) const {
+    const Encerrantes& e = encerrantes_;
+    if (e.lacunas == 0)
+        return e.comEncerrantes || gravadosHoje_ == 0 ? QStringLiteral("conferem") : QStringLiteral("sem encerrantes");
+    const QString quantas = e.lacunas == 1 ? QStringLiteral("1 lacuna hoje")
+                                           : QString::number(e.lacunas) + QStringLiteral(" lacunas hoje");
+    return quantas + QStringLiteral(", ") + e.litros.texto() + QStringLiteral(" L") + kTraco +
+           QStringLiteral("para ver: ") + comandoDados(raiz, "encerrantes");
 }
 
 QString PainelEstado::recusados(int n) {
@@ -184,6 +210,8 @@ QStringList PainelEstado::resumo(const Momento& m, Acompanhamento::Enlace enlace
                       QString::number(gravadosHoje_) + QStringLiteral(" hoje")};
     if (emQuarentena_ > 0)
         itens << QString::number(emQuarentena_) + QStringLiteral(" em quarentena");
+    if (encerrantes_.lacunas > 0)
+        itens << QString::number(encerrantes_.lacunas) + QStringLiteral(" lacuna(s) de encerrante");
     if (m.recusadosNaPasta > 0) itens << recusados(m.recusadosNaPasta);
     return itens;
 }

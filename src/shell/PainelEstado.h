@@ -25,6 +25,15 @@ public:
         std::int16_t bico = 0;
         Moeda litros;
         Moeda valor;
+        bool comEncerrante = false;
+        std::optional<Moeda> lacuna; // litres of the gap before it
+    };
+
+    // The day's totalizers against its stored fuelings.
+    struct Encerrantes {
+        int lacunas = 0;
+        Moeda litros;
+        bool comEncerrantes = false; // some fueling carried one
     };
 
     // The rest of the panel as it stands at a refresh.
@@ -49,6 +58,9 @@ public:
     void leContagens(const QDate& dia, int gravadosNoDia, const std::optional<Abastecido>& ultimo,
                      int emQuarentena);
     void gravou(const Abastecido& abastecido, const QDate& hoje);
+    // The day's gaps as the stored fuelings show them: they replace those counted so far.
+    void leEncerrantes(const QDate& dia, const Encerrantes& encerrantes);
+    const Encerrantes& encerrantesHoje() const { return encerrantes_; }
     void ficouEmQuarentena() { ++emQuarentena_; }
 
     TextosPainel textos(const Momento& m);
@@ -66,11 +78,13 @@ private:
     QString comunicacao(const Momento& m, bool silencio) const;
     QString abastecimentos() const;
     QString quarentena(const QString& raiz) const;
+    QString encerrantes(const QString& raiz) const;
     static QString recusados(int n);
     QStringList resumo(const Momento& m, Acompanhamento::Enlace enlace) const;
 
     QDate dia_;
     int gravadosHoje_ = 0;
+    Encerrantes encerrantes_;
     std::optional<Abastecido> ultimo_;
     int emQuarentena_ = 0;
     UltimaRecepcao inicio_; // before the first answer, silence counts from here

@@ -15,6 +15,8 @@ struct TextosPainel {
     QString abastecimentos;
     QString quarentena;
     bool quarentenaEmAlerta = false;
+    QString encerrantes; // the day's totalizers against the stored fuelings
+    bool encerrantesEmAlerta = false;
     QString pedidos;  // entries of the request folder that are no requests
     bool pedidosEmAlerta = false;
     QString automacao;

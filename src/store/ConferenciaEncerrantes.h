@@ -56,7 +56,8 @@ std::optional<Lacuna> encadeia(Elo& elo, std::int16_t bico, const Leitura& leitu
 // the litres without one after it.
 Elo eloAntes(Conexao& conexao, std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora);
 
-// The gap before a fueling just stored, read from the fuelings stored before it.
+// The gap before a fueling just stored, read from the fuelings stored before it;
+// none when a later fueling of the nozzle is stored already.
 std::optional<Lacuna> lacunaAoGravar(Conexao& conexao, std::int16_t empresa, std::int16_t bico,
                                      const Leitura& leitura);
 

@@ -40,6 +40,7 @@ bool GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& 
     repeticao_ = false;
     ultimoErro_.reset();
     falhaDoBanco_ = false;
+    lacuna_.reset();
     try {
         resultado = grava(a, lTimerAutoString.left(kTamanhoRegistroAutomacao));
     } catch (const Erro& e) {
@@ -118,15 +119,44 @@ bool GravacaoAbastecimento::incluiEmHorarioLivre(AbastecimentoEmTrabalho& a, con
 GravacaoAbastecimento::Inclusao GravacaoAbastecimento::inclui(const AbastecimentoEmTrabalho& a,
                                                               const QString& registroAutomacao) {
     preenche(a, registroAutomacao);
+    bool incluido = false;
     {
         Transacao transacao(d_.conexao);
         if (!d_.abastecimento.Inclui()) return Inclusao::ChaveTomada;
         if (atualizaEncerrante(a)) {
             transacao.confirma();
-            return Inclusao::Incluido;
+            incluido = true;
         }
     }
-    return d_.abastecimento.Inclui() ? Inclusao::Incluido : Inclusao::ChaveTomada;
+    if (!incluido && !d_.abastecimento.Inclui()) return Inclusao::ChaveTomada;
+    confereEncerrante(a);
+    return Inclusao::Incluido;
+}
+
+// Said the moment the fueling after the gap is stored. One stored late (older than
+// the nozzle's newest) fills a gap instead: the report sees it from the stored
+// fuelings. A failing check never holds back a fueling that is stored.
+void GravacaoAbastecimento::confereEncerrante(const AbastecimentoEmTrabalho& a) {
+    if (a.lSemEncerrante || a.lEncerranteSuperado) return;
+    const Abastecimento& r = d_.abastecimento;
+    try {
+        lacuna_ = encerrantes::lacunaAoGravar(d_.conexao, r.Empresa, r.Bico,
+                                              {r.Data, r.Hora, r.Produto, r.Quantidade, r.Encerrante,
+                                               r.EncerranteInicial});
+    } catch (const Erro& e) {
+        registra(QStringLiteral(" - ERRO ao conferir o encerrante do bico ") + numero(r.Bico) +
+                 QStringLiteral(": ") + e.comNumero());
+        return;
+    }
+    if (!lacuna_) return;
+    const encerrantes::Lacuna& l = *lacuna_;
+    const bool mesmoDia = l.anterior.data == l.posterior.data;
+    const auto quando = [mesmoDia](const encerrantes::Leitura& x) {
+        const QString hora = x.hora.toString(QStringLiteral("HH:mm"));
+        return mesmoDia ? hora : x.data.toString(QStringLiteral("dd/MM ")) + hora;
+    };
+    registra(QStringLiteral(" - Lacuna de encerrante no bico %1: %2 L entre %3 e %4")
+                 .arg(numero(l.bico), l.litros.texto(), quando(l.anterior), quando(l.posterior)));
 }
 
 void GravacaoAbastecimento::preenche(const AbastecimentoEmTrabalho& a, const QString& registroAutomacao) {

@@ -5,6 +5,7 @@
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoEmTrabalho.h"
 #include "store/Cadastros.h"
+#include "store/ConferenciaEncerrantes.h"
 #include "store/Conexao.h"
 #include "support/Configuracao.h"
 #include "support/RegistroEventos.h"
@@ -59,6 +60,8 @@ public:
     // The error that ended the last call, if one did.
     const std::optional<Erro>& ultimoErro() const { return ultimoErro_; }
     bool falhaDoBanco() const { return falhaDoBanco_; }
+    // The gap before the fueling the last call inserted, if its totalizer showed one.
+    const std::optional<encerrantes::Lacuna>& lacuna() const { return lacuna_; }
 
 private:
     enum class Inclusao { Incluido, ChaveTomada };
@@ -70,6 +73,7 @@ private:
     Inclusao inclui(const AbastecimentoEmTrabalho& a, const QString& registroAutomacao);
     void preenche(const AbastecimentoEmTrabalho& a, const QString& registroAutomacao);
     bool atualizaEncerrante(const AbastecimentoEmTrabalho& a);
+    void confereEncerrante(const AbastecimentoEmTrabalho& a);
     std::int16_t valorParametro();
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
     QString descreve(const QString& rotulo, const QDate& data, const QTime& hora, std::int16_t bico,
@@ -81,6 +85,7 @@ private:
     bool repeticao_ = false;
     std::optional<Erro> ultimoErro_;
     bool falhaDoBanco_ = false;
+    std::optional<encerrantes::Lacuna> lacuna_;
 };
 
 } // namespace talvero

@@ -40,7 +40,9 @@ public:
         if (!t.isValid() && !(podeSerVazio && v.isEmpty())) recusa(chave, v);
         return t;
     }
-    qint64 numero(const char* chave) {
+    // An agent older than a key does not write it: `padrao` stands in for it then.
+    qint64 numero(const char* chave, std::optional<qint64> padrao = std::nullopt) {
+        if (padrao && !valorDe(chaves_, QLatin1String(chave))) return *padrao;
         const QString v = texto(chave);
         bool ok = false;
         const qint64 n = v.toLongLong(&ok);
@@ -143,6 +145,8 @@ const Rotulo kRotulos[] = {
     {"ultimo_abastecimento", "Último abastecimento",
      [](const QString& v, const QDateTime& agora) { return v.isEmpty() ? QStringLiteral("nenhum") : horaComIdade(v, agora); }},
     {"quarentena", "Respostas em quarentena", comoEsta},
+    {"lacunas_encerrante_hoje", "Lacunas de encerrante hoje", comoEsta},
+    {"litros_lacunas_hoje", "Litros nas lacunas de hoje", comoEsta},
     {"recusados_na_pasta", "Entradas recusadas na pasta de pedidos", comoEsta},
     {"resumo", "Resumo", comoEsta},
 };
@@ -178,6 +182,7 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
     const bool semBanco = c.palavra("banco_estado", {"conectado", "perdido"}) == QLatin1String("perdido");
     const qint64 quarentena = c.numero("quarentena");
     const qint64 recusados = c.numero("recusados_na_pasta");
+    const qint64 lacunas = c.numero("lacunas_encerrante_hoje", 0);
     if (!c.falha().isEmpty()) return {Estado::Desconhecido, {c.falha()}};
 
     // Nothing else in the file is news once the agent has stopped writing it.
@@ -206,6 +211,10 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
         julgaEnlace(m, enlace, inicio, ultima, agora, criticoSegundos);
     if (quarentena > 0)
         m.aviso(QStringLiteral("%1 resposta(s) do concentrador em quarentena (talvero-dados rejeitados)").arg(quarentena));
+    if (lacunas > 0)
+        m.aviso(QStringLiteral("%1 lacuna(s) de encerrante hoje, %2 L (talvero-dados encerrantes)")
+                    .arg(lacunas)
+                    .arg(valorDe(chaves, QStringLiteral("litros_lacunas_hoje")).value_or(QStringLiteral("?"))));
     if (recusados > 0) m.aviso(QStringLiteral("%1 entrada(s) recusada(s) na pasta de pedidos").arg(recusados));
     return m.juizo();
 }

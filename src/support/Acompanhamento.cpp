@@ -76,6 +76,11 @@ void Acompanhamento::observa(const Estado& e) {
         diz(QStringLiteral("%1 resposta(s) do concentrador posta(s) em quarentena (%2 ao todo)")
                 .arg(e.quarentena - antes.quarentena)
                 .arg(e.quarentena));
+    // A new day starts from none; the gaps already there are told at start too.
+    if (e.lacunas > antes.lacunas)
+        diz(QStringLiteral("%1 lacuna(s) de encerrante hoje, %2 L (para ver: talvero-dados encerrantes)")
+                .arg(e.lacunas)
+                .arg(e.litrosLacunas.texto()));
 }
 
 } // namespace talvero

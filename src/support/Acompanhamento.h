@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Moeda.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -22,6 +24,8 @@ public:
         QString motivoBanco;
         bool pausada = false;
         int quarentena = 0;
+        int lacunas = 0; // of the day's totalizers
+        Moeda litrosLacunas;
     };
 
     Acompanhamento();

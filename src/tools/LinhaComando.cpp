@@ -3,7 +3,7 @@
 namespace talvero::linhaComando {
 
 QString comando(const QStringList& argumentos) {
-    static const QStringList comValor{"--root", "--critico", "--id", "--data"};
+    static const QStringList comValor{"--root", "--critico", "--id", "--data", "--de", "--ate", "--empresa"};
     if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) return {};
     for (qsizetype i = 1; i < argumentos.size(); ++i) {
         const QString& arg = argumentos[i];

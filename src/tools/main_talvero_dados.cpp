@@ -2,6 +2,7 @@
 // reaches the database through section [BANCO DE DADOS] of the agent's INI file.
 #include "cycle/ReprocessamentoRejeitados.h"
 #include "platform/Erro.h"
+#include "platform/LeitorIni.h"
 #include "platform/MapaCaminhos.h"
 #include "platform/OperadorSemJanela.h"
 #include "platform/RaizEstacao.h"
@@ -15,12 +16,15 @@
 #include "store/Listagem.h"
 #include "store/Modelos.h"
 #include "store/Valores.h"
+#include "support/Entradas.h"
+#include "tools/RelatorioEncerrantes.h"
 #include "support/Instalacao.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
+#include <limits>
 #include <optional>
 
 using namespace talvero;
@@ -29,6 +33,7 @@ namespace {
 
 constexpr int kSaidaErro = 1;
 constexpr int kSaidaUso = 2;
+constexpr int kSaidaLacunas = 3;
 
 const char* const kAjuda = R"(uso: talvero-dados [--root DIR] COMANDO
 
@@ -52,6 +57,18 @@ Comandos:
                            configuração do AutoTalvero.INI, e grava como abastecimento
                            cada uma que agora pode ser lida (por exemplo depois de
                            cadastrar o código do bico em BicoAutomacao)
+  encerrantes [--data AAAA-MM-DD | --de AAAA-MM-DD --ate AAAA-MM-DD]
+              [--empresa N] [--csv]
+                           confere os encerrantes de cada bico com os abastecimentos
+                           gravados (hoje, se não houver data): cada abastecimento
+                           deve começar onde o anterior do bico terminou; mostra por
+                           bico e por produto os encerrantes inicial e final, os
+                           litros pelos encerrantes e pelos abastecimentos, e cada
+                           lacuna (litros que saíram do bico sem abastecimento
+                           gravado: abastecimento perdido ou feito com a automação
+                           desligada; negativa: abastecimento gravado duas vezes); o
+                           primeiro abastecimento do período é comparado com o
+                           último antes dele; empresa: a do AutoTalvero.INI
   situacao [--critico SEGUNDOS]
                            mostra a situação do AutoTalvero, do arquivo que ele
                            reescreve ao menos a cada 30 s
@@ -72,7 +89,10 @@ Opções:
   --csv        saída em CSV (separador vírgula, ponto decimal) em vez de tabela
   --id N       reprocessar só a resposta de Id N
   --data AAAA-MM-DD
-               listar só os abastecimentos desse dia
+               listar ou conferir só esse dia
+  --de AAAA-MM-DD --ate AAAA-MM-DD
+               conferir os encerrantes desses dias (inclusive)
+  --empresa N  conferir os encerrantes da empresa N (um banco central tem várias)
   --version    mostra a versão
   --help       mostra esta ajuda
 
@@ -92,7 +112,9 @@ com um erro, nada é gravado.
 Código de saída:
   0  feito
   1  erro (banco de dados, arquivo)
-  2  erro de uso (comando ou opção inválidos, falta --root sem estação instalada)
+  2  erro de uso (comando ou opção inválidos, data que não existe, falta --root
+     sem estação instalada)
+  3  encerrantes: há ao menos uma lacuna
 
 Estados de saída de situacao (os dos plugins de monitoração):
   0  OK
@@ -113,6 +135,9 @@ struct Argumentos {
     bool versao = false;
     std::optional<std::int64_t> id;
     std::optional<QDate> data;
+    std::optional<QDate> de;
+    std::optional<QDate> ate;
+    std::optional<std::int16_t> empresa;
 };
 
 class ErroUso : public std::runtime_error {
@@ -120,13 +145,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-QDate leData(const QString& texto) {
-    const QDate d = QDate::fromString(texto, QStringLiteral("yyyy-MM-dd"));
+QDate leData(const QStringList& args, qsizetype& i) {
+    const QString opcao = args[i];
+    if (++i >= args.size()) throw ErroUso(("a opção " + opcao + " precisa de uma data (AAAA-MM-DD)").toStdString());
+    const QDate d = QDate::fromString(args[i], QStringLiteral("yyyy-MM-dd"));
     if (!d.isValid())
-        throw ErroUso(QStringLiteral("data inválida em --data: \"%1\" (use AAAA-MM-DD, por exemplo 2026-03-31)")
-                          .arg(texto)
+        throw ErroUso(QStringLiteral("data inválida em %1: \"%2\" (use AAAA-MM-DD, por exemplo 2026-03-31)")
+                          .arg(opcao, entradas::SemControle(args[i]))
                           .toStdString());
     return d;
+}
+
+std::optional<std::int16_t> leEmpresa(const QString& texto) {
+    bool ok = false;
+    const int n = texto.trimmed().toInt(&ok);
+    if (!ok || n < std::numeric_limits<std::int16_t>::min() || n > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return static_cast<std::int16_t>(n);
 }
 
 Argumentos leArgumentos(const QStringList& args) {
@@ -141,8 +176,14 @@ Argumentos leArgumentos(const QStringList& args) {
             a.id = ++i < args.size() ? args[i].toLongLong(&ok) : 0;
             if (!ok) throw ErroUso("a opção --id precisa do número da resposta");
         } else if (arg == QLatin1String("--data")) {
-            if (++i >= args.size()) throw ErroUso("a opção --data precisa de uma data (AAAA-MM-DD)");
-            a.data = leData(args[i]);
+            a.data = leData(args, i);
+        } else if (arg == QLatin1String("--de")) {
+            a.de = leData(args, i);
+        } else if (arg == QLatin1String("--ate")) {
+            a.ate = leData(args, i);
+        } else if (arg == QLatin1String("--empresa")) {
+            a.empresa = ++i < args.size() ? leEmpresa(args[i]) : std::nullopt;
+            if (!a.empresa) throw ErroUso("a opção --empresa precisa do código da empresa (um número)");
         } else if (arg == QLatin1String("--csv")) {
             a.csv = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -260,23 +301,51 @@ struct Uso {
 // Every command with the number of words it takes, the command included.
 const Uso kComandos[] = {{QStringLiteral("criar"), 1},          {QStringLiteral("importar"), 2},
                          {QStringLiteral("modelos"), 2},        {QStringLiteral("abastecimentos"), 1},
-                         {QStringLiteral("rejeitados"), 1},     {QStringLiteral("reprocessar"), 1}};
+                         {QStringLiteral("rejeitados"), 1},     {QStringLiteral("reprocessar"), 1},
+                         {QStringLiteral("encerrantes"), 1}};
 
 void confereUso(const Argumentos& a) {
     const QString comando = a.comando.value(0);
     if (a.id && comando != QLatin1String("reprocessar")) throw ErroUso("a opção --id é só do comando reprocessar");
-    if (a.data && comando != QLatin1String("abastecimentos"))
-        throw ErroUso("a opção --data é só do comando abastecimentos");
+    const bool encerrantes = comando == QLatin1String("encerrantes");
+    if (a.data && comando != QLatin1String("abastecimentos") && !encerrantes)
+        throw ErroUso("a opção --data é só dos comandos abastecimentos e encerrantes");
+    if ((a.de || a.ate || a.empresa) && !encerrantes)
+        throw ErroUso("as opções --de, --ate e --empresa são só do comando encerrantes");
+    if (a.de.has_value() != a.ate.has_value()) throw ErroUso("use --de e --ate juntas");
+    if (a.de && a.data) throw ErroUso("use --data ou --de e --ate, não as duas");
+    if (a.de && *a.de > *a.ate) throw ErroUso("a data de --de vem depois da de --ate");
     for (const Uso& u : kComandos)
         if (u.comando == comando && u.argumentos == a.comando.size()) return;
     throw ErroUso(comando.isEmpty() ? "falta o comando" : ("comando inválido: " + a.comando.join(' ')).toStdString());
 }
 
-void executaNaEstacao(const Argumentos& a, const QString& raiz) {
+std::int16_t empresaDoIni(const SistemaArquivos& arquivos) {
+    const QString texto = LeIni(arquivos, QStringLiteral("OUTRAS"), QStringLiteral("Codigo da Empresa"),
+                                instalacao::kArquivoIni);
+    if (const auto empresa = leEmpresa(texto)) return *empresa;
+    throw ErroUso(QStringLiteral("sem --empresa, e \"Codigo da Empresa\" de [OUTRAS] em %1 não é um número: \"%2\"")
+                      .arg(instalacao::kArquivoIni, entradas::SemControle(texto))
+                      .toStdString());
+}
+
+// 3 when a gap was found, so a script can tell the day needs a look.
+int encerrantes(Conexao& conexao, const SistemaArquivos& arquivos, const Argumentos& a, const QDate& hoje) {
+    const std::int16_t empresa = a.empresa ? *a.empresa : empresaDoIni(arquivos);
+    const QDate de = a.de.value_or(a.data.value_or(hoje));
+    const QDate ate = a.ate.value_or(de);
+    conecta(conexao);
+    const encerrantes::Relatorio r = encerrantes::calcula(conexao, empresa, de, ate);
+    saida() << (a.csv ? relatorioEncerrantes::comoCsv(r) : relatorioEncerrantes::comoTexto(r, empresa, de, ate));
+    return r.lacunas.isEmpty() ? 0 : kSaidaLacunas;
+}
+
+int executaNaEstacao(const Argumentos& a, const QString& raiz) {
     const MapaCaminhos caminhos(raiz);
     SistemaArquivosLocal arquivos(caminhos);
     Conexao conexao(OpcoesBanco::doIni(arquivos, caminhos));
     const QString comando = a.comando.value(0);
+    if (comando == QLatin1String("encerrantes")) return encerrantes(conexao, arquivos, a, RelogioSistema().agora().date());
     if (comando == QLatin1String("criar")) {
         conecta(conexao);
         saida() << "Banco de dados pronto (esquema versão " << esquema::kVersao << "): "
@@ -297,6 +366,7 @@ void executaNaEstacao(const Argumentos& a, const QString& raiz) {
     } else if (comando == QLatin1String("reprocessar")) {
         reprocessar(conexao, arquivos, a.id);
     }
+    return 0;
 }
 
 int executa(const Argumentos& a) {
@@ -309,8 +379,7 @@ int executa(const Argumentos& a) {
         RaizEstacao::escolhe(QStringLiteral("talvero-dados"), a.raiz, instalacao::kArquivoIni);
     if (!raiz.mensagem.isEmpty()) erro() << raiz.mensagem << Qt::endl;
     if (!raiz.encontrada) return kSaidaUso;
-    executaNaEstacao(a, raiz.raiz);
-    return 0;
+    return executaNaEstacao(a, raiz.raiz);
 }
 
 } // namespace
