@@ -206,12 +206,16 @@ QString PainelEstado::recusados(int n) {
 }
 
 QStringList PainelEstado::resumo(const Momento& m, Acompanhamento::Enlace enlace) const {
-    QStringList itens{estado(m, enlace),
-                      QString::number(gravadosHoje_) + QStringLiteral(" hoje")};
+    QStringList itens{estado(m, enlace)};
+    // Litres that left a pump unrecorded come before the day's count: the tip may
+    // have room for only one of them.
+    if (encerrantes_.lacunas > 0)
+        itens << QString::number(encerrantes_.lacunas) +
+                     (encerrantes_.lacunas == 1 ? QStringLiteral(" lacuna de encerrante")
+                                                : QStringLiteral(" lacunas de encerrante"));
+    itens << QString::number(gravadosHoje_) + QStringLiteral(" hoje");
     if (emQuarentena_ > 0)
         itens << QString::number(emQuarentena_) + QStringLiteral(" em quarentena");
-    if (encerrantes_.lacunas > 0)
-        itens << QString::number(encerrantes_.lacunas) + QStringLiteral(" lacuna(s) de encerrante");
     if (m.recusadosNaPasta > 0) itens << recusados(m.recusadosNaPasta);
     return itens;
 }

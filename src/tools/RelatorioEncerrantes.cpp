@@ -32,7 +32,9 @@ QString tabela(const QList<QStringList>& linhas) {
     for (const QStringList& l : linhas) {
         QStringList celulas;
         for (qsizetype i = 0; i < l.size(); ++i) celulas << l[i].rightJustified(largura[i]);
-        r += celulas.join(QStringLiteral("  ")) + QLatin1Char('\n');
+        QString texto = celulas.join(QStringLiteral("  "));
+        while (texto.endsWith(QLatin1Char(' '))) texto.chop(1);
+        r += texto + QLatin1Char('\n');
     }
     return r;
 }

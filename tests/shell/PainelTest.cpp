@@ -65,6 +65,34 @@ TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
     EXPECT_EQ(e.conta(" - Situação: Pausada · 0 hoje · 1 em quarentena"), 1);
 }
 
+// Litres pumped with the automation off show the moment the next fueling of the
+// nozzle is stored, wherever someone looks, and again after a restart.
+TEST(Painel, LacunaDeEncerranteDitaNaHoraEmTodaParte) {
+    Estacao e;
+    e.iniciaAgente();
+    const auto p = [&e] { return e.janela().painel(); };
+    e.nucleo.geraAbastecimento(QStringLiteral("01"), M("10"));
+    e.roda(kMinuto);
+    EXPECT_EQ(std::tuple(p().encerrantes, p().encerrantesEmAlerta), std::tuple(QStringLiteral("conferem"), false));
+    e.nucleo.defineEncerrante(QStringLiteral("01"), e.nucleo.encerrante(QStringLiteral("01")) + M("25"));
+    e.nucleo.geraAbastecimento(QStringLiteral("01"), M("5"));
+    e.roda(kMinuto);
+    const QString lacuna =
+        "1 lacuna hoje, 25 L — para ver: talvero-dados --root " + e.mundo.caminhos.raiz() + " encerrantes";
+    const auto confere = [&] {
+        EXPECT_EQ(std::tuple(p().encerrantes, p().encerrantesEmAlerta), std::tuple(lacuna, true));
+        EXPECT_EQ(e.mundo.icone.dicaAtual, e.janela().titulo() + "\nOK · 1 lacuna de encerrante");
+        const QString situacao = QString::fromUtf8(e.mundo.arquivos.le(instalacao::kArquivoSituacao));
+        EXPECT_TRUE(situacao.contains("\nlacunas_encerrante_hoje=1\nlitros_lacunas_hoje=25.000\n")) << situacao.toStdString();
+    };
+    confere();
+    EXPECT_EQ(e.conta("Lacuna de encerrante no bico 1: 25 L entre"), 1);
+    EXPECT_EQ(e.saidaErro.filter("1 lacuna(s) de encerrante hoje, 25 L").size(), 1) << e.saidaErro.join('\n').toStdString();
+    e.iniciaAgente();
+    e.roda(2000);
+    confere();
+}
+
 // Paused, the cycle asks nothing: a resume is no silence until the line has had
 // its time to answer again, and a lost database is never "OK".
 TEST(Painel, RetomadaNaoEhSilencioESemBancoNaoEhOk) {

@@ -223,3 +223,53 @@ TEST_P(TalveroDadosTest, ReprocessarComFalhaDoBancoNaoGravaNemMarcaNada) {
 
 } // namespace
 } // namespace talvero::teste
+
+namespace talvero::teste {
+namespace {
+
+// Nozzle 1 lost 20 L between its two fuelings; nozzle 2's answers carry no totalizer.
+TEST_P(TalveroDadosTest, EncerrantesPorBicoComLacunaSaiComTres) {
+    ASSERT_EQ(roda({"criar"}).codigo, 0);
+    const auto grava = [&](int bico, int produto, QTime hora, const char* litros, const char* encerrante) {
+        Abastecimento a(conexao());
+        a.Empresa = 1;
+        a.Data = QDate(2024, 3, 10);
+        a.Hora = hora;
+        a.Bico = std::int16_t(bico);
+        a.Produto = produto;
+        a.Quantidade = M(litros);
+        a.Encerrante = M(encerrante);
+        a.EncerranteInicial = a.Encerrante - a.Quantidade;
+        ASSERT_TRUE(a.Inclui());
+    };
+    grava(1, 7, QTime(10, 0), "10.000", "1010.00");
+    grava(1, 7, QTime(11, 0), "10.000", "1040.00");
+    grava(2, 8, QTime(10, 30), "5.500", "0");
+    rejeita("0C", "1200", "0000105000");
+
+    const Execucao csv = roda({"encerrantes", "--data", "2024-03-10", "--empresa", "1", "--csv"});
+    EXPECT_EQ(csv.codigo, 3) << csv.erro.toStdString();
+    EXPECT_EQ(csv.saida.toStdString(),
+              "Bico,Produto,EncerranteInicial,EncerranteFinal,LitrosEncerrantes,LitrosAbastecimentos,Diferenca,Lacunas\n"
+              "1,7,1000.00,1040.00,40.000,20.000,20.000,1\n"
+              "2,8,,,,5.500,,0\n"
+              "\n"
+              "Bico,DataAnterior,HoraAnterior,EncerranteAnterior,Data,Hora,EncerranteInicial,Litros\n"
+              "1,2024-03-10,10:00:00,1010.00,2024-03-10,11:00:00,1030.00,20.000\n");
+    const Execucao texto = roda({"encerrantes", "--de", "2024-03-10", "--ate", "2024-03-10", "--empresa", "1"});
+    EXPECT_EQ(texto.codigo, 3);
+    EXPECT_TRUE(texto.saida.contains(QStringLiteral("1 resposta(s) do concentrador recebida(s) no período")));
+    EXPECT_EQ(roda({"encerrantes", "--data", "2024-03-11", "--empresa", "1"}).codigo, 0);
+
+    // The INI here names no company; a day that does not exist is no day.
+    for (const QStringList& uso : {QStringList{"encerrantes"}, {"encerrantes", "--data", "2024-02-30", "--empresa", "1"},
+                                   {"encerrantes", "--de", "2024-03-10", "--empresa", "1"},
+                                   {"encerrantes", "--de", "2024-03-11", "--ate", "2024-03-10", "--empresa", "1"}}) {
+        const Execucao e = roda(uso);
+        EXPECT_EQ(e.codigo, 2) << uso.join(' ').toStdString();
+        EXPECT_TRUE(e.saida.isEmpty());
+    }
+}
+
+} // namespace
+} // namespace talvero::teste
