@@ -6,6 +6,7 @@
 #include "platform/Erro.h"
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoRejeitado.h"
+#include "store/ConferenciaEncerrantes.h"
 #include "store/Esquema.h"
 #include "store/Listagem.h"
 #include "store/Valores.h"
@@ -44,8 +45,9 @@ QString linha(const TemposGravacao& t) {
 }
 
 struct Medidas {
-    TemposGravacao gravacao, repeticao, existeDesde, rejeitadoLocaliza, aguardando, rejeitadosLista, listagemDia;
-    double dadosDiaMs = 0, dadosRejeitadosMs = 0;
+    TemposGravacao gravacao, repeticao, existeDesde, rejeitadoLocaliza, aguardando, rejeitadosLista, listagemDia,
+        encerrantesDia, encerrantesMes;
+    double dadosDiaMs = 0, dadosRejeitadosMs = 0, dadosEncerrantesMs = 0;
     int linhasDia = 0;
 };
 
@@ -100,14 +102,16 @@ private:
     std::map<QString, std::pair<QString, QVariantList>> vistas_;
 };
 
-double rodaDados(const QString& binarios, const QString& raiz, const QStringList& argumentos, int* linhas) {
+// `aceita`: the exit statuses that mean it worked (encerrantes says 3 on a gap).
+double rodaDados(const QString& binarios, const QString& raiz, const QStringList& argumentos, int* linhas,
+                 QList<int> aceita = {0}) {
     std::vector<double> ms;
     for (int i = 0; i < kRodadasDados; ++i) {
         QProcess p;
         QElapsedTimer t;
         t.start();
         p.start(binarios + QStringLiteral("/tools/talvero-dados"), QStringList{QStringLiteral("--root"), raiz} + argumentos);
-        if (!p.waitForFinished(600'000) || p.exitCode() != 0)
+        if (!p.waitForFinished(600'000) || !aceita.contains(p.exitCode()))
             falha(QStringLiteral("talvero-dados %1: %2").arg(argumentos.join(' '), QString::fromLocal8Bit(p.readAllStandardError())));
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (linhas) *linhas = int(p.readAllStandardOutput().count('\n')) - 2;
@@ -144,11 +148,24 @@ Medidas mede(Conexao& c, const Preenchimento& p, const OpcoesCheio& o, const QDa
     m.listagemDia = cronometra(std::max(10, o.consultas / 20), [&](int i) {
         listagem::linhas(c, tabela, {}, listagem::Filtro{QStringLiteral("Data"), valores::deData(dia(todos - i))});
     });
+    const int conferencias = std::max(10, o.consultas / 20);
+    m.encerrantesDia = cronometra(conferencias, [&](int) {
+        const QDate d = dia(todos);
+        encerrantes::calcula(c, 1, d, d);
+    });
+    m.encerrantesMes = cronometra(conferencias, [&](int) {
+        const QDate d = dia(todos - 30);
+        encerrantes::calcula(c, 1, d, d.addDays(29));
+    });
     if (raiz.isEmpty()) return m;
     m.dadosDiaMs = rodaDados(o.binarios, raiz, {QStringLiteral("abastecimentos"), QStringLiteral("--data"),
                                                 p.ultimoDia.toString(Qt::ISODate)},
                              &m.linhasDia);
     m.dadosRejeitadosMs = rodaDados(o.binarios, raiz, {QStringLiteral("rejeitados")}, nullptr);
+    m.dadosEncerrantesMs = rodaDados(o.binarios, raiz,
+                                     {QStringLiteral("encerrantes"), QStringLiteral("--empresa"), QStringLiteral("1"),
+                                      QStringLiteral("--data"), p.ultimoDia.toString(Qt::ISODate)},
+                                     nullptr, {0, 3});
     return m;
 }
 
@@ -161,10 +178,13 @@ void imprime(const Medidas& m, const TemposGravacao& vazio) {
             << "      quarentena / quarantine: Localiza " << linha(m.rejeitadoLocaliza) << "\n"
             << "         ContaAguardando " << linha(m.aguardando) << "\n"
             << "         Lista " << linha(m.rejeitadosLista) << "\n"
-            << "      listagem de um dia / one day's listing (listagem::linhas, Data = ?): " << linha(m.listagemDia) << "\n";
+            << "      listagem de um dia / one day's listing (listagem::linhas, Data = ?): " << linha(m.listagemDia) << "\n"
+            << "      encerrantes de um dia / one day's totalizer report (encerrantes::calcula): " << linha(m.encerrantesDia)
+            << "\n         de 30 dias / of 30 days: " << linha(m.encerrantesMes) << "\n";
     if (m.linhasDia == 0) return;
     saida() << "      talvero-dados abastecimentos --data (um dia / one day, " << m.linhasDia
             << " linhas): " << num(m.dadosDiaMs, 0) << " ms; talvero-dados rejeitados: " << num(m.dadosRejeitadosMs, 0)
+            << " ms; talvero-dados encerrantes --data: " << num(m.dadosEncerrantesMs, 0)
             << " ms (mediana de / median of " << kRodadasDados << ", processo inteiro / whole process)" << Qt::endl;
 }
 
