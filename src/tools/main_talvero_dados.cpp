@@ -118,8 +118,8 @@ Código de saída:
 
 Estados de saída de situacao (os dos plugins de monitoração):
   0  OK
-  1  AVISO: automação pausada, respostas em quarentena ou entradas recusadas na
-     pasta de pedidos
+  1  AVISO: automação pausada, respostas em quarentena, lacunas de encerrante hoje
+     ou entradas recusadas na pasta de pedidos
   2  CRITICO: o AutoTalvero não está rodando (o processo terminou, ou o último
      sinal de vida tem mais de 90 s), o banco de dados está perdido (nada é
      gravado nem confirmado) ou, sem pausa, o concentrador calado ou o enlace
