@@ -2,6 +2,7 @@
 
 #include "store/Valores.h"
 
+#include <algorithm>
 #include <map>
 
 namespace talvero::encerrantes {
@@ -11,6 +12,8 @@ namespace {
 constexpr std::int64_t kMilhao = 1'000'000;
 constexpr std::int64_t kCemMilhoes = 100'000'000;
 const Moeda kUnidadeEncerrante = Moeda::deDezMilesimos(100);
+// A nozzle unused for longer has its next fueling compared with nothing.
+constexpr int kDiasProcuraAnterior = 366;
 
 const QString kColunas = QStringLiteral("Data, Hora, Produto, Quantidade, Encerrante, EncerranteInicial");
 
@@ -51,18 +54,26 @@ int emQuarentena(Conexao& c, std::int16_t empresa, const QDate& de, const QDate&
     return q.next() ? valores::int32(q, 0) : 0;
 }
 
-LinhaBico confereBico(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& de, const QDate& ate,
-                      QList<Lacuna>& lacunas) {
-    Elo elo = eloAntes(c, empresa, bico, de, QTime(0, 0));
+QList<Leitura> doPeriodo(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& de, const QDate& ate) {
     QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Periodo"),
                             QStringLiteral("SELECT %1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND Data >= ? "
                                            "AND Data <= ? ORDER BY Data, Hora")
                                 .arg(kColunas),
                             {empresa, bico, valores::deData(de), valores::deData(ate)});
+    QList<Leitura> r;
+    while (q.next()) r.append(leitura(q));
+    return r;
+}
+
+LinhaBico confereBico(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& de, const QDate& ate,
+                      QList<Lacuna>& lacunas) {
+    const QList<Leitura> leituras = doPeriodo(c, empresa, bico, de, ate);
+    // A nozzle whose answers carry no totalizer has nothing to compare: its history is not searched.
+    const bool algumEncerrante = std::any_of(leituras.begin(), leituras.end(), [](const Leitura& l) { return l.temEncerrante(); });
+    Elo elo = algumEncerrante ? eloAntes(c, empresa, bico, de, QTime(0, 0)) : Elo{};
     LinhaBico linha;
     linha.bico = bico;
-    while (q.next()) {
-        const Leitura l = leitura(q);
+    for (const Leitura& l : leituras) {
         linha.produto = l.produto;
         linha.litrosAbastecimentos = linha.litrosAbastecimentos + l.quantidade;
         if (l.temEncerrante()) {
@@ -129,11 +140,13 @@ std::optional<Lacuna> encadeia(Elo& elo, std::int16_t bico, const Leitura& leitu
 
 Elo eloAntes(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora) {
     Elo elo;
+    // Bounded, so that a nozzle long without totalizers is not read back to its first day.
     QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Anterior"),
-                            QStringLiteral("SELECT %1 FROM Abastecimento WHERE %2 AND Encerrante <> 0 "
+                            QStringLiteral("SELECT %1 FROM Abastecimento WHERE %2 AND Data >= ? AND Encerrante <> 0 "
                                            "ORDER BY Data DESC, Hora DESC LIMIT 1")
                                 .arg(kColunas, antes()),
-                            valoresAntes(empresa, bico, data, hora));
+                            valoresAntes(empresa, bico, data, hora) +
+                                QVariantList{valores::deData(data.addDays(-kDiasProcuraAnterior))});
     if (!q.next()) return elo;
     elo.ultima = leitura(q);
     QSqlQuery sem = c.executa(
