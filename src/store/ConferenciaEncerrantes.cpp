@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace talvero::encerrantes {
 
@@ -34,14 +35,16 @@ QVariantList valoresAntes(std::int16_t empresa, std::int16_t bico, const QDate& 
     return {empresa, bico, valores::deData(data), valores::deData(data), valores::deHora(hora)};
 }
 
+// The company is left out of the condition: with it, SQLite reads the company's
+// whole history through the nozzle index instead of the period through the day's.
 QList<std::int16_t> bicosNoPeriodo(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
     QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Bicos"),
-                            QStringLiteral("SELECT DISTINCT Bico FROM Abastecimento WHERE Empresa = ? AND Data >= ? AND "
-                                           "Data <= ? ORDER BY Bico"),
-                            {empresa, valores::deData(de), valores::deData(ate)});
-    QList<std::int16_t> r;
-    while (q.next()) r.append(valores::int16(q, 0));
-    return r;
+                            QStringLiteral("SELECT DISTINCT Empresa, Bico FROM Abastecimento WHERE Data >= ? AND Data <= ?"),
+                            {valores::deData(de), valores::deData(ate)});
+    std::set<std::int16_t> bicos;
+    while (q.next())
+        if (valores::int16(q, 0) == empresa) bicos.insert(valores::int16(q, 1));
+    return QList<std::int16_t>(bicos.begin(), bicos.end());
 }
 
 int emQuarentena(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
