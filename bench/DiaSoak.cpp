@@ -225,6 +225,7 @@ ResultadoDia Dia::roda() {
     r_.manuais = c.manuais;
     r_.lacunas = c.lacunas;
     r_.meiaNoite = c.meiaNoite;
+    r_.foraDeOrdem = c.foraDeOrdem;
     if (r_.discrepancias.isEmpty())
         r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size()) - r_.identicas - r_.manuais;
     return r_;

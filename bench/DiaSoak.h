@@ -73,6 +73,7 @@ struct ResultadoDia {
     int manuais = 0;    // pumped with the automation off
     int lacunas = 0;    // gaps of the totalizers' report, each explained by the ledger
     int meiaNoite = 0;  // nozzle chains the report carried across midnight
+    int foraDeOrdem = 0;  // stored neighbours the clock put out of their order
     std::int64_t viradas = 0;  // totalizers that turned at the million
 };
 

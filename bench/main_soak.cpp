@@ -35,7 +35,8 @@ struct Soma {
     std::int64_t abastecimentos = 0;
     std::int64_t mortes = 0;
     std::int64_t identicas = 0;
-    std::array<std::int64_t, 4> encerrantes{};  // manual fuelings, gaps, chains across midnight, turns
+    // manual fuelings, gaps, chains across midnight, turns, neighbours out of clock order
+    std::array<std::int64_t, 5> encerrantes{};
     std::array<std::int64_t, kTiposFalha> falhas{};
 
     Soma& operator+=(const Soma& o) {
@@ -101,7 +102,7 @@ void soma(Soma& s, const ResultadoDia& r) {
     dia.abastecimentos = r.abastecimentos;
     dia.mortes = r.mortes;
     dia.identicas = r.identicas;
-    dia.encerrantes = {r.manuais, r.lacunas, r.meiaNoite, r.viradas};
+    dia.encerrantes = {r.manuais, r.lacunas, r.meiaNoite, r.viradas, r.foraDeOrdem};
     std::copy(r.falhas.begin(), r.falhas.end(), dia.falhas.begin());
     s += dia;
 }
@@ -195,6 +196,8 @@ void resumo(const Opcoes& o, const Soma& s, std::int64_t ms) {
                 static_cast<long long>(s.encerrantes[0]), static_cast<long long>(s.encerrantes[1]));
     std::printf("Bicos encadeados à meia-noite: %lld; encerrantes virados no milhão: %lld\n",
                 static_cast<long long>(s.encerrantes[2]), static_cast<long long>(s.encerrantes[3]));
+    std::printf("Abastecimentos vizinhos no relatório fora da ordem do livro (relógio atrasado): %lld\n",
+                static_cast<long long>(s.encerrantes[4]));
     std::printf("Falhas injetadas:\n");
     for (std::size_t i = 0; i < kTiposFalha; ++i)
         std::printf("  %s %lld\n", nomeFalha(TipoFalha(i)).leftJustified(26).toUtf8().constData(),
