@@ -1,5 +1,6 @@
 #include "DiaSoak.h"
 
+#include "ConfereEncerrantes.h"
 #include "estacao/ServidorPgDeTeste.h"
 #include "support/Instalacao.h"
 
@@ -155,6 +156,7 @@ void Dia::falhaDeLinha(const FalhaSorteada& f, bool liga) {
         alvo->soAbastecimentos = true;
         break;
     case TipoFalha::ConfirmacaoPerdida: alvo = &plano.confirmacaoPerdida; break;
+    case TipoFalha::AbastecimentoManual: alvo = &plano.manual; break;
     default: alvo = &plano.desconexao; break;
     }
     alvo->proximas = liga ? int(f.valor) : 0;
@@ -217,9 +219,15 @@ ResultadoDia Dia::roda() {
     }
     if (!e_.esvazia(2 * teste::kHora))
         r_.discrepancias << QStringLiteral("concentrador não esvaziou: %1 pendentes").arg(e_.nucleo.pendentes());
-    r_.discrepancias << e_.discrepancias(nullptr, &r_.identicas);
+    r_.discrepancias << e_.discrepancias(&r_.viradas, &r_.identicas);
+    const ConferenciaEncerrantes c = confereEncerrantes(e_);
+    r_.discrepancias << c.discrepancias;
+    r_.manuais = c.manuais;
+    r_.lacunas = c.lacunas;
+    r_.meiaNoite = c.meiaNoite;
+    r_.foraDeOrdem = c.foraDeOrdem;
     if (r_.discrepancias.isEmpty())
-        r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size()) - r_.identicas;
+        r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size()) - r_.identicas - r_.manuais;
     return r_;
 }
 

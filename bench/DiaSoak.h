@@ -31,6 +31,7 @@ enum class TipoFalha {
     Adulterada,
     ConfirmacaoPerdida,
     Desconexao,
+    AbastecimentoManual,
     RelogioDoConcentrador,
     RelogioDoComputador,
 };
@@ -69,10 +70,15 @@ struct ResultadoDia {
     std::array<int, kTiposFalha> falhas{};
     int mortes = 0;
     int identicas = 0;  // fuelings whose answer repeated an earlier one's: one record for both
+    int manuais = 0;    // pumped with the automation off
+    int lacunas = 0;    // gaps of the totalizers' report, each explained by the ledger
+    int meiaNoite = 0;  // nozzle chains the report carried across midnight
+    int foraDeOrdem = 0;  // stored neighbours the clock put out of their order
+    std::int64_t viradas = 0;  // totalizers that turned at the million
 };
 
 // Runs the day on the virtual clock, drains the concentrator and compares the
-// database with its ledger. With `servidor`, on a fresh PostgreSQL database.
+// database, and the totalizers' report of each of its days, with its ledger. With `servidor`, on a fresh PostgreSQL database.
 ResultadoDia rodaDia(const PlanoDia& plano, teste::ServidorPgDeTeste* servidor);
 
 } // namespace talvero::soak

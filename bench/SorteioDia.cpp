@@ -31,6 +31,9 @@ std::vector<sim::BicoSimulado> bicosSorteados(Sorteio& s) {
         if (entre(s, 0, 3) > 0) bicos.push_back(b);
     if (bicos.empty()) bicos.push_back(todos[std::size_t(entre(s, 0, 4))]);
     for (auto& b : bicos) b.encerrante = Moeda::deInteiro(entre(s, 990'000, 999'990));
+    // One counter turns at the million early in the day.
+    bicos[std::size_t(entre(s, 0, std::int64_t(bicos.size()) - 1))].encerrante =
+        Moeda::deDezMilesimos(entre(s, 99'990'000, 99'999'900) * 100);
     return bicos;
 }
 
@@ -46,6 +49,10 @@ void sorteiaCenario(Sorteio& s, PlanoDia& p) {
         p.cartoesCadastrados = int(entre(s, 0, p.cartoesGravados));
     }
     p.inicio = QDateTime(QDate(2026, 1, 1).addDays(entre(s, 0, 729)), QTime(int(entre(s, 0, 23)), 0));
+    // A day whose fuelings carry a totalizer takes midnight in: the report of the
+    // later date chains its first fueling of each nozzle to one of the day before.
+    if (p.cenario.layout != sim::Layout::Curto)
+        p.inicio = QDateTime(p.inicio.date(), QTime(0, 0)).addMSecs(-entre(s, teste::kMinuto, p.duracaoMs * 3 / 4));
 }
 
 FalhaSorteada falha(Sorteio& s, TipoFalha tipo, const PlanoDia& p, std::int64_t duracaoMaxMs) {
@@ -94,6 +101,18 @@ void sorteiaBanco(Sorteio& s, PlanoDia& p, bool postgres) {
     if (entre(s, 0, 2) == 0) p.falhas.push_back(falha(s, TipoFalha::PastaDoLogRemovida, p, 30 * teste::kMinuto));
 }
 
+// Fuelings pumped with the automation off, only where the answers carry a
+// totalizer: elsewhere nothing could tell them.
+void sorteiaManuais(Sorteio& s, PlanoDia& p) {
+    if (p.cenario.layout == sim::Layout::Curto) return;
+    for (auto n = entre(s, 1, 3); n > 0; --n) {
+        FalhaSorteada f = falha(s, TipoFalha::AbastecimentoManual, p, teste::kHora);
+        if (entre(s, 0, 1)) f.valor = entre(s, 1, 3);
+        else f.probabilidade = fracao(s, 0.02, 0.15);
+        p.falhas.push_back(f);
+    }
+}
+
 void sorteiaMortes(Sorteio& s, PlanoDia& p) {
     for (auto n = entre(s, 1, 8); n > 0; --n) {
         FalhaSorteada f = falha(s, TipoFalha(entre(s, 0, 3)), p, 5 * teste::kMinuto);
@@ -115,6 +134,7 @@ PlanoDia sorteiaDia(std::uint64_t semente, int dia, bool postgres, std::int64_t 
     sorteiaMortes(s, p);
     sorteiaBanco(s, p, postgres);
     sorteiaLinha(s, p);
+    sorteiaManuais(s, p);
     sorteiaRelogios(s, p);
     std::stable_sort(p.falhas.begin(), p.falhas.end(),
                      [](const FalhaSorteada& a, const FalhaSorteada& b) { return a.inicioMs < b.inicioMs; });
@@ -126,8 +146,8 @@ QString nomeFalha(TipoFalha t) {
         "morte antes de enviar", "morte depois de enviar", "morte depois de receber", "morte entre ticks",
         "banco recusa gravar",   "servidor parado",        "pasta do log removida",   "ruído",
         "silêncio",              "atraso",                 "resposta partida",        "resposta truncada",
-        "resposta adulterada",   "confirmação perdida",    "desconexão",              "relógio do concentrador",
-        "relógio do computador"};
+        "resposta adulterada",   "confirmação perdida",    "desconexão",              "abastecimento manual",
+        "relógio do concentrador", "relógio do computador"};
     return QString::fromUtf8(nomes[std::size_t(t)]);
 }
 

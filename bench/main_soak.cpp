@@ -1,6 +1,7 @@
 // talvero-soak: station days drawn from a seed, each with its traffic and its
 // faults, on the virtual clock; after each day the database must equal the
-// concentrator's ledger. Prints one line per failing day and a summary.
+// concentrator's ledger, and every gap of the totalizers' report must be a fueling
+// the ledger has as manual or quarantined. Prints one line per failing day and a summary.
 
 #include "DiaSoak.h"
 #include "estacao/ServidorPgDeTeste.h"
@@ -34,6 +35,8 @@ struct Soma {
     std::int64_t abastecimentos = 0;
     std::int64_t mortes = 0;
     std::int64_t identicas = 0;
+    // manual fuelings, gaps, chains across midnight, turns, neighbours out of clock order
+    std::array<std::int64_t, 5> encerrantes{};
     std::array<std::int64_t, kTiposFalha> falhas{};
 
     Soma& operator+=(const Soma& o) {
@@ -42,6 +45,7 @@ struct Soma {
         abastecimentos += o.abastecimentos;
         mortes += o.mortes;
         identicas += o.identicas;
+        for (std::size_t i = 0; i < encerrantes.size(); ++i) encerrantes[i] += o.encerrantes[i];
         for (std::size_t i = 0; i < kTiposFalha; ++i) falhas[i] += o.falhas[i];
         return *this;
     }
@@ -98,6 +102,7 @@ void soma(Soma& s, const ResultadoDia& r) {
     dia.abastecimentos = r.abastecimentos;
     dia.mortes = r.mortes;
     dia.identicas = r.identicas;
+    dia.encerrantes = {r.manuais, r.lacunas, r.meiaNoite, r.viradas, r.foraDeOrdem};
     std::copy(r.falhas.begin(), r.falhas.end(), dia.falhas.begin());
     s += dia;
 }
@@ -132,6 +137,7 @@ std::string serializa(const Soma& s) {
     std::string t = std::to_string(s.dias) + ' ' + std::to_string(s.diasComFalha) + ' ' +
                     std::to_string(s.abastecimentos) + ' ' + std::to_string(s.mortes) + ' ' +
                     std::to_string(s.identicas);
+    for (auto e : s.encerrantes) t += ' ' + std::to_string(e);
     for (auto f : s.falhas) t += ' ' + std::to_string(f);
     return t + '\n';
 }
@@ -140,6 +146,7 @@ void acumula(Soma& s, const std::string& t) {
     std::istringstream campos(t);
     Soma p;
     campos >> p.dias >> p.diasComFalha >> p.abastecimentos >> p.mortes >> p.identicas;
+    for (auto& e : p.encerrantes) campos >> e;
     for (auto& f : p.falhas) campos >> f;
     s += p;
 }
@@ -185,6 +192,12 @@ void resumo(const Opcoes& o, const Soma& s, std::int64_t ms) {
     std::printf("Agente morto e reiniciado: %lld vezes\n", static_cast<long long>(s.mortes));
     std::printf("Respostas idênticas a uma anterior (uma gravação para as duas): %lld\n",
                 static_cast<long long>(s.identicas));
+    std::printf("Abastecimentos manuais: %lld; lacunas dos encerrantes conferidas: %lld\n",
+                static_cast<long long>(s.encerrantes[0]), static_cast<long long>(s.encerrantes[1]));
+    std::printf("Bicos encadeados à meia-noite: %lld; encerrantes virados no milhão: %lld\n",
+                static_cast<long long>(s.encerrantes[2]), static_cast<long long>(s.encerrantes[3]));
+    std::printf("Abastecimentos vizinhos no relatório fora da ordem do livro (relógio atrasado): %lld\n",
+                static_cast<long long>(s.encerrantes[4]));
     std::printf("Falhas injetadas:\n");
     for (std::size_t i = 0; i < kTiposFalha; ++i)
         std::printf("  %s %lld\n", nomeFalha(TipoFalha(i)).leftJustified(26).toUtf8().constData(),

@@ -12,7 +12,7 @@ namespace talvero::sim {
 namespace {
 
 const char* const kColunas[] = {"evento", "id", "ms", "momento", "bico", "produto", "litros", "preco",
-                                "total", "encerrante", "cartao", "relogio", "integra", "resposta"};
+                                "total", "encerrante", "encerrante_inicial", "cartao", "relogio", "integra", "resposta"};
 
 QString campoCsv(const QString& v) {
     if (!v.contains(QLatin1Char(',')) && !v.contains(QLatin1Char('"')) && !v.contains(QLatin1Char('\n')) &&
@@ -36,6 +36,7 @@ QStringList valores(const RegistroLivro& r, const AbastecimentoSimulado* a) {
             se(a ? a->preco.textoPonto(3) : QString()),
             se(a ? a->total.textoPonto(2) : QString()),
             se(a ? a->encerrante.textoPonto(2) : QString()),
+            se(a ? a->encerranteInicial.textoPonto(2) : QString()),
             a ? a->cartao : QString(),
             a && a->relogio.isValid() ? a->relogio.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) : QString(),
             r.integra ? QStringLiteral("1") : QStringLiteral("0"),
@@ -49,6 +50,7 @@ QString nomeEvento(EventoLivro e) {
     case EventoLivro::Criado: return QStringLiteral("criado");
     case EventoLivro::Entregue: return QStringLiteral("entregue");
     case EventoLivro::Confirmado: return QStringLiteral("confirmado");
+    case EventoLivro::Manual: return QStringLiteral("manual");
     case EventoLivro::ConfirmacaoPerdida: break;
     }
     return QStringLiteral("confirmacao_perdida");
@@ -78,6 +80,13 @@ void LivroAbastecimentos::criado(const AbastecimentoSimulado& a, std::int64_t ms
     entregas_.push_back(0);
     confirmados_.push_back(false);
     registra({EventoLivro::Criado, a.id, ms, momento, a.resposta, true});
+}
+
+void LivroAbastecimentos::manual(const AbastecimentoSimulado& a, std::int64_t ms, const QDateTime& momento) {
+    abastecimentos_.push_back(a);
+    entregas_.push_back(0);
+    confirmados_.push_back(false);
+    registra({EventoLivro::Manual, a.id, ms, momento, QString(), true});
 }
 
 void LivroAbastecimentos::entregue(std::int64_t id, std::int64_t ms, const QDateTime& momento,

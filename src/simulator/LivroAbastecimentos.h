@@ -21,14 +21,16 @@ struct AbastecimentoSimulado {
     Moeda preco;                  // as sent: 0 when the price field goes out as "0000"
     Moeda total;
     Moeda encerrante;             // as sent (two decimals); 0 in the 34 layout
+    Moeda encerranteInicial;      // the counter before it, cut the same way; 0 in the 34 layout
     QString cartao;               // empty when no card was presented
     int duracaoS = 0;
     QDateTime relogio;            // the concentrator's clock when it finished (seconds 0)
     QString resposta;             // the answer handed over when nothing goes wrong
     bool roteiro = false;         // replayed raw answer: fields only when its layout could be read
+    bool manual = false;          // pumped with the automation off: counted, never handed over
 };
 
-enum class EventoLivro { Criado, Entregue, Confirmado, ConfirmacaoPerdida };
+enum class EventoLivro { Criado, Entregue, Confirmado, ConfirmacaoPerdida, Manual };
 
 struct RegistroLivro {
     EventoLivro evento = EventoLivro::Criado;
@@ -55,6 +57,8 @@ public:
     void gravaEm(const QString& caminho, FormatoLivro formato);
 
     void criado(const AbastecimentoSimulado& a, std::int64_t ms, const QDateTime& momento);
+    // A fueling that moved the nozzle's counter and is never queued.
+    void manual(const AbastecimentoSimulado& a, std::int64_t ms, const QDateTime& momento);
     void entregue(std::int64_t id, std::int64_t ms, const QDateTime& momento, const QString& enviada);
     void confirmado(std::int64_t id, std::int64_t ms, const QDateTime& momento);
     void confirmacaoPerdida(std::int64_t id, std::int64_t ms, const QDateTime& momento);

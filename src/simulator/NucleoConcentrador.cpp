@@ -183,7 +183,8 @@ std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda lit
     const Moeda limite = limiteEncerrante(cfg_.rolloverMilhao);
     Moeda novo = b.encerrante + litros;
     while (novo >= limite) novo = novo - limite;
-    const Moeda lido = Moeda::deDezMilesimos(novo.dezMilesimos() / 100 * 100);
+    const auto lido = [](Moeda m) { return Moeda::deDezMilesimos(m.dezMilesimos() / 100 * 100); };
+    const bool comEncerrante = cfg_.layout != Layout::Curto;
 
     AbastecimentoSimulado a;
     a.id = std::int64_t(livro_.abastecimentos().size()) + 1;
@@ -192,11 +193,18 @@ std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda lit
     a.litros = litros;
     a.preco = cfg_.precoZero ? Moeda() : b.cfg.preco;
     a.total = totalDoAbastecimento(b.cfg.preco, litros);
-    a.encerrante = cfg_.layout == Layout::Curto ? Moeda() : lido;
+    a.encerrante = comEncerrante ? lido(novo) : Moeda();
+    a.encerranteInicial = comEncerrante ? lido(b.encerrante) : Moeda();
     a.cartao = cartao;
     a.duracaoS = std::clamp(duracaoS, 0, 9999);
     a.relogio = concentradorEm(ms);
     a.relogio.setTime(QTime(a.relogio.time().hour(), a.relogio.time().minute()));
+    a.manual = injetor_.abastecimentoManual();
+    b.encerrante = novo;
+    if (a.manual) {
+        livro_.manual(a, ms, momentoEm(ms));
+        return a.id;
+    }
 
     CamposAbastecimento c;
     c.total = a.total;
@@ -209,12 +217,11 @@ std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda lit
     c.hora = a.relogio.time().hour();
     c.minuto = a.relogio.time().minute();
     c.r = QString::number(a.id % 10000).rightJustified(4, QLatin1Char('0'));
-    c.encerrante = lido;
+    c.encerrante = lido(novo);
     c.a = cartao.isEmpty() ? QStringLiteral("0") : QStringLiteral("1");
     if (!cartao.isEmpty()) c.cartao = cartao;
     a.resposta = formataAbastecimento(c, cfg_.layout, cfg_.casasLitragem, cfg_.casasValor, cfg_.checksum);
 
-    b.encerrante = novo;
     livro_.criado(a, ms, momentoEm(ms));
     fila_.push_back(a.id);
     return a.id;

@@ -33,7 +33,8 @@ public:
     void atualiza();
 
     // A fueling that finishes now, at the nozzle with that code. `cartao` is
-    // empty or 16 characters. Returns its id in the ledger.
+    // empty or 16 characters. Returns its id in the ledger (a manual fueling when
+    // that fault strikes).
     std::int64_t geraAbastecimento(const QString& codigoBico, Moeda litros, const QString& cartao = {},
                                    int duracaoS = 60);
     // A fueling that runs for `duracaoMs` from now and then finishes by itself.

@@ -55,6 +55,8 @@ const DefOpcao kOpcoes[] = {
     {"falha-confirmacao", "P", "probabilidade de um (&I) ser ignorado (o abastecimento é entregue de novo)"},
     {"falha-desconexao", "P", "probabilidade de um comando se perder com a queda da linha (TCP: a conexão "
                               "cai; serial: a linha fica muda por 5 s)"},
+    {"manual", "P", "probabilidade de um abastecimento ser feito com a automação desligada: o encerrante do "
+                    "bico anda, mas ele nunca é entregue (o livro o registra como manual)"},
     {"so-abastecimentos", nullptr, "as falhas atingem só as respostas que levam um abastecimento"},
     {"help", nullptr, "mostra esta ajuda (também -h)"},
     {"version", nullptr, "mostra a versão"},
@@ -120,6 +122,7 @@ bool aplicaFalha(OpcoesSimulador& o, const QString& n, const QString& v) {
     else if (n == QLatin1String("falha-partida")) p.partida = probabilidade(v, n);
     else if (n == QLatin1String("falha-confirmacao")) p.confirmacaoPerdida = probabilidade(v, n);
     else if (n == QLatin1String("falha-desconexao")) p.desconexao = probabilidade(v, n);
+    else if (n == QLatin1String("manual")) p.manual = probabilidade(v, n);
     else return false;
     return true;
 }
@@ -333,7 +336,8 @@ QString textoAjuda() {
         "          apagado), cartão em 16-31; (1) fora da tabela ou tabela cheia\n"
         "\n"
         "Livro (--ledger): uma linha por evento (criado, entregue, confirmado,\n"
-        "confirmacao_perdida) com o abastecimento, a resposta enviada e se ela foi íntegra.\n"
+        "confirmacao_perdida, manual) com o abastecimento, o encerrante antes e depois,\n"
+        "a resposta enviada e se ela foi íntegra.\n"
         "\n"
         "Na partida são mostrados o endereço TCP (\"Escutando em HOST:PORTA\") e o\n"
         "pseudo-terminal (\"Pseudo-terminal /dev/pts/N em LINK\").\n");

@@ -33,6 +33,7 @@ struct PlanoFalhas {
     Falha partida;               // the answer goes out in `pedacos` pieces, `intervaloPedacosMs` apart
     Falha confirmacaoPerdida;    // an "(&I)" is ignored
     Falha desconexao;            // the frame is lost and the line drops
+    Falha manual;                // a fueling pumped with the automation off: counted, never handed over
 
     int atrasoMs = 3000;
     int bytesRuido = 3;
@@ -52,6 +53,7 @@ public:
     bool desconecta(bool carregaAbastecimento) { return atinge(plano_.desconexao, carregaAbastecimento); }
     bool perdeConfirmacao() { return atinge(plano_.confirmacaoPerdida, false); }
     bool silencia(bool carregaAbastecimento) { return atinge(plano_.silencio, carregaAbastecimento); }
+    bool abastecimentoManual() { return atinge(plano_.manual, true); }
 
     // The text that goes out instead of `resposta` (the same text when no content fault strikes).
     QString conteudo(const QString& resposta, bool carregaAbastecimento);

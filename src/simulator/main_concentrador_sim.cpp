@@ -37,7 +37,7 @@ void falhaGrave(const QString& texto) {
 
 void mostraEvento(const RegistroLivro& r, const AbastecimentoSimulado* a) {
     QString t = QStringLiteral("%1 %2").arg(nomeEvento(r.evento)).arg(r.id);
-    if (a && r.evento == EventoLivro::Criado && !a->codigoBico.isEmpty())
+    if (a && (r.evento == EventoLivro::Criado || r.evento == EventoLivro::Manual) && !a->codigoBico.isEmpty())
         t += QStringLiteral(" bico %1 litros %2 total %3 encerrante %4")
                  .arg(a->codigoBico, a->litros.textoPonto(3), a->total.textoPonto(2), a->encerrante.textoPonto(2));
     if (r.evento == EventoLivro::Entregue && !r.integra) t += QStringLiteral(" (com falha)");

@@ -78,6 +78,7 @@ QStringList Estacao::discrepancias(std::int64_t* viradas, int* identicas) {
         if (std::exchange(porResposta[r.RegistroAutomacao], &r)) problemas << "gravado duas vezes: " + r.RegistroAutomacao;
     QSet<QString> vistas;
     for (const auto& a : livro.abastecimentos()) {
+        if (a.manual) continue;  // never handed over: the totalizers' report finds it
         if (!livro.confirmado(a.id)) problemas << QStringLiteral("abastecimento %1 não confirmado").arg(a.id);
         // An answer identical to an earlier one (a 34-character answer has no register
         // number) cannot be told from its redelivery: one record for both.
@@ -103,7 +104,7 @@ QStringList Estacao::discrepancias(std::int64_t* viradas, int* identicas) {
             if (a.codigoBico != bico.codigo || c.layout == sim::Layout::Curto) continue;
             if (a.encerrante < anterior) ++milhoes;
             anterior = a.encerrante;
-            esperado = a.encerrante + Moeda::deInteiro(1'000'000 * milhoes);
+            if (!a.manual) esperado = a.encerrante + Moeda::deInteiro(1'000'000 * milhoes);
         }
         EncerranteAtual atual(banco());
         if (!atual.Localiza(1, std::int16_t(bicoDoCodigo(bico.codigo))) || !(atual.Encerrante == esperado))
@@ -127,7 +128,8 @@ std::int64_t Estacao::confereComOLivro() {
 QString Estacao::confirmacaoSemGravacao() {
     const auto& livro = nucleo.livro();
     if (nucleo.pendentes() == 0) return {};
-    while (livro.confirmado(std::int64_t(primeiraPendente_) + 1)) ++primeiraPendente_;
+    while (livro.confirmado(std::int64_t(primeiraPendente_) + 1) || livro.abastecimentos().at(primeiraPendente_).manual)
+        ++primeiraPendente_;
     const sim::AbastecimentoSimulado& a = livro.abastecimentos().at(primeiraPendente_);
     const auto guardado = [&](const char* tabela, const QString& registro) {
         QSqlQuery q = banco().executa(

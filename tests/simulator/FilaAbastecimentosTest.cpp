@@ -107,3 +107,27 @@ TEST(FilaAbastecimentos, RespostaDeRoteiroEntregueComoEstaELidaParaOLivro) {
     EXPECT_TRUE(l.abastecimento(4).roteiro);
     EXPECT_EQ(std::pair(l.abastecimento(4).codigoBico, l.abastecimento(4).litros), std::pair(QString("01"), m(u"10")));
 }
+
+// Pumped with the automation off, across the million: the next answer's totalizer
+// has counted it, and only the ledger knows of it.
+TEST(FilaAbastecimentos, AbastecimentoManualSoMoveOEncerrante) {
+    ConfiguracaoConcentrador cfg;
+    cfg.rolloverMilhao = true;
+    Concentrador c(cfg);
+    c.nucleo.defineEncerrante(QStringLiteral("01"), m(u"999990.005"));
+    c.nucleo.falhas().manual.proximas = 1;
+    const auto manual = c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"10.004"));
+    const auto entregue = c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"5"));
+    const QString resposta = c.pede();
+    EXPECT_EQ(resposta, c.nucleo.livro().abastecimento(entregue).resposta);
+    EXPECT_EQ(em(resposta, 38, 10), u"0000000500");
+    c.confirma();
+    EXPECT_EQ(c.pede(), u"(0)");
+
+    const LivroAbastecimentos& l = c.nucleo.livro();
+    const AbastecimentoSimulado& a = l.abastecimento(manual);
+    EXPECT_TRUE(a.manual && !l.abastecimento(entregue).manual);
+    EXPECT_EQ(std::tuple(a.codigoBico, a.litros, a.encerranteInicial, a.encerrante, l.entregas(manual)),
+              std::tuple(QString("01"), m(u"10.004"), m(u"999990"), Moeda(), 0));
+    EXPECT_EQ(l.eventos().front().evento, EventoLivro::Manual);
+}
