@@ -35,6 +35,15 @@ QVariantList valoresAntes(std::int16_t empresa, std::int16_t bico, const QDate& 
     return {empresa, bico, valores::deData(data), valores::deData(data), valores::deHora(hora)};
 }
 
+// A fueling stored after a later one of its nozzle is not compared with the one before it by time.
+bool existeDepois(Conexao& c, std::int16_t empresa, std::int16_t bico, const Leitura& l) {
+    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Depois"),
+                            QStringLiteral("SELECT 1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND Data >= ? "
+                                           "AND (Data > ? OR Hora > ?) LIMIT 1"),
+                            {empresa, bico, valores::deData(l.data), valores::deData(l.data), valores::deHora(l.hora)});
+    return q.next();
+}
+
 // The company is left out of the condition: with it, SQLite reads the company's
 // whole history through the nozzle index instead of the period through the day's.
 QList<std::int16_t> bicosNoPeriodo(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
@@ -68,28 +77,56 @@ QList<Leitura> doPeriodo(Conexao& c, std::int16_t empresa, std::int16_t bico, co
     return r;
 }
 
+// A fueling with a totalizer, placed on the counter: where its reading lies counted
+// from the period's first, across turns, and the litres without a totalizer
+// stored before it.
+struct NoContador {
+    Leitura leitura;
+    Moeda posicao;
+    Moeda semEncerranteAntes;
+};
+
+// The counter only goes forward, the clock does not: a concentrator clock set
+// back gives a later fueling an earlier time. Chained by time, such fuelings
+// would show gaps that cancel out; chained by the counter, they show none.
+QList<NoContador> peloContador(const QList<Leitura>& leituras) {
+    QList<NoContador> r;
+    Moeda sem;
+    for (const Leitura& l : leituras) {
+        if (!l.temEncerrante()) {
+            sem = sem + l.quantidade;
+            continue;
+        }
+        const Moeda posicao = r.isEmpty() ? Moeda() : r.last().posicao + volta(r.last().leitura.encerrante, l.encerrante);
+        r.append({l, posicao, sem});
+        sem = Moeda();
+    }
+    std::stable_sort(r.begin(), r.end(), [](const NoContador& a, const NoContador& b) { return a.posicao < b.posicao; });
+    return r;
+}
+
 LinhaBico confereBico(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& de, const QDate& ate,
                       QList<Lacuna>& lacunas) {
     const QList<Leitura> leituras = doPeriodo(c, empresa, bico, de, ate);
-    // A nozzle whose answers carry no totalizer has nothing to compare: its history is not searched.
-    const bool algumEncerrante = std::any_of(leituras.begin(), leituras.end(), [](const Leitura& l) { return l.temEncerrante(); });
-    Elo elo = algumEncerrante ? eloAntes(c, empresa, bico, de, QTime(0, 0)) : Elo{};
     LinhaBico linha;
     linha.bico = bico;
     for (const Leitura& l : leituras) {
         linha.produto = l.produto;
         linha.litrosAbastecimentos = linha.litrosAbastecimentos + l.quantidade;
-        if (l.temEncerrante()) {
-            if (!linha.comEncerrantes) {
-                linha.encerranteInicial = l.encerranteInicial;
-                linha.litrosEncerrantes = volta(l.encerranteInicial, l.encerrante);
-            } else {
-                linha.litrosEncerrantes = linha.litrosEncerrantes + volta(linha.encerranteFinal, l.encerrante);
-            }
-            linha.comEncerrantes = true;
-            linha.encerranteFinal = l.encerrante;
-        }
-        if (auto lacuna = encadeia(elo, bico, l)) {
+    }
+    const QList<NoContador> contador = peloContador(leituras);
+    // A nozzle whose answers carry no totalizer has nothing to compare: its history is not searched.
+    if (contador.isEmpty()) return linha;
+    const NoContador& primeiro = contador.first();
+    linha.comEncerrantes = true;
+    linha.encerranteInicial = primeiro.leitura.encerranteInicial;
+    linha.encerranteFinal = contador.last().leitura.encerrante;
+    linha.litrosEncerrantes = contador.last().posicao - primeiro.posicao +
+                              volta(primeiro.leitura.encerranteInicial, primeiro.leitura.encerrante);
+    Elo elo = eloAntes(c, empresa, bico, de, QTime(0, 0));
+    for (const NoContador& n : contador) {
+        elo.semEncerrante = elo.semEncerrante + n.semEncerranteAntes;
+        if (auto lacuna = encadeia(elo, bico, n.leitura)) {
             lacunas.append(*lacuna);
             ++linha.lacunas;
         }
@@ -164,10 +201,16 @@ Elo eloAntes(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& d
     return elo;
 }
 
-std::optional<Lacuna> lacunaAoGravar(Conexao& c, std::int16_t empresa, std::int16_t bico, const Leitura& leitura) {
+std::optional<Lacuna> CadeiaEncerrantes::gravou(Conexao& c, std::int16_t empresa, std::int16_t bico,
+                                                const Leitura& leitura) {
+    const auto chave = std::pair(empresa, bico);
+    if (const auto e = elos_.find(chave); e != elos_.end()) return encadeia(e->second, bico, leitura);
+    // Its litres are in what the database gives the next one.
     if (!leitura.temEncerrante()) return std::nullopt;
-    Elo elo = eloAntes(c, empresa, bico, leitura.data, leitura.hora);
-    return encadeia(elo, bico, leitura);
+    Elo elo = existeDepois(c, empresa, bico, leitura) ? Elo{} : eloAntes(c, empresa, bico, leitura.data, leitura.hora);
+    const auto lacuna = encadeia(elo, bico, leitura);
+    elos_[chave] = elo;
+    return lacuna;
 }
 
 Moeda Relatorio::litrosLacunas() const {

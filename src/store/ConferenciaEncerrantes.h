@@ -7,6 +7,7 @@
 #include <QList>
 #include <QTime>
 #include <cstdint>
+#include <map>
 #include <optional>
 
 // On a nozzle each fueling starts where the one before it ended: litres that left
@@ -56,10 +57,18 @@ std::optional<Lacuna> encadeia(Elo& elo, std::int16_t bico, const Leitura& leitu
 // the litres without one after it.
 Elo eloAntes(Conexao& conexao, std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora);
 
-// The gap before a fueling just stored, read from the fuelings stored before it;
-// none when a later fueling of the nozzle is stored already.
-std::optional<Lacuna> lacunaAoGravar(Conexao& conexao, std::int16_t empresa, std::int16_t bico,
-                                     const Leitura& leitura);
+// The chain of each nozzle as one agent stores its fuelings: the one stored before
+// is the one the concentrator handed over before, whatever their clocks say.
+class CadeiaEncerrantes {
+public:
+    // The gap before a fueling just stored. A nozzle's first in this run is compared
+    // with the database: with the nozzle's last fueling before it by time, and with
+    // nothing when a later one is stored already.
+    std::optional<Lacuna> gravou(Conexao& conexao, std::int16_t empresa, std::int16_t bico, const Leitura& leitura);
+
+private:
+    std::map<std::pair<std::int16_t, std::int16_t>, Elo> elos_;
+};
 
 struct LinhaBico {
     std::int16_t bico = 0;

@@ -133,16 +133,15 @@ GravacaoAbastecimento::Inclusao GravacaoAbastecimento::inclui(const Abasteciment
     return Inclusao::Incluido;
 }
 
-// Said the moment the fueling after the gap is stored. One stored late (older than
-// the nozzle's newest) fills a gap instead: the report sees it from the stored
-// fuelings. A failing check never holds back a fueling that is stored.
+// Said the moment the fueling after the gap is stored. One stored late, out of
+// quarantine, fills a gap instead: the report sees it from the stored fuelings.
+// A failing check never holds back a fueling that is stored.
 void GravacaoAbastecimento::confereEncerrante(const AbastecimentoEmTrabalho& a) {
-    if (a.lSemEncerrante || a.lEncerranteSuperado) return;
+    if (a.lEncerranteSuperado) return;
     const Abastecimento& r = d_.abastecimento;
     try {
-        lacuna_ = encerrantes::lacunaAoGravar(d_.conexao, r.Empresa, r.Bico,
-                                              {r.Data, r.Hora, r.Produto, r.Quantidade, r.Encerrante,
-                                               r.EncerranteInicial});
+        lacuna_ = cadeia_.gravou(d_.conexao, r.Empresa, r.Bico,
+                                 {r.Data, r.Hora, r.Produto, r.Quantidade, r.Encerrante, r.EncerranteInicial});
     } catch (const Erro& e) {
         registra(QStringLiteral(" - ERRO ao conferir o encerrante do bico ") + numero(r.Bico) +
                  QStringLiteral(": ") + e.comNumero());

@@ -86,6 +86,7 @@ private:
     std::optional<Erro> ultimoErro_;
     bool falhaDoBanco_ = false;
     std::optional<encerrantes::Lacuna> lacuna_;
+    encerrantes::CadeiaEncerrantes cadeia_;
 };
 
 } // namespace talvero

@@ -35,6 +35,11 @@ protected:
         encerranteAtual = std::make_unique<EncerranteAtual>(conexao());
         parametro = std::make_unique<ParametroEmpresa>(conexao());
         cartao = std::make_unique<CartaoIdentFid>(conexao());
+        reinicia();
+    }
+
+    // An agent started anew on the database as it stands.
+    void reinicia() {
         gravacao = std::make_unique<GravacaoAbastecimento>(GravacaoAbastecimento::Dependencias{
             cfg, log.registro, conexao(), *abastecimento, *encerranteAtual, *parametro, *cartao, [] {}});
     }
@@ -78,6 +83,11 @@ const Caso kCasos[] = {
     {"lacuna depois de resposta sem encerrante",
      {{600, "10.00", "1010.00"}, {605, "5.00", "0"}, {610, "10.00", "1030.00"}}, {{2, "5"}}},
     {"meia-noite", {{1430, "10.00", "1010.00"}, {1450, "10.00", "1040.00"}}, {{1, "20"}}},
+    // The concentrator's clock set back between the second and the third.
+    {"relógio atrasado",
+     {{600, "10.00", "1010.00"}, {610, "10.00", "1020.00"}, {605, "10.00", "1030.00"}, {612, "10.00", "1040.00"}}, {}},
+    {"relógio atrasado com lacuna",
+     {{600, "10.00", "1010.00"}, {610, "10.00", "1020.00"}, {605, "10.00", "1035.00"}, {612, "10.00", "1045.00"}}, {{2, "5"}}},
     {"arredondamento", {{600, "10.005", "1010.00"}, {610, "10.005", "1020.01"}, {620, "0.011", "1020.03"}}, {}},
 };
 
@@ -85,6 +95,7 @@ TEST_P(ConferenciaTest, CadaLacunaDitaAoGravarEAchadaPeloRelatorio) {
     for (const Caso& caso : kCasos) {
         SCOPED_TRACE(caso.nome);
         direto(QStringLiteral("DELETE FROM Abastecimento"));
+        reinicia();
         std::vector<std::pair<int, Moeda>> ditas;
         for (std::size_t i = 0; i < caso.vendas.size(); ++i) {
             const Venda& v = caso.vendas[i];
@@ -126,6 +137,7 @@ TEST_P(ConferenciaTest, DiaDeTrezentosAbastecimentosSemLacunaFalsa) {
     for (int casas : {2, 3}) {
         SCOPED_TRACE(casas);
         direto(QStringLiteral("DELETE FROM Abastecimento"));
+        reinicia();
         std::mt19937 sorteio(casas);
         const std::int64_t unidade = casas == 2 ? 100 : 10;
         std::int64_t exato = Moeda::deInteiro(999'000).dezMilesimos(); // turns at the million during the day
