@@ -34,7 +34,7 @@ struct Guardado {
     QDate data;
     QTime hora;
     std::int64_t id;
-    bool operator<(const Guardado& o) const { return std::pair(data, hora) < std::pair(o.data, o.hora); }
+    bool antes(const Guardado& o) const { return std::pair(data, hora) < std::pair(o.data, o.hora); }
 };
 
 struct Esperada {
@@ -97,37 +97,32 @@ void Conferencia::classifica() {
     }
 }
 
-// The report chains each nozzle's stored fuelings by their clock: between two
-// of them in that order it owes a gap of what the counter moved beyond them.
+// The report chains each nozzle's stored fuelings by its counter, which is the
+// order the ledger has them in, whatever the clock said: between two neighbours
+// it owes a gap of the litres the counter ran beyond them.
 void Conferencia::esperaLacunas() {
     for (auto& [bico, guardados] : porBico_) {
-        std::sort(guardados.begin(), guardados.end());
-        for (std::size_t i = 1; i < guardados.size(); ++i)
+        std::sort(guardados.begin(), guardados.end(), [](const Guardado& a, const Guardado& b) { return a.id < b.id; });
+        for (std::size_t i = 1; i < guardados.size(); ++i) {
+            if (guardados[i].antes(guardados[i - 1])) ++r_.foraDeOrdem;
             if (const Moeda p = passoNoLivro(bico, guardados[i - 1].id, guardados[i].id); p != Moeda())
                 esperadas_[{guardados[i - 1].id, guardados[i].id}] = {p, false};
+        }
     }
 }
 
-// In the order they finished, only manual and quarantined fuelings may lie between
-// two stored ones (a lost one leaves its gap unexplained). A clock set back puts
-// a later fueling first: the step is then what the counter ran from the end of
-// one to the start of the other, stored fuelings included.
+// Only manual and quarantined fuelings may lie between two stored ones: a lost
+// one leaves its gap unexplained.
 Moeda Conferencia::passoNoLivro(int bico, std::int64_t anterior, std::int64_t posterior) {
     const auto& todos = livro_.abastecimentos();
-    const auto litros = [&](std::int64_t id) { return todos[std::size_t(id - 1)].litros; };
-    const auto [de, ate] = std::minmax(anterior, posterior);
-    Moeda semRegistro, entre;
-    bool guardadoEntre = false;
-    for (std::int64_t id = de + 1; id < ate; ++id) {
-        if (teste::bicoDoCodigo(todos[std::size_t(id - 1)].codigoBico) != bico) continue;
-        entre = entre + litros(id);
+    Moeda semRegistro;
+    for (std::int64_t id = anterior + 1; id < posterior; ++id) {
+        const AbastecimentoSimulado& a = todos[std::size_t(id - 1)];
         const Destino d = destino_[std::size_t(id - 1)];
-        if (d == Destino::Manual || d == Destino::Quarentena) semRegistro = semRegistro + litros(id);
-        guardadoEntre = guardadoEntre || d == Destino::Gravado;
+        if (teste::bicoDoCodigo(a.codigoBico) == bico && (d == Destino::Manual || d == Destino::Quarentena))
+            semRegistro = semRegistro + a.litros;
     }
-    if (anterior < posterior && !guardadoEntre) return semRegistro;
-    ++r_.foraDeOrdem;
-    return anterior < posterior ? entre : Moeda() - entre - litros(anterior) - litros(posterior);
+    return semRegistro;
 }
 
 std::int64_t Conferencia::idDe(const encerrantes::Leitura& l, std::int16_t bico) const {

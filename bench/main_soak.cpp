@@ -196,7 +196,7 @@ void resumo(const Opcoes& o, const Soma& s, std::int64_t ms) {
                 static_cast<long long>(s.encerrantes[0]), static_cast<long long>(s.encerrantes[1]));
     std::printf("Bicos encadeados à meia-noite: %lld; encerrantes virados no milhão: %lld\n",
                 static_cast<long long>(s.encerrantes[2]), static_cast<long long>(s.encerrantes[3]));
-    std::printf("Abastecimentos vizinhos no relatório fora da ordem do livro (relógio atrasado): %lld\n",
+    std::printf("Vizinhos no encerrante em ordem inversa no relógio (relógio atrasado): %lld\n",
                 static_cast<long long>(s.encerrantes[4]));
     std::printf("Falhas injetadas:\n");
     for (std::size_t i = 0; i < kTiposFalha; ++i)
