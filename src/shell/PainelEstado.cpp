@@ -89,7 +89,7 @@ void PainelEstado::gravou(const Abastecido& abastecido, const QDate& hoje) {
     encerrantes_.comEncerrantes = encerrantes_.comEncerrantes || abastecido.comEncerrante;
     if (!abastecido.lacuna) return;
     ++encerrantes_.lacunas;
-    encerrantes_.litros = encerrantes_.litros + *abastecido.lacuna;
+    encerrantes_.litros = encerrantes_.litros + abastecido.lacuna->abs();
 }
 
 void PainelEstado::leEncerrantes(const QDate& dia, const Encerrantes& encerrantes) {

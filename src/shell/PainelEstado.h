@@ -32,7 +32,7 @@ public:
     // The day's totalizers against its stored fuelings.
     struct Encerrantes {
         int lacunas = 0;
-        Moeda litros;
+        Moeda litros;                // a step back counted by its size
         bool comEncerrantes = false; // some fueling carried one
     };
 

@@ -1,10 +1,12 @@
 #include "store/ConferenciaEncerrantes.h"
 
+#include "platform/Erro.h"
 #include "store/Valores.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace talvero::encerrantes {
 
@@ -15,12 +17,26 @@ constexpr std::int64_t kCemMilhoes = 100'000'000;
 const Moeda kUnidadeEncerrante = Moeda::deDezMilesimos(100);
 // A nozzle unused for longer has its next fueling compared with nothing.
 constexpr int kDiasProcuraAnterior = 366;
+// How far back the check of a fueling just stored looks for the one before it on the counter.
+constexpr int kRecentes = 64;
+// No pump counts beyond these; larger values in the table would overflow the sums.
+const Moeda kMaximoLitros = Moeda::deInteiro(1'000'000);
+const Moeda kMaximoEncerrante = Moeda::deInteiro(1'000'000'000);
 
 const QString kColunas = QStringLiteral("Data, Hora, Produto, Quantidade, Encerrante, EncerranteInicial");
 
-Leitura leitura(const QSqlQuery& q) {
+Leitura leitura(const QSqlQuery& q, std::int16_t bico) {
     using namespace valores;
-    return {data(q, 0), hora(q, 1), int32(q, 2), moeda(q, 3), moeda(q, 4), moeda(q, 5)};
+    const Leitura l{data(q, 0), hora(q, 1), int32(q, 2), moeda(q, 3), moeda(q, 4), moeda(q, 5)};
+    if (l.quantidade.abs() > kMaximoLitros || l.encerrante.abs() > kMaximoEncerrante ||
+        l.encerranteInicial.abs() > kMaximoEncerrante)
+        throw Erro(QStringLiteral("Valor fora da faixa no abastecimento do bico %1 de %2 %3: Quantidade=%4, "
+                                  "Encerrante=%5, EncerranteInicial=%6")
+                       .arg(bico)
+                       .arg(l.data.toString(Qt::ISODate), l.hora.toString(Qt::ISODate), l.quantidade.texto(),
+                            l.encerrante.texto(), l.encerranteInicial.texto()),
+                   erros::Estouro);
+    return l;
 }
 
 // What the counter moved from one reading to the next, across its turn.
@@ -35,24 +51,21 @@ QVariantList valoresAntes(std::int16_t empresa, std::int16_t bico, const QDate& 
     return {empresa, bico, valores::deData(data), valores::deData(data), valores::deHora(hora)};
 }
 
-// A fueling stored after a later one of its nozzle is not compared with the one before it by time.
-bool existeDepois(Conexao& c, std::int16_t empresa, std::int16_t bico, const Leitura& l) {
-    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Depois"),
-                            QStringLiteral("SELECT 1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND Data >= ? "
-                                           "AND (Data > ? OR Hora > ?) LIMIT 1"),
-                            {empresa, bico, valores::deData(l.data), valores::deData(l.data), valores::deHora(l.hora)});
-    return q.next();
+QList<Leitura> lista(QSqlQuery& q, std::int16_t bico) {
+    QList<Leitura> r;
+    while (q.next()) r.append(leitura(q, bico));
+    return r;
 }
 
-// The company is left out of the condition: with it, SQLite reads the company's
-// whole history through the nozzle index instead of the period through the day's.
+// "Empresa + 0": with the bare column SQLite reads the company's whole history
+// through the nozzle index instead of the period through the day's.
 QList<std::int16_t> bicosNoPeriodo(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
     QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Bicos"),
-                            QStringLiteral("SELECT DISTINCT Empresa, Bico FROM Abastecimento WHERE Data >= ? AND Data <= ?"),
-                            {valores::deData(de), valores::deData(ate)});
+                            QStringLiteral("SELECT DISTINCT Bico FROM Abastecimento WHERE Data >= ? AND Data <= ? AND "
+                                           "Empresa + 0 = ?"),
+                            {valores::deData(de), valores::deData(ate), empresa});
     std::set<std::int16_t> bicos;
-    while (q.next())
-        if (valores::int16(q, 0) == empresa) bicos.insert(valores::int16(q, 1));
+    while (q.next()) bicos.insert(valores::int16(q, 0));
     return QList<std::int16_t>(bicos.begin(), bicos.end());
 }
 
@@ -72,23 +85,57 @@ QList<Leitura> doPeriodo(Conexao& c, std::int16_t empresa, std::int16_t bico, co
                                            "AND Data <= ? ORDER BY Data, Hora")
                                 .arg(kColunas),
                             {empresa, bico, valores::deData(de), valores::deData(ate)});
-    QList<Leitura> r;
-    while (q.next()) r.append(leitura(q));
+    return lista(q, bico);
+}
+
+// The nozzle's latest fuelings by time, oldest first.
+QList<Leitura> ultimos(Conexao& c, std::int16_t empresa, std::int16_t bico) {
+    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Ultimos"),
+                            QStringLiteral("SELECT %1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? "
+                                           "ORDER BY Data DESC, Hora DESC LIMIT %2")
+                                .arg(kColunas)
+                                .arg(kRecentes),
+                            {empresa, bico});
+    QList<Leitura> r = lista(q, bico);
+    std::reverse(r.begin(), r.end());
     return r;
 }
 
+// The nozzle's chain just before (data, hora) by time: its last fueling with a
+// totalizer and the litres without one after it.
+Elo eloAntes(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora) {
+    Elo elo;
+    // Bounded, so that a nozzle long without totalizers is not read back to its first day.
+    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Anterior"),
+                            QStringLiteral("SELECT %1 FROM Abastecimento WHERE %2 AND Data >= ? AND Encerrante <> 0 "
+                                           "ORDER BY Data DESC, Hora DESC LIMIT 1")
+                                .arg(kColunas, antes()),
+                            valoresAntes(empresa, bico, data, hora) +
+                                QVariantList{valores::deData(data.addDays(-kDiasProcuraAnterior))});
+    if (!q.next()) return elo;
+    elo.ultima = leitura(q, bico);
+    QSqlQuery sem = c.executa(
+        QStringLiteral("Encerrantes.SemEncerrante"),
+        QStringLiteral("SELECT %1 FROM Abastecimento WHERE %2 AND Encerrante = 0 AND Data >= ? AND (Data > ? OR Hora > ?)")
+            .arg(kColunas, antes()),
+        valoresAntes(empresa, bico, data, hora) +
+            QVariantList{valores::deData(elo.ultima->data), valores::deData(elo.ultima->data),
+                         valores::deHora(elo.ultima->hora)});
+    for (const Leitura& l : lista(sem, bico)) elo.semEncerrante = elo.semEncerrante + l.quantidade;
+    return elo;
+}
+
 // A fueling with a totalizer, placed on the counter: where its reading lies counted
-// from the period's first, across turns, and the litres without a totalizer
-// stored before it.
+// from the first one's, across turns, and the litres without a totalizer stored
+// before it.
 struct NoContador {
     Leitura leitura;
     Moeda posicao;
     Moeda semEncerranteAntes;
 };
 
-// The counter only goes forward, the clock does not: a concentrator clock set
-// back gives a later fueling an earlier time. Chained by time, such fuelings
-// would show gaps that cancel out; chained by the counter, they show none.
+// Fuelings in time order, put in the counter's order. Chained by time, a fueling a
+// clock set back put first would show gaps that cancel out.
 QList<NoContador> peloContador(const QList<Leitura>& leituras) {
     QList<NoContador> r;
     Moeda sem;
@@ -105,48 +152,53 @@ QList<NoContador> peloContador(const QList<Leitura>& leituras) {
     return r;
 }
 
+using Produtos = std::map<std::int32_t, LinhaProduto>;
+
+// One nozzle over the period, its chain read from the day before to the day
+// after: a clock set back across midnight must find each fueling's neighbours on
+// the counter, not on the clock.
 LinhaBico confereBico(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& de, const QDate& ate,
-                      QList<Lacuna>& lacunas) {
-    const QList<Leitura> leituras = doPeriodo(c, empresa, bico, de, ate);
+                      QList<Lacuna>& lacunas, Produtos& produtos) {
+    const auto noPeriodo = [&](const Leitura& l) { return l.data >= de && l.data <= ate; };
+    const QList<Leitura> leituras = doPeriodo(c, empresa, bico, de.addDays(-1), ate.addDays(1));
     LinhaBico linha;
     linha.bico = bico;
     for (const Leitura& l : leituras) {
+        if (!noPeriodo(l)) continue;
         linha.produto = l.produto;
         linha.litrosAbastecimentos = linha.litrosAbastecimentos + l.quantidade;
+        LinhaProduto& p = produtos[l.produto];
+        p.produto = l.produto;
+        p.litrosAbastecimentos = p.litrosAbastecimentos + l.quantidade;
     }
     const QList<NoContador> contador = peloContador(leituras);
     // A nozzle whose answers carry no totalizer has nothing to compare: its history is not searched.
-    if (contador.isEmpty()) return linha;
-    const NoContador& primeiro = contador.first();
-    linha.comEncerrantes = true;
-    linha.encerranteInicial = primeiro.leitura.encerranteInicial;
-    linha.encerranteFinal = contador.last().leitura.encerrante;
-    linha.litrosEncerrantes = contador.last().posicao - primeiro.posicao +
-                              volta(primeiro.leitura.encerranteInicial, primeiro.leitura.encerrante);
-    Elo elo = eloAntes(c, empresa, bico, de, QTime(0, 0));
+    if (std::none_of(contador.begin(), contador.end(), [&](const NoContador& n) { return noPeriodo(n.leitura); }))
+        return linha;
+    Elo elo = eloAntes(c, empresa, bico, de.addDays(-1), QTime(0, 0));
+    const NoContador* anterior = nullptr;
     for (const NoContador& n : contador) {
         elo.semEncerrante = elo.semEncerrante + n.semEncerranteAntes;
-        if (auto lacuna = encadeia(elo, bico, n.leitura)) {
-            lacunas.append(*lacuna);
-            ++linha.lacunas;
-        }
+        const auto lacuna = encadeia(elo, bico, n.leitura);
+        const NoContador* antesDeste = std::exchange(anterior, &n);
+        if (!noPeriodo(n.leitura)) continue;
+        // The period's first on the counter counts its own litres; each later one
+        // what the counter ran since the fueling before it there, whatever its day.
+        const bool primeiro = !linha.comEncerrantes;
+        const Moeda contou = primeiro ? volta(n.leitura.encerranteInicial, n.leitura.encerrante)
+                                      : n.posicao - antesDeste->posicao;
+        if (primeiro) linha.encerranteInicial = n.leitura.encerranteInicial;
+        linha.encerranteFinal = n.leitura.encerrante;
+        linha.litrosEncerrantes = linha.litrosEncerrantes + contou;
+        LinhaProduto& p = produtos[n.leitura.produto];
+        p.litrosEncerrantes = p.litrosEncerrantes + contou;
+        linha.comEncerrantes = p.comEncerrantes = true;
+        if (!lacuna) continue;
+        lacunas.append(*lacuna);
+        ++linha.lacunas;
+        ++p.lacunas;
     }
     return linha;
-}
-
-QList<LinhaProduto> porProduto(const QList<LinhaBico>& bicos) {
-    std::map<std::int32_t, LinhaProduto> produtos;
-    for (const LinhaBico& b : bicos) {
-        LinhaProduto& p = produtos[b.produto];
-        p.produto = b.produto;
-        p.comEncerrantes = p.comEncerrantes || b.comEncerrantes;
-        p.litrosEncerrantes = p.litrosEncerrantes + b.litrosEncerrantes;
-        p.litrosAbastecimentos = p.litrosAbastecimentos + b.litrosAbastecimentos;
-        p.lacunas += b.lacunas;
-    }
-    QList<LinhaProduto> r;
-    for (const auto& [produto, linha] : produtos) r.append(linha);
-    return r;
 }
 
 } // namespace
@@ -178,52 +230,31 @@ std::optional<Lacuna> encadeia(Elo& elo, std::int16_t bico, const Leitura& leitu
     return lacuna;
 }
 
-Elo eloAntes(Conexao& c, std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora) {
-    Elo elo;
-    // Bounded, so that a nozzle long without totalizers is not read back to its first day.
-    QSqlQuery q = c.executa(QStringLiteral("Encerrantes.Anterior"),
-                            QStringLiteral("SELECT %1 FROM Abastecimento WHERE %2 AND Data >= ? AND Encerrante <> 0 "
-                                           "ORDER BY Data DESC, Hora DESC LIMIT 1")
-                                .arg(kColunas, antes()),
-                            valoresAntes(empresa, bico, data, hora) +
-                                QVariantList{valores::deData(data.addDays(-kDiasProcuraAnterior))});
-    if (!q.next()) return elo;
-    elo.ultima = leitura(q);
-    QSqlQuery sem = c.executa(
-        QStringLiteral("Encerrantes.SemEncerrante"),
-        QStringLiteral("SELECT CAST(COALESCE(SUM(Quantidade), 0) AS BIGINT) FROM Abastecimento WHERE %1 AND Encerrante = 0 AND "
-                       "Data >= ? AND (Data > ? OR Hora > ?)")
-            .arg(antes()),
-        valoresAntes(empresa, bico, data, hora) +
-            QVariantList{valores::deData(elo.ultima->data), valores::deData(elo.ultima->data),
-                         valores::deHora(elo.ultima->hora)});
-    if (sem.next()) elo.semEncerrante = valores::moeda(sem, 0);
-    return elo;
-}
-
-std::optional<Lacuna> CadeiaEncerrantes::gravou(Conexao& c, std::int16_t empresa, std::int16_t bico,
-                                                const Leitura& leitura) {
-    const auto chave = std::pair(empresa, bico);
-    if (const auto e = elos_.find(chave); e != elos_.end()) return encadeia(e->second, bico, leitura);
-    // Its litres are in what the database gives the next one.
+// Read back from the database, so that a fueling another program stored meanwhile
+// (talvero-dados reprocessar, say) and an agent just restarted count as they should.
+std::optional<Lacuna> lacunaAoGravar(Conexao& c, std::int16_t empresa, std::int16_t bico, const Leitura& leitura) {
     if (!leitura.temEncerrante()) return std::nullopt;
-    Elo elo = existeDepois(c, empresa, bico, leitura) ? Elo{} : eloAntes(c, empresa, bico, leitura.data, leitura.hora);
-    const auto lacuna = encadeia(elo, bico, leitura);
-    elos_[chave] = elo;
-    return lacuna;
+    const QList<NoContador> contador = peloContador(ultimos(c, empresa, bico));
+    const auto esta = std::find_if(contador.begin(), contador.end(), [&](const NoContador& n) {
+        return n.leitura.data == leitura.data && n.leitura.hora == leitura.hora;
+    });
+    if (esta == contador.end() || esta == contador.begin()) return std::nullopt;
+    Elo elo{std::prev(esta)->leitura, esta->semEncerranteAntes};
+    return encadeia(elo, bico, esta->leitura);
 }
 
 Moeda Relatorio::litrosLacunas() const {
     Moeda total;
-    for (const Lacuna& l : lacunas) total = total + l.litros;
+    for (const Lacuna& l : lacunas) total = total + l.litros.abs();
     return total;
 }
 
 Relatorio calcula(Conexao& c, std::int16_t empresa, const QDate& de, const QDate& ate) {
     Relatorio r;
+    Produtos produtos;
     for (std::int16_t bico : bicosNoPeriodo(c, empresa, de, ate))
-        r.bicos.append(confereBico(c, empresa, bico, de, ate, r.lacunas));
-    r.produtos = porProduto(r.bicos);
+        r.bicos.append(confereBico(c, empresa, bico, de, ate, r.lacunas, produtos));
+    for (const auto& [produto, linha] : produtos) r.produtos.append(linha);
     r.emQuarentena = emQuarentena(c, empresa, de, ate);
     return r;
 }

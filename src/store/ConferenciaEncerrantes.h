@@ -7,13 +7,14 @@
 #include <QList>
 #include <QTime>
 #include <cstdint>
-#include <map>
 #include <optional>
 
 // On a nozzle each fueling starts where the one before it ended: litres that left
 // the pump between two stored fuelings were lost, pumped with the automation off,
 // or stored twice (a step backwards). The agent checks each fueling it stores; the
-// report checks any period from the stored fuelings alone.
+// report checks any period from the stored fuelings alone. Both chain a nozzle's
+// fuelings by its counter, which only goes forward, not by their clock, which a
+// concentrator set back can turn round.
 namespace talvero::encerrantes {
 
 // One stored fueling as the reconciliation sees it.
@@ -53,35 +54,25 @@ bool ehLacuna(Moeda passo);
 // Adds a fueling to the chain; the gap before it, if there is one.
 std::optional<Lacuna> encadeia(Elo& elo, std::int16_t bico, const Leitura& leitura);
 
-// The nozzle's chain just before (data, hora): its last fueling with a totalizer and
-// the litres without one after it.
-Elo eloAntes(Conexao& conexao, std::int16_t empresa, std::int16_t bico, const QDate& data, const QTime& hora);
-
-// The chain of each nozzle as one agent stores its fuelings: the one stored before
-// is the one the concentrator handed over before, whatever their clocks say.
-class CadeiaEncerrantes {
-public:
-    // The gap before a fueling just stored. A nozzle's first in this run is compared
-    // with the database: with the nozzle's last fueling before it by time, and with
-    // nothing when a later one is stored already.
-    std::optional<Lacuna> gravou(Conexao& conexao, std::int16_t empresa, std::int16_t bico, const Leitura& leitura);
-
-private:
-    std::map<std::pair<std::int16_t, std::int16_t>, Elo> elos_;
-};
+// The gap before a fueling just stored, among the nozzle's latest fuelings on its
+// counter: none when nothing comes before it there.
+std::optional<Lacuna> lacunaAoGravar(Conexao& conexao, std::int16_t empresa, std::int16_t bico,
+                                     const Leitura& leitura);
 
 struct LinhaBico {
     std::int16_t bico = 0;
     std::int32_t produto = 0; // of its last fueling in the period
     bool comEncerrantes = false;
-    Moeda encerranteInicial;  // the first fueling's with a totalizer
+    Moeda encerranteInicial;  // the first fueling's on the counter
     Moeda encerranteFinal;    // the last one's
-    Moeda litrosEncerrantes;  // what the totalizer counted between them, across turns
+    Moeda litrosEncerrantes;  // what the counter ran between them, across turns
     Moeda litrosAbastecimentos;
     int lacunas = 0;
     Moeda diferenca() const { return litrosEncerrantes - litrosAbastecimentos; }
 };
 
+// Each fueling's litres go to its own product, so a nozzle that changed product
+// within the period counts for both.
 struct LinhaProduto {
     std::int32_t produto = 0;
     bool comEncerrantes = false;
@@ -96,11 +87,12 @@ struct Relatorio {
     QList<LinhaProduto> produtos;
     QList<Lacuna> lacunas;
     int emQuarentena = 0; // answers received in the period and still not stored
+    // The gaps' litres, a step back counted by its size: what is unaccounted for.
     Moeda litrosLacunas() const;
 };
 
-// Every nozzle with fuelings from `de` to `ate` (whole days). The first fueling of
-// the period is compared with the nozzle's last one before it.
+// Every nozzle with fuelings from `de` to `ate` (whole days). A gap belongs to the
+// day of the fueling after it; the one before may lie before the period.
 Relatorio calcula(Conexao& conexao, std::int16_t empresa, const QDate& de, const QDate& ate);
 
 } // namespace talvero::encerrantes

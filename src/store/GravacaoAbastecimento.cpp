@@ -140,8 +140,9 @@ void GravacaoAbastecimento::confereEncerrante(const AbastecimentoEmTrabalho& a) 
     if (a.lEncerranteSuperado) return;
     const Abastecimento& r = d_.abastecimento;
     try {
-        lacuna_ = cadeia_.gravou(d_.conexao, r.Empresa, r.Bico,
-                                 {r.Data, r.Hora, r.Produto, r.Quantidade, r.Encerrante, r.EncerranteInicial});
+        lacuna_ = encerrantes::lacunaAoGravar(d_.conexao, r.Empresa, r.Bico,
+                                              {r.Data, r.Hora, r.Produto, r.Quantidade, r.Encerrante,
+                                               r.EncerranteInicial});
     } catch (const Erro& e) {
         registra(QStringLiteral(" - ERRO ao conferir o encerrante do bico ") + numero(r.Bico) +
                  QStringLiteral(": ") + e.comNumero());

@@ -86,7 +86,6 @@ private:
     std::optional<Erro> ultimoErro_;
     bool falhaDoBanco_ = false;
     std::optional<encerrantes::Lacuna> lacuna_;
-    encerrantes::CadeiaEncerrantes cadeia_;
 };
 
 } // namespace talvero

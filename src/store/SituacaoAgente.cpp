@@ -1,6 +1,9 @@
 #include "store/SituacaoAgente.h"
 
+#include "platform/Moeda.h"
 #include "support/Entradas.h"
+
+#include <QRegularExpression>
 
 #include <optional>
 
@@ -21,6 +24,13 @@ QString duracao(qint64 s) {
 QString hora(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
 
 QDateTime deIso(const QString& texto) { return QDateTime::fromString(texto, Qt::ISODate); }
+
+// Litres as the agent's other texts write them; "?" for what is not a number.
+QString litros(const QString& ponto) {
+    static const QRegularExpression forma(QStringLiteral("^-?\\d{1,12}(\\.\\d{1,4})?$"));
+    if (!forma.match(ponto).hasMatch()) return QStringLiteral("?");
+    return Moeda::deTexto(ponto).texto();
+}
 
 std::optional<QString> valorDe(const Chaves& chaves, const QString& chave) {
     for (auto it = chaves.crbegin(); it != chaves.crend(); ++it)
@@ -214,7 +224,7 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
     if (lacunas > 0)
         m.aviso(QStringLiteral("%1 lacuna(s) de encerrante hoje, %2 L (talvero-dados encerrantes)")
                     .arg(lacunas)
-                    .arg(valorDe(chaves, QStringLiteral("litros_lacunas_hoje")).value_or(QStringLiteral("?"))));
+                    .arg(litros(valorDe(chaves, QStringLiteral("litros_lacunas_hoje")).value_or(QString()))));
     if (recusados > 0) m.aviso(QStringLiteral("%1 entrada(s) recusada(s) na pasta de pedidos").arg(recusados));
     return m.juizo();
 }

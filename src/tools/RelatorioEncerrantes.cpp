@@ -14,6 +14,8 @@ using encerrantes::Relatorio;
 
 constexpr int kCasasEncerrante = 2;
 constexpr int kCasasLitros = 3;
+// The reading before a fueling is its reading after it less its litres: three decimals.
+constexpr int kCasasInicial = 3;
 
 QString virgula(Moeda v, int casas) { return v.textoPonto(casas).replace(QLatin1Char('.'), QLatin1Char(',')); }
 
@@ -45,7 +47,7 @@ QStringList linha(const LinhaBico& b) {
     if (!b.comEncerrantes)
         return {bico, produto, QStringLiteral("sem encerrantes"), QString(), QString(),
                 virgula(b.litrosAbastecimentos, kCasasLitros), QString(), QString()};
-    return {bico, produto, virgula(b.encerranteInicial, kCasasEncerrante), virgula(b.encerranteFinal, kCasasEncerrante),
+    return {bico, produto, virgula(b.encerranteInicial, kCasasInicial), virgula(b.encerranteFinal, kCasasEncerrante),
             virgula(b.litrosEncerrantes, kCasasLitros), virgula(b.litrosAbastecimentos, kCasasLitros),
             virgula(b.diferenca(), kCasasLitros), QString::number(b.lacunas)};
 }
@@ -62,7 +64,7 @@ QStringList linha(const LinhaProduto& p) {
 QStringList linha(const Lacuna& l) {
     return {QString::number(l.bico), data(l.anterior.data), hora(l.anterior.hora),
             virgula(l.anterior.encerrante, kCasasEncerrante), data(l.posterior.data), hora(l.posterior.hora),
-            virgula(l.posterior.encerranteInicial, kCasasEncerrante), virgula(l.litros, kCasasLitros)};
+            virgula(l.posterior.encerranteInicial, kCasasInicial), virgula(l.litros, kCasasLitros)};
 }
 
 QString periodo(const QDate& de, const QDate& ate) {
@@ -72,7 +74,7 @@ QString periodo(const QDate& de, const QDate& ate) {
 QString fecho(const Relatorio& r) {
     QString texto = r.lacunas.isEmpty()
                         ? QStringLiteral("Nenhuma lacuna: cada abastecimento começa onde o anterior do bico terminou.\n")
-                        : QStringLiteral("%1 lacuna(s), %2 L no total.\n")
+                        : QStringLiteral("%1 lacuna(s), %2 L sem abastecimento gravado (as negativas contadas pelo tamanho).\n")
                               .arg(r.lacunas.size())
                               .arg(virgula(r.litrosLacunas(), kCasasLitros));
     if (r.emQuarentena > 0)
@@ -111,7 +113,7 @@ QString comoCsv(const Relatorio& r) {
     for (const LinhaBico& b : r.bicos) {
         const bool e = b.comEncerrantes;
         csv += QStringList{QString::number(b.bico), QString::number(b.produto),
-                           e ? ponto(b.encerranteInicial, kCasasEncerrante) : QString(),
+                           e ? ponto(b.encerranteInicial, kCasasInicial) : QString(),
                            e ? ponto(b.encerranteFinal, kCasasEncerrante) : QString(),
                            e ? ponto(b.litrosEncerrantes, kCasasLitros) : QString(),
                            ponto(b.litrosAbastecimentos, kCasasLitros),
@@ -124,7 +126,7 @@ QString comoCsv(const Relatorio& r) {
         csv += QStringList{QString::number(l.bico), l.anterior.data.toString(Qt::ISODate),
                            hora(l.anterior.hora), ponto(l.anterior.encerrante, kCasasEncerrante),
                            l.posterior.data.toString(Qt::ISODate), hora(l.posterior.hora),
-                           ponto(l.posterior.encerranteInicial, kCasasEncerrante), ponto(l.litros, kCasasLitros)}
+                           ponto(l.posterior.encerranteInicial, kCasasInicial), ponto(l.litros, kCasasLitros)}
                    .join(QLatin1Char(',')) +
                QLatin1Char('\n');
     return csv;

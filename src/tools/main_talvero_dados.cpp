@@ -2,6 +2,7 @@
 // reaches the database through section [BANCO DE DADOS] of the agent's INI file.
 #include "cycle/ReprocessamentoRejeitados.h"
 #include "platform/Erro.h"
+#include "platform/Conversoes.h"
 #include "platform/LeitorIni.h"
 #include "platform/MapaCaminhos.h"
 #include "platform/OperadorSemJanela.h"
@@ -320,13 +321,17 @@ void confereUso(const Argumentos& a) {
     throw ErroUso(comando.isEmpty() ? "falta o comando" : ("comando inválido: " + a.comando.join(' ')).toStdString());
 }
 
+// Read as the agent reads it, so that both name the same company.
 std::int16_t empresaDoIni(const SistemaArquivos& arquivos) {
     const QString texto = LeIni(arquivos, QStringLiteral("OUTRAS"), QStringLiteral("Codigo da Empresa"),
                                 instalacao::kArquivoIni);
-    if (const auto empresa = leEmpresa(texto)) return *empresa;
-    throw ErroUso(QStringLiteral("sem --empresa, e \"Codigo da Empresa\" de [OUTRAS] em %1 não é um número: \"%2\"")
-                      .arg(instalacao::kArquivoIni, entradas::SemControle(texto))
-                      .toStdString());
+    try {
+        return ConverteNumero(texto);
+    } catch (const Erro&) {
+        throw ErroUso(QStringLiteral("sem --empresa, e \"Codigo da Empresa\" de [OUTRAS] em %1 está fora da faixa: \"%2\"")
+                          .arg(instalacao::kArquivoIni, entradas::SemControle(texto))
+                          .toStdString());
+    }
 }
 
 // 3 when a gap was found, so a script can tell the day needs a look.

@@ -44,7 +44,7 @@ protected:
             cfg, log.registro, conexao(), *abastecimento, *encerranteAtual, *parametro, *cartao, [] {}});
     }
 
-    std::optional<Moeda> grava(int minuto, Moeda litros, Moeda encerrante) {
+    std::optional<Moeda> grava(int minuto, Moeda litros, Moeda encerrante, bool tarde = false) {
         AbastecimentoEmTrabalho a;
         a.lBico = 3;
         a.lDataAbastecimento = kDia.addDays(minuto / 1440);
@@ -54,6 +54,7 @@ protected:
         a.lValorTotal = litros;
         a.lAutomacaoEncerrante = encerrante;
         a.lSemEncerrante = encerrante == Moeda();
+        a.lEncerranteSuperado = tarde;
         EXPECT_TRUE(gravacao->AutoAtualTabeAbastecimento(a, QStringLiteral("(resposta %1)").arg(++respostas)));
         if (!gravacao->lacuna()) return std::nullopt;
         return gravacao->lacuna()->litros;
@@ -88,6 +89,8 @@ const Caso kCasos[] = {
      {{600, "10.00", "1010.00"}, {610, "10.00", "1020.00"}, {605, "10.00", "1030.00"}, {612, "10.00", "1040.00"}}, {}},
     {"relógio atrasado com lacuna",
      {{600, "10.00", "1010.00"}, {610, "10.00", "1020.00"}, {605, "10.00", "1035.00"}, {612, "10.00", "1045.00"}}, {{2, "5"}}},
+    {"relógio atrasado à meia-noite",
+     {{1430, "10.00", "1010.00"}, {1441, "10.00", "1020.00"}, {1438, "10.00", "1030.00"}, {1445, "10.00", "1040.00"}}, {}},
     {"arredondamento", {{600, "10.005", "1010.00"}, {610, "10.005", "1020.01"}, {620, "0.011", "1020.03"}}, {}},
 };
 
@@ -115,7 +118,27 @@ TEST_P(ConferenciaTest, CadaLacunaDitaAoGravarEAchadaPeloRelatorio) {
         }
         ASSERT_EQ(r.bicos.size(), 1);
         EXPECT_EQ(r.bicos[0].lacunas, qsizetype(esperadas.size()));
+        // Day by day, each gap belongs to the day of the fueling after it.
+        const auto dia1 = encerrantes::calcula(conexao(), 1, kDia, kDia).lacunas;
+        const auto dia2 = encerrantes::calcula(conexao(), 1, kDia.addDays(1), kDia.addDays(1)).lacunas;
+        EXPECT_EQ(dia1.size() + dia2.size(), qsizetype(esperadas.size()));
     }
+}
+
+// A fueling stored late, out of quarantine, says nothing at once and closes its
+// gap in the report; a value no pump counts makes the check fail, never the storing.
+TEST_P(ConferenciaTest, GuardadoDepoisPreencheALacunaEValorAbsurdoNaoSeguraAGravacao) {
+    EXPECT_FALSE(grava(600, M("10"), M("1010")));
+    EXPECT_EQ(grava(620, M("10"), M("1040")), M("20"));
+    EXPECT_FALSE(grava(610, M("10"), M("1030"), true));
+    auto r = encerrantes::calcula(conexao(), 1, kDia, kDia);
+    ASSERT_EQ(r.lacunas.size(), 1);
+    EXPECT_EQ(std::pair(r.lacunas[0].posterior.hora, r.lacunas[0].litros), std::pair(QTime(10, 10), M("10")));
+
+    direto(QStringLiteral("UPDATE Abastecimento SET Quantidade = 500000000000000000 WHERE Hora = '10:20:00'"));
+    EXPECT_FALSE(grava(630, M("10"), M("1050")));
+    EXPECT_EQ(Abastecimento::ContaNoDia(conexao(), 1, kDia), 4);
+    EXPECT_THROW(encerrantes::calcula(conexao(), 1, kDia, kDia), Erro);
 }
 
 // A gap at midnight belongs to the day of the fueling after it; the one before is

@@ -61,7 +61,7 @@ TEST(SituacaoTest, EstadoDoArquivoDeSituacaoComoPluginDeMonitoracao) {
         {"em funcionamento", emFuncionamento(), semPrazo, 0, "OK - OK · 12 hoje"},
         {"quarentena", emFuncionamento().com("quarentena", "2"), semPrazo, 1, "2 resposta(s)"},
         {"lacunas de encerrante", emFuncionamento().com("lacunas_encerrante_hoje", "2").com("litros_lacunas_hoje", "31.500"),
-         semPrazo, 1, "2 lacuna(s) de encerrante hoje, 31.500 L"},
+         semPrazo, 1, "2 lacuna(s) de encerrante hoje, 31,5 L"},
         {"pasta com recusados", emFuncionamento().com("recusados_na_pasta", "1"), semPrazo, 1, "1 entrada(s)"},
         {"pausada e calada", emFuncionamento().com("pausada", "sim").ha("ultima_resposta", 600), semPrazo, 1, "pausada"},
         {"enlace calado", emFuncionamento().com("enlace", "sem_resposta").ha("ultima_resposta", 75), semPrazo, 2, "há 1 min"},

@@ -251,18 +251,21 @@ TEST_P(TalveroDadosTest, EncerrantesPorBicoComLacunaSaiComTres) {
     EXPECT_EQ(csv.codigo, 3) << csv.erro.toStdString();
     EXPECT_EQ(csv.saida.toStdString(),
               "Bico,Produto,EncerranteInicial,EncerranteFinal,LitrosEncerrantes,LitrosAbastecimentos,Diferenca,Lacunas\n"
-              "1,7,1000.00,1040.00,40.000,20.000,20.000,1\n"
+              "1,7,1000.000,1040.00,40.000,20.000,20.000,1\n"
               "2,8,,,,5.500,,0\n"
               "\n"
               "Bico,DataAnterior,HoraAnterior,EncerranteAnterior,Data,Hora,EncerranteInicial,Litros\n"
-              "1,2024-03-10,10:00:00,1010.00,2024-03-10,11:00:00,1030.00,20.000\n");
+              "1,2024-03-10,10:00:00,1010.00,2024-03-10,11:00:00,1030.000,20.000\n");
     const Execucao texto = roda({"encerrantes", "--de", "2024-03-10", "--ate", "2024-03-10", "--empresa", "1"});
     EXPECT_EQ(texto.codigo, 3);
     EXPECT_TRUE(texto.saida.contains(QStringLiteral("1 resposta(s) do concentrador recebida(s) no período")));
     EXPECT_EQ(roda({"encerrantes", "--data", "2024-03-11", "--empresa", "1"}).codigo, 0);
 
-    // The INI here names no company; a day that does not exist is no day.
-    for (const QStringList& uso : {QStringList{"encerrantes"}, {"encerrantes", "--data", "2024-02-30", "--empresa", "1"},
+    // Without --empresa the INI's, read as the agent reads it: none there is company 0.
+    EXPECT_EQ(roda({"encerrantes", "--data", "2024-03-10"}).saida.section('\n', 0, 0),
+              "Encerrantes de 10/03/2024, empresa 0");
+    // A day that does not exist is no day.
+    for (const QStringList& uso : {QStringList{"encerrantes", "--data", "2024-02-30", "--empresa", "1"},
                                    {"encerrantes", "--de", "2024-03-10", "--empresa", "1"},
                                    {"encerrantes", "--de", "2024-03-11", "--ate", "2024-03-10", "--empresa", "1"}}) {
         const Execucao e = roda(uso);
