@@ -3,7 +3,6 @@
 #include "link/MontaComando.h"
 #include "platform/Erro.h"
 #include "support/Entradas.h"
-#include "support/RotinasGerais.h"
 
 namespace talvero {
 
@@ -11,10 +10,6 @@ namespace {
 
 const QString kSeparador = QStringLiteral("|@|");
 constexpr int kTamanhoResposta = 52;
-constexpr int kEsperaBibliotecaSegundos = 2;
-constexpr int kEsperaGravaSerialSegundos = 1;
-constexpr int kEsperaApagaSerialSegundos = 2;
-constexpr int kMinimoApagaSerial = 16;
 
 QString posicaoDe(const QString& resposta) { return resposta.mid(3, 6); }
 QString segundoCampoDe(const QString& resposta) { return resposta.mid(9, 6); }
@@ -38,32 +33,6 @@ bool apagou(const QString& resposta, const QString& posicao) {
 
 } // namespace
 
-// The log texts of one command, in the order its exchange writes them.
-struct TextosCartao {
-    QString antes, frame, tamanho, quantidade, resultado;
-    bool frameAntesDeEnviar;  // on the serial line the erase logs its frame before it goes out
-};
-
-namespace {
-
-TextosCartao textos(const char* antes, const char* frame, const char* apos, const char* resultado,
-                    bool frameAntesDeEnviar = false) {
-    const QString depois = QStringLiteral(" - Apos comando de ") + QString::fromUtf8(apos);
-    return {QStringLiteral(" - Antes do comando de ") + QString::fromUtf8(antes) + QStringLiteral(": - lTimerAutoString->"),
-            QStringLiteral(" - ") + QString::fromUtf8(frame) + QStringLiteral(": - lTimerAutoString="),
-            depois + QStringLiteral(": - Len(lTimerAutoString)="), depois + QStringLiteral(": - lAutoQuant="),
-            QStringLiteral(" - Resultado da possível ") + QString::fromUtf8(resultado) +
-                QStringLiteral(": - lTimerAutoString="),
-            frameAntesDeEnviar};
-}
-
-const TextosCartao kGrava = textos("Gravar Cartao", "Grava Cartao", "Gravar Cartao", "Gravação de Cartão");
-const TextosCartao kApaga =
-    textos("Excluir Cartao", "Apaga Cartao", "Apagar Cartao", "Exclusão de Cartão", true);
-const TextosCartao kLe = textos("Ler Cartao", "Ler Cartao", "Ler Cartao", "da Leitura de Cartão");
-
-} // namespace
-
 ValorRecusado::ValorRecusado(QString campo, QString valor, QString regra)
     : Erro(campo + QStringLiteral(" recusado: ") + entradas::Citado(valor), erros::ArgumentoInvalido),
       campo_(std::move(campo)), valor_(std::move(valor)), regra_(std::move(regra)) {}
@@ -75,8 +44,7 @@ void CartoesIdentFid::RegistraRecusa(const char* rotina, const ValorRecusado& r)
 }
 
 // The body is built first: a refused value costs nothing on the link. Then
-// everything runs with the automation timer off and the link reserved; the timer
-// comes back on whatever happens.
+// everything runs with the link reserved and the automation timer off.
 template <typename Resultado, typename Corpo, typename Comando>
 Resultado CartoesIdentFid::executa(const char* rotina, Resultado recusado, Corpo corpo, Comando comando) {
     QString frame;
@@ -86,50 +54,20 @@ Resultado CartoesIdentFid::executa(const char* rotina, Resultado recusado, Corpo
         RegistraRecusa(rotina, r);
         return recusado;
     }
-    Resultado resultado{};
-    d_.timerAutomacao.setHabilitado(false);
-    EnlaceConcentrador::Reserva reserva(d_.enlace);
+    EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
     try {
-        resultado = comando(frame);
+        return comando(frame);
     } catch (const Erro& e) {
         registra(QStringLiteral(" ERRO ") + QLatin1String(rotina) + QStringLiteral(": ") + e.descricao() +
                  QStringLiteral(" - lPassoDebugarErroAbastAndam:") + d_.lPassoDebugarErroAbastAndam +
                  QStringLiteral(" - Err: ") + QString::number(e.numero()) + QStringLiteral(" lTimerAutoString:") +
-                 texto());
+                 porta().ultimoTexto());
     }
-    d_.timerAutomacao.setHabilitado(true);
-    return resultado;
+    return Resultado{};
 }
 
-void CartoesIdentFid::trocaBiblioteca(const TextosCartao& t, const QString& corpo) {
-    d_.enlace.recebe();
-    registra(t.antes + texto() + QStringLiteral("<-"));
-    texto() = MontaComando(corpo);
-    registra(t.frame + texto());
-    d_.enlace.enviaSomente(texto());
-    AguardaSegundos(d_.relogio, d_.agendador, kEsperaBibliotecaSegundos);
-    d_.enlace.recebe();
-    registra(t.tamanho + QString::number(texto().size()));
-    registra(t.resultado + texto());
-}
-
-// Returns the number of bytes that were waiting; the answer is read only when
-// at least `minimo` came. The whole wait is taken: an answer cut short would
-// arrive later and wait at the port for the cycle.
-int CartoesIdentFid::trocaSerial(const TextosCartao& t, const QString& corpo, int esperaSegundos, int minimo) {
-    texto() = MontaComando(corpo);
-    d_.enlace.assentaSerial();
-    if (t.frameAntesDeEnviar) registra(t.frame + texto());
-    d_.enlace.enviaSerial(texto());
-    if (!t.frameAntesDeEnviar) registra(t.frame + texto());
-    AguardaMilissegundos(d_.relogio, d_.agendador, esperaSegundos * 1000LL);
-    ControleSerial& serial = d_.enlace.serial();
-    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
-    registra(t.quantidade + QString::number(d_.enlace.lAutoQuant));
-    if (d_.enlace.lAutoQuant < minimo) return d_.enlace.lAutoQuant;
-    texto() = serial.leEntrada();
-    registra(t.resultado + texto());
-    return d_.enlace.lAutoQuant;
+RespostaConcentrador CartoesIdentFid::troca(ComandoCartao comando, const QString& corpo) {
+    return porta().trocaCartao(comando, MontaComando(corpo));
 }
 
 void CartoesIdentFid::ExigeCartao(const QString& cartao) {
@@ -162,47 +100,30 @@ QString CartoesIdentFid::CorpoLe(const QString& posicao) {
     return QStringLiteral("(?LF") + posicao;
 }
 
-int CartoesIdentFid::GravaPelaSerial(const QString& cartao) {
-    return trocaSerial(kGrava, CorpoGrava(cartao), kEsperaGravaSerialSegundos, 1);
-}
-
-QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) {
-    return executa(
-        "AutoIncluiCartaoIdentFid", kSeparador, [&] { return CorpoGrava(pNumeroCartao); },
-        [&](const QString& corpo) {
-            return d_.configuracao.lUsarDllCompany ? gravaBiblioteca(corpo, pNumeroCartao) : gravaSerial(corpo, pNumeroCartao);
-        });
+RespostaConcentrador CartoesIdentFid::GravaParaEnsaio(const QString& cartao) {
+    return troca(ComandoCartao::Grava, CorpoGrava(cartao));
 }
 
 // The identifier tells where it wrote the card; an answer that does not is no write.
-QString CartoesIdentFid::gravaBiblioteca(const QString& corpo, const QString& cartao) {
-    trocaBiblioteca(kGrava, corpo);
-    return gravou(texto(), cartao) ? posicaoDe(texto()) + kSeparador : kSeparador;
-}
-
-QString CartoesIdentFid::gravaSerial(const QString& corpo, const QString& cartao) {
-    if (trocaSerial(kGrava, corpo, kEsperaGravaSerialSegundos, 1) < 1) return {};
-    return gravou(texto(), cartao) ? posicaoDe(texto()) + kSeparador : kSeparador;
+QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) {
+    return executa(
+        "AutoIncluiCartaoIdentFid", kSeparador, [&] { return CorpoGrava(pNumeroCartao); },
+        [&](const QString& corpo) -> QString {
+            const RespostaConcentrador r = troca(ComandoCartao::Grava, corpo);
+            if (!r.lida) return {};
+            return gravou(r.texto, pNumeroCartao) ? posicaoDe(r.texto) + kSeparador : kSeparador;
+        });
 }
 
 QString CartoesIdentFid::AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro) {
     return executa(
         "AutoExcluiCartaoIdentFid", kSeparador, [&] { return CorpoApaga(pNumeroCartao, pPosicaoRegistro); },
-        [&](const QString& corpo) {
-            return d_.configuracao.lUsarDllCompany ? apagaBiblioteca(corpo, pPosicaoRegistro)
-                                                   : apagaSerial(corpo, pPosicaoRegistro);
+        [&](const QString& corpo) -> QString {
+            const RespostaConcentrador r = troca(ComandoCartao::Apaga, corpo);
+            if (!r.lida) return {};
+            return apagou(r.texto, pPosicaoRegistro) ? porta().posicaoApagada(pPosicaoRegistro) + kSeparador
+                                                     : kSeparador;
         });
-}
-
-QString CartoesIdentFid::apagaBiblioteca(const QString& corpo, const QString& posicao) {
-    trocaBiblioteca(kApaga, corpo);
-    return apagou(texto(), posicao) ? posicao + kSeparador : kSeparador;
-}
-
-// The serial line answers an erase done with "000000", as its requesters know it.
-QString CartoesIdentFid::apagaSerial(const QString& corpo, const QString& posicao) {
-    if (trocaSerial(kApaga, corpo, kEsperaApagaSerialSegundos, kMinimoApagaSerial) < kMinimoApagaSerial) return {};
-    return apagou(texto(), posicao) ? QStringLiteral("000000") + kSeparador : kSeparador;
 }
 
 QString CartoesIdentFid::AutoLerCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro) {
@@ -210,8 +131,7 @@ QString CartoesIdentFid::AutoLerCartaoIdentFid(const QString& pNumeroCartao, con
     return l.registro == Registro::ComOCartao ? l.posicao + kSeparador : kSeparador;
 }
 
-// The serial line gets the same frame and the same judgement as the library,
-// with the write's wait.
+// Either link gets the same frame and the same judgement.
 CartoesIdentFid::Leitura CartoesIdentFid::leRegistro(const QString& cartao, const QString& posicao) {
     return executa(
         "AutoLerCartaoIdentFid", Leitura{},
@@ -219,19 +139,10 @@ CartoesIdentFid::Leitura CartoesIdentFid::leRegistro(const QString& cartao, cons
             ExigeCartao(cartao);
             return CorpoLe(posicao);
         },
-        [&](const QString& corpo) {
-            if (d_.configuracao.lUsarDllCompany) {
-                trocaBiblioteca(kLe, corpo);
-            } else {
-                texto().clear();
-                trocaSerial(kLe, corpo, kEsperaGravaSerialSegundos, 1);
-            }
-            return resultadoLeitura(cartao);
-        });
+        [&](const QString& corpo) { return resultadoLeitura(troca(ComandoCartao::Le, corpo).texto, cartao); });
 }
 
-CartoesIdentFid::Leitura CartoesIdentFid::resultadoLeitura(const QString& cartao) {
-    const QString& r = texto();
+CartoesIdentFid::Leitura CartoesIdentFid::resultadoLeitura(const QString& r, const QString& cartao) {
     if (!respostaComPosicao(r)) return {};
     if (cartaoDe(r) != cartao) return {Registro::ComOutroCartao, {}};
     registra(QStringLiteral(" - Leitura de Cartão OK: N.Cartão=") + cartaoDe(r) + QStringLiteral(" - Posicao do Registro=") +

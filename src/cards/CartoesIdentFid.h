@@ -2,9 +2,7 @@
 
 #include "link/EnlaceConcentrador.h"
 #include "platform/Erro.h"
-#include "platform/Agendador.h"
 #include "platform/Operador.h"
-#include "platform/Relogio.h"
 #include "support/Configuracao.h"
 #include "support/RegistroEventos.h"
 
@@ -12,8 +10,6 @@
 #include <functional>
 
 namespace talvero {
-
-struct TextosCartao;
 
 // A card or position the frame gate refused: no frame is built with it.
 class ValorRecusado : public Erro {
@@ -36,12 +32,9 @@ private:
 class CartoesIdentFid {
 public:
     struct Dependencias {
-        const Relogio& relogio;
-        Agendador& agendador;
         RegistroEventos& registro;
         const Configuracao& configuracao;
         EnlaceConcentrador& enlace;
-        Temporizador& timerAutomacao;
         Operador& operador;
         const QString& lPassoDebugarErroAbastAndam;
         const bool& encerrando;  // the window is gone: a search reads no further
@@ -65,9 +58,8 @@ public:
     static QString CorpoApaga(const QString& cartao, const QString& posicao);
     static QString CorpoLe(const QString& posicao);
     static void ExigeCartao(const QString& cartao);
-    // The write's exchange on the serial line alone, as the identifier trial needs
-    // it: the bytes that came back (read into lTimerAutoString when any). Raises.
-    int GravaPelaSerial(const QString& cartao);
+    // The write's exchange alone, as the identifier trial needs it. Raises.
+    RespostaConcentrador GravaParaEnsaio(const QString& cartao);
     // One log line for a refused value.
     void RegistraRecusa(const char* rotina, const ValorRecusado& recusa);
 
@@ -82,21 +74,15 @@ private:
         QString posicao;
     };
 
-    QString gravaBiblioteca(const QString& corpo, const QString& cartao);
-    QString gravaSerial(const QString& corpo, const QString& cartao);
-    QString apagaBiblioteca(const QString& corpo, const QString& posicao);
-    QString apagaSerial(const QString& corpo, const QString& posicao);
     Leitura leRegistro(const QString& cartao, const QString& posicao);
-    Leitura resultadoLeitura(const QString& cartao);
-
-    void trocaBiblioteca(const TextosCartao& t, const QString& corpo);
-    int trocaSerial(const TextosCartao& t, const QString& corpo, int esperaSegundos, int minimo);
+    Leitura resultadoLeitura(const QString& resposta, const QString& cartao);
+    RespostaConcentrador troca(ComandoCartao comando, const QString& corpo);
 
     template <typename Resultado, typename Corpo, typename Comando>
     Resultado executa(const char* rotina, Resultado recusado, Corpo corpo, Comando comando);
 
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
-    QString& texto() { return d_.enlace.lTimerAutoString; }
+    PortaConcentrador& porta() { return d_.enlace.porta(); }
 
     Dependencias d_;
 };

@@ -155,31 +155,27 @@ void DialogosCartao::mnuPesquisaPosicaoCartao_Click() {
 }
 
 // Over the vendor library the trial only stops and restarts the automation.
+// The link stays reserved throughout, so no request can use it meanwhile.
 void DialogosCartao::cmdLeituraIdentificador_Click() {
-    d_.timerAutomacao.setHabilitado(false);
-    if (!d_.configuracao.lUsarDllCompany) {
-        try {
-            ensaioSerial();
-        } catch (const Erro& e) {
-            registra(QStringLiteral(" ERRO cmdLeituraIdentificador_Click: ") + e.comNumero());
-        }
+    EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
+    if (!porta().fazEnsaioDoIdentificador()) return;
+    try {
+        ensaio();
+    } catch (const Erro& e) {
+        registra(QStringLiteral(" ERRO cmdLeituraIdentificador_Click: ") + e.comNumero());
     }
-    d_.timerAutomacao.setHabilitado(true);
 }
 
-// Writes the test card, shows what came back, and erases it if the operator
-// wishes. The link stays reserved throughout, so no request can use it meanwhile.
-void DialogosCartao::ensaioSerial() {
-    EnlaceConcentrador::Reserva reserva(d_.enlace);
-    const QString& texto = d_.enlace.lTimerAutoString;
-    if (d_.cartoes.GravaPelaSerial(kCartaoEnsaio) > 0) {
-        d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(texto.size()) + kQuebra + texto, {}, Icone::Nenhum);
-        const QString posicao = texto.mid(3, 6);
+// Writes the test card, shows what came back, and erases it if the operator wishes.
+void DialogosCartao::ensaio() {
+    const RespostaConcentrador r = d_.cartoes.GravaParaEnsaio(kCartaoEnsaio);
+    if (r.lida) {
+        d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(r.texto.size()) + kQuebra + r.texto, {},
+                             Icone::Nenhum);
         if (d_.operador.pergunta(QStringLiteral("Deseja Excluir o cartao"), QStringLiteral("Exclusao de Cartao")))
-            apagaCartaoDeEnsaio(posicao);
+            apagaCartaoDeEnsaio(r.texto.mid(3, 6));
     }
-    d_.enlace.serial().descartaEntrada();
-    d_.enlace.lAutoQuant = 0;
+    porta().descartaEntrada();
 }
 
 // The position comes from the identifier's answer, so it passes the gate like
@@ -192,17 +188,8 @@ void DialogosCartao::apagaCartaoDeEnsaio(const QString& posicao) {
         d_.cartoes.RegistraRecusa("cmdLeituraIdentificador_Click", r);
         return naoExcluiu(kCartaoEnsaio);
     }
-    QString& texto = d_.enlace.lTimerAutoString;
-    ControleSerial& serial = d_.enlace.serial();
-    texto = MontaComando(corpo);
-    serial.descartaEntrada();
-    registra(QStringLiteral(" - Apaga Cartao: - lTimerAutoString=") + texto);
-    d_.enlace.enviaSerial(texto);
-    AguardaMilissegundos(d_.relogio, d_.agendador, 2000);
-    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
-    registra(QStringLiteral(" - Sera se Apagou: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant) +
-             QStringLiteral(" - lTimerAutoString=") + texto);
-    d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(d_.enlace.lAutoQuant), {}, Icone::Nenhum);
+    const int bytes = porta().apagaCartaoDeEnsaio(MontaComando(corpo));
+    d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(bytes), {}, Icone::Nenhum);
 }
 
 } // namespace talvero

@@ -14,13 +14,9 @@ class DialogosCartao {
 public:
     struct Dependencias {
         CartoesIdentFid& cartoes;
-        const Relogio& relogio;
-        Agendador& agendador;
         RegistroEventos& registro;
-        const Configuracao& configuracao;
         EnlaceConcentrador& enlace;
         Operador& operador;
-        Temporizador& timerAutomacao;
         Temporizador& timerArquivo;
     };
 
@@ -40,11 +36,12 @@ private:
     void naoLeu(const QString& cartao);
     template <typename Comando>
     QString semPedidos(Comando comando);
-    void ensaioSerial();
+    void ensaio();
     void apagaCartaoDeEnsaio(const QString& posicao);
     void critico(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Critico); }
     void informa(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Informacao); }
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+    PortaConcentrador& porta() { return d_.enlace.porta(); }
 
     Dependencias d_;
 };

@@ -1,89 +1,17 @@
 #include "cycle/CicloAutomacao.h"
 
 #include "cycle/LeituraAbastecimento.h"
-#include "link/MontaComando.h"
 
 namespace talvero {
 
-namespace {
-
-const QString kConfirmacao = QStringLiteral("(&I)");
-constexpr int kTamanhoSemAbastecimento = 3;  // "(0)"
-
-} // namespace
-
 void CicloAutomacao::AutoPedeAbastecimento() {
-    habilitaTimer(false);
+    EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
     try {
-        if (cfg().lUsarDllCompany) pedeAbastecimentoBiblioteca();
-        else pedeAbastecimentoSerial();
+        porta().pedeAbastecimento(*this);
     } catch (const Erro& e) {
-        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.comNumero() + QStringLiteral(" lTimerAutoString: ") + texto());
+        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.comNumero() + QStringLiteral(" lTimerAutoString: ") +
+                 porta().ultimoTexto());
     }
-    habilitaTimer(true);
-}
-
-// Only the IdentFid layout comes through the library.
-void CicloAutomacao::pedeAbastecimentoBiblioteca() {
-    texto() = MontaComando(QStringLiteral("(&A"));
-    if (cfg().lCriarLogTimer)
-        registra(QStringLiteral(" - Comando Dll Company para pedir Abastecimento: lTimerAutoString: ") + texto());
-    d_.enlace.enviaEColeta(texto());
-    if (texto().size() != leitura::kTamanhoIdentFid) return;
-    const QString resposta = texto();
-    registra(QStringLiteral(" - Comando Dll Company VB_SendReceiveText, retorno do pedido de Abastecimento: "
-                            "lTimerAutoString: ") +
-             resposta + QStringLiteral(" - lRetDll=") + QString::number(d_.enlace.lRetDll));
-    registra(QStringLiteral(" - AutoPedeAbastecimento: ") + leitura::kLegendaIdentFid);
-    registra(QStringLiteral(" - AutoPedeAbastecimento: ") + resposta);
-    switch (trataAbastecimento(resposta)) {
-    case Desfecho::Confirmar:
-        d_.enlace.enviaSomente(kConfirmacao);
-        texto().clear();
-        break;
-    case Desfecho::NaoGravado:
-        registra(QStringLiteral(" - VOLTOU DA ROTINA AutoAtualTabeAbastecimento COMO FALSE"));
-        break;
-    case Desfecho::PedirNovamente: break;
-    }
-}
-
-// The request went out at the end of an earlier tick; its answer waits at the port.
-void CicloAutomacao::pedeAbastecimentoSerial() {
-    ControleSerial& serial = d_.enlace.serial();
-    // A card command used the line since: what waits answers it, not a fueling request.
-    if (!d_.enlace.ultimoEnvioSerial().startsWith(QLatin1String("(&A"))) {
-        serial.descartaEntrada();
-        return;
-    }
-    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
-    switch (d_.enlace.lAutoQuant) {
-    case leitura::kTamanhoPadrao:
-    case leitura::kTamanhoCurto:
-        recebeAbastecimentoSerial(QStringLiteral(" - AutoPedeAbastecimento: Input="));
-        break;
-    case leitura::kTamanhoIdentFid:
-        recebeAbastecimentoSerial(QStringLiteral(" - AutoPedeAbastecimento IdentFID: Input="));
-        break;
-    case kTamanhoSemAbastecimento: texto() = serial.leEntrada(); break;
-    case 0: break;
-    default:
-        // Half an answer, or noise: left at the port, the next request discards it.
-        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: Input=") + texto());
-        break;
-    }
-}
-
-void CicloAutomacao::recebeAbastecimentoSerial(const QString& rotuloEntrada) {
-    ControleSerial& serial = d_.enlace.serial();
-    texto() = serial.leEntrada();
-    const QString resposta = texto();
-    registra(rotuloEntrada + resposta);
-    // The card identifier's late answer: never a fueling, never acknowledged.
-    if (resposta.startsWith(QLatin1String("(?"))) return;
-    if (trataAbastecimento(resposta) != Desfecho::Confirmar) return;
-    serial.envia(kConfirmacao);
-    registra(QStringLiteral(" - AutoPedeAbastecimento: Output=") + kConfirmacao);
 }
 
 // Acknowledged is only what is in the database: stored now, stored before, or
@@ -116,13 +44,18 @@ CicloAutomacao::Desfecho CicloAutomacao::guardaAbastecimento(const QString& resp
         return guardaRejeitado(resposta, *leitor_.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
     case Leitura::Completa: break;
     }
-    if (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento, resposta)) {
-        if (aoGravar && !d_.gravacao.repeticao()) aoGravar(abastecimento);
+    switch (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento_, resposta)) {
+    case GravacaoAbastecimento::Resultado::Gravado:
+        if (d_.aoGravar) d_.aoGravar(abastecimento_);
         return Desfecho::Confirmar;
+    case GravacaoAbastecimento::Resultado::JaGravado: return Desfecho::Confirmar;
+    case GravacaoAbastecimento::Resultado::SemHorarioLivre:
+        // Held back, it would be handed over again and again and stop the whole queue.
+        return guardaRejeitado(resposta, *d_.gravacao.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    case GravacaoAbastecimento::Resultado::Recusado:
+    case GravacaoAbastecimento::Resultado::FalhaDoBanco: break;
     }
-    if (!d_.gravacao.semHorarioLivre()) return Desfecho::NaoGravado;
-    // Held back, it would be handed over again and again and stop the whole queue.
-    return guardaRejeitado(resposta, *d_.gravacao.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+    return Desfecho::NaoGravado;
 }
 
 // A flipped digit on a noisy line must not become a wrong amount; a concentrator
@@ -170,7 +103,7 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta, const Erro& erro) 
     }
     registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento ilegível guardado em AbastecimentoRejeitado (") +
              r.Erro + QStringLiteral(" - lPassoDebugarErroAbast:") + r.Passo + QStringLiteral("): ") + resposta);
-    if (aoPorEmQuarentena) aoPorEmQuarentena();
+    if (d_.aoPorEmQuarentena) d_.aoPorEmQuarentena();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cycle/LeitorAbastecimento.h"
 #include "link/EnlaceConcentrador.h"
+#include "link/PortaConcentrador.h"
 #include "platform/Agendador.h"
 #include "platform/Erro.h"
 #include "platform/Relogio.h"
@@ -18,10 +19,11 @@
 
 namespace talvero {
 
-// The automation cycle: the 500 ms state machine of TimerAutomacao and the
-// exchanges it runs with the concentrator (clock, finished fuelings, fuelings in
-// progress). A fueling is acknowledged only after it is in the database.
-class CicloAutomacao {
+// The automation cycle: whose turn it is at each tick of TimerAutomacao and what
+// the concentrator's answers mean (clock, finished fuelings, fuelings in
+// progress). The port runs each turn in its link's own pace. A fueling is
+// acknowledged only after it is in the database.
+class CicloAutomacao : private TurnoCiclo {
 public:
     struct Dependencias {
         const Relogio& relogio;
@@ -29,71 +31,63 @@ public:
         RegistroEventos& registro;
         const Configuracao& configuracao;
         EnlaceConcentrador& enlace;
-        Temporizador& timerAutomacao;
-        const bool& lAutomacaoPausada;
         BicoAutomacao& bicoAutomacao;
         Bico& bico;
         Produto& produto;
         Estoque& estoque;
         AbastecimentoRejeitado& abastecimentoRejeitado;
         GravacaoAbastecimento& gravacao;
+        // Told of each fueling stored now (a repeat found stored is not news) and
+        // of each answer put in quarantine.
+        std::function<void(const AbastecimentoEmTrabalho&)> aoGravar = {};
+        std::function<void()> aoPorEmQuarentena = {};
     };
 
     explicit CicloAutomacao(Dependencias dependencias);
 
-    // 0 clock setting due; 1 fueling request due; 2-5 status requests due; 6
-    // becomes 1 within the tick; 11 clock frame sent. The serial link opening sets
-    // 0, the resume request 1.
-    std::int16_t lAutomacaoFlag = 0;
-    QString lTimerAutoPassoDebugarErro;
-    QString lPassoDebugarErroAbastAndam;
-    AbastecimentoEmTrabalho abastecimento;
-
-    // Told of each fueling stored now (a repeat found stored is not news) and of
-    // each answer put in quarantine.
-    std::function<void(const AbastecimentoEmTrabalho&)> aoGravar;
-    std::function<void()> aoPorEmQuarentena;
-
     void TimerAutomacao_Timer();
 
-    void AutoAtualizaRelogioEquip();
-    void AutoPedeAbastecimento();
+    // The clock is due again (the window's reset, the serial line's opening).
+    void recomeca() { vez_.recomeca(); }
+    // The pause stops the collection and lets the line go; the resume takes it
+    // back with a fueling request due.
+    void pausa();
+    void retoma();
+    bool pausada() const { return pausada_; }
+
+    void AutoAtualizaRelogioEquip() override;
+    void AutoPedeAbastecimento() override;
     // Fills the working fueling from one answer received now (LeitorAbastecimento).
     using Leitura = LeitorAbastecimento::Leitura;
     Leitura AutoAtualizaAbastecimento(const QString& pAbastecimento);
-    void AutoPedeAbastecimentoEmAndamento();
+    void AutoPedeAbastecimentoEmAndamento() override;
     // Nozzle number, "|@|", the card at that running nozzle, "|@|"; empty when no usable answer came.
     QString AutoPedeAbastecimentoEmAndamentoIdentFid();
 
+    const AbastecimentoEmTrabalho& abastecimento() const { return abastecimento_; }
+    const QString& lPassoDebugarErroAbastAndam() const { return passoAndamento_; }
+
 private:
-    enum class Desfecho { Confirmar, NaoGravado, PedirNovamente };
+    void marca(const char* passo) override { passoTimer_ = QLatin1String(passo); }
+    void marcaAndamento(const char* passo) override { passoAndamento_ = QLatin1String(passo); }
+    Desfecho trataAbastecimento(const QString& resposta) override;
 
-    void tickBiblioteca();
-    void tickSerial();
-    bool examinaRespostaRelogio();
-    void enviaPedidoSerial();
-
-    void pedeAbastecimentoBiblioteca();
-    void pedeAbastecimentoSerial();
-    void recebeAbastecimentoSerial(const QString& rotuloEntrada);
-    Desfecho trataAbastecimento(const QString& resposta);
     bool respostaAceita(const QString& resposta);
     bool ehCopiaAtrasada(const QString& resposta);
     Desfecho guardaAbastecimento(const QString& resposta);
     bool guardaRejeitado(const QString& resposta, const Erro& erro);
+    QString resultadoCartao(const CartaoEmAndamento& c);
 
-    void andamentoBiblioteca();
-    void andamentoSerial();
-    QString resultadoCartao(const QString& codigoBico, const QString& cartao);
-
-    void passoTimer(const char* marcador) { lTimerAutoPassoDebugarErro = QLatin1String(marcador); }
-    void passoAndam(const char* marcador) { lPassoDebugarErroAbastAndam = QLatin1String(marcador); }
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
-    void habilitaTimer(bool habilitado) { d_.timerAutomacao.setHabilitado(habilitado); }
-    QString& texto() { return d_.enlace.lTimerAutoString; }
+    PortaConcentrador& porta() { return d_.enlace.porta(); }
     const Configuracao& cfg() const { return d_.configuracao; }
 
     Dependencias d_;
+    VezCiclo vez_;
+    bool pausada_ = false;
+    QString passoTimer_;      // lTimerAutoPassoDebugarErro
+    QString passoAndamento_;  // lPassoDebugarErroAbastAndam
+    AbastecimentoEmTrabalho abastecimento_;
     LeitorAbastecimento leitor_{{d_.registro, d_.configuracao, d_.bicoAutomacao, d_.bico, d_.produto, d_.estoque}};
     // A fueling answer that did not check: taken as it stands when it comes
     // again identical, since line noise does not repeat itself.

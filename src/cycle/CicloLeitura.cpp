@@ -3,7 +3,7 @@
 namespace talvero {
 
 CicloAutomacao::Leitura CicloAutomacao::AutoAtualizaAbastecimento(const QString& pAbastecimento) {
-    return leitor_.AutoAtualizaAbastecimento(pAbastecimento, d_.relogio.agora(), abastecimento);
+    return leitor_.AutoAtualizaAbastecimento(pAbastecimento, d_.relogio.agora(), abastecimento_);
 }
 
 } // namespace talvero

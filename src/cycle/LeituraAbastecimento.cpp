@@ -5,10 +5,6 @@
 
 namespace talvero::leitura {
 
-const QString kLegendaPadrao = QStringLiteral("(TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)");
-const QString kLegendaIdentFid =
-    QStringLiteral("(ATTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSIIIIIIIIIIIIIIIIMMMMPPKK)");
-
 namespace {
 
 constexpr Posicoes kPadrao{2, 8, 14, 20, 24, 26, 28, 30, 38, 0};
@@ -41,10 +37,6 @@ bool logoAposMeiaNoite(QStringView hora, QStringView minuto, const QTime& agora)
 }
 
 } // namespace
-
-bool EhTamanhoDeAbastecimento(qsizetype tamanho) {
-    return tamanho == kTamanhoPadrao || tamanho == kTamanhoCurto || tamanho == kTamanhoIdentFid;
-}
 
 const Posicoes& PosicoesDoTamanho(qsizetype tamanho) { return tamanho == kTamanhoIdentFid ? kIdentFid : kPadrao; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/TamanhosResposta.h"
 #include "platform/Moeda.h"
 
 #include <QDate>
@@ -10,19 +11,8 @@
 
 namespace talvero {
 
-// The fixed-width fueling answers of the concentrator. The length alone says the
-// layout; the IdentFid layout is the standard one shifted right by one letter,
-// followed by the card.
+// Where the fields of each layout are (the layouts' lengths: link/TamanhosResposta.h).
 namespace leitura {
-
-constexpr int kTamanhoPadrao = 52;
-constexpr int kTamanhoCurto = 34;    // standard fields up to the minute, no totalizer
-constexpr int kTamanhoIdentFid = 75;
-
-extern const QString kLegendaPadrao;    // "(TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)"
-extern const QString kLegendaIdentFid;  // "(ATTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSIIIIIIIIIIIIIIIIMMMMPPKK)"
-
-bool EhTamanhoDeAbastecimento(qsizetype tamanho);
 
 // Positions count from 1, as the concentrator's documentation writes them.
 struct Posicoes {

@@ -92,9 +92,16 @@ std::optional<Erro> ReprocessamentoRejeitados::leEGrava(const AbastecimentoRejei
     }
     // A later reading is in the current totalizer already; an older one would be taken for a rollover.
     a.lEncerranteSuperado = abastecimento_.ExisteDesde(r.Empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
-    if (gravacao_.AutoAtualTabeAbastecimento(a, r.RegistroAutomacao)) return std::nullopt;
+    using Resultado = GravacaoAbastecimento::Resultado;
+    jaGravado_ = false;
+    switch (gravacao_.AutoAtualTabeAbastecimento(a, r.RegistroAutomacao)) {
+    case Resultado::JaGravado: jaGravado_ = true; [[fallthrough]];
+    case Resultado::Gravado: return std::nullopt;
+    case Resultado::SemHorarioLivre:
+    case Resultado::Recusado: return gravacao_.ultimoErro();
+    case Resultado::FalhaDoBanco: break;
+    }
     const std::optional<Erro>& erro = gravacao_.ultimoErro();
-    if (erro && !gravacao_.falhaDoBanco()) return erro;
     throw ErroBanco(erro ? erro->descricao() : QStringLiteral("o abastecimento não foi gravado"));
 }
 
@@ -105,7 +112,7 @@ QString ReprocessamentoRejeitados::marcaGravado(AbastecimentoRejeitado& r) {
     r.HoraAbastecimento = abastecimento_.Hora;
     r.BicoAbastecimento = abastecimento_.Bico;
     altera(r);
-    if (gravacao_.repeticao())
+    if (jaGravado_)
         return QStringLiteral("Id %1: o %2 já estava gravado; resposta marcada como reprocessada.")
             .arg(r.Id)
             .arg(chaveDe(r));

@@ -45,6 +45,7 @@ public:
 private:
     QString reprocessa(AbastecimentoRejeitado& r, Resumo& resumo);
     std::optional<Erro> leEGrava(const AbastecimentoRejeitado& r);
+    bool jaGravado_ = false;  // the last answer read was stored already
     QString marcaGravado(AbastecimentoRejeitado& r);
     QString continuaAEspera(AbastecimentoRejeitado& r, const Erro& erro);
     static void altera(AbastecimentoRejeitado& r);

@@ -1,12 +1,10 @@
 #include "link/EnlaceConcentrador.h"
 
-#include "platform/CanalBytes.h"
 #include "platform/Conversoes.h"
 #include "platform/Erro.h"
 #include "platform/LeitorIni.h"
 #include "support/Entradas.h"
 #include "support/Instalacao.h"
-#include "support/RotinasGerais.h"
 
 #include <utility>
 
@@ -18,7 +16,6 @@ const QString kSecao = QStringLiteral("AUTOMACAO");
 const QString kChaveLitragem = QStringLiteral("Casas decimais da litragem");
 const QString kChaveValor = QStringLiteral("Casas decimais do valor");
 const QString kChavePorta = QStringLiteral("Porta de Comunicacao");
-const QString kConfiguracaoSerial = QStringLiteral("9600,n,8,1");
 const QString kLinhaErro = QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação.");
 #ifdef Q_OS_WIN
 const QString kPortasAceitas = QStringLiteral(
@@ -29,26 +26,6 @@ const QString kPortasAceitas = QStringLiteral(
     "COM e o número da porta, como COM3, ou o caminho do dispositivo serial, como /dev/ttyUSB0 ou "
     "/dev/serial/by-id/...; com \"Usar Dll da Company\"=SIM, também o endereço do concentrador, host ou host:porta");
 #endif
-constexpr int kEsperaColetaSegundos = 2;
-// Longer than a concentrator at 9600 baud takes to answer any request.
-constexpr std::int64_t kAssentamentoMs = 300;
-
-QChar caracterDaPorta(const QString& porta) { return porta.size() >= 4 ? porta.at(3) : QChar(); }
-
-bool digito(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-
-// The library is handed the digit after "COM"; a text without one is a type error.
-std::int16_t portaDaBiblioteca(const QString& porta) {
-    const QChar c = caracterDaPorta(porta);
-    if (!digito(c)) throw Erro(QStringLiteral("Tipos incompatíveis"), erros::TiposIncompativeis);
-    return static_cast<std::int16_t>(c.unicode() - '0');
-}
-
-// The serial control takes the numeric value of that character, 0 when it is none.
-int portaDoControle(const QString& porta) {
-    const QChar c = caracterDaPorta(porta);
-    return digito(c) ? c.unicode() - '0' : 0;
-}
 
 } // namespace
 
@@ -61,7 +38,9 @@ bool EnlaceConcentrador::IniciaAutomacao() {
         registra(QStringLiteral(" - Porta de comunicação: ") + d_.configuracao.lPortaComunicacao);
         if (!portaValida() || !casasDecimaisValidas()) return false;
         falhaDeConfiguracao_ = false;
-        return d_.configuracao.lUsarDllCompany ? abreBiblioteca() : abreSerial();
+        if (!porta().abre(d_.configuracao.lPortaComunicacao, motivoFalha_)) return false;
+        d_.habilitaTimerAutomacao(true);
+        return true;
     } catch (const Erro& e) {
         motivoFalha_ = e.descricao();
         registra(kLinhaErro + QStringLiteral(" Erro: ") + e.descricao() + QStringLiteral(" - Rotina: IniciaAutomacao"));
@@ -101,7 +80,7 @@ void EnlaceConcentrador::leConfiguracao() {
 // The port names a device or an address: nothing else may reach the link.
 bool EnlaceConcentrador::portaValida() {
     const Configuracao& c = d_.configuracao;
-    if (entradas::PortaValida(c.lPortaComunicacao, c.lUsarDllCompany)) return true;
+    if (entradas::PortaValida(c.lPortaComunicacao, porta().aceitaEndereco())) return true;
     motivoFalha_ = QStringLiteral("valor inválido em \"") + kChavePorta + QStringLiteral("\": ") +
                    entradas::Citado(c.lPortaComunicacao) + QStringLiteral(" (aceitos: ") + kPortasAceitas + QLatin1Char(')');
     registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ + QStringLiteral(" - Rotina: IniciaAutomacao"));
@@ -119,118 +98,16 @@ bool EnlaceConcentrador::casasDecimaisValidas() {
     return false;
 }
 
-bool EnlaceConcentrador::abreBiblioteca() {
-    const QString& porta = d_.configuracao.lPortaComunicacao;
-    if (porta.left(3) == QLatin1String("COM")) lRetDll = d_.biblioteca.VB_OpenSerial(portaDaBiblioteca(porta));
-    else lRetDll = d_.biblioteca.VB_OpenSocket(porta);
-    if (lRetDll != 1) {
-        motivoFalha_ = QStringLiteral("erro número ") + QString::number(lRetDll) +
-                       QStringLiteral(" ao abrir a porta de comunicação: ") + porta;
-        registra(QStringLiteral(" - Erro número: ") + QString::number(lRetDll) +
-                 QStringLiteral(" ao abrir a porta de comunicação: ") + porta);
-        return false;
-    }
-    registra(QStringLiteral(" - Porta de comunicação abeta com sucesso. lRetDll=") + QString::number(lRetDll));
-    d_.habilitaTimerAutomacao();
-    return true;
+bool EnlaceConcentrador::Fecha() { return porta_ && porta_->fecha(d_.configuracao.lPortaComunicacao); }
+
+EnlaceConcentrador::Reserva::Reserva(EnlaceConcentrador& e, Timer timer) : e_(e), timer_(timer) {
+    if (timer_ == Timer::Desligado) e_.d_.habilitaTimerAutomacao(false);
+    ++e_.reservas_;
 }
 
-bool EnlaceConcentrador::abreSerial() {
-    if (!d_.serial.portaAberta()) abrePortaSerial();
-    d_.zeraFlagAutomacao();
-    d_.habilitaTimerAutomacao();
-    return true;
-}
-
-void EnlaceConcentrador::abrePortaSerial() {
-    const QString& porta = d_.configuracao.lPortaComunicacao;
-    d_.serial.setDispositivo(portaPorCaminho(porta) ? porta : QString());
-    d_.serial.setNumeroPorta(portaDoControle(porta));
-    d_.serial.setConfiguracao(kConfiguracaoSerial);
-    d_.serial.setPortaAberta(true);
-}
-
-bool EnlaceConcentrador::ReabreSerialPerdida() {
-    if (!d_.serial.portaAberta()) {
-        try {
-            abrePortaSerial();
-        } catch (const Erro& e) {
-            comunicacaoPerdida(e.descricao());
-            return false;
-        }
-    }
-    comunicacaoRestabelecida();
-    return true;
-}
-
-// Our library answers every send on a lost link with a code other than 1, and
-// takes the link up again by itself at a later send.
-void EnlaceConcentrador::acompanhaEnvio(std::int16_t codigo) {
-    if (codigo == 1) comunicacaoRestabelecida();
-    else comunicacaoPerdida(QStringLiteral("lRetDll=") + QString::number(codigo));
-}
-
-void EnlaceConcentrador::comunicacaoPerdida(const QString& motivo) {
-    if (std::exchange(perdida_, true)) return;
-    motivoPerda_ = motivo;
-    registra(QStringLiteral(" - Comunicação com o equipamento da automação perdida: ") + motivo);
-}
-
-void EnlaceConcentrador::comunicacaoRestabelecida() {
-    if (std::exchange(perdida_, false)) registra(QStringLiteral(" - Comunicação com o equipamento da automação restabelecida"));
-}
-
-void EnlaceConcentrador::Fecha() {
-    if (!d_.configuracao.lUsarDllCompany) return;
-    try {
-        if (d_.configuracao.lPortaComunicacao.startsWith(QLatin1String("COM"))) lRetDll = d_.biblioteca.VB_CloseSerial();
-        else lRetDll = d_.biblioteca.VB_CloseSocket();
-    } catch (const Erro& e) {
-        registra(QStringLiteral(" - Erro ao fechar a comunicação com o equipamento da automação. Erro: ") +
-                 e.descricao() + QStringLiteral(" - Rotina: Fecha"));
-    }
-}
-
-std::int16_t EnlaceConcentrador::enviaSomente(const QString& frame) {
-    lRetDll = d_.biblioteca.VB_SendText(frame);
-    acompanhaEnvio(lRetDll);
-    return lRetDll;
-}
-
-void EnlaceConcentrador::recebe() {
-    lTimerAutoString.clear();
-    lRetDll = d_.biblioteca.VB_ReceiveText(lTimerAutoString);
-}
-
-void EnlaceConcentrador::enviaEColeta(const QString& frame) {
-    lRetDll = d_.biblioteca.VB_SendText(frame);
-    acompanhaEnvio(lRetDll);
-    AguardaSegundos(d_.relogio, d_.agendador, kEsperaColetaSegundos);
-    recebe();
-}
-
-void EnlaceConcentrador::troca(const QString& frame, int esperaMs) {
-    lTimerAutoString = frame;
-    lRetDll = d_.biblioteca.VB_SendReceiveText(lTimerAutoString, esperaMs);
-    acompanhaEnvio(lRetDll);
-}
-
-void EnlaceConcentrador::enviaSerial(const QString& frame) {
-    d_.serial.descartaEntrada();
-    d_.serial.envia(frame);
-    ultimoEnvioSerialMs_ = d_.relogio.monotonicoMs();
-    ultimoEnvioSerial_ = frame;
-}
-
-void EnlaceConcentrador::assentaSerial() {
-    AguardaMilissegundos(d_.relogio, d_.agendador, kAssentamentoMs - (d_.relogio.monotonicoMs() - ultimoEnvioSerialMs_));
-    d_.serial.descartaEntrada();
-}
-
-void EnlaceConcentrador::coletaSerial() {
-    lAutoQuant = static_cast<std::int16_t>(d_.serial.quantidadeRecebida());
-    lTimerAutoString = d_.serial.leEntrada();
-    d_.serial.descartaEntrada();
+EnlaceConcentrador::Reserva::~Reserva() {
+    --e_.reservas_;
+    if (timer_ == Timer::Desligado) e_.d_.habilitaTimerAutomacao(true);
 }
 
 } // namespace talvero

@@ -6,7 +6,7 @@
 
 namespace talvero {
 
-void RequisicoesAutomacao::falhaHandler(const Erro& e, const char* rotina) {
+void RequisicoesAutomacao::falhaDoComando(const Erro& e, const char* rotina) {
     registra(QStringLiteral(" - ") + e.descricao() + QStringLiteral(" - Rotina: AutoTalvero - ") + QLatin1String(rotina));
 }
 
@@ -41,34 +41,24 @@ QString RequisicoesAutomacao::AutomacaoLeituraEncerrante() {
     try {
         d_.arquivos.criaTexto(instalacao::kArquivoEntrega,
                               {QStringLiteral("[TEMPORARIO]"), QStringLiteral("Arquivo=") + resposta});
-        if (!d_.configuracao.lUsarDllCompany) d_.enlace.serial().setPortaAberta(false);
+        d_.enlace.porta().libera();
         const std::int64_t pid = d_.processos.iniciaSemEsperar(instalacao::kProgramaEncerrante, {});
         registra(QStringLiteral(" - AutomacaoLeituraEncerrante: ") + QString::number(pid));
         d_.processos.encerraImediatamente(saida::LeituraEncerrante);
     } catch (const Erro& e) {
-        falhaHandler(e, "AutomacaoLeituraEncerrante");
+        falhaDoComando(e, "AutomacaoLeituraEncerrante");
     }
     return {};
 }
 
-// Over the vendor library the serial control is not the link and stays as it is.
-// A port that is already lost has no figures to show; the pause holds all the same.
 QString RequisicoesAutomacao::AutomacaoPausa() {
     try {
         d_.timerAutomacao.setHabilitado(false);
-        if (!d_.configuracao.lUsarDllCompany) {
-            ControleSerial& serial = d_.enlace.serial();
-            if (serial.portaAberta())
-                registra(QStringLiteral(" - AutomacaoPausa: Status=") + QString::number(serial.quantidadeRecebida()) +
-                         QLatin1Char('-') + QString::number(serial.tamanhoBufferEntrada()) + QLatin1Char('-') +
-                         QString::number(serial.tamanhoLeitura()));
-            serial.setPortaAberta(false);
-        }
+        d_.ciclo.pausa();
         registra(QStringLiteral(" - AutomacaoPausa: olá"));
-        d_.lAutomacaoPausada = true;
         respondidosNaPausa_.clear();
     } catch (const Erro& e) {
-        falhaHandler(e, "AutomacaoPausa");
+        falhaDoComando(e, "AutomacaoPausa");
     }
     return {};
 }

@@ -56,7 +56,7 @@ void RequisicoesAutomacao::TimerArquivo_Timer() {
     std::erase_if(respondidosNaPausa_, [&](const QString& nome) { return !pasta_.conhece(nome); });
     if (!prontos.empty()) {
         d_.timerArquivo.setHabilitado(false);
-        if (d_.lAutomacaoPausada) atendeEmPausa(prontos);
+        if (d_.ciclo.pausada()) atendeEmPausa(prontos);
         else atende(prontos);
         d_.timerArquivo.setHabilitado(true);
     }
@@ -137,10 +137,10 @@ QString RequisicoesAutomacao::despacha(const Comando& c) {
 QString RequisicoesAutomacao::comandoCartao(const Comando& c) {
     const QString cartao = SeparaCampo(lParametroReq, 1);
     switch (c.acao) {
-    case Acao::NumeroCartao: return d_.ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid();
-    case Acao::IncluiCartao: return d_.cartoes().AutoIncluiCartaoIdentFid(cartao);
-    case Acao::ExcluiCartao: return d_.cartoes().AutoExcluiCartaoIdentFid(cartao, SeparaCampo(lParametroReq, 2));
-    default: return d_.cartoes().AutoPesquisaPosicaoCartaoIdentFid(cartao, false);
+    case Acao::NumeroCartao: return d_.ciclo.AutoPedeAbastecimentoEmAndamentoIdentFid();
+    case Acao::IncluiCartao: return d_.cartoes.AutoIncluiCartaoIdentFid(cartao);
+    case Acao::ExcluiCartao: return d_.cartoes.AutoExcluiCartaoIdentFid(cartao, SeparaCampo(lParametroReq, 2));
+    default: return d_.cartoes.AutoPesquisaPosicaoCartaoIdentFid(cartao, false);
     }
 }
 
@@ -166,10 +166,7 @@ bool RequisicoesAutomacao::retomaAutomacao(const PastaPedidos::Pedido& p) {
     lComandoReq = kTiraPausa;
     if (!retira(p.nome)) return false;
     try {
-        d_.ciclo().lAutomacaoFlag = 1;
-        // Over the vendor library the serial control is not the link.
-        if (!d_.configuracao.lUsarDllCompany && d_.enlace.ReabreSerialPerdida()) d_.enlace.serial().descartaEntrada();
-        d_.lAutomacaoPausada = false;
+        d_.ciclo.retoma();
         respondidosNaPausa_.clear();
         d_.timerAutomacao.setHabilitado(true);
         CriaArquivoRespAutomacao(QStringLiteral("OK"), {});

@@ -36,9 +36,8 @@ public:
         const QString& padraoPedidos;  // FileList.Pattern
         Temporizador& timerArquivo;
         Temporizador& timerAutomacao;
-        bool& lAutomacaoPausada;
-        std::function<CicloAutomacao&()> ciclo;
-        std::function<CartoesIdentFid&()> cartoes;
+        CicloAutomacao& ciclo;
+        CartoesIdentFid& cartoes;
     };
 
     explicit RequisicoesAutomacao(Dependencias dependencias);
@@ -85,7 +84,7 @@ private:
     void escolhe(const QString& nome) { lNomeArquivoReq = pasta() + nome; }
     QString pasta() const;
     void falhaRequisicao(const Erro& e);
-    void falhaHandler(const Erro& e, const char* rotina);
+    void falhaDoComando(const Erro& e, const char* rotina);
     void falhaResposta(const QString& resposta, const Erro& e, const char* rotina);
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
 

@@ -3,7 +3,6 @@
 #include "platform/Conversoes.h"
 #include "platform/Erro.h"
 #include "support/Instalacao.h"
-#include "support/RotinasGerais.h"
 
 namespace talvero {
 
@@ -11,7 +10,6 @@ namespace {
 
 const QString kPedidoVersao = QStringLiteral("(&S)");
 constexpr int kTamanhoVersao = 51;
-constexpr int kEsperaBibliotecaMs = 500;
 
 #ifdef Q_OS_WIN
 constexpr bool kProgramasDoWindows = true;
@@ -44,7 +42,7 @@ void FerramentasOperador::abre(const QString& programa, const QString& caminho) 
 }
 
 void FerramentasOperador::cmdBlocoNotas_Click(const QDateTime& clique) {
-    d_.ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid();
+    d_.ciclo.AutoPedeAbastecimentoEmAndamentoIdentFid();
     abre(QStringLiteral("notepad.exe"), RegistroEventos::NomeArquivo(clique));
 }
 
@@ -54,16 +52,14 @@ void FerramentasOperador::cmdExplorer_Click() { abre(QStringLiteral("explorer.ex
 // operator reads the box.
 void FerramentasOperador::mnuVersaoEquipamento_Click() {
     QString versao;
-    d_.timerAutomacao.setHabilitado(false);
     try {
-        versao = pedeVersao();
+        EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
+        versao = d_.enlace.porta().pedeVersao(kPedidoVersao);
     } catch (const Erro& e) {
-        d_.timerAutomacao.setHabilitado(true);
         registra(QStringLiteral(" ERRO mnuVersaoEquipamento_Click: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                 QString::number(e.numero()) + QStringLiteral(" lTimerAutoString:") + d_.enlace.lTimerAutoString);
+                 QString::number(e.numero()) + QStringLiteral(" lTimerAutoString:") + d_.enlace.porta().ultimoTexto());
         return;
     }
-    d_.timerAutomacao.setHabilitado(true);
     Operador& operador = d_.plataforma.operador;
     if (versao.size() == kTamanhoVersao)
         operador.mensagem(QStringLiteral("Versão de firmware=") + versao.mid(39, 4) + QStringLiteral("\r\n") +
@@ -72,29 +68,6 @@ void FerramentasOperador::mnuVersaoEquipamento_Click() {
     else
         operador.mensagem(QStringLiteral("Erro ao ver versão de firmware!"), QStringLiteral("Erro ao Pedir Versão!"),
                           Icone::Critico);
-}
-
-QString FerramentasOperador::pedeVersao() {
-    EnlaceConcentrador::Reserva reserva(d_.enlace);
-    QString& texto = d_.enlace.lTimerAutoString;
-    texto = kPedidoVersao;
-    if (d_.configuracao.lUsarDllCompany) {
-        registra(QStringLiteral(" - Versao Firmware: - lTimerAutoString=") + texto);
-        d_.enlace.troca(kPedidoVersao, kEsperaBibliotecaMs);
-        registra(QStringLiteral(" - Apos comando Versao Firmware: - Len(lTimerAutoString)=") +
-                 QString::number(texto.size()));
-        return texto;
-    }
-    // The whole second: an answer cut short would reach the cycle instead.
-    d_.enlace.assentaSerial();
-    d_.enlace.enviaSerial(texto);
-    registra(QStringLiteral(" - Versao Firmware: - lTimerAutoString=") + texto);
-    AguardaMilissegundos(d_.plataforma.relogio, d_.plataforma.agendador, 1000);
-    ControleSerial& serial = d_.enlace.serial();
-    d_.enlace.lAutoQuant = static_cast<std::int16_t>(serial.quantidadeRecebida());
-    registra(QStringLiteral(" - Apos comando Versao Firmware: - lAutoQuant=") + QString::number(d_.enlace.lAutoQuant));
-    texto = serial.leEntrada();
-    return texto;
 }
 
 } // namespace talvero

@@ -3,7 +3,6 @@
 #include "cycle/CicloAutomacao.h"
 #include "link/EnlaceConcentrador.h"
 #include "platform/Plataforma.h"
-#include "support/Configuracao.h"
 #include "support/RegistroEventos.h"
 
 #include <functional>
@@ -17,10 +16,8 @@ public:
     struct Dependencias {
         const Plataforma& plataforma;
         RegistroEventos& registro;
-        const Configuracao& configuracao;
         EnlaceConcentrador& enlace;
-        Temporizador& timerAutomacao;
-        std::function<CicloAutomacao&()> ciclo;
+        CicloAutomacao& ciclo;
     };
 
     explicit FerramentasOperador(Dependencias dependencias) : d_(std::move(dependencias)) {}
@@ -36,7 +33,6 @@ public:
 
 private:
     void abre(const QString& programa, const QString& caminho);
-    QString pedeVersao();
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
 
     Dependencias d_;

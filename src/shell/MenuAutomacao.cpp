@@ -38,8 +38,7 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
       pedidoEmail(p.relogio, p.arquivos, p.operador, socket, config,
                   [this] { return std::make_unique<MensagensEmailBanco>(dados.conexao()); }),
       transportes(p.canais, p.relogio, std::move(carregaBiblioteca)),
-      enlace({config, transportes.serial(), transportes.biblioteca(), registro, p.arquivos, p.relogio, p.agendador,
-              [this] { TimerAutomacao->setHabilitado(true); }, [this] { executa(acoes.ZeraFlagAutomacao); }}) {
+      enlace({config, registro, p.arquivos, [this](bool habilitado) { TimerAutomacao->setHabilitado(habilitado); }}) {
     TimerArquivo = std::make_unique<TimerDaJanela>(
         p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerArquivo_Timer); }), descarregada_);
     TimerAutomacao = std::make_unique<TimerDaJanela>(
@@ -49,7 +48,6 @@ MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, Carregador
         vigia_ = std::make_unique<TimerDaJanela>(
             p.agendador.criaTemporizador(intervalo, [this] { plataforma.servico.avisa("WATCHDOG=1"); }), descarregada_);
     acoes.TimerAutomacao_Timer = [this] { ciclo().TimerAutomacao_Timer(); };
-    acoes.ZeraFlagAutomacao = [this] { ciclo().lAutomacaoFlag = 0; };
     acoes.TimerArquivo_Timer = [this] { requisicoes().TimerArquivo_Timer(); };
     ligaAcoesDoOperador();
     janela.conecta(*this);
@@ -123,21 +121,16 @@ void MenuAutomacao::FechaJanela() {
 void MenuAutomacao::Form_Unload() {
     registro.registra(QStringLiteral(" - Finalizando AutoTalvero"));
     dados.Libera();
-    if (config.lUsarDllCompany) {
-        enlace.Fecha();
+    if (enlace.Fecha()) {
         plataforma.processos.encerraImediatamente(codigoSaida_);
         return;
     }
     termina(codigoSaida_);
-    // The timers and the serial control go with the window, and the clicks waiting for the link.
+    // The timers go with the window, and the clicks waiting for the link.
     TimerArquivo->setHabilitado(false);
     TimerAutomacao->setHabilitado(false);
     if (esperaEnlace_) esperaEnlace_->setHabilitado(false);
     aEsperaDoEnlace_.clear();
-    try {
-        transportes.serial().setPortaAberta(false);
-    } catch (...) {
-    }
     janela.descarrega();
 }
 

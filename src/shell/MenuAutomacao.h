@@ -4,6 +4,7 @@
 #include "cards/DialogosCartao.h"
 #include "cycle/CicloAutomacao.h"
 #include "link/EnlaceConcentrador.h"
+#include "link/PortaConcentrador.h"
 #include "link/TransportesConcentrador.h"
 #include "platform/Plataforma.h"
 #include "requests/RequisicoesAutomacao.h"
@@ -38,8 +39,6 @@ struct ListaArquivos {
 // own it. An empty action does nothing.
 struct AcoesMenu {
     std::function<void()> TimerAutomacao_Timer;
-    // The serial link opening starts the cycle over: lAutomacaoFlag := 0.
-    std::function<void()> ZeraFlagAutomacao;
     std::function<void()> TimerArquivo_Timer;
     std::function<void()> cmdLeituraIdentificador_Click;
     std::function<void()> cmdBlocoNotas_Click;
@@ -107,20 +106,19 @@ public:
     ObjetosDados dados;
     PedidoEmail pedidoEmail;
     TransportesConcentrador transportes;
-    EnlaceConcentrador enlace;           // also MSCommAutomacao, through `transportes`
+    EnlaceConcentrador enlace;
     ListaArquivos FileList;
     std::unique_ptr<Temporizador> TimerArquivo;
     std::unique_ptr<Temporizador> TimerAutomacao;
-    bool lAutomacaoPausada = false;
     AcoesMenu acoes;
 
-    // The automation cycle and the fueling storage, made on the first tick: their
-    // data-library objects are created on first use, after the connection.
-    CicloAutomacao& ciclo();
-    CartoesIdentFid& cartoes();
-    RequisicoesAutomacao& requisicoes();
-    DialogosCartao& dialogos();
-    FerramentasOperador& ferramentas();
+    // What the load builds once the database is connected (MenuAutomacaoMontagem.cpp):
+    // the data-library objects are created on first use, after the connection.
+    CicloAutomacao& ciclo() { return *ciclo_; }
+    CartoesIdentFid& cartoes() { return *cartoes_; }
+    RequisicoesAutomacao& requisicoes() { return *requisicoes_; }
+    DialogosCartao& dialogos() { return *dialogos_; }
+    FerramentasOperador& ferramentas() { return *ferramentas_; }
 
 private:
     void carrega();
@@ -146,6 +144,11 @@ private:
     int codigoSaida_ = 0;
     QString falhaPartida_;  // why the start-up could not finish: the window says so
     QString chaveEmLeitura_;  // the INI key being converted, for the message when it fails
+    // Builds the agent's parts, each once, in the order they need each other.
+    void monta();
+    std::unique_ptr<PortaConcentrador> criaPorta();
+
+    std::unique_ptr<PortaConcentrador> porta_;
     std::unique_ptr<GravacaoAbastecimento> gravacao_;
     std::unique_ptr<CicloAutomacao> ciclo_;
     std::unique_ptr<CartoesIdentFid> cartoes_;
@@ -157,7 +160,8 @@ private:
     std::unique_ptr<Temporizador> esperaEnlace_;
 
     // The status panel (MenuAutomacaoPainel.cpp).
-    void ligaPainel(CicloAutomacao& ciclo);
+    void registraGravado(const AbastecimentoEmTrabalho& a);
+    void registraQuarentena();
     void atualizaPainel();
     void leContagensPainel(const QDate& hoje, std::int64_t agoraMs);
     void registraPainelNaHora(const QDateTime& agora);

@@ -83,6 +83,7 @@ void MenuAutomacao::carrega() {
                          kErroConfiguracao, saida::Configuracao);
     registro.defineRetencao(*dias);
     if (!conectaBanco()) return;
+    monta();
     TimerPainel->setHabilitado(true);
 
     config.lPastaAutomacao = le(kLocalizacao, QStringLiteral("Pasta da automacao"));
@@ -94,7 +95,6 @@ void MenuAutomacao::carrega() {
                              QStringLiteral("\nInforme só o nome de uma pasta, sem \\, /, : nem \"..\".\n") + kSuporte +
                              QLatin1Char('\n') + kSeraFechado,
                          kErroConfiguracao, saida::Configuracao);
-    lAutomacaoPausada = false;
     FileList.Path = QStringLiteral("C:\\") + config.lPastaAutomacao + QLatin1Char('\\');
     FileList.Pattern = QStringLiteral("Pedido_*.AUT");
     TimerArquivo->setHabilitado(true);
@@ -213,8 +213,7 @@ void MenuAutomacao::encerraNaPartida(const QString& causa, int codigo) {
 QString MenuAutomacao::descricaoDoInicio() {
     return instalacao::kVersao + QStringLiteral(", raiz ") +
            (plataforma.caminhos.nativo() ? QStringLiteral("(caminhos do Windows)") : plataforma.caminhos.raiz()) +
-           QStringLiteral(", ") + (config.lUsarDllCompany ? QStringLiteral("biblioteca do fabricante")
-                                                          : QStringLiteral("controle serial")) +
+           QStringLiteral(", ") + porta_->nome() +
            QStringLiteral(" em ") + config.lPortaComunicacao + QStringLiteral(", banco ") + dados.conexao().opcoes().destino();
 }
 

@@ -48,14 +48,13 @@ std::int64_t horaDoCalendario(const QDateTime& momento) {
 
 } // namespace
 
-void MenuAutomacao::ligaPainel(CicloAutomacao& c) {
-    c.aoGravar = [this](const AbastecimentoEmTrabalho& a) {
-        PainelEstado::Abastecido gravado = abastecido(a);
-        if (const auto& lacuna = gravacao_->lacuna()) gravado.lacuna = lacuna->litros;
-        painel_.gravou(gravado, plataforma.relogio.agora().date());
-    };
-    c.aoPorEmQuarentena = [this] { painel_.ficouEmQuarentena(); };
+void MenuAutomacao::registraGravado(const AbastecimentoEmTrabalho& a) {
+    PainelEstado::Abastecido gravado = abastecido(a);
+    if (const auto& lacuna = gravacao_->lacuna()) gravado.lacuna = lacuna->litros;
+    painel_.gravou(gravado, plataforma.relogio.agora().date());
 }
+
+void MenuAutomacao::registraQuarentena() { painel_.ficouEmQuarentena(); }
 
 void MenuAutomacao::atualizaPainel() {
     // Released at shutdown, the database objects must not come back for the panel.
@@ -85,9 +84,9 @@ PainelEstado::Momento MenuAutomacao::momentoDoPainel(const QDateTime& agora, std
     m.agora = agora;
     m.agoraMs = agoraMs;
     m.recepcao = transportes.ultimaRecepcao();
-    m.biblioteca = config.lUsarDllCompany;
+    m.via = porta_ ? porta_->nome() : QString();
     m.porta = config.lPortaComunicacao;
-    m.pausada = lAutomacaoPausada;
+    m.pausada = ciclo_ && ciclo_->pausada();
     m.raiz = plataforma.caminhos.raiz();
     m.recusadosNaPasta = requisicoes_ ? requisicoes_->recusadosNaPasta() : 0;
     m.enlacePerdido = enlace.perdida();

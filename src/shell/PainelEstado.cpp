@@ -22,9 +22,9 @@ QString comVirgula(Moeda valor, int casas) {
 }
 
 QString transporte(const PainelEstado::Momento& m) {
-    const QString nome = m.biblioteca ? QStringLiteral("Biblioteca do fabricante")
-                                      : QStringLiteral("Controle serial");
-    return m.porta.isEmpty() ? nome : nome + QLatin1Char(' ') + m.porta;
+    const QString nome = m.via.left(1).toUpper() + m.via.mid(1);
+    if (nome.isEmpty() || m.porta.isEmpty()) return nome + m.porta;
+    return nome + QLatin1Char(' ') + m.porta;
 }
 
 QString comandoDados(const QString& raiz, const char* comando) {

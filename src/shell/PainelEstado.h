@@ -41,7 +41,7 @@ public:
         QDateTime agora;
         std::int64_t agoraMs = 0; // monotonic
         UltimaRecepcao recepcao;
-        bool biblioteca = false;
+        QString via;  // "controle serial"
         QString porta;
         bool pausada = false;
         QString banco;

@@ -34,22 +34,23 @@ bool ocupado(const QList<Abastecimento::NoMinuto>& noMinuto, const QTime& hora) 
 
 GravacaoAbastecimento::GravacaoAbastecimento(Dependencias dependencias) : d_(std::move(dependencias)) {}
 
-bool GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString) {
-    bool resultado = false;
+GravacaoAbastecimento::Resultado GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a,
+                                                                                   const QString& lTimerAutoString) {
     semHorarioLivre_ = false;
     repeticao_ = false;
     ultimoErro_.reset();
-    falhaDoBanco_ = false;
     lacuna_.reset();
     try {
-        resultado = grava(a, lTimerAutoString.left(kTamanhoRegistroAutomacao));
+        if (grava(a, lTimerAutoString.left(kTamanhoRegistroAutomacao)))
+            return repeticao_ ? Resultado::JaGravado : Resultado::Gravado;
     } catch (const Erro& e) {
         ultimoErro_ = e;
-        falhaDoBanco_ = dynamic_cast<const ErroBanco*>(&e) != nullptr;
         registra(QStringLiteral(" - ERRO AutoAtualTabeAbastecimento: ") + e.comNumero());
         if (d_.habilitaTimerAutomacao) d_.habilitaTimerAutomacao();
+        if (dynamic_cast<const ErroBanco*>(&e)) return Resultado::FalhaDoBanco;
     }
-    return resultado;
+    if (semHorarioLivre_) return Resultado::SemHorarioLivre;
+    return ultimoErro_ ? Resultado::Recusado : Resultado::FalhaDoBanco;
 }
 
 // A delivery whose raw answer is already stored in that minute is the same
@@ -198,8 +199,6 @@ std::int16_t GravacaoAbastecimento::valorParametro() {
     return static_cast<std::int16_t>(v);
 }
 
-void GravacaoAbastecimento::AutoAtualTabeEncerranteAtual(const AbastecimentoEmTrabalho& a) { atualizaEncerrante(a); }
-
 // False only when a data-library call failed.
 bool GravacaoAbastecimento::atualizaEncerrante(const AbastecimentoEmTrabalho& a) {
     const std::int16_t empresa = d_.configuracao.lCodigoEmpresa;
@@ -219,7 +218,7 @@ bool GravacaoAbastecimento::atualizaEncerrante(const AbastecimentoEmTrabalho& a)
         registra(QStringLiteral(" - AutoAtualTabeEncerranteAtual: Teste 1 lAutomacaoEncerrante=") +
                  a.lAutomacaoEncerrante.texto() + QStringLiteral(" EncerranteAtual.Encerrante=") +
                  atual.Encerrante.texto());
-        lDiferencaMilhao = a.lAutomacaoEncerrante - atual.Encerrante;
+        Moeda lDiferencaMilhao = a.lAutomacaoEncerrante - atual.Encerrante;
         registra(QStringLiteral(" - AutoAtualTabeEncerranteAtual: Teste 2 lDiferencaMilhao=") + lDiferencaMilhao.texto());
         lDiferencaMilhao = AjusteMilhao(lDiferencaMilhao);
         atual.Encerrante = a.lAutomacaoEncerrante + lDiferencaMilhao;

@@ -17,8 +17,8 @@
 
 namespace talvero {
 
-// Storage of the working fueling and of its nozzle's current totalizer. A true
-// result is the only thing that allows the fueling to be acknowledged.
+// Storage of the working fueling and of its nozzle's current totalizer. Only a
+// fueling that is in the database (Gravado, JaGravado) may be acknowledged.
 class GravacaoAbastecimento {
 public:
     struct Dependencias {
@@ -34,16 +34,18 @@ public:
 
     explicit GravacaoAbastecimento(Dependencias dependencias);
 
-    // True when the fueling is in the database: inserted now, or found stored
-    // already (a repeated delivery); the Abastecimento object then holds the
+    enum class Resultado {
+        Gravado,          // inserted now
+        JaGravado,        // found stored already (a repeated delivery)
+        SemHorarioLivre,  // every 5-second time of its minute on that nozzle is taken
+        Recusado,         // a value the database cannot take; ultimoErro says which
+        FalhaDoBanco,     // the database itself failed; ultimoErro says how
+    };
+    static bool noBanco(Resultado r) { return r == Resultado::Gravado || r == Resultado::JaGravado; }
+
+    // When the fueling is in the database, the Abastecimento object holds the
     // stored record. `lTimerAutoString` is the raw answer.
-    bool AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString);
-
-    // Brings the nozzle's current totalizer up to the fueling's reading.
-    void AutoAtualTabeEncerranteAtual(const AbastecimentoEmTrabalho& a);
-
-    // The difference of the last update, then the adjustment added to the reading.
-    Moeda lDiferencaMilhao;
+    Resultado AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString);
 
     // The whole number of millions that lets a counter that started again from
     // zero continue the stored count; 0 when the reading did not go down.
@@ -51,15 +53,8 @@ public:
 
     static constexpr int kTamanhoRegistroAutomacao = 100;
 
-    // The last fueling could not be stored because every 5-second time of its
-    // minute on that nozzle is taken: it can only be kept in quarantine, with
-    // ultimoErro as its reason.
-    bool semHorarioLivre() const { return semHorarioLivre_; }
-    // The last fueling was stored already: the call stored nothing.
-    bool repeticao() const { return repeticao_; }
     // The error that ended the last call, if one did.
     const std::optional<Erro>& ultimoErro() const { return ultimoErro_; }
-    bool falhaDoBanco() const { return falhaDoBanco_; }
     // The gap before the fueling the last call inserted, if its totalizer showed one.
     const std::optional<encerrantes::Lacuna>& lacuna() const { return lacuna_; }
 
@@ -84,7 +79,6 @@ private:
     bool semHorarioLivre_ = false;
     bool repeticao_ = false;
     std::optional<Erro> ultimoErro_;
-    bool falhaDoBanco_ = false;
     std::optional<encerrantes::Lacuna> lacuna_;
 };
 
