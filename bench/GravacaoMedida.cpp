@@ -133,7 +133,7 @@ TemposGravacao medeGravacao(Conexao& conexao, int n, const QDate& primeiroDia) {
     std::array<Moeda, kBicos> encerrantes{};
     TemposGravacao t = cronometra(n, [&](int i) {
         AbastecimentoEmTrabalho a = abastecimento(i, primeiroDia, encerrantes);
-        if (!gravacao.AutoAtualTabeAbastecimento(a, resposta(i))) falha(QStringLiteral("o abastecimento %1 não foi gravado").arg(i));
+        if (!GravacaoAbastecimento::noBanco(gravacao.AutoAtualTabeAbastecimento(a, resposta(i)))) falha(QStringLiteral("o abastecimento %1 não foi gravado").arg(i));
     });
     t.duravel = duravel(conexao);
     return t;

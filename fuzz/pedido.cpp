@@ -48,8 +48,8 @@ void assenta(fuzz::AgenteFuzz& a, MenuAutomacao& agente, bool pausada) {
     QDir().mkpath(a.mundo.local(kPastaRetorno));
     QFile::remove(a.mundo.local(kPedido));
     for (int i = 0; i < 4; ++i) QFile::remove(plantada(a, i));
-    agente.lAutomacaoPausada = pausada;
-    if (!agente.config.lUsarDllCompany) agente.enlace.ReabreSerialPerdida();
+    if (pausada) agente.ciclo().pausa();
+    else if (agente.ciclo().pausada()) agente.ciclo().retoma();
 }
 
 // The targets live in the scratch root, outside the request folder; nothing ever writes to the FIFO.

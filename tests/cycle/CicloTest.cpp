@@ -59,7 +59,7 @@ TEST(CicloTransportes, RelogioAteSerAceitoDepoisPedidosEStatusNaOrdemDeCadaTrans
         EXPECT_EQ(recebidos.mid(0, frames.size()), frames) << biblioteca;
 
         // Paused, the cycle leaves the line alone.
-        e.agente().lAutomacaoPausada = true;
+        e.agente().ciclo().pausa();
         e.roda(3000);
         const auto antes = e.nucleo.framesRecebidos().size();
         e.roda(10'000);

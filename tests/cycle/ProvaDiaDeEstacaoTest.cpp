@@ -14,14 +14,11 @@ TEST_P(DiaDeEstacao, OBancoFicaIgualAoLivroDoConcentrador) {
     if (c.layout == sim::Layout::IdentFid) e.cadastraCartoes(10, 7);
     e.iniciaAgente();
     e.roda(17 * kHora + 58 * kMinuto);
-    e.agente().lAutomacaoPausada = true;
+    e.agente().ciclo().pausa();
     e.roda(90'000);
     for (const QString codigo : {"01", "02", "03", "04"}) e.nucleo.geraAbastecimento(codigo, Moeda::deInteiro(20));
     e.roda(3 * kMinuto);
-    // As the resume request does: input dropped, the cycle back at the fueling request.
-    if (!c.biblioteca) e.agente().transportes.serial().descartaEntrada();
-    e.agente().ciclo().lAutomacaoFlag = 1;
-    e.agente().lAutomacaoPausada = false;
+    e.agente().ciclo().retoma();
     e.roda(6 * kHora - 30'000);
     ASSERT_TRUE(e.esvazia(10 * kMinuto));
     const std::int64_t viradas = e.confereComOLivro();

@@ -3,6 +3,8 @@
 #include "link/BibliotecaSobDemanda.h"
 #include "link/ControleSerialCanal.h"
 #include "link/EnlaceConcentrador.h"
+#include "link/PortaBiblioteca.h"
+#include "link/PortaSerial.h"
 #include "platform/CodecAnsi.h"
 #include "platform/PlataformaDeTeste.h"
 #include "simulator/FabricaCanaisSimulador.h"
@@ -26,17 +28,19 @@ protected:
         mundo.arquivos.criaTexto(instalacao::kArquivoIni,
                                  {"[AUTOMACAO]", "Porta de Comunicacao=" + porta, "Casas decimais da litragem=" + litragem,
                                   "Casas decimais do valor=" + valor});
-        return (outro ? *outro : enlace).IniciaAutomacao();
+        EnlaceConcentrador& e = outro ? *outro : enlace;
+        if (&e == &enlace) e.usa(dll ? static_cast<PortaConcentrador&>(portaBiblioteca) : portaSerial);
+        return e.IniciaAutomacao();
     }
     QString ultimaLinha() {
         const QByteArray log = mundo.arquivos.le(RegistroEventos::NomeArquivo(mundo.relogio.agora()));
         return ansi::decodifica(log).split("\r\n", Qt::SkipEmptyParts).last();
     }
     QString linhaAberta() { return fabrica.linhas().empty() ? QString() : fabrica.linhas().back()->nome(); }
-    EnlaceConcentrador::Dependencias dependencias(BibliotecaConcentrador& b) {
-        return {configuracao, serial, b, registro, mundo.arquivos, mundo.relogio, mundo.agendador,
-                [this] { ++timerHabilitado; }, [this] { lAutomacaoFlag = 0; }};
+    EnlaceConcentrador::Dependencias dependencias() {
+        return {configuracao, registro, mundo.arquivos, [this](bool habilitado) { timerHabilitado += habilitado; }};
     }
+    MeiosPorta meios(EnlaceConcentrador& e) { return {configuracao, registro, mundo.relogio, mundo.agendador, e.perda()}; }
 
     PlataformaDeTeste mundo;
     sim::NucleoConcentrador nucleo{mundo.relogio};
@@ -47,13 +51,14 @@ protected:
     RegistroEventos registro{mundo.relogio, mundo.arquivos, mundo.operador};
     int timerHabilitado = 0;
     std::int16_t lAutomacaoFlag = 11;
-    EnlaceConcentrador enlace{dependencias(biblioteca)};
+    EnlaceConcentrador enlace{dependencias()};
+    PortaSerial portaSerial{serial, meios(enlace), [this] { lAutomacaoFlag = 0; }};
+    PortaBiblioteca portaBiblioteca{biblioteca, meios(enlace)};
 };
 
 TEST_F(EnlaceConcentradorTest, BibliotecaAbreCOMnPelaSerialEOutroTextoInteiroPeloSocket) {
     EXPECT_TRUE(inicia("COM3", true));
     EXPECT_EQ(linhaAberta(), QStringLiteral("COM3"));
-    EXPECT_EQ(enlace.lRetDll, 1);
     for (const char* porta : {"192.168.10.20", "com3"}) {
         EXPECT_TRUE(inicia(porta, true));
         EXPECT_EQ(linhaAberta(), QString::fromLatin1(porta) + ":4001");
@@ -62,7 +67,7 @@ TEST_F(EnlaceConcentradorTest, BibliotecaAbreCOMnPelaSerialEOutroTextoInteiroPel
     EXPECT_EQ(lAutomacaoFlag, 11);  // only the serial opening restarts the cycle
 
     EXPECT_FALSE(inicia("10.0.0.9", true));
-    EXPECT_EQ(enlace.lRetDll, BibliotecaPropria::kFalhaAbertura);
+    EXPECT_TRUE(enlace.motivoFalha().contains(QString::number(BibliotecaPropria::kFalhaAbertura)));
     EXPECT_TRUE(ultimaLinha().endsWith(QStringLiteral("10.0.0.9")));
     EXPECT_EQ(timerHabilitado, 3);
 }
@@ -98,7 +103,9 @@ TEST_F(EnlaceConcentradorTest, DispositivoPorCaminhoNasDuasViasInteiro) {
 // Nothing opens and the cycle stays off; the routine's error line names the cause.
 TEST_F(EnlaceConcentradorTest, FalhasDaAberturaViramALinhaDeErroDaRotina) {
     BibliotecaSobDemanda ausente([]() -> std::unique_ptr<BibliotecaConcentrador> { throw ErroBibliotecaAusente(); });
-    EnlaceConcentrador semBiblioteca{dependencias(ausente)};
+    EnlaceConcentrador semBiblioteca{dependencias()};
+    PortaBiblioteca portaAusente{ausente, meios(semBiblioteca)};
+    semBiblioteca.usa(portaAusente);
     const struct {
         const char *porta, *litragem, *valor;
         bool dll;

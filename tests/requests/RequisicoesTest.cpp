@@ -282,7 +282,7 @@ TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa)
         e.roda(5000);
         t.pede(1, QStringLiteral("AUTOMACAO PAUSA"));
         e.roda(1000);
-        ASSERT_TRUE(e.agente().lAutomacaoPausada) << biblioteca;
+        ASSERT_TRUE(e.agente().ciclo().pausada()) << biblioteca;
         EXPECT_FALSE(e.agente().TimerAutomacao->habilitado());
         EXPECT_FALSE(t.respondido(1));
         const auto frames = e.nucleo.framesRecebidos().size();
@@ -298,7 +298,7 @@ TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa)
         t.pede(3, QStringLiteral("TIRA PAUSA AUTOMACAO"), {}, QStringLiteral("PC2"));
         e.roda(500);
         EXPECT_EQ(t.toma(3, QStringLiteral("PC2")), P(kOk, {}));
-        EXPECT_FALSE(e.agente().lAutomacaoPausada);
+        EXPECT_FALSE(e.agente().ciclo().pausada());
         e.roda(1000);
         EXPECT_EQ(t.toma(2), P(kOk, {}));
         EXPECT_FALSE(t.respondido(3));
@@ -313,12 +313,12 @@ TEST_F(Pedidos, RetomadaAtendidaAntesDoPedidoDeNomeAnteriorNoMesmoTick) {
     e.roda(3000);
     pede(9, QStringLiteral("AUTOMACAO PAUSA"));
     e.roda(1000);
-    ASSERT_TRUE(e.agente().lAutomacaoPausada);
+    ASSERT_TRUE(e.agente().ciclo().pausada());
     pede(1, QStringLiteral("AUTOMACAO ATIVADA"));
     pede(2, QStringLiteral("TIRA PAUSA AUTOMACAO"));
     e.roda(1000);
     EXPECT_EQ(toma(2), P(kOk, {}));
-    EXPECT_FALSE(e.agente().lAutomacaoPausada);
+    EXPECT_FALSE(e.agente().ciclo().pausada());
     e.roda(1000);
     EXPECT_EQ(toma(1), P(kOk, {}));
 }

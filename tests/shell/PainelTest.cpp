@@ -50,7 +50,7 @@ TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
     e.roda(2000);
     confere();
 
-    e.agente().lAutomacaoPausada = true;  // the line left alone: no fault
+    e.agente().ciclo().pausa();  // the line let go: no fault
     e.roda(2 * kMinuto);
     EXPECT_FALSE(p().comunicacaoEmAlerta);
     EXPECT_FALSE((p().cabecalho + p().automacao + e.mundo.icone.dicaAtual).contains("em funcionamento"));

@@ -55,7 +55,8 @@ protected:
         a.lAutomacaoEncerrante = encerrante;
         a.lSemEncerrante = encerrante == Moeda();
         a.lEncerranteSuperado = tarde;
-        EXPECT_TRUE(gravacao->AutoAtualTabeAbastecimento(a, QStringLiteral("(resposta %1)").arg(++respostas)));
+        EXPECT_TRUE(GravacaoAbastecimento::noBanco(
+            gravacao->AutoAtualTabeAbastecimento(a, QStringLiteral("(resposta %1)").arg(++respostas))));
         if (!gravacao->lacuna()) return std::nullopt;
         return gravacao->lacuna()->litros;
     }

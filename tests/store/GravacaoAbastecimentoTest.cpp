@@ -35,7 +35,11 @@ protected:
         return a;
     }
 
-    bool grava(AbastecimentoEmTrabalho a, const QString& bruta) { return gravacao_->AutoAtualTabeAbastecimento(a, bruta); }
+    using Resultado = GravacaoAbastecimento::Resultado;
+    Resultado resultado(AbastecimentoEmTrabalho a, const QString& bruta) {
+        return gravacao_->AutoAtualTabeAbastecimento(a, bruta);
+    }
+    bool grava(AbastecimentoEmTrabalho a, const QString& bruta) { return GravacaoAbastecimento::noBanco(resultado(a, bruta)); }
     QList<Abastecimento> todos() { return Abastecimento::Lista(conexao()); }
     Moeda encerranteDo(int bico) {
         EncerranteAtual e(conexao());
@@ -91,17 +95,15 @@ TEST_P(GravacaoTest, RepeticaoDaMesmaRespostaEmQualquerHorarioDoMinutoNaoDuplica
 // number stores nothing, but says nothing of the database.
 TEST_P(GravacaoTest, FalhasNaoGravamMasFalhaDoEncerranteNaoSeguraOAbastecimento) {
     cadastra("ParametroEmpresa.csv", "Empresa,Numero,Valor\n1,2,abc\n");
-    EXPECT_FALSE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
-    EXPECT_EQ(std::pair(gravacao_->ultimoErro()->numero(), gravacao_->falhaDoBanco()),
-              std::pair(int(erros::TiposIncompativeis), false));
+    EXPECT_EQ(resultado(fueling(3, "50.00", "1050.00"), kBruta1), Resultado::Recusado);
+    EXPECT_EQ(gravacao_->ultimoErro()->numero(), int(erros::TiposIncompativeis));
     EXPECT_EQ(timerHabilitado, 1);
     direto(QStringLiteral("UPDATE ParametroEmpresa SET Valor = '3'"));
 
     recusaGravacoes(conexao(), {"Abastecimento"}, {"INSERT"});
-    EXPECT_FALSE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
+    EXPECT_EQ(resultado(fueling(3, "50.00", "1050.00"), kBruta1), Resultado::FalhaDoBanco);
     EXPECT_TRUE(todos().isEmpty());
     EXPECT_EQ(encerranteDo(3), M("1000"));
-    EXPECT_TRUE(gravacao_->falhaDoBanco());
 
     recusaGravacoes(conexao(), {"Abastecimento"}, {"INSERT"}, false);
     recusaGravacoes(conexao(), {"EncerranteAtual"}, {"UPDATE"});
