@@ -18,8 +18,8 @@ constexpr std::int64_t kNunca = std::numeric_limits<std::int64_t>::max();
 // The smallest step of a value with that many decimals, in ten-thousandths.
 std::int64_t passoCasas(int casas) { return casas == 2 ? 100 : 10; }
 
-Moeda limiteEncerrante(bool rolloverMilhao) {
-    return Moeda::deInteiro(rolloverMilhao ? 1'000'000 : 100'000'000);
+Moeda limiteEncerrante(bool viraNoMilhao) {
+    return Moeda::deInteiro(viraNoMilhao ? 1'000'000 : 100'000'000);
 }
 
 [[noreturn]] void recusa(const QString& texto) { throw Erro(texto, erros::TiposIncompativeis); }
