@@ -5,15 +5,7 @@ include(GNUInstallDirs)
 set(TALVERO_PACOTE ${PROJECT_SOURCE_DIR}/pacote)
 set(TALVERO_DOC ${CMAKE_INSTALL_DATAROOTDIR}/doc/autotalvero)
 
-# The package's version is the program's own version text ("4.04.26-0" gives
-# 4.04.26), read from the header so that the number lives in one place only.
-set(TALVERO_INSTALACAO ${PROJECT_SOURCE_DIR}/src/support/Instalacao.h)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TALVERO_INSTALACAO})
-file(STRINGS ${TALVERO_INSTALACAO} linha_versao REGEX "kVersao = ")
-if(NOT linha_versao MATCHES "\"([0-9]+(\\.[0-9]+)*)-[0-9]+\"")
-    message(FATAL_ERROR "kVersao não encontrada em ${TALVERO_INSTALACAO}")
-endif()
-set(TALVERO_VERSAO_PACOTE ${CMAKE_MATCH_1})
+# The package's version, TALVERO_VERSAO_PACOTE, comes from VERSION (CMakeLists.txt).
 # 2: the first package was 4.4.26-1, which compares equal to 4.04.26-1.
 set(TALVERO_REVISAO_PACOTE 2)
 
@@ -40,10 +32,14 @@ configure_file(${TALVERO_PACOTE}/changelog.in ${CMAKE_BINARY_DIR}/pacote/changel
 talvero_gzip(${CMAKE_BINARY_DIR}/pacote/changelog.Debian ${CMAKE_BINARY_DIR}/pacote/changelog.Debian.gz)
 list(APPEND gerados ${CMAKE_BINARY_DIR}/pacote/changelog.Debian.gz)
 install(FILES ${CMAKE_BINARY_DIR}/pacote/changelog.Debian.gz DESTINATION ${TALVERO_DOC})
+# The pages name the version as @TALVERO_VERSAO@, or @TALVERO_VERSAO_MAN@ (the hyphen
+# escaped for troff) in running text.
+string(REPLACE "-" "\\-" TALVERO_VERSAO_MAN ${TALVERO_VERSAO})
 file(GLOB paginas ${TALVERO_PACOTE}/man/*.1)
 foreach(pagina ${paginas})
     get_filename_component(nome ${pagina} NAME)
-    talvero_gzip(${pagina} ${CMAKE_BINARY_DIR}/pacote/${nome}.gz)
+    configure_file(${pagina} ${CMAKE_BINARY_DIR}/pacote/${nome} @ONLY)
+    talvero_gzip(${CMAKE_BINARY_DIR}/pacote/${nome} ${CMAKE_BINARY_DIR}/pacote/${nome}.gz)
     list(APPEND gerados ${CMAKE_BINARY_DIR}/pacote/${nome}.gz)
     install(FILES ${CMAKE_BINARY_DIR}/pacote/${nome}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()

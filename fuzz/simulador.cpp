@@ -3,7 +3,7 @@
 #include "platform/TempoVirtual.h"
 #include "platform/PlataformaDeTeste.h"
 #include "simulator/InterpretaComando.h"
-#include "simulator/MontadorFrames.h"
+#include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"
 
 #include <cstdlib>
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     cfg.bicos = sim::bicosPadrao();
     cfg.taxaPorMinuto = 30;
     sim::NucleoConcentrador nucleo(relogio, cfg);
-    sim::MontadorFrames montador;
+    sim::MontadorQuadros montador;
     const QByteArray bytes(reinterpret_cast<const char*>(dados), qsizetype(tamanho));
     // Pieces cut at every newline, as they may come from the line.
     for (const QByteArray& pedaco : bytes.split('\n')) {
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
                 std::abort();
             sim::interpretaComando(frame);
             relogio.avancaMs(700);
-            nucleo.respondeFrame(frame);
+            nucleo.respondeQuadro(frame);
         }
     }
     return 0;

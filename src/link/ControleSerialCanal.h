@@ -24,7 +24,6 @@ public:
     // does not exist or is in use. Closing a closed port does nothing.
     void setPortaAberta(bool aberta) override;
     void setNumeroPorta(int porta) override;  // raises while the port is open
-    int numeroPorta() const override { return porta_; }
     void setDispositivo(const QString& caminho) override;  // raises while the port is open
     // The line always runs at 9600,n,8,1, the only setting the program uses.
     void setConfiguracao(const QString& configuracao) override { configuracao_ = configuracao; }

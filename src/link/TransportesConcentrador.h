@@ -17,7 +17,6 @@ public:
 
     ControleSerial& serial() { return serial_; }
     BibliotecaConcentrador& biblioteca() { return biblioteca_; }
-    bool bibliotecaCarregada() const { return biblioteca_.carregada(); }
     // Of our own library and the serial control; a library handed in by a test is not seen.
     const UltimaRecepcao& ultimaRecepcao() const { return canais_.ultimaRecepcao(); }
 

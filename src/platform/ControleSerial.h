@@ -14,7 +14,6 @@ public:
     virtual bool portaAberta() const = 0;
     virtual void setPortaAberta(bool aberta) = 0;
     virtual void setNumeroPorta(int porta) = 0;
-    virtual int numeroPorta() const = 0;
     // A device path that names the port in place of its number ("/dev/ttyUSB0");
     // empty: the number.
     virtual void setDispositivo(const QString& caminho) = 0;

@@ -72,8 +72,4 @@ QRegularExpression MapaCaminhos::expressaoDoPadrao(const QString& padrao) {
     return QRegularExpression(QRegularExpression::anchoredPattern(expr), QRegularExpression::CaseInsensitiveOption);
 }
 
-bool MapaCaminhos::casaPadrao(const QString& nome, const QString& padrao) {
-    return expressaoDoPadrao(padrao).match(nome).hasMatch();
-}
-
 } // namespace talvero

@@ -29,9 +29,8 @@ public:
     // exist, the same path without the suffix.
     QString programa(const QString& caminhoWindows) const;
 
-    // Windows wildcard match ('*' and '?'), regardless of letter case.
-    static bool casaPadrao(const QString& nome, const QString& padrao);
-    // The same match made once, for a whole folder of names.
+    // Windows wildcard match ('*' and '?'), regardless of letter case, made once
+    // for a whole folder of names.
     static QRegularExpression expressaoDoPadrao(const QString& padrao);
 
 private:

@@ -19,7 +19,7 @@ public:
     EstadoJanela estado() const override { return estado_; }
     void esconde() override { visivel_ = false; }
     void mostra() override { visivel_ = true; }
-    void ativa() override { ++ativacoes_; }
+    void ativa() override {}
     void descarrega() override;
     bool mostraPainel(const TextosPainel& textos) override {
         painel_ = textos;
@@ -28,7 +28,6 @@ public:
 
     bool visivel() const { return visivel_; }
     bool descarregada() const { return descarregada_; }
-    int ativacoes() const { return ativacoes_; }
     const TextosPainel& painel() const { return painel_; }
 
 private:
@@ -38,7 +37,6 @@ private:
     EstadoJanela estado_ = EstadoJanela::Normal;
     bool visivel_ = true;
     bool descarregada_ = false;
-    int ativacoes_ = 0;
     TextosPainel painel_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "simulator/FilaSaida.h"
-#include "simulator/MontadorFrames.h"
+#include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"
 
 #include <QIODevice>
@@ -33,7 +33,7 @@ private:
     NucleoConcentrador& nucleo_;
     const std::function<void(const QString&)>& falhaGrave_;
     std::function<bool()> calado_;
-    MontadorFrames montador_;
+    MontadorQuadros montador_;
     FilaSaida fila_;
 };
 

@@ -80,21 +80,4 @@ Comando interpretaComando(const QString& frame) {
     return {};
 }
 
-QString nomeComando(TipoComando tipo) {
-    switch (tipo) {
-    case TipoComando::PedeAbastecimento: return QStringLiteral("pede abastecimento");
-    case TipoComando::Confirma: return QStringLiteral("confirma");
-    case TipoComando::Andamento: return QStringLiteral("andamento");
-    case TipoComando::CartaoAndamento: return QStringLiteral("cartão em andamento");
-    case TipoComando::AcertaRelogio: return QStringLiteral("acerta relógio");
-    case TipoComando::Versao: return QStringLiteral("versão");
-    case TipoComando::GravaCartao: return QStringLiteral("grava cartão");
-    case TipoComando::ApagaCartao: return QStringLiteral("apaga cartão");
-    case TipoComando::LeCartao: return QStringLiteral("lê cartão");
-    case TipoComando::ChecksumErrado: return QStringLiteral("checksum errado");
-    case TipoComando::Desconhecido: break;
-    }
-    return QStringLiteral("desconhecido");
-}
-
 } // namespace talvero::sim

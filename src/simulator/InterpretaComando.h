@@ -29,6 +29,4 @@ struct Comando {
 // by the concentrator's own reckoning of it.
 Comando interpretaComando(const QString& frame);
 
-QString nomeComando(TipoComando tipo);
-
 } // namespace talvero::sim

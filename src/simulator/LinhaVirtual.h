@@ -2,7 +2,7 @@
 
 #include "platform/CanalBytes.h"
 #include "platform/TempoVirtual.h"
-#include "simulator/MontadorFrames.h"
+#include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"
 
 #include <deque>
@@ -54,7 +54,7 @@ private:
     NucleoConcentrador& nucleo_;
     RelogioVirtual& relogio_;
     QString nome_;
-    MontadorFrames montador_;
+    MontadorQuadros montador_;
     std::deque<Pendente> pendentes_;
     QByteArray chegados_;
     QByteArray escrito_;

@@ -18,8 +18,8 @@ constexpr std::int64_t kNunca = std::numeric_limits<std::int64_t>::max();
 // The smallest step of a value with that many decimals, in ten-thousandths.
 std::int64_t passoCasas(int casas) { return casas == 2 ? 100 : 10; }
 
-Moeda limiteEncerrante(bool rolloverMilhao) {
-    return Moeda::deInteiro(rolloverMilhao ? 1'000'000 : 100'000'000);
+Moeda limiteEncerrante(bool viraNoMilhao) {
+    return Moeda::deInteiro(viraNoMilhao ? 1'000'000 : 100'000'000);
 }
 
 [[noreturn]] void recusa(const QString& texto) { throw Erro(texto, erros::TiposIncompativeis); }
@@ -44,9 +44,9 @@ NucleoConcentrador::NucleoConcentrador(const Relogio& relogio, ConfiguracaoConce
 
 // --- frames -----------------------------------------------------------------
 
-std::vector<Trecho> NucleoConcentrador::respondeFrame(const QString& frame) {
+std::vector<Trecho> NucleoConcentrador::respondeQuadro(const QString& frame) {
     atualiza();
-    guardaFrame(frame);
+    guardaQuadro(frame);
     const Comando c = interpretaComando(frame);
     if (c.tipo == TipoComando::Desconhecido || c.tipo == TipoComando::ChecksumErrado) {
         ++ignorados_;
@@ -336,9 +336,9 @@ std::size_t NucleoConcentrador::indiceBico(const QString& codigo) const {
     recusa(QStringLiteral("Bico %1 não configurado no concentrador.").arg(codigo));
 }
 
-void NucleoConcentrador::guardaFrame(const QString& frame) {
+void NucleoConcentrador::guardaQuadro(const QString& frame) {
     recebidos_.push_back(frame);
-    if (recebidos_.size() > kFramesGuardados) recebidos_.pop_front();
+    if (recebidos_.size() > kQuadrosGuardados) recebidos_.pop_front();
 }
 
 QDateTime NucleoConcentrador::momentoEm(std::int64_t ms) const {

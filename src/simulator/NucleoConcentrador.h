@@ -27,7 +27,7 @@ public:
 
     // The answer to one frame "(...)"; empty when the frame gets none (an
     // acknowledgement, a bad checksum, an unknown command, a fault).
-    std::vector<Trecho> respondeFrame(const QString& frame);
+    std::vector<Trecho> respondeQuadro(const QString& frame);
 
     // Lets generated traffic run up to now: fuelings start and finish.
     void atualiza();
@@ -50,7 +50,6 @@ public:
     // The concentrator's own clock set `ms` away from the station's, as a drifting one.
     void defineAdiantamento(std::int64_t ms) { ajusteRelogioMs_ = ms; }
     int pendentes() const { return int(fila_.size()); }
-    int emAndamento() const { return int(andamento_.size()); }
     std::int64_t framesIgnorados() const { return ignorados_; }
     const std::deque<QString>& framesRecebidos() const { return recebidos_; }
 
@@ -60,7 +59,7 @@ public:
     PlanoFalhas& falhas() { return injetor_.plano(); }
     TabelaCartoes& cartoes() { return cartoes_; }
 
-    static constexpr std::size_t kFramesGuardados = 10000;
+    static constexpr std::size_t kQuadrosGuardados = 10000;
 
 private:
     struct Bico {
@@ -90,7 +89,7 @@ private:
     std::size_t indiceBico(const QString& codigo) const;
     bool ocupado(std::size_t bico) const;
     QString litrosAteAgora(const Andamento& a, std::int64_t ms) const;
-    void guardaFrame(const QString& frame);
+    void guardaQuadro(const QString& frame);
 
     QDateTime momentoEm(std::int64_t ms) const;
     QDateTime concentradorEm(std::int64_t ms) const { return momentoEm(ms).addMSecs(ajusteRelogioMs_); }

@@ -34,8 +34,10 @@ const DefOpcao kOpcoes[] = {
     {"iniciais", "N", "abastecimentos já encerrados, à espera, na partida (padrão 0)"},
     {"script", "ARQUIVO", "repete respostas brutas de um arquivo: uma por linha, opcionalmente precedida dos "
                           "segundos após a partida em que fica disponível; linhas vazias ou com # são ignoradas"},
-    {"ledger", "ARQUIVO", "livro de abastecimentos criados, entregues e confirmados (recriado na partida)"},
-    {"ledger-formato", "csv|jsonl", "formato do livro (padrão: jsonl quando o nome termina em .jsonl, senão csv)"},
+    {"livro", "ARQUIVO", "livro de abastecimentos criados, entregues e confirmados (recriado na partida; "
+                         "também --ledger)"},
+    {"livro-formato", "csv|jsonl", "formato do livro (padrão: jsonl quando o nome termina em .jsonl, senão csv; "
+                                   "também --ledger-formato)"},
     {"resposta-relogio", "TEXTO", "resposta ao acerto de relógio: \"(0)(&H)\" (padrão) ou \"(&H)\""},
     {"cartoes", "N", "registros da tabela de cartões do IdentFid (padrão 100)"},
     {"cartao-andamento", "20|23|30", "tamanho da resposta do cartão no bico em andamento (padrão 20)"},
@@ -63,6 +65,13 @@ const DefOpcao kOpcoes[] = {
 };
 
 [[noreturn]] void recusa(const QString& texto) { throw Erro(texto, erros::TiposIncompativeis); }
+
+// The names the options had before, still taken from scripts.
+QString nomeAtual(const QString& nome) {
+    if (nome == QLatin1String("ledger")) return QStringLiteral("livro");
+    if (nome == QLatin1String("ledger-formato")) return QStringLiteral("livro-formato");
+    return nome;
+}
 
 const DefOpcao* procura(const QString& nome) {
     for (const DefOpcao& d : kOpcoes)
@@ -158,10 +167,10 @@ void aplica(OpcoesSimulador& o, const QString& n, const QString& v) {
     else if (n == QLatin1String("rollover")) o.cfg.rolloverMilhao = true;
     else if (n == QLatin1String("preco-zero")) o.cfg.precoZero = true;
     else if (n == QLatin1String("iniciais")) o.iniciais = int(inteiro(v, n, 0, 10000));
-    else if (n == QLatin1String("script")) o.script = v;
-    else if (n == QLatin1String("ledger")) o.ledger = v;
-    else if (n == QLatin1String("ledger-formato"))
-        o.formatoLedger = escolha(v, n, {QStringLiteral("csv"), QStringLiteral("jsonl")}) == QLatin1String("csv")
+    else if (n == QLatin1String("script")) o.roteiro = v;
+    else if (n == QLatin1String("livro")) o.livro = v;
+    else if (n == QLatin1String("livro-formato"))
+        o.formatoLivro = escolha(v, n, {QStringLiteral("csv"), QStringLiteral("jsonl")}) == QLatin1String("csv")
                               ? FormatoLivro::Csv
                               : FormatoLivro::JsonLinhas;
     else if (n == QLatin1String("duracao")) o.duracaoS = int(inteiro(v, n, 1, 365 * 24 * 3600));
@@ -174,7 +183,7 @@ void aplica(OpcoesSimulador& o, const QString& n, const QString& v) {
 
 // Totalizers given in --bicos stay as given; the others start just below the
 // million when the counter rolls over there, so the rollover comes soon.
-void ajustaRollover(OpcoesSimulador& o, const std::vector<bool>& encerranteDado) {
+void ajustaVirada(OpcoesSimulador& o, const std::vector<bool>& encerranteDado) {
     if (!o.cfg.rolloverMilhao) return;
     if (o.cfg.bicos.empty()) o.cfg.bicos = bicosPadrao();
     for (std::size_t i = 0; i < o.cfg.bicos.size(); ++i)
@@ -244,7 +253,7 @@ OpcoesSimulador leOpcoes(const QStringList& argumentos) {
         }
         if (!arg.startsWith(QLatin1String("--"))) recusa(QStringLiteral("Argumento inesperado: \"%1\".").arg(arg));
         const qsizetype igual = arg.indexOf(QLatin1Char('='));
-        const QString nome = arg.mid(2, igual < 0 ? -1 : igual - 2);
+        const QString nome = nomeAtual(arg.mid(2, igual < 0 ? -1 : igual - 2));
         const DefOpcao* d = procura(nome);
         if (!d) recusa(QStringLiteral("Opção desconhecida: --%1.").arg(nome));
         QString valor;
@@ -256,7 +265,7 @@ OpcoesSimulador leOpcoes(const QStringList& argumentos) {
             recusa(QStringLiteral("--%1 não leva valor.").arg(nome));
         }
         aplica(o, nome, valor);
-        if (nome == QLatin1String("ledger-formato")) formatoDado = true;
+        if (nome == QLatin1String("livro-formato")) formatoDado = true;
         if (nome == QLatin1String("bicos")) {
             encerranteDado.clear();
             for (const QString& item : valor.split(QLatin1Char(','), Qt::SkipEmptyParts))
@@ -266,9 +275,9 @@ OpcoesSimulador leOpcoes(const QStringList& argumentos) {
     if (o.ajuda || o.versao) return o;
     if (o.pty.isEmpty() && o.serial.isEmpty() && !o.tcpHost)
         recusa(QStringLiteral("Informe --pty LINK, --serial PORTA ou --tcp HOST:PORTA."));
-    if (!formatoDado && o.ledger.endsWith(QLatin1String(".jsonl"), Qt::CaseInsensitive))
-        o.formatoLedger = FormatoLivro::JsonLinhas;
-    ajustaRollover(o, encerranteDado);
+    if (!formatoDado && o.livro.endsWith(QLatin1String(".jsonl"), Qt::CaseInsensitive))
+        o.formatoLivro = FormatoLivro::JsonLinhas;
+    ajustaVirada(o, encerranteDado);
     valida(completa(o.cfg));
     return o;
 }
@@ -335,7 +344,7 @@ QString textoAjuda() {
         "          posição, ou 999999 quando o registro tem outro cartão e nada foi\n"
         "          apagado), cartão em 16-31; (1) fora da tabela ou tabela cheia\n"
         "\n"
-        "Livro (--ledger): uma linha por evento (criado, entregue, confirmado,\n"
+        "Livro (--livro): uma linha por evento (criado, entregue, confirmado,\n"
         "confirmacao_perdida, manual) com o abastecimento, o encerrante antes e depois,\n"
         "a resposta enviada e se ela foi íntegra.\n"
         "\n"

@@ -18,9 +18,9 @@ struct OpcoesSimulador {
     QString serial;                    // existing port to serve on
     std::optional<QString> tcpHost;
     quint16 tcpPorta = 0;
-    QString script;
-    QString ledger;
-    FormatoLivro formatoLedger = FormatoLivro::Csv;
+    QString roteiro;                   // --script
+    QString livro;
+    FormatoLivro formatoLivro = FormatoLivro::Csv;
     int iniciais = 0;
     int duracaoS = 0;                  // 0: until stopped
     bool ajuda = false;

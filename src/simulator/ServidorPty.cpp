@@ -112,7 +112,7 @@ void ServidorPty::leMestre() {
         if (mudo_.isValid() && mudo_.elapsed() < kLinhaMudaMs) continue;
         try {
             for (const QString& frame : montador_.adiciona(QByteArray(buf, qsizetype(n))))
-                fila_.agenda(nucleo_.respondeFrame(frame));
+                fila_.agenda(nucleo_.respondeQuadro(frame));
         } catch (const Erro& e) {
             falhaGrave_(e.descricao());
             return;

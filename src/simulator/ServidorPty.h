@@ -2,7 +2,7 @@
 
 #include "simulator/AtendeDispositivo.h"
 #include "simulator/FilaSaida.h"
-#include "simulator/MontadorFrames.h"
+#include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"
 
 #include <QElapsedTimer>
@@ -42,7 +42,7 @@ private:
     QString link_;
     std::unique_ptr<QSocketNotifier> leitura_;
     std::unique_ptr<QSocketNotifier> escrita_;
-    MontadorFrames montador_;
+    MontadorQuadros montador_;
     FilaSaida fila_;
     QByteArray aEscrever_;
     QElapsedTimer mudo_;

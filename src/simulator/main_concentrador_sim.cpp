@@ -75,10 +75,10 @@ int executa(const OpcoesSimulador& o) {
     RelogioSistema relogio;
     NucleoConcentrador nucleo(relogio, o.cfg);
     nucleo.falhas() = o.falhas;
-    if (!o.ledger.isEmpty()) nucleo.livro().gravaEm(o.ledger, o.formatoLedger);
+    if (!o.livro.isEmpty()) nucleo.livro().gravaEm(o.livro, o.formatoLivro);
     nucleo.livro().aoRegistrar = mostraEvento;
     criaIniciais(nucleo, o.iniciais);
-    if (!o.script.isEmpty()) agendaRoteiro(nucleo, o.script);
+    if (!o.roteiro.isEmpty()) agendaRoteiro(nucleo, o.roteiro);
 
     std::unique_ptr<ServidorTcp> tcp;
     std::unique_ptr<ServidorPty> pty;

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "VersaoProduto.h"
+
 #include <QString>
 
 // Fixed places and names of the installation. They are the program's own
 // Windows paths; the path map translates them when the file system is touched.
 namespace talvero::instalacao {
 
-inline const QString kVersao = QStringLiteral("4.04.26-0");
+inline const QString kVersao = QStringLiteral(TALVERO_VERSAO);  // VERSION
 inline const QString kTituloJanela = QStringLiteral("Talvero Automação");
 inline const QString kPastaPrograma = QStringLiteral("C:\\Talvero\\AutoTalvero\\");
 inline const QString kArquivoIni = QStringLiteral("C:\\Talvero\\AutoTalvero\\AutoTalvero.INI");

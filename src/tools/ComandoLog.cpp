@@ -35,25 +35,9 @@ struct Pedido {
 };
 
 Pedido lePedido(const QStringList& args) {
-    Pedido p;
-    bool comando = false;
-    for (qsizetype i = 1; i < args.size() && p.erroUso.isEmpty(); ++i) {
-        const QString& arg = args[i];
-        if (arg == QLatin1String("--root")) {
-            if (i + 1 < args.size()) p.raiz = args[++i];
-            else p.erroUso = QStringLiteral("a opção --root precisa de uma pasta");
-        } else if (arg == QLatin1String("--seguir")) {
-            p.seguir = true;
-        } else if (arg == QLatin1String("log") && !comando) {
-            comando = true;
-        } else if (!arg.startsWith(QLatin1String("--")) && p.arquivo.isEmpty()) {
-            p.arquivo = arg;
-        } else {
-            p.erroUso = (arg.startsWith(QLatin1String("--")) ? QStringLiteral("opção inválida para log: ")
-                                                             : QStringLiteral("argumento a mais: ")) + arg;
-        }
-    }
-    return p;
+    const linhaComando::LinhaLida l =
+        linhaComando::le(args, {QStringLiteral("log"), {}, {QStringLiteral("--seguir")}, 1});
+    return {l.valores.value(QStringLiteral("--root")), l.livres.value(0), !l.marcadas.isEmpty(), l.erroUso};
 }
 
 // The newest of the names of the exact form the agent writes, judged by the

@@ -26,27 +26,16 @@ struct Pedido {
 };
 
 Pedido lePedido(const QStringList& args) {
-    Pedido p;
-    bool comando = false;
-    for (qsizetype i = 1; i < args.size() && p.erroUso.isEmpty(); ++i) {
-        const QString& arg = args[i];
-        const bool temValor = i + 1 < args.size();
-        if (arg == QLatin1String("--root")) {
-            if (temValor) p.raiz = args[++i];
-            else p.erroUso = QStringLiteral("a opção --root precisa de uma pasta");
-        } else if (arg == QLatin1String("--critico")) {
+    const linhaComando::OpcaoComValor critico{
+        QStringLiteral("--critico"), QStringLiteral("a opção --critico precisa de um número de segundos maior que zero"),
+        [](const QString& valor) {
             bool ok = false;
-            p.criticoS = temValor ? args[++i].toInt(&ok) : 0;
-            if (!ok || p.criticoS < 1)
-                p.erroUso = QStringLiteral("a opção --critico precisa de um número de segundos maior que zero");
-        } else if (arg == QLatin1String("situacao") && !comando) {
-            comando = true;
-        } else {
-            p.erroUso = (arg.startsWith(QLatin1String("--")) ? QStringLiteral("opção inválida para situacao: ")
-                                                             : QStringLiteral("argumento a mais: ")) + arg;
-        }
-    }
-    return p;
+            return valor.toInt(&ok) > 0 && ok;
+        }};
+    const linhaComando::LinhaLida l = linhaComando::le(args, {QStringLiteral("situacao"), {critico}, {}, 0});
+    const QString segundos = l.valores.value(critico.nome);
+    return {l.valores.value(QStringLiteral("--root")), segundos.isEmpty() ? kCriticoPadraoS : segundos.toInt(),
+            l.erroUso};
 }
 
 Juizo ilegivel(const Erro& e, const QString& arquivo) {

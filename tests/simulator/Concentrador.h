@@ -18,7 +18,7 @@ struct Concentrador {
 
     QString responde(const QString& frame) {
         QByteArray tudo;
-        for (const Trecho& t : nucleo.respondeFrame(frame)) tudo += t.bytes;
+        for (const Trecho& t : nucleo.respondeQuadro(frame)) tudo += t.bytes;
         return ansi::decodifica(tudo);
     }
     QString pede() { return responde(QStringLiteral("(&A)")); }

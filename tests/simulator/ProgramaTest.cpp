@@ -17,7 +17,10 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
     EXPECT_DOUBLE_EQ(o.falhas.adulterada.probabilidade, 0.25);
     EXPECT_DOUBLE_EQ(o.falhas.manual.probabilidade, 0.1);
     EXPECT_TRUE(o.falhas.silencio.soAbastecimentos);
-    EXPECT_EQ(o.formatoLedger, FormatoLivro::JsonLinhas);
+    EXPECT_EQ(o.formatoLivro, FormatoLivro::JsonLinhas);
+    // The old names stay, and a format given wins over the file's ending.
+    const OpcoesSimulador livro = leOpcoes({"--pty", "x", "--livro", "l.jsonl", "--ledger-formato", "csv"});
+    EXPECT_EQ(std::pair(livro.livro, livro.formatoLivro), std::pair(QString("l.jsonl"), FormatoLivro::Csv));
 
     const std::pair<const char*, const char*> ruins[] = {
         {"--taxa 2", "--serial PORTA ou --tcp"}, {"--pty x --taxa abc", "--taxa"}, {"--pty x --nada", "--nada"},

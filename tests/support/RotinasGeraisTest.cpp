@@ -36,8 +36,8 @@ TEST(AguardaSegundos, TerminaNaEnesimaViradaDeSegundoComOsTimersDisparando) {
         AgendadorVirtual agendador(relogio);
         int disparos = 0;
         bool imediato = false;
-        auto timer = agendador.criaTemporizador(500, [&] { ++disparos; });
-        timer->setHabilitado(true);
+        auto temporizador = agendador.criaTemporizador(500, [&] { ++disparos; });
+        temporizador->setHabilitado(true);
         agendador.umaVez(0, [&] { imediato = true; });
         const std::int64_t inicio = relogio.ms();
         AguardaSegundos(relogio, agendador, c.n);

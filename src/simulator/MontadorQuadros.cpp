@@ -1,10 +1,10 @@
-#include "simulator/MontadorFrames.h"
+#include "simulator/MontadorQuadros.h"
 
 #include "platform/CodecAnsi.h"
 
 namespace talvero::sim {
 
-QStringList MontadorFrames::adiciona(const QByteArray& bytes) {
+QStringList MontadorQuadros::adiciona(const QByteArray& bytes) {
     QStringList frames;
     for (char b : bytes) {
         if (b == '(') {

@@ -8,7 +8,7 @@ namespace talvero::sim {
 // Cuts the incoming byte stream into frames "(" ... ")". Whatever lies between
 // frames is line noise and is dropped; a "(" inside an unfinished frame starts
 // the frame again, and a runaway frame is dropped at a length no command reaches.
-class MontadorFrames {
+class MontadorQuadros {
 public:
     QStringList adiciona(const QByteArray& bytes);
     void limpa() { pendente_.clear(); dentro_ = false; }
