@@ -46,5 +46,25 @@ TEST(CartoesNaEstacao, ChecksumDeTresDigitosGravaEApaga) {
     }
 }
 
+// A card command turns the automation back on as it ends, whatever state it found
+// it in (a pause's request too); a refused card sends nothing and changes nothing.
+TEST(CartoesNaEstacao, ComandoTerminaComAAutomacaoLigada) {
+    for (const bool biblioteca : {false, true}) {
+        sim::ConfiguracaoConcentrador c;
+        if (biblioteca) c.layout = sim::Layout::IdentFid;
+        Estacao e(c);
+        if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+        e.iniciaAgente();
+        e.roda(3000);
+        Temporizador& timer = *e.agente().TimerAutomacao;
+        timer.setHabilitado(false);
+        e.agente().cartoes().AutoLerCartaoIdentFid(QStringLiteral("0123456789ABCDEF"), QStringLiteral("000001"));
+        EXPECT_TRUE(timer.habilitado()) << biblioteca;
+        timer.setHabilitado(false);
+        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(QStringLiteral("curto")), QStringLiteral("|@|"));
+        EXPECT_FALSE(timer.habilitado()) << biblioteca;
+    }
+}
+
 } // namespace
 } // namespace talvero::teste
