@@ -4,8 +4,8 @@
 #include "link/ControleSerialCanal.h"
 #include "link/EnlaceConcentrador.h"
 #include "platform/CodecAnsi.h"
-#include "platform/PlataformaDeTeste.h"
-#include "simulator/FabricaCanaisSimulador.h"
+#include "ensaio/PlataformaDeTeste.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 #include "support/Instalacao.h"
 
 using namespace talvero;
