@@ -42,6 +42,15 @@ double execucaoS(qint64 pid) {
     return total / 1000.0;
 }
 
+// Only Linux has /proc: elsewhere leConsumo raises before it needs this.
+double tiquesPorSegundo() {
+#ifdef _SC_CLK_TCK
+    return double(sysconf(_SC_CLK_TCK));
+#else
+    return 100;
+#endif
+}
+
 } // namespace
 
 QString pastaProgramas(const QString& semVariavel) {
@@ -55,8 +64,7 @@ Consumo leConsumo(qint64 pid) {
     // Fields after the command name, which may hold blanks: state is the 3rd, utime the 14th.
     const QList<QByteArray> campos = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
     if (campos.size() < 13) throw std::runtime_error(QStringLiteral("/proc/%1/stat ilegível").arg(pid).toStdString());
-    const double tique = double(sysconf(_SC_CLK_TCK));
-    c.cpuS = double(campos[11].toLongLong() + campos[12].toLongLong()) / tique;
+    c.cpuS = double(campos[11].toLongLong() + campos[12].toLongLong()) / tiquesPorSegundo();
     c.execS = execucaoS(pid);
     const QByteArray status = leArquivo(QStringLiteral("/proc/%1/status").arg(pid));
     c.vmRssKb = campoKb(status, "VmRSS");
