@@ -2,19 +2,15 @@
 
 #include "platform/CodecAnsi.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QHostInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QTimer>
 #include <algorithm>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace talvero::medicao {
 
@@ -37,71 +33,11 @@ QString finalDe(const QString& nome, const QByteArray& conteudo) {
     return QStringLiteral("--- ") + nome + QLatin1Char('\n') + linhas.mid(std::max<qsizetype>(0, linhas.size() - kLinhas)).join('\n');
 }
 
-qint64 campoKb(const QByteArray& status, const QByteArray& nome) {
-    for (const QByteArray& linha : status.split('\n'))
-        if (linha.startsWith(nome + ':')) return linha.mid(nome.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
 void para(QProcess& p, const char* nome) {
-    if (p.state() == QProcess::NotRunning) return;
-    p.terminate();
-    if (!p.waitForFinished(kParadaMs)) {
-        p.kill();
-        p.waitForFinished();
-        falha(QStringLiteral("%1 não terminou com SIGTERM").arg(QLatin1String(nome)));
-    }
-}
-
-// Milliseconds in "se.sum_exec_runtime   :   123.456789"; -1 when absent.
-double execucaoMs(const QByteArray& sched) {
-    for (const QByteArray& linha : sched.split('\n'))
-        if (linha.startsWith("se.sum_exec_runtime")) return linha.mid(linha.indexOf(':') + 1).trimmed().toDouble();
-    return -1;
-}
-
-double execucaoS(qint64 pid) {
-    double total = 0;
-    const QString tarefas = QStringLiteral("/proc/%1/task").arg(pid);
-    for (const QString& tid : QDir(tarefas).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const double ms = execucaoMs(leArquivo(tarefas + QLatin1Char('/') + tid + QStringLiteral("/sched")));
-        if (ms < 0) return -1;
-        total += ms;
-    }
-    return total / 1000.0;
+    if (!encerra(p, kParadaMs)) falha(QStringLiteral("%1 não terminou com SIGTERM").arg(QLatin1String(nome)));
 }
 
 } // namespace
-
-Consumo leConsumo(qint64 pid) {
-    Consumo c;
-    const QByteArray stat = leArquivo(QStringLiteral("/proc/%1/stat").arg(pid));
-    // Fields after the command name, which may hold blanks: state is the 3rd, utime the 14th.
-    const QList<QByteArray> campos = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (campos.size() < 13) falha(QStringLiteral("/proc/%1/stat ilegível").arg(pid));
-    const double tique = double(sysconf(_SC_CLK_TCK));
-    c.cpuS = double(campos[11].toLongLong() + campos[12].toLongLong()) / tique;
-    c.execS = execucaoS(pid);
-    const QByteArray status = leArquivo(QStringLiteral("/proc/%1/status").arg(pid));
-    c.vmRssKb = campoKb(status, "VmRSS");
-    c.vmHwmKb = campoKb(status, "VmHWM");
-    return c;
-}
-
-void aguarda(int ms) {
-    QEventLoop laco;
-    QTimer::singleShot(ms, &laco, &QEventLoop::quit);
-    laco.exec();
-}
-
-bool aguardaAte(const std::function<bool()>& pronto, int limiteMs, int passoMs) {
-    const QDeadlineTimer prazo(limiteMs);
-    while (!pronto()) {
-        if (prazo.hasExpired()) return false;
-        aguarda(passoMs);
-    }
-    return true;
-}
 
 EstacaoMedida::EstacaoMedida(QString binarios)
     : binarios_(std::move(binarios)), conexao_(QStringLiteral("medicao-%1").arg(++conexoes)) {
@@ -143,11 +79,7 @@ void EstacaoMedida::prepara() {
         "Porta de Comunicacao=COM3", "[LOCALIZACAO]", "Pasta da automacao=Automacao",
         "Computador com automacao=" + QHostInfo::localHostName(), "[BANCO DE DADOS]", "Driver=SQLITE"};
     escreve("C/Talvero/AutoTalvero/AutoTalvero.INI", ansi::codifica(ini.join("\r\n") + "\r\n"));
-    escreve("cadastros/BicoAutomacao.csv", "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n");
-    escreve("cadastros/Bico.csv", "Empresa,Bico,Produto,Complemento\n1,1,1,ILHA 1\n1,2,2,ILHA 1\n1,3,3,ILHA 2\n1,4,1,ILHA 2\n");
-    escreve("cadastros/Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n");
-    escreve("cadastros/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n");
-    escreve("cadastros/EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n");
+    escreveCadastros(caminho(QStringLiteral("cadastros")));
     dados({QStringLiteral("criar")});
     dados({QStringLiteral("importar"), caminho(QStringLiteral("cadastros"))});
 }

@@ -1,27 +1,13 @@
 #pragma once
 
+#include "ensaio/ProgramasReais.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <functional>
 
 namespace talvero::medicao {
-
-// CPU time and memory of a running process, as Linux reports them in /proc.
-struct Consumo {
-    double cpuS = 0;   // utime + stime (/proc/PID/stat, in clock ticks of 10 ms)
-    double execS = -1; // the same to the nanosecond: se.sum_exec_runtime of every thread; -1 when the kernel hides it
-    qint64 vmRssKb = 0;
-    qint64 vmHwmKb = 0;
-};
-
-Consumo leConsumo(qint64 pid);
-
-// Waits while the event loop runs (the programs' output keeps flowing).
-void aguarda(int ms);
-// Polls every `passoMs`; false when the limit passes first.
-bool aguardaAte(const std::function<bool()>& pronto, int limiteMs, int passoMs = 100);
 
 // A demo station under a temporary root: INI file, registers, SQLite database,
 // the concentrator simulator on a pseudo-terminal linked at ROOT/dev/COM3 and the

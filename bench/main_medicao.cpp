@@ -70,9 +70,7 @@ Opcoes leOpcoes(const QCoreApplication& app) {
     o.soBanco = p.isSet(soBanco);
     if (p.isSet(dias)) o.dias = std::max(1, p.value(dias).toInt());
     if (p.isSet(fila)) o.fila = std::max(1, p.value(fila).toInt());
-    o.binarios = p.isSet(bin) ? p.value(bin)
-                 : qEnvironmentVariableIsEmpty("TALVERO_BIN") ? QCoreApplication::applicationDirPath() + QStringLiteral("/../src")
-                                                              : qEnvironmentVariable("TALVERO_BIN");
+    o.binarios = p.isSet(bin) ? p.value(bin) : pastaProgramas(QStringLiteral("/../src"));
     if (p.isSet(esperando)) o.esperando = std::clamp(p.value(esperando).toInt(), 2, kMaximoEsperando);
     if (p.isSet(ocioso)) o.ociosoS = std::max(2, p.value(ocioso).toInt());
     if (p.isSet(gravacoes)) o.gravacoes = std::max(10, p.value(gravacoes).toInt());

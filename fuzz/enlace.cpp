@@ -5,7 +5,7 @@
 #include "link/BibliotecaPropria.h"
 #include "link/ControleSerialCanal.h"
 #include "platform/CodecAnsi.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 
 #include <cstdlib>
 

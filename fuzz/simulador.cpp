@@ -1,7 +1,7 @@
 // The simulator's command side: the byte stream cut into frames, each frame
 // read and answered by the concentrator's core on a virtual clock.
-#include "platform/TempoVirtual.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/TempoVirtual.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "simulator/InterpretaComando.h"
 #include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"

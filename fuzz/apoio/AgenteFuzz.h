@@ -3,7 +3,7 @@
 #include "OraculoLinha.h"
 #include "RoteiroCanal.h"
 #include "comum/LogMemoria.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "shell/JanelaSemTela.h"
 #include "shell/MenuAutomacao.h"
 #include "store/Conexao.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/CanalBytes.h"
-#include "platform/TempoVirtual.h"
+#include "ensaio/TempoVirtual.h"
 
 #include <QByteArray>
 #include <deque>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Erro.h"
-#include "platform/OperadorRoteirizado.h"
+#include "ensaio/OperadorRoteirizado.h"
 #include "platform/Relogio.h"
 #include "platform/SistemaArquivos.h"
 #include "support/Instalacao.h"

@@ -2,10 +2,10 @@
 
 #include "comum/Ajuda.h"
 #include "comum/LogMemoria.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "shell/JanelaSemTela.h"
 #include "shell/MenuAutomacao.h"
-#include "simulator/FabricaCanaisSimulador.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 #include "simulator/NucleoConcentrador.h"
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoRejeitado.h"

@@ -3,7 +3,7 @@
 #include "link/BibliotecaSobDemanda.h"
 #include "link/ControleSerialCanal.h"
 #include "link/MontaComando.h"
-#include "simulator/FabricaCanaisSimulador.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 
 using namespace talvero;
 using namespace talvero::teste;

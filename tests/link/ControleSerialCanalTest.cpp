@@ -1,6 +1,6 @@
 #include "comum/Ajuda.h"
 #include "link/ControleSerialCanal.h"
-#include "simulator/FabricaCanaisSimulador.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 
 using namespace talvero;
 using namespace talvero::teste;

@@ -6,8 +6,8 @@
 #include "link/PortaBiblioteca.h"
 #include "link/PortaSerial.h"
 #include "platform/CodecAnsi.h"
-#include "platform/PlataformaDeTeste.h"
-#include "simulator/FabricaCanaisSimulador.h"
+#include "ensaio/PlataformaDeTeste.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 #include "support/Instalacao.h"
 
 using namespace talvero;

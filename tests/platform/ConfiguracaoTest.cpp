@@ -1,7 +1,7 @@
 #include "comum/Ajuda.h"
 #include "platform/Conversoes.h"
 #include "platform/LeitorIni.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 
 using namespace talvero;
 using namespace talvero::teste;

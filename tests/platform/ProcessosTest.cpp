@@ -1,6 +1,6 @@
 #include "comum/Ajuda.h"
 #include "platform/HostSistema.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "platform/ProcessosSistema.h"
 
 #include <QCoreApplication>

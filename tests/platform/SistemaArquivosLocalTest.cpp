@@ -1,5 +1,5 @@
 #include "comum/Ajuda.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 
 #include <QFile>
 #include <sys/stat.h>

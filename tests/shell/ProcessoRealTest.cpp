@@ -5,6 +5,7 @@
 // at that moment, so a fueling acknowledged before it was stored shows; the
 // simulator's ledger then proves what was handed over and acknowledged.
 
+#include "ensaio/ProgramasReais.h"
 #include "link/MontaComando.h"
 #include "platform/CodecAnsi.h"
 
@@ -47,25 +48,11 @@ constexpr int kParadaMs = 20'000;
 const QString kGravados = QStringLiteral(
     "SELECT RegistroAutomacao FROM Abastecimento UNION ALL SELECT RegistroAutomacao FROM AbastecimentoRejeitado");
 
-// TALVERO_BIN names the build's src/ folder; without it, the one beside tests/.
-QString binario(const char* relativo) {
-    const QString bin = qEnvironmentVariable("TALVERO_BIN");
-    return (bin.isEmpty() ? QCoreApplication::applicationDirPath() + "/../../src" : bin) + '/' + QLatin1String(relativo);
-}
+QString binario(const char* relativo) { return talvero::pastaProgramas("/../../src") + '/' + QLatin1String(relativo); }
 
-void para(QProcess& p) {
-    if (p.state() == QProcess::NotRunning) return;
-    p.terminate();
-    if (!p.waitForFinished(kParadaMs)) p.kill(), p.waitForFinished();
-}
+void para(QProcess& p) { talvero::encerra(p, kParadaMs); }
 
-// utime + stime of a running process, from the fields after "(name)".
-qint64 cpuMs(qint64 pid) {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const QList<QByteArray> campos = f.readAll().split(')').last().split(' ');
-    return (campos[12].toLongLong() + campos[13].toLongLong()) * 1000 / sysconf(_SC_CLK_TCK);
-}
+qint64 cpuMs(qint64 pid) { return qint64(talvero::leConsumo(pid).cpuS * 1000); }
 
 // The soft limit only: an unprivileged process can raise it again up to the hard one.
 void limitaArquivos(qint64 pid, rlim_t bytes) {
@@ -226,11 +213,7 @@ protected:
     void monta(Estacao& e, bool dll, bool tcp, int layout, const QStringList& simulador) {
         e.dll = dll, e.tcp = tcp, e.layout = layout;
         for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev/serial/by-id", "cadastros"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
-        escreve(e, "cadastros/BicoAutomacao.csv", "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n");
-        escreve(e, "cadastros/Bico.csv", "Empresa,Bico,Produto,Complemento\n1,1,1,ILHA 1\n1,2,2,ILHA 1\n1,3,3,ILHA 2\n1,4,1,ILHA 2\n");
-        escreve(e, "cadastros/Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n");
-        escreve(e, "cadastros/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n");
-        escreve(e, "cadastros/EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n");
+        ASSERT_NO_THROW(talvero::escreveCadastros(e.arquivo("cadastros")));
         for (const QStringList& args : {QStringList{"criar"}, QStringList{"importar", e.arquivo("cadastros")}}) {
             QProcess p;
             p.setProcessChannelMode(QProcess::MergedChannels);

@@ -3,7 +3,7 @@
 #include "comum/Ajuda.h"
 #include "link/MontaComando.h"
 #include "platform/CodecAnsi.h"
-#include "platform/TempoVirtual.h"
+#include "ensaio/TempoVirtual.h"
 #include "simulator/NucleoConcentrador.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "Concentrador.h"
 
-#include "simulator/LinhaVirtual.h"
+#include "ensaio/LinhaVirtual.h"
 
 using namespace talvero;
 using namespace talvero::sim;

@@ -1,6 +1,6 @@
 #include "comum/BancoDeTeste.h"
 #include "comum/LogMemoria.h"
-#include "platform/TempoVirtual.h"
+#include "ensaio/TempoVirtual.h"
 #include "store/GravacaoAbastecimento.h"
 
 #include <random>

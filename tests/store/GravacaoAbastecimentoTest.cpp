@@ -1,5 +1,5 @@
 #include "comum/LogMemoria.h"
-#include "platform/TempoVirtual.h"
+#include "ensaio/TempoVirtual.h"
 #include "comum/BancoDeTeste.h"
 #include "store/GravacaoAbastecimento.h"
 #include "comum/RecusaGravacao.h"

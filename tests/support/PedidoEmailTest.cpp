@@ -1,5 +1,5 @@
 #include "comum/Ajuda.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "support/Instalacao.h"
 #include "support/PedidoEmail.h"
 

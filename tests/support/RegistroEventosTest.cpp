@@ -1,6 +1,6 @@
 #include "comum/Ajuda.h"
 #include "platform/OperadorSemJanela.h"
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "support/RegistroEventos.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "comum/Ajuda.h"
-#include "platform/TempoVirtual.h"
+#include "ensaio/TempoVirtual.h"
 #include "support/RotinasGerais.h"
 
 using namespace talvero;

@@ -1,6 +1,6 @@
 #include "comum/Ajuda.h"
-#include "platform/HostFixo.h"
-#include "platform/OperadorRoteirizado.h"
+#include "ensaio/HostFixo.h"
+#include "ensaio/OperadorRoteirizado.h"
 #include "support/SocketIp.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "platform/HostFixo.h"
+#include "ensaio/HostFixo.h"
 
 namespace talvero {
 

@@ -1,4 +1,4 @@
-#include "platform/ProcessosGravador.h"
+#include "ensaio/ProcessosGravador.h"
 
 #include "platform/Erro.h"
 

@@ -1,4 +1,4 @@
-#include "platform/IconeGravador.h"
+#include "ensaio/IconeGravador.h"
 
 #include "platform/DicaIcone.h"
 

@@ -1,4 +1,4 @@
-#include "simulator/FabricaCanaisSimulador.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 
 #include "platform/Erro.h"
 

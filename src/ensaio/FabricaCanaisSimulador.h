@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/CanalBytes.h"
-#include "platform/TempoVirtual.h"
-#include "simulator/LinhaVirtual.h"
+#include "ensaio/TempoVirtual.h"
+#include "ensaio/LinhaVirtual.h"
 
 #include <memory>
 #include <optional>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "platform/FabricaCanaisAusente.h"
-#include "platform/HostFixo.h"
-#include "platform/IconeGravador.h"
+#include "ensaio/FabricaCanaisAusente.h"
+#include "ensaio/HostFixo.h"
+#include "ensaio/IconeGravador.h"
 #include "platform/MapaCaminhos.h"
-#include "platform/OperadorRoteirizado.h"
+#include "ensaio/OperadorRoteirizado.h"
 #include "platform/Plataforma.h"
-#include "platform/ProcessosGravador.h"
+#include "ensaio/ProcessosGravador.h"
 #include "platform/SistemaArquivosLocal.h"
-#include "platform/TempoVirtual.h"
+#include "ensaio/TempoVirtual.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

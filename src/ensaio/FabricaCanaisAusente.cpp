@@ -1,4 +1,4 @@
-#include "platform/FabricaCanaisAusente.h"
+#include "ensaio/FabricaCanaisAusente.h"
 
 #include "platform/Erro.h"
 

@@ -1,4 +1,4 @@
-#include "platform/OperadorRoteirizado.h"
+#include "ensaio/OperadorRoteirizado.h"
 
 namespace talvero {
 

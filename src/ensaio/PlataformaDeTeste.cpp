@@ -1,4 +1,4 @@
-#include "platform/PlataformaDeTeste.h"
+#include "ensaio/PlataformaDeTeste.h"
 
 #include "platform/Erro.h"
 

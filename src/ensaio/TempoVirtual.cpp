@@ -1,4 +1,4 @@
-#include "platform/TempoVirtual.h"
+#include "ensaio/TempoVirtual.h"
 
 #include <QTimeZone>
 #include <algorithm>

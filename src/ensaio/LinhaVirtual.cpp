@@ -1,4 +1,4 @@
-#include "simulator/LinhaVirtual.h"
+#include "ensaio/LinhaVirtual.h"
 
 #include "platform/Erro.h"
 
