@@ -32,21 +32,26 @@ namespace {
 constexpr int kRodadasDados = 5;
 constexpr int kDiasRecentes = 30;
 
-[[noreturn]] void falha(const QString& texto) { throw std::runtime_error(texto.toStdString()); }
+[[noreturn]] void falha(const QString& texto) {
+    throw std::runtime_error(texto.toStdString());
+}
 
 QTextStream& saida() {
     static QTextStream s(stdout);
     return s;
 }
 
-QString num(double v, int casas = 2) { return QString::number(v, 'f', casas); }
+QString num(double v, int casas = 2) {
+    return QString::number(v, 'f', casas);
+}
 QString linha(const TemposGravacao& t) {
-    return QStringLiteral("mediana/median %1 ms, p99 %2 ms, máx/max %3 ms").arg(num(t.medianaMs), num(t.p99Ms), num(t.maximoMs));
+    return QStringLiteral("mediana/median %1 ms, p99 %2 ms, máx/max %3 ms")
+        .arg(num(t.medianaMs), num(t.p99Ms), num(t.maximoMs));
 }
 
 struct Medidas {
-    TemposGravacao gravacao, repeticao, existeDesde, rejeitadoLocaliza, aguardando, rejeitadosLista, listagemDia,
-        encerrantesDia, encerrantesMes;
+    TemposGravacao gravacao, repeticao, existeDesde, rejeitadoLocaliza, aguardando, rejeitadosLista,
+        listagemDia, encerrantesDia, encerrantesMes;
     double dadosDiaMs = 0, dadosRejeitadosMs = 0, dadosEncerrantesMs = 0;
     int linhasDia = 0;
 };
@@ -56,7 +61,8 @@ class Declaracoes {
 public:
     void observa(Conexao& c) {
         c.observa([this](const QString& operacao, const QString& sql, const QVariantList& valores) {
-            if (operacao != QLatin1String("Medicao") && operacao != QLatin1String("Conexao.Conecta"))
+            if (operacao != QLatin1String("Medicao") &&
+                operacao != QLatin1String("Conexao.Conecta"))
                 vistas_.try_emplace(sql, operacao, valores);
         });
     }
@@ -66,10 +72,12 @@ public:
         for (const auto& [sql, uso] : vistas_) {
             const QStringList plano = planoDe(db, pg, comValores(db, sql, uso.second));
             const bool varre = std::any_of(plano.begin(), plano.end(), [&](const QString& p) {
-                return pg ? p.contains(QLatin1String("Seq Scan")) : p.startsWith(QLatin1String("SCAN "));
+                return pg ? p.contains(QLatin1String("Seq Scan"))
+                          : p.startsWith(QLatin1String("SCAN "));
             });
             varrem += varre && sql.contains(QLatin1String("FROM Abastecimento ")) ? 1 : 0;
-            saida() << "      " << (varre ? "VARRE " : "índice ") << uso.first << ": " << plano.join(QStringLiteral(" | ")) << "\n";
+            saida() << "      " << (varre ? "VARRE " : "índice ") << uso.first << ": "
+                    << plano.join(QStringLiteral(" | ")) << "\n";
             // TALVERO_MEDICAO_SQL=1 shows the statement as it was explained, values in.
             if (varre && qEnvironmentVariableIsSet("TALVERO_MEDICAO_SQL"))
                 saida() << "         " << comValores(db, sql, uso.second) << "\n";
@@ -93,26 +101,30 @@ private:
     }
     static QStringList planoDe(QSqlDatabase& db, bool pg, const QString& sql) {
         QSqlQuery q(db);
-        if (!q.exec((pg ? QStringLiteral("EXPLAIN ") : QStringLiteral("EXPLAIN QUERY PLAN ")) + sql))
+        if (!q.exec((pg ? QStringLiteral("EXPLAIN ") : QStringLiteral("EXPLAIN QUERY PLAN ")) +
+                    sql))
             return {QStringLiteral("(sem plano: ") + q.lastError().text() + QLatin1Char(')')};
         QStringList r;
-        while (q.next()) r << q.value(pg ? 0 : 3).toString().trimmed();
+        while (q.next())
+            r << q.value(pg ? 0 : 3).toString().trimmed();
         return r;
     }
     std::map<QString, std::pair<QString, QVariantList>> vistas_;
 };
 
 // `aceita`: the exit statuses that mean it worked (encerrantes says 3 on a gap).
-double rodaDados(const QString& binarios, const QString& raiz, const QStringList& argumentos, int* linhas,
-                 QList<int> aceita = {0}) {
+double rodaDados(const QString& binarios, const QString& raiz, const QStringList& argumentos,
+                 int* linhas, QList<int> aceita = {0}) {
     std::vector<double> ms;
     for (int i = 0; i < kRodadasDados; ++i) {
         QProcess p;
         QElapsedTimer t;
         t.start();
-        p.start(binarios + QStringLiteral("/tools/talvero-dados"), QStringList{QStringLiteral("--root"), raiz} + argumentos);
+        p.start(binarios + QStringLiteral("/tools/talvero-dados"),
+                QStringList{QStringLiteral("--root"), raiz} + argumentos);
         if (!p.waitForFinished(600'000) || !aceita.contains(p.exitCode()))
-            falha(QStringLiteral("talvero-dados %1: %2").arg(argumentos.join(' '), QString::fromLocal8Bit(p.readAllStandardError())));
+            falha(QStringLiteral("talvero-dados %1: %2")
+                      .arg(argumentos.join(' '), QString::fromLocal8Bit(p.readAllStandardError())));
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (linhas) *linhas = int(p.readAllStandardOutput().count('\n')) - 2;
     }
@@ -120,33 +132,41 @@ double rodaDados(const QString& binarios, const QString& raiz, const QStringList
     return ms[ms.size() / 2];
 }
 
-Medidas mede(Conexao& c, const Preenchimento& p, const OpcoesCheio& o, const QDate& gravarDesde, const QString& raiz) {
+Medidas mede(Conexao& c, const Preenchimento& p, const OpcoesCheio& o, const QDate& gravarDesde,
+             const QString& raiz) {
     Medidas m;
     std::mt19937_64 sorteio(7);
     const auto dia = [&](int ultimos) {
         return p.ultimoDia.addDays(-std::uniform_int_distribution<int>(0, ultimos - 1)(sorteio));
     };
-    const auto inteiro = [&](int de, int ate) { return std::uniform_int_distribution<int>(de, ate)(sorteio); };
+    const auto inteiro = [&](int de, int ate) {
+        return std::uniform_int_distribution<int>(de, ate)(sorteio);
+    };
     m.gravacao = medeGravacao(c, o.gravacoes, gravarDesde);
     Abastecimento a(c);
     const int todos = int(p.primeiroDia.daysTo(p.ultimoDia)) + 1;
     m.repeticao = cronometra(o.consultas, [&](int) {
-        a.RegistrosNoMinuto(1, dia(todos), QTime(inteiro(0, 23), inteiro(0, 59)), std::int16_t(inteiro(1, 8)));
+        a.RegistrosNoMinuto(1, dia(todos), QTime(inteiro(0, 23), inteiro(0, 59)),
+                            std::int16_t(inteiro(1, 8)));
     });
     // The reprocessing asks whether the nozzle has anything later: recent days are the long search.
     m.existeDesde = cronometra(o.consultas, [&](int) {
-        a.ExisteDesde(1, dia(kDiasRecentes), QTime(inteiro(0, 23), inteiro(0, 59)), std::int16_t(inteiro(1, 8)));
+        a.ExisteDesde(1, dia(kDiasRecentes), QTime(inteiro(0, 23), inteiro(0, 59)),
+                      std::int16_t(inteiro(1, 8)));
     });
     const auto lista = AbastecimentoRejeitado::Lista(c);
     AbastecimentoRejeitado r(c);
     m.rejeitadoLocaliza = cronometra(o.consultas, [&](int i) {
         r.Localiza(1, lista.isEmpty() ? QString() : lista[i % lista.size()].RegistroAutomacao);
     });
-    m.aguardando = cronometra(o.consultas, [&](int) { AbastecimentoRejeitado::ContaAguardando(c, 1); });
-    m.rejeitadosLista = cronometra(std::max(10, o.consultas / 20), [&](int) { AbastecimentoRejeitado::Lista(c); });
+    m.aguardando =
+        cronometra(o.consultas, [&](int) { AbastecimentoRejeitado::ContaAguardando(c, 1); });
+    m.rejeitadosLista =
+        cronometra(std::max(10, o.consultas / 20), [&](int) { AbastecimentoRejeitado::Lista(c); });
     const esquema::Tabela& tabela = *esquema::tabela(QStringLiteral("Abastecimento"));
     m.listagemDia = cronometra(std::max(10, o.consultas / 20), [&](int i) {
-        listagem::linhas(c, tabela, {}, listagem::Filtro{QStringLiteral("Data"), valores::deData(dia(todos - i))});
+        listagem::linhas(c, tabela, {},
+                         listagem::Filtro{QStringLiteral("Data"), valores::deData(dia(todos - i))});
     });
     const int conferencias = std::max(10, o.consultas / 20);
     m.encerrantesDia = cronometra(conferencias, [&](int) {
@@ -158,46 +178,60 @@ Medidas mede(Conexao& c, const Preenchimento& p, const OpcoesCheio& o, const QDa
         encerrantes::calcula(c, 1, d, d.addDays(29));
     });
     if (raiz.isEmpty()) return m;
-    m.dadosDiaMs = rodaDados(o.binarios, raiz, {QStringLiteral("abastecimentos"), QStringLiteral("--data"),
-                                                p.ultimoDia.toString(Qt::ISODate)},
+    m.dadosDiaMs = rodaDados(o.binarios, raiz,
+                             {QStringLiteral("abastecimentos"), QStringLiteral("--data"),
+                              p.ultimoDia.toString(Qt::ISODate)},
                              &m.linhasDia);
     m.dadosRejeitadosMs = rodaDados(o.binarios, raiz, {QStringLiteral("rejeitados")}, nullptr);
-    m.dadosEncerrantesMs = rodaDados(o.binarios, raiz,
-                                     {QStringLiteral("encerrantes"), QStringLiteral("--empresa"), QStringLiteral("1"),
-                                      QStringLiteral("--data"), p.ultimoDia.toString(Qt::ISODate)},
-                                     nullptr, {0, 3});
+    m.dadosEncerrantesMs =
+        rodaDados(o.binarios, raiz,
+                  {QStringLiteral("encerrantes"), QStringLiteral("--empresa"), QStringLiteral("1"),
+                   QStringLiteral("--data"), p.ultimoDia.toString(Qt::ISODate)},
+                  nullptr, {0, 3});
     return m;
 }
 
 void imprime(const Medidas& m, const TemposGravacao& vazio) {
-    saida() << "      gravação / storing (AutoAtualTabeAbastecimento): " << linha(m.gravacao) << "\n"
-            << "         p99 / p99 do banco vazio / of the empty database: " << num(m.gravacao.p99Ms / vazio.p99Ms) << "×"
-            << (m.gravacao.p99Ms <= 1.5 * vazio.p99Ms ? " (dentro de / within 1.5×)" : " (ACIMA DE / ABOVE 1.5×)") << "\n"
-            << "      repetição no minuto / same-minute repeat check (RegistrosNoMinuto): " << linha(m.repeticao) << "\n"
-            << "      bico desde / nozzle since (ExisteDesde, reprocessamento): " << linha(m.existeDesde) << "\n"
+    saida() << "      gravação / storing (AutoAtualTabeAbastecimento): " << linha(m.gravacao)
+            << "\n"
+            << "         p99 / p99 do banco vazio / of the empty database: "
+            << num(m.gravacao.p99Ms / vazio.p99Ms) << "×"
+            << (m.gravacao.p99Ms <= 1.5 * vazio.p99Ms ? " (dentro de / within 1.5×)"
+                                                      : " (ACIMA DE / ABOVE 1.5×)")
+            << "\n"
+            << "      repetição no minuto / same-minute repeat check (RegistrosNoMinuto): "
+            << linha(m.repeticao) << "\n"
+            << "      bico desde / nozzle since (ExisteDesde, reprocessamento): "
+            << linha(m.existeDesde) << "\n"
             << "      quarentena / quarantine: Localiza " << linha(m.rejeitadoLocaliza) << "\n"
             << "         ContaAguardando " << linha(m.aguardando) << "\n"
             << "         Lista " << linha(m.rejeitadosLista) << "\n"
-            << "      listagem de um dia / one day's listing (listagem::linhas, Data = ?): " << linha(m.listagemDia) << "\n"
-            << "      encerrantes de um dia / one day's totalizer report (encerrantes::calcula): " << linha(m.encerrantesDia)
+            << "      listagem de um dia / one day's listing (listagem::linhas, Data = ?): "
+            << linha(m.listagemDia) << "\n"
+            << "      encerrantes de um dia / one day's totalizer report (encerrantes::calcula): "
+            << linha(m.encerrantesDia)
             << "\n         de 30 dias / of 30 days: " << linha(m.encerrantesMes) << "\n";
     if (m.linhasDia == 0) return;
     saida() << "      talvero-dados abastecimentos --data (um dia / one day, " << m.linhasDia
-            << " linhas): " << num(m.dadosDiaMs, 0) << " ms; talvero-dados rejeitados: " << num(m.dadosRejeitadosMs, 0)
+            << " linhas): " << num(m.dadosDiaMs, 0)
+            << " ms; talvero-dados rejeitados: " << num(m.dadosRejeitadosMs, 0)
             << " ms; talvero-dados encerrantes --data: " << num(m.dadosEncerrantesMs, 0)
-            << " ms (mediana de / median of " << kRodadasDados << ", processo inteiro / whole process)" << Qt::endl;
+            << " ms (mediana de / median of " << kRodadasDados
+            << ", processo inteiro / whole process)" << Qt::endl;
 }
 
 void escreveIni(const QString& raiz, const OpcoesBanco& b) {
     QStringList ini = {QStringLiteral("[BANCO DE DADOS]")};
     if (b.driver == OpcoesBanco::Driver::PostgreSQL)
-        ini << "Driver=POSTGRESQL" << "Servidor=" + b.servidor << QStringLiteral("Porta=%1").arg(b.porta)
+        ini << "Driver=POSTGRESQL"
+            << "Servidor=" + b.servidor << QStringLiteral("Porta=%1").arg(b.porta)
             << "Banco=" + b.banco << "Usuario=" + b.usuario << "Esquema=" + b.esquema;
     else
         ini << "Driver=SQLITE";
     QDir(raiz).mkpath(QStringLiteral("C/Talvero/AutoTalvero"));
     QFile f(raiz + QStringLiteral("/C/Talvero/AutoTalvero/AutoTalvero.INI"));
-    if (!f.open(QIODevice::WriteOnly) || f.write(ansi::codifica(ini.join("\r\n") + "\r\n")) < 0) falha(f.fileName());
+    if (!f.open(QIODevice::WriteOnly) || f.write(ansi::codifica(ini.join("\r\n") + "\r\n")) < 0)
+        falha(f.fileName());
 }
 
 // A database of the previous schema version: the same tables, none of the indexes.
@@ -228,15 +262,18 @@ void medeEmUm(const QString& nome, OpcoesBanco banco, const OpcoesCheio& o) {
     if (!pg) banco.arquivo = raiz.filePath(QStringLiteral("C/Talvero/AutoTalvero/Talvero.db"));
     escreveIni(raiz.path(), banco);
     const TemposGravacao vazio = medeGravacao(
-        pg ? *postgresDoAmbiente() : OpcoesBanco::sqlite(raiz.filePath(QStringLiteral("Vazio.db"))), o.gravacoes);
-    saida() << "   " << nome << ", banco vazio / empty database: gravação / storing " << linha(vazio) << Qt::endl;
+        pg ? *postgresDoAmbiente() : OpcoesBanco::sqlite(raiz.filePath(QStringLiteral("Vazio.db"))),
+        o.gravacoes);
+    saida() << "   " << nome << ", banco vazio / empty database: gravação / storing "
+            << linha(vazio) << Qt::endl;
     QSqlDatabase db;
     auto c = std::make_unique<Conexao>(banco);
     if (!c->Conecta()) falha(c->ultimoErro());
     const Preenchimento p = preencheAnos(*c, QDate(2025, 12, 31), o.dias);
     const QFileInfo arquivo(banco.arquivo);
-    saida() << "   " << nome << ": " << p.abastecimentos << " abastecimentos / fuelings " << p.primeiroDia.toString(Qt::ISODate)
-            << " a / to " << p.ultimoDia.toString(Qt::ISODate) << ", " << p.rejeitados
+    saida() << "   " << nome << ": " << p.abastecimentos << " abastecimentos / fuelings "
+            << p.primeiroDia.toString(Qt::ISODate) << " a / to "
+            << p.ultimoDia.toString(Qt::ISODate) << ", " << p.rejeitados
             << " em quarentena / quarantined; carga / fill " << num(p.segundos, 0) << " s"
             << (pg ? QString() : QStringLiteral(", %1 MiB").arg(arquivo.size() >> 20)) << Qt::endl;
 
@@ -244,7 +281,8 @@ void medeEmUm(const QString& nome, OpcoesBanco banco, const OpcoesCheio& o) {
     tiraIndices(db);
     Declaracoes antes;
     antes.observa(*c);
-    saida() << "   " << nome << ", antes / before: esquema 2, sem os índices / schema 2, without the indexes\n";
+    saida() << "   " << nome
+            << ", antes / before: esquema 2, sem os índices / schema 2, without the indexes\n";
     imprime(mede(*c, p, o, QDate(2026, 1, 1), QString()), vazio);
     saida() << "      planos / plans:\n";
     const int varriamAntes = antes.explica(db, pg);
@@ -263,8 +301,9 @@ void medeEmUm(const QString& nome, OpcoesBanco banco, const OpcoesCheio& o) {
     db = QSqlDatabase();
     db = conexaoDireta(banco, QStringLiteral("planos")); // a fresh look at the upgraded schema
     const int varrem = depois.explica(db, pg);
-    saida() << "      consultas que varrem Abastecimento / queries scanning Abastecimento: antes/before " << varriamAntes
-            << ", depois/after " << varrem << Qt::endl;
+    saida() << "      consultas que varrem Abastecimento / queries scanning Abastecimento: "
+               "antes/before "
+            << varriamAntes << ", depois/after " << varrem << Qt::endl;
     c.reset();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("planos"));

@@ -7,8 +7,8 @@
 namespace talvero::medicao {
 
 struct OpcoesCheio {
-    QString binarios;  // the built programs (talvero-dados)
-    int dias = 1826;   // five years
+    QString binarios; // the built programs (talvero-dados)
+    int dias = 1826;  // five years
     int gravacoes = 2000;
     int consultas = 1000;
 };

@@ -20,7 +20,9 @@ constexpr int kPartidaMs = 30'000;
 constexpr int kParadaMs = 20'000;
 int conexoes = 0;
 
-[[noreturn]] void falha(const QString& texto) { throw std::runtime_error(texto.toStdString()); }
+[[noreturn]] void falha(const QString& texto) {
+    throw std::runtime_error(texto.toStdString());
+}
 
 QByteArray leArquivo(const QString& caminho) {
     QFile f(caminho);
@@ -30,11 +32,13 @@ QByteArray leArquivo(const QString& caminho) {
 QString finalDe(const QString& nome, const QByteArray& conteudo) {
     constexpr qsizetype kLinhas = 30;
     const QStringList linhas = ansi::decodifica(conteudo).split(QLatin1Char('\n'));
-    return QStringLiteral("--- ") + nome + QLatin1Char('\n') + linhas.mid(std::max<qsizetype>(0, linhas.size() - kLinhas)).join('\n');
+    return QStringLiteral("--- ") + nome + QLatin1Char('\n') +
+           linhas.mid(std::max<qsizetype>(0, linhas.size() - kLinhas)).join('\n');
 }
 
 void para(QProcess& p, const char* nome) {
-    if (!encerra(p, kParadaMs)) falha(QStringLiteral("%1 não terminou com SIGTERM").arg(QLatin1String(nome)));
+    if (!encerra(p, kParadaMs))
+        falha(QStringLiteral("%1 não terminou com SIGTERM").arg(QLatin1String(nome)));
 }
 
 } // namespace
@@ -57,27 +61,44 @@ EstacaoMedida::~EstacaoMedida() {
 
 void EstacaoMedida::escreve(const QString& relativo, const QByteArray& conteudo) {
     QFile f(caminho(relativo));
-    if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size()) falha(f.fileName() + ": " + f.errorString());
+    if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size())
+        falha(f.fileName() + ": " + f.errorString());
 }
 
 void EstacaoMedida::dados(const QStringList& argumentos) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(binarios_ + QStringLiteral("/tools/talvero-dados"), QStringList{QStringLiteral("--root"), raiz()} + argumentos);
+    p.start(binarios_ + QStringLiteral("/tools/talvero-dados"),
+            QStringList{QStringLiteral("--root"), raiz()} + argumentos);
     if (!p.waitForFinished(kParadaMs) || p.exitCode() != 0)
-        falha(QStringLiteral("talvero-dados %1: %2 %3").arg(argumentos.join(' '), p.errorString(), QString::fromLocal8Bit(p.readAll())));
+        falha(QStringLiteral("talvero-dados %1: %2 %3")
+                  .arg(argumentos.join(' '), p.errorString(), QString::fromLocal8Bit(p.readAll())));
 }
 
 // The same station as the demo's: four nozzles, serial control on COM3, layout 52.
 void EstacaoMedida::prepara() {
     for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"})
-        if (!QDir(raiz()).mkpath(QLatin1String(p))) falha(QStringLiteral("não criou ") + caminho(QLatin1String(p)));
-    const QStringList ini = {
-        "[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1", "Nome da Empresa=POSTO MEDICAO",
-        "Criar Log Timer=NAO", "[EMAIL]", "Numero do Email=0", "Concluido=NAO", "[AUTOMACAO]",
-        "Usar Dll da Company=NAO", "Usar IdentFID=NAO", "Casas decimais da litragem=3", "Casas decimais do valor=3",
-        "Porta de Comunicacao=COM3", "[LOCALIZACAO]", "Pasta da automacao=Automacao",
-        "Computador com automacao=" + QHostInfo::localHostName(), "[BANCO DE DADOS]", "Driver=SQLITE"};
+        if (!QDir(raiz()).mkpath(QLatin1String(p)))
+            falha(QStringLiteral("não criou ") + caminho(QLatin1String(p)));
+    const QStringList ini = {"[OUTRAS]",
+                             "Quantidade de Bicos=4",
+                             "Codigo da Empresa=1",
+                             "Nome da Empresa=POSTO MEDICAO",
+                             "Criar Log Timer=NAO",
+                             "[EMAIL]",
+                             "Numero do Email=0",
+                             "Concluido=NAO",
+                             "[AUTOMACAO]",
+                             "Usar Dll da Company=NAO",
+                             "Usar IdentFID=NAO",
+                             "Casas decimais da litragem=3",
+                             "Casas decimais do valor=3",
+                             "Porta de Comunicacao=COM3",
+                             "[LOCALIZACAO]",
+                             "Pasta da automacao=Automacao",
+                             "Computador com automacao=" + QHostInfo::localHostName(),
+                             "[BANCO DE DADOS]",
+                             "Driver=SQLITE"};
     escreve("C/Talvero/AutoTalvero/AutoTalvero.INI", ansi::codifica(ini.join("\r\n") + "\r\n"));
     escreveCadastros(caminho(QStringLiteral("cadastros")));
     dados({QStringLiteral("criar")});
@@ -89,9 +110,13 @@ void EstacaoMedida::iniciaSimulador(const QStringList& opcoes) {
     simulador_.setProcessChannelMode(QProcess::MergedChannels);
     simulador_.setStandardOutputFile(caminho(QStringLiteral("simulador.txt")));
     simulador_.start(binarios_ + QStringLiteral("/simulator/concentrador-sim"),
-                     QStringList{QStringLiteral("--pty"), link, QStringLiteral("--layout"), QStringLiteral("52")} + opcoes);
-    if (!simulador_.waitForStarted()) falha(QStringLiteral("concentrador-sim: ") + simulador_.errorString());
-    if (!aguardaAte([&] { return QFile::exists(link) || simulador_.state() != QProcess::Running; }, kPartidaMs) ||
+                     QStringList{QStringLiteral("--pty"), link, QStringLiteral("--layout"),
+                                 QStringLiteral("52")} +
+                         opcoes);
+    if (!simulador_.waitForStarted())
+        falha(QStringLiteral("concentrador-sim: ") + simulador_.errorString());
+    if (!aguardaAte([&] { return QFile::exists(link) || simulador_.state() != QProcess::Running; },
+                    kPartidaMs) ||
         !QFile::exists(link))
         falha(QStringLiteral("concentrador-sim não criou ") + link + ": " +
               QString::fromLocal8Bit(leArquivo(caminho(QStringLiteral("simulador.txt")))));
@@ -103,19 +128,26 @@ QString EstacaoMedida::iniciaAgente(bool janela) {
     QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
     QString plataforma = QStringLiteral("offscreen");
     if (janela && !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
-        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1280x1024x24")});
-        if (!aguardaAte([&] { return xvfb_.canReadLine() || xvfb_.state() == QProcess::NotRunning; }, kPartidaMs) ||
+        xvfb_.start(QStringLiteral("Xvfb"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                     QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                     QStringLiteral("1280x1024x24")});
+        if (!aguardaAte(
+                [&] { return xvfb_.canReadLine() || xvfb_.state() == QProcess::NotRunning; },
+                kPartidaMs) ||
             !xvfb_.canReadLine())
-            falha(QStringLiteral("Xvfb não iniciou: ") + QString::fromLocal8Bit(xvfb_.readAllStandardError()));
-        plataforma = QStringLiteral("xcb, Xvfb :") + QString::fromLatin1(xvfb_.readLine().trimmed());
+            falha(QStringLiteral("Xvfb não iniciou: ") +
+                  QString::fromLocal8Bit(xvfb_.readAllStandardError()));
+        plataforma =
+            QStringLiteral("xcb, Xvfb :") + QString::fromLatin1(xvfb_.readLine().trimmed());
         ambiente.insert(QStringLiteral("DISPLAY"), plataforma.section(QLatin1Char(' '), -1));
         ambiente.remove(QStringLiteral("QT_QPA_PLATFORM"));
     } else {
-        // Without a display the agent runs headless by itself; a dummy one makes it show its window offscreen.
+        // Without a display the agent runs headless by itself; a dummy one makes it show its window
+        // offscreen.
         ambiente.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        if (janela && !ambiente.contains(QStringLiteral("DISPLAY"))) ambiente.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
+        if (janela && !ambiente.contains(QStringLiteral("DISPLAY")))
+            ambiente.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
     }
     agente_.setProcessEnvironment(ambiente);
     QStringList argumentos = {QStringLiteral("--root"), raiz()};
@@ -125,36 +157,45 @@ QString EstacaoMedida::iniciaAgente(bool janela) {
     return janela ? plataforma : QStringLiteral("--headless");
 }
 
-void EstacaoMedida::paraAgente() { para(agente_, "autotalvero"); }
-void EstacaoMedida::paraSimulador() { para(simulador_, "concentrador-sim"); }
+void EstacaoMedida::paraAgente() {
+    para(agente_, "autotalvero");
+}
+void EstacaoMedida::paraSimulador() {
+    para(simulador_, "concentrador-sim");
+}
 
 QString EstacaoMedida::diagnostico() const {
     QString t;
-    for (const QFileInfo& log : QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
-                                    .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files, QDir::Name))
+    for (const QFileInfo& log :
+         QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
+             .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files, QDir::Name))
         t += finalDe(log.fileName(), leArquivo(log.filePath())) + QLatin1Char('\n');
     for (const char* arquivo : {"agente.txt", "simulador.txt"})
-        t += finalDe(QLatin1String(arquivo), leArquivo(caminho(QLatin1String(arquivo)))) + QLatin1Char('\n');
+        t += finalDe(QLatin1String(arquivo), leArquivo(caminho(QLatin1String(arquivo)))) +
+             QLatin1Char('\n');
     return t;
 }
 
 bool EstacaoMedida::primeiraTroca() const {
-    for (const QFileInfo& log : QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
-                                    .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files))
+    for (const QFileInfo& log :
+         QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
+             .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files))
         if (leArquivo(log.filePath()).contains("TimerAutomacao_Timer: Input=")) return true;
     return false;
 }
 
 int EstacaoMedida::gravados() {
-    QSqlDatabase db = QSqlDatabase::contains(conexao_) ? QSqlDatabase::database(conexao_, false)
-                                                       : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conexao_);
+    QSqlDatabase db = QSqlDatabase::contains(conexao_)
+                          ? QSqlDatabase::database(conexao_, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conexao_);
     if (!db.isOpen()) {
         db.setDatabaseName(caminho(QStringLiteral("C/Talvero/AutoTalvero/Talvero.db")));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (!db.open()) falha(db.lastError().text());
     }
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Abastecimento")) || !q.next()) falha(q.lastError().text());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Abastecimento")) || !q.next())
+        falha(q.lastError().text());
     return q.value(0).toInt();
 }
 

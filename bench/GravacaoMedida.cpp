@@ -32,10 +32,13 @@ namespace {
 constexpr int kBicos = 4;
 constexpr int kMinutosDia = 24 * 60;
 
-[[noreturn]] void falha(const QString& texto) { throw std::runtime_error(texto.toStdString()); }
+[[noreturn]] void falha(const QString& texto) {
+    throw std::runtime_error(texto.toStdString());
+}
 
 // Fueling i: nozzles in turn, one minute apart per nozzle, so every key is new.
-AbastecimentoEmTrabalho abastecimento(int i, const QDate& primeiroDia, std::array<Moeda, kBicos>& encerrantes) {
+AbastecimentoEmTrabalho abastecimento(int i, const QDate& primeiroDia,
+                                      std::array<Moeda, kBicos>& encerrantes) {
     AbastecimentoEmTrabalho a;
     const int bico = i % kBicos;
     const int minuto = i / kBicos;
@@ -54,9 +57,14 @@ AbastecimentoEmTrabalho abastecimento(int i, const QDate& primeiroDia, std::arra
 }
 
 // A 52-character raw answer, different for every fueling.
-QString resposta(int i) { return QLatin1Char('(') + QStringLiteral("%1").arg(i, 50, 10, QLatin1Char('0')) + QLatin1Char(')'); }
+QString resposta(int i) {
+    return QLatin1Char('(') + QStringLiteral("%1").arg(i, 50, 10, QLatin1Char('0')) +
+           QLatin1Char(')');
+}
 
-double ms(qint64 ns) { return double(ns) / 1e6; }
+double ms(qint64 ns) {
+    return double(ns) / 1e6;
+}
 
 TemposGravacao resume(std::vector<qint64> ns) {
     std::sort(ns.begin(), ns.end());
@@ -76,8 +84,10 @@ QString duravel(Conexao& c) {
     if (!c.postgres()) return {};
     QStringList v;
     for (const char* nome : {"fsync", "synchronous_commit"}) {
-        QSqlQuery q = c.executa(QStringLiteral("Medicao"), QStringLiteral("SHOW ") + QLatin1String(nome));
-        v << QLatin1String(nome) + QLatin1Char('=') + (q.next() ? q.value(0).toString() : QStringLiteral("?"));
+        QSqlQuery q =
+            c.executa(QStringLiteral("Medicao"), QStringLiteral("SHOW ") + QLatin1String(nome));
+        v << QLatin1String(nome) + QLatin1Char('=') +
+                 (q.next() ? q.value(0).toString() : QStringLiteral("?"));
     }
     return v.join(QStringLiteral(", "));
 }
@@ -88,7 +98,9 @@ public:
     ~EsquemaDescartavel() {
         if (!c_.postgres() || c_.opcoes().esquema.isEmpty()) return;
         try {
-            c_.executa(QStringLiteral("Medicao"), QStringLiteral("DROP SCHEMA ") + c_.opcoes().esquema + QStringLiteral(" CASCADE"));
+            c_.executa(QStringLiteral("Medicao"), QStringLiteral("DROP SCHEMA ") +
+                                                      c_.opcoes().esquema +
+                                                      QStringLiteral(" CASCADE"));
         } catch (const Erro&) {
         }
     }
@@ -104,8 +116,9 @@ TemposGravacao medeGravacao(const OpcoesBanco& opcoes, int n) {
     if (!conexao.Conecta()) falha(conexao.ultimoErro());
     EsquemaDescartavel descarte(conexao);
     try {
-        importacao::importa(conexao, {{QStringLiteral("EncerranteAtual.csv"),
-                                       QByteArray("Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n")}});
+        importacao::importa(
+            conexao, {{QStringLiteral("EncerranteAtual.csv"),
+                       QByteArray("Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n")}});
     } catch (const Erro& e) {
         falha(e.descricao());
     }
@@ -128,12 +141,13 @@ TemposGravacao medeGravacao(Conexao& conexao, int n, const QDate& primeiroDia) {
     EncerranteAtual encerrante(conexao);
     ParametroEmpresa parametro(conexao);
     CartaoIdentFid cartao(conexao);
-    GravacaoAbastecimento gravacao(
-        {cfg, registro, conexao, registroAbastecimento, encerrante, parametro, cartao, std::function<void()>()});
+    GravacaoAbastecimento gravacao({cfg, registro, conexao, registroAbastecimento, encerrante,
+                                    parametro, cartao, std::function<void()>()});
     std::array<Moeda, kBicos> encerrantes{};
     TemposGravacao t = cronometra(n, [&](int i) {
         AbastecimentoEmTrabalho a = abastecimento(i, primeiroDia, encerrantes);
-        if (!GravacaoAbastecimento::noBanco(gravacao.AutoAtualTabeAbastecimento(a, resposta(i)))) falha(QStringLiteral("o abastecimento %1 não foi gravado").arg(i));
+        if (!GravacaoAbastecimento::noBanco(gravacao.AutoAtualTabeAbastecimento(a, resposta(i))))
+            falha(QStringLiteral("o abastecimento %1 não foi gravado").arg(i));
     });
     t.duravel = duravel(conexao);
     return t;

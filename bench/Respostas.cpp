@@ -5,15 +5,17 @@
 
 namespace talvero::medicao {
 
-QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda preco, Moeda encerrante, int sequencia) {
+QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda preco,
+                       Moeda encerrante, int sequencia) {
     constexpr std::int64_t kMilhao = std::int64_t(1'000'000) * Moeda::deInteiro(1).dezMilesimos();
     constexpr std::int64_t kMlPorSegundo = 600;
     sim::CamposAbastecimento c;
     c.total = sim::totalDoAbastecimento(preco, litros);
     c.litros = litros;
     c.preco = preco;
-    c.duracao = QStringLiteral("%1").arg(std::min<std::int64_t>(9999, litros.dezMilesimos() / 10 / kMlPorSegundo + 1), 4, 10,
-                                         QLatin1Char('0'));
+    c.duracao = QStringLiteral("%1").arg(
+        std::min<std::int64_t>(9999, litros.dezMilesimos() / 10 / kMlPorSegundo + 1), 4, 10,
+        QLatin1Char('0'));
     c.bico = QStringLiteral("%1").arg(bico, 2, 10, QLatin1Char('0'));
     c.dia = minuto.date().day();
     c.hora = minuto.time().hour();

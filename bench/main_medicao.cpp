@@ -45,23 +45,38 @@ QTextStream& saida() {
 Opcoes leOpcoes(const QCoreApplication& app) {
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
-        "Mede o agente AutoTalvero / measures the AutoTalvero agent: CPU por abastecimento coletado, memória,\n"
+        "Mede o agente AutoTalvero / measures the AutoTalvero agent: CPU por abastecimento "
+        "coletado, memória,\n"
         "CPU ociosa por minuto e tempo de gravação de um abastecimento (SQLite e PostgreSQL)."));
     p.addHelpOption();
-    const QCommandLineOption rapido(QStringLiteral("rapido"), QStringLiteral("medição curta / short run"));
-    const QCommandLineOption bin(QStringLiteral("bin"), QStringLiteral("pasta src/ da compilação (padrão: TALVERO_BIN ou ../src)"),
-                                 QStringLiteral("PASTA"));
-    const QCommandLineOption esperando(QStringLiteral("abastecimentos"),
-                                       QStringLiteral("abastecimentos à espera na coleta, até 48 (padrão 40)"), QStringLiteral("N"));
-    const QCommandLineOption ocioso(QStringLiteral("ocioso"), QStringLiteral("segundos sem tráfego (padrão 20)"), QStringLiteral("S"));
-    const QCommandLineOption gravacoes(QStringLiteral("gravacoes"), QStringLiteral("gravações por banco (padrão 2000)"),
+    const QCommandLineOption rapido(QStringLiteral("rapido"),
+                                    QStringLiteral("medição curta / short run"));
+    const QCommandLineOption bin(
+        QStringLiteral("bin"),
+        QStringLiteral("pasta src/ da compilação (padrão: TALVERO_BIN ou ../src)"),
+        QStringLiteral("PASTA"));
+    const QCommandLineOption esperando(
+        QStringLiteral("abastecimentos"),
+        QStringLiteral("abastecimentos à espera na coleta, até 48 (padrão 40)"),
+        QStringLiteral("N"));
+    const QCommandLineOption ocioso(QStringLiteral("ocioso"),
+                                    QStringLiteral("segundos sem tráfego (padrão 20)"),
+                                    QStringLiteral("S"));
+    const QCommandLineOption gravacoes(QStringLiteral("gravacoes"),
+                                       QStringLiteral("gravações por banco (padrão 2000)"),
                                        QStringLiteral("N"));
-    const QCommandLineOption cincoAnos(QStringLiteral("cinco-anos"),
-                                       QStringLiteral("mede também o banco com cinco anos de abastecimentos (1,8 milhão)"));
-    const QCommandLineOption dias(QStringLiteral("dias"), QStringLiteral("dias no banco cheio (padrão 1826)"), QStringLiteral("N"));
-    const QCommandLineOption fila(QStringLiteral("fila"), QStringLiteral("abastecimentos à espera na partida (padrão 500)"),
+    const QCommandLineOption cincoAnos(
+        QStringLiteral("cinco-anos"),
+        QStringLiteral("mede também o banco com cinco anos de abastecimentos (1,8 milhão)"));
+    const QCommandLineOption dias(QStringLiteral("dias"),
+                                  QStringLiteral("dias no banco cheio (padrão 1826)"),
                                   QStringLiteral("N"));
-    const QCommandLineOption soBanco(QStringLiteral("so-banco"), QStringLiteral("só o banco cheio, sem o agente (com --cinco-anos)"));
+    const QCommandLineOption fila(QStringLiteral("fila"),
+                                  QStringLiteral("abastecimentos à espera na partida (padrão 500)"),
+                                  QStringLiteral("N"));
+    const QCommandLineOption soBanco(
+        QStringLiteral("so-banco"),
+        QStringLiteral("só o banco cheio, sem o agente (com --cinco-anos)"));
     p.addOptions({rapido, bin, esperando, ocioso, gravacoes, cincoAnos, dias, fila, soBanco});
     p.process(app);
     Opcoes o;
@@ -71,37 +86,48 @@ Opcoes leOpcoes(const QCoreApplication& app) {
     if (p.isSet(dias)) o.dias = std::max(1, p.value(dias).toInt());
     if (p.isSet(fila)) o.fila = std::max(1, p.value(fila).toInt());
     o.binarios = p.isSet(bin) ? p.value(bin) : pastaProgramas(QStringLiteral("/../src"));
-    if (p.isSet(esperando)) o.esperando = std::clamp(p.value(esperando).toInt(), 2, kMaximoEsperando);
+    if (p.isSet(esperando))
+        o.esperando = std::clamp(p.value(esperando).toInt(), 2, kMaximoEsperando);
     if (p.isSet(ocioso)) o.ociosoS = std::max(2, p.value(ocioso).toInt());
     if (p.isSet(gravacoes)) o.gravacoes = std::max(10, p.value(gravacoes).toInt());
     return o;
 }
 
-QString num(double v, int casas = 1) { return QString::number(v, 'f', casas); }
+QString num(double v, int casas = 1) {
+    return QString::number(v, 'f', casas);
+}
 // Milliseconds of CPU between two readings, times `fator`: utime+stime, and the
 // same to the nanosecond when the kernel gives it.
 QString cpu(const Consumo& antes, const Consumo& depois, double fator) {
-    QString t = num((depois.cpuS - antes.cpuS) * 1000.0 * fator, 1) + QStringLiteral(" ms (utime+stime)");
+    QString t =
+        num((depois.cpuS - antes.cpuS) * 1000.0 * fator, 1) + QStringLiteral(" ms (utime+stime)");
     if (depois.execS >= 0 && antes.execS >= 0)
-        t += QStringLiteral(", ") + num((depois.execS - antes.execS) * 1000.0 * fator, 1) + QStringLiteral(" ms (sum_exec_runtime)");
+        t += QStringLiteral(", ") + num((depois.execS - antes.execS) * 1000.0 * fator, 1) +
+             QStringLiteral(" ms (sum_exec_runtime)");
     return t;
 }
 
-QString mib(qint64 kb) { return num(double(kb) / 1024.0) + QStringLiteral(" MiB"); }
+QString mib(qint64 kb) {
+    return num(double(kb) / 1024.0) + QStringLiteral(" MiB");
+}
 
 // Fuelings waiting from the start, none arriving: the agent collects them at its
 // own pace. The simulator dates them all in the same minute, and a nozzle holds at
 // most 12 fuelings in a minute (hh:mm:00 to hh:mm:55), hence at most 48.
 void coleta(const Opcoes& o, bool janela) {
-    saida() << "\n1" << (janela ? "b" : "") << ". Coleta / collection: controle serial num pseudo-terminal, resposta de 52, "
-            << o.esperando << " abastecimentos à espera, --taxa 0, " << (janela ? "com a janela / with the window" : "sem janela / headless")
-            << "\n";
+    saida() << "\n1" << (janela ? "b" : "")
+            << ". Coleta / collection: controle serial num pseudo-terminal, resposta de 52, "
+            << o.esperando << " abastecimentos à espera, --taxa 0, "
+            << (janela ? "com a janela / with the window" : "sem janela / headless") << "\n";
     EstacaoMedida e(o.binarios);
     e.prepara();
-    e.iniciaSimulador({QStringLiteral("--taxa"), QStringLiteral("0"), QStringLiteral("--iniciais"), QString::number(o.esperando)});
+    e.iniciaSimulador({QStringLiteral("--taxa"), QStringLiteral("0"), QStringLiteral("--iniciais"),
+                       QString::number(o.esperando)});
     saida() << "   plataforma / platform: " << e.iniciaAgente(janela) << "\n";
-    if (!aguardaAte([&] { return !e.agenteRodando() || e.gravados() >= 1; }, kPrimeiroMs) || !e.agenteRodando())
-        throw std::runtime_error("o agente não gravou nenhum abastecimento / no fueling stored\n" + e.diagnostico().toStdString());
+    if (!aguardaAte([&] { return !e.agenteRodando() || e.gravados() >= 1; }, kPrimeiroMs) ||
+        !e.agenteRodando())
+        throw std::runtime_error("o agente não gravou nenhum abastecimento / no fueling stored\n" +
+                                 e.diagnostico().toStdString());
     const Consumo inicio = leConsumo(e.pidAgente());
     const int n0 = e.gravados();
     QElapsedTimer decorrido;
@@ -110,36 +136,51 @@ void coleta(const Opcoes& o, bool janela) {
                                   kPrimeiroMs + o.esperando * kFolgaPorAbastecimentoMs);
     const int n1 = e.gravados();
     if (!todos || !e.agenteRodando() || n1 <= n0)
-        throw std::runtime_error(QStringLiteral("gravados %1 de %2\n").arg(n1).arg(o.esperando).toStdString() +
-                                 e.diagnostico().toStdString());
+        throw std::runtime_error(
+            QStringLiteral("gravados %1 de %2\n").arg(n1).arg(o.esperando).toStdString() +
+            e.diagnostico().toStdString());
     const Consumo fim = leConsumo(e.pidAgente());
     const double segundos = double(decorrido.elapsed()) / 1000.0;
     e.paraAgente();
     e.paraSimulador();
 
-    saida() << "   abastecimentos gravados / fuelings stored:  " << n1 << " (" << (n1 - n0) << " em / in " << num(segundos)
-            << " s após o primeiro / after the first: " << num((n1 - n0) * 60.0 / segundos) << "/min)\n";
+    saida() << "   abastecimentos gravados / fuelings stored:  " << n1 << " (" << (n1 - n0)
+            << " em / in " << num(segundos)
+            << " s após o primeiro / after the first: " << num((n1 - n0) * 60.0 / segundos)
+            << "/min)\n";
     saida() << "   CPU do agente por abastecimento / agent CPU per fueling:\n";
-    saida() << "      em regime / steady state:                " << cpu(inicio, fim, 1.0 / (n1 - n0)) << "\n";
-    saida() << "      com a partida / including start-up:      " << cpu(Consumo{0, 0, 0, 0}, fim, 1.0 / n1) << "\n";
-    saida() << "   memória do agente após a coleta / agent memory after collecting: VmRSS " << mib(fim.vmRssKb)
-            << ", VmHWM " << mib(fim.vmHwmKb) << "\n";
+    saida() << "      em regime / steady state:                "
+            << cpu(inicio, fim, 1.0 / (n1 - n0)) << "\n";
+    saida() << "      com a partida / including start-up:      "
+            << cpu(Consumo{0, 0, 0, 0}, fim, 1.0 / n1) << "\n";
+    saida() << "   memória do agente após a coleta / agent memory after collecting: VmRSS "
+            << mib(fim.vmRssKb) << ", VmHWM " << mib(fim.vmHwmKb) << "\n";
 }
 
-void medeColeta(const Opcoes& o) { coleta(o, false); }
-void medeColetaJanela(const Opcoes& o) { coleta(o, true); }
-void medePartidaAgente(const Opcoes& o) { medePartida(o.binarios); }
-void medeFilaAgente(const Opcoes& o) { medeFila(o.binarios, o.fila); }
+void medeColeta(const Opcoes& o) {
+    coleta(o, false);
+}
+void medeColetaJanela(const Opcoes& o) {
+    coleta(o, true);
+}
+void medePartidaAgente(const Opcoes& o) {
+    medePartida(o.binarios);
+}
+void medeFilaAgente(const Opcoes& o) {
+    medeFila(o.binarios, o.fila);
+}
 
 void medeOcioso(const Opcoes& o) {
-    saida() << "\n2. Ocioso / idle: nada à espera, --taxa 0; " << o.ociosoS << " s medidos após " << o.aquecimentoS
-            << " s de partida\n";
+    saida() << "\n2. Ocioso / idle: nada à espera, --taxa 0; " << o.ociosoS << " s medidos após "
+            << o.aquecimentoS << " s de partida\n";
     EstacaoMedida e(o.binarios);
     e.prepara();
     e.iniciaSimulador({QStringLiteral("--taxa"), QStringLiteral("0")});
     e.iniciaAgente();
     aguarda(o.aquecimentoS * 1000);
-    if (!e.agenteRodando()) throw std::runtime_error("o agente terminou / the agent ended\n" + e.diagnostico().toStdString());
+    if (!e.agenteRodando())
+        throw std::runtime_error("o agente terminou / the agent ended\n" +
+                                 e.diagnostico().toStdString());
     const Consumo inicio = leConsumo(e.pidAgente());
     QElapsedTimer decorrido;
     decorrido.start();
@@ -149,25 +190,34 @@ void medeOcioso(const Opcoes& o) {
     e.paraAgente();
     e.paraSimulador();
     const double escala = 60'000.0 / ms;
-    const double porMinuto = (fim.execS >= 0 ? fim.execS - inicio.execS : fim.cpuS - inicio.cpuS) * 1000.0 * escala;
-    saida() << "   CPU do agente por minuto / agent CPU per minute: " << cpu(inicio, fim, escala) << "\n"
-            << "      = " << num(porMinuto / 600.0, 2) << " % de um núcleo / of one core; VmRSS " << mib(fim.vmRssKb) << "\n";
+    const double porMinuto =
+        (fim.execS >= 0 ? fim.execS - inicio.execS : fim.cpuS - inicio.cpuS) * 1000.0 * escala;
+    saida() << "   CPU do agente por minuto / agent CPU per minute: " << cpu(inicio, fim, escala)
+            << "\n"
+            << "      = " << num(porMinuto / 600.0, 2) << " % de um núcleo / of one core; VmRSS "
+            << mib(fim.vmRssKb) << "\n";
 }
 
 void linhaGravacao(const QString& banco, const TemposGravacao& t) {
-    saida() << "   " << banco << (t.duravel.isEmpty() ? QString() : QStringLiteral(", ") + t.duravel) << "\n"
-            << "      mediana/median " << num(t.medianaMs, 2) << " ms, p99 " << num(t.p99Ms, 2) << " ms (média/mean "
-            << num(t.mediaMs, 2) << " ms, máx/max " << num(t.maximoMs, 2) << " ms)\n";
+    saida() << "   " << banco
+            << (t.duravel.isEmpty() ? QString() : QStringLiteral(", ") + t.duravel) << "\n"
+            << "      mediana/median " << num(t.medianaMs, 2) << " ms, p99 " << num(t.p99Ms, 2)
+            << " ms (média/mean " << num(t.mediaMs, 2) << " ms, máx/max " << num(t.maximoMs, 2)
+            << " ms)\n";
 }
 
 bool medeGravacoes(const Opcoes& o) {
-    saida() << "\n3. Gravação de um abastecimento / storing one fueling: AutoAtualTabeAbastecimento (abastecimento +\n"
-            << "   encerrante atual numa transação + linhas de log), " << o.gravacoes << " gravações por banco / stores each\n";
+    saida() << "\n3. Gravação de um abastecimento / storing one fueling: "
+               "AutoAtualTabeAbastecimento (abastecimento +\n"
+            << "   encerrante atual numa transação + linhas de log), " << o.gravacoes
+            << " gravações por banco / stores each\n";
     bool ok = true;
     QTemporaryDir pasta;
     try {
-        linhaGravacao(QStringLiteral("SQLite: arquivo em disco / file on disk, WAL, synchronous FULL"),
-                      medeGravacao(OpcoesBanco::sqlite(pasta.filePath(QStringLiteral("Talvero.db"))), o.gravacoes));
+        linhaGravacao(
+            QStringLiteral("SQLite: arquivo em disco / file on disk, WAL, synchronous FULL"),
+            medeGravacao(OpcoesBanco::sqlite(pasta.filePath(QStringLiteral("Talvero.db"))),
+                         o.gravacoes));
     } catch (const std::exception& e) {
         saida() << "   SQLite: FALHOU / FAILED: " << e.what() << "\n";
         ok = false;
@@ -179,7 +229,8 @@ bool medeGravacoes(const Opcoes& o) {
         return ok;
     }
     try {
-        linhaGravacao(QStringLiteral("PostgreSQL: %1:%2").arg(pg->servidor).arg(pg->porta), medeGravacao(*pg, o.gravacoes));
+        linhaGravacao(QStringLiteral("PostgreSQL: %1:%2").arg(pg->servidor).arg(pg->porta),
+                      medeGravacao(*pg, o.gravacoes));
     } catch (const std::exception& e) {
         saida() << "   PostgreSQL: FALHOU / FAILED: " << e.what() << "\n";
         ok = false;
@@ -189,8 +240,10 @@ bool medeGravacoes(const Opcoes& o) {
 
 bool medeCincoAnos(const Opcoes& o) {
     const OpcoesCheio cheio{o.binarios, o.dias, o.gravacoes, o.rapido ? 200 : 1000};
-    saida() << "\n6. Banco cheio / filled database: " << o.dias << " dias / days de abastecimentos / of fuelings" << Qt::endl;
-    bool ok = medeBancoCheio(QStringLiteral("SQLite (WAL, synchronous FULL)"), OpcoesBanco::sqlite(QString()), cheio);
+    saida() << "\n6. Banco cheio / filled database: " << o.dias
+            << " dias / days de abastecimentos / of fuelings" << Qt::endl;
+    bool ok = medeBancoCheio(QStringLiteral("SQLite (WAL, synchronous FULL)"),
+                             OpcoesBanco::sqlite(QString()), cheio);
     if (auto pg = postgresDoAmbiente()) {
         pg->esquema = QStringLiteral("cincoanos_%1").arg(QCoreApplication::applicationPid());
         ok = medeBancoCheio(QStringLiteral("PostgreSQL"), *pg, cheio) && ok;
@@ -216,7 +269,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("talvero-medicao"));
     const Opcoes o = leOpcoes(app);
-    saida() << "talvero-medicao: AutoTalvero " << (o.rapido ? "(rápido / quick)" : "(completo / full)") << "\n"
+    saida() << "talvero-medicao: AutoTalvero "
+            << (o.rapido ? "(rápido / quick)" : "(completo / full)") << "\n"
             << "programas / programs: " << o.binarios << Qt::endl;
     bool ok = true;
     for (auto mede : {medeColeta, medeOcioso}) {

@@ -27,7 +27,8 @@ struct Leitor {
 };
 
 QString resposta(int layout, const QByteArray& corpo) {
-    static const qsizetype kTamanhos[] = {leitura::kTamanhoPadrao, leitura::kTamanhoCurto, leitura::kTamanhoIdentFid};
+    static const qsizetype kTamanhos[] = {leitura::kTamanhoPadrao, leitura::kTamanhoCurto,
+                                          leitura::kTamanhoIdentFid};
     QString r = QString::fromLatin1(corpo);
     if (layout < 3) r = r.leftJustified(kTamanhos[layout], QLatin1Char('0'), true);
     return r;
@@ -36,7 +37,7 @@ QString resposta(int layout, const QByteArray& corpo) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
-    static Leitor& l = *new Leitor;  // never destroyed, as the agents
+    static Leitor& l = *new Leitor; // never destroyed, as the agents
     if (tamanho < 3) return 0;
     const int opcoes = dados[0];
     l.cfg.lCasasDecimaisLitragem = opcoes & 1 ? 2 : 3;
@@ -44,8 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     l.cfg.lNomeEmpresa = opcoes & 4 ? QStringLiteral("POSTO DEDARUD") : QStringLiteral("POSTO");
     l.cfg.lUsarIdentFid = opcoes & 8;
     l.cfg.lCodigoEmpresa = 1;
-    const QDateTime recebido = PlataformaDeTeste::inicioPadrao().addDays(dados[1]).addSecs(dados[2] * 337);
-    const QString r = resposta((opcoes >> 4) % 4, QByteArray(reinterpret_cast<const char*>(dados) + 3, int(tamanho) - 3));
+    const QDateTime recebido =
+        PlataformaDeTeste::inicioPadrao().addDays(dados[1]).addSecs(dados[2] * 337);
+    const QString r = resposta(
+        (opcoes >> 4) % 4, QByteArray(reinterpret_cast<const char*>(dados) + 3, int(tamanho) - 3));
 
     leitura::RespostaConfere(r);
     AbastecimentoEmTrabalho a;
@@ -54,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     if (leitura == LeitorAbastecimento::Leitura::Completa &&
         (!a.lDataAbastecimento.isValid() || !a.lHoraAbastecimento.isValid() || a.lBico < 1))
         std::abort();
-    if (leitura == LeitorAbastecimento::Leitura::FalhaDoBanco) std::abort();  // the registers are in memory
+    if (leitura == LeitorAbastecimento::Leitura::FalhaDoBanco)
+        std::abort(); // the registers are in memory
     l.log.linhas().clear();
     return 0;
 }

@@ -21,24 +21,44 @@ Campos separa(const QByteArray& bytes) {
     const qsizetype fimCartao = bytes.indexOf('\0');
     if (fimCartao < 0) return {ansi::decodifica(bytes), {}, {}};
     const qsizetype fimPosicao = bytes.indexOf('\0', fimCartao + 1);
-    const QByteArray posicao = bytes.mid(fimCartao + 1, fimPosicao < 0 ? -1 : fimPosicao - fimCartao - 1);
+    const QByteArray posicao =
+        bytes.mid(fimCartao + 1, fimPosicao < 0 ? -1 : fimPosicao - fimCartao - 1);
     return {ansi::decodifica(bytes.left(fimCartao)), ansi::decodifica(posicao),
             fimPosicao < 0 ? QByteArray() : bytes.mid(fimPosicao + 1)};
 }
 
-void age(MenuAutomacao& agente, OperadorRoteirizado& operador, int acao, bool sim, const Campos& c) {
+void age(MenuAutomacao& agente, OperadorRoteirizado& operador, int acao, bool sim,
+         const Campos& c) {
     operador.respostasEntrada = {acao == 6 ? c.posicao : c.cartao};
     operador.respostasPergunta = {sim};
     switch (acao) {
-    case 0: agente.cartoes().AutoIncluiCartaoIdentFid(c.cartao); break;
-    case 1: agente.cartoes().AutoExcluiCartaoIdentFid(c.cartao, c.posicao); break;
-    case 2: agente.cartoes().AutoLerCartaoIdentFid(c.cartao, c.posicao); break;
-    case 3: agente.cartoes().AutoPesquisaPosicaoCartaoIdentFid(c.cartao, sim); break;
-    case 4: agente.mnuIncluiCartao_Click(); break;
-    case 5: agente.mnuExcluiCartao_Click(); break;
-    case 6: agente.mnuLerCartao_Click(); break;
-    case 7: agente.mnuPesquisaPosicaoCartao_Click(); break;
-    default: agente.cmdLeituraIdentificador_Click(); break;
+    case 0:
+        agente.cartoes().AutoIncluiCartaoIdentFid(c.cartao);
+        break;
+    case 1:
+        agente.cartoes().AutoExcluiCartaoIdentFid(c.cartao, c.posicao);
+        break;
+    case 2:
+        agente.cartoes().AutoLerCartaoIdentFid(c.cartao, c.posicao);
+        break;
+    case 3:
+        agente.cartoes().AutoPesquisaPosicaoCartaoIdentFid(c.cartao, sim);
+        break;
+    case 4:
+        agente.mnuIncluiCartao_Click();
+        break;
+    case 5:
+        agente.mnuExcluiCartao_Click();
+        break;
+    case 6:
+        agente.mnuLerCartao_Click();
+        break;
+    case 7:
+        agente.mnuPesquisaPosicaoCartao_Click();
+        break;
+    default:
+        agente.cmdLeituraIdentificador_Click();
+        break;
     }
 }
 
@@ -46,7 +66,8 @@ void age(MenuAutomacao& agente, OperadorRoteirizado& operador, int acao, bool si
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     if (tamanho < 1) return 0;
-    const Campos campos = separa(QByteArray(reinterpret_cast<const char*>(dados) + 1, qsizetype(tamanho) - 1));
+    const Campos campos =
+        separa(QByteArray(reinterpret_cast<const char*>(dados) + 1, qsizetype(tamanho) - 1));
     fuzz::AgenteFuzz& a = fuzz::AgenteFuzz::de(dados[0] & 1, true);
     MenuAutomacao& agente = a.prepara(campos.roteiro);
     age(agente, a.mundo.operador, ((dados[0] >> 1) & 15) % kAcoes, dados[0] & 32, campos);

@@ -2,10 +2,10 @@
 // input buffer on a line whose answers come from the input (first byte: the
 // transport and the wait, then one answer per line).
 #include "apoio/RoteiroCanal.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "link/BibliotecaPropria.h"
 #include "link/ControleSerialCanal.h"
 #include "platform/CodecAnsi.h"
-#include "ensaio/PlataformaDeTeste.h"
 
 #include <cstdlib>
 
@@ -33,7 +33,9 @@ void peloControle(fuzz::RoteiroCanal& canais) {
     for (int i = 0; i < kTrocas; ++i) {
         serial.envia(QStringLiteral("(&A)"));
         const int quantidade = serial.quantidadeRecebida();
-        if (quantidade > ControleSerialCanal::kTamanhoBufferEntrada || serial.leEntrada().size() != quantidade) std::abort();
+        if (quantidade > ControleSerialCanal::kTamanhoBufferEntrada ||
+            serial.leEntrada().size() != quantidade)
+            std::abort();
     }
 }
 
@@ -45,7 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     if (tamanho < 1) return 0;
     canais.liga(relogio);
     canais.define(QByteArray(reinterpret_cast<const char*>(dados) + 1, int(tamanho) - 1));
-    if (dados[0] & 1) peloControle(canais);
-    else pelaBiblioteca(canais, relogio, (dados[0] >> 1) * 20);
+    if (dados[0] & 1)
+        peloControle(canais);
+    else
+        pelaBiblioteca(canais, relogio, (dados[0] >> 1) * 20);
     return 0;
 }

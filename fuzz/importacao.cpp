@@ -1,8 +1,8 @@
 // The data tool's CSV import into an in-memory station database. First byte:
 // the table the file is named after; the rest is the file.
+#include "store/Importacao.h"
 #include "apoio/AgenteFuzz.h"
 #include "platform/Erro.h"
-#include "store/Importacao.h"
 
 #include <cstdlib>
 #include <memory>
@@ -18,7 +18,8 @@ std::unique_ptr<Conexao> bancoNovo() {
 }
 
 qint64 linhas(Conexao& banco, const QString& tabela) {
-    QSqlQuery q = banco.executa(QStringLiteral("conta"), QStringLiteral("SELECT COUNT(*) FROM ") + tabela);
+    QSqlQuery q =
+        banco.executa(QStringLiteral("conta"), QStringLiteral("SELECT COUNT(*) FROM ") + tabela);
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
@@ -26,7 +27,8 @@ qint64 linhas(Conexao& banco, const QString& tabela) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     fuzz::IniciaQt();
-    static auto& banco = *new std::unique_ptr<Conexao>(bancoNovo());  // never destroyed, as the agents
+    static auto& banco =
+        *new std::unique_ptr<Conexao>(bancoNovo()); // never destroyed, as the agents
     if (tamanho < 1) return 0;
     const auto& tabelas = esquema::tabelas();
     const QString tabela = tabelas[dados[0] % tabelas.size()].nome;
@@ -35,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     const qint64 antes = linhas(*banco, tabela);
     try {
         importacao::importa(*banco, {{tabela + QStringLiteral(".csv"), csv}});
-        banco = bancoNovo();  // the next input starts from empty tables again
+        banco = bancoNovo(); // the next input starts from empty tables again
     } catch (const Erro&) {
-        if (linhas(*banco, tabela) != antes) std::abort();  // a refused file leaves nothing behind
+        if (linhas(*banco, tabela) != antes) std::abort(); // a refused file leaves nothing behind
     }
     return 0;
 }

@@ -34,7 +34,8 @@ constexpr qsizetype kTamanhoGrande = 128 * 1024;
 
 void escreve(const QString& caminho, const QByteArray& bytes) {
     QFile f(caminho);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("%s", qPrintable(caminho));
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("%s", qPrintable(caminho));
 }
 
 QString plantada(fuzz::AgenteFuzz& a, int i) {
@@ -47,23 +48,30 @@ void assenta(fuzz::AgenteFuzz& a, MenuAutomacao& agente, bool pausada) {
     QDir(a.mundo.local(kPastaRetorno)).removeRecursively();
     QDir().mkpath(a.mundo.local(kPastaRetorno));
     QFile::remove(a.mundo.local(kPedido));
-    for (int i = 0; i < 4; ++i) QFile::remove(plantada(a, i));
-    if (pausada) agente.ciclo().pausa();
-    else if (agente.ciclo().pausada()) agente.ciclo().retoma();
+    for (int i = 0; i < 4; ++i)
+        QFile::remove(plantada(a, i));
+    if (pausada)
+        agente.ciclo().pausa();
+    else if (agente.ciclo().pausada())
+        agente.ciclo().retoma();
 }
 
-// The targets live in the scratch root, outside the request folder; nothing ever writes to the FIFO.
+// The targets live in the scratch root, outside the request folder; nothing ever writes to the
+// FIFO.
 QByteArray planta(fuzz::AgenteFuzz& a, int escolhidas, const QByteArray& pedido) {
     const QString raiz = a.mundo.raiz.path();
     const QString fifo = raiz + QStringLiteral("/fifo"), pasta = raiz + QStringLiteral("/pasta");
-    if (!QFile::exists(fifo) && ::mkfifo(QFile::encodeName(fifo).constData(), 0600) != 0) qFatal("mkfifo");
+    if (!QFile::exists(fifo) && ::mkfifo(QFile::encodeName(fifo).constData(), 0600) != 0)
+        qFatal("mkfifo");
     QDir().mkpath(pasta);
     const QString alvos[] = {fifo, QStringLiteral("/dev/zero"), pasta};
     QByteArray descricao = "plantadas:";
     for (int i = 0; i < 4; ++i) {
         if (!(escolhidas & (1 << i))) continue;
         if (i < 3 && !QFile::link(alvos[i], plantada(a, i))) qFatal("link");
-        if (i == 3) escreve(plantada(a, i), pedido + QByteArray(kTamanhoGrande - pedido.size() % kTamanhoGrande, '\n'));
+        if (i == 3)
+            escreve(plantada(a, i),
+                    pedido + QByteArray(kTamanhoGrande - pedido.size() % kTamanhoGrande, '\n'));
         descricao += QByteArray(" ") + kPlantadas[i].nome + " (" + kPlantadas[i].descricao + ")";
     }
     return escolhidas ? descricao : "nenhuma entrada plantada";

@@ -1,7 +1,7 @@
 // The simulator's command side: the byte stream cut into frames, each frame
 // read and answered by the concentrator's core on a virtual clock.
-#include "ensaio/TempoVirtual.h"
 #include "ensaio/PlataformaDeTeste.h"
+#include "ensaio/TempoVirtual.h"
 #include "simulator/InterpretaComando.h"
 #include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"
@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     for (const QByteArray& pedaco : bytes.split('\n')) {
         for (const QString& frame : montador.adiciona(pedaco)) {
             // One whole frame: a "(" inside an unfinished one started it again.
-            if (!frame.startsWith(QLatin1Char('(')) || !frame.endsWith(QLatin1Char(')')) || frame.count(QLatin1Char('(')) != 1)
+            if (!frame.startsWith(QLatin1Char('(')) || !frame.endsWith(QLatin1Char(')')) ||
+                frame.count(QLatin1Char('(')) != 1)
                 std::abort();
             sim::interpretaComando(frame);
             relogio.avancaMs(700);

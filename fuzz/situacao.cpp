@@ -12,7 +12,7 @@ using namespace talvero::situacao;
 namespace {
 
 QString batimento(const Chaves& chaves) {
-    QString valor;  // the last one counts, as for the judgement
+    QString valor; // the last one counts, as for the judgement
     for (const auto& [chave, v] : chaves)
         if (chave == QLatin1String("batimento")) valor = v;
     return valor;

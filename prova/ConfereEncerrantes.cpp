@@ -22,19 +22,26 @@ const Moeda kArredondamento = Moeda::deDezMilesimos(100);
 
 enum class Destino { Gravado, Manual, Quarentena, Perdido };
 
-QString registroDe(const QString& resposta) { return resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao); }
-
-QString chave(int bico, const QDate& data, const QTime& hora) {
-    return QStringLiteral("%1 %2 %3").arg(bico).arg(data.toString(Qt::ISODate), hora.toString(Qt::ISODate));
+QString registroDe(const QString& resposta) {
+    return resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
 }
 
-using Par = std::pair<std::int64_t, std::int64_t>;  // the stored fuelings before and after, by ledger id
+QString chave(int bico, const QDate& data, const QTime& hora) {
+    return QStringLiteral("%1 %2 %3")
+        .arg(bico)
+        .arg(data.toString(Qt::ISODate), hora.toString(Qt::ISODate));
+}
+
+using Par =
+    std::pair<std::int64_t, std::int64_t>; // the stored fuelings before and after, by ledger id
 
 struct Guardado {
     QDate data;
     QTime hora;
     std::int64_t id;
-    bool antes(const Guardado& o) const { return std::pair(data, hora) < std::pair(o.data, o.hora); }
+    bool antes(const Guardado& o) const {
+        return std::pair(data, hora) < std::pair(o.data, o.hora);
+    }
 };
 
 struct Esperada {
@@ -58,21 +65,23 @@ private:
     teste::Estacao& e_;
     const sim::LivroAbastecimentos& livro_;
     ConferenciaEncerrantes r_;
-    std::vector<Destino> destino_;                 // by ledger id - 1
-    QHash<QString, std::int64_t> idPorChave_;      // stored (bico, data, hora) -> ledger id
+    std::vector<Destino> destino_;            // by ledger id - 1
+    QHash<QString, std::int64_t> idPorChave_; // stored (bico, data, hora) -> ledger id
     std::map<Par, Esperada> esperadas_;
     std::set<QDate> dias_;
     std::set<int> bicosVistos_;
-    std::map<int, std::vector<Guardado>> porBico_;  // the stored fuelings of each nozzle
+    std::map<int, std::vector<Guardado>> porBico_; // the stored fuelings of each nozzle
 };
 
 // Where each fueling of the ledger ended: stored (the first of identical answers),
 // pumped by hand, in quarantine as some delivery of it reached the agent, or lost.
 void Conferencia::classifica() {
     QHash<QString, Abastecimento> gravados;
-    for (const Abastecimento& a : e_.abastecimentos()) gravados.insert(a.RegistroAutomacao, a);
+    for (const Abastecimento& a : e_.abastecimentos())
+        gravados.insert(a.RegistroAutomacao, a);
     QSet<QString> rejeitados;
-    for (const AbastecimentoRejeitado& r : e_.rejeitados()) rejeitados.insert(r.RegistroAutomacao);
+    for (const AbastecimentoRejeitado& r : e_.rejeitados())
+        rejeitados.insert(r.RegistroAutomacao);
     QSet<std::int64_t> emQuarentena;
     for (const auto& ev : livro_.eventos())
         if (ev.evento == sim::EventoLivro::Entregue && rejeitados.contains(registroDe(ev.resposta)))
@@ -80,7 +89,8 @@ void Conferencia::classifica() {
 
     for (const AbastecimentoSimulado& a : livro_.abastecimentos()) {
         Destino d = Destino::Perdido;
-        if (a.manual) d = Destino::Manual;
+        if (a.manual)
+            d = Destino::Manual;
         else if (const auto g = gravados.constFind(registroDe(a.resposta)); g != gravados.cend()) {
             const QString k = chave(g->Bico, g->Data, g->Hora);
             if (!idPorChave_.contains(k)) {
@@ -102,10 +112,12 @@ void Conferencia::classifica() {
 // it owes a gap of the litres the counter ran beyond them.
 void Conferencia::esperaLacunas() {
     for (auto& [bico, guardados] : porBico_) {
-        std::sort(guardados.begin(), guardados.end(), [](const Guardado& a, const Guardado& b) { return a.id < b.id; });
+        std::sort(guardados.begin(), guardados.end(),
+                  [](const Guardado& a, const Guardado& b) { return a.id < b.id; });
         for (std::size_t i = 1; i < guardados.size(); ++i) {
             if (guardados[i].antes(guardados[i - 1])) ++r_.foraDeOrdem;
-            if (const Moeda p = passoNoLivro(bico, guardados[i - 1].id, guardados[i].id); p != Moeda())
+            if (const Moeda p = passoNoLivro(bico, guardados[i - 1].id, guardados[i].id);
+                p != Moeda())
                 esperadas_[{guardados[i - 1].id, guardados[i].id}] = {p, false};
         }
     }
@@ -119,7 +131,8 @@ Moeda Conferencia::passoNoLivro(int bico, std::int64_t anterior, std::int64_t po
     for (std::int64_t id = anterior + 1; id < posterior; ++id) {
         const AbastecimentoSimulado& a = todos[std::size_t(id - 1)];
         const Destino d = destino_[std::size_t(id - 1)];
-        if (teste::bicoDoCodigo(a.codigoBico) == bico && (d == Destino::Manual || d == Destino::Quarentena))
+        if (teste::bicoDoCodigo(a.codigoBico) == bico &&
+            (d == Destino::Manual || d == Destino::Quarentena))
             semRegistro = semRegistro + a.litros;
     }
     return semRegistro;
@@ -143,7 +156,7 @@ void Conferencia::confereDia(const QDate& dia) {
     encerrantes::Relatorio rel;
     try {
         rel = encerrantes::calcula(e_.banco(), 1, dia, dia);
-    } catch (const ErroBanco&) {  // the test's connection found its server gone: opened again
+    } catch (const ErroBanco&) { // the test's connection found its server gone: opened again
         rel = encerrantes::calcula(e_.banco(), 1, dia, dia);
     }
     for (const encerrantes::Lacuna& l : rel.lacunas) {
@@ -155,22 +168,26 @@ void Conferencia::confereDia(const QDate& dia) {
         i->second.achada = true;
         ++r_.lacunas;
         if ((l.litros - i->second.litros).abs() > kArredondamento)
-            r_.discrepancias << QStringLiteral("lacuna de %1 L fora do livro: ").arg(i->second.litros.textoPonto(3)) +
+            r_.discrepancias << QStringLiteral("lacuna de %1 L fora do livro: ")
+                                        .arg(i->second.litros.textoPonto(3)) +
                                     descreve(l);
     }
 
-    std::map<int, Moeda> litros;  // the ledger's stored fuelings of the day, by nozzle
+    std::map<int, Moeda> litros; // the ledger's stored fuelings of the day, by nozzle
     for (const AbastecimentoSimulado& a : livro_.abastecimentos())
         if (destino_[std::size_t(a.id - 1)] == Destino::Gravado && a.relogio.date() == dia)
-            litros[teste::bicoDoCodigo(a.codigoBico)] = litros[teste::bicoDoCodigo(a.codigoBico)] + a.litros;
+            litros[teste::bicoDoCodigo(a.codigoBico)] =
+                litros[teste::bicoDoCodigo(a.codigoBico)] + a.litros;
     for (const encerrantes::LinhaBico& b : rel.bicos) {
         const Moeda esperado = litros[b.bico];
         litros.erase(b.bico);
         if (b.litrosAbastecimentos != esperado)
-            r_.discrepancias << QStringLiteral("relatório de %1, bico %2: %3 L abastecidos, o livro tem %4")
+            r_.discrepancias << QStringLiteral(
+                                    "relatório de %1, bico %2: %3 L abastecidos, o livro tem %4")
                                     .arg(dia.toString(Qt::ISODate))
                                     .arg(b.bico)
-                                    .arg(b.litrosAbastecimentos.textoPonto(3), esperado.textoPonto(3));
+                                    .arg(b.litrosAbastecimentos.textoPonto(3),
+                                         esperado.textoPonto(3));
         if (!bicosVistos_.insert(b.bico).second) ++r_.meiaNoite;
     }
     for (const auto& [bico, l] : litros)
@@ -183,18 +200,23 @@ void Conferencia::confereDia(const QDate& dia) {
 ConferenciaEncerrantes Conferencia::confere() {
     classifica();
     esperaLacunas();
-    for (const QDate& dia : dias_) confereDia(dia);
+    for (const QDate& dia : dias_)
+        confereDia(dia);
     for (const auto& [par, esperada] : esperadas_)
         if (!esperada.achada)
-            r_.discrepancias << QStringLiteral("relatório sem a lacuna de %1 L entre os abastecimentos %2 e %3 do livro")
-                                    .arg(esperada.litros.textoPonto(3))
-                                    .arg(par.first)
-                                    .arg(par.second);
+            r_.discrepancias
+                << QStringLiteral(
+                       "relatório sem a lacuna de %1 L entre os abastecimentos %2 e %3 do livro")
+                       .arg(esperada.litros.textoPonto(3))
+                       .arg(par.first)
+                       .arg(par.second);
     return r_;
 }
 
 } // namespace
 
-ConferenciaEncerrantes confereEncerrantes(teste::Estacao& estacao) { return Conferencia(estacao).confere(); }
+ConferenciaEncerrantes confereEncerrantes(teste::Estacao& estacao) {
+    return Conferencia(estacao).confere();
+}
 
 } // namespace talvero::soak

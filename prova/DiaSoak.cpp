@@ -27,8 +27,9 @@ struct MorteArmada {
     bool precisa = false;
     bool atinge(TipoFalha ponto, const QByteArray& bytes) {
         if (tipo != ponto) return false;
-        const bool alvo = ponto == TipoFalha::MorteDepoisDeReceber ? bytes.size() >= kMenorAbastecimento
-                                                                    : bytes.startsWith("(&I)");
+        const bool alvo = ponto == TipoFalha::MorteDepoisDeReceber
+                              ? bytes.size() >= kMenorAbastecimento
+                              : bytes.startsWith("(&I)");
         if (precisa && !alvo) return false;
         tipo.reset();
         return true;
@@ -64,12 +65,14 @@ private:
     std::int64_t inicioMs_ = 0;
     std::int64_t reinicioMs_ = 0;
     bool pastaRemovida_ = false;
-    std::vector<FalhaSorteada> ativas_;  // faults that last, by their end
+    std::vector<FalhaSorteada> ativas_; // faults that last, by their end
 };
 
 void Dia::preparaEstacao() {
-    if (p_.cenario.biblioteca) e_.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
-    if (p_.cenario.layout == sim::Layout::IdentFid) e_.cadastraCartoes(p_.cartoesGravados, p_.cartoesCadastrados);
+    if (p_.cenario.biblioteca)
+        e_.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+    if (p_.cenario.layout == sim::Layout::IdentFid)
+        e_.cadastraCartoes(p_.cartoesGravados, p_.cartoesCadastrados);
     inicioMs_ = e_.mundo.relogio.ms();
 }
 
@@ -96,7 +99,7 @@ void Dia::ate(std::int64_t ms) {
         if (e_.vivo()) {
             if (e_.roda(alvo - agora)) morreu();
         } else if (agora >= reinicioMs_) {
-            if (pastaRemovida_) restauraPasta();  // the technician puts the folder back first
+            if (pastaRemovida_) restauraPasta(); // the technician puts the folder back first
             iniciaAgente();
         } else {
             e_.roda(std::min(alvo, reinicioMs_) - agora);
@@ -132,12 +135,24 @@ void Dia::aplica(const FalhaSorteada& f) {
         e_.mataAgente();
         morreu();
         return;
-    case TipoFalha::BancoRecusaGravar: e_.recusaGravacoes(true); break;
-    case TipoFalha::ServidorParado: servidor_->para(); break;
-    case TipoFalha::PastaDoLogRemovida: removePasta(); break;
-    case TipoFalha::RelogioDoConcentrador: e_.nucleo.defineAdiantamento(f.valor); return;
-    case TipoFalha::RelogioDoComputador: e_.mundo.relogio.acertaHora(f.valor); return;
-    default: falhaDeLinha(f, true); break;
+    case TipoFalha::BancoRecusaGravar:
+        e_.recusaGravacoes(true);
+        break;
+    case TipoFalha::ServidorParado:
+        servidor_->para();
+        break;
+    case TipoFalha::PastaDoLogRemovida:
+        removePasta();
+        break;
+    case TipoFalha::RelogioDoConcentrador:
+        e_.nucleo.defineAdiantamento(f.valor);
+        return;
+    case TipoFalha::RelogioDoComputador:
+        e_.mundo.relogio.acertaHora(f.valor);
+        return;
+    default:
+        falhaDeLinha(f, true);
+        break;
     }
     ativas_.push_back(f);
 }
@@ -146,18 +161,34 @@ void Dia::falhaDeLinha(const FalhaSorteada& f, bool liga) {
     sim::PlanoFalhas& plano = e_.nucleo.falhas();
     sim::Falha* alvo = nullptr;
     switch (f.tipo) {
-    case TipoFalha::Ruido: alvo = &plano.ruido; break;
-    case TipoFalha::Silencio: alvo = &plano.silencio; break;
-    case TipoFalha::Atraso: alvo = &plano.atraso; break;
-    case TipoFalha::Partida: alvo = &plano.partida; break;
-    case TipoFalha::Truncada: alvo = &plano.truncada; break;
+    case TipoFalha::Ruido:
+        alvo = &plano.ruido;
+        break;
+    case TipoFalha::Silencio:
+        alvo = &plano.silencio;
+        break;
+    case TipoFalha::Atraso:
+        alvo = &plano.atraso;
+        break;
+    case TipoFalha::Partida:
+        alvo = &plano.partida;
+        break;
+    case TipoFalha::Truncada:
+        alvo = &plano.truncada;
+        break;
     case TipoFalha::Adulterada:
         alvo = &plano.adulterada;
         alvo->soAbastecimentos = true;
         break;
-    case TipoFalha::ConfirmacaoPerdida: alvo = &plano.confirmacaoPerdida; break;
-    case TipoFalha::AbastecimentoManual: alvo = &plano.manual; break;
-    default: alvo = &plano.desconexao; break;
+    case TipoFalha::ConfirmacaoPerdida:
+        alvo = &plano.confirmacaoPerdida;
+        break;
+    case TipoFalha::AbastecimentoManual:
+        alvo = &plano.manual;
+        break;
+    default:
+        alvo = &plano.desconexao;
+        break;
     }
     alvo->proximas = liga ? int(f.valor) : 0;
     alvo->probabilidade = liga ? f.probabilidade : 0;
@@ -165,17 +196,26 @@ void Dia::falhaDeLinha(const FalhaSorteada& f, bool liga) {
 
 void Dia::termina(const FalhaSorteada& f) {
     switch (f.tipo) {
-    case TipoFalha::BancoRecusaGravar: e_.recusaGravacoes(false); break;
-    case TipoFalha::ServidorParado: servidor_->inicia(); break;
-    case TipoFalha::PastaDoLogRemovida: restauraPasta(); break;
-    default: falhaDeLinha(f, false); break;
+    case TipoFalha::BancoRecusaGravar:
+        e_.recusaGravacoes(false);
+        break;
+    case TipoFalha::ServidorParado:
+        servidor_->inicia();
+        break;
+    case TipoFalha::PastaDoLogRemovida:
+        restauraPasta();
+        break;
+    default:
+        falhaDeLinha(f, false);
+        break;
     }
 }
 
 // Through the platform's file system: every file of the program folder, then the folder.
 void Dia::removePasta() {
     SistemaArquivos& arquivos = e_.mundo.arquivos;
-    for (const EntradaPasta& e : arquivos.entradas(instalacao::kPastaPrograma, QStringLiteral("*"), 1'000'000))
+    for (const EntradaPasta& e :
+         arquivos.entradas(instalacao::kPastaPrograma, QStringLiteral("*"), 1'000'000))
         arquivos.apaga(instalacao::kPastaPrograma + e.nome, true);
     QDir().rmdir(e_.mundo.local(instalacao::kPastaPrograma));
     pastaRemovida_ = true;
@@ -188,7 +228,8 @@ void Dia::restauraPasta() {
 }
 
 void Dia::encerraFalhas() {
-    for (const FalhaSorteada& f : ativas_) termina(f);
+    for (const FalhaSorteada& f : ativas_)
+        termina(f);
     ativas_.clear();
     armada_ = {};
     e_.nucleo.falhas() = {};
@@ -203,7 +244,8 @@ ResultadoDia Dia::roda() {
         std::sort(ativas_.begin(), ativas_.end(), [](const auto& a, const auto& b) {
             return a.inicioMs + a.duracaoMs < b.inicioMs + b.duracaoMs;
         });
-        while (!ativas_.empty() && ativas_.front().inicioMs + ativas_.front().duracaoMs <= f.inicioMs) {
+        while (!ativas_.empty() &&
+               ativas_.front().inicioMs + ativas_.front().duracaoMs <= f.inicioMs) {
             ate(ativas_.front().inicioMs + ativas_.front().duracaoMs);
             termina(ativas_.front());
             ativas_.erase(ativas_.begin());
@@ -213,12 +255,13 @@ ResultadoDia Dia::roda() {
     }
     ate(p_.duracaoMs);
     encerraFalhas();
-    if (!e_.vivo()) {  // killed near the end: started again now, to drain the concentrator
+    if (!e_.vivo()) { // killed near the end: started again now, to drain the concentrator
         restauraPasta();
         e_.iniciaAgente();
     }
     if (!e_.esvazia(2 * teste::kHora))
-        r_.discrepancias << QStringLiteral("concentrador não esvaziou: %1 pendentes").arg(e_.nucleo.pendentes());
+        r_.discrepancias
+            << QStringLiteral("concentrador não esvaziou: %1 pendentes").arg(e_.nucleo.pendentes());
     r_.discrepancias << e_.discrepancias(&r_.viradas, &r_.identicas);
     const ConferenciaEncerrantes c = confereEncerrantes(e_);
     r_.discrepancias << c.discrepancias;
@@ -227,7 +270,8 @@ ResultadoDia Dia::roda() {
     r_.meiaNoite = c.meiaNoite;
     r_.foraDeOrdem = c.foraDeOrdem;
     if (r_.discrepancias.isEmpty())
-        r_.abastecimentos = std::int64_t(e_.nucleo.livro().abastecimentos().size()) - r_.identicas - r_.manuais;
+        r_.abastecimentos =
+            std::int64_t(e_.nucleo.livro().abastecimentos().size()) - r_.identicas - r_.manuais;
     return r_;
 }
 
@@ -242,7 +286,8 @@ OpcoesBanco bancoDoDia(const PlanoDia& p, teste::ServidorPgDeTeste* servidor) {
     o.esquema = QStringLiteral("soak_%1_%2").arg(p.semente).arg(p.dia);
     Conexao admin(servidor->opcoes());
     if (!admin.Conecta()) throw Erro(admin.ultimoErro(), erros::BancoDeDados);
-    admin.executa(QStringLiteral("soak"), QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(o.esquema));
+    admin.executa(QStringLiteral("soak"),
+                  QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(o.esquema));
     admin.executa(QStringLiteral("soak"), QStringLiteral("CREATE SCHEMA ") + o.esquema);
     return o;
 }
@@ -250,7 +295,8 @@ OpcoesBanco bancoDoDia(const PlanoDia& p, teste::ServidorPgDeTeste* servidor) {
 void apagaBanco(const OpcoesBanco& o, teste::ServidorPgDeTeste* servidor) {
     Conexao admin(servidor->opcoes());
     if (admin.Conecta())
-        admin.executa(QStringLiteral("soak"), QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(o.esquema));
+        admin.executa(QStringLiteral("soak"),
+                      QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(o.esquema));
 }
 
 } // namespace
@@ -263,7 +309,8 @@ ResultadoDia rodaDia(const PlanoDia& plano, teste::ServidorPgDeTeste* servidor) 
         r = dia.roda();
     }
     if (servidor) apagaBanco(banco, servidor);
-    if (servidor && !servidor->erro().isEmpty()) r.discrepancias << QStringLiteral("servidor: ") + servidor->erro();
+    if (servidor && !servidor->erro().isEmpty())
+        r.discrepancias << QStringLiteral("servidor: ") + servidor->erro();
     return r;
 }
 

@@ -42,8 +42,8 @@ struct FalhaSorteada {
     TipoFalha tipo;
     std::int64_t inicioMs;  // from the start of the day
     std::int64_t duracaoMs; // faults that last; the pause before a killed agent starts again
-    std::int64_t valor;     // clock moves: ms; link faults: the next answers struck (0: a probability);
-                            // kills: 1 waits for an acknowledgement or an answer with a fueling
+    std::int64_t valor; // clock moves: ms; link faults: the next answers struck (0: a probability);
+                        // kills: 1 waits for an acknowledgement or an answer with a fueling
     double probabilidade;
 };
 
@@ -57,28 +57,29 @@ struct PlanoDia {
     int cartoesCadastrados = 0;
     QDateTime inicio;
     std::int64_t duracaoMs = 0;
-    std::vector<FalhaSorteada> falhas;  // in the order they start
+    std::vector<FalhaSorteada> falhas; // in the order they start
 };
 
 PlanoDia sorteiaDia(std::uint64_t semente, int dia, bool postgres, std::int64_t duracaoMs);
 QString descreve(const PlanoDia& p);
-QStringList descreveFalhas(const PlanoDia& p);  // one line per fault, at its time of day
+QStringList descreveFalhas(const PlanoDia& p); // one line per fault, at its time of day
 
 struct ResultadoDia {
     QStringList discrepancias;
     std::int64_t abastecimentos = 0;
     std::array<int, kTiposFalha> falhas{};
     int mortes = 0;
-    int identicas = 0;  // fuelings whose answer repeated an earlier one's: one record for both
-    int manuais = 0;    // pumped with the automation off
-    int lacunas = 0;    // gaps of the totalizers' report, each explained by the ledger
-    int meiaNoite = 0;  // nozzle chains the report carried across midnight
-    int foraDeOrdem = 0;  // stored neighbours the clock put out of their order
-    std::int64_t viradas = 0;  // totalizers that turned at the million
+    int identicas = 0;   // fuelings whose answer repeated an earlier one's: one record for both
+    int manuais = 0;     // pumped with the automation off
+    int lacunas = 0;     // gaps of the totalizers' report, each explained by the ledger
+    int meiaNoite = 0;   // nozzle chains the report carried across midnight
+    int foraDeOrdem = 0; // stored neighbours the clock put out of their order
+    std::int64_t viradas = 0; // totalizers that turned at the million
 };
 
 // Runs the day on the virtual clock, drains the concentrator and compares the
-// database, and the totalizers' report of each of its days, with its ledger. With `servidor`, on a fresh PostgreSQL database.
+// database, and the totalizers' report of each of its days, with its ledger. With `servidor`, on a
+// fresh PostgreSQL database.
 ResultadoDia rodaDia(const PlanoDia& plano, teste::ServidorPgDeTeste* servidor);
 
 } // namespace talvero::soak

@@ -12,7 +12,9 @@ using Sorteio = std::mt19937_64;
 std::int64_t entre(Sorteio& s, std::int64_t de, std::int64_t ate) {
     return std::uniform_int_distribution<std::int64_t>(de, ate)(s);
 }
-double fracao(Sorteio& s, double de, double ate) { return std::uniform_real_distribution<double>(de, ate)(s); }
+double fracao(Sorteio& s, double de, double ate) {
+    return std::uniform_real_distribution<double>(de, ate)(s);
+}
 
 const teste::Cenario kCenarios[] = {
     {"Serial34", false, sim::Layout::Curto, 3, 3, false},
@@ -30,7 +32,8 @@ std::vector<sim::BicoSimulado> bicosSorteados(Sorteio& s) {
     for (auto& b : todos)
         if (entre(s, 0, 3) > 0) bicos.push_back(b);
     if (bicos.empty()) bicos.push_back(todos[std::size_t(entre(s, 0, 4))]);
-    for (auto& b : bicos) b.encerrante = Moeda::deInteiro(entre(s, 990'000, 999'990));
+    for (auto& b : bicos)
+        b.encerrante = Moeda::deInteiro(entre(s, 990'000, 999'990));
     // One counter turns at the million early in the day.
     bicos[std::size_t(entre(s, 0, std::int64_t(bicos.size()) - 1))].encerrante =
         Moeda::deDezMilesimos(entre(s, 99'990'000, 99'999'900) * 100);
@@ -48,11 +51,13 @@ void sorteiaCenario(Sorteio& s, PlanoDia& p) {
         p.cartoesGravados = int(entre(s, 0, 10));
         p.cartoesCadastrados = int(entre(s, 0, p.cartoesGravados));
     }
-    p.inicio = QDateTime(QDate(2026, 1, 1).addDays(entre(s, 0, 729)), QTime(int(entre(s, 0, 23)), 0));
+    p.inicio =
+        QDateTime(QDate(2026, 1, 1).addDays(entre(s, 0, 729)), QTime(int(entre(s, 0, 23)), 0));
     // A day whose fuelings carry a totalizer takes midnight in: the report of the
     // later date chains its first fueling of each nozzle to one of the day before.
     if (p.cenario.layout != sim::Layout::Curto)
-        p.inicio = QDateTime(p.inicio.date(), QTime(0, 0)).addMSecs(-entre(s, teste::kMinuto, p.duracaoMs * 3 / 4));
+        p.inicio = QDateTime(p.inicio.date(), QTime(0, 0))
+                       .addMSecs(-entre(s, teste::kMinuto, p.duracaoMs * 3 / 4));
 }
 
 FalhaSorteada falha(Sorteio& s, TipoFalha tipo, const PlanoDia& p, std::int64_t duracaoMaxMs) {
@@ -65,7 +70,8 @@ FalhaSorteada falha(Sorteio& s, TipoFalha tipo, const PlanoDia& p, std::int64_t 
 void sorteiaRelogios(Sorteio& s, PlanoDia& p) {
     for (auto n = entre(s, 0, 2); n > 0; --n) {
         FalhaSorteada f = falha(s, TipoFalha::RelogioDoComputador, p, 1'000);
-        f.valor = entre(s, 0, 1) ? entre(s, 1'000, 2 * teste::kHora) : -entre(s, 1'000, 5 * teste::kMinuto);
+        f.valor = entre(s, 0, 1) ? entre(s, 1'000, 2 * teste::kHora)
+                                 : -entre(s, 1'000, 5 * teste::kMinuto);
         p.falhas.push_back(f);
     }
     for (auto n = entre(s, 0, 2); n > 0; --n) {
@@ -76,14 +82,21 @@ void sorteiaRelogios(Sorteio& s, PlanoDia& p) {
 }
 
 void sorteiaLinha(Sorteio& s, PlanoDia& p) {
-    std::vector<TipoFalha> tipos{TipoFalha::Ruido,     TipoFalha::Silencio,   TipoFalha::Atraso,
-                                 TipoFalha::Partida,   TipoFalha::Truncada,   TipoFalha::Adulterada,
+    std::vector<TipoFalha> tipos{TipoFalha::Ruido,
+                                 TipoFalha::Silencio,
+                                 TipoFalha::Atraso,
+                                 TipoFalha::Partida,
+                                 TipoFalha::Truncada,
+                                 TipoFalha::Adulterada,
                                  TipoFalha::ConfirmacaoPerdida};
     if (p.cenario.biblioteca) tipos.push_back(TipoFalha::Desconexao);
     for (auto n = entre(s, 2, 8); n > 0; --n) {
-        FalhaSorteada f = falha(s, tipos[std::size_t(entre(s, 0, std::int64_t(tipos.size()) - 1))], p, teste::kHora);
-        if (entre(s, 0, 1)) f.valor = entre(s, 1, 3);
-        else f.probabilidade = fracao(s, 0.02, 0.15);
+        FalhaSorteada f = falha(s, tipos[std::size_t(entre(s, 0, std::int64_t(tipos.size()) - 1))],
+                                p, teste::kHora);
+        if (entre(s, 0, 1))
+            f.valor = entre(s, 1, 3);
+        else
+            f.probabilidade = fracao(s, 0.02, 0.15);
         p.falhas.push_back(f);
     }
 }
@@ -92,13 +105,15 @@ void sorteiaLinha(Sorteio& s, PlanoDia& p) {
 void sorteiaBanco(Sorteio& s, PlanoDia& p, bool postgres) {
     const std::int64_t n = entre(s, 0, 2);
     for (std::int64_t i = 0; i < n; ++i) {
-        const TipoFalha tipo = postgres && entre(s, 0, 1) ? TipoFalha::ServidorParado : TipoFalha::BancoRecusaGravar;
+        const TipoFalha tipo =
+            postgres && entre(s, 0, 1) ? TipoFalha::ServidorParado : TipoFalha::BancoRecusaGravar;
         FalhaSorteada f = falha(s, tipo, p, 30 * teste::kMinuto);
         f.inicioMs = p.duracaoMs * i / n + entre(s, 0, p.duracaoMs / n / 2);
         f.duracaoMs = std::min(f.duracaoMs, p.duracaoMs / n / 2);
         p.falhas.push_back(f);
     }
-    if (entre(s, 0, 2) == 0) p.falhas.push_back(falha(s, TipoFalha::PastaDoLogRemovida, p, 30 * teste::kMinuto));
+    if (entre(s, 0, 2) == 0)
+        p.falhas.push_back(falha(s, TipoFalha::PastaDoLogRemovida, p, 30 * teste::kMinuto));
 }
 
 // Fuelings pumped with the automation off, only where the answers carry a
@@ -107,8 +122,10 @@ void sorteiaManuais(Sorteio& s, PlanoDia& p) {
     if (p.cenario.layout == sim::Layout::Curto) return;
     for (auto n = entre(s, 1, 3); n > 0; --n) {
         FalhaSorteada f = falha(s, TipoFalha::AbastecimentoManual, p, teste::kHora);
-        if (entre(s, 0, 1)) f.valor = entre(s, 1, 3);
-        else f.probabilidade = fracao(s, 0.02, 0.15);
+        if (entre(s, 0, 1))
+            f.valor = entre(s, 1, 3);
+        else
+            f.probabilidade = fracao(s, 0.02, 0.15);
         p.falhas.push_back(f);
     }
 }
@@ -116,7 +133,7 @@ void sorteiaManuais(Sorteio& s, PlanoDia& p) {
 void sorteiaMortes(Sorteio& s, PlanoDia& p) {
     for (auto n = entre(s, 1, 8); n > 0; --n) {
         FalhaSorteada f = falha(s, TipoFalha(entre(s, 0, 3)), p, 5 * teste::kMinuto);
-        f.valor = entre(s, 0, 1);  // 1: the kill waits for an acknowledgement or a fueling
+        f.valor = entre(s, 0, 1); // 1: the kill waits for an acknowledgement or a fueling
         p.falhas.push_back(f);
     }
 }
@@ -136,18 +153,31 @@ PlanoDia sorteiaDia(std::uint64_t semente, int dia, bool postgres, std::int64_t 
     sorteiaLinha(s, p);
     sorteiaManuais(s, p);
     sorteiaRelogios(s, p);
-    std::stable_sort(p.falhas.begin(), p.falhas.end(),
-                     [](const FalhaSorteada& a, const FalhaSorteada& b) { return a.inicioMs < b.inicioMs; });
+    std::stable_sort(
+        p.falhas.begin(), p.falhas.end(),
+        [](const FalhaSorteada& a, const FalhaSorteada& b) { return a.inicioMs < b.inicioMs; });
     return p;
 }
 
 QString nomeFalha(TipoFalha t) {
-    static const char* const nomes[kTiposFalha] = {
-        "morte antes de enviar", "morte depois de enviar", "morte depois de receber", "morte entre ticks",
-        "banco recusa gravar",   "servidor parado",        "pasta do log removida",   "ruído",
-        "silêncio",              "atraso",                 "resposta partida",        "resposta truncada",
-        "resposta adulterada",   "confirmação perdida",    "desconexão",              "abastecimento manual",
-        "relógio do concentrador", "relógio do computador"};
+    static const char* const nomes[kTiposFalha] = {"morte antes de enviar",
+                                                   "morte depois de enviar",
+                                                   "morte depois de receber",
+                                                   "morte entre ticks",
+                                                   "banco recusa gravar",
+                                                   "servidor parado",
+                                                   "pasta do log removida",
+                                                   "ruído",
+                                                   "silêncio",
+                                                   "atraso",
+                                                   "resposta partida",
+                                                   "resposta truncada",
+                                                   "resposta adulterada",
+                                                   "confirmação perdida",
+                                                   "desconexão",
+                                                   "abastecimento manual",
+                                                   "relógio do concentrador",
+                                                   "relógio do computador"};
     return QString::fromUtf8(nomes[std::size_t(t)]);
 }
 
@@ -168,7 +198,8 @@ QStringList descreveFalhas(const PlanoDia& p) {
     QStringList linhas;
     for (const FalhaSorteada& f : p.falhas)
         linhas << QStringLiteral("  %1  %2: duração %3 s, valor %4, probabilidade %5")
-                      .arg(p.inicio.addMSecs(f.inicioMs).toString(QStringLiteral("dd/MM HH:mm:ss")), nomeFalha(f.tipo))
+                      .arg(p.inicio.addMSecs(f.inicioMs).toString(QStringLiteral("dd/MM HH:mm:ss")),
+                           nomeFalha(f.tipo))
                       .arg(f.duracaoMs / 1000)
                       .arg(f.valor)
                       .arg(f.probabilidade, 0, 'f', 3);

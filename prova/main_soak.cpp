@@ -22,9 +22,9 @@ namespace {
 struct Opcoes {
     int dias = 10;
     std::uint64_t semente = 1;
-    int dia = -1;  // only this day
+    int dia = -1; // only this day
     bool postgres = false;
-    bool detalhes = false;  // the faults of each day and every discrepancy
+    bool detalhes = false; // the faults of each day and every discrepancy
     int processos = 1;
     double horas = 4;
 };
@@ -45,15 +45,18 @@ struct Soma {
         abastecimentos += o.abastecimentos;
         mortes += o.mortes;
         identicas += o.identicas;
-        for (std::size_t i = 0; i < encerrantes.size(); ++i) encerrantes[i] += o.encerrantes[i];
-        for (std::size_t i = 0; i < kTiposFalha; ++i) falhas[i] += o.falhas[i];
+        for (std::size_t i = 0; i < encerrantes.size(); ++i)
+            encerrantes[i] += o.encerrantes[i];
+        for (std::size_t i = 0; i < kTiposFalha; ++i)
+            falhas[i] += o.falhas[i];
         return *this;
     }
 };
 
 [[noreturn]] void uso(const char* motivo) {
     std::fprintf(stderr,
-                 "%s\nUso: talvero-soak [--dias N] [--semente S] [--dia K] [--horas H] [--postgres] [--processos P] [--detalhes]\n",
+                 "%s\nUso: talvero-soak [--dias N] [--semente S] [--dia K] [--horas H] "
+                 "[--postgres] [--processos P] [--detalhes]\n",
                  motivo);
     std::exit(2);
 }
@@ -71,26 +74,37 @@ Opcoes leOpcoes(int argc, char** argv) {
         char* fim = nullptr;
         const double n = std::strtod(v, &fim);
         if (*fim != '\0' || n < 0) uso(("Valor inválido para " + a + ": " + v).c_str());
-        if (a == "--dias") o.dias = int(n);
-        else if (a == "--semente") o.semente = std::strtoull(v, nullptr, 10);
-        else if (a == "--dia") o.dia = int(n);
-        else if (a == "--horas" && n > 0) o.horas = n;
-        else if (a == "--processos" && n >= 1) o.processos = int(n);
-        else uso(("Opção desconhecida: " + a).c_str());
+        if (a == "--dias")
+            o.dias = int(n);
+        else if (a == "--semente")
+            o.semente = std::strtoull(v, nullptr, 10);
+        else if (a == "--dia")
+            o.dia = int(n);
+        else if (a == "--horas" && n > 0)
+            o.horas = n;
+        else if (a == "--processos" && n >= 1)
+            o.processos = int(n);
+        else
+            uso(("Opção desconhecida: " + a).c_str());
     }
     return o;
 }
 
 std::string comandoDoDia(const Opcoes& o, int dia) {
-    std::string c = "talvero-soak --semente " + std::to_string(o.semente) + " --dia " + std::to_string(dia);
+    std::string c =
+        "talvero-soak --semente " + std::to_string(o.semente) + " --dia " + std::to_string(dia);
     if (o.horas != 4) c += " --horas " + QString::number(o.horas).toStdString();
     return o.postgres ? c + " --postgres" : c;
 }
 
 void relataFalha(const Opcoes& o, const PlanoDia& p, const QStringList& d) {
     QString linha = QStringLiteral("FALHA semente %1 dia %2 (%3): %4 discrepâncias")
-                        .arg(p.semente).arg(p.dia).arg(descreve(p)).arg(d.size());
-    for (const QString& x : d.mid(0, o.detalhes ? d.size() : 3)) linha += QStringLiteral("; ") + x;
+                        .arg(p.semente)
+                        .arg(p.dia)
+                        .arg(descreve(p))
+                        .arg(d.size());
+    for (const QString& x : d.mid(0, o.detalhes ? d.size() : 3))
+        linha += QStringLiteral("; ") + x;
     std::printf("%s; repetir: %s\n", linha.toUtf8().constData(), comandoDoDia(o, p.dia).c_str());
     std::fflush(stdout);
 }
@@ -114,13 +128,18 @@ Soma rodaDias(const Opcoes& o, int primeiro, int passo, int argc, char** argv) {
     std::unique_ptr<teste::ServidorPgDeTeste> servidor;
     if (o.postgres) {
         servidor = std::make_unique<teste::ServidorPgDeTeste>();
-        if (!servidor->pronto()) uso(("Servidor PostgreSQL de teste não iniciou: " + servidor->erro().toStdString()).c_str());
+        if (!servidor->pronto())
+            uso(("Servidor PostgreSQL de teste não iniciou: " + servidor->erro().toStdString())
+                    .c_str());
     }
     Soma s;
     const int ultimo = o.dia >= 0 ? o.dia + 1 : o.dias;
     for (int dia = o.dia >= 0 ? o.dia : primeiro; dia < ultimo; dia += passo) {
-        const PlanoDia p = sorteiaDia(o.semente, dia, o.postgres, std::int64_t(o.horas * teste::kHora));
-        if (o.detalhes) std::printf("%s\n", (descreve(p) + u'\n' + descreveFalhas(p).join(u'\n')).toUtf8().constData());
+        const PlanoDia p =
+            sorteiaDia(o.semente, dia, o.postgres, std::int64_t(o.horas * teste::kHora));
+        if (o.detalhes)
+            std::printf("%s\n",
+                        (descreve(p) + u'\n' + descreveFalhas(p).join(u'\n')).toUtf8().constData());
         ResultadoDia r;
         try {
             r = rodaDia(p, servidor.get());
@@ -137,8 +156,10 @@ std::string serializa(const Soma& s) {
     std::string t = std::to_string(s.dias) + ' ' + std::to_string(s.diasComFalha) + ' ' +
                     std::to_string(s.abastecimentos) + ' ' + std::to_string(s.mortes) + ' ' +
                     std::to_string(s.identicas);
-    for (auto e : s.encerrantes) t += ' ' + std::to_string(e);
-    for (auto f : s.falhas) t += ' ' + std::to_string(f);
+    for (auto e : s.encerrantes)
+        t += ' ' + std::to_string(e);
+    for (auto f : s.falhas)
+        t += ' ' + std::to_string(f);
     return t + '\n';
 }
 
@@ -146,8 +167,10 @@ void acumula(Soma& s, const std::string& t) {
     std::istringstream campos(t);
     Soma p;
     campos >> p.dias >> p.diasComFalha >> p.abastecimentos >> p.mortes >> p.identicas;
-    for (auto& e : p.encerrantes) campos >> e;
-    for (auto& f : p.falhas) campos >> f;
+    for (auto& e : p.encerrantes)
+        campos >> e;
+    for (auto& f : p.falhas)
+        campos >> f;
     s += p;
 }
 
@@ -171,7 +194,8 @@ Soma rodaEmProcessos(const Opcoes& o, int argc, char** argv) {
     for (auto [pid, fd] : filhos) {
         std::string t;
         char buf[512];
-        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) t.append(buf, std::size_t(n));
+        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+            t.append(buf, std::size_t(n));
         ::close(fd);
         int estado = 0;
         ::waitpid(pid, &estado, 0);
@@ -186,8 +210,9 @@ Soma rodaEmProcessos(const Opcoes& o, int argc, char** argv) {
 }
 
 void resumo(const Opcoes& o, const Soma& s, std::int64_t ms) {
-    std::printf("Dias: %d (%s, %.1f h virtuais cada, semente %llu)\n", s.dias, o.postgres ? "PostgreSQL" : "SQLite",
-                o.horas, static_cast<unsigned long long>(o.semente));
+    std::printf("Dias: %d (%s, %.1f h virtuais cada, semente %llu)\n", s.dias,
+                o.postgres ? "PostgreSQL" : "SQLite", o.horas,
+                static_cast<unsigned long long>(o.semente));
     std::printf("Abastecimentos gravados: %lld\n", static_cast<long long>(s.abastecimentos));
     std::printf("Agente morto e reiniciado: %lld vezes\n", static_cast<long long>(s.mortes));
     std::printf("Respostas idênticas a uma anterior (uma gravação para as duas): %lld\n",
@@ -212,7 +237,8 @@ int main(int argc, char** argv) {
     const Opcoes o = leOpcoes(argc, argv);
     QElapsedTimer tempo;
     tempo.start();
-    const Soma s = o.processos > 1 && o.dia < 0 ? rodaEmProcessos(o, argc, argv) : rodaDias(o, 0, 1, argc, argv);
+    const Soma s = o.processos > 1 && o.dia < 0 ? rodaEmProcessos(o, argc, argv)
+                                                : rodaDias(o, 0, 1, argc, argv);
     resumo(o, s, tempo.elapsed());
     return s.diasComFalha == 0 ? 0 : 1;
 }

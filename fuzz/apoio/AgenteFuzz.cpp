@@ -51,9 +51,8 @@ AgenteFuzz::AgenteFuzz(bool biblioteca, bool identFid) {
     const Plataforma p{mundo.relogio, mundo.agendador, arquivos_, mundo.operador, mundo.processos,
                        mundo.host,    mundo.icone,     canais,    mundo.caminhos, mundo.servico};
     agente_ = std::make_unique<MenuAutomacao>(p, janela_);
-    agente_->dados.conexao().observa([this](const QString& operacao, const QString&, const QVariantList&) {
-        falhaDoBanco(operacao);
-    });
+    agente_->dados.conexao().observa([this](const QString& operacao, const QString&,
+                                            const QVariantList&) { falhaDoBanco(operacao); });
     agente_->Form_Load();
 }
 
@@ -70,10 +69,11 @@ void AgenteFuzz::falhaDoBanco(const QString& operacao) {
 bool AgenteFuzz::guardada(const QString& resposta) {
     const QString registro = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
     for (const char* tabela : {"Abastecimento", "AbastecimentoRejeitado"}) {
-        QSqlQuery q = banco_.executa(QStringLiteral("fuzz.confirmacao"),
-                                     QStringLiteral("SELECT COUNT(*) FROM %1 WHERE RegistroAutomacao = ?")
-                                         .arg(QLatin1String(tabela)),
-                                     {registro});
+        QSqlQuery q =
+            banco_.executa(QStringLiteral("fuzz.confirmacao"),
+                           QStringLiteral("SELECT COUNT(*) FROM %1 WHERE RegistroAutomacao = ?")
+                               .arg(QLatin1String(tabela)),
+                           {registro});
         if (q.next() && q.value(0).toInt() > 0) return true;
     }
     return false;
@@ -83,20 +83,23 @@ void AgenteFuzz::escreveIni(bool biblioteca, bool identFid) {
     const auto sim = [](bool v) { return v ? QStringLiteral("SIM") : QStringLiteral("NAO"); };
     mundo.arquivos.criaTexto(
         instalacao::kArquivoIni,
-        {"[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1", "Nome da Empresa=POSTO DE TESTE",
-         "Criar Log Timer=NAO", "[EMAIL]", "Numero do Email=0", "Concluido=NAO", "[AUTOMACAO]",
-         "Usar Dll da Company=" + sim(biblioteca), "Usar IdentFID=" + sim(identFid), "Casas decimais da litragem=3",
-         "Casas decimais do valor=3", "Porta de Comunicacao=COM1", "[LOCALIZACAO]", "Pasta da automacao=Automacao",
-         "Computador com automacao=CAIXA01"});
+        {"[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1",
+         "Nome da Empresa=POSTO DE TESTE", "Criar Log Timer=NAO", "[EMAIL]", "Numero do Email=0",
+         "Concluido=NAO", "[AUTOMACAO]", "Usar Dll da Company=" + sim(biblioteca),
+         "Usar IdentFID=" + sim(identFid), "Casas decimais da litragem=3",
+         "Casas decimais do valor=3", "Porta de Comunicacao=COM1", "[LOCALIZACAO]",
+         "Pasta da automacao=Automacao", "Computador com automacao=CAIXA01"});
 }
 
 void CadastraEstacao(Conexao& banco) {
     if (!banco.Conecta()) qFatal("%s", qPrintable(banco.ultimoErro()));
     importacao::importa(
-        banco, {{QStringLiteral("BicoAutomacao.csv"), "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n0C,5\n"},
-                {QStringLiteral("Bico.csv"), "Empresa,Bico,Produto,Complemento\n1,1,1,Gasolina\n1,2,2,Etanol\n1,5,3,Diesel\n"},
-                {QStringLiteral("Produto.csv"), "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n"},
-                {QStringLiteral("Estoque.csv"), "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,0\n"}});
+        banco,
+        {{QStringLiteral("BicoAutomacao.csv"), "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n0C,5\n"},
+         {QStringLiteral("Bico.csv"),
+          "Empresa,Bico,Produto,Complemento\n1,1,1,Gasolina\n1,2,2,Etanol\n1,5,3,Diesel\n"},
+         {QStringLiteral("Produto.csv"), "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n"},
+         {QStringLiteral("Estoque.csv"), "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,0\n"}});
 }
 
 MenuAutomacao& AgenteFuzz::prepara(const QByteArray& roteiro) {

@@ -51,7 +51,7 @@ private:
     // The oracle's own connection: it sees what the agent committed.
     Conexao banco_{OpcoesBanco::sqlite(mundo.local(instalacao::kBancoPadrao))};
     OraculoLinha linha_{[this](const QString& resposta) { return guardada(resposta); }};
-    int passamAteFalhar_ = -1;  // statements of the agent before its database fails; -1: it works
+    int passamAteFalhar_ = -1; // statements of the agent before its database fails; -1: it works
     std::unique_ptr<MenuAutomacao> agente_;
 };
 

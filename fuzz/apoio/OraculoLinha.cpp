@@ -13,9 +13,11 @@ namespace {
 const QByteArray kConfirmacao = "(&I)";
 
 // '#' a digit, '*' a card character (ASCII letter or digit), anything else itself.
-constexpr std::array<QByteArrayView, 5> kSemChecksum = {"(&A)", "(&I)", "(&V)", "(&S)", "(&H######)"};
+constexpr std::array<QByteArrayView, 5> kSemChecksum = {"(&A)", "(&I)", "(&V)", "(&S)",
+                                                        "(&H######)"};
 constexpr std::array<QByteArrayView, 5> kComChecksum = {
-    "(&A", "(?V", "(?F27G****************0000000000000000", "(?F27A****************00######00000000", "(?LF######"};
+    "(&A", "(?V", "(?F27G****************0000000000000000",
+    "(?F27A****************00######00000000", "(?LF######"};
 
 bool casa(QByteArrayView modelo, QByteArrayView bytes) {
     if (modelo.size() != bytes.size()) return false;
@@ -55,7 +57,9 @@ bool QuadroPermitido(const QByteArray& bytes) {
 void OraculoLinha::escrito(const QByteArray& bytes) {
     // An acknowledgement inside any write is one to the concentrator.
     if (bytes.contains(kConfirmacao)) confereConfirmacao(bytes);
-    if (!QuadroPermitido(bytes)) Viola("de quadros", QStringLiteral("escrito na linha o que não é um quadro da tabela: ") + Legivel(bytes));
+    if (!QuadroPermitido(bytes))
+        Viola("de quadros", QStringLiteral("escrito na linha o que não é um quadro da tabela: ") +
+                                Legivel(bytes));
     lido_.clear();
 }
 
@@ -67,12 +71,15 @@ void OraculoLinha::lido(const QByteArray& bytes) {
 
 void OraculoLinha::confereConfirmacao(const QByteArray& bytes) {
     if (!ultimaResposta_)
-        Viola("de confirmações",
-              QStringLiteral("\"(&I)\" enviado sem resposta de abastecimento recebida, no escrito ") + Legivel(bytes));
+        Viola(
+            "de confirmações",
+            QStringLiteral("\"(&I)\" enviado sem resposta de abastecimento recebida, no escrito ") +
+                Legivel(bytes));
     if (!guardada_(*ultimaResposta_))
-        Viola("de confirmações", QStringLiteral("\"(&I)\" enviado para abastecimento que não está no banco: ") +
-                                     Legivel(ansi::codifica(*ultimaResposta_)) + QStringLiteral(", no escrito ") +
-                                     Legivel(bytes));
+        Viola("de confirmações",
+              QStringLiteral("\"(&I)\" enviado para abastecimento que não está no banco: ") +
+                  Legivel(ansi::codifica(*ultimaResposta_)) + QStringLiteral(", no escrito ") +
+                  Legivel(bytes));
 }
 
 } // namespace talvero::fuzz

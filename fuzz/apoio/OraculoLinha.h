@@ -18,7 +18,8 @@ bool QuadroPermitido(const QByteArray& bytes);
 // is in the database (`guardada`: stored, quarantined, or stored before).
 class OraculoLinha : public RoteiroCanal::Observador {
 public:
-    explicit OraculoLinha(std::function<bool(const QString& resposta)> guardada) : guardada_(std::move(guardada)) {}
+    explicit OraculoLinha(std::function<bool(const QString& resposta)> guardada)
+        : guardada_(std::move(guardada)) {}
 
     // An acknowledgement never answers a fueling read by an earlier input.
     void novaEntrada() { ultimaResposta_.reset(); }
@@ -31,7 +32,7 @@ private:
     void confereConfirmacao(const QByteArray& bytes);
 
     std::function<bool(const QString&)> guardada_;
-    QByteArray lido_;  // taken since the last write or discard: what the agent holds as the answer
+    QByteArray lido_; // taken since the last write or discard: what the agent holds as the answer
     std::optional<QString> ultimaResposta_;
 };
 

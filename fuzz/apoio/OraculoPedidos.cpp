@@ -47,14 +47,18 @@ void relataEAborta(const char* oque) {
 }
 
 void aoAlocar(const volatile void*, size_t tamanho) {
-    if (lendo && tamanho > kAlocacaoMaxima) relataEAborta("leitura sem limite (uma alocação de mais de 1 MiB)");
+    if (lendo && tamanho > kAlocacaoMaxima)
+        relataEAborta("leitura sem limite (uma alocação de mais de 1 MiB)");
 }
 void aoLiberar(const volatile void*) {}
 
-void aoAlarme(int) { relataEAborta(motivoAlarme); }
+void aoAlarme(int) {
+    relataEAborta(motivoAlarme);
+}
 
 void viola(const QString& detalhe) {
-    Viola("de leituras de pedidos", detalhe + QStringLiteral(" - entrada: ") + QString::fromUtf8(entrada));
+    Viola("de leituras de pedidos",
+          detalhe + QStringLiteral(" - entrada: ") + QString::fromUtf8(entrada));
 }
 
 } // namespace
@@ -62,14 +66,19 @@ void viola(const QString& detalhe) {
 namespace leituraPedidos {
 
 void vigia(const QString& p) {
-    static const bool instalado = __sanitizer_install_malloc_and_free_hooks(aoAlocar, aoLiberar) != 0;
+    static const bool instalado =
+        __sanitizer_install_malloc_and_free_hooks(aoAlocar, aoLiberar) != 0;
     if (!instalado) std::abort();
     pasta = p;
 }
 
-void novoTick() { leiturasNoTick.clear(); }
+void novoTick() {
+    leiturasNoTick.clear();
+}
 
-void descreveEntrada(const QByteArray& descricao) { copia(entrada, descricao); }
+void descreveEntrada(const QByteArray& descricao) {
+    copia(entrada, descricao);
+}
 
 QByteArray le(const QString& caminho, const std::function<QByteArray()>& leitura) {
     if (pasta.isEmpty() || !caminho.startsWith(pasta, Qt::CaseInsensitive)) return leitura();
@@ -86,7 +95,9 @@ QByteArray le(const QString& caminho, const std::function<QByteArray()>& leitura
         return leitura();
     }();
     if (bytes.size() > kLimiteLeitura)
-        viola(QStringLiteral("leitura de %1 bytes, além do limite de %2: ").arg(bytes.size()).arg(kLimiteLeitura) +
+        viola(QStringLiteral("leitura de %1 bytes, além do limite de %2: ")
+                  .arg(bytes.size())
+                  .arg(kLimiteLeitura) +
               caminho);
     return bytes;
 }
@@ -94,7 +105,8 @@ QByteArray le(const QString& caminho, const std::function<QByteArray()>& leitura
 } // namespace leituraPedidos
 
 AlarmeTick::AlarmeTick(int segundos) {
-    copia(motivoAlarme, QStringLiteral("tick bloqueado há %1 s de tempo real").arg(segundos).toUtf8());
+    copia(motivoAlarme,
+          QStringLiteral("tick bloqueado há %1 s de tempo real").arg(segundos).toUtf8());
     struct sigaction a {};
     a.sa_handler = aoAlarme;
     sigemptyset(&a.sa_mask);

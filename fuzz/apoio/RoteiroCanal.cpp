@@ -70,7 +70,11 @@ void RoteiroCanal::restabeleceBanco() {
     if (std::exchange(bancoFalhando_, false) && falhaBanco) falhaBanco(-1);
 }
 
-std::unique_ptr<CanalBytes> RoteiroCanal::serial(const QString&) { return std::make_unique<Canal>(*this); }
-std::unique_ptr<CanalBytes> RoteiroCanal::tcp(const QString&, quint16) { return std::make_unique<Canal>(*this); }
+std::unique_ptr<CanalBytes> RoteiroCanal::serial(const QString&) {
+    return std::make_unique<Canal>(*this);
+}
+std::unique_ptr<CanalBytes> RoteiroCanal::tcp(const QString&, quint16) {
+    return std::make_unique<Canal>(*this);
+}
 
 } // namespace talvero::fuzz

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/CanalBytes.h"
 #include "ensaio/TempoVirtual.h"
+#include "platform/CanalBytes.h"
 
 #include <QByteArray>
 #include <deque>
@@ -41,7 +41,7 @@ private:
     struct Trecho {
         QByteArray bytes;
         bool continua;
-        int falhaBanco;  // -1: the database keeps working
+        int falhaBanco; // -1: the database keeps working
     };
     void escrito(const QByteArray& bytes);
     void restabeleceBanco();

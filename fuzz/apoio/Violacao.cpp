@@ -15,8 +15,10 @@ QString Legivel(const QByteArray& bytes) {
     QString t;
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u < 0x7F && u != '\\') t += QLatin1Char(c);
-        else t += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        if (u >= 0x20 && u < 0x7F && u != '\\')
+            t += QLatin1Char(c);
+        else
+            t += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
     }
     return u'"' + t + u'"';
 }

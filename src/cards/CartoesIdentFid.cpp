@@ -11,9 +11,15 @@ namespace {
 const QString kSeparador = QStringLiteral("|@|");
 constexpr int kTamanhoResposta = 52;
 
-QString posicaoDe(const QString& resposta) { return resposta.mid(3, 6); }
-QString segundoCampoDe(const QString& resposta) { return resposta.mid(9, 6); }
-QString cartaoDe(const QString& resposta) { return resposta.mid(15, 16); }
+QString posicaoDe(const QString& resposta) {
+    return resposta.mid(3, 6);
+}
+QString segundoCampoDe(const QString& resposta) {
+    return resposta.mid(9, 6);
+}
+QString cartaoDe(const QString& resposta) {
+    return resposta.mid(15, 16);
+}
 
 // An identifier's answer of its full length that names a record.
 bool respostaComPosicao(const QString& resposta) {
@@ -28,25 +34,28 @@ bool gravou(const QString& resposta, const QString& cartao) {
 
 // The erase names the record it was given, twice.
 bool apagou(const QString& resposta, const QString& posicao) {
-    return respostaComPosicao(resposta) && posicaoDe(resposta) == posicao && segundoCampoDe(resposta) == posicao;
+    return respostaComPosicao(resposta) && posicaoDe(resposta) == posicao &&
+           segundoCampoDe(resposta) == posicao;
 }
 
 } // namespace
 
 ValorRecusado::ValorRecusado(QString campo, QString valor, QString regra)
-    : Erro(campo + QStringLiteral(" recusado: ") + entradas::Citado(valor), erros::ArgumentoInvalido),
+    : Erro(campo + QStringLiteral(" recusado: ") + entradas::Citado(valor),
+           erros::ArgumentoInvalido),
       campo_(std::move(campo)), valor_(std::move(valor)), regra_(std::move(regra)) {}
 
 void CartoesIdentFid::RegistraRecusa(const char* rotina, const ValorRecusado& r) {
     registra(QStringLiteral(" - ") + QLatin1String(rotina) + QStringLiteral(": ") + r.campo() +
-             QStringLiteral(" recusado ") + entradas::Citado(r.valor()) + QStringLiteral(" (") + r.regra() +
-             QStringLiteral("); nenhum comando enviado ao IdentFid"));
+             QStringLiteral(" recusado ") + entradas::Citado(r.valor()) + QStringLiteral(" (") +
+             r.regra() + QStringLiteral("); nenhum comando enviado ao IdentFid"));
 }
 
 // The body is built first: a refused value costs nothing on the link. Then
 // everything runs with the link reserved and the automation timer off.
 template <typename Resultado, typename Corpo, typename Comando>
-Resultado CartoesIdentFid::executa(const char* rotina, Resultado recusado, Corpo corpo, Comando comando) {
+Resultado CartoesIdentFid::executa(const char* rotina, Resultado recusado, Corpo corpo,
+                                   Comando comando) {
     QString frame;
     try {
         frame = corpo();
@@ -58,9 +67,10 @@ Resultado CartoesIdentFid::executa(const char* rotina, Resultado recusado, Corpo
     try {
         return comando(frame);
     } catch (const Erro& e) {
-        registra(QStringLiteral(" ERRO ") + QLatin1String(rotina) + QStringLiteral(": ") + e.descricao() +
-                 QStringLiteral(" - lPassoDebugarErroAbastAndam:") + d_.lPassoDebugarErroAbastAndam +
-                 QStringLiteral(" - Err: ") + QString::number(e.numero()) + QStringLiteral(" lTimerAutoString:") +
+        registra(QStringLiteral(" ERRO ") + QLatin1String(rotina) + QStringLiteral(": ") +
+                 e.descricao() + QStringLiteral(" - lPassoDebugarErroAbastAndam:") +
+                 d_.lPassoDebugarErroAbastAndam + QStringLiteral(" - Err: ") +
+                 QString::number(e.numero()) + QStringLiteral(" lTimerAutoString:") +
                  porta().ultimoTexto());
     }
     return Resultado{};
@@ -72,14 +82,16 @@ RespostaConcentrador CartoesIdentFid::troca(ComandoCartao comando, const QString
 
 void CartoesIdentFid::ExigeCartao(const QString& cartao) {
     if (!entradas::CartaoValido(cartao))
-        throw ValorRecusado(QStringLiteral("cartão"), cartao, QStringLiteral("deve ter 16 letras ou dígitos"));
+        throw ValorRecusado(QStringLiteral("cartão"), cartao,
+                            QStringLiteral("deve ter 16 letras ou dígitos"));
 }
 
 namespace {
 
 void exigePosicao(const QString& posicao) {
     if (!entradas::PosicaoValida(posicao))
-        throw ValorRecusado(QStringLiteral("posição"), posicao, QStringLiteral("deve ter 6 dígitos"));
+        throw ValorRecusado(QStringLiteral("posição"), posicao,
+                            QStringLiteral("deve ter 6 dígitos"));
 }
 
 } // namespace
@@ -92,7 +104,8 @@ QString CartoesIdentFid::CorpoGrava(const QString& cartao) {
 QString CartoesIdentFid::CorpoApaga(const QString& cartao, const QString& posicao) {
     ExigeCartao(cartao);
     exigePosicao(posicao);
-    return QStringLiteral("(?F27A") + cartao + QStringLiteral("00") + posicao + QString(8, QLatin1Char('0'));
+    return QStringLiteral("(?F27A") + cartao + QStringLiteral("00") + posicao +
+           QString(8, QLatin1Char('0'));
 }
 
 QString CartoesIdentFid::CorpoLe(const QString& posicao) {
@@ -115,51 +128,61 @@ QString CartoesIdentFid::AutoIncluiCartaoIdentFid(const QString& pNumeroCartao) 
         });
 }
 
-QString CartoesIdentFid::AutoExcluiCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro) {
+QString CartoesIdentFid::AutoExcluiCartaoIdentFid(const QString& pNumeroCartao,
+                                                  const QString& pPosicaoRegistro) {
     return executa(
-        "AutoExcluiCartaoIdentFid", kSeparador, [&] { return CorpoApaga(pNumeroCartao, pPosicaoRegistro); },
+        "AutoExcluiCartaoIdentFid", kSeparador,
+        [&] { return CorpoApaga(pNumeroCartao, pPosicaoRegistro); },
         [&](const QString& corpo) -> QString {
             const RespostaConcentrador r = troca(ComandoCartao::Apaga, corpo);
             if (!r.lida) return {};
-            return apagou(r.texto, pPosicaoRegistro) ? porta().posicaoApagada(pPosicaoRegistro) + kSeparador
-                                                     : kSeparador;
+            return apagou(r.texto, pPosicaoRegistro)
+                       ? porta().posicaoApagada(pPosicaoRegistro) + kSeparador
+                       : kSeparador;
         });
 }
 
-QString CartoesIdentFid::AutoLerCartaoIdentFid(const QString& pNumeroCartao, const QString& pPosicaoRegistro) {
+QString CartoesIdentFid::AutoLerCartaoIdentFid(const QString& pNumeroCartao,
+                                               const QString& pPosicaoRegistro) {
     const Leitura l = leRegistro(pNumeroCartao, pPosicaoRegistro);
     return l.registro == Registro::ComOCartao ? l.posicao + kSeparador : kSeparador;
 }
 
 // Either link gets the same frame and the same judgement.
-CartoesIdentFid::Leitura CartoesIdentFid::leRegistro(const QString& cartao, const QString& posicao) {
+CartoesIdentFid::Leitura CartoesIdentFid::leRegistro(const QString& cartao,
+                                                     const QString& posicao) {
     return executa(
         "AutoLerCartaoIdentFid", Leitura{},
         [&] {
             ExigeCartao(cartao);
             return CorpoLe(posicao);
         },
-        [&](const QString& corpo) { return resultadoLeitura(troca(ComandoCartao::Le, corpo).texto, cartao); });
+        [&](const QString& corpo) {
+            return resultadoLeitura(troca(ComandoCartao::Le, corpo).texto, cartao);
+        });
 }
 
-CartoesIdentFid::Leitura CartoesIdentFid::resultadoLeitura(const QString& r, const QString& cartao) {
+CartoesIdentFid::Leitura CartoesIdentFid::resultadoLeitura(const QString& r,
+                                                           const QString& cartao) {
     if (!respostaComPosicao(r)) return {};
     if (cartaoDe(r) != cartao) return {Registro::ComOutroCartao, {}};
-    registra(QStringLiteral(" - Leitura de Cartão OK: N.Cartão=") + cartaoDe(r) + QStringLiteral(" - Posicao do Registro=") +
-             posicaoDe(r));
+    registra(QStringLiteral(" - Leitura de Cartão OK: N.Cartão=") + cartaoDe(r) +
+             QStringLiteral(" - Posicao do Registro=") + posicaoDe(r));
     return {Registro::ComOCartao, posicaoDe(r)};
 }
 
-void CartoesIdentFid::MostraPosicao(Operador& operador, const QString& cartao, const QString& posicao) {
-    operador.mensagem(QStringLiteral("O Registro do cartão: ") + cartao + QStringLiteral(" está na posição=") + posicao,
+void CartoesIdentFid::MostraPosicao(Operador& operador, const QString& cartao,
+                                    const QString& posicao) {
+    operador.mensagem(QStringLiteral("O Registro do cartão: ") + cartao +
+                          QStringLiteral(" está na posição=") + posicao,
                       QStringLiteral("Posição de Cartão Identificada!"), Icone::Informacao);
 }
 
 // Only an answer that names a position ends the search: a read that failed or
 // got nothing says nothing about where the card is, and "not found" is told
 // only when every record answered.
-QString CartoesIdentFid::AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
-                                                           const std::function<bool(int)>& continua) {
+QString CartoesIdentFid::AutoPesquisaPosicaoCartaoIdentFid(
+    const QString& pNumeroCartao, bool mostraMensagem, const std::function<bool(int)>& continua) {
     try {
         ExigeCartao(pNumeroCartao);
     } catch (const ValorRecusado& r) {
@@ -169,7 +192,8 @@ QString CartoesIdentFid::AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumer
     bool todosResponderam = true;
     for (int registro = 0; registro < kRegistrosPesquisados; ++registro) {
         if (d_.encerrando || (continua && !continua(registro))) break;
-        const Leitura l = leRegistro(pNumeroCartao, QStringLiteral("%1").arg(registro, 6, 10, QLatin1Char('0')));
+        const Leitura l =
+            leRegistro(pNumeroCartao, QStringLiteral("%1").arg(registro, 6, 10, QLatin1Char('0')));
         if (l.registro == Registro::Ilegivel) todosResponderam = false;
         if (l.registro != Registro::ComOCartao) continue;
         if (mostraMensagem) MostraPosicao(d_.operador, pNumeroCartao, l.posicao);

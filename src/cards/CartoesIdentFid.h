@@ -37,7 +37,7 @@ public:
         EnlaceConcentrador& enlace;
         Operador& operador;
         const QString& lPassoDebugarErroAbastAndam;
-        const bool& encerrando;  // the window is gone: a search reads no further
+        const bool& encerrando; // the window is gone: a search reads no further
     };
 
     explicit CartoesIdentFid(Dependencias dependencias) : d_(dependencias) {}
@@ -49,8 +49,9 @@ public:
     // said it holds another card; "" when some record could not be read and the
     // card was not found elsewhere. `continua`, when given, is asked before each
     // record is read; false ends the search as if nothing had been found.
-    QString AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
-                                              const std::function<bool(int registro)>& continua = {});
+    QString
+    AutoPesquisaPosicaoCartaoIdentFid(const QString& pNumeroCartao, bool mostraMensagem,
+                                      const std::function<bool(int registro)>& continua = {});
 
     // The bodies of the card frames, before MontaComando closes them. Every card
     // and position passes here: one that is not valid raises ValorRecusado.

@@ -18,13 +18,14 @@ constexpr int kTamanhoCartao = 16;
 constexpr int kTamanhoPosicao = 6;
 
 // A card command did what was asked when its result names a record.
-bool feito(const QString& resultado) { return entradas::PosicaoValida(SeparaCampo(resultado, 1)); }
+bool feito(const QString& resultado) {
+    return entradas::PosicaoValida(SeparaCampo(resultado, 1));
+}
 
 } // namespace
 
 // Around the exchange only: a box waiting for the operator holds no request back.
-template <typename Comando>
-QString DialogosCartao::semPedidos(Comando comando) {
+template <typename Comando> QString DialogosCartao::semPedidos(Comando comando) {
     struct Volta {
         Temporizador& t;
         bool habilitado;
@@ -44,8 +45,9 @@ QString DialogosCartao::pedeCartao(const char* rotina, const QString& pergunta) 
     } catch (const ValorRecusado& r) {
         if (!cartao.isEmpty()) d_.cartoes.RegistraRecusa(rotina, r);
     }
-    critico(cartao.size() != kTamanhoCartao ? QStringLiteral("O cartão deve ter 16 caracteres.")
-                                            : QStringLiteral("O cartão deve ter 16 letras ou dígitos."),
+    critico(cartao.size() != kTamanhoCartao
+                ? QStringLiteral("O cartão deve ter 16 caracteres.")
+                : QStringLiteral("O cartão deve ter 16 letras ou dígitos."),
             kCancelada);
     return {};
 }
@@ -68,37 +70,44 @@ std::optional<QString> DialogosCartao::pesquisa(const QString& cartao, bool most
     });
     progresso.reset();
     if (cancelada) {
-        informa(QStringLiteral("O cartão: ") + cartao + QStringLiteral(" não foi encontrado nos registros pesquisados."),
+        informa(QStringLiteral("O cartão: ") + cartao +
+                    QStringLiteral(" não foi encontrado nos registros pesquisados."),
                 QStringLiteral("Pesquisa Cancelada!"));
         return std::nullopt;
     }
-    if (mostraMensagem && feito(resultado)) CartoesIdentFid::MostraPosicao(d_.operador, cartao, SeparaCampo(resultado, 1));
+    if (mostraMensagem && feito(resultado))
+        CartoesIdentFid::MostraPosicao(d_.operador, cartao, SeparaCampo(resultado, 1));
     return resultado;
 }
 
 void DialogosCartao::mnuIncluiCartao_Click() {
-    const QString cartao =
-        pedeCartao("mnuIncluiCartao_Click",
-                   QStringLiteral("Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres)."));
+    const QString cartao = pedeCartao(
+        "mnuIncluiCartao_Click",
+        QStringLiteral(
+            "Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres)."));
     if (cartao.isEmpty()) return;
-    const QString resultado = semPedidos([&] { return d_.cartoes.AutoIncluiCartaoIdentFid(cartao); });
+    const QString resultado =
+        semPedidos([&] { return d_.cartoes.AutoIncluiCartaoIdentFid(cartao); });
     const QString posicao = SeparaCampo(resultado, 1);
     if (feito(resultado))
-        informa(QStringLiteral("O cartão: ") + cartao + kQuebra + QStringLiteral(" foi incluído na posição:") + posicao +
+        informa(QStringLiteral("O cartão: ") + cartao + kQuebra +
+                    QStringLiteral(" foi incluído na posição:") + posicao +
                     QStringLiteral(" do IdentFid."),
                 QStringLiteral("Inclusão OK no IdentFid!"));
     else
-        critico(QStringLiteral("Não foi possível incluir o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
+        critico(QStringLiteral("Não foi possível incluir o cartão: ") + cartao +
+                    QStringLiteral(" no IdentFid."),
                 QStringLiteral("Erro Inclusão IdentFid!"));
 }
 
 void DialogosCartao::mnuExcluiCartao_Click() {
-    const QString cartao =
-        pedeCartao("mnuExcluiCartao_Click",
-                   QStringLiteral("Informe o número do cartão a ser excluído no IdentFid (contendo 16 caracteres)."));
+    const QString cartao = pedeCartao(
+        "mnuExcluiCartao_Click",
+        QStringLiteral(
+            "Informe o número do cartão a ser excluído no IdentFid (contendo 16 caracteres)."));
     if (cartao.isEmpty()) return;
     const auto achado = pesquisa(cartao, false);
-    if (!achado) return;  // the operator stopped the search
+    if (!achado) return; // the operator stopped the search
     // Records that could not be read may hold it: that is no "does not exist".
     if (achado->isEmpty()) return naoExcluiu(cartao);
     const QString posicao = SeparaCampo(*achado, 1);
@@ -108,39 +117,45 @@ void DialogosCartao::mnuExcluiCartao_Click() {
                 kCancelada);
         return;
     }
-    const QString resultado = semPedidos([&] { return d_.cartoes.AutoExcluiCartaoIdentFid(cartao, posicao); });
+    const QString resultado =
+        semPedidos([&] { return d_.cartoes.AutoExcluiCartaoIdentFid(cartao, posicao); });
     if (!feito(resultado)) return naoExcluiu(cartao);
-    informa(QStringLiteral("O cartão: ") + cartao + kQuebra + QStringLiteral("Estava registrado na posição:") + posicao +
-                kQuebra + QStringLiteral(" foi excluído no IdentFid."),
+    informa(QStringLiteral("O cartão: ") + cartao + kQuebra +
+                QStringLiteral("Estava registrado na posição:") + posicao + kQuebra +
+                QStringLiteral(" foi excluído no IdentFid."),
             QStringLiteral("Exclusão OK no IdentFid!"));
 }
 
 void DialogosCartao::naoExcluiu(const QString& cartao) {
-    critico(QStringLiteral("Não foi possível excluir o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
+    critico(QStringLiteral("Não foi possível excluir o cartão: ") + cartao +
+                QStringLiteral(" no IdentFid."),
             QStringLiteral("Erro Exclusão IdentFid!"));
 }
 
 void DialogosCartao::mnuLerCartao_Click() {
-    const QString posicao =
-        d_.operador.entrada(QStringLiteral("Informe a posicao do registro do cartao no IdentFid no formato 000000."),
-                            QStringLiteral("Posição do Registro!"), QStringLiteral("000000"));
+    const QString posicao = d_.operador.entrada(
+        QStringLiteral("Informe a posicao do registro do cartao no IdentFid no formato 000000."),
+        QStringLiteral("Posição do Registro!"), QStringLiteral("000000"));
     try {
         CartoesIdentFid::CorpoLe(posicao);
     } catch (const ValorRecusado& r) {
         if (!posicao.isEmpty()) d_.cartoes.RegistraRecusa("mnuLerCartao_Click", r);
         // A wrong length ends without a word, as it always has.
-        if (posicao.size() == kTamanhoPosicao) critico(QStringLiteral("A posição deve ter 6 dígitos."), kCancelada);
+        if (posicao.size() == kTamanhoPosicao)
+            critico(QStringLiteral("A posição deve ter 6 dígitos."), kCancelada);
         return;
     }
     if (feito(semPedidos([&] { return d_.cartoes.AutoLerCartaoIdentFid(kCartaoFixo, posicao); })))
-        informa(QStringLiteral("O cartão: ") + kCartaoFixo + QStringLiteral(" foi lido no IdentFid."),
+        informa(QStringLiteral("O cartão: ") + kCartaoFixo +
+                    QStringLiteral(" foi lido no IdentFid."),
                 QStringLiteral("Leitura OK no IdentFid!"));
     else
         naoLeu(kCartaoFixo);
 }
 
 void DialogosCartao::naoLeu(const QString& cartao) {
-    critico(QStringLiteral("Não foi possível Ler o cartão: ") + cartao + QStringLiteral(" no IdentFid."),
+    critico(QStringLiteral("Não foi possível Ler o cartão: ") + cartao +
+                QStringLiteral(" no IdentFid."),
             QStringLiteral("Erro Leitura IdentFid!"));
 }
 
@@ -148,7 +163,8 @@ void DialogosCartao::naoLeu(const QString& cartao) {
 void DialogosCartao::mnuPesquisaPosicaoCartao_Click() {
     const QString cartao = pedeCartao(
         "mnuPesquisaPosicaoCartao_Click",
-        QStringLiteral("Informe o número do cartão para saber a posição no IdentFid contendo 16 caracteres."));
+        QStringLiteral(
+            "Informe o número do cartão para saber a posição no IdentFid contendo 16 caracteres."));
     if (cartao.isEmpty()) return;
     const auto achado = pesquisa(cartao, true);
     if (achado && achado->isEmpty()) naoLeu(cartao);
@@ -170,9 +186,11 @@ void DialogosCartao::cmdLeituraIdentificador_Click() {
 void DialogosCartao::ensaio() {
     const RespostaConcentrador r = d_.cartoes.GravaParaEnsaio(kCartaoEnsaio);
     if (r.lida) {
-        d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(r.texto.size()) + kQuebra + r.texto, {},
-                             Icone::Nenhum);
-        if (d_.operador.pergunta(QStringLiteral("Deseja Excluir o cartao"), QStringLiteral("Exclusao de Cartao")))
+        d_.operador.mensagem(QStringLiteral("Qtd=") + QString::number(r.texto.size()) + kQuebra +
+                                 r.texto,
+                             {}, Icone::Nenhum);
+        if (d_.operador.pergunta(QStringLiteral("Deseja Excluir o cartao"),
+                                 QStringLiteral("Exclusao de Cartao")))
             apagaCartaoDeEnsaio(r.texto.mid(3, 6));
     }
     porta().descartaEntrada();

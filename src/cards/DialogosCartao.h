@@ -34,12 +34,15 @@ private:
     std::optional<QString> pesquisa(const QString& cartao, bool mostraMensagem);
     void naoExcluiu(const QString& cartao);
     void naoLeu(const QString& cartao);
-    template <typename Comando>
-    QString semPedidos(Comando comando);
+    template <typename Comando> QString semPedidos(Comando comando);
     void ensaio();
     void apagaCartaoDeEnsaio(const QString& posicao);
-    void critico(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Critico); }
-    void informa(const QString& texto, const QString& titulo) { d_.operador.mensagem(texto, titulo, Icone::Informacao); }
+    void critico(const QString& texto, const QString& titulo) {
+        d_.operador.mensagem(texto, titulo, Icone::Critico);
+    }
+    void informa(const QString& texto, const QString& titulo) {
+        d_.operador.mensagem(texto, titulo, Icone::Informacao);
+    }
     void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
     PortaConcentrador& porta() { return d_.enlace.porta(); }
 

@@ -9,8 +9,8 @@ void CicloAutomacao::AutoPedeAbastecimento() {
     try {
         porta().pedeAbastecimento(*this);
     } catch (const Erro& e) {
-        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.comNumero() + QStringLiteral(" lTimerAutoString: ") +
-                 porta().ultimoTexto());
+        registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.comNumero() +
+                 QStringLiteral(" lTimerAutoString: ") + porta().ultimoTexto());
     }
 }
 
@@ -29,8 +29,9 @@ CicloAutomacao::Desfecho CicloAutomacao::trataAbastecimento(const QString& respo
 bool CicloAutomacao::ehCopiaAtrasada(const QString& resposta) {
     if (resposta != ultimaConfirmada_) return false;
     ultimaConfirmada_.clear();
-    registra(QStringLiteral(" - AutoPedeAbastecimento: resposta igual à do abastecimento recém-confirmado, "
-                            "abastecimento pedido novamente: ") +
+    registra(QStringLiteral(
+                 " - AutoPedeAbastecimento: resposta igual à do abastecimento recém-confirmado, "
+                 "abastecimento pedido novamente: ") +
              resposta);
     return true;
 }
@@ -39,21 +40,27 @@ bool CicloAutomacao::ehCopiaAtrasada(const QString& resposta) {
 // reached, the fueling waits at the concentrator and is asked for again.
 CicloAutomacao::Desfecho CicloAutomacao::guardaAbastecimento(const QString& resposta) {
     switch (AutoAtualizaAbastecimento(resposta)) {
-    case Leitura::FalhaDoBanco: return Desfecho::NaoGravado;
+    case Leitura::FalhaDoBanco:
+        return Desfecho::NaoGravado;
     case Leitura::Ilegivel:
-        return guardaRejeitado(resposta, *leitor_.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
-    case Leitura::Completa: break;
+        return guardaRejeitado(resposta, *leitor_.ultimoErro()) ? Desfecho::Confirmar
+                                                                : Desfecho::NaoGravado;
+    case Leitura::Completa:
+        break;
     }
     switch (d_.gravacao.AutoAtualTabeAbastecimento(abastecimento_, resposta)) {
     case GravacaoAbastecimento::Resultado::Gravado:
         if (d_.aoGravar) d_.aoGravar(abastecimento_);
         return Desfecho::Confirmar;
-    case GravacaoAbastecimento::Resultado::JaGravado: return Desfecho::Confirmar;
+    case GravacaoAbastecimento::Resultado::JaGravado:
+        return Desfecho::Confirmar;
     case GravacaoAbastecimento::Resultado::SemHorarioLivre:
         // Held back, it would be handed over again and again and stop the whole queue.
-        return guardaRejeitado(resposta, *d_.gravacao.ultimoErro()) ? Desfecho::Confirmar : Desfecho::NaoGravado;
+        return guardaRejeitado(resposta, *d_.gravacao.ultimoErro()) ? Desfecho::Confirmar
+                                                                    : Desfecho::NaoGravado;
     case GravacaoAbastecimento::Resultado::Recusado:
-    case GravacaoAbastecimento::Resultado::FalhaDoBanco: break;
+    case GravacaoAbastecimento::Resultado::FalhaDoBanco:
+        break;
     }
     return Desfecho::NaoGravado;
 }
@@ -67,15 +74,18 @@ bool CicloAutomacao::respostaAceita(const QString& resposta) {
     }
     if (leitura::EhTamanhoDeAbastecimento(resposta.size()) && resposta == respostaNaoConferida_) {
         respostaNaoConferida_.clear();
-        registra(QStringLiteral(" - AutoPedeAbastecimento: resposta sem conferência recebida igual duas vezes "
-                                "seguidas, aceita como veio: ") +
+        registra(QStringLiteral(
+                     " - AutoPedeAbastecimento: resposta sem conferência recebida igual duas vezes "
+                     "seguidas, aceita como veio: ") +
                  resposta);
         return true;
     }
     respostaNaoConferida_ = resposta;
-    registra(QStringLiteral(" - AutoPedeAbastecimento: resposta não confere (checksum ou moldura), abastecimento "
-                            "pedido novamente: ") +
-             resposta);
+    registra(
+        QStringLiteral(
+            " - AutoPedeAbastecimento: resposta não confere (checksum ou moldura), abastecimento "
+            "pedido novamente: ") +
+        resposta);
     return false;
 }
 
@@ -83,8 +93,10 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta, const Erro& erro) 
     AbastecimentoRejeitado& r = d_.abastecimentoRejeitado;
     try {
         // Kept already, its acknowledgement was lost: it is not kept twice.
-        if (r.Localiza(cfg().lCodigoEmpresa, resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao))) {
-            registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento já guardado em AbastecimentoRejeitado, "
+        if (r.Localiza(cfg().lCodigoEmpresa,
+                       resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao))) {
+            registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento já guardado em "
+                                    "AbastecimentoRejeitado, "
                                     "confirmado de novo: ") +
                      resposta);
             return true;
@@ -94,15 +106,20 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta, const Erro& erro) 
         r.RegistroAutomacao = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
         r.Erro = erro.comNumero();
         r.Passo = leitor_.lPassoDebugarErroAbast;
-        if (!r.Inclui()) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Inclui não gravou"));
+        if (!r.Inclui())
+            throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Inclui não gravou"));
     } catch (const Erro& e) {
-        registra(QStringLiteral(" - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado em "
-                                "AbastecimentoRejeitado, não confirmado: ") +
-                 e.comNumero());
+        registra(
+            QStringLiteral(
+                " - ERRO AutoPedeAbastecimento: abastecimento ilegível não pôde ser guardado em "
+                "AbastecimentoRejeitado, não confirmado: ") +
+            e.comNumero());
         return false;
     }
-    registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento ilegível guardado em AbastecimentoRejeitado (") +
-             r.Erro + QStringLiteral(" - lPassoDebugarErroAbast:") + r.Passo + QStringLiteral("): ") + resposta);
+    registra(QStringLiteral(" - AutoPedeAbastecimento: abastecimento ilegível guardado em "
+                            "AbastecimentoRejeitado (") +
+             r.Erro + QStringLiteral(" - lPassoDebugarErroAbast:") + r.Passo +
+             QStringLiteral("): ") + resposta);
     if (d_.aoPorEmQuarentena) d_.aoPorEmQuarentena();
     return true;
 }

@@ -8,7 +8,8 @@ namespace {
 
 const QString kSeparador = QStringLiteral("|@|");
 
-QString erroComPasso(const QString& rotina, const Erro& e, const QString& passo, const QString& texto) {
+QString erroComPasso(const QString& rotina, const Erro& e, const QString& passo,
+                     const QString& texto) {
     return QStringLiteral(" ERRO ") + rotina + QStringLiteral(": ") + e.descricao() +
            QStringLiteral(" - lPassoDebugarErroAbastAndam:") + passo + QStringLiteral(" - Err: ") +
            QString::number(e.numero()) + QStringLiteral(" lTimerAutoString: ") + texto;
@@ -22,8 +23,8 @@ void CicloAutomacao::AutoPedeAbastecimentoEmAndamento() {
     try {
         porta().pedeAndamento(*this);
     } catch (const Erro& e) {
-        registra(erroComPasso(QStringLiteral("AutoPedeAbastecimentoEmAndamento"), e, passoAndamento_,
-                              porta().ultimoTexto()));
+        registra(erroComPasso(QStringLiteral("AutoPedeAbastecimentoEmAndamento"), e,
+                              passoAndamento_, porta().ultimoTexto()));
     }
 }
 
@@ -33,14 +34,15 @@ QString CicloAutomacao::AutoPedeAbastecimentoEmAndamentoIdentFid() {
         if (const auto cartao = porta().pedeCartaoEmAndamento(MontaComando(QStringLiteral("(?V"))))
             return resultadoCartao(*cartao);
     } catch (const Erro& e) {
-        registra(erroComPasso(QStringLiteral("AutoPedeAbastecimentoEmAndamentoIdentFid"), e, passoAndamento_,
-                              porta().ultimoTexto()));
+        registra(erroComPasso(QStringLiteral("AutoPedeAbastecimentoEmAndamentoIdentFid"), e,
+                              passoAndamento_, porta().ultimoTexto()));
     }
     return {};
 }
 
 QString CicloAutomacao::resultadoCartao(const CartaoEmAndamento& c) {
-    return QString::number(d_.bicoAutomacao.BicoDoCodigo(c.codigoBico)) + kSeparador + c.cartao + kSeparador;
+    return QString::number(d_.bicoAutomacao.BicoDoCodigo(c.codigoBico)) + kSeparador + c.cartao +
+           kSeparador;
 }
 
 } // namespace talvero

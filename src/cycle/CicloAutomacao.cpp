@@ -20,8 +20,9 @@ void CicloAutomacao::TimerAutomacao_Timer() {
         d_.agendador.processaEventos();
     } catch (const Erro& e) {
         // The turn stays as it was: the next tick repeats or continues from there.
-        registra(QStringLiteral(" - ERRO TimerAutomacao: ") + e.descricao() + QStringLiteral(" - lTimerAutoPassoDebugarErro:") +
-                 passoTimer_ + QStringLiteral(" - lAutomacaoFlag=") + QString::number(vez_.numero()) +
+        registra(QStringLiteral(" - ERRO TimerAutomacao: ") + e.descricao() +
+                 QStringLiteral(" - lTimerAutoPassoDebugarErro:") + passoTimer_ +
+                 QStringLiteral(" - lAutomacaoFlag=") + QString::number(vez_.numero()) +
                  QStringLiteral(" - Err: ") + QString::number(e.numero()));
     }
 }

@@ -61,7 +61,8 @@ public:
     using Leitura = LeitorAbastecimento::Leitura;
     Leitura AutoAtualizaAbastecimento(const QString& pAbastecimento);
     void AutoPedeAbastecimentoEmAndamento() override;
-    // Nozzle number, "|@|", the card at that running nozzle, "|@|"; empty when no usable answer came.
+    // Nozzle number, "|@|", the card at that running nozzle, "|@|"; empty when no usable answer
+    // came.
     QString AutoPedeAbastecimentoEmAndamentoIdentFid();
 
     const AbastecimentoEmTrabalho& abastecimento() const { return abastecimento_; }
@@ -85,10 +86,11 @@ private:
     Dependencias d_;
     VezCiclo vez_;
     bool pausada_ = false;
-    QString passoTimer_;      // lTimerAutoPassoDebugarErro
-    QString passoAndamento_;  // lPassoDebugarErroAbastAndam
+    QString passoTimer_;     // lTimerAutoPassoDebugarErro
+    QString passoAndamento_; // lPassoDebugarErroAbastAndam
     AbastecimentoEmTrabalho abastecimento_;
-    LeitorAbastecimento leitor_{{d_.registro, d_.configuracao, d_.bicoAutomacao, d_.bico, d_.produto, d_.estoque}};
+    LeitorAbastecimento leitor_{
+        {d_.registro, d_.configuracao, d_.bicoAutomacao, d_.bico, d_.produto, d_.estoque}};
     // A fueling answer that did not check: taken as it stands when it comes
     // again identical, since line noise does not repeat itself.
     QString respostaNaoConferida_;

@@ -18,7 +18,8 @@ constexpr int kLarguraEncerrante = 10;
 constexpr int kLarguraCartao = 16;
 
 std::int16_t produto16(std::int32_t produto) {
-    if (produto < std::numeric_limits<std::int16_t>::min() || produto > std::numeric_limits<std::int16_t>::max())
+    if (produto < std::numeric_limits<std::int16_t>::min() ||
+        produto > std::numeric_limits<std::int16_t>::max())
         throw Erro(QStringLiteral("Estouro"), erros::Estouro);
     return static_cast<std::int16_t>(produto);
 }
@@ -29,9 +30,10 @@ LeitorAbastecimento::LeitorAbastecimento(Dependencias dependencias) : d_(std::mo
 
 // Read into a copy: a fueling that cannot be read completely leaves nothing
 // half-read behind to be stored.
-LeitorAbastecimento::Leitura LeitorAbastecimento::AutoAtualizaAbastecimento(const QString& pAbastecimento,
-                                                                            const QDateTime& recebido,
-                                                                            AbastecimentoEmTrabalho& abastecimento) {
+LeitorAbastecimento::Leitura
+LeitorAbastecimento::AutoAtualizaAbastecimento(const QString& pAbastecimento,
+                                               const QDateTime& recebido,
+                                               AbastecimentoEmTrabalho& abastecimento) {
     AbastecimentoEmTrabalho lido = abastecimento;
     try {
         le(pAbastecimento, recebido, lido);
@@ -54,7 +56,8 @@ void LeitorAbastecimento::registraErro(const Erro& e) {
     ultimoErro_ = e;
 }
 
-void LeitorAbastecimento::le(const QString& resposta, const QDateTime& recebido, AbastecimentoEmTrabalho& a) {
+void LeitorAbastecimento::le(const QString& resposta, const QDateTime& recebido,
+                             AbastecimentoEmTrabalho& a) {
     if (resposta.size() != kTamanhoIdentFid)
         d_.registro.registra(QStringLiteral(" - AutoPedeAbastecimento: ") + kLegendaPadrao);
     const Posicoes& p = PosicoesDoTamanho(resposta.size());
@@ -66,7 +69,8 @@ void LeitorAbastecimento::le(const QString& resposta, const QDateTime& recebido,
     passo("5");
     a.lDataAbastecimento = data;
     passo("6");
-    a.lHoraAbastecimento = HoraDoAbastecimento(Campo(resposta, p.hora, 2), Campo(resposta, p.minuto, 2));
+    a.lHoraAbastecimento =
+        HoraDoAbastecimento(Campo(resposta, p.hora, 2), Campo(resposta, p.minuto, 2));
     passo("7");
     a.lTempoAbastecimento = Campo(resposta, p.tempo, kLarguraTempo);
     leValores(resposta, a);
@@ -78,13 +82,15 @@ void LeitorAbastecimento::leValores(const QString& resposta, AbastecimentoEmTrab
     const bool padrao = resposta.size() != kTamanhoIdentFid;
     const Posicoes& p = PosicoesDoTamanho(resposta.size());
     passo("8");
-    a.lPrecoUnitario = PrecoUnitario(Campo(resposta, p.preco, kLarguraPreco), cfg().lCasasDecimaisValor,
-                                     padrao && PrecoDedarud(cfg().lNomeEmpresa));
+    a.lPrecoUnitario =
+        PrecoUnitario(Campo(resposta, p.preco, kLarguraPreco), cfg().lCasasDecimaisValor,
+                      padrao && PrecoDedarud(cfg().lNomeEmpresa));
     passo("9");
     const QString litros = Campo(resposta, p.litros, kLarguraLitros);
     a.lQuantidadeLitros = Litros(litros, cfg().lCasasDecimaisLitragem);
     // Two of that station's nozzles always send litres with two decimals.
-    if (padrao && LitrosDedarud(cfg().lNomeEmpresa) && (a.lBico == 5 || a.lBico == 6)) a.lQuantidadeLitros = Moeda::deDigitos(litros, 2);
+    if (padrao && LitrosDedarud(cfg().lNomeEmpresa) && (a.lBico == 5 || a.lBico == 6))
+        a.lQuantidadeLitros = Moeda::deDigitos(litros, 2);
     passo("10");
     a.lValorTotal = Moeda::deDigitos(Campo(resposta, p.total, kLarguraTotal), 2);
 }
@@ -127,9 +133,11 @@ void LeitorAbastecimento::completaDoCadastro(AbastecimentoEmTrabalho& a) {
     if (a.lPrecoUnitario != Moeda()) return;
     if (d_.produto.Localiza(a.lProduto)) {
         if (d_.estoque.Localiza(empresa, a.lProduto))
-            a.lPrecoUnitario = d_.estoque.PrecoVenda != Moeda() ? d_.estoque.PrecoVenda : d_.produto.PrecoVenda;
+            a.lPrecoUnitario =
+                d_.estoque.PrecoVenda != Moeda() ? d_.estoque.PrecoVenda : d_.produto.PrecoVenda;
         else
-            d_.registro.registra(QStringLiteral(" AutoAtualizaAbastecimento: - Estoque não cadastrado."));
+            d_.registro.registra(
+                QStringLiteral(" AutoAtualizaAbastecimento: - Estoque não cadastrado."));
     }
     a.lValorTotal = a.lPrecoUnitario.vezes(a.lQuantidadeLitros).arredondada(2);
 }

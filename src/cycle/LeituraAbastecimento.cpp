@@ -11,7 +11,9 @@ constexpr Posicoes kPadrao{2, 8, 14, 20, 24, 26, 28, 30, 38, 0};
 constexpr Posicoes kIdentFid{3, 9, 15, 21, 25, 27, 29, 31, 39, 51};
 constexpr int kLarguraChecksum = 2;
 
-Erro tiposIncompativeis() { return Erro(QStringLiteral("Tipos incompatíveis"), erros::TiposIncompativeis); }
+Erro tiposIncompativeis() {
+    return Erro(QStringLiteral("Tipos incompatíveis"), erros::TiposIncompativeis);
+}
 
 bool soDigitos(QStringView texto) {
     if (texto.isEmpty()) return false;
@@ -38,21 +40,30 @@ bool logoAposMeiaNoite(QStringView hora, QStringView minuto, const QTime& agora)
 
 } // namespace
 
-const Posicoes& PosicoesDoTamanho(qsizetype tamanho) { return tamanho == kTamanhoIdentFid ? kIdentFid : kPadrao; }
+const Posicoes& PosicoesDoTamanho(qsizetype tamanho) {
+    return tamanho == kTamanhoIdentFid ? kIdentFid : kPadrao;
+}
 
-QString Campo(const QString& resposta, int posicao, int largura) { return resposta.mid(posicao - 1, largura); }
+QString Campo(const QString& resposta, int posicao, int largura) {
+    return resposta.mid(posicao - 1, largura);
+}
 
 bool RespostaConfere(const QString& resposta) {
     if (!EhTamanhoDeAbastecimento(resposta.size())) return false;
-    if (!resposta.startsWith(QLatin1Char('(')) || !resposta.endsWith(QLatin1Char(')'))) return false;
+    if (!resposta.startsWith(QLatin1Char('(')) || !resposta.endsWith(QLatin1Char(')')))
+        return false;
     const qsizetype inicioChecksum = resposta.size() - 1 - kLarguraChecksum;
     const QString corpo = resposta.mid(1, inicioChecksum - 1);
     return ChecksumFrame(corpo) == resposta.mid(inicioChecksum, kLarguraChecksum);
 }
 
-bool PrecoDedarud(const QString& nomeEmpresa) { return nomeEmpresa.toUpper().contains(QStringLiteral("DEDARUD")); }
+bool PrecoDedarud(const QString& nomeEmpresa) {
+    return nomeEmpresa.toUpper().contains(QStringLiteral("DEDARUD"));
+}
 
-bool LitrosDedarud(const QString& nomeEmpresa) { return nomeEmpresa.contains(QStringLiteral("DEDARUD")); }
+bool LitrosDedarud(const QString& nomeEmpresa) {
+    return nomeEmpresa.contains(QStringLiteral("DEDARUD"));
+}
 
 Moeda PrecoUnitario(QStringView digitos, int casasValor, bool precoDedarud) {
     if (casasValor == 2) {
@@ -69,7 +80,8 @@ Moeda Litros(QStringView digitos, int casasLitragem) {
     throw tiposIncompativeis();
 }
 
-QDate DataDoAbastecimento(QStringView dia, QStringView hora, QStringView minuto, const QDateTime& agora) {
+QDate DataDoAbastecimento(QStringView dia, QStringView hora, QStringView minuto,
+                          const QDateTime& agora) {
     const int d = numeroDe(dia);
     const QDate hoje = agora.date();
     const QDate amanha = hoje.addDays(1);

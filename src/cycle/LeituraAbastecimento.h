@@ -44,7 +44,8 @@ Moeda Litros(QStringView digitos, int casasLitragem);
 // today's is this month's, a later day last month's (a fueling read after
 // midnight at a month's turn); a day that exists in neither way, and day 00,
 // become the 1st of this month. Raises for a non-digit day.
-QDate DataDoAbastecimento(QStringView dia, QStringView hora, QStringView minuto, const QDateTime& agora);
+QDate DataDoAbastecimento(QStringView dia, QStringView hora, QStringView minuto,
+                          const QDateTime& agora);
 
 // "hh:mm:00" from the hour and minute fields; raises for anything but a real time.
 QTime HoraDoAbastecimento(QStringView hora, QStringView minuto);

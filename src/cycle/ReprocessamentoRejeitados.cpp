@@ -8,7 +8,9 @@ namespace talvero {
 
 namespace {
 
-QString textoDataHora(const QDateTime& d) { return d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString textoDataHora(const QDateTime& d) {
+    return d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 QString chaveDe(const AbastecimentoRejeitado& r) {
     return QStringLiteral("abastecimento de %1 %2, bico %3")
@@ -20,7 +22,8 @@ QString chaveDe(const AbastecimentoRejeitado& r) {
 } // namespace
 
 ReprocessamentoRejeitados::ReprocessamentoRejeitados(Conexao& conexao, RegistroEventos& registro,
-                                                     const Relogio& relogio, const Configuracao& leitura)
+                                                     const Relogio& relogio,
+                                                     const Configuracao& leitura)
     : conexao_(conexao), registro_(registro), relogio_(relogio), cfg_(leitura) {}
 
 Configuracao ReprocessamentoRejeitados::LeConfiguracao(const SistemaArquivos& arquivos) {
@@ -40,8 +43,9 @@ Configuracao ReprocessamentoRejeitados::LeConfiguracao(const SistemaArquivos& ar
     return c;
 }
 
-ReprocessamentoRejeitados::Resumo ReprocessamentoRejeitados::Reprocessa(
-    std::optional<std::int64_t> id, const std::function<void(const QString&)>& informa) {
+ReprocessamentoRejeitados::Resumo
+ReprocessamentoRejeitados::Reprocessa(std::optional<std::int64_t> id,
+                                      const std::function<void(const QString&)>& informa) {
     Resumo resumo;
     bool achado = false;
     for (AbastecimentoRejeitado& r : AbastecimentoRejeitado::Lista(conexao_)) {
@@ -58,15 +62,17 @@ ReprocessamentoRejeitados::Resumo ReprocessamentoRejeitados::Reprocessa(
         try {
             linha = reprocessa(r, resumo);
         } catch (const ErroBanco& e) {
-            throw ErroBanco(QStringLiteral("Reprocessamento interrompido no Id %1, que continua à espera: %2")
-                                .arg(r.Id)
-                                .arg(e.descricao()));
+            throw ErroBanco(
+                QStringLiteral("Reprocessamento interrompido no Id %1, que continua à espera: %2")
+                    .arg(r.Id)
+                    .arg(e.descricao()));
         }
         registro_.registra(QStringLiteral(" - talvero-dados reprocessar: ") + linha);
         informa(linha);
     }
     if (id && !achado)
-        throw Erro(QStringLiteral("Id %1 não encontrado em AbastecimentoRejeitado").arg(*id), erros::ArquivoNaoEncontrado);
+        throw Erro(QStringLiteral("Id %1 não encontrado em AbastecimentoRejeitado").arg(*id),
+                   erros::ArquivoNaoEncontrado);
     return resumo;
 }
 
@@ -86,20 +92,30 @@ QString ReprocessamentoRejeitados::reprocessa(AbastecimentoRejeitado& r, Resumo&
 std::optional<Erro> ReprocessamentoRejeitados::leEGrava(const AbastecimentoRejeitado& r) {
     AbastecimentoEmTrabalho a;
     switch (leitor_.AutoAtualizaAbastecimento(r.RegistroAutomacao, r.DataHoraRecebido, a)) {
-    case LeitorAbastecimento::Leitura::FalhaDoBanco: throw ErroBanco(leitor_.ultimoErro()->descricao());
-    case LeitorAbastecimento::Leitura::Ilegivel: return leitor_.ultimoErro();
-    case LeitorAbastecimento::Leitura::Completa: break;
+    case LeitorAbastecimento::Leitura::FalhaDoBanco:
+        throw ErroBanco(leitor_.ultimoErro()->descricao());
+    case LeitorAbastecimento::Leitura::Ilegivel:
+        return leitor_.ultimoErro();
+    case LeitorAbastecimento::Leitura::Completa:
+        break;
     }
-    // A later reading is in the current totalizer already; an older one would be taken for a rollover.
-    a.lEncerranteSuperado = abastecimento_.ExisteDesde(r.Empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
+    // A later reading is in the current totalizer already; an older one would be taken for a
+    // rollover.
+    a.lEncerranteSuperado =
+        abastecimento_.ExisteDesde(r.Empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
     using Resultado = GravacaoAbastecimento::Resultado;
     jaGravado_ = false;
     switch (gravacao_.AutoAtualTabeAbastecimento(a, r.RegistroAutomacao)) {
-    case Resultado::JaGravado: jaGravado_ = true; [[fallthrough]];
-    case Resultado::Gravado: return std::nullopt;
+    case Resultado::JaGravado:
+        jaGravado_ = true;
+        [[fallthrough]];
+    case Resultado::Gravado:
+        return std::nullopt;
     case Resultado::SemHorarioLivre:
-    case Resultado::Recusado: return gravacao_.ultimoErro();
-    case Resultado::FalhaDoBanco: break;
+    case Resultado::Recusado:
+        return gravacao_.ultimoErro();
+    case Resultado::FalhaDoBanco:
+        break;
     }
     const std::optional<Erro>& erro = gravacao_.ultimoErro();
     throw ErroBanco(erro ? erro->descricao() : QStringLiteral("o abastecimento não foi gravado"));
@@ -123,11 +139,15 @@ QString ReprocessamentoRejeitados::continuaAEspera(AbastecimentoRejeitado& r, co
     r.Erro = erro.comNumero();
     r.Passo = leitor_.lPassoDebugarErroAbast;
     altera(r);
-    return QStringLiteral("Id %1: continua à espera: %2 (passo %3).").arg(r.Id).arg(r.Erro, r.Passo);
+    return QStringLiteral("Id %1: continua à espera: %2 (passo %3).")
+        .arg(r.Id)
+        .arg(r.Erro, r.Passo);
 }
 
 void ReprocessamentoRejeitados::altera(AbastecimentoRejeitado& r) {
-    if (!r.Altera(r.Id)) throw ErroBanco(QStringLiteral("AbastecimentoRejeitado.Altera não encontrou o Id %1").arg(r.Id));
+    if (!r.Altera(r.Id))
+        throw ErroBanco(
+            QStringLiteral("AbastecimentoRejeitado.Altera não encontrou o Id %1").arg(r.Id));
 }
 
 } // namespace talvero

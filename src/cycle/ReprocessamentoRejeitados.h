@@ -36,7 +36,8 @@ public:
     // Every waiting row, oldest first, or only the row `id`; one line per row to
     // `informa`. A database failure raises ErroBanco and leaves the row at hand as
     // it was; an unknown `id` raises Erro.
-    Resumo Reprocessa(std::optional<std::int64_t> id, const std::function<void(const QString&)>& informa);
+    Resumo Reprocessa(std::optional<std::int64_t> id,
+                      const std::function<void(const QString&)>& informa);
 
     // The parser's settings from the agent's INI file, read as the agent reads
     // them; a decimal setting the agent would refuse raises Erro.
@@ -45,7 +46,7 @@ public:
 private:
     QString reprocessa(AbastecimentoRejeitado& r, Resumo& resumo);
     std::optional<Erro> leEGrava(const AbastecimentoRejeitado& r);
-    bool jaGravado_ = false;  // the last answer read was stored already
+    bool jaGravado_ = false; // the last answer read was stored already
     QString marcaGravado(AbastecimentoRejeitado& r);
     QString continuaAEspera(AbastecimentoRejeitado& r, const Erro& erro);
     static void altera(AbastecimentoRejeitado& r);
@@ -63,8 +64,14 @@ private:
     ParametroEmpresa parametroEmpresa_{conexao_};
     CartaoIdentFid cartaoIdentFid_{conexao_};
     LeitorAbastecimento leitor_{{registro_, cfg_, bicoAutomacao_, bico_, produto_, estoque_}};
-    GravacaoAbastecimento gravacao_{{cfg_, registro_, conexao_, abastecimento_, encerranteAtual_, parametroEmpresa_,
-                                     cartaoIdentFid_, {}}};
+    GravacaoAbastecimento gravacao_{{cfg_,
+                                     registro_,
+                                     conexao_,
+                                     abastecimento_,
+                                     encerranteAtual_,
+                                     parametroEmpresa_,
+                                     cartaoIdentFid_,
+                                     {}}};
 };
 
 } // namespace talvero

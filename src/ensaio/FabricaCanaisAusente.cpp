@@ -10,8 +10,12 @@ namespace {
 }
 } // namespace
 
-std::unique_ptr<CanalBytes> FabricaCanaisAusente::serial(const QString&) { semConcentrador(); }
+std::unique_ptr<CanalBytes> FabricaCanaisAusente::serial(const QString&) {
+    semConcentrador();
+}
 
-std::unique_ptr<CanalBytes> FabricaCanaisAusente::tcp(const QString&, quint16) { semConcentrador(); }
+std::unique_ptr<CanalBytes> FabricaCanaisAusente::tcp(const QString&, quint16) {
+    semConcentrador();
+}
 
 } // namespace talvero

@@ -16,7 +16,9 @@ struct FabricaCanaisSimulador::Estado {
 
 namespace {
 
-QString endereco(const QString& host, quint16 porta) { return host + QLatin1Char(':') + QString::number(porta); }
+QString endereco(const QString& host, quint16 porta) {
+    return host + QLatin1Char(':') + QString::number(porta);
+}
 
 } // namespace
 
@@ -36,10 +38,12 @@ void FabricaCanaisSimulador::liga(NucleoConcentrador& nucleo, RelogioVirtual& re
 // (their hooks hold the state weakly).
 FabricaCanaisSimulador::~FabricaCanaisSimulador() = default;
 
-std::unique_ptr<LinhaVirtual> FabricaCanaisSimulador::novaLinha(const QString& nome, std::function<void()> verifica,
+std::unique_ptr<LinhaVirtual> FabricaCanaisSimulador::novaLinha(const QString& nome,
+                                                                std::function<void()> verifica,
                                                                 std::function<void()> libera) {
     if (!nucleo_ || !relogio_)
-        throw Erro(QStringLiteral("Simulador do concentrador não ligado: ") + nome, erros::PortaInvalida);
+        throw Erro(QStringLiteral("Simulador do concentrador não ligado: ") + nome,
+                   erros::PortaInvalida);
     auto linha = std::make_unique<LinhaVirtual>(*nucleo_, *relogio_, nome);
     linha->msPorCaractere = msPorCaractere;
     std::weak_ptr<Estado> fraco = estado_;
@@ -51,7 +55,8 @@ std::unique_ptr<LinhaVirtual> FabricaCanaisSimulador::novaLinha(const QString& n
     };
     linha->aoFechar = std::move(libera);
     linha->aoDestruir = [fraco](LinhaVirtual* l) {
-        if (auto e = fraco.lock()) e->linhas.erase(std::remove(e->linhas.begin(), e->linhas.end(), l), e->linhas.end());
+        if (auto e = fraco.lock())
+            e->linhas.erase(std::remove(e->linhas.begin(), e->linhas.end(), l), e->linhas.end());
     };
     estado_->linhas.push_back(linha.get());
     return linha;
@@ -63,7 +68,8 @@ std::unique_ptr<CanalBytes> FabricaCanaisSimulador::serial(const QString& porta)
         const bool nome = numeroPortaSerial(porta) > 0 || portaPorCaminho(porta);
         if (!nome || (e->seriais && !e->seriais->count(porta)))
             throw Erro(QStringLiteral("Número de porta inválido: ") + porta, erros::PortaInvalida);
-        if (!e->emUso.insert(porta).second) throw Erro(QStringLiteral("Porta em uso: ") + porta, erros::PortaEmUso);
+        if (!e->emUso.insert(porta).second)
+            throw Erro(QStringLiteral("Porta em uso: ") + porta, erros::PortaEmUso);
     };
     std::weak_ptr<Estado> fraco = estado_;
     auto libera = [fraco, porta] {
@@ -77,13 +83,17 @@ std::unique_ptr<CanalBytes> FabricaCanaisSimulador::tcp(const QString& host, qui
     const QString nome = endereco(host, porta);
     auto verifica = [e, nome] {
         if (e->enderecos && !e->enderecos->count(nome))
-            throw Erro(QStringLiteral("Não foi possível conectar ao concentrador em %1: conexão recusada").arg(nome),
-                       erros::CaminhoNaoEncontrado);
+            throw Erro(
+                QStringLiteral("Não foi possível conectar ao concentrador em %1: conexão recusada")
+                    .arg(nome),
+                erros::CaminhoNaoEncontrado);
     };
     return novaLinha(nome, verifica, [] {});
 }
 
-void FabricaCanaisSimulador::permiteSerial(int porta) { permiteSerial(nomePortaSerial(porta)); }
+void FabricaCanaisSimulador::permiteSerial(int porta) {
+    permiteSerial(nomePortaSerial(porta));
+}
 
 void FabricaCanaisSimulador::permiteSerial(const QString& porta) {
     if (!estado_->seriais) estado_->seriais.emplace();
@@ -97,11 +107,16 @@ void FabricaCanaisSimulador::permiteTcp(const QString& host, quint16 porta) {
 
 void FabricaCanaisSimulador::desconectaTodas() {
     const std::vector<LinhaVirtual*> linhas = estado_->linhas;
-    for (LinhaVirtual* l : linhas) l->desconecta();
+    for (LinhaVirtual* l : linhas)
+        l->desconecta();
 }
 
-int FabricaCanaisSimulador::aberturas() const { return estado_->aberturas; }
+int FabricaCanaisSimulador::aberturas() const {
+    return estado_->aberturas;
+}
 
-std::vector<LinhaVirtual*> FabricaCanaisSimulador::linhas() const { return estado_->linhas; }
+std::vector<LinhaVirtual*> FabricaCanaisSimulador::linhas() const {
+    return estado_->linhas;
+}
 
 } // namespace talvero::sim

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/CanalBytes.h"
-#include "ensaio/TempoVirtual.h"
 #include "ensaio/LinhaVirtual.h"
+#include "ensaio/TempoVirtual.h"
+#include "platform/CanalBytes.h"
 
 #include <memory>
 #include <optional>
@@ -39,8 +39,8 @@ public:
     // The concentrator goes away: every open line drops now.
     void desconectaTodas();
 
-    int aberturas() const;                      // successful opens so far
-    std::vector<LinhaVirtual*> linhas() const;  // lines still alive, oldest first
+    int aberturas() const;                     // successful opens so far
+    std::vector<LinhaVirtual*> linhas() const; // lines still alive, oldest first
 
     double msPorCaractere = 1.0417;
 

@@ -20,7 +20,8 @@ std::optional<QList<QByteArray>> HostFixo::enderecos(const QByteArray& nomeConsu
 
 QByteArray HostFixo::ipv4(int a, int b, int c, int d) {
     QByteArray bytes;
-    for (int v : {a, b, c, d}) bytes.append(static_cast<char>(v));
+    for (int v : {a, b, c, d})
+        bytes.append(static_cast<char>(v));
     return bytes;
 }
 

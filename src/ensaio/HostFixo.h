@@ -17,7 +17,7 @@ public:
     static QByteArray ipv4(int a, int b, int c, int d);
 
     Inicio inicio{0, 32767, 0x0101};
-    std::optional<QByteArray> nome = QByteArray("CAIXA01");         // empty optional: failure
+    std::optional<QByteArray> nome = QByteArray("CAIXA01"); // empty optional: failure
     std::optional<QList<QByteArray>> enderecosDoHost = QList<QByteArray>{ipv4(192, 168, 0, 10)};
     int resultadoEncerra = 0;
     int erro = 0;

@@ -16,16 +16,18 @@ public:
     };
 
     bool executa(int acao, const QString& dica) override;
-    void aoClicarDuasVezes(std::function<void()> acao) override { aoClicarDuasVezes_ = std::move(acao); }
+    void aoClicarDuasVezes(std::function<void()> acao) override {
+        aoClicarDuasVezes_ = std::move(acao);
+    }
 
     // Fires the registered action as a double-click would; false when no icon shows.
     bool clicaDuasVezes();
 
     std::vector<Chamada> chamadas;
     bool presente = false;
-    bool semBandeja = false;  // a desktop without a notification area
+    bool semBandeja = false; // a desktop without a notification area
     bool disponivel() const override { return !semBandeja; }
-    QString dicaAtual;  // as the platform would show it
+    QString dicaAtual; // as the platform would show it
 
 private:
     std::function<void()> aoClicarDuasVezes_;

@@ -48,10 +48,11 @@ std::int64_t LinhaVirtual::transmissaoMs(qsizetype caracteres) const {
 void LinhaVirtual::escreve(const QByteArray& bytes) {
     entregaVencidos();
     if (!aberto_)
-        throw Erro(nome_.startsWith(QLatin1String("COM"))
-                       ? QStringLiteral("A porta %1 não está aberta").arg(nome_)
-                       : QStringLiteral("Conexão com o concentrador em %1 não está aberta").arg(nome_),
-                   erros::PortaFechada);
+        throw Erro(
+            nome_.startsWith(QLatin1String("COM"))
+                ? QStringLiteral("A porta %1 não está aberta").arg(nome_)
+                : QStringLiteral("Conexão com o concentrador em %1 não está aberta").arg(nome_),
+            erros::PortaFechada);
     escrito_.append(bytes);
     const std::int64_t chegouMs = relogio_.ms() + transmissaoMs(bytes.size());
     for (const QString& frame : montador_.adiciona(bytes)) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/CanalBytes.h"
 #include "ensaio/TempoVirtual.h"
+#include "platform/CanalBytes.h"
 #include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"
 
@@ -35,10 +35,10 @@ public:
     void desconecta();
 
     const QString& nome() const { return nome_; }
-    const QByteArray& escrito() const { return escrito_; }  // everything the agent wrote
+    const QByteArray& escrito() const { return escrito_; } // everything the agent wrote
 
     double msPorCaractere = 1.0417;
-    std::function<void()> aoAbrir;   // may raise talvero::Erro: the port does not exist, is in use...
+    std::function<void()> aoAbrir; // may raise talvero::Erro: the port does not exist, is in use...
     std::function<void()> aoFechar;
     std::function<void(LinhaVirtual*)> aoDestruir;
 

@@ -11,7 +11,8 @@ void OperadorRoteirizado::mensagem(const QString& texto, const QString& titulo, 
     exibe({Tipo::Mensagem, texto, titulo, icone, {}});
 }
 
-QString OperadorRoteirizado::entrada(const QString& pergunta, const QString& titulo, const QString& padrao) {
+QString OperadorRoteirizado::entrada(const QString& pergunta, const QString& titulo,
+                                     const QString& padrao) {
     exibe({Tipo::Entrada, pergunta, titulo, Icone::Nenhum, padrao});
     if (respostasEntrada.empty()) return {};
     QString resposta = respostasEntrada.front();
@@ -32,12 +33,16 @@ namespace {
 // Each step is shown as a box of its own, with the progress's title.
 class ProgressoRoteirizado : public Progresso {
 public:
-    ProgressoRoteirizado(OperadorRoteirizado& o, QString titulo) : o_(o), titulo_(std::move(titulo)) {}
+    ProgressoRoteirizado(OperadorRoteirizado& o, QString titulo)
+        : o_(o), titulo_(std::move(titulo)) {}
     void avanca(int, const QString& texto) override {
-        o_.exibidas.push_back({OperadorRoteirizado::Tipo::Progresso, texto, titulo_, Icone::Nenhum, {}});
+        o_.exibidas.push_back(
+            {OperadorRoteirizado::Tipo::Progresso, texto, titulo_, Icone::Nenhum, {}});
         ++passos_;
     }
-    bool cancelado() const override { return o_.cancelaProgressoApos >= 0 && passos_ >= o_.cancelaProgressoApos; }
+    bool cancelado() const override {
+        return o_.cancelaProgressoApos >= 0 && passos_ >= o_.cancelaProgressoApos;
+    }
 
 private:
     OperadorRoteirizado& o_;
@@ -53,7 +58,8 @@ std::unique_ptr<Progresso> OperadorRoteirizado::progresso(const QString& titulo,
 
 std::vector<QString> OperadorRoteirizado::textos() const {
     std::vector<QString> t;
-    for (const auto& e : exibidas) t.push_back(e.texto);
+    for (const auto& e : exibidas)
+        t.push_back(e.texto);
     return t;
 }
 

@@ -19,7 +19,7 @@ public:
         QString texto;
         QString titulo;
         Icone icone;
-        QString padrao;  // inputs only
+        QString padrao; // inputs only
     };
 
     void mensagem(const QString& texto, const QString& titulo, Icone icone) override;

@@ -3,12 +3,12 @@
 #include "ensaio/FabricaCanaisAusente.h"
 #include "ensaio/HostFixo.h"
 #include "ensaio/IconeGravador.h"
-#include "platform/MapaCaminhos.h"
 #include "ensaio/OperadorRoteirizado.h"
-#include "platform/Plataforma.h"
 #include "ensaio/ProcessosGravador.h"
-#include "platform/SistemaArquivosLocal.h"
 #include "ensaio/TempoVirtual.h"
+#include "platform/MapaCaminhos.h"
+#include "platform/Plataforma.h"
+#include "platform/SistemaArquivosLocal.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
@@ -19,7 +19,7 @@ namespace talvero {
 // recording adapters, all public so that the test can set and inspect them.
 class PlataformaDeTeste {
 public:
-    static QDateTime inicioPadrao();  // 5 December 2026, 18:00
+    static QDateTime inicioPadrao(); // 5 December 2026, 18:00
 
     // `canais` leads to the concentrator (the simulator's in-memory line); without
     // it every channel fails.

@@ -29,9 +29,9 @@ public:
     }
     bool outraInstanciaAtiva() override { return outraInstancia; }
 
-    std::vector<Inicio> iniciados;   // also the starts that failed
-    std::vector<QString> abertos;    // opened with the desktop, also when that failed
-    bool falhaAoIniciar = false;     // starts raise "Arquivo não encontrado"
+    std::vector<Inicio> iniciados; // also the starts that failed
+    std::vector<QString> abertos;  // opened with the desktop, also when that failed
+    bool falhaAoIniciar = false;   // starts raise "Arquivo não encontrado"
     bool encerrado = false;
     int encerramentos = 0;
     int codigoSaida = -1;

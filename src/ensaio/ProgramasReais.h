@@ -14,7 +14,8 @@ QString pastaProgramas(const QString& semVariavel);
 // CPU time and memory of a running process, as Linux reports them in /proc.
 struct Consumo {
     double cpuS = 0;   // utime + stime (/proc/PID/stat, in clock ticks of 10 ms)
-    double execS = -1; // the same to the nanosecond: se.sum_exec_runtime of every thread; -1 when the kernel hides it
+    double execS = -1; // the same to the nanosecond: se.sum_exec_runtime of every thread; -1 when
+                       // the kernel hides it
     qint64 vmRssKb = 0;
     qint64 vmHwmKb = 0;
 };

@@ -13,7 +13,9 @@ const QTimeZone kUtc = QTimeZone::utc();
 RelogioVirtual::RelogioVirtual(const QDateTime& inicio)
     : ms_(QDateTime(inicio.date(), inicio.time(), kUtc).toMSecsSinceEpoch()) {}
 
-QDateTime RelogioVirtual::agora() const { return QDateTime::fromMSecsSinceEpoch(ms_ + ajusteMs_, kUtc); }
+QDateTime RelogioVirtual::agora() const {
+    return QDateTime::fromMSecsSinceEpoch(ms_ + ajusteMs_, kUtc);
+}
 
 struct AgendadorVirtual::Entrada {
     std::function<void()> acao;
@@ -22,7 +24,7 @@ struct AgendadorVirtual::Entrada {
     int intervalo = 0;
     bool habilitado = false;
     bool umaVez = false;
-    bool disparando = false;  // a timer does not fire inside its own handler
+    bool disparando = false; // a timer does not fire inside its own handler
 };
 
 class TemporizadorVirtual : public Temporizador {
@@ -95,7 +97,7 @@ void AgendadorVirtual::rodaVencidos(std::int64_t ate) {
             e->proximo = relogio_.ms() + e->intervalo;
             e->ordem = ++sequencia_;
         }
-        auto acao = e->acao;  // the handler may destroy its own timer
+        auto acao = e->acao; // the handler may destroy its own timer
         e->disparando = true;
         struct Fim {
             Entrada& e;
@@ -105,7 +107,9 @@ void AgendadorVirtual::rodaVencidos(std::int64_t ate) {
     }
 }
 
-void AgendadorVirtual::processaEventos() { rodaVencidos(relogio_.ms()); }
+void AgendadorVirtual::processaEventos() {
+    rodaVencidos(relogio_.ms());
+}
 
 void AgendadorVirtual::aguardaEventos(int maxMs) {
     const std::int64_t limite = relogio_.ms() + std::max(1, maxMs);
@@ -127,7 +131,8 @@ void AgendadorVirtual::avanca(std::int64_t ms) {
 }
 
 void AgendadorVirtual::avancaAte(const QDateTime& momento) {
-    const std::int64_t falta = relogio_.agora().msecsTo(QDateTime(momento.date(), momento.time(), kUtc));
+    const std::int64_t falta =
+        relogio_.agora().msecsTo(QDateTime(momento.date(), momento.time(), kUtc));
     if (falta > 0) avanca(falta);
 }
 

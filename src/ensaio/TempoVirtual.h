@@ -37,7 +37,8 @@ public:
     explicit AgendadorVirtual(RelogioVirtual& relogio);
     ~AgendadorVirtual() override;
 
-    std::unique_ptr<Temporizador> criaTemporizador(int intervaloMs, std::function<void()> aoDisparar) override;
+    std::unique_ptr<Temporizador> criaTemporizador(int intervaloMs,
+                                                   std::function<void()> aoDisparar) override;
     void umaVez(int atrasoMs, std::function<void()> acao) override;
     void processaEventos() override;
     void aguardaEventos(int maxMs) override;

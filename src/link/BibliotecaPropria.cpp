@@ -42,8 +42,12 @@ std::int16_t BibliotecaPropria::abre(std::unique_ptr<CanalBytes> canal, Tipo tip
     return kSucesso;
 }
 
-std::int16_t BibliotecaPropria::VB_CloseSerial() { return fecha(Tipo::Serial); }
-std::int16_t BibliotecaPropria::VB_CloseSocket() { return fecha(Tipo::Socket); }
+std::int16_t BibliotecaPropria::VB_CloseSerial() {
+    return fecha(Tipo::Serial);
+}
+std::int16_t BibliotecaPropria::VB_CloseSocket() {
+    return fecha(Tipo::Socket);
+}
 
 std::int16_t BibliotecaPropria::fecha(Tipo tipo) {
     if (!canal_ || tipo_ != tipo) return kNaoAberta;
@@ -108,7 +112,8 @@ QByteArray BibliotecaPropria::coletaResposta(std::int32_t esperaMs) {
     for (;;) {
         const std::int64_t restante = limite - relogio_.monotonicoMs();
         if (restante <= 0) break;
-        const std::int64_t espera = RespostaCompleta(resposta) ? std::min<std::int64_t>(kPausaFimMs, restante) : restante;
+        const std::int64_t espera =
+            RespostaCompleta(resposta) ? std::min<std::int64_t>(kPausaFimMs, restante) : restante;
         if (!canal_->aguardaDados(static_cast<int>(espera))) break;
         resposta += canal_->le();
     }
@@ -145,7 +150,7 @@ bool SeparaEndereco(const QString& endereco, QString& host, quint16& porta) {
         portaTexto = texto.section(QLatin1Char(':'), 1);
         if (portaTexto.isEmpty()) return false;
     } else {
-        host = texto;  // a name, an IPv4 text or a bare IPv6 literal
+        host = texto; // a name, an IPv4 text or a bare IPv6 literal
     }
     if (host.isEmpty()) return false;
     if (portaTexto.isEmpty()) {

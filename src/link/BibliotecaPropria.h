@@ -35,7 +35,7 @@ namespace talvero {
 class BibliotecaPropria : public BibliotecaConcentrador {
 public:
     static constexpr quint16 kPortaTcpPadrao = 4001;
-    static constexpr int kPausaFimMs = 20;  // about 19 characters at 9600 baud
+    static constexpr int kPausaFimMs = 20; // about 19 characters at 9600 baud
 
     static constexpr std::int16_t kSucesso = 1;
     static constexpr std::int16_t kNaoAberta = 0;

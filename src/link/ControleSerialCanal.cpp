@@ -7,18 +7,25 @@ namespace talvero {
 
 ControleSerialCanal::ControleSerialCanal(FabricaCanais& canais) : canais_(canais) {}
 
-ControleSerialCanal::~ControleSerialCanal() { fecha(); }
+ControleSerialCanal::~ControleSerialCanal() {
+    fecha();
+}
 
-bool ControleSerialCanal::portaAberta() const { return canal_ && canal_->aberto(); }
+bool ControleSerialCanal::portaAberta() const {
+    return canal_ && canal_->aberto();
+}
 
 void ControleSerialCanal::setPortaAberta(bool aberta) {
-    if (aberta) abre();
-    else fecha();
+    if (aberta)
+        abre();
+    else
+        fecha();
 }
 
 void ControleSerialCanal::abre() {
     exigeFechada();
-    if (dispositivo_.isEmpty() && porta_ < 1) throw Erro(QStringLiteral("Número de porta inválido"), erros::PortaInvalida);
+    if (dispositivo_.isEmpty() && porta_ < 1)
+        throw Erro(QStringLiteral("Número de porta inválido"), erros::PortaInvalida);
     fecha();
     auto canal = canais_.serial(nome());
     canal->abre();
@@ -41,7 +48,9 @@ void ControleSerialCanal::setDispositivo(const QString& caminho) {
     dispositivo_ = caminho;
 }
 
-QString ControleSerialCanal::nome() const { return dispositivo_.isEmpty() ? nomePortaSerial(porta_) : dispositivo_; }
+QString ControleSerialCanal::nome() const {
+    return dispositivo_.isEmpty() ? nomePortaSerial(porta_) : dispositivo_;
+}
 
 void ControleSerialCanal::exigeFechada() const {
     if (portaAberta()) throw Erro(QStringLiteral("A porta já está aberta"), erros::PortaEmUso);

@@ -23,8 +23,8 @@ public:
     // Opening an open port or a port number below 1 raises, as does a device that
     // does not exist or is in use. Closing a closed port does nothing.
     void setPortaAberta(bool aberta) override;
-    void setNumeroPorta(int porta) override;  // raises while the port is open
-    void setDispositivo(const QString& caminho) override;  // raises while the port is open
+    void setNumeroPorta(int porta) override;              // raises while the port is open
+    void setDispositivo(const QString& caminho) override; // raises while the port is open
     // The line always runs at 9600,n,8,1, the only setting the program uses.
     void setConfiguracao(const QString& configuracao) override { configuracao_ = configuracao; }
     const QString& configuracao() const { return configuracao_; }

@@ -16,15 +16,18 @@ const QString kSecao = QStringLiteral("AUTOMACAO");
 const QString kChaveLitragem = QStringLiteral("Casas decimais da litragem");
 const QString kChaveValor = QStringLiteral("Casas decimais do valor");
 const QString kChavePorta = QStringLiteral("Porta de Comunicacao");
-const QString kLinhaErro = QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação.");
+const QString kLinhaErro =
+    QStringLiteral(" - Erro ao iniciar comunicação com o equipamento da automação.");
 #ifdef Q_OS_WIN
-const QString kPortasAceitas = QStringLiteral(
-    "COM e o número da porta, como COM3; com \"Usar Dll da Company\"=SIM, também o endereço do concentrador, "
-    "host ou host:porta");
+const QString kPortasAceitas =
+    QStringLiteral("COM e o número da porta, como COM3; com \"Usar Dll da Company\"=SIM, também o "
+                   "endereço do concentrador, "
+                   "host ou host:porta");
 #else
 const QString kPortasAceitas = QStringLiteral(
     "COM e o número da porta, como COM3, ou o caminho do dispositivo serial, como /dev/ttyUSB0 ou "
-    "/dev/serial/by-id/...; com \"Usar Dll da Company\"=SIM, também o endereço do concentrador, host ou host:porta");
+    "/dev/serial/by-id/...; com \"Usar Dll da Company\"=SIM, também o endereço do concentrador, "
+    "host ou host:porta");
 #endif
 
 } // namespace
@@ -43,7 +46,8 @@ bool EnlaceConcentrador::IniciaAutomacao() {
         return true;
     } catch (const Erro& e) {
         motivoFalha_ = e.descricao();
-        registra(kLinhaErro + QStringLiteral(" Erro: ") + e.descricao() + QStringLiteral(" - Rotina: IniciaAutomacao"));
+        registra(kLinhaErro + QStringLiteral(" Erro: ") + e.descricao() +
+                 QStringLiteral(" - Rotina: IniciaAutomacao"));
         return false;
     }
 }
@@ -55,8 +59,8 @@ void EnlaceConcentrador::LeCasasDecimais(const SistemaArquivos& arquivos, Config
         try {
             casas = ConverteNumero(valor);
         } catch (const Erro& e) {
-            throw Erro(e.descricao() + QStringLiteral(" em \"") + chave + QStringLiteral("\": ") + entradas::Citado(valor) +
-                           QStringLiteral(" (aceitos: 2 ou 3)"),
+            throw Erro(e.descricao() + QStringLiteral(" em \"") + chave + QStringLiteral("\": ") +
+                           entradas::Citado(valor) + QStringLiteral(" (aceitos: 2 ou 3)"),
                        e.numero());
         }
         return casas == 0 ? std::int16_t(3) : casas;
@@ -65,7 +69,8 @@ void EnlaceConcentrador::LeCasasDecimais(const SistemaArquivos& arquivos, Config
     c.lCasasDecimaisValor = le(kChaveValor);
 }
 
-std::optional<std::pair<QString, std::int16_t>> EnlaceConcentrador::CasaDecimalInvalida(const Configuracao& c) {
+std::optional<std::pair<QString, std::int16_t>>
+EnlaceConcentrador::CasaDecimalInvalida(const Configuracao& c) {
     for (const auto& [chave, valor] : {std::pair{kChaveLitragem, c.lCasasDecimaisLitragem},
                                        std::pair{kChaveValor, c.lCasasDecimaisValor}})
         if (valor != 2 && valor != 3) return std::pair{chave, valor};
@@ -74,7 +79,8 @@ std::optional<std::pair<QString, std::int16_t>> EnlaceConcentrador::CasaDecimalI
 
 void EnlaceConcentrador::leConfiguracao() {
     LeCasasDecimais(d_.arquivos, d_.configuracao);
-    d_.configuracao.lPortaComunicacao = LeIni(d_.arquivos, kSecao, kChavePorta, instalacao::kArquivoIni);
+    d_.configuracao.lPortaComunicacao =
+        LeIni(d_.arquivos, kSecao, kChavePorta, instalacao::kArquivoIni);
 }
 
 // The port names a device or an address: nothing else may reach the link.
@@ -82,8 +88,10 @@ bool EnlaceConcentrador::portaValida() {
     const Configuracao& c = d_.configuracao;
     if (entradas::PortaValida(c.lPortaComunicacao, porta().aceitaEndereco())) return true;
     motivoFalha_ = QStringLiteral("valor inválido em \"") + kChavePorta + QStringLiteral("\": ") +
-                   entradas::Citado(c.lPortaComunicacao) + QStringLiteral(" (aceitos: ") + kPortasAceitas + QLatin1Char(')');
-    registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ + QStringLiteral(" - Rotina: IniciaAutomacao"));
+                   entradas::Citado(c.lPortaComunicacao) + QStringLiteral(" (aceitos: ") +
+                   kPortasAceitas + QLatin1Char(')');
+    registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ +
+             QStringLiteral(" - Rotina: IniciaAutomacao"));
     return false;
 }
 
@@ -92,13 +100,17 @@ bool EnlaceConcentrador::portaValida() {
 bool EnlaceConcentrador::casasDecimaisValidas() {
     const auto invalida = CasaDecimalInvalida(d_.configuracao);
     if (!invalida) return true;
-    motivoFalha_ = QStringLiteral("valor inválido em \"") + invalida->first + QStringLiteral("\": ") +
-                   QString::number(invalida->second) + QStringLiteral(" (aceitos: 2 ou 3)");
-    registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ + QStringLiteral(" - Rotina: IniciaAutomacao"));
+    motivoFalha_ = QStringLiteral("valor inválido em \"") + invalida->first +
+                   QStringLiteral("\": ") + QString::number(invalida->second) +
+                   QStringLiteral(" (aceitos: 2 ou 3)");
+    registra(kLinhaErro + QStringLiteral(" Erro: ") + motivoFalha_ +
+             QStringLiteral(" - Rotina: IniciaAutomacao"));
     return false;
 }
 
-bool EnlaceConcentrador::Fecha() { return porta_ && porta_->fecha(d_.configuracao.lPortaComunicacao); }
+bool EnlaceConcentrador::Fecha() {
+    return porta_ && porta_->fecha(d_.configuracao.lPortaComunicacao);
+}
 
 EnlaceConcentrador::Reserva::Reserva(EnlaceConcentrador& e, Timer timer) : e_(e), timer_(timer) {
     if (timer_ == Timer::Desligado) e_.d_.habilitaTimerAutomacao(false);

@@ -22,7 +22,7 @@ public:
     struct Dependencias {
         Configuracao& configuracao;
         RegistroEventos& registro;
-        const SistemaArquivos& arquivos;  // for the configuration file
+        const SistemaArquivos& arquivos; // for the configuration file
         std::function<void(bool)> habilitaTimerAutomacao;
     };
 
@@ -41,7 +41,8 @@ public:
     // The decimal settings of the INI file as the link reads them: 0 or missing is 3.
     static void LeCasasDecimais(const SistemaArquivos& arquivos, Configuracao& c);
     // Key and value of a decimal setting the parser cannot read (anything but 2 or 3).
-    static std::optional<std::pair<QString, std::int16_t>> CasaDecimalInvalida(const Configuracao& c);
+    static std::optional<std::pair<QString, std::int16_t>>
+    CasaDecimalInvalida(const Configuracao& c);
 
     // Why IniciaAutomacao returned false, for the operator and the journal.
     const QString& motivoFalha() const { return motivoFalha_; }

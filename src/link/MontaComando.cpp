@@ -17,6 +17,8 @@ QString ChecksumFrame(const QString& corpo) {
     return h;
 }
 
-QString MontaComando(const QString& inicio) { return inicio + ChecksumFrame(inicio.mid(1)) + QLatin1Char(')'); }
+QString MontaComando(const QString& inicio) {
+    return inicio + ChecksumFrame(inicio.mid(1)) + QLatin1Char(')');
+}
 
 } // namespace talvero

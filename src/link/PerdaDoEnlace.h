@@ -20,17 +20,21 @@ public:
     void perdeu(const QString& motivo) {
         if (std::exchange(perdida_, true)) return;
         motivo_ = motivo;
-        registro_.registra(QStringLiteral(" - Comunicação com o equipamento da automação perdida: ") + motivo);
+        registro_.registra(
+            QStringLiteral(" - Comunicação com o equipamento da automação perdida: ") + motivo);
     }
     void restabeleceu() {
         if (std::exchange(perdida_, false))
-            registro_.registra(QStringLiteral(" - Comunicação com o equipamento da automação restabelecida"));
+            registro_.registra(
+                QStringLiteral(" - Comunicação com o equipamento da automação restabelecida"));
     }
     // Our library answers every send on a lost link with a code other than 1, and
     // takes the link up again by itself at a later send.
     void acompanhaEnvio(std::int16_t codigo) {
-        if (codigo == 1) restabeleceu();
-        else perdeu(QStringLiteral("lRetDll=") + QString::number(codigo));
+        if (codigo == 1)
+            restabeleceu();
+        else
+            perdeu(QStringLiteral("lRetDll=") + QString::number(codigo));
     }
 
 private:

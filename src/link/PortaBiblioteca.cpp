@@ -17,13 +17,14 @@ constexpr int kEsperaAndamentoMs = 500;
 constexpr int kEsperaCartaoEmAndamentoMs = 1000;
 constexpr int kEsperaCartaoSegundos = 2;
 constexpr int kEsperaVersaoMs = 500;
-constexpr int kMenorRespostaCartao = 10;  // an answer about a running card is longer
+constexpr int kMenorRespostaCartao = 10; // an answer about a running card is longer
 constexpr int kLarguraCartao = 16;
 const QString kConfirmacao = QStringLiteral("(&I)");
 const QString kPedidoAndamento = QStringLiteral("(&V)");
-const QString kRotuloComando = QStringLiteral(" - Comando Dll Company para pedir Abastecimento: lTimerAutoString: ");
-const QString kRotuloRetorno =
-    QStringLiteral(" - Comando Dll Company VB_SendReceiveText, retorno do pedido de Abastecimento: lTimerAutoString: ");
+const QString kRotuloComando =
+    QStringLiteral(" - Comando Dll Company para pedir Abastecimento: lTimerAutoString: ");
+const QString kRotuloRetorno = QStringLiteral(" - Comando Dll Company VB_SendReceiveText, retorno "
+                                              "do pedido de Abastecimento: lTimerAutoString: ");
 
 // The library is handed the digit after "COM"; a text without one is a type error.
 std::int16_t portaDaBiblioteca(const QString& porta) {
@@ -35,8 +36,10 @@ std::int16_t portaDaBiblioteca(const QString& porta) {
 } // namespace
 
 bool PortaBiblioteca::abre(const QString& porta, QString& motivoFalha) {
-    if (porta.left(3) == QLatin1String("COM")) codigo_ = b_.VB_OpenSerial(portaDaBiblioteca(porta));
-    else codigo_ = b_.VB_OpenSocket(porta);
+    if (porta.left(3) == QLatin1String("COM"))
+        codigo_ = b_.VB_OpenSerial(portaDaBiblioteca(porta));
+    else
+        codigo_ = b_.VB_OpenSocket(porta);
     if (codigo_ != 1) {
         motivoFalha = QStringLiteral("erro número ") + QString::number(codigo_) +
                       QStringLiteral(" ao abrir a porta de comunicação: ") + porta;
@@ -44,17 +47,21 @@ bool PortaBiblioteca::abre(const QString& porta, QString& motivoFalha) {
                  QStringLiteral(" ao abrir a porta de comunicação: ") + porta);
         return false;
     }
-    registra(QStringLiteral(" - Porta de comunicação abeta com sucesso. lRetDll=") + QString::number(codigo_));
+    registra(QStringLiteral(" - Porta de comunicação abeta com sucesso. lRetDll=") +
+             QString::number(codigo_));
     return true;
 }
 
 // The library's link is not left to the window's unload: the program ends at once.
 bool PortaBiblioteca::fecha(const QString& porta) {
     try {
-        if (porta.startsWith(QLatin1String("COM"))) codigo_ = b_.VB_CloseSerial();
-        else codigo_ = b_.VB_CloseSocket();
+        if (porta.startsWith(QLatin1String("COM")))
+            codigo_ = b_.VB_CloseSerial();
+        else
+            codigo_ = b_.VB_CloseSocket();
     } catch (const Erro& e) {
-        registra(QStringLiteral(" - Erro ao fechar a comunicação com o equipamento da automação. Erro: ") +
+        registra(QStringLiteral(
+                     " - Erro ao fechar a comunicação com o equipamento da automação. Erro: ") +
                  e.descricao() + QStringLiteral(" - Rotina: Fecha"));
     }
     return true;
@@ -96,8 +103,10 @@ void PortaBiblioteca::acertaRelogio(const QString& quadro) {
     enviaSomente(quadro);
     AguardaSegundos(m_.relogio, m_.agendador, kEsperaRelogioSegundos);
     const QString codigo = QString::number(codigo_);
-    if (codigo_ == 1) registra(QStringLiteral(" - Dll Company AutoAtualizaRelogioEquip OK. lRetDll=") + codigo);
-    else registra(QStringLiteral(" - ** Erro Dll Company SetClockVB. lRetDll=") + codigo);
+    if (codigo_ == 1)
+        registra(QStringLiteral(" - Dll Company AutoAtualizaRelogioEquip OK. lRetDll=") + codigo);
+    else
+        registra(QStringLiteral(" - ** Erro Dll Company SetClockVB. lRetDll=") + codigo);
 }
 
 // Only the IdentFid layout comes through the library.
@@ -120,7 +129,8 @@ void PortaBiblioteca::pedeAbastecimento(TurnoCiclo& ciclo) {
     case TurnoCiclo::Desfecho::NaoGravado:
         registra(QStringLiteral(" - VOLTOU DA ROTINA AutoAtualTabeAbastecimento COMO FALSE"));
         break;
-    case TurnoCiclo::Desfecho::PedirNovamente: break;
+    case TurnoCiclo::Desfecho::PedirNovamente:
+        break;
     }
 }
 
@@ -129,14 +139,17 @@ void PortaBiblioteca::pedeAndamento(TurnoCiclo&) {
     if (m_.configuracao.lCriarLogTimer) registra(kRotuloComando + kPedidoAndamento);
     troca(kPedidoAndamento, kEsperaAndamentoMs);
     if (m_.configuracao.lCriarLogTimer)
-        registra(kRotuloRetorno + texto_ + QStringLiteral(" - lRetDll=") + QString::number(codigo_));
+        registra(kRotuloRetorno + texto_ + QStringLiteral(" - lRetDll=") +
+                 QString::number(codigo_));
 }
 
 std::optional<CartaoEmAndamento> PortaBiblioteca::pedeCartaoEmAndamento(const QString& quadro) {
     troca(quadro, kEsperaCartaoEmAndamentoMs);
     if (texto_.size() <= kMenorRespostaCartao) return std::nullopt;
-    registra(QStringLiteral(" - AutoPedeAbastecimentoEmAndamentoIdentFid: - lTimerAutoString=(BBTTTTTTTTTTTTTTTT)"));
-    registra(QStringLiteral(" - AutoPedeAbastecimentoEmAndamentoIdentFid: - lTimerAutoString=") + texto_);
+    registra(QStringLiteral(
+        " - AutoPedeAbastecimentoEmAndamentoIdentFid: - lTimerAutoString=(BBTTTTTTTTTTTTTTTT)"));
+    registra(QStringLiteral(" - AutoPedeAbastecimentoEmAndamentoIdentFid: - lTimerAutoString=") +
+             texto_);
     return CartaoEmAndamento{texto_.mid(1, 2), texto_.mid(3, kLarguraCartao)};
 }
 

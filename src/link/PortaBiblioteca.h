@@ -9,7 +9,8 @@ namespace talvero {
 // taken within the same routine, the library waiting inside.
 class PortaBiblioteca : public PortaConcentrador {
 public:
-    PortaBiblioteca(BibliotecaConcentrador& biblioteca, MeiosPorta meios) : b_(biblioteca), m_(meios) {}
+    PortaBiblioteca(BibliotecaConcentrador& biblioteca, MeiosPorta meios)
+        : b_(biblioteca), m_(meios) {}
 
     bool abre(const QString& porta, QString& motivoFalha) override;
     bool fecha(const QString& porta) override;
@@ -39,9 +40,9 @@ public:
     const QString& ultimoTexto() const override { return texto_; }
 
 private:
-    std::int16_t enviaSomente(const QString& quadro);  // VB_SendText
-    void recebe();                                      // what the library holds
-    void troca(const QString& quadro, int esperaMs);    // VB_SendReceiveText
+    std::int16_t enviaSomente(const QString& quadro); // VB_SendText
+    void recebe();                                    // what the library holds
+    void troca(const QString& quadro, int esperaMs);  // VB_SendReceiveText
     void registra(const QString& mensagem) { m_.registro.registra(mensagem); }
 
     BibliotecaConcentrador& b_;

@@ -13,10 +13,10 @@ namespace talvero {
 
 // What the concentrator gave back for one exchange.
 struct RespostaConcentrador {
-    QString texto;            // the answer as read; empty when none was read
-    int bytes = 0;            // bytes waiting at the line when it was read (serial line)
-    std::int16_t codigo = 1;  // the vendor library's return code
-    bool lida = true;         // false: too little came back to read an answer at all
+    QString texto;           // the answer as read; empty when none was read
+    int bytes = 0;           // bytes waiting at the line when it was read (serial line)
+    std::int16_t codigo = 1; // the vendor library's return code
+    bool lida = true;        // false: too little came back to read an answer at all
 };
 
 // The card identifier's table commands, each with its own wait on each link.
@@ -47,8 +47,8 @@ public:
     void avanca() { ++n_; }
 
 private:
-    static constexpr std::int16_t kRelogio = 0, kAbastecimento = 1, kUltimoAndamento = 5, kTransitorio = 6,
-                                  kRelogioEnviado = 11;
+    static constexpr std::int16_t kRelogio = 0, kAbastecimento = 1, kUltimoAndamento = 5,
+                                  kTransitorio = 6, kRelogioEnviado = 11;
     std::int16_t n_ = kRelogio;
 };
 

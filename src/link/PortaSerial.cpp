@@ -32,13 +32,15 @@ constexpr PosicaoCartaoSerial kPosicoesCartaoSerial[] = {{23, 5, 7}, {30, 12, 14
 // wait is taken: an answer cut short would arrive later and wait for the cycle.
 struct EsperaCartao {
     int segundos, minimo;
-    bool quadroAntesDeEnviar;  // the erase logs its frame before it goes out
+    bool quadroAntesDeEnviar; // the erase logs its frame before it goes out
 };
 EsperaCartao esperaDe(ComandoCartao comando) {
     switch (comando) {
-    case ComandoCartao::Apaga: return {2, 16, true};
+    case ComandoCartao::Apaga:
+        return {2, 16, true};
     case ComandoCartao::Grava:
-    case ComandoCartao::Le: break;
+    case ComandoCartao::Le:
+        break;
     }
     return {1, 1, false};
 }
@@ -158,8 +160,11 @@ void PortaSerial::pedeAbastecimento(TurnoCiclo& ciclo) {
     case leitura::kTamanhoIdentFid:
         recebeAbastecimento(QStringLiteral(" - AutoPedeAbastecimento IdentFID: Input="), ciclo);
         break;
-    case leitura::kTamanhoSemAbastecimento: texto_ = s_.leEntrada(); break;
-    case 0: break;
+    case leitura::kTamanhoSemAbastecimento:
+        texto_ = s_.leEntrada();
+        break;
+    case 0:
+        break;
     default:
         // Half an answer, or noise: left at the port, the next request discards it.
         registra(QStringLiteral(" ERRO AutoPedeAbastecimento: Input=") + texto_);
@@ -204,7 +209,8 @@ std::optional<CartaoEmAndamento> PortaSerial::pedeCartaoEmAndamento(const QStrin
     std::optional<CartaoEmAndamento> cartao;
     for (const auto& p : kPosicoesCartaoSerial)
         if (texto_.size() == p.tamanho)
-            cartao = CartaoEmAndamento{texto_.mid(p.bico - 1, 2), texto_.mid(p.cartao - 1, kLarguraCartao)};
+            cartao = CartaoEmAndamento{texto_.mid(p.bico - 1, 2),
+                                       texto_.mid(p.cartao - 1, kLarguraCartao)};
     s_.descartaEntrada();
     return cartao;
 }
@@ -253,8 +259,9 @@ int PortaSerial::apagaCartaoDeEnsaio(const QString& quadro) {
 // A port that is already lost has no figures to show; the pause holds all the same.
 void PortaSerial::pausa() {
     if (s_.portaAberta())
-        registra(QStringLiteral(" - AutomacaoPausa: Status=") + QString::number(s_.quantidadeRecebida()) +
-                 QLatin1Char('-') + QString::number(s_.tamanhoBufferEntrada()) + QLatin1Char('-') +
+        registra(QStringLiteral(" - AutomacaoPausa: Status=") +
+                 QString::number(s_.quantidadeRecebida()) + QLatin1Char('-') +
+                 QString::number(s_.tamanhoBufferEntrada()) + QLatin1Char('-') +
                  QString::number(s_.tamanhoLeitura()));
     s_.setPortaAberta(false);
 }
@@ -272,7 +279,8 @@ void PortaSerial::envia(const QString& quadro) {
 }
 
 void PortaSerial::assenta() {
-    AguardaMilissegundos(m_.relogio, m_.agendador, kAssentamentoMs - (m_.relogio.monotonicoMs() - ultimoEnvioMs_));
+    AguardaMilissegundos(m_.relogio, m_.agendador,
+                         kAssentamentoMs - (m_.relogio.monotonicoMs() - ultimoEnvioMs_));
     s_.descartaEntrada();
 }
 

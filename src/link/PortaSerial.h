@@ -22,7 +22,9 @@ public:
     QString nome() const override { return QStringLiteral("controle serial"); }
 
     bool turno(VezCiclo& vez, TurnoCiclo& ciclo) override;
-    QString linhaDePausa() const override { return QStringLiteral(" - Atualizou Hora TimerAutomacao_Timer: teste"); }
+    QString linhaDePausa() const override {
+        return QStringLiteral(" - Atualizou Hora TimerAutomacao_Timer: teste");
+    }
 
     void acertaRelogio(const QString& quadro) override;
     void pedeAbastecimento(TurnoCiclo& ciclo) override;
@@ -52,11 +54,11 @@ private:
     bool examinaRespostaRelogio(VezCiclo& vez, TurnoCiclo& ciclo);
     void enviaPedido(VezCiclo& vez, TurnoCiclo& ciclo);
     void recebeAbastecimento(const QString& rotuloEntrada, TurnoCiclo& ciclo);
-    void envia(const QString& quadro);  // discards what waits, sends
+    void envia(const QString& quadro); // discards what waits, sends
     // Before an exchange of its own: the answer to the cycle's last request,
     // still on its way, is let in and thrown away so it cannot mix with ours.
     void assenta();
-    int coleta();  // reads and discards what came; the byte count
+    int coleta(); // reads and discards what came; the byte count
     void registra(const QString& mensagem) { m_.registro.registra(mensagem); }
 
     ControleSerial& s_;
@@ -64,7 +66,7 @@ private:
     std::function<void()> recomecaCiclo_;
     QString porta_;
     QString texto_;
-    QString ultimoEnvio_;  // what the input now answers
+    QString ultimoEnvio_; // what the input now answers
     std::int64_t ultimoEnvioMs_ = -1'000'000;
 };
 

@@ -2,7 +2,8 @@
 
 namespace talvero::leitura {
 
-const QString kLegendaPadrao = QStringLiteral("(TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)");
+const QString kLegendaPadrao =
+    QStringLiteral("(TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)");
 const QString kLegendaIdentFid =
     QStringLiteral("(ATTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSIIIIIIIIIIIIIIIIMMMMPPKK)");
 

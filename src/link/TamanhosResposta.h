@@ -10,12 +10,13 @@ namespace talvero {
 namespace leitura {
 
 constexpr int kTamanhoPadrao = 52;
-constexpr int kTamanhoCurto = 34;    // standard fields up to the minute, no totalizer
+constexpr int kTamanhoCurto = 34; // standard fields up to the minute, no totalizer
 constexpr int kTamanhoIdentFid = 75;
-constexpr int kTamanhoSemAbastecimento = 3;  // "(0)"
+constexpr int kTamanhoSemAbastecimento = 3; // "(0)"
 
-extern const QString kLegendaPadrao;    // "(TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)"
-extern const QString kLegendaIdentFid;  // "(ATTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSIIIIIIIIIIIIIIIIMMMMPPKK)"
+extern const QString kLegendaPadrao; // "(TTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSKK)"
+extern const QString
+    kLegendaIdentFid; // "(ATTTTTTLLLLLLPPPPVVCCCCBBDDHHMMNNRRRREEEEEEEEEESSIIIIIIIIIIIIIIIIMMMMPPKK)"
 
 bool EhTamanhoDeAbastecimento(qsizetype tamanho);
 

@@ -14,8 +14,7 @@ CarregadorBiblioteca carregadorProprio(FabricaCanais& canais, const Relogio& rel
 
 TransportesConcentrador::TransportesConcentrador(FabricaCanais& canais, const Relogio& relogio,
                                                  CarregadorBiblioteca carrega)
-    : canais_(canais, relogio),
-      serial_(canais_),
+    : canais_(canais, relogio), serial_(canais_),
       biblioteca_(carrega ? std::move(carrega) : carregadorProprio(canais_, relogio)) {}
 
 } // namespace talvero

@@ -13,7 +13,8 @@ namespace talvero {
 // library is our own unless a test hands in another loader.
 class TransportesConcentrador {
 public:
-    TransportesConcentrador(FabricaCanais& canais, const Relogio& relogio, CarregadorBiblioteca carrega = {});
+    TransportesConcentrador(FabricaCanais& canais, const Relogio& relogio,
+                            CarregadorBiblioteca carrega = {});
 
     ControleSerial& serial() { return serial_; }
     BibliotecaConcentrador& biblioteca() { return biblioteca_; }

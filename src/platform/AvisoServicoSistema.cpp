@@ -19,13 +19,16 @@ namespace {
 // socket named in NOTIFY_SOCKET, an abstract one when it starts with "@".
 class AvisoServicoSistema final : public AvisoServico {
 public:
-    AvisoServicoSistema(const QByteArray& caminho, int intervaloVigiaMs) : intervaloMs_(intervaloVigiaMs) {
+    AvisoServicoSistema(const QByteArray& caminho, int intervaloVigiaMs)
+        : intervaloMs_(intervaloVigiaMs) {
         if (caminho.size() >= qsizetype(sizeof endereco_.sun_path)) return;
         endereco_.sun_family = AF_UNIX;
         std::memcpy(endereco_.sun_path, caminho.constData(), std::size_t(caminho.size()));
         tamanho_ = socklen_t(offsetof(sockaddr_un, sun_path) + std::size_t(caminho.size()));
-        if (caminho.startsWith('@')) endereco_.sun_path[0] = '\0';
-        else ++tamanho_;  // the terminating zero of a path
+        if (caminho.startsWith('@'))
+            endereco_.sun_path[0] = '\0';
+        else
+            ++tamanho_; // the terminating zero of a path
         fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     }
     ~AvisoServicoSistema() override {
@@ -37,8 +40,9 @@ public:
     // A manager that does not take the notice cannot be helped from here.
     void avisa(const QByteArray& estado) override {
         if (fd_ < 0) return;
-        [[maybe_unused]] const auto enviado = ::sendto(fd_, estado.constData(), std::size_t(estado.size()), MSG_NOSIGNAL,
-                                                       reinterpret_cast<const sockaddr*>(&endereco_), tamanho_);
+        [[maybe_unused]] const auto enviado =
+            ::sendto(fd_, estado.constData(), std::size_t(estado.size()), MSG_NOSIGNAL,
+                     reinterpret_cast<const sockaddr*>(&endereco_), tamanho_);
     }
     int intervaloVigiaMs() const override { return fd_ < 0 ? 0 : intervaloMs_; }
 
@@ -65,7 +69,8 @@ int intervaloDoAmbiente() {
 std::unique_ptr<AvisoServico> avisoServicoDoAmbiente() {
     const QByteArray caminho = qgetenv("NOTIFY_SOCKET");
     const int intervalo = intervaloDoAmbiente();
-    for (const char* variavel : {"NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID"}) qunsetenv(variavel);
+    for (const char* variavel : {"NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID"})
+        qunsetenv(variavel);
     if (caminho.isEmpty()) return std::make_unique<AvisoServicoAusente>();
     return std::make_unique<AvisoServicoSistema>(caminho, intervalo);
 }
@@ -76,7 +81,9 @@ std::unique_ptr<AvisoServico> avisoServicoDoAmbiente() {
 
 namespace talvero {
 
-std::unique_ptr<AvisoServico> avisoServicoDoAmbiente() { return std::make_unique<AvisoServicoAusente>(); }
+std::unique_ptr<AvisoServico> avisoServicoDoAmbiente() {
+    return std::make_unique<AvisoServicoAusente>();
+}
 
 } // namespace talvero
 

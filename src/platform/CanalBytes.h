@@ -12,13 +12,13 @@ namespace talvero {
 class CanalBytes {
 public:
     virtual ~CanalBytes() = default;
-    virtual void abre() = 0;                      // raises talvero::Erro
+    virtual void abre() = 0; // raises talvero::Erro
     virtual void fecha() = 0;
     virtual bool aberto() const = 0;
     virtual void escreve(const QByteArray& bytes) = 0;
-    virtual qsizetype disponiveis() = 0;          // bytes arrived and not yet read
-    virtual QByteArray le() = 0;                  // takes everything arrived
-    virtual void descarta() = 0;                  // drops everything arrived
+    virtual qsizetype disponiveis() = 0; // bytes arrived and not yet read
+    virtual QByteArray le() = 0;         // takes everything arrived
+    virtual void descarta() = 0;         // drops everything arrived
     // Blocks the thread for at most `maxMs` until more bytes arrive (no window
     // events run, as inside a library call). Returns true when bytes arrived.
     virtual bool aguardaDados(int maxMs) = 0;
@@ -26,7 +26,9 @@ public:
 
 // Serial ports go by the names the configuration gives them: "COMn" (n from 1)
 // or, elsewhere than on Windows, the path of a device ("/dev/ttyUSB0").
-inline QString nomePortaSerial(int numero) { return QStringLiteral("COM") + QString::number(numero); }
+inline QString nomePortaSerial(int numero) {
+    return QStringLiteral("COM") + QString::number(numero);
+}
 inline bool portaPorCaminho(const QString& porta) {
 #ifdef Q_OS_WIN
     Q_UNUSED(porta);

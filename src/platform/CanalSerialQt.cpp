@@ -13,7 +13,8 @@ constexpr int kEsperaEscritaMs = 2000;
 // A hung-up line reads as end of file (a read error to Qt), a vanished adapter
 // fails its reads and writes: either way the device is gone.
 bool dispositivoPerdido(QSerialPort::SerialPortError e) {
-    return e == QSerialPort::ReadError || e == QSerialPort::WriteError || e == QSerialPort::ResourceError;
+    return e == QSerialPort::ReadError || e == QSerialPort::WriteError ||
+           e == QSerialPort::ResourceError;
 }
 } // namespace
 
@@ -21,12 +22,15 @@ bool dispositivoPerdido(QSerialPort::SerialPortError e) {
 // end: it is closed at once.
 CanalSerialQt::CanalSerialQt(const MapaCaminhos& caminhos, QString porta)
     : caminhos_(caminhos), porta_(std::move(porta)) {
-    QObject::connect(&dispositivo_, &QSerialPort::errorOccurred, &dispositivo_, [this](QSerialPort::SerialPortError e) {
-        if (dispositivoPerdido(e) && dispositivo_.isOpen()) dispositivo_.close();
-    });
+    QObject::connect(&dispositivo_, &QSerialPort::errorOccurred, &dispositivo_,
+                     [this](QSerialPort::SerialPortError e) {
+                         if (dispositivoPerdido(e) && dispositivo_.isOpen()) dispositivo_.close();
+                     });
 }
 
-CanalSerialQt::~CanalSerialQt() { fecha(); }
+CanalSerialQt::~CanalSerialQt() {
+    fecha();
+}
 
 void CanalSerialQt::abre() {
     if (dispositivo_.isOpen()) dispositivo_.close();
@@ -34,13 +38,17 @@ void CanalSerialQt::abre() {
     if (caminho.isEmpty())
         throw Erro(QStringLiteral("Número de porta inválido: ") + porta_, erros::PortaInvalida);
     dispositivo_.setPortName(caminho);
-    dispositivo_.clearError();  // a device lost before must not count against the new opening
+    dispositivo_.clearError(); // a device lost before must not count against the new opening
     if (!dispositivo_.open(QIODevice::ReadWrite)) {
         const auto falha = dispositivo_.error();
-        const QString detalhe = caminho == porta_ ? porta_ : porta_ + QStringLiteral(" (") + caminho + QStringLiteral(")");
+        const QString detalhe = caminho == porta_
+                                    ? porta_
+                                    : porta_ + QStringLiteral(" (") + caminho + QStringLiteral(")");
         if (falha == QSerialPort::PermissionError)
-            throw Erro(QStringLiteral("Porta em uso ou sem permissão: ") + detalhe, erros::PortaEmUso);
-        throw Erro(QStringLiteral("Porta serial inexistente ou indisponível: ") + detalhe, erros::PortaInvalida);
+            throw Erro(QStringLiteral("Porta em uso ou sem permissão: ") + detalhe,
+                       erros::PortaEmUso);
+        throw Erro(QStringLiteral("Porta serial inexistente ou indisponível: ") + detalhe,
+                   erros::PortaInvalida);
     }
     configuraLinha();
 }
@@ -63,20 +71,25 @@ void CanalSerialQt::fecha() {
     if (dispositivo_.isOpen()) dispositivo_.close();
 }
 
-bool CanalSerialQt::aberto() const { return dispositivo_.isOpen(); }
+bool CanalSerialQt::aberto() const {
+    return dispositivo_.isOpen();
+}
 
 void CanalSerialQt::exigeAberto() const {
-    if (!aberto()) throw Erro(QStringLiteral("A porta ") + porta_ + QStringLiteral(" não está aberta"),
-                              erros::PortaFechada);
+    if (!aberto())
+        throw Erro(QStringLiteral("A porta ") + porta_ + QStringLiteral(" não está aberta"),
+                   erros::PortaFechada);
 }
 
 void CanalSerialQt::escreve(const QByteArray& bytes) {
     exigeAberto();
     const bool aceito = dispositivo_.write(bytes) == bytes.size();
-    while (aceito && dispositivo_.bytesToWrite() > 0 && dispositivo_.waitForBytesWritten(kEsperaEscritaMs)) {
+    while (aceito && dispositivo_.bytesToWrite() > 0 &&
+           dispositivo_.waitForBytesWritten(kEsperaEscritaMs)) {
     }
     // A device lost meanwhile has been closed, and what was to be written with it.
-    if (!aceito || !aberto()) throw Erro(QStringLiteral("Falha ao escrever na porta ") + porta_, erros::PortaFechada);
+    if (!aceito || !aberto())
+        throw Erro(QStringLiteral("Falha ao escrever na porta ") + porta_, erros::PortaFechada);
 }
 
 // Reading with a zero wait moves whatever the driver holds into the buffer.

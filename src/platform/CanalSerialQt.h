@@ -7,9 +7,9 @@
 
 namespace talvero {
 
-// A serial port ("COMn" or a device path) at 9600 baud, no parity, 8 data bits, 1 stop bit, through the
-// path map. Bytes that reached the operating system are seen without any event
-// loop having run: every count and read asks the device first.
+// A serial port ("COMn" or a device path) at 9600 baud, no parity, 8 data bits, 1 stop bit, through
+// the path map. Bytes that reached the operating system are seen without any event loop having run:
+// every count and read asks the device first.
 class CanalSerialQt : public CanalBytes {
 public:
     CanalSerialQt(const MapaCaminhos& caminhos, QString porta);

@@ -12,18 +12,28 @@ constexpr int kEsperaEscritaMs = 2000;
 
 CanalTcpQt::CanalTcpQt(QString host, quint16 porta) : host_(std::move(host)), porta_(porta) {}
 
-CanalTcpQt::~CanalTcpQt() { fecha(); }
+CanalTcpQt::~CanalTcpQt() {
+    fecha();
+}
 
-QString CanalTcpQt::endereco() const { return host_ + QLatin1Char(':') + QString::number(porta_); }
+QString CanalTcpQt::endereco() const {
+    return host_ + QLatin1Char(':') + QString::number(porta_);
+}
 
 QString CanalTcpQt::motivoFalha() const {
     switch (socket_.error()) {
-    case QAbstractSocket::ConnectionRefusedError: return QStringLiteral("conexão recusada");
-    case QAbstractSocket::HostNotFoundError: return QStringLiteral("endereço não encontrado");
-    case QAbstractSocket::SocketTimeoutError: return QStringLiteral("tempo de espera esgotado");
-    case QAbstractSocket::RemoteHostClosedError: return QStringLiteral("conexão encerrada pelo outro lado");
-    case QAbstractSocket::NetworkError: return QStringLiteral("falha de rede");
-    default: return socket_.errorString();
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("conexão recusada");
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("endereço não encontrado");
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("tempo de espera esgotado");
+    case QAbstractSocket::RemoteHostClosedError:
+        return QStringLiteral("conexão encerrada pelo outro lado");
+    case QAbstractSocket::NetworkError:
+        return QStringLiteral("falha de rede");
+    default:
+        return socket_.errorString();
     }
 }
 
@@ -39,13 +49,18 @@ void CanalTcpQt::abre() {
     }
 }
 
-void CanalTcpQt::fecha() { socket_.abort(); }
+void CanalTcpQt::fecha() {
+    socket_.abort();
+}
 
-bool CanalTcpQt::aberto() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+bool CanalTcpQt::aberto() const {
+    return socket_.state() == QAbstractSocket::ConnectedState;
+}
 
 void CanalTcpQt::escreve(const QByteArray& bytes) {
     if (!aberto() || socket_.write(bytes) != bytes.size())
-        throw Erro(QStringLiteral("Conexão com o concentrador em ") + endereco() + QStringLiteral(" não está aberta"),
+        throw Erro(QStringLiteral("Conexão com o concentrador em ") + endereco() +
+                       QStringLiteral(" não está aberta"),
                    erros::PortaFechada);
     while (socket_.bytesToWrite() > 0 && socket_.waitForBytesWritten(kEsperaEscritaMs)) {
     }
@@ -67,7 +82,9 @@ QByteArray CanalTcpQt::le() {
     return socket_.isOpen() ? socket_.readAll() : QByteArray();
 }
 
-void CanalTcpQt::descarta() { le(); }
+void CanalTcpQt::descarta() {
+    le();
+}
 
 bool CanalTcpQt::aguardaDados(int maxMs) {
     if (!aberto()) return false;

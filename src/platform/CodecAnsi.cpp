@@ -27,7 +27,8 @@ unsigned char codigo(QChar c) {
     const char16_t u = c.unicode();
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<unsigned char>(u);
     for (int i = 0; i < 32; ++i) {
-        if (paraUnicode(static_cast<unsigned char>(0x80 + i)) == u) return static_cast<unsigned char>(0x80 + i);
+        if (paraUnicode(static_cast<unsigned char>(0x80 + i)) == u)
+            return static_cast<unsigned char>(0x80 + i);
     }
     return '?';
 }
@@ -35,14 +36,16 @@ unsigned char codigo(QChar c) {
 QByteArray codifica(const QString& texto) {
     QByteArray saida;
     saida.reserve(texto.size());
-    for (QChar c : texto) saida.append(static_cast<char>(codigo(c)));
+    for (QChar c : texto)
+        saida.append(static_cast<char>(codigo(c)));
     return saida;
 }
 
 QString decodifica(const QByteArray& bytes) {
     QString saida;
     saida.reserve(bytes.size());
-    for (char b : bytes) saida.append(QChar(paraUnicode(static_cast<unsigned char>(b))));
+    for (char b : bytes)
+        saida.append(QChar(paraUnicode(static_cast<unsigned char>(b))));
     return saida;
 }
 

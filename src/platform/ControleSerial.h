@@ -17,15 +17,15 @@ public:
     // A device path that names the port in place of its number ("/dev/ttyUSB0");
     // empty: the number.
     virtual void setDispositivo(const QString& caminho) = 0;
-    virtual void setConfiguracao(const QString& configuracao) = 0;  // "9600,n,8,1"
+    virtual void setConfiguracao(const QString& configuracao) = 0; // "9600,n,8,1"
 
-    virtual void envia(const QString& texto) = 0;          // Output: 8-bit text, nothing appended
-    virtual int quantidadeRecebida() = 0;                  // InBufferCount
-    virtual void descartaEntrada() = 0;                    // InBufferCount = 0
-    virtual QString leEntrada() = 0;                       // Input: everything received so far
+    virtual void envia(const QString& texto) = 0; // Output: 8-bit text, nothing appended
+    virtual int quantidadeRecebida() = 0;         // InBufferCount
+    virtual void descartaEntrada() = 0;           // InBufferCount = 0
+    virtual QString leEntrada() = 0;              // Input: everything received so far
 
-    virtual int tamanhoBufferEntrada() const = 0;          // InBufferSize (1024)
-    virtual int tamanhoLeitura() const = 0;                // InputLen (0 = all)
+    virtual int tamanhoBufferEntrada() const = 0; // InBufferSize (1024)
+    virtual int tamanhoLeitura() const = 0;       // InputLen (0 = all)
 };
 
 } // namespace talvero

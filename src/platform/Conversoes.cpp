@@ -23,7 +23,9 @@ struct Decimal {
     bool temDigitos() const { return !inteiros.isEmpty() || !decimais.isEmpty(); }
 };
 
-bool ehBranco(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool ehBranco(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 
 // Reads sign, digits, one decimal point and decimals from `pos`; stops at the
 // first character that does not fit.
@@ -31,10 +33,12 @@ Decimal leDecimal(const QString& t, qsizetype& pos, const QString& pontos) {
     Decimal d;
     if (pos < t.size() && (t[pos] == QLatin1Char('+') || t[pos] == QLatin1Char('-')))
         d.negativo = t[pos++] == QLatin1Char('-');
-    while (pos < t.size() && t[pos].isDigit() && t[pos].unicode() < 128) d.inteiros += t[pos++];
+    while (pos < t.size() && t[pos].isDigit() && t[pos].unicode() < 128)
+        d.inteiros += t[pos++];
     if (pos < t.size() && pontos.contains(t[pos])) {
         ++pos;
-        while (pos < t.size() && t[pos].isDigit() && t[pos].unicode() < 128) d.decimais += t[pos++];
+        while (pos < t.size() && t[pos].isDigit() && t[pos].unicode() < 128)
+            d.decimais += t[pos++];
     }
     return d;
 }
@@ -48,13 +52,13 @@ std::optional<std::int64_t> arredonda(const Decimal& d) {
     }
     const QString resto = d.decimais.mid(1);
     const int primeira = d.decimais.isEmpty() ? 0 : d.decimais[0].unicode() - '0';
-    const bool alemDaMetade = std::any_of(resto.begin(), resto.end(), [](QChar c) { return c != QLatin1Char('0'); });
+    const bool alemDaMetade =
+        std::any_of(resto.begin(), resto.end(), [](QChar c) { return c != QLatin1Char('0'); });
     if (primeira > 5 || (primeira == 5 && (alemDaMetade || v % 2 == 1))) ++v;
     return d.negativo ? -v : v;
 }
 
-template <typename T>
-T dentroDaFaixa(std::optional<std::int64_t> v) {
+template <typename T> T dentroDaFaixa(std::optional<std::int64_t> v) {
     if (!v || *v < std::numeric_limits<T>::min() || *v > std::numeric_limits<T>::max())
         throw Erro(QStringLiteral("Estouro"), erros::Estouro);
     return static_cast<T>(*v);
@@ -64,7 +68,8 @@ T dentroDaFaixa(std::optional<std::int64_t> v) {
 
 std::int16_t ConverteNumero(const QString& texto) {
     qsizetype pos = 0;
-    while (pos < texto.size() && ehBranco(texto[pos])) ++pos;
+    while (pos < texto.size() && ehBranco(texto[pos]))
+        ++pos;
     const Decimal d = leDecimal(texto, pos, QStringLiteral("."));
     if (!d.temDigitos()) return 0;
     return dentroDaFaixa<std::int16_t>(arredonda(d));

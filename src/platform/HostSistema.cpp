@@ -62,7 +62,7 @@ std::optional<QByteArray> HostSistema::nomeDoHost() {
 std::optional<QList<QByteArray>> HostSistema::enderecos(const QByteArray& nome) {
     addrinfo dica{};
     dica.ai_family = AF_INET;
-    dica.ai_socktype = SOCK_STREAM;  // one entry per address
+    dica.ai_socktype = SOCK_STREAM; // one entry per address
     addrinfo* lista = nullptr;
     const int r = ::getaddrinfo(nome.constData(), nullptr, &dica, &lista);
     if (r != 0) {

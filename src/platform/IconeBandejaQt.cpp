@@ -9,7 +9,7 @@
 namespace talvero {
 
 namespace {
-constexpr qsizetype kMaximoDica = 63;  // 64 bytes with the NUL
+constexpr qsizetype kMaximoDica = 63; // 64 bytes with the NUL
 enum Acao { Adiciona = 0, Modifica = 1, Remove = 2 };
 } // namespace
 
@@ -24,15 +24,17 @@ IconeBandejaQt::IconeBandejaQt(const QIcon& icone) {
     if (i.isNull() && qobject_cast<QApplication*>(QCoreApplication::instance()))
         i = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
     bandeja_.setIcon(i);
-    QObject::connect(&bandeja_, &QSystemTrayIcon::activated, &bandeja_, [this](QSystemTrayIcon::ActivationReason motivo) {
-        if (motivo == QSystemTrayIcon::DoubleClick && aoClicarDuasVezes_) aoClicarDuasVezes_();
-    });
+    QObject::connect(&bandeja_, &QSystemTrayIcon::activated, &bandeja_,
+                     [this](QSystemTrayIcon::ActivationReason motivo) {
+                         if (motivo == QSystemTrayIcon::DoubleClick && aoClicarDuasVezes_)
+                             aoClicarDuasVezes_();
+                     });
 }
 
 bool IconeBandejaQt::executa(int acao, const QString& dica) {
     switch (acao) {
     case Adiciona:
-        if (presente_) return false;  // the same icon twice is refused
+        if (presente_) return false; // the same icon twice is refused
         bandeja_.setToolTip(DicaIcone(dica));
         bandeja_.show();
         presente_ = true;
@@ -51,6 +53,8 @@ bool IconeBandejaQt::executa(int acao, const QString& dica) {
     }
 }
 
-void IconeBandejaQt::aoClicarDuasVezes(std::function<void()> acao) { aoClicarDuasVezes_ = std::move(acao); }
+void IconeBandejaQt::aoClicarDuasVezes(std::function<void()> acao) {
+    aoClicarDuasVezes_ = std::move(acao);
+}
 
 } // namespace talvero

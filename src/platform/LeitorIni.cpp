@@ -15,20 +15,26 @@ constexpr qsizetype kMaximoValor = 254;
 
 // Blanks as the C library sees them; a no-break space is part of a name or value.
 bool branco(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v') || c == QLatin1Char('\f');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v') ||
+           c == QLatin1Char('\f');
 }
 
 QString apara(QStringView t) {
     qsizetype i = 0, f = t.size();
-    while (i < f && branco(t[i])) ++i;
-    while (f > i && branco(t[f - 1])) --f;
+    while (i < f && branco(t[i]))
+        ++i;
+    while (f > i && branco(t[f - 1]))
+        --f;
     return t.sliced(i, f - i).toString();
 }
 
-bool mesmoNome(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool mesmoNome(QStringView a, QStringView b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 QString semAspas(const QString& valor) {
-    if (valor.size() >= 2 && (valor.front() == QLatin1Char('"') || valor.front() == QLatin1Char('\'')) &&
+    if (valor.size() >= 2 &&
+        (valor.front() == QLatin1Char('"') || valor.front() == QLatin1Char('\'')) &&
         valor.back() == valor.front())
         return valor.mid(1, valor.size() - 2);
     return valor;
@@ -44,7 +50,8 @@ std::optional<QString> nomeDaSecao(const QString& linha) {
 
 } // namespace
 
-std::optional<QString> LeIniSePresente(const QByteArray& conteudo, const QString& secao, const QString& chave) {
+std::optional<QString> LeIniSePresente(const QByteArray& conteudo, const QString& secao,
+                                       const QString& chave) {
     const QString procurada = apara(secao);
     const QString chaveProcurada = apara(chave);
     static const QRegularExpression kFimDeLinha(QStringLiteral("[\r\n]"));
@@ -53,7 +60,7 @@ std::optional<QString> LeIniSePresente(const QByteArray& conteudo, const QString
         const QString linha = apara(bruta);
         if (linha.isEmpty() || linha.startsWith(QLatin1Char(';'))) continue;
         if (const auto nome = nomeDaSecao(linha)) {
-            if (dentro) return std::nullopt;  // later sections of the same name are never read
+            if (dentro) return std::nullopt; // later sections of the same name are never read
             dentro = mesmoNome(*nome, procurada);
             continue;
         }

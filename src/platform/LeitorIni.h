@@ -23,6 +23,7 @@ QString LeIni(const SistemaArquivos& arquivos, const QString& secao, const QStri
 // The same rules on the file's contents.
 QString LeIniDeTexto(const QByteArray& conteudo, const QString& secao, const QString& chave);
 // The same, telling a key that is there with an empty value from one that is not.
-std::optional<QString> LeIniSePresente(const QByteArray& conteudo, const QString& secao, const QString& chave);
+std::optional<QString> LeIniSePresente(const QByteArray& conteudo, const QString& secao,
+                                       const QString& chave);
 
 } // namespace talvero

@@ -9,7 +9,8 @@
 namespace talvero {
 
 MapaCaminhos::MapaCaminhos(QString raiz) : raiz_(std::move(raiz)) {
-    while (raiz_.size() > 1 && raiz_.endsWith(QLatin1Char('/'))) raiz_.chop(1);
+    while (raiz_.size() > 1 && raiz_.endsWith(QLatin1Char('/')))
+        raiz_.chop(1);
 }
 
 QString MapaCaminhos::local(const QString& caminhoWindows) const {
@@ -26,7 +27,7 @@ QString MapaCaminhos::local(const QString& caminhoWindows) const {
     c.replace(QLatin1Char('\\'), QLatin1Char('/'));
     // ".." stops at the drive or share, as on Windows, so that no path leaves the root.
     QStringList partes;
-    const qsizetype minimo = prefixo == QLatin1String("UNC/") ? 2 : 0;  // server and share
+    const qsizetype minimo = prefixo == QLatin1String("UNC/") ? 2 : 0; // server and share
     for (const QString& p : c.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (p == QLatin1String(".")) continue;
         if (p == QLatin1String("..")) {
@@ -47,7 +48,8 @@ QString MapaCaminhos::dispositivoSerial(const QString& nome) const {
     if (!nativo()) {
         const QFileInfo ligacao(raiz_ + QStringLiteral("/dev/COM") + QString::number(porta));
         if (ligacao.isSymLink() || ligacao.exists()) {
-            const QString alvo = ligacao.isSymLink() ? ligacao.symLinkTarget() : ligacao.absoluteFilePath();
+            const QString alvo =
+                ligacao.isSymLink() ? ligacao.symLinkTarget() : ligacao.absoluteFilePath();
             if (!alvo.isEmpty()) return alvo;
         }
     } else {
@@ -69,7 +71,8 @@ QString MapaCaminhos::programa(const QString& caminhoWindows) const {
 QRegularExpression MapaCaminhos::expressaoDoPadrao(const QString& padrao) {
     const QString expr = QRegularExpression::wildcardToRegularExpression(
         padrao, QRegularExpression::UnanchoredWildcardConversion);
-    return QRegularExpression(QRegularExpression::anchoredPattern(expr), QRegularExpression::CaseInsensitiveOption);
+    return QRegularExpression(QRegularExpression::anchoredPattern(expr),
+                              QRegularExpression::CaseInsensitiveOption);
 }
 
 } // namespace talvero

@@ -8,11 +8,14 @@ namespace talvero {
 
 namespace {
 
-Erro tiposIncompativeis() { return Erro(QStringLiteral("Tipos incompatíveis"), erros::TiposIncompativeis); }
+Erro tiposIncompativeis() {
+    return Erro(QStringLiteral("Tipos incompatíveis"), erros::TiposIncompativeis);
+}
 
 constexpr std::int64_t potencia10(int n) {
     std::int64_t p = 1;
-    while (n-- > 0) p *= 10;
+    while (n-- > 0)
+        p *= 10;
     return p;
 }
 
@@ -26,7 +29,8 @@ std::int64_t divideArredondando(std::int64_t a, std::int64_t b) {
 } // namespace
 
 Moeda Moeda::deDigitos(QStringView digitos, int decimais) {
-    if (digitos.isEmpty() || decimais < 0 || decimais > 4 || digitos.size() > 17) throw tiposIncompativeis();
+    if (digitos.isEmpty() || decimais < 0 || decimais > 4 || digitos.size() > 17)
+        throw tiposIncompativeis();
     std::int64_t v = 0;
     for (QChar c : digitos) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) throw tiposIncompativeis();
@@ -34,7 +38,8 @@ Moeda Moeda::deDigitos(QStringView digitos, int decimais) {
     }
     // Beyond the range of the currency type an overflow, as that type raises it.
     const std::int64_t escala = potencia10(4 - decimais);
-    if (v > std::numeric_limits<std::int64_t>::max() / escala) throw Erro(QStringLiteral("Estouro"), erros::Estouro);
+    if (v > std::numeric_limits<std::int64_t>::max() / escala)
+        throw Erro(QStringLiteral("Estouro"), erros::Estouro);
     return Moeda(v * escala);
 }
 
@@ -78,7 +83,8 @@ QString Moeda::texto() const {
     std::int64_t frac = a % kEscala;
     if (frac != 0) {
         QString f = QString::number(frac).rightJustified(4, QLatin1Char('0'));
-        while (f.endsWith(QLatin1Char('0'))) f.chop(1);
+        while (f.endsWith(QLatin1Char('0')))
+            f.chop(1);
         s += QLatin1Char(',') + f;
     }
     return v_ < 0 ? QLatin1Char('-') + s : s;

@@ -22,7 +22,8 @@ public:
     virtual ~Operador() = default;
     virtual void mensagem(const QString& texto, const QString& titulo, Icone icone) = 0;
     // Empty text when cancelled.
-    virtual QString entrada(const QString& pergunta, const QString& titulo, const QString& padrao) = 0;
+    virtual QString entrada(const QString& pergunta, const QString& titulo,
+                            const QString& padrao) = 0;
     // True for Yes.
     virtual bool pergunta(const QString& texto, const QString& titulo) = 0;
     // Shown until the object is destroyed; `maximo` steps in all.

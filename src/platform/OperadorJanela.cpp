@@ -4,8 +4,8 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QProgressDialog>
+#include <QPushButton>
 
 namespace talvero {
 
@@ -13,10 +13,14 @@ namespace {
 
 QMessageBox::Icon iconeQt(Icone icone) {
     switch (icone) {
-    case Icone::Critico: return QMessageBox::Critical;
-    case Icone::Informacao: return QMessageBox::Information;
-    case Icone::Pergunta: return QMessageBox::Question;
-    case Icone::Nenhum: break;
+    case Icone::Critico:
+        return QMessageBox::Critical;
+    case Icone::Informacao:
+        return QMessageBox::Information;
+    case Icone::Pergunta:
+        return QMessageBox::Question;
+    case Icone::Nenhum:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -29,7 +33,8 @@ void OperadorJanela::mensagem(const QString& texto, const QString& titulo, Icone
 }
 
 // The buttons in Portuguese whatever translations the machine has.
-QString OperadorJanela::entrada(const QString& pergunta, const QString& titulo, const QString& padrao) {
+QString OperadorJanela::entrada(const QString& pergunta, const QString& titulo,
+                                const QString& padrao) {
     QInputDialog caixa;
     caixa.setWindowTitle(TituloOuPadrao(titulo));
     caixa.setLabelText(pergunta);
@@ -69,7 +74,8 @@ std::unique_ptr<Progresso> OperadorJanela::progresso(const QString& titulo, int 
 }
 
 bool OperadorJanela::pergunta(const QString& texto, const QString& titulo) {
-    QMessageBox caixa(QMessageBox::Question, TituloOuPadrao(titulo), texto, QMessageBox::Yes | QMessageBox::No);
+    QMessageBox caixa(QMessageBox::Question, TituloOuPadrao(titulo), texto,
+                      QMessageBox::Yes | QMessageBox::No);
     caixa.button(QMessageBox::Yes)->setText(QStringLiteral("Sim"));
     caixa.button(QMessageBox::No)->setText(QStringLiteral("Não"));
     return caixa.exec() == QMessageBox::Yes;

@@ -12,7 +12,8 @@ public:
 
     // Starts a program in a normal focused window without waiting; returns its
     // process id. Raises talvero::Erro when it cannot be started.
-    virtual std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) = 0;
+    virtual std::int64_t iniciaSemEsperar(const QString& programa,
+                                          const QStringList& argumentos) = 0;
 
     // Opens a file or folder (a Windows path) with the desktop's own program for it.
     // Raises talvero::Erro when nothing could open it.

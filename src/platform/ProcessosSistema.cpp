@@ -23,10 +23,12 @@ ProcessosSistema::ProcessosSistema(const MapaCaminhos& caminhos, QString arquivo
 
 ProcessosSistema::~ProcessosSistema() = default;
 
-std::int64_t ProcessosSistema::iniciaSemEsperar(const QString& programa, const QStringList& argumentos) {
+std::int64_t ProcessosSistema::iniciaSemEsperar(const QString& programa,
+                                                const QStringList& argumentos) {
     // The other program receives 8-bit text: what the code page cannot carry arrives as '?'.
     QStringList args;
-    for (const QString& a : argumentos) args.append(ansi::decodifica(ansi::codifica(a)));
+    for (const QString& a : argumentos)
+        args.append(ansi::decodifica(ansi::codifica(a)));
     qint64 pid = 0;
     if (!QProcess::startDetached(caminhos_.programa(programa), args, QString(), &pid))
         throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
@@ -60,7 +62,7 @@ bool tomaTravaMorta(QLockFile& trava, const QString& arquivo) {
 } // namespace
 
 bool ProcessosSistema::outraInstanciaAtiva() {
-    if (trava_) return false;  // this object already holds the lock
+    if (trava_) return false; // this object already holds the lock
     const QString arquivo = caminhos_.local(arquivoTrava_);
     if (!QFileInfo(QFileInfo(arquivo).absolutePath()).isDir()) return false;
     auto trava = std::make_unique<QLockFile>(arquivo);

@@ -11,7 +11,8 @@ QString RaizEstacao::instalada() {
     return outra.isEmpty() ? QStringLiteral("/var/lib/autotalvero") : outra;
 }
 
-RaizEstacao RaizEstacao::escolhe(const QString& programa, const QString& raizDada, const QString& arquivoIni) {
+RaizEstacao RaizEstacao::escolhe(const QString& programa, const QString& raizDada,
+                                 const QString& arquivoIni) {
     if (!raizDada.isEmpty()) return {true, raizDada, {}};
 #ifdef Q_OS_WIN
     Q_UNUSED(programa);
@@ -21,9 +22,12 @@ RaizEstacao RaizEstacao::escolhe(const QString& programa, const QString& raizDad
     const QString raiz = instalada();
     // A purged package leaves the folder behind: only its INI file makes a station.
     if (QFileInfo(MapaCaminhos(raiz).local(arquivoIni)).isFile())
-        return {true, raiz, QStringLiteral("%1: usando a raiz %2 (estação instalada)").arg(programa, raiz)};
-    return {false, {},
-            QStringLiteral("%1: falta --root DIR (a pasta onde fica C:\\ da estação); não há estação instalada em %2")
+        return {true, raiz,
+                QStringLiteral("%1: usando a raiz %2 (estação instalada)").arg(programa, raiz)};
+    return {false,
+            {},
+            QStringLiteral("%1: falta --root DIR (a pasta onde fica C:\\ da estação); não há "
+                           "estação instalada em %2")
                 .arg(programa, raiz)};
 #endif
 }

@@ -13,10 +13,11 @@ namespace talvero {
 // the environment variable TALVERO_RAIZ_INSTALADA (meant for the tests only).
 struct RaizEstacao {
     bool encontrada = false;
-    QString raiz;      // for MapaCaminhos; empty on Windows without --root
-    QString mensagem;  // for standard error: the root taken without --root, or why there is none
+    QString raiz;     // for MapaCaminhos; empty on Windows without --root
+    QString mensagem; // for standard error: the root taken without --root, or why there is none
 
-    static RaizEstacao escolhe(const QString& programa, const QString& raizDada, const QString& arquivoIni);
+    static RaizEstacao escolhe(const QString& programa, const QString& raizDada,
+                               const QString& arquivoIni);
     static QString instalada();
 };
 

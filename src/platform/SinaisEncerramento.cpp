@@ -18,7 +18,8 @@ std::function<void()> gAcao;
 BOOL WINAPI aoEventoDoConsole(DWORD evento) {
     if (!gAcao) return FALSE;
     QMetaObject::invokeMethod(QCoreApplication::instance(), gAcao, Qt::QueuedConnection);
-    if (evento == CTRL_CLOSE_EVENT || evento == CTRL_LOGOFF_EVENT || evento == CTRL_SHUTDOWN_EVENT) Sleep(5000);
+    if (evento == CTRL_CLOSE_EVENT || evento == CTRL_LOGOFF_EVENT || evento == CTRL_SHUTDOWN_EVENT)
+        Sleep(5000);
     return TRUE;
 }
 
@@ -57,12 +58,14 @@ void aoSinal(int) {
 
 void aoReceberSinalDeEncerramento(std::function<void()> acao) {
     if (gPar[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, gPar) != 0) return;
-    auto* notificador = new QSocketNotifier(gPar[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notificador, &QSocketNotifier::activated, notificador, [acao = std::move(acao)] {
-        char c;
-        [[maybe_unused]] const auto n = ::read(gPar[1], &c, 1);
-        acao();
-    });
+    auto* notificador =
+        new QSocketNotifier(gPar[1], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notificador, &QSocketNotifier::activated, notificador,
+                     [acao = std::move(acao)] {
+                         char c;
+                         [[maybe_unused]] const auto n = ::read(gPar[1], &c, 1);
+                         acao();
+                     });
     struct sigaction sa {};
     sa.sa_handler = aoSinal;
     sigemptyset(&sa.sa_mask);
@@ -71,7 +74,9 @@ void aoReceberSinalDeEncerramento(std::function<void()> acao) {
     ::sigaction(SIGINT, &sa, nullptr);
 }
 
-void ignoraLimiteDeTamanhoDeArquivo() { ::signal(SIGXFSZ, SIG_IGN); }
+void ignoraLimiteDeTamanhoDeArquivo() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
 
 } // namespace talvero
 

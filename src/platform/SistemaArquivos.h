@@ -10,11 +10,11 @@ namespace talvero {
 
 // One entry of a folder as it stands on the disk, a link not followed.
 struct EntradaPasta {
-    enum class Tipo { Arquivo, Pasta, Ligacao, Outro };  // Outro: a FIFO, a device, a socket
+    enum class Tipo { Arquivo, Pasta, Ligacao, Outro }; // Outro: a FIFO, a device, a socket
     QString nome;
     Tipo tipo = Tipo::Outro;
     qint64 tamanho = 0;
-    qint64 modificadoNs = 0;  // since the epoch, as finely as the file system keeps it
+    qint64 modificadoNs = 0; // since the epoch, as finely as the file system keeps it
 
     // Nothing written to it between two looks that saw the same.
     bool mesmoEstado(const EntradaPasta& o) const {
@@ -40,7 +40,9 @@ public:
     // LF. `antesDeFechar` runs once the lines are written, while the file is open.
     virtual void criaTexto(const QString& caminho, const QStringList& linhas,
                            const std::function<void()>& antesDeFechar) = 0;
-    void criaTexto(const QString& caminho, const QStringList& linhas) { criaTexto(caminho, linhas, {}); }
+    void criaTexto(const QString& caminho, const QStringList& linhas) {
+        criaTexto(caminho, linhas, {});
+    }
 
     // Puts these bytes under the name in one step (written aside, then renamed over
     // the old file), readable by every user. For a small file others read often;
@@ -59,7 +61,8 @@ public:
     // The entries of `pasta` whose names match `padrao` regardless of letter case,
     // of every kind, sorted by name; no more than `maximo` of them (the first the
     // system hands over), so that a flooded folder costs a bounded amount.
-    virtual QList<EntradaPasta> entradas(const QString& pasta, const QString& padrao, int maximo) const = 0;
+    virtual QList<EntradaPasta> entradas(const QString& pasta, const QString& padrao,
+                                         int maximo) const = 0;
 
     // The entry at `caminho` as it stands, a link not followed; nothing when there is none.
     virtual std::optional<EntradaPasta> entrada(const QString& caminho) const = 0;

@@ -31,13 +31,27 @@ namespace {
 [[noreturn]] void falha(int numero) {
     QString descricao;
     switch (numero) {
-    case erros::ArquivoNaoEncontrado: descricao = QStringLiteral("Arquivo não encontrado"); break;
-    case erros::ErroEntradaSaida: descricao = QStringLiteral("Erro de E/S do dispositivo"); break;
-    case erros::ArquivoJaExiste: descricao = QStringLiteral("Arquivo já existe"); break;
-    case erros::DiscoCheio: descricao = QStringLiteral("Disco cheio"); break;
-    case erros::PermissaoNegada: descricao = QStringLiteral("Permissão negada"); break;
-    case erros::CaminhoNaoEncontrado: descricao = QStringLiteral("Caminho não encontrado"); break;
-    default: descricao = QStringLiteral("Erro de acesso ao caminho/arquivo"); numero = erros::ErroAcessoCaminho;
+    case erros::ArquivoNaoEncontrado:
+        descricao = QStringLiteral("Arquivo não encontrado");
+        break;
+    case erros::ErroEntradaSaida:
+        descricao = QStringLiteral("Erro de E/S do dispositivo");
+        break;
+    case erros::ArquivoJaExiste:
+        descricao = QStringLiteral("Arquivo já existe");
+        break;
+    case erros::DiscoCheio:
+        descricao = QStringLiteral("Disco cheio");
+        break;
+    case erros::PermissaoNegada:
+        descricao = QStringLiteral("Permissão negada");
+        break;
+    case erros::CaminhoNaoEncontrado:
+        descricao = QStringLiteral("Caminho não encontrado");
+        break;
+    default:
+        descricao = QStringLiteral("Erro de acesso ao caminho/arquivo");
+        numero = erros::ErroAcessoCaminho;
     }
     throw Erro(descricao, numero);
 }
@@ -45,21 +59,34 @@ namespace {
 // Cause of a failed system call, from errno (set by the Unix file engine).
 [[noreturn]] void falhaDoSistema(int codigo) {
     switch (codigo) {
-    case EACCES: case EPERM: case EROFS: falha(erros::PermissaoNegada);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        falha(erros::PermissaoNegada);
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-    case ENOSPC: falha(erros::DiscoCheio);
-    case ENOENT: case ENOTDIR: falha(erros::CaminhoNaoEncontrado);
-    case EEXIST: falha(erros::ArquivoJaExiste);
-    case EIO: falha(erros::ErroEntradaSaida);
-    default: falha(erros::ErroAcessoCaminho);
+    case ENOSPC:
+        falha(erros::DiscoCheio);
+    case ENOENT:
+    case ENOTDIR:
+        falha(erros::CaminhoNaoEncontrado);
+    case EEXIST:
+        falha(erros::ArquivoJaExiste);
+    case EIO:
+        falha(erros::ErroEntradaSaida);
+    default:
+        falha(erros::ErroAcessoCaminho);
     }
 }
 
-bool existeEntrada(const QFileInfo& info) { return info.exists() || info.isSymLink(); }
+bool existeEntrada(const QFileInfo& info) {
+    return info.exists() || info.isSymLink();
+}
 
-bool somenteLeitura(const QFileInfo& info) { return !(info.permissions() & QFileDevice::WriteOwner); }
+bool somenteLeitura(const QFileInfo& info) {
+    return !(info.permissions() & QFileDevice::WriteOwner);
+}
 
 void exigePasta(const QString& arquivo) {
     if (!QFileInfo(QFileInfo(arquivo).absolutePath()).isDir()) falha(erros::CaminhoNaoEncontrado);
@@ -75,7 +102,8 @@ void exigeGravavel(const QString& arquivo) {
 }
 
 [[noreturn]] void naoEhArquivoComum() {
-    throw Erro(QStringLiteral("Não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"), erros::ModoDeArquivo);
+    throw Erro(QStringLiteral("Não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"),
+               erros::ModoDeArquivo);
 }
 
 [[noreturn]] void maiorQue(qint64 limite) {
@@ -99,14 +127,16 @@ std::optional<EntradaPasta> estadoDe(const QString& local) {
 // Judged on the handle, never by a look before opening: a link (reparse point)
 // is opened as itself, a folder not at all, and what is read is what was judged.
 QByteArray leArquivoComum(const QString& local, qint64 limite) {
-    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(local).utf16()), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(local).utf16()),
+                    GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD codigo = GetLastError();
         if (codigo == ERROR_FILE_NOT_FOUND) falha(erros::ArquivoNaoEncontrado);
         if (codigo == ERROR_PATH_NOT_FOUND) falha(erros::CaminhoNaoEncontrado);
-        if (codigo == ERROR_ACCESS_DENIED || codigo == ERROR_SHARING_VIOLATION) falha(erros::PermissaoNegada);
+        if (codigo == ERROR_ACCESS_DENIED || codigo == ERROR_SHARING_VIOLATION)
+            falha(erros::PermissaoNegada);
         falha(erros::ErroAcessoCaminho);
     }
     const struct Fecha {
@@ -124,7 +154,8 @@ QByteArray leArquivoComum(const QString& local, qint64 limite) {
     QByteArray bytes(limite + 1, Qt::Uninitialized);
     qint64 lidos = 0;
     for (DWORD n = 1; n > 0 && lidos < bytes.size(); lidos += n)
-        if (!ReadFile(h, bytes.data() + lidos, DWORD(bytes.size() - lidos), &n, nullptr)) falha(erros::ErroEntradaSaida);
+        if (!ReadFile(h, bytes.data() + lidos, DWORD(bytes.size() - lidos), &n, nullptr))
+            falha(erros::ErroEntradaSaida);
     if (lidos > limite) maiorQue(limite);
     bytes.truncate(lidos);
     return bytes;
@@ -146,7 +177,8 @@ std::optional<EntradaPasta> estadoDe(const QString& local) {
 // Judged on the descriptor, never by a look before opening: what is read is
 // what was judged, whatever is swapped in under the name meanwhile.
 QByteArray leArquivoComum(const QString& local, qint64 limite) {
-    const int fd = ::open(QFile::encodeName(local).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(local).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ELOOP) naoEhArquivoComum();
         falhaDoSistema(errno);
@@ -176,7 +208,8 @@ QByteArray leArquivoComum(const QString& local, qint64 limite) {
 
 QByteArray linhasAnsi(const QStringList& linhas) {
     QByteArray bytes;
-    for (const QString& l : linhas) bytes += ansi::codifica(l) + "\r\n";
+    for (const QString& l : linhas)
+        bytes += ansi::codifica(l) + "\r\n";
     return bytes;
 }
 
@@ -186,7 +219,8 @@ SistemaArquivosLocal::SistemaArquivosLocal(const MapaCaminhos& caminhos) : camin
 
 QString SistemaArquivosLocal::local(const QString& caminho) const {
     if (caminho.startsWith(QLatin1String("\\\\")) &&
-        (caminho.size() == 2 || caminho.at(2) == QLatin1Char('\\') || caminho.at(2) == QLatin1Char('/')))
+        (caminho.size() == 2 || caminho.at(2) == QLatin1Char('\\') ||
+         caminho.at(2) == QLatin1Char('/')))
         falha(erros::CaminhoNaoEncontrado);
     return caminhos_.local(caminho);
 }
@@ -243,7 +277,8 @@ void SistemaArquivosLocal::substitui(const QString& caminho, const QByteArray& b
     errno = 0;
     if (f.write(bytes) != bytes.size()) falhaDoSistema(errno ? errno : EIO);
     // Readable by a monitoring user outside the station's group.
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                     QFileDevice::ReadOther);
     errno = 0;
     if (!f.commit()) falhaDoSistema(errno ? errno : EIO);
 }
@@ -290,7 +325,8 @@ void SistemaArquivosLocal::move(const QString& origem, const QString& destino) {
     }
 }
 
-QList<EntradaPasta> SistemaArquivosLocal::entradas(const QString& pasta, const QString& padrao, int maximo) const {
+QList<EntradaPasta> SistemaArquivosLocal::entradas(const QString& pasta, const QString& padrao,
+                                                   int maximo) const {
     const QString l = local(pasta);
     const QFileInfo info(l);
     if (!info.isDir()) falha(erros::CaminhoNaoEncontrado);

@@ -19,7 +19,8 @@ public:
     QByteArray le(const QString& caminho) const override;
     void apaga(const QString& caminho, bool forcado) override;
     void move(const QString& origem, const QString& destino) override;
-    QList<EntradaPasta> entradas(const QString& pasta, const QString& padrao, int maximo) const override;
+    QList<EntradaPasta> entradas(const QString& pasta, const QString& padrao,
+                                 int maximo) const override;
     std::optional<EntradaPasta> entrada(const QString& caminho) const override;
     QByteArray leRegular(const QString& caminho, qint64 limite) const override;
 

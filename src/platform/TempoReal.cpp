@@ -6,13 +6,19 @@
 
 namespace talvero {
 
-RelogioSistema::RelogioSistema() : base_(QDateTime::currentMSecsSinceEpoch()) { desdeInicio_.start(); }
+RelogioSistema::RelogioSistema() : base_(QDateTime::currentMSecsSinceEpoch()) {
+    desdeInicio_.start();
+}
 
-QDateTime RelogioSistema::agora() const { return QDateTime::currentDateTime(); }
+QDateTime RelogioSistema::agora() const {
+    return QDateTime::currentDateTime();
+}
 
 // Aligned with the wall clock at start so that whole-second boundaries fall where
 // the clock's seconds change, then counting on regardless of clock changes.
-std::int64_t RelogioSistema::monotonicoMs() const { return base_ + desdeInicio_.elapsed(); }
+std::int64_t RelogioSistema::monotonicoMs() const {
+    return base_ + desdeInicio_.elapsed();
+}
 
 namespace {
 
@@ -35,7 +41,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Temporizador> AgendadorQt::criaTemporizador(int intervaloMs, std::function<void()> aoDisparar) {
+std::unique_ptr<Temporizador> AgendadorQt::criaTemporizador(int intervaloMs,
+                                                            std::function<void()> aoDisparar) {
     return std::make_unique<TemporizadorQt>(intervaloMs, std::move(aoDisparar));
 }
 
@@ -43,7 +50,9 @@ void AgendadorQt::umaVez(int atrasoMs, std::function<void()> acao) {
     QTimer::singleShot(atrasoMs, QCoreApplication::instance(), std::move(acao));
 }
 
-void AgendadorQt::processaEventos() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void AgendadorQt::processaEventos() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void AgendadorQt::aguardaEventos(int maxMs) {
     // A wake-up timer bounds the blocking wait; any other event ends it earlier.

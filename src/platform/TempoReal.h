@@ -21,7 +21,8 @@ private:
 // Qt's event loop is the agent's one thread: QTimer and processEvents.
 class AgendadorQt : public Agendador {
 public:
-    std::unique_ptr<Temporizador> criaTemporizador(int intervaloMs, std::function<void()> aoDisparar) override;
+    std::unique_ptr<Temporizador> criaTemporizador(int intervaloMs,
+                                                   std::function<void()> aoDisparar) override;
     void umaVez(int atrasoMs, std::function<void()> acao) override;
     void processaEventos() override;
     void aguardaEventos(int maxMs) override;

@@ -9,17 +9,18 @@ namespace talvero {
 
 // Exit codes of talvero-pedido: the other station programs branch on them.
 namespace saidas_pedido {
-constexpr int Ok = 0;           // Retorno=OK, or a command without answer taken by the agent
-constexpr int OutroRetorno = 1; // any other Retorno, or a card command that did not do what was asked
-constexpr int SemResposta = 2;  // nothing came in time
-constexpr int Falha = 3;        // bad input or a local failure: no request was left behind
+constexpr int Ok = 0; // Retorno=OK, or a command without answer taken by the agent
+constexpr int OutroRetorno =
+    1; // any other Retorno, or a card command that did not do what was asked
+constexpr int SemResposta = 2; // nothing came in time
+constexpr int Falha = 3;       // bad input or a local failure: no request was left behind
 } // namespace saidas_pedido
 
 struct OpcoesPedido {
-    QString raiz;                // station root (empty on Windows: paths as they are)
-    QString origem;              // empty: this computer's name
+    QString raiz;   // station root (empty on Windows: paths as they are)
+    QString origem; // empty: this computer's name
     QString pasta = QStringLiteral("Automacao");
-    int esperaSegundos = 0;      // 0: the command's own default
+    int esperaSegundos = 0; // 0: the command's own default
     QString comando;
     QStringList parametros;
 };
@@ -41,7 +42,8 @@ public:
     static int esperaPadrao(const QString& comando);
 
     // Request file contents, Windows-1252 with CR LF; each parameter closed by "|@|".
-    static QByteArray conteudo(const QString& comando, const QString& origem, const QStringList& parametros);
+    static QByteArray conteudo(const QString& comando, const QString& origem,
+                               const QStringList& parametros);
 
 private:
     struct Resposta {
@@ -55,7 +57,8 @@ private:
     int aguardaResposta(const QString& id, QTextStream& saida, QTextStream& erro);
     int aguardaRecolhimento(const QString& id, QTextStream& saida, QTextStream& erro);
     int semRespostaNoPrazo(const QString& id, QTextStream& erro);
-    int informa(const QString& id, const Resposta& resposta, QTextStream& saida, QTextStream& erro) const;
+    int informa(const QString& id, const Resposta& resposta, QTextStream& saida,
+                QTextStream& erro) const;
     // What a card command's result says; false when it did not do what was asked.
     bool explicaCartao(const QString& resultado, QTextStream& saida) const;
 

@@ -7,7 +7,8 @@
 namespace talvero {
 
 void RequisicoesAutomacao::falhaDoComando(const Erro& e, const char* rotina) {
-    registra(QStringLiteral(" - ") + e.descricao() + QStringLiteral(" - Rotina: AutoTalvero - ") + QLatin1String(rotina));
+    registra(QStringLiteral(" - ") + e.descricao() + QStringLiteral(" - Rotina: AutoTalvero - ") +
+             QLatin1String(rotina));
 }
 
 QString RequisicoesAutomacao::AutomacaoAtivada() {
@@ -39,8 +40,8 @@ QString RequisicoesAutomacao::AutomacaoLeituraEncerrante() {
         return {};
     }
     try {
-        d_.arquivos.criaTexto(instalacao::kArquivoEntrega,
-                              {QStringLiteral("[TEMPORARIO]"), QStringLiteral("Arquivo=") + resposta});
+        d_.arquivos.criaTexto(instalacao::kArquivoEntrega, {QStringLiteral("[TEMPORARIO]"),
+                                                            QStringLiteral("Arquivo=") + resposta});
         d_.enlace.porta().libera();
         const std::int64_t pid = d_.processos.iniciaSemEsperar(instalacao::kProgramaEncerrante, {});
         registra(QStringLiteral(" - AutomacaoLeituraEncerrante: ") + QString::number(pid));

@@ -16,14 +16,17 @@ namespace {
 const QString kSecao = QStringLiteral("PEDIDO AUTOMACAO");
 
 bool comParametro(const QString& comando) {
-    return comando == QLatin1String("AUTOMACAO INCLUI CARTAO") || comando == QLatin1String("AUTOMACAO EXCLUI CARTAO") ||
+    return comando == QLatin1String("AUTOMACAO INCLUI CARTAO") ||
+           comando == QLatin1String("AUTOMACAO EXCLUI CARTAO") ||
            comando == QLatin1String("AUTOMACAO PESQUISA CARTAO");
 }
 
 // Its values, and whether all it needs is there: "Comando" and "Origem", and
 // "Parametro" for the card commands that take one.
 PastaPedidos::Pedido valores(const QByteArray& conteudo) {
-    const auto le = [&](const char* chave) { return LeIniSePresente(conteudo, kSecao, QLatin1String(chave)); };
+    const auto le = [&](const char* chave) {
+        return LeIniSePresente(conteudo, kSecao, QLatin1String(chave));
+    };
     const auto comando = le("Comando"), origem = le("Origem"), parametro = le("Parametro");
     PastaPedidos::Pedido p;
     p.comando = comando.value_or(QString());
@@ -36,28 +39,32 @@ PastaPedidos::Pedido valores(const QByteArray& conteudo) {
 } // namespace
 
 QString PastaPedidos::caminho(const QString& nome) const {
-    return d_.pasta.endsWith(QLatin1Char('\\')) ? d_.pasta + nome : d_.pasta + QLatin1Char('\\') + nome;
+    return d_.pasta.endsWith(QLatin1Char('\\')) ? d_.pasta + nome
+                                                : d_.pasta + QLatin1Char('\\') + nome;
 }
 
 std::vector<PastaPedidos::Pedido> PastaPedidos::prontos() {
     const auto entradas = lista();
-    if (!entradas) return {};  // what was judged holds until the folder can be listed again
+    if (!entradas) return {}; // what was judged holds until the folder can be listed again
     QSet<QString> nomes;
-    for (const EntradaPasta& e : *entradas) nomes.insert(e.nome);
+    for (const EntradaPasta& e : *entradas)
+        nomes.insert(e.nome);
     std::erase_if(vistos_, [&](const auto& v) { return !nomes.contains(v.first); });
     Orcamento orcamento;
-    for (const EntradaPasta& e : *entradas) olha(e, orcamento);
+    for (const EntradaPasta& e : *entradas)
+        olha(e, orcamento);
     aguardaSegundaOlhada();
     recusados_ = 0;
     std::vector<Pedido> prontos;
-    for (const EntradaPasta& e : *entradas) {  // in the listing's order: by name, whatever the case
+    for (const EntradaPasta& e : *entradas) { // in the listing's order: by name, whatever the case
         const auto it = vistos_.find(e.nome);
         if (it == vistos_.end()) continue;
         recusados_ += it->second.recusado ? 1 : 0;
         if (pronto(e.nome, it->second)) prontos.push_back(it->second.pedido);
     }
     // Leftovers taken as they stand hold no complete request back.
-    std::stable_partition(prontos.begin(), prontos.end(), [](const Pedido& p) { return p.completo; });
+    std::stable_partition(prontos.begin(), prontos.end(),
+                          [](const Pedido& p) { return p.completo; });
     return prontos;
 }
 
@@ -69,13 +76,14 @@ std::optional<QList<EntradaPasta>> PastaPedidos::lista() {
         listagemFalhou_ = false;
     } catch (const Erro& e) {
         if (!std::exchange(listagemFalhou_, true))
-            registra(QStringLiteral(" - ERRO TimerArquivo_Timer: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                     QString::number(e.numero()));
+            registra(QStringLiteral(" - ERRO TimerArquivo_Timer: ") + e.descricao() +
+                     QStringLiteral(" - Err: ") + QString::number(e.numero()));
         return std::nullopt;
     }
     const bool cheia = entradas.size() >= kMaximoEntradas;
     if (cheia && !std::exchange(cheia_, true))
-        registra(QStringLiteral(" - TimerArquivo_Timer: a pasta de pedidos tem mais de %1 entradas; só %1 delas são vistas")
+        registra(QStringLiteral(" - TimerArquivo_Timer: a pasta de pedidos tem mais de %1 "
+                                "entradas; só %1 delas são vistas")
                      .arg(kMaximoEntradas));
     if (!cheia) cheia_ = false;
     return entradas;
@@ -96,8 +104,11 @@ void PastaPedidos::olha(const EntradaPasta& e, Orcamento& orcamento) {
         if (!entradas::NomeArquivoValido(e.nome))
             return recusa(e.nome, v, QStringLiteral("nome que não serve para arquivo"));
         if (e.tipo != EntradaPasta::Tipo::Arquivo)
-            return recusa(e.nome, v, QStringLiteral("não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"));
-        if (e.tamanho > kLimiteBytes) return recusa(e.nome, v, QStringLiteral("maior que %1 bytes").arg(kLimiteBytes));
+            return recusa(
+                e.nome, v,
+                QStringLiteral("não é um arquivo comum (ligação, FIFO, dispositivo ou pasta)"));
+        if (e.tamanho > kLimiteBytes)
+            return recusa(e.nome, v, QStringLiteral("maior que %1 bytes").arg(kLimiteBytes));
     }
     if (v.recusado && v.lerDepoisMs > 0 && agora() >= v.lerDepoisMs) v.recusado = false;
     if (!v.recusado && !v.lido && !orcamento.esgotado()) le(e.nome, v, orcamento);
@@ -106,8 +117,8 @@ void PastaPedidos::olha(const EntradaPasta& e, Orcamento& orcamento) {
 void PastaPedidos::recusa(const QString& nome, Visto& v, const QString& motivo) {
     v.recusado = true;
     if (!std::exchange(v.recusaAvisada, true))
-        registra(QStringLiteral(" - TimerArquivo_Timer: arquivo recusado na pasta de pedidos: ") + caminho(nome) +
-                 QStringLiteral(" (") + motivo + QStringLiteral(")"));
+        registra(QStringLiteral(" - TimerArquivo_Timer: arquivo recusado na pasta de pedidos: ") +
+                 caminho(nome) + QStringLiteral(" (") + motivo + QStringLiteral(")"));
 }
 
 // What was swapped in under the name since the listing is refused like the rest;
@@ -127,7 +138,7 @@ void PastaPedidos::le(const QString& nome, Visto& v, Orcamento& orcamento) {
     v.pedido = valores(conteudo);
     v.pedido.nome = nome;
     v.lido = true;
-    v.desdeMs = agora();  // the second look must come after what was read
+    v.desdeMs = agora(); // the second look must come after what was read
 }
 
 // A complete request read just now gets its second look in this same tick,
@@ -144,11 +155,11 @@ void PastaPedidos::aguardaSegundaOlhada() {
     AguardaMilissegundos(d_.relogio, d_.agendador, maisNovo + kEstavelMs - agora());
     for (const QString& nome : novos) {
         const auto it = vistos_.find(nome);
-        if (it == vistos_.end()) continue;  // taken meanwhile by whatever ran during the wait
+        if (it == vistos_.end()) continue; // taken meanwhile by whatever ran during the wait
         Visto& v = it->second;
         const auto agoraEsta = d_.arquivos.entrada(caminho(nome));
         if (agoraEsta && v.entrada && agoraEsta->mesmoEstado(*v.entrada)) continue;
-        v.entrada.reset();  // judged again from the start at the next look
+        v.entrada.reset(); // judged again from the start at the next look
         v.lido = false;
     }
 }
@@ -158,8 +169,10 @@ bool PastaPedidos::pronto(const QString& nome, Visto& v) {
     if (v.pedido.completo) return agora() - v.desdeMs >= kEstavelMs;
     if (agora() - v.primeiroMs < kIncompletoMs) return false;
     if (!std::exchange(v.incompletoAvisado, true))
-        registra(QStringLiteral(" - TimerArquivo_Timer: pedido incompleto há %1 s, atendido como está: ").arg(kIncompletoMs / 1000) +
-                 caminho(nome));
+        registra(
+            QStringLiteral(" - TimerArquivo_Timer: pedido incompleto há %1 s, atendido como está: ")
+                .arg(kIncompletoMs / 1000) +
+            caminho(nome));
     return true;
 }
 

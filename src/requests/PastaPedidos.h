@@ -28,8 +28,8 @@ public:
         Agendador& agendador;
         const SistemaArquivos& arquivos;
         RegistroEventos& registro;
-        const QString& pasta;   // "C:\Automacao\"
-        const QString& padrao;  // "Pedido_*.AUT"
+        const QString& pasta;  // "C:\Automacao\"
+        const QString& padrao; // "Pedido_*.AUT"
     };
 
     // A request is four short lines: no real one comes near this.
@@ -71,11 +71,11 @@ public:
 
 private:
     struct Visto {
-        std::optional<EntradaPasta> entrada;  // as last looked at
-        std::int64_t desdeMs = 0;             // seen as it is now since then
-        std::int64_t primeiroMs = 0;          // the name first seen
+        std::optional<EntradaPasta> entrada; // as last looked at
+        std::int64_t desdeMs = 0;            // seen as it is now since then
+        std::int64_t primeiroMs = 0;         // the name first seen
         std::int64_t apagarDepoisMs = 0;
-        std::int64_t lerDepoisMs = 0;         // unreadable now: tried again then
+        std::int64_t lerDepoisMs = 0; // unreadable now: tried again then
         bool recusado = false;
         bool recusaAvisada = false;
         bool lido = false;

@@ -14,7 +14,16 @@ const QString kTiraPausa = QStringLiteral("TIRA PAUSA AUTOMACAO");
 
 constexpr int kTentativasPorTick = 8;
 
-enum class Acao { Ativada, LeituraEncerrante, Pausa, Fecha, NumeroCartao, IncluiCartao, ExcluiCartao, PesquisaCartao };
+enum class Acao {
+    Ativada,
+    LeituraEncerrante,
+    Pausa,
+    Fecha,
+    NumeroCartao,
+    IncluiCartao,
+    ExcluiCartao,
+    PesquisaCartao
+};
 
 } // namespace
 
@@ -42,8 +51,8 @@ const RequisicoesAutomacao::Comando* RequisicoesAutomacao::comando(const QString
 }
 
 RequisicoesAutomacao::RequisicoesAutomacao(Dependencias dependencias)
-    : d_(std::move(dependencias)),
-      pasta_({d_.relogio, d_.agendador, d_.arquivos, d_.registro, d_.pastaPedidos, d_.padraoPedidos}) {}
+    : d_(std::move(dependencias)), pasta_({d_.relogio, d_.agendador, d_.arquivos, d_.registro,
+                                           d_.pastaPedidos, d_.padraoPedidos}) {}
 
 QString RequisicoesAutomacao::pasta() const {
     const QString& p = d_.pastaPedidos;
@@ -56,8 +65,10 @@ void RequisicoesAutomacao::TimerArquivo_Timer() {
     std::erase_if(respondidosNaPausa_, [&](const QString& nome) { return !pasta_.conhece(nome); });
     if (!prontos.empty()) {
         d_.timerArquivo.setHabilitado(false);
-        if (d_.ciclo.pausada()) atendeEmPausa(prontos);
-        else atende(prontos);
+        if (d_.ciclo.pausada())
+            atendeEmPausa(prontos);
+        else
+            atende(prontos);
         d_.timerArquivo.setHabilitado(true);
     }
     d_.agendador.processaEventos();
@@ -68,7 +79,8 @@ void RequisicoesAutomacao::TimerArquivo_Timer() {
 void RequisicoesAutomacao::atende(const std::vector<PastaPedidos::Pedido>& prontos) {
     int tentativas = 0;
     for (const PastaPedidos::Pedido& p : prontos)
-        if (LeRequisicaoAutomacao(p) != Tomada::Seguinte || ++tentativas >= kTentativasPorTick) return;
+        if (LeRequisicaoAutomacao(p) != Tomada::Seguinte || ++tentativas >= kTentativasPorTick)
+            return;
 }
 
 void RequisicoesAutomacao::leCampos(const PastaPedidos::Pedido& p) {
@@ -78,7 +90,8 @@ void RequisicoesAutomacao::leCampos(const PastaPedidos::Pedido& p) {
     lParametroReq = p.parametro;
 }
 
-RequisicoesAutomacao::Tomada RequisicoesAutomacao::LeRequisicaoAutomacao(const PastaPedidos::Pedido& pedido) {
+RequisicoesAutomacao::Tomada
+RequisicoesAutomacao::LeRequisicaoAutomacao(const PastaPedidos::Pedido& pedido) {
     leCampos(pedido);
     const Comando* c = comando(lComandoReq);
     // The link is busy: the request stays in the folder for a later tick.
@@ -117,17 +130,22 @@ bool RequisicoesAutomacao::retira(const QString& nome) {
 }
 
 void RequisicoesAutomacao::falhaRequisicao(const Erro& e) {
-    registra(QStringLiteral(" - Erro LeRequisicaoAutomacao: Erro ao acessar o arquivo ") + lNomeArquivoReq +
-             QStringLiteral(". - ") + e.descricao());
+    registra(QStringLiteral(" - Erro LeRequisicaoAutomacao: Erro ao acessar o arquivo ") +
+             lNomeArquivoReq + QStringLiteral(". - ") + e.descricao());
 }
 
 QString RequisicoesAutomacao::despacha(const Comando& c) {
     switch (c.acao) {
-    case Acao::Ativada: return AutomacaoAtivada();
-    case Acao::LeituraEncerrante: return AutomacaoLeituraEncerrante();
-    case Acao::Pausa: return AutomacaoPausa();
-    case Acao::Fecha: return AutomacaoFecha();
-    default: break;
+    case Acao::Ativada:
+        return AutomacaoAtivada();
+    case Acao::LeituraEncerrante:
+        return AutomacaoLeituraEncerrante();
+    case Acao::Pausa:
+        return AutomacaoPausa();
+    case Acao::Fecha:
+        return AutomacaoFecha();
+    default:
+        break;
     }
     const QString resultado = comandoCartao(c);
     CriaArquivoRespAutomacao(QStringLiteral("OK"), resultado);
@@ -137,10 +155,14 @@ QString RequisicoesAutomacao::despacha(const Comando& c) {
 QString RequisicoesAutomacao::comandoCartao(const Comando& c) {
     const QString cartao = SeparaCampo(lParametroReq, 1);
     switch (c.acao) {
-    case Acao::NumeroCartao: return d_.ciclo.AutoPedeAbastecimentoEmAndamentoIdentFid();
-    case Acao::IncluiCartao: return d_.cartoes.AutoIncluiCartaoIdentFid(cartao);
-    case Acao::ExcluiCartao: return d_.cartoes.AutoExcluiCartaoIdentFid(cartao, SeparaCampo(lParametroReq, 2));
-    default: return d_.cartoes.AutoPesquisaPosicaoCartaoIdentFid(cartao, false);
+    case Acao::NumeroCartao:
+        return d_.ciclo.AutoPedeAbastecimentoEmAndamentoIdentFid();
+    case Acao::IncluiCartao:
+        return d_.cartoes.AutoIncluiCartaoIdentFid(cartao);
+    case Acao::ExcluiCartao:
+        return d_.cartoes.AutoExcluiCartaoIdentFid(cartao, SeparaCampo(lParametroReq, 2));
+    default:
+        return d_.cartoes.AutoPesquisaPosicaoCartaoIdentFid(cartao, false);
     }
 }
 

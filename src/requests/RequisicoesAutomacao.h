@@ -32,8 +32,8 @@ public:
         RegistroEventos& registro;
         const Configuracao& configuracao;
         EnlaceConcentrador& enlace;
-        const QString& pastaPedidos;   // FileList.Path
-        const QString& padraoPedidos;  // FileList.Pattern
+        const QString& pastaPedidos;  // FileList.Path
+        const QString& padraoPedidos; // FileList.Pattern
         Temporizador& timerArquivo;
         Temporizador& timerAutomacao;
         CicloAutomacao& ciclo;

@@ -22,7 +22,8 @@ constexpr bool kProgramasDoWindows = false;
 QString FerramentasOperador::PastaWindows(const QString& diretorioSistema) {
     const QStringList partes = diretorioSistema.split(QLatin1Char('\\'));
     QString pasta;
-    for (qsizetype i = 0; i + 2 < partes.size(); ++i) pasta += partes[i] + QLatin1Char('\\');
+    for (qsizetype i = 0; i + 2 < partes.size(); ++i)
+        pasta += partes[i] + QLatin1Char('\\');
     return pasta;
 }
 
@@ -32,12 +33,15 @@ void FerramentasOperador::abre(const QString& programa, const QString& caminho) 
     try {
         if (kProgramasDoWindows)
             d_.plataforma.processos.iniciaSemEsperar(PastaWindows(DiretorioSistema()) + programa,
-                                                     caminho.isEmpty() ? QStringList() : QStringList{caminho});
+                                                     caminho.isEmpty() ? QStringList()
+                                                                       : QStringList{caminho});
         else
-            d_.plataforma.processos.abreNaAreaDeTrabalho(caminho.isEmpty() ? instalacao::kPastaPrograma : caminho);
+            d_.plataforma.processos.abreNaAreaDeTrabalho(
+                caminho.isEmpty() ? instalacao::kPastaPrograma : caminho);
     } catch (const Erro&) {
-        d_.plataforma.operador.mensagem(QStringLiteral("Aplicativo inexistente ou localidade desconhecida!"),
-                                        QStringLiteral("Erro ao Executar Aplicataivo!"), Icone::Informacao);
+        d_.plataforma.operador.mensagem(
+            QStringLiteral("Aplicativo inexistente ou localidade desconhecida!"),
+            QStringLiteral("Erro ao Executar Aplicataivo!"), Icone::Informacao);
     }
 }
 
@@ -46,28 +50,33 @@ void FerramentasOperador::cmdBlocoNotas_Click(const QDateTime& clique) {
     abre(QStringLiteral("notepad.exe"), RegistroEventos::NomeArquivo(clique));
 }
 
-void FerramentasOperador::cmdExplorer_Click() { abre(QStringLiteral("explorer.exe"), {}); }
+void FerramentasOperador::cmdExplorer_Click() {
+    abre(QStringLiteral("explorer.exe"), {});
+}
 
 // The automation waits while the concentrator answers; it goes on while the
 // operator reads the box.
 void FerramentasOperador::mnuVersaoEquipamento_Click() {
     QString versao;
     try {
-        EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
+        EnlaceConcentrador::Reserva reserva(d_.enlace,
+                                            EnlaceConcentrador::Reserva::Timer::Desligado);
         versao = d_.enlace.porta().pedeVersao(kPedidoVersao);
     } catch (const Erro& e) {
-        registra(QStringLiteral(" ERRO mnuVersaoEquipamento_Click: ") + e.descricao() + QStringLiteral(" - Err: ") +
-                 QString::number(e.numero()) + QStringLiteral(" lTimerAutoString:") + d_.enlace.porta().ultimoTexto());
+        registra(QStringLiteral(" ERRO mnuVersaoEquipamento_Click: ") + e.descricao() +
+                 QStringLiteral(" - Err: ") + QString::number(e.numero()) +
+                 QStringLiteral(" lTimerAutoString:") + d_.enlace.porta().ultimoTexto());
         return;
     }
     Operador& operador = d_.plataforma.operador;
     if (versao.size() == kTamanhoVersao)
-        operador.mensagem(QStringLiteral("Versão de firmware=") + versao.mid(39, 4) + QStringLiteral("\r\n") +
+        operador.mensagem(QStringLiteral("Versão de firmware=") + versao.mid(39, 4) +
+                              QStringLiteral("\r\n") +
                               QStringLiteral("Versão do software Monitor=") + versao.mid(43, 4),
                           QStringLiteral("Versão do Concentrador!"), Icone::Informacao);
     else
-        operador.mensagem(QStringLiteral("Erro ao ver versão de firmware!"), QStringLiteral("Erro ao Pedir Versão!"),
-                          Icone::Critico);
+        operador.mensagem(QStringLiteral("Erro ao ver versão de firmware!"),
+                          QStringLiteral("Erro ao Pedir Versão!"), Icone::Critico);
 }
 
 } // namespace talvero

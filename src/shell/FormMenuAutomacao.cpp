@@ -30,7 +30,8 @@ QLabel* valor(const char* nome, QWidget* pai) {
 
 void escreve(QLabel* rotulo, const QString& texto, bool alerta = false) {
     rotulo->setText(texto);
-    const QString estilo = alerta ? QStringLiteral("color: #b00000; font-weight: bold;") : QString();
+    const QString estilo =
+        alerta ? QStringLiteral("color: #b00000; font-weight: bold;") : QString();
     if (rotulo->styleSheet() != estilo) rotulo->setStyleSheet(estilo);
 }
 } // namespace
@@ -72,14 +73,18 @@ void FormMenuAutomacao::montaControles() {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     cmdLeituraIdentificador = new QPushButton(QStringLiteral("Ler Identificadores"), Frame1);
     cmdLeituraIdentificador->setObjectName(QStringLiteral("cmdLeituraIdentificador"));
-    cmdMinimizar = botaoFigura("cmdMinimizar", QStyle::SP_TitleBarMinButton, QStringLiteral("Minimizar"));
+    cmdMinimizar =
+        botaoFigura("cmdMinimizar", QStyle::SP_TitleBarMinButton, QStringLiteral("Minimizar"));
     cmdFechar = botaoFigura("cmdFechar", QStyle::SP_DialogCloseButton, QStringLiteral("Fechar"));
-    cmdBlocoNotas = botaoFigura("cmdBlocoNotas", QStyle::SP_FileDialogDetailedView, QStringLiteral("Bloco de Notas"));
-    cmdExplorer = botaoFigura("cmdExplorer", QStyle::SP_DirOpenIcon, QStringLiteral("Windows Explorer."));
+    cmdBlocoNotas = botaoFigura("cmdBlocoNotas", QStyle::SP_FileDialogDetailedView,
+                                QStringLiteral("Bloco de Notas"));
+    cmdExplorer =
+        botaoFigura("cmdExplorer", QStyle::SP_DirOpenIcon, QStringLiteral("Windows Explorer."));
     auto* linha = new QHBoxLayout(Frame1);
     linha->addWidget(cmdLeituraIdentificador);
     linha->addStretch();
-    for (QToolButton* b : {cmdBlocoNotas, cmdExplorer, cmdMinimizar, cmdFechar}) linha->addWidget(b);
+    for (QToolButton* b : {cmdBlocoNotas, cmdExplorer, cmdMinimizar, cmdFechar})
+        linha->addWidget(b);
     coluna->addWidget(lblMensagem);
     coluna->addWidget(montaSituacao(centro));
     coluna->addWidget(Frame1);
@@ -101,11 +106,16 @@ QGroupBox* FormMenuAutomacao::montaSituacao(QWidget* pai) {
     fraSituacao = new QGroupBox(QStringLiteral("Situação"), pai);
     fraSituacao->setObjectName(QStringLiteral("fraSituacao"));
     auto* linhas = new QFormLayout(fraSituacao);
-    linhas->addRow(QStringLiteral("Comunicação:"), lblComunicacao = valor("lblComunicacao", fraSituacao));
-    linhas->addRow(QStringLiteral("Abastecimentos:"), lblAbastecimentos = valor("lblAbastecimentos", fraSituacao));
-    linhas->addRow(QStringLiteral("Em quarentena:"), lblQuarentena = valor("lblQuarentena", fraSituacao));
-    linhas->addRow(QStringLiteral("Encerrantes:"), lblEncerrantes = valor("lblEncerrantes", fraSituacao));
-    linhas->addRow(QStringLiteral("Pasta de pedidos:"), lblPedidos = valor("lblPedidos", fraSituacao));
+    linhas->addRow(QStringLiteral("Comunicação:"),
+                   lblComunicacao = valor("lblComunicacao", fraSituacao));
+    linhas->addRow(QStringLiteral("Abastecimentos:"),
+                   lblAbastecimentos = valor("lblAbastecimentos", fraSituacao));
+    linhas->addRow(QStringLiteral("Em quarentena:"),
+                   lblQuarentena = valor("lblQuarentena", fraSituacao));
+    linhas->addRow(QStringLiteral("Encerrantes:"),
+                   lblEncerrantes = valor("lblEncerrantes", fraSituacao));
+    linhas->addRow(QStringLiteral("Pasta de pedidos:"),
+                   lblPedidos = valor("lblPedidos", fraSituacao));
     linhas->addRow(QStringLiteral("Automação:"), lblAutomacao = valor("lblAutomacao", fraSituacao));
     linhas->addRow(QStringLiteral("Banco de dados:"), lblBanco = valor("lblBanco", fraSituacao));
     // The technician copies the command that lists the quarantine from here.
@@ -132,7 +142,7 @@ bool FormMenuAutomacao::mostraPainel(const TextosPainel& textos) {
 void FormMenuAutomacao::ajustaAltura() {
     QWidget* centro = centralWidget();
     if (!centro || !centro->layout()) return;
-    centro->layout()->invalidate();  // its cached heights are those of the old texts
+    centro->layout()->invalidate(); // its cached heights are those of the old texts
     const int falta = centro->heightForWidth(centro->width()) - centro->height();
     if (falta > 0) resize(width(), height() + falta);
 }
@@ -157,13 +167,16 @@ void FormMenuAutomacao::montaMenus() {
          &EventosJanela::mnuIncluiCartao_Click);
     liga(mnuExcluiCartao = mnuCartao->addAction(QStringLiteral("Exclui Cartão")), "mnuExcluiCartao",
          &EventosJanela::mnuExcluiCartao_Click);
-    liga(mnuLerCartao = mnuCartao->addAction(QStringLiteral("Ler Cartão \"1234567890123456\"")), "mnuLerCartao",
-         &EventosJanela::mnuLerCartao_Click);
-    liga(mnuPesquisaPosicaoCartao = mnuCartao->addAction(QStringLiteral("Pesquisa Posição Cartao Específico")),
+    liga(mnuLerCartao = mnuCartao->addAction(QStringLiteral("Ler Cartão \"1234567890123456\"")),
+         "mnuLerCartao", &EventosJanela::mnuLerCartao_Click);
+    liga(mnuPesquisaPosicaoCartao =
+             mnuCartao->addAction(QStringLiteral("Pesquisa Posição Cartao Específico")),
          "mnuPesquisaPosicaoCartao", &EventosJanela::mnuPesquisaPosicaoCartao_Click);
 }
 
-void FormMenuAutomacao::conecta(EventosJanela& eventos) { eventos_ = &eventos; }
+void FormMenuAutomacao::conecta(EventosJanela& eventos) {
+    eventos_ = &eventos;
+}
 
 void FormMenuAutomacao::defineEstado(EstadoJanela estado) {
     const Qt::WindowStates atual = windowState();
@@ -172,7 +185,8 @@ void FormMenuAutomacao::defineEstado(EstadoJanela estado) {
 }
 
 EstadoJanela FormMenuAutomacao::estado() const {
-    return windowState().testFlag(Qt::WindowMinimized) ? EstadoJanela::Minimizada : EstadoJanela::Normal;
+    return windowState().testFlag(Qt::WindowMinimized) ? EstadoJanela::Minimizada
+                                                       : EstadoJanela::Normal;
 }
 
 void FormMenuAutomacao::ativa() {

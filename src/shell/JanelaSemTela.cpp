@@ -2,7 +2,8 @@
 
 namespace talvero {
 
-JanelaSemTela::JanelaSemTela(std::function<void()> aoDescarregar) : aoDescarregar_(std::move(aoDescarregar)) {}
+JanelaSemTela::JanelaSemTela(std::function<void()> aoDescarregar)
+    : aoDescarregar_(std::move(aoDescarregar)) {}
 
 void JanelaSemTela::defineEstado(EstadoJanela estado) {
     if (estado == estado_) return;

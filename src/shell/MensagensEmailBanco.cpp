@@ -3,11 +3,16 @@
 namespace talvero {
 
 // The record is the fields plus its connection: copying the fields is enough.
-void MensagensEmailBanco::copiaPara(const MensagemEmailCampos& m) { static_cast<MensagemEmailCampos&>(registro_) = m; }
+void MensagensEmailBanco::copiaPara(const MensagemEmailCampos& m) {
+    static_cast<MensagemEmailCampos&>(registro_) = m;
+}
 
-void MensagensEmailBanco::copiaDe(MensagemEmailCampos& m) const { m = registro_; }
+void MensagensEmailBanco::copiaDe(MensagemEmailCampos& m) const {
+    m = registro_;
+}
 
-bool MensagensEmailBanco::Localiza(std::int16_t empresa, std::int32_t numero, MensagemEmailCampos& m) {
+bool MensagensEmailBanco::Localiza(std::int16_t empresa, std::int32_t numero,
+                                   MensagemEmailCampos& m) {
     if (!registro_.Localiza(empresa, numero)) return false;
     copiaDe(m);
     return true;
@@ -20,7 +25,8 @@ bool MensagensEmailBanco::Inclui(MensagemEmailCampos& m) {
     return incluido;
 }
 
-bool MensagensEmailBanco::Altera(std::int16_t empresa, std::int32_t numero, const MensagemEmailCampos& m) {
+bool MensagensEmailBanco::Altera(std::int16_t empresa, std::int32_t numero,
+                                 const MensagemEmailCampos& m) {
     copiaPara(m);
     return registro_.Altera(empresa, numero);
 }

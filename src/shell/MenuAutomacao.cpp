@@ -14,7 +14,9 @@ class TimerDaJanela : public Temporizador {
 public:
     TimerDaJanela(std::unique_ptr<Temporizador> real, const bool& descarregada)
         : real_(std::move(real)), descarregada_(descarregada) {}
-    void setHabilitado(bool habilitado) override { real_->setHabilitado(habilitado && !descarregada_); }
+    void setHabilitado(bool habilitado) override {
+        real_->setHabilitado(habilitado && !descarregada_);
+    }
     bool habilitado() const override { return real_->habilitado(); }
     int intervaloMs() const override { return real_->intervaloMs(); }
 
@@ -28,25 +30,33 @@ constexpr int kBotaoEsquerdo = 1;
 enum AcaoIcone { Adiciona = 0, Remove = 2 };
 } // namespace
 
-MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j, CarregadorBiblioteca carregaBiblioteca)
+MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j,
+                             CarregadorBiblioteca carregaBiblioteca)
     : processos_(p.processos, [this](int codigo) { termina(codigo); }),
-      plataforma{p.relogio, p.agendador, p.arquivos, p.operador, processos_, p.host, p.icone, p.canais, p.caminhos, p.servico},
-      janela(j),
-      registro(p.relogio, p.arquivos, p.operador),
-      socket(p.host, p.operador),
-      dados([&arquivos = p.arquivos, &caminhos = p.caminhos] { return OpcoesBanco::doIni(arquivos, caminhos); }),
+      plataforma{p.relogio, p.agendador, p.arquivos, p.operador, processos_,
+                 p.host,    p.icone,     p.canais,   p.caminhos, p.servico},
+      janela(j), registro(p.relogio, p.arquivos, p.operador), socket(p.host, p.operador),
+      dados([&arquivos = p.arquivos, &caminhos = p.caminhos] {
+          return OpcoesBanco::doIni(arquivos, caminhos);
+      }),
       pedidoEmail(p.relogio, p.arquivos, p.operador, socket, config,
                   [this] { return std::make_unique<MensagensEmailBanco>(dados.conexao()); }),
       transportes(p.canais, p.relogio, std::move(carregaBiblioteca)),
-      enlace({config, registro, p.arquivos, [this](bool habilitado) { TimerAutomacao->setHabilitado(habilitado); }}) {
+      enlace({config, registro, p.arquivos,
+              [this](bool habilitado) { TimerAutomacao->setHabilitado(habilitado); }}) {
     TimerArquivo = std::make_unique<TimerDaJanela>(
-        p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerArquivo_Timer); }), descarregada_);
+        p.agendador.criaTemporizador(kIntervaloTimersMs,
+                                     [this] { executa(acoes.TimerArquivo_Timer); }),
+        descarregada_);
     TimerAutomacao = std::make_unique<TimerDaJanela>(
-        p.agendador.criaTemporizador(kIntervaloTimersMs, [this] { executa(acoes.TimerAutomacao_Timer); }),
+        p.agendador.criaTemporizador(kIntervaloTimersMs,
+                                     [this] { executa(acoes.TimerAutomacao_Timer); }),
         descarregada_);
     if (const int intervalo = p.servico.intervaloVigiaMs(); intervalo > 0)
         vigia_ = std::make_unique<TimerDaJanela>(
-            p.agendador.criaTemporizador(intervalo, [this] { plataforma.servico.avisa("WATCHDOG=1"); }), descarregada_);
+            p.agendador.criaTemporizador(intervalo,
+                                         [this] { plataforma.servico.avisa("WATCHDOG=1"); }),
+            descarregada_);
     acoes.TimerAutomacao_Timer = [this] { ciclo().TimerAutomacao_Timer(); };
     acoes.TimerArquivo_Timer = [this] { requisicoes().TimerArquivo_Timer(); };
     ligaAcoesDoOperador();
@@ -73,7 +83,9 @@ void MenuAutomacao::IconeBandeja(int acao) {
     }
 }
 
-void MenuAutomacao::cmdMinimizar_Click() { janela.defineEstado(EstadoJanela::Minimizada); }
+void MenuAutomacao::cmdMinimizar_Click() {
+    janela.defineEstado(EstadoJanela::Minimizada);
+}
 
 // Without a notification area the window stays minimised in the task bar instead.
 void MenuAutomacao::Form_Resize() {

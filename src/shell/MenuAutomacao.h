@@ -86,7 +86,9 @@ public:
     void mnuIncluiCartao_Click() override { executa(acoes.mnuIncluiCartao_Click); }
     void mnuExcluiCartao_Click() override { executa(acoes.mnuExcluiCartao_Click); }
     void mnuLerCartao_Click() override { executa(acoes.mnuLerCartao_Click); }
-    void mnuPesquisaPosicaoCartao_Click() override { executa(acoes.mnuPesquisaPosicaoCartao_Click); }
+    void mnuPesquisaPosicaoCartao_Click() override {
+        executa(acoes.mnuPesquisaPosicaoCartao_Click);
+    }
 
     // The status the process ends with (CodigosSaida.h).
     int codigoSaida() const { return codigoSaida_; }
@@ -140,10 +142,10 @@ private:
 
     bool descarregada_ = false;
     bool terminado_ = false;
-    std::unique_ptr<Temporizador> vigia_;  // feeds the service manager's watchdog
+    std::unique_ptr<Temporizador> vigia_; // feeds the service manager's watchdog
     int codigoSaida_ = 0;
-    QString falhaPartida_;  // why the start-up could not finish: the window says so
-    QString chaveEmLeitura_;  // the INI key being converted, for the message when it fails
+    QString falhaPartida_;   // why the start-up could not finish: the window says so
+    QString chaveEmLeitura_; // the INI key being converted, for the message when it fails
     // Builds the agent's parts, each once, in the order they need each other.
     void monta();
     std::unique_ptr<PortaConcentrador> criaPorta();

@@ -27,17 +27,23 @@ void MenuAutomacao::quandoEnlaceLivre(std::function<void()> acao) {
 }
 
 void MenuAutomacao::ligaAcoesDoOperador() {
-    const auto comEnlace = [this](auto acao) { return [this, acao] { quandoEnlaceLivre([this, acao] { acao(*this); }); }; };
+    const auto comEnlace = [this](auto acao) {
+        return [this, acao] { quandoEnlaceLivre([this, acao] { acao(*this); }); };
+    };
     // The log of the hour of the click, however long the click waits for the link.
     acoes.cmdBlocoNotas_Click = [this] {
         const QDateTime clique = plataforma.relogio.agora();
         quandoEnlaceLivre([this, clique] { ferramentas().cmdBlocoNotas_Click(clique); });
     };
     acoes.cmdExplorer_Click = [this] { ferramentas().cmdExplorer_Click(); };
-    acoes.mnuVersaoEquipamento_Click = comEnlace([](MenuAutomacao& m) { m.ferramentas().mnuVersaoEquipamento_Click(); });
-    acoes.mnuIncluiCartao_Click = comEnlace([](MenuAutomacao& m) { m.dialogos().mnuIncluiCartao_Click(); });
-    acoes.mnuExcluiCartao_Click = comEnlace([](MenuAutomacao& m) { m.dialogos().mnuExcluiCartao_Click(); });
-    acoes.mnuLerCartao_Click = comEnlace([](MenuAutomacao& m) { m.dialogos().mnuLerCartao_Click(); });
+    acoes.mnuVersaoEquipamento_Click =
+        comEnlace([](MenuAutomacao& m) { m.ferramentas().mnuVersaoEquipamento_Click(); });
+    acoes.mnuIncluiCartao_Click =
+        comEnlace([](MenuAutomacao& m) { m.dialogos().mnuIncluiCartao_Click(); });
+    acoes.mnuExcluiCartao_Click =
+        comEnlace([](MenuAutomacao& m) { m.dialogos().mnuExcluiCartao_Click(); });
+    acoes.mnuLerCartao_Click =
+        comEnlace([](MenuAutomacao& m) { m.dialogos().mnuLerCartao_Click(); });
     acoes.mnuPesquisaPosicaoCartao_Click =
         comEnlace([](MenuAutomacao& m) { m.dialogos().mnuPesquisaPosicaoCartao_Click(); });
     acoes.cmdLeituraIdentificador_Click =

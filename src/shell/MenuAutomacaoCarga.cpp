@@ -23,10 +23,13 @@ const QString kPastaPadrao = QStringLiteral("Automacao");
 const QString kSuporte = QStringLiteral("Entre em contato com o suporte técnico.");
 const QString kSeraFechado = QStringLiteral("Este programa será fechado automaticamente.");
 const QString kErroConfiguracao = QStringLiteral("Erro de Configuração!");
-const QString kNaoAutorizado = QStringLiteral("Computador Não Autorizado a Executar Este Programa!");
+const QString kNaoAutorizado =
+    QStringLiteral("Computador Não Autorizado a Executar Este Programa!");
 
 // Flags are on only for the exact text.
-bool sim(const QString& valor) { return valor == QLatin1String("SIM"); }
+bool sim(const QString& valor) {
+    return valor == QLatin1String("SIM");
+}
 
 } // namespace
 
@@ -50,9 +53,10 @@ void MenuAutomacao::Form_Load() {
     registro.registra(QStringLiteral(" - ERRO Form Load: ") + falha);
     const QString causa = chaveEmLeitura_.isEmpty()
                               ? falha
-                              : QStringLiteral("valor inválido em ") + chaveEmLeitura_ + QStringLiteral(" (") + falha + QLatin1Char(')');
-    erroFatal(QStringLiteral("A configuração do AutoTalvero não pôde ser lida: ") + causa + QLatin1Char('\n') +
-                  kSuporte + QLatin1Char('\n') + kSeraFechado,
+                              : QStringLiteral("valor inválido em ") + chaveEmLeitura_ +
+                                    QStringLiteral(" (") + falha + QLatin1Char(')');
+    erroFatal(QStringLiteral("A configuração do AutoTalvero não pôde ser lida: ") + causa +
+                  QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
               kErroConfiguracao, saida::Configuracao);
 }
 
@@ -62,25 +66,30 @@ void MenuAutomacao::carrega() {
     if (plataforma.processos.outraInstanciaAtiva()) {
         registro.registra(QStringLiteral(" - AutoTalvero será fechado, pois existe outro aberto"));
         const QString causa = QStringLiteral("outro AutoTalvero já está aberto nesta estação (") +
-                              plataforma.caminhos.local(instalacao::kPastaPrograma) + QLatin1Char(')');
-        plataforma.operador.mensagem(QStringLiteral("O AutoTalvero será fechado: ") + causa + QLatin1Char('.'),
+                              plataforma.caminhos.local(instalacao::kPastaPrograma) +
+                              QLatin1Char(')');
+        plataforma.operador.mensagem(QStringLiteral("O AutoTalvero será fechado: ") + causa +
+                                         QLatin1Char('.'),
                                      QStringLiteral("AutoTalvero já aberto!"), Icone::Critico);
         return encerraNaPartida(causa, saida::OutraInstancia);
     }
     IconeBandeja(0);
     if (!plataforma.arquivos.existe(instalacao::kArquivoIni))
-        return erroFatal(QStringLiteral("Arquivo de configuração não encontrado: ") + instalacao::kArquivoIni + QStringLiteral(" (") +
-                             plataforma.caminhos.local(instalacao::kArquivoIni) + QStringLiteral(")\n") + kSuporte +
-                             QLatin1Char('\n') + kSeraFechado,
+        return erroFatal(QStringLiteral("Arquivo de configuração não encontrado: ") +
+                             instalacao::kArquivoIni + QStringLiteral(" (") +
+                             plataforma.caminhos.local(instalacao::kArquivoIni) +
+                             QStringLiteral(")\n") + kSuporte + QLatin1Char('\n') + kSeraFechado,
                          kErroConfiguracao, saida::Configuracao);
     leConfiguracao();
     const QString diasDeLog = le(kOutras, QStringLiteral("Dias de Log"));
     const std::optional<int> dias = entradas::DiasDeLog(diasDeLog);
     if (!dias)
-        return erroFatal(QStringLiteral("Valor inválido em \"Dias de Log\": ") + entradas::Citado(diasDeLog) +
-                             QStringLiteral("\nInforme quantos dias os logs são guardados (padrão 90; 0 guarda todos).\n") +
-                             kSuporte + QLatin1Char('\n') + kSeraFechado,
-                         kErroConfiguracao, saida::Configuracao);
+        return erroFatal(
+            QStringLiteral("Valor inválido em \"Dias de Log\": ") + entradas::Citado(diasDeLog) +
+                QStringLiteral(
+                    "\nInforme quantos dias os logs são guardados (padrão 90; 0 guarda todos).\n") +
+                kSuporte + QLatin1Char('\n') + kSeraFechado,
+            kErroConfiguracao, saida::Configuracao);
     registro.defineRetencao(*dias);
     if (!conectaBanco()) return;
     monta();
@@ -90,11 +99,12 @@ void MenuAutomacao::carrega() {
     if (config.lPastaAutomacao.isEmpty()) config.lPastaAutomacao = kPastaPadrao;
     // The name composes the request folder and every answer's path.
     if (!entradas::NomePastaValido(config.lPastaAutomacao))
-        return erroFatal(QStringLiteral("Valor inválido em \"Pasta da automacao\": ") +
-                             entradas::Citado(config.lPastaAutomacao) +
-                             QStringLiteral("\nInforme só o nome de uma pasta, sem \\, /, : nem \"..\".\n") + kSuporte +
-                             QLatin1Char('\n') + kSeraFechado,
-                         kErroConfiguracao, saida::Configuracao);
+        return erroFatal(
+            QStringLiteral("Valor inválido em \"Pasta da automacao\": ") +
+                entradas::Citado(config.lPastaAutomacao) +
+                QStringLiteral("\nInforme só o nome de uma pasta, sem \\, /, : nem \"..\".\n") +
+                kSuporte + QLatin1Char('\n') + kSeraFechado,
+            kErroConfiguracao, saida::Configuracao);
     FileList.Path = QStringLiteral("C:\\") + config.lPastaAutomacao + QLatin1Char('\\');
     FileList.Pattern = QStringLiteral("Pedido_*.AUT");
     TimerArquivo->setHabilitado(true);
@@ -109,14 +119,17 @@ void MenuAutomacao::carrega() {
 void MenuAutomacao::leConfiguracao() {
     Configuracao& c = config;
     // Names the key in the message when its conversion raises.
-    const auto lendo = [this](const QString& secao, const QString& chave, const QString& valor) -> const QString& {
-        chaveEmLeitura_ = QLatin1Char('[') + secao + QStringLiteral("] \"") + chave + QStringLiteral("\": ") + entradas::Citado(valor);
+    const auto lendo = [this](const QString& secao, const QString& chave,
+                              const QString& valor) -> const QString& {
+        chaveEmLeitura_ = QLatin1Char('[') + secao + QStringLiteral("] \"") + chave +
+                          QStringLiteral("\": ") + entradas::Citado(valor);
         return valor;
     };
     c.lUsarDllCompany = false;
     c.lUsarIdentFid = false;
     const QString bicos = le(kOutras, QStringLiteral("Quantidade de Bicos"));
-    c.lQuantidadeBicos = ConverteNumero(lendo(kOutras, QStringLiteral("Quantidade de Bicos"), bicos));
+    c.lQuantidadeBicos =
+        ConverteNumero(lendo(kOutras, QStringLiteral("Quantidade de Bicos"), bicos));
     const QString empresa = le(kOutras, QStringLiteral("Codigo da Empresa"));
     c.lCodigoEmpresa = ConverteNumero(lendo(kOutras, QStringLiteral("Codigo da Empresa"), empresa));
     chaveEmLeitura_.clear();
@@ -130,10 +143,12 @@ void MenuAutomacao::leConfiguracao() {
     registro.registra(c.lUsarDllCompany ? QStringLiteral(" - Usando DLL da Company")
                                         : QStringLiteral(" - Usando DLL da Talvero"));
     c.lUsarIdentFid = sim(le(kAutomacao, QStringLiteral("Usar IdentFID")));
-    registro.registra(c.lUsarIdentFid ? QStringLiteral(" - Usando IdentFID") : QStringLiteral(" - Não Usando IdentFID"));
+    registro.registra(c.lUsarIdentFid ? QStringLiteral(" - Usando IdentFID")
+                                      : QStringLiteral(" - Não Usando IdentFID"));
     c.gCodigoEmpresa = c.lCodigoEmpresa;
     // Converted only now, so that a bad value still leaves the transport lines in the log.
-    c.gNumeroEmail = ConverteNumeroEstrito(lendo(kEmail, QStringLiteral("Numero do Email"), numeroEmail));
+    c.gNumeroEmail =
+        ConverteNumeroEstrito(lendo(kEmail, QStringLiteral("Numero do Email"), numeroEmail));
     chaveEmLeitura_.clear();
 }
 
@@ -143,9 +158,10 @@ void MenuAutomacao::leConfiguracao() {
 bool MenuAutomacao::conectaBanco() {
     Conexao& conexao = dados.conexao();
     const QDateTime agora = plataforma.relogio.agora();
-    QString corpo = QStringLiteral("Empresa: ") + config.lNomeEmpresa + kQuebra + QStringLiteral("Data: ") +
-                    RegistroEventos::DataPadrao(agora.date()) + QStringLiteral(" as ") +
-                    RegistroEventos::HoraDoDia(agora.time()) + kQuebra + kQuebra;
+    QString corpo = QStringLiteral("Empresa: ") + config.lNomeEmpresa + kQuebra +
+                    QStringLiteral("Data: ") + RegistroEventos::DataPadrao(agora.date()) +
+                    QStringLiteral(" as ") + RegistroEventos::HoraDoDia(agora.time()) + kQuebra +
+                    kQuebra;
     if (conexao.Conecta()) {
         registro.registra(QStringLiteral(" - Conectado ao Banco"));
         return true;
@@ -155,12 +171,15 @@ bool MenuAutomacao::conectaBanco() {
     registro.registra(QStringLiteral(" - Banco de dados ") + causa);
     acompanhamento.falha(QStringLiteral("banco de dados inacessível: ") + causa);
     plataforma.operador.mensagem(
-        QStringLiteral("A automação não irá funcionar por falta de comunicação com o banco de dados!\n") + causa +
-            QLatin1Char('\n') + kSuporte,
+        QStringLiteral(
+            "A automação não irá funcionar por falta de comunicação com o banco de dados!\n") +
+            causa + QLatin1Char('\n') + kSuporte,
         QStringLiteral("Erro de Comunicação!"), Icone::Critico);
-    corpo += QStringLiteral("Conexao com banco de dados não ativa ao iniciar o AutoTalvero.") + kQuebra;
+    corpo +=
+        QStringLiteral("Conexao com banco de dados não ativa ao iniciar o AutoTalvero.") + kQuebra;
     pedidoEmail.GravaPedidoEmail(QString::number(config.lCodigoEmpresa), config.lNomeEmpresa,
-                                 QStringLiteral("AutoTalvero!"), corpo, config.gEmailConcluido, config.gNumeroEmail);
+                                 QStringLiteral("AutoTalvero!"), corpo, config.gEmailConcluido,
+                                 config.gNumeroEmail);
     plataforma.processos.encerraImediatamente(saida::BancoInacessivel);
     return false;
 }
@@ -170,7 +189,8 @@ bool MenuAutomacao::verificaComputadorEAbreEnlace() {
     const QString configurado = le(kLocalizacao, QStringLiteral("Computador com automacao"));
     const QString host = socket.NomeDoHost();
     if (configurado.isEmpty() && !host.isEmpty()) {
-        erroFatal(QStringLiteral("Falta informar em AutoTalvero.INI, seção [LOCALIZACAO], \"Computador com automacao\": "
+        erroFatal(QStringLiteral("Falta informar em AutoTalvero.INI, seção [LOCALIZACAO], "
+                                 "\"Computador com automacao\": "
                                  "o nome deste computador é ") +
                       host + QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
                   kNaoAutorizado, saida::ComputadorNaoAutorizado);
@@ -178,13 +198,15 @@ bool MenuAutomacao::verificaComputadorEAbreEnlace() {
     }
     if (configurado.toUpper() != host.toUpper()) {
         erroFatal(QStringLiteral("O computador configurado para rodar este programa deve ser o: ") +
-                      entradas::SemControle(configurado) + QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
+                      entradas::SemControle(configurado) + QLatin1Char('\n') + kSuporte +
+                      QLatin1Char('\n') + kSeraFechado,
                   kNaoAutorizado, saida::ComputadorNaoAutorizado);
         return false;
     }
     if (enlace.IniciaAutomacao()) return true;
-    erroFatal(QStringLiteral("Erro ao Iniciar comunicação com o equipamento de Automação!\n") + enlace.motivoFalha() +
-                  QLatin1Char('\n') + kSuporte + QLatin1Char('\n') + kSeraFechado,
+    erroFatal(QStringLiteral("Erro ao Iniciar comunicação com o equipamento de Automação!\n") +
+                  enlace.motivoFalha() + QLatin1Char('\n') + kSuporte + QLatin1Char('\n') +
+                  kSeraFechado,
               QStringLiteral("Erro Grave de Comunicação!"),
               enlace.falhaDeConfiguracao() ? saida::Configuracao : saida::EnlaceNaoAbre);
     return false;
@@ -212,9 +234,11 @@ void MenuAutomacao::encerraNaPartida(const QString& causa, int codigo) {
 
 QString MenuAutomacao::descricaoDoInicio() {
     return instalacao::kVersao + QStringLiteral(", raiz ") +
-           (plataforma.caminhos.nativo() ? QStringLiteral("(caminhos do Windows)") : plataforma.caminhos.raiz()) +
-           QStringLiteral(", ") + porta_->nome() +
-           QStringLiteral(" em ") + config.lPortaComunicacao + QStringLiteral(", banco ") + dados.conexao().opcoes().destino();
+           (plataforma.caminhos.nativo() ? QStringLiteral("(caminhos do Windows)")
+                                         : plataforma.caminhos.raiz()) +
+           QStringLiteral(", ") + porta_->nome() + QStringLiteral(" em ") +
+           config.lPortaComunicacao + QStringLiteral(", banco ") +
+           dados.conexao().opcoes().destino();
 }
 
 } // namespace talvero

@@ -23,22 +23,25 @@ constexpr std::int64_t kNovaTentativaMs = 60'000;
 constexpr std::int64_t kSituacaoMs = 30'000;
 
 PainelEstado::Abastecido abastecido(const AbastecimentoEmTrabalho& a) {
-    return {a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico, a.lQuantidadeLitros,
-            a.lValorTotal, !a.lSemEncerrante, std::nullopt};
+    return {a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico,     a.lQuantidadeLitros,
+            a.lValorTotal,        !a.lSemEncerrante,    std::nullopt};
 }
 
 PainelEstado::Abastecido abastecido(const Abastecimento& a) {
-    return {a.Data, a.Hora, a.Bico, a.Quantidade, a.ValorTotal, a.Encerrante != Moeda(), std::nullopt};
+    return {a.Data,      a.Hora, a.Bico, a.Quantidade, a.ValorTotal, a.Encerrante != Moeda(),
+            std::nullopt};
 }
 
 // Read from the stored fuelings, so a fueling stored late out of quarantine
 // closes its gap here too.
-PainelEstado::Encerrantes encerrantesDoDia(Conexao& conexao, std::int16_t empresa, const QDate& dia) {
+PainelEstado::Encerrantes encerrantesDoDia(Conexao& conexao, std::int16_t empresa,
+                                           const QDate& dia) {
     const encerrantes::Relatorio r = encerrantes::calcula(conexao, empresa, dia, dia);
     PainelEstado::Encerrantes e;
     e.lacunas = int(r.lacunas.size());
     e.litros = r.litrosLacunas();
-    for (const encerrantes::LinhaBico& b : r.bicos) e.comEncerrantes = e.comEncerrantes || b.comEncerrantes;
+    for (const encerrantes::LinhaBico& b : r.bicos)
+        e.comEncerrantes = e.comEncerrantes || b.comEncerrantes;
     return e;
 }
 
@@ -54,7 +57,9 @@ void MenuAutomacao::registraGravado(const AbastecimentoEmTrabalho& a) {
     painel_.gravou(gravado, plataforma.relogio.agora().date());
 }
 
-void MenuAutomacao::registraQuarentena() { painel_.ficouEmQuarentena(); }
+void MenuAutomacao::registraQuarentena() {
+    painel_.ficouEmQuarentena();
+}
 
 void MenuAutomacao::atualizaPainel() {
     // Released at shutdown, the database objects must not come back for the panel.
@@ -116,23 +121,27 @@ void MenuAutomacao::acompanha(const PainelEstado::Momento& m) {
 // a monitoring system reads it, and a heartbeat that stops means the agent did.
 void MenuAutomacao::gravaSituacao(const PainelEstado::Momento& m) {
     const QStringList estado = painel_.situacao(m);
-    QStringList semHorario = estado.filter(QRegularExpression(QStringLiteral("^(?!ultima_resposta=)")));
+    QStringList semHorario =
+        estado.filter(QRegularExpression(QStringLiteral("^(?!ultima_resposta=)")));
     const QByteArray comparavel = semHorario.join(QLatin1Char('\n')).toUtf8();
     if (comparavel == situacaoGravada_ && m.agoraMs < proximaSituacaoMs_) return;
     const QStringList cabeca{QStringLiteral("versao=") + instalacao::kVersao,
-                             QStringLiteral("pid=") + QString::number(QCoreApplication::applicationPid()),
+                             QStringLiteral("pid=") +
+                                 QString::number(QCoreApplication::applicationPid()),
                              QStringLiteral("inicio=") + PainelEstado::Iso(inicio_),
                              QStringLiteral("batimento=") + PainelEstado::Iso(m.agora),
                              QStringLiteral("raiz=") + m.raiz};
     try {
-        plataforma.arquivos.substitui(instalacao::kArquivoSituacao, ((cabeca + estado).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+        plataforma.arquivos.substitui(
+            instalacao::kArquivoSituacao,
+            ((cabeca + estado).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
         situacaoGravada_ = comparavel;
         proximaSituacaoMs_ = m.agoraMs + kSituacaoMs;
         falhaSituacao_ = false;
     } catch (const Erro& e) {
         if (!std::exchange(falhaSituacao_, true))
-            registro.registra(QStringLiteral(" - Erro ao gravar a situação em ") + instalacao::kArquivoSituacao +
-                              QStringLiteral(": ") + e.descricao());
+            registro.registra(QStringLiteral(" - Erro ao gravar a situação em ") +
+                              instalacao::kArquivoSituacao + QStringLiteral(": ") + e.descricao());
     }
 }
 

@@ -8,7 +8,8 @@ ObjetosDados::ObjetosDados(std::function<OpcoesBanco()> opcoes) : opcoes_(std::m
 ObjetosDados::~ObjetosDados() {
     aoLiberar = nullptr;
     Libera();
-    while (!liberados_.empty()) liberados_.pop_back();
+    while (!liberados_.empty())
+        liberados_.pop_back();
 }
 
 Conexao& ObjetosDados::conexao() {
@@ -16,24 +17,40 @@ Conexao& ObjetosDados::conexao() {
     return *conexao_;
 }
 
-template <typename T>
-T& ObjetosDados::obtem(std::unique_ptr<T>& objeto) {
+template <typename T> T& ObjetosDados::obtem(std::unique_ptr<T>& objeto) {
     if (!objeto) objeto = std::make_unique<T>(conexao());
     return *objeto;
 }
 
-BicoAutomacao& ObjetosDados::bicoAutomacao() { return obtem(bicoAutomacao_); }
-Bico& ObjetosDados::bico() { return obtem(bico_); }
-CartaoIdentFid& ObjetosDados::cartaoIdentFid() { return obtem(cartaoIdentFid_); }
-EncerranteAtual& ObjetosDados::encerranteAtual() { return obtem(encerranteAtual_); }
-Estoque& ObjetosDados::estoque() { return obtem(estoque_); }
-ParametroEmpresa& ObjetosDados::parametroEmpresa() { return obtem(parametroEmpresa_); }
-Abastecimento& ObjetosDados::abastecimento() { return obtem(abastecimento_); }
-Produto& ObjetosDados::produto() { return obtem(produto_); }
-AbastecimentoRejeitado& ObjetosDados::abastecimentoRejeitado() { return obtem(abastecimentoRejeitado_); }
+BicoAutomacao& ObjetosDados::bicoAutomacao() {
+    return obtem(bicoAutomacao_);
+}
+Bico& ObjetosDados::bico() {
+    return obtem(bico_);
+}
+CartaoIdentFid& ObjetosDados::cartaoIdentFid() {
+    return obtem(cartaoIdentFid_);
+}
+EncerranteAtual& ObjetosDados::encerranteAtual() {
+    return obtem(encerranteAtual_);
+}
+Estoque& ObjetosDados::estoque() {
+    return obtem(estoque_);
+}
+ParametroEmpresa& ObjetosDados::parametroEmpresa() {
+    return obtem(parametroEmpresa_);
+}
+Abastecimento& ObjetosDados::abastecimento() {
+    return obtem(abastecimento_);
+}
+Produto& ObjetosDados::produto() {
+    return obtem(produto_);
+}
+AbastecimentoRejeitado& ObjetosDados::abastecimentoRejeitado() {
+    return obtem(abastecimentoRejeitado_);
+}
 
-template <typename T>
-void ObjetosDados::libera(std::unique_ptr<T>& objeto, const char* nome) {
+template <typename T> void ObjetosDados::libera(std::unique_ptr<T>& objeto, const char* nome) {
     if (!objeto) return;
     liberados_.push_back(std::shared_ptr<T>(std::move(objeto)));
     if (aoLiberar) aoLiberar(nome);
@@ -54,8 +71,7 @@ void ObjetosDados::Libera() {
 
 bool ObjetosDados::algumCriado() const {
     return conexao_ || bicoAutomacao_ || bico_ || cartaoIdentFid_ || encerranteAtual_ || estoque_ ||
-           parametroEmpresa_ || abastecimento_ || produto_ ||
-           abastecimentoRejeitado_;
+           parametroEmpresa_ || abastecimento_ || produto_ || abastecimentoRejeitado_;
 }
 
 } // namespace talvero

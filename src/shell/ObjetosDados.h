@@ -41,10 +41,8 @@ public:
     bool algumCriado() const;
 
 private:
-    template <typename T>
-    T& obtem(std::unique_ptr<T>& objeto);
-    template <typename T>
-    void libera(std::unique_ptr<T>& objeto, const char* nome);
+    template <typename T> T& obtem(std::unique_ptr<T>& objeto);
+    template <typename T> void libera(std::unique_ptr<T>& objeto, const char* nome);
 
     std::function<OpcoesBanco()> opcoes_;
     std::vector<std::shared_ptr<void>> liberados_;

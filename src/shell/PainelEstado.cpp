@@ -42,10 +42,14 @@ QString estado(const PainelEstado::Momento& m, Enlace enlace) {
     if (m.bancoPerdido) return QStringLiteral("Sem banco de dados");
     if (m.pausada) return QStringLiteral("Pausada");
     switch (enlace) {
-    case Enlace::Perdido: return QStringLiteral("Sem comunicação");
-    case Enlace::SemResposta: return QStringLiteral("Sem resposta");
-    case Enlace::Aguardando: return QStringLiteral("Aguardando resposta");
-    case Enlace::Respondendo: break;
+    case Enlace::Perdido:
+        return QStringLiteral("Sem comunicação");
+    case Enlace::SemResposta:
+        return QStringLiteral("Sem resposta");
+    case Enlace::Aguardando:
+        return QStringLiteral("Aguardando resposta");
+    case Enlace::Respondendo:
+        break;
     }
     return QStringLiteral("OK");
 }
@@ -54,19 +58,25 @@ QString estado(const PainelEstado::Momento& m, Enlace enlace) {
 // while the concentrator answers and nothing stops the agent.
 std::pair<QString, QString> situacaoDaAutomacao(const PainelEstado::Momento& m, Enlace enlace) {
     const QString bombas = QStringLiteral("Automação das bombas ");
-    if (!m.falhaPartida.isEmpty()) return {bombas + QStringLiteral("parada: ") + m.falhaPartida, QStringLiteral("parada")};
+    if (!m.falhaPartida.isEmpty())
+        return {bombas + QStringLiteral("parada: ") + m.falhaPartida, QStringLiteral("parada")};
     // Nothing is stored, so nothing is acknowledged: the fuelings wait at the concentrator.
     if (m.bancoPerdido)
-        return {bombas + QStringLiteral("sem banco de dados: nada é gravado."), QStringLiteral("sem banco de dados")};
+        return {bombas + QStringLiteral("sem banco de dados: nada é gravado."),
+                QStringLiteral("sem banco de dados")};
     if (m.pausada) return {bombas + QStringLiteral("em pausa."), QStringLiteral("pausada")};
     switch (enlace) {
     case Enlace::Perdido:
-        return {bombas + QStringLiteral("sem comunicação com o concentrador."), QStringLiteral("sem comunicação com o concentrador")};
+        return {bombas + QStringLiteral("sem comunicação com o concentrador."),
+                QStringLiteral("sem comunicação com o concentrador")};
     case Enlace::SemResposta:
-        return {bombas + QStringLiteral("sem resposta do concentrador."), QStringLiteral("sem resposta do concentrador")};
+        return {bombas + QStringLiteral("sem resposta do concentrador."),
+                QStringLiteral("sem resposta do concentrador")};
     case Enlace::Aguardando:
-        return {bombas + QStringLiteral("aguardando o concentrador."), QStringLiteral("aguardando o concentrador")};
-    case Enlace::Respondendo: break;
+        return {bombas + QStringLiteral("aguardando o concentrador."),
+                QStringLiteral("aguardando o concentrador")};
+    case Enlace::Respondendo:
+        break;
     }
     return {bombas + QStringLiteral("em funcionamento."), QStringLiteral("em funcionamento")};
 }
@@ -118,7 +128,8 @@ TextosPainel PainelEstado::textos(const Momento& m) {
     t.quarentenaEmAlerta = emQuarentena_ > 0;
     t.encerrantes = encerrantes(m.raiz);
     t.encerrantesEmAlerta = encerrantes_.lacunas > 0;
-    t.pedidos = m.recusadosNaPasta == 0 ? QStringLiteral("nenhum arquivo recusado") : recusados(m.recusadosNaPasta);
+    t.pedidos = m.recusadosNaPasta == 0 ? QStringLiteral("nenhum arquivo recusado")
+                                        : recusados(m.recusadosNaPasta);
     t.pedidosEmAlerta = m.recusadosNaPasta > 0;
     const Enlace e = enlace(m);
     std::tie(t.cabecalho, t.automacao) = situacaoDaAutomacao(m, e);
@@ -128,12 +139,15 @@ TextosPainel PainelEstado::textos(const Momento& m) {
 }
 
 QString PainelEstado::Iso(const QDateTime& momento) {
-    return momento.isValid() ? momento.toOffsetFromUtc(momento.offsetFromUtc()).toString(Qt::ISODate) : QString();
+    return momento.isValid()
+               ? momento.toOffsetFromUtc(momento.offsetFromUtc()).toString(Qt::ISODate)
+               : QString();
 }
 
 Acompanhamento::Enlace PainelEstado::enlace(const Momento& m) const {
     if (m.enlacePerdido) return Enlace::Perdido;
-    if (!inicio_.quando.isNull() && m.agoraMs - desde(m).ms >= kSilencioMs) return Enlace::SemResposta;
+    if (!inicio_.quando.isNull() && m.agoraMs - desde(m).ms >= kSilencioMs)
+        return Enlace::SemResposta;
     return m.recepcao.quando.isNull() ? Enlace::Aguardando : Enlace::Respondendo;
 }
 
@@ -143,12 +157,14 @@ QStringList PainelEstado::situacao(const Momento& m) const {
     const Enlace e = enlace(m);
     return {QStringLiteral("transporte=") + transporte(m),
             QStringLiteral("banco=") + m.banco,
-            QStringLiteral("banco_estado=") + (m.bancoPerdido ? QStringLiteral("perdido") : QStringLiteral("conectado")),
+            QStringLiteral("banco_estado=") +
+                (m.bancoPerdido ? QStringLiteral("perdido") : QStringLiteral("conectado")),
             QStringLiteral("enlace=") + QLatin1String(kEnlaces[int(e)]),
             QStringLiteral("ultima_resposta=") + Iso(m.recepcao.quando),
             QStringLiteral("pausada=") + sim(m.pausada),
             QStringLiteral("abastecimentos_hoje=") + QString::number(gravadosHoje_),
-            QStringLiteral("ultimo_abastecimento=") + (ultimo_ ? Iso(QDateTime(ultimo_->data, ultimo_->hora)) : QString()),
+            QStringLiteral("ultimo_abastecimento=") +
+                (ultimo_ ? Iso(QDateTime(ultimo_->data, ultimo_->hora)) : QString()),
             QStringLiteral("quarentena=") + QString::number(emQuarentena_),
             QStringLiteral("lacunas_encerrante_hoje=") + QString::number(encerrantes_.lacunas),
             QStringLiteral("litros_lacunas_hoje=") + encerrantes_.litros.textoPonto(3),
@@ -193,9 +209,11 @@ QString PainelEstado::quarentena(const QString& raiz) const {
 QString PainelEstado::encerrantes(const QString& raiz) const {
     const Encerrantes& e = encerrantes_;
     if (e.lacunas == 0)
-        return e.comEncerrantes || gravadosHoje_ == 0 ? QStringLiteral("conferem") : QStringLiteral("sem encerrantes");
-    const QString quantas = e.lacunas == 1 ? QStringLiteral("1 lacuna hoje")
-                                           : QString::number(e.lacunas) + QStringLiteral(" lacunas hoje");
+        return e.comEncerrantes || gravadosHoje_ == 0 ? QStringLiteral("conferem")
+                                                      : QStringLiteral("sem encerrantes");
+    const QString quantas = e.lacunas == 1
+                                ? QStringLiteral("1 lacuna hoje")
+                                : QString::number(e.lacunas) + QStringLiteral(" lacunas hoje");
     return quantas + QStringLiteral(", ") + e.litros.texto() + QStringLiteral(" L") + kTraco +
            QStringLiteral("para ver: ") + comandoDados(raiz, "encerrantes");
 }

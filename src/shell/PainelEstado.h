@@ -41,15 +41,15 @@ public:
         QDateTime agora;
         std::int64_t agoraMs = 0; // monotonic
         UltimaRecepcao recepcao;
-        QString via;  // "controle serial"
+        QString via; // "controle serial"
         QString porta;
         bool pausada = false;
         QString banco;
         QString raiz; // of the path map, for the command that lists the quarantine
         int recusadosNaPasta = 0;
-        bool enlacePerdido = false;  // a device gone, the library failing
+        bool enlacePerdido = false; // a device gone, the library failing
         bool bancoPerdido = false;
-        QString falhaPartida;        // the start-up could not finish: why
+        QString falhaPartida; // the start-up could not finish: why
     };
 
     static constexpr std::int64_t kSilencioMs = 10'000;

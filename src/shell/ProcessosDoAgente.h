@@ -16,7 +16,9 @@ public:
     std::int64_t iniciaSemEsperar(const QString& programa, const QStringList& argumentos) override {
         return real_.iniciaSemEsperar(programa, argumentos);
     }
-    void abreNaAreaDeTrabalho(const QString& caminho) override { real_.abreNaAreaDeTrabalho(caminho); }
+    void abreNaAreaDeTrabalho(const QString& caminho) override {
+        real_.abreNaAreaDeTrabalho(caminho);
+    }
     void encerraImediatamente(int codigo) override {
         if (antesDeEncerrar_) antesDeEncerrar_(codigo);
         real_.encerraImediatamente(codigo);

@@ -17,7 +17,7 @@ struct TextosPainel {
     bool quarentenaEmAlerta = false;
     QString encerrantes; // the day's totalizers against the stored fuelings
     bool encerrantesEmAlerta = false;
-    QString pedidos;  // entries of the request folder that are no requests
+    QString pedidos; // entries of the request folder that are no requests
     bool pedidosEmAlerta = false;
     QString automacao;
     QString banco;

@@ -5,7 +5,6 @@
 #include "platform/OperadorSemJanela.h"
 #include "platform/ProcessosSistema.h"
 #include "platform/RaizEstacao.h"
-#include "support/CodigosSaida.h"
 #include "platform/SinaisEncerramento.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
@@ -13,6 +12,7 @@
 #include "shell/IconeSemBandeja.h"
 #include "shell/JanelaSemTela.h"
 #include "shell/MenuAutomacao.h"
+#include "support/CodigosSaida.h"
 #include "support/Instalacao.h"
 
 #include <QApplication>
@@ -30,7 +30,10 @@ struct Opcoes {
     bool semJanela = false;
 };
 
-bool haTela() { return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"); }
+bool haTela() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
 
 // Options are read before the application object exists, because running
 // without a window decides which platform plugin Qt loads.
@@ -52,12 +55,14 @@ Opcoes leOpcoes(int argc, char** argv) {
         "  15  sem raiz: falta --root e não há estação instalada\n"
         "  20  encerrado a pedido (AUTOMACAO FECHA)\n"
         "  21  encerrado para a leitura dos encerrantes (AUTOMACAO LEITURA ENCERRANTE)"));
-    const QCommandLineOption raiz(QStringLiteral("root"),
-                                  QStringLiteral("Pasta raiz onde ficam C:\\, \\\\PC\\ e dev/ deste computador; sem ela, "
-                                                 "/var/lib/autotalvero quando lá há uma estação instalada."),
-                                  QStringLiteral("PASTA"));
-    const QCommandLineOption semJanela(QStringLiteral("headless"),
-                                       QStringLiteral("Sem janela nem ícone; mensagens vão para o log e a saída de erro."));
+    const QCommandLineOption raiz(
+        QStringLiteral("root"),
+        QStringLiteral("Pasta raiz onde ficam C:\\, \\\\PC\\ e dev/ deste computador; sem ela, "
+                       "/var/lib/autotalvero quando lá há uma estação instalada."),
+        QStringLiteral("PASTA"));
+    const QCommandLineOption semJanela(
+        QStringLiteral("headless"),
+        QStringLiteral("Sem janela nem ícone; mensagens vão para o log e a saída de erro."));
     p.addOption(raiz);
     p.addOption(semJanela);
     const QCommandLineOption versao(QStringList{QStringLiteral("v"), QStringLiteral("version")},
@@ -72,7 +77,9 @@ Opcoes leOpcoes(int argc, char** argv) {
     return {p.value(raiz), p.isSet(semJanela) || !haTela()};
 }
 
-void terminaLaco() { QCoreApplication::quit(); }
+void terminaLaco() {
+    QCoreApplication::quit();
+}
 
 // The real world, with or without someone at the screen, around the window.
 int executa(const Opcoes& opcoes, const QString& raiz) {
@@ -95,7 +102,8 @@ int executa(const Opcoes& opcoes, const QString& raiz) {
             // One log line per message, even for a box of several lines.
             if (!registro) return;
             QString umaLinha = linha;
-            umaLinha.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            umaLinha.replace(QLatin1String("\r\n"), QLatin1String(" "))
+                .replace(QLatin1Char('\n'), QLatin1Char(' '));
             registro->registraDoOperador(umaLinha);
         });
         icone = std::make_unique<IconeSemBandeja>();
@@ -107,7 +115,8 @@ int executa(const Opcoes& opcoes, const QString& raiz) {
         icone = std::make_unique<IconeBandejaQt>(form->windowIcon());
         janela = std::move(f);
     }
-    const Plataforma plataforma{relogio, agendador, arquivos, *operador, processos, host, *icone, canais, caminhos, *servico};
+    const Plataforma plataforma{relogio, agendador, arquivos, *operador, processos,
+                                host,    *icone,    canais,   caminhos,  *servico};
     MenuAutomacao menu(plataforma, *janela);
     registro = &menu.registro;
     aoReceberSinalDeEncerramento([&menu] { menu.FechaJanela(); });
@@ -123,7 +132,8 @@ int executa(const Opcoes& opcoes, const QString& raiz) {
 int main(int argc, char** argv) {
     ignoraLimiteDeTamanhoDeArquivo();
     const Opcoes opcoes = leOpcoes(argc, argv);
-    const RaizEstacao raiz = RaizEstacao::escolhe(QStringLiteral("autotalvero"), opcoes.raiz, instalacao::kArquivoIni);
+    const RaizEstacao raiz =
+        RaizEstacao::escolhe(QStringLiteral("autotalvero"), opcoes.raiz, instalacao::kArquivoIni);
     if (!raiz.mensagem.isEmpty()) QTextStream(stderr) << raiz.mensagem << Qt::endl;
     if (!raiz.encontrada) return saida::SemRaiz;
     if (opcoes.semJanela) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -10,7 +10,8 @@ namespace {
 // remainder by 256, except that a multiple of 256 stays 256 (and nothing stays 0).
 int somaDobrada(const QString& corpo) {
     long long total = 0;
-    for (QChar c : corpo) total += ansi::codigo(c);
+    for (QChar c : corpo)
+        total += ansi::codigo(c);
     return total == 0 ? 0 : int((total - 1) % 256 + 1);
 }
 
@@ -27,7 +28,9 @@ QString checksumDoCorpo(const QString& corpo) {
     return QString::number(somaDobrada(corpo), 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
-bool somaDe256(const QString& corpo) { return somaDobrada(corpo) == 256; }
+bool somaDe256(const QString& corpo) {
+    return somaDobrada(corpo) == 256;
+}
 
 Moeda totalDoAbastecimento(Moeda preco, Moeda litros) {
     // A price has four digits and litres six in every answer: their product in

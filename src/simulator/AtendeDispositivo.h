@@ -20,8 +20,8 @@ public:
     // `desconecta` carries out the disconnect fault; while `calado` says so, what
     // arrives is dropped.
     AtendeDispositivo(QIODevice* dispositivo, NucleoConcentrador& nucleo,
-                      const std::function<void(const QString&)>& falhaGrave, std::function<void()> desconecta,
-                      std::function<bool()> calado = {});
+                      const std::function<void(const QString&)>& falhaGrave,
+                      std::function<void()> desconecta, std::function<bool()> calado = {});
 
     // Drops a frame half received and the answers not yet written.
     void limpa();

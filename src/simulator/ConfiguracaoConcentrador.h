@@ -24,34 +24,34 @@ enum class ModoChecksum { Correto, SomaComParentese };
 enum class FormatoCartaoAndamento { Direto20 = 20, Prefixo23 = 23, Prefixo30 = 30 };
 
 struct BicoSimulado {
-    QString codigo;       // two upper-case hexadecimal digits
+    QString codigo; // two upper-case hexadecimal digits
     int produto = 1;
     Moeda preco;
-    Moeda encerrante;     // totalizer at start
+    Moeda encerrante; // totalizer at start
 };
 
 struct ConfiguracaoConcentrador {
     Layout layout = Layout::Padrao;
     int casasLitragem = 3;
     int casasValor = 3;
-    std::vector<BicoSimulado> bicos;  // empty: the four default nozzles
+    std::vector<BicoSimulado> bicos; // empty: the four default nozzles
     QString respostaRelogio = QStringLiteral("(0)(&H)");
     int tamanhoTabelaCartoes = 100;
     QString firmware = QStringLiteral("0412");
     QString monitor = QStringLiteral("0207");
     FormatoCartaoAndamento formatoCartaoAndamento = FormatoCartaoAndamento::Direto20;
     ModoChecksum checksum = ModoChecksum::Correto;
-    bool rolloverMilhao = false;  // totalizers start again from zero at 1,000,000.00
-    bool precoZero = false;       // price field "0000": the agent completes it
-    int atrasoRespostaMs = 30;    // the concentrator's thinking time before it answers
+    bool rolloverMilhao = false; // totalizers start again from zero at 1,000,000.00
+    bool precoZero = false;      // price field "0000": the agent completes it
+    int atrasoRespostaMs = 30;   // the concentrator's thinking time before it answers
 
     // Generated traffic (0 = none). Deterministic for a given seed.
     double taxaPorMinuto = 0;
     std::uint64_t semente = 1;
     Moeda litrosMinimo = Moeda::deInteiro(2);
     Moeda litrosMaximo = Moeda::deInteiro(60);
-    int mlPorSegundo = 600;           // pump flow
-    int percentualComCartao = 50;     // generated fuelings that present a card
+    int mlPorSegundo = 600;       // pump flow
+    int percentualComCartao = 50; // generated fuelings that present a card
 };
 
 // The default station: four nozzles on three products.

@@ -4,7 +4,8 @@
 
 namespace talvero::sim {
 
-FilaSaida::FilaSaida(std::function<void(const QByteArray&)> escreve, std::function<void()> desconecta)
+FilaSaida::FilaSaida(std::function<void(const QByteArray&)> escreve,
+                     std::function<void()> desconecta)
     : escreve_(std::move(escreve)), desconecta_(std::move(desconecta)) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);

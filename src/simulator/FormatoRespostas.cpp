@@ -10,7 +10,8 @@ namespace {
 
 std::int64_t potencia10(int n) {
     std::int64_t p = 1;
-    while (n-- > 0) p *= 10;
+    while (n-- > 0)
+        p *= 10;
     return p;
 }
 
@@ -24,20 +25,29 @@ QString fixo(const QString& valor, qsizetype largura, const char* campo) {
     return valor;
 }
 
-QString doisDigitos(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
+QString doisDigitos(int n) {
+    return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
 
 // Index (0-based) where the fields shared by every layout start.
-qsizetype inicioCampos(Layout layout) { return layout == Layout::IdentFid ? 2 : 1; }
+qsizetype inicioCampos(Layout layout) {
+    return layout == Layout::IdentFid ? 2 : 1;
+}
 
 } // namespace
 
-QString seisDigitos(int n) { return QString::number(n).rightJustified(6, QLatin1Char('0')); }
+QString seisDigitos(int n) {
+    return QString::number(n).rightJustified(6, QLatin1Char('0'));
+}
 
 QString digitosDe(Moeda valor, int inteiros, int decimais) {
     const std::int64_t passo = potencia10(4 - decimais);
     const std::int64_t v = valor.dezMilesimos();
     if (v < 0 || v % passo != 0 || v / passo >= potencia10(inteiros + decimais))
-        throw Erro(QStringLiteral("Valor %1 não cabe em %2+%3 dígitos.").arg(valor.textoPonto(4)).arg(inteiros).arg(decimais),
+        throw Erro(QStringLiteral("Valor %1 não cabe em %2+%3 dígitos.")
+                       .arg(valor.textoPonto(4))
+                       .arg(inteiros)
+                       .arg(decimais),
                    erros::Estouro);
     return QString::number(v / passo).rightJustified(inteiros + decimais, QLatin1Char('0'));
 }
@@ -45,7 +55,8 @@ QString digitosDe(Moeda valor, int inteiros, int decimais) {
 QString checksumResposta(const QString& corpo, ModoChecksum modo) {
     if (modo == ModoChecksum::Correto) return checksumDoCorpo(corpo);
     int soma = ansi::codigo(QLatin1Char('('));
-    for (QChar c : corpo) soma = (soma + ansi::codigo(c)) % 256;
+    for (QChar c : corpo)
+        soma = (soma + ansi::codigo(c)) % 256;
     return QString::number(soma, 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
@@ -57,13 +68,15 @@ QString fechaResposta(QString corpo, qsizetype posicaoLivre, ModoChecksum modo) 
     return corpo + checksumResposta(corpo.mid(1), modo) + QLatin1Char(')');
 }
 
-QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int casasLitragem, int casasValor,
-                             ModoChecksum modo) {
-    const QString comuns = digitosDe(c.total, 4, 2) + digitosDe(c.litros, 6 - casasLitragem, casasLitragem) +
+QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int casasLitragem,
+                             int casasValor, ModoChecksum modo) {
+    const QString comuns = digitosDe(c.total, 4, 2) +
+                           digitosDe(c.litros, 6 - casasLitragem, casasLitragem) +
                            digitosDe(c.preco, 4 - casasValor, casasValor) + fixo(c.v, 2, "V") +
                            fixo(c.duracao, 4, "C") + fixo(c.bico, 2, "B") + doisDigitos(c.dia) +
                            doisDigitos(c.hora) + doisDigitos(c.minuto);
-    const QString meio = fixo(c.n, 2, "N") + fixo(c.r, 4, "R") + digitosDe(c.encerrante, 8, 2) + fixo(c.s, 2, "S");
+    const QString meio =
+        fixo(c.n, 2, "N") + fixo(c.r, 4, "R") + digitosDe(c.encerrante, 8, 2) + fixo(c.s, 2, "S");
     switch (layout) {
     case Layout::Padrao: {
         const QString corpo = QLatin1Char('(') + comuns + meio;
@@ -71,27 +84,40 @@ QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int ca
     }
     case Layout::IdentFid: {
         const QString antes = QLatin1Char('(') + fixo(c.a, 1, "A") + comuns + meio;
-        const QString corpo = antes + fixo(c.cartao, 16, "I") + fixo(c.m, 4, "M") + fixo(c.p, 2, "P");
+        const QString corpo =
+            antes + fixo(c.cartao, 16, "I") + fixo(c.m, 4, "M") + fixo(c.p, 2, "P");
         return fechaResposta(corpo, antes.size() - 1, modo);
     }
     case Layout::Curto:
         break;
     }
     const QString corpo = QLatin1Char('(') + comuns;
-    return fechaResposta(corpo, 1 + 6 + 6 + 4 + 1, modo);  // last character of V
+    return fechaResposta(corpo, 1 + 6 + 6 + 4 + 1, modo); // last character of V
 }
 
-std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int casasLitragem, int casasValor) {
+std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int casasLitragem,
+                                                   int casasValor) {
     Layout layout;
     switch (resposta.size()) {
-    case 52: layout = Layout::Padrao; break;
-    case 75: layout = Layout::IdentFid; break;
-    case 34: layout = Layout::Curto; break;
-    default: return std::nullopt;
+    case 52:
+        layout = Layout::Padrao;
+        break;
+    case 75:
+        layout = Layout::IdentFid;
+        break;
+    case 34:
+        layout = Layout::Curto;
+        break;
+    default:
+        return std::nullopt;
     }
     const qsizetype i = inicioCampos(layout);
-    auto campo = [&](qsizetype deslocamento, qsizetype largura) { return resposta.mid(i + deslocamento, largura); };
-    auto numero = [&](qsizetype deslocamento, qsizetype largura) { return campo(deslocamento, largura).toInt(); };
+    auto campo = [&](qsizetype deslocamento, qsizetype largura) {
+        return resposta.mid(i + deslocamento, largura);
+    };
+    auto numero = [&](qsizetype deslocamento, qsizetype largura) {
+        return campo(deslocamento, largura).toInt();
+    };
     CamposAbastecimento c;
     try {
         c.total = Moeda::deDigitos(campo(0, 6), 2);
@@ -121,16 +147,18 @@ std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int 
 }
 
 QString formataVersao(const QString& firmware, const QString& monitor, ModoChecksum modo) {
-    const QString nome = QStringLiteral("&SCONCENTRADOR SIMULADO").leftJustified(38, QLatin1Char(' '));
-    const QString corpo = QLatin1Char('(') + nome + fixo(firmware, 4, "firmware") + fixo(monitor, 4, "monitor") +
-                          QLatin1Char('0');
+    const QString nome =
+        QStringLiteral("&SCONCENTRADOR SIMULADO").leftJustified(38, QLatin1Char(' '));
+    const QString corpo = QLatin1Char('(') + nome + fixo(firmware, 4, "firmware") +
+                          fixo(monitor, 4, "monitor") + QLatin1Char('0');
     return fechaResposta(corpo, corpo.size() - 1, modo);
 }
 
 QString formataCartao(QChar letra, int posicao, const QString& segundoCampo, const QString& cartao,
                       ModoChecksum modo) {
-    const QString corpo = QStringLiteral("(?") + letra + seisDigitos(posicao) + fixo(segundoCampo, 6, "segundo") +
-                          fixo(cartao, 16, "cartão") + QString(18, QLatin1Char('0'));
+    const QString corpo = QStringLiteral("(?") + letra + seisDigitos(posicao) +
+                          fixo(segundoCampo, 6, "segundo") + fixo(cartao, 16, "cartão") +
+                          QString(18, QLatin1Char('0'));
     return fechaResposta(corpo, corpo.size() - 1, modo);
 }
 

@@ -53,12 +53,13 @@ QString checksumResposta(const QString& corpoSemParentese, ModoChecksum modo);
 // would need three digits.
 QString fechaResposta(QString corpo, qsizetype posicaoLivre, ModoChecksum modo);
 
-QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int casasLitragem, int casasValor,
-                             ModoChecksum modo);
+QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int casasLitragem,
+                             int casasValor, ModoChecksum modo);
 
 // Reads an answer of 52, 75 or 34 characters back into fields; nothing when the
 // length is none of those or a number field holds anything but digits.
-std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int casasLitragem, int casasValor);
+std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int casasLitragem,
+                                                   int casasValor);
 
 // 51 characters: "(&S" + name (36) + firmware at 40-43 + monitor at 44-47 + "0" + checksum + ")".
 QString formataVersao(const QString& firmware, const QString& monitor, ModoChecksum modo);

@@ -29,14 +29,16 @@ Comando relogio(QStringView campos) {
     c.dia = campos.mid(0, 2).toInt();
     c.hora = campos.mid(2, 2).toInt();
     c.minuto = campos.mid(4, 2).toInt();
-    if (c.dia >= 1 && c.dia <= 31 && c.hora <= 23 && c.minuto <= 59) c.tipo = TipoComando::AcertaRelogio;
+    if (c.dia >= 1 && c.dia <= 31 && c.hora <= 23 && c.minuto <= 59)
+        c.tipo = TipoComando::AcertaRelogio;
     return c;
 }
 
 Comando gravaCartao(const QString& interno) {
     // "?F27G" + card (16) + 16 zeros, then the checksum.
     if (interno.size() < 37 + 2 || interno.mid(21, 16) != QString(16, QLatin1Char('0'))) return {};
-    Comando c = comChecksum(TipoComando::GravaCartao, interno.left(37), QStringView(interno).mid(37));
+    Comando c =
+        comChecksum(TipoComando::GravaCartao, interno.left(37), QStringView(interno).mid(37));
     c.cartao = interno.mid(5, 16);
     return c;
 }
@@ -44,10 +46,11 @@ Comando gravaCartao(const QString& interno) {
 Comando apagaCartao(const QString& interno) {
     // "?F27A" + card (16) + "00" + position (6) + "00000000", then the checksum.
     const QString posicao = interno.mid(23, 6);
-    if (interno.size() < 37 + 2 || interno.mid(21, 2) != QLatin1String("00") || !soDigitos(posicao) ||
-        interno.mid(29, 8) != QLatin1String("00000000"))
+    if (interno.size() < 37 + 2 || interno.mid(21, 2) != QLatin1String("00") ||
+        !soDigitos(posicao) || interno.mid(29, 8) != QLatin1String("00000000"))
         return {};
-    Comando c = comChecksum(TipoComando::ApagaCartao, interno.left(37), QStringView(interno).mid(37));
+    Comando c =
+        comChecksum(TipoComando::ApagaCartao, interno.left(37), QStringView(interno).mid(37));
     c.cartao = interno.mid(5, 16);
     c.posicao = posicao.toInt();
     return c;
@@ -64,15 +67,19 @@ Comando leCartao(const QString& interno) {
 } // namespace
 
 Comando interpretaComando(const QString& frame) {
-    if (frame.size() < 3 || !frame.startsWith(QLatin1Char('(')) || !frame.endsWith(QLatin1Char(')'))) return {};
+    if (frame.size() < 3 || !frame.startsWith(QLatin1Char('(')) ||
+        !frame.endsWith(QLatin1Char(')')))
+        return {};
     const QString interno = frame.mid(1, frame.size() - 2);
     const QStringView v(interno);
     if (interno == QLatin1String("&I")) return de(TipoComando::Confirma);
     if (interno == QLatin1String("&V")) return de(TipoComando::Andamento);
     if (interno == QLatin1String("&S")) return de(TipoComando::Versao);
     if (interno == QLatin1String("&A")) return de(TipoComando::PedeAbastecimento);
-    if (v.startsWith(u"&A")) return comChecksum(TipoComando::PedeAbastecimento, QStringLiteral("&A"), v.mid(2));
-    if (v.startsWith(u"?V")) return comChecksum(TipoComando::CartaoAndamento, QStringLiteral("?V"), v.mid(2));
+    if (v.startsWith(u"&A"))
+        return comChecksum(TipoComando::PedeAbastecimento, QStringLiteral("&A"), v.mid(2));
+    if (v.startsWith(u"?V"))
+        return comChecksum(TipoComando::CartaoAndamento, QStringLiteral("?V"), v.mid(2));
     if (v.startsWith(u"&H")) return relogio(v.mid(2));
     if (v.startsWith(u"?F27G")) return gravaCartao(interno);
     if (v.startsWith(u"?F27A")) return apagaCartao(interno);

@@ -11,14 +11,28 @@ namespace talvero::sim {
 
 namespace {
 
-const char* const kColunas[] = {"evento", "id", "ms", "momento", "bico", "produto", "litros", "preco",
-                                "total", "encerrante", "encerrante_inicial", "cartao", "relogio", "integra", "resposta"};
+const char* const kColunas[] = {"evento",
+                                "id",
+                                "ms",
+                                "momento",
+                                "bico",
+                                "produto",
+                                "litros",
+                                "preco",
+                                "total",
+                                "encerrante",
+                                "encerrante_inicial",
+                                "cartao",
+                                "relogio",
+                                "integra",
+                                "resposta"};
 
 QString campoCsv(const QString& v) {
-    if (!v.contains(QLatin1Char(',')) && !v.contains(QLatin1Char('"')) && !v.contains(QLatin1Char('\n')) &&
-        !v.contains(QLatin1Char('\r')))
+    if (!v.contains(QLatin1Char(',')) && !v.contains(QLatin1Char('"')) &&
+        !v.contains(QLatin1Char('\n')) && !v.contains(QLatin1Char('\r')))
         return v;
-    return QLatin1Char('"') + QString(v).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+    return QLatin1Char('"') + QString(v).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
 }
 
 // Column values in the order of kColunas; the fueling's fields are repeated on
@@ -38,7 +52,8 @@ QStringList valores(const RegistroLivro& r, const AbastecimentoSimulado* a) {
             se(a ? a->encerrante.textoPonto(2) : QString()),
             se(a ? a->encerranteInicial.textoPonto(2) : QString()),
             a ? a->cartao : QString(),
-            a && a->relogio.isValid() ? a->relogio.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) : QString(),
+            a && a->relogio.isValid() ? a->relogio.toString(QStringLiteral("yyyy-MM-ddTHH:mm"))
+                                      : QString(),
             r.integra ? QStringLiteral("1") : QStringLiteral("0"),
             r.resposta};
 }
@@ -47,11 +62,16 @@ QStringList valores(const RegistroLivro& r, const AbastecimentoSimulado* a) {
 
 QString nomeEvento(EventoLivro e) {
     switch (e) {
-    case EventoLivro::Criado: return QStringLiteral("criado");
-    case EventoLivro::Entregue: return QStringLiteral("entregue");
-    case EventoLivro::Confirmado: return QStringLiteral("confirmado");
-    case EventoLivro::Manual: return QStringLiteral("manual");
-    case EventoLivro::ConfirmacaoPerdida: break;
+    case EventoLivro::Criado:
+        return QStringLiteral("criado");
+    case EventoLivro::Entregue:
+        return QStringLiteral("entregue");
+    case EventoLivro::Confirmado:
+        return QStringLiteral("confirmado");
+    case EventoLivro::Manual:
+        return QStringLiteral("manual");
+    case EventoLivro::ConfirmacaoPerdida:
+        break;
     }
     return QStringLiteral("confirmacao_perdida");
 }
@@ -69,20 +89,23 @@ void LivroAbastecimentos::gravaEm(const QString& caminho, FormatoLivro formato) 
     formato_ = formato;
     if (formato_ == FormatoLivro::Csv) {
         QStringList cab;
-        for (const char* c : kColunas) cab << QLatin1String(c);
+        for (const char* c : kColunas)
+            cab << QLatin1String(c);
         arquivo_->write(ansi::codifica(cab.join(QLatin1Char(',')) + QLatin1Char('\n')));
         arquivo_->flush();
     }
 }
 
-void LivroAbastecimentos::criado(const AbastecimentoSimulado& a, std::int64_t ms, const QDateTime& momento) {
+void LivroAbastecimentos::criado(const AbastecimentoSimulado& a, std::int64_t ms,
+                                 const QDateTime& momento) {
     abastecimentos_.push_back(a);
     entregas_.push_back(0);
     confirmados_.push_back(false);
     registra({EventoLivro::Criado, a.id, ms, momento, a.resposta, true});
 }
 
-void LivroAbastecimentos::manual(const AbastecimentoSimulado& a, std::int64_t ms, const QDateTime& momento) {
+void LivroAbastecimentos::manual(const AbastecimentoSimulado& a, std::int64_t ms,
+                                 const QDateTime& momento) {
     abastecimentos_.push_back(a);
     entregas_.push_back(0);
     confirmados_.push_back(false);
@@ -92,7 +115,8 @@ void LivroAbastecimentos::manual(const AbastecimentoSimulado& a, std::int64_t ms
 void LivroAbastecimentos::entregue(std::int64_t id, std::int64_t ms, const QDateTime& momento,
                                    const QString& enviada) {
     ++entregas_.at(std::size_t(id - 1));
-    registra({EventoLivro::Entregue, id, ms, momento, enviada, enviada == abastecimento(id).resposta});
+    registra(
+        {EventoLivro::Entregue, id, ms, momento, enviada, enviada == abastecimento(id).resposta});
 }
 
 void LivroAbastecimentos::confirmado(std::int64_t id, std::int64_t ms, const QDateTime& momento) {
@@ -100,7 +124,8 @@ void LivroAbastecimentos::confirmado(std::int64_t id, std::int64_t ms, const QDa
     registra({EventoLivro::Confirmado, id, ms, momento, QString(), true});
 }
 
-void LivroAbastecimentos::confirmacaoPerdida(std::int64_t id, std::int64_t ms, const QDateTime& momento) {
+void LivroAbastecimentos::confirmacaoPerdida(std::int64_t id, std::int64_t ms,
+                                             const QDateTime& momento) {
     registra({EventoLivro::ConfirmacaoPerdida, id, ms, momento, QString(), true});
 }
 
@@ -108,9 +133,13 @@ const AbastecimentoSimulado& LivroAbastecimentos::abastecimento(std::int64_t id)
     return abastecimentos_.at(std::size_t(id - 1));
 }
 
-int LivroAbastecimentos::entregas(std::int64_t id) const { return entregas_.at(std::size_t(id - 1)); }
+int LivroAbastecimentos::entregas(std::int64_t id) const {
+    return entregas_.at(std::size_t(id - 1));
+}
 
-bool LivroAbastecimentos::confirmado(std::int64_t id) const { return confirmados_.at(std::size_t(id - 1)); }
+bool LivroAbastecimentos::confirmado(std::int64_t id) const {
+    return confirmados_.at(std::size_t(id - 1));
+}
 
 std::vector<AbastecimentoSimulado> LivroAbastecimentos::confirmados() const {
     std::vector<AbastecimentoSimulado> v;
@@ -131,11 +160,13 @@ void LivroAbastecimentos::escreveLinha(const RegistroLivro& r, const Abastecimen
     QByteArray linha;
     if (formato_ == FormatoLivro::Csv) {
         QStringList campos;
-        for (const QString& s : v) campos << campoCsv(s);
+        for (const QString& s : v)
+            campos << campoCsv(s);
         linha = ansi::codifica(campos.join(QLatin1Char(',')));
     } else {
         QJsonObject o;
-        for (std::size_t i = 0; i < std::size(kColunas); ++i) o.insert(QLatin1String(kColunas[i]), v[qsizetype(i)]);
+        for (std::size_t i = 0; i < std::size(kColunas); ++i)
+            o.insert(QLatin1String(kColunas[i]), v[qsizetype(i)]);
         o.insert(QStringLiteral("id"), qint64(r.id));
         o.insert(QStringLiteral("ms"), qint64(r.ms));
         o.insert(QStringLiteral("integra"), r.integra);

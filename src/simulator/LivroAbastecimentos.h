@@ -14,31 +14,31 @@ class QFile;
 namespace talvero::sim {
 
 struct AbastecimentoSimulado {
-    std::int64_t id = 0;          // 1, 2, 3... in the order they finished
+    std::int64_t id = 0; // 1, 2, 3... in the order they finished
     QString codigoBico;
     int produto = 0;
     Moeda litros;
-    Moeda preco;                  // as sent: 0 when the price field goes out as "0000"
+    Moeda preco; // as sent: 0 when the price field goes out as "0000"
     Moeda total;
-    Moeda encerrante;             // as sent (two decimals); 0 in the 34 layout
-    Moeda encerranteInicial;      // the counter before it, cut the same way; 0 in the 34 layout
-    QString cartao;               // empty when no card was presented
+    Moeda encerrante;        // as sent (two decimals); 0 in the 34 layout
+    Moeda encerranteInicial; // the counter before it, cut the same way; 0 in the 34 layout
+    QString cartao;          // empty when no card was presented
     int duracaoS = 0;
-    QDateTime relogio;            // the concentrator's clock when it finished (seconds 0)
-    QString resposta;             // the answer handed over when nothing goes wrong
-    bool roteiro = false;         // replayed raw answer: fields only when its layout could be read
-    bool manual = false;          // pumped with the automation off: counted, never handed over
+    QDateTime relogio;    // the concentrator's clock when it finished (seconds 0)
+    QString resposta;     // the answer handed over when nothing goes wrong
+    bool roteiro = false; // replayed raw answer: fields only when its layout could be read
+    bool manual = false;  // pumped with the automation off: counted, never handed over
 };
 
 enum class EventoLivro { Criado, Entregue, Confirmado, ConfirmacaoPerdida, Manual };
 
 struct RegistroLivro {
     EventoLivro evento = EventoLivro::Criado;
-    std::int64_t id = 0;          // the fueling (0: an acknowledgement with nothing waiting)
-    std::int64_t ms = 0;          // monotonic clock of the simulator
-    QDateTime momento;            // the station's clock
-    QString resposta;             // handed over: the text actually sent (faults included)
-    bool integra = true;          // handed over exactly as `AbastecimentoSimulado::resposta`
+    std::int64_t id = 0; // the fueling (0: an acknowledgement with nothing waiting)
+    std::int64_t ms = 0; // monotonic clock of the simulator
+    QDateTime momento;   // the station's clock
+    QString resposta;    // handed over: the text actually sent (faults included)
+    bool integra = true; // handed over exactly as `AbastecimentoSimulado::resposta`
 };
 
 enum class FormatoLivro { Csv, JsonLinhas };
@@ -59,7 +59,8 @@ public:
     void criado(const AbastecimentoSimulado& a, std::int64_t ms, const QDateTime& momento);
     // A fueling that moved the nozzle's counter and is never queued.
     void manual(const AbastecimentoSimulado& a, std::int64_t ms, const QDateTime& momento);
-    void entregue(std::int64_t id, std::int64_t ms, const QDateTime& momento, const QString& enviada);
+    void entregue(std::int64_t id, std::int64_t ms, const QDateTime& momento,
+                  const QString& enviada);
     void confirmado(std::int64_t id, std::int64_t ms, const QDateTime& momento);
     void confirmacaoPerdida(std::int64_t id, std::int64_t ms, const QDateTime& momento);
 

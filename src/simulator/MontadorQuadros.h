@@ -11,7 +11,10 @@ namespace talvero::sim {
 class MontadorQuadros {
 public:
     QStringList adiciona(const QByteArray& bytes);
-    void limpa() { pendente_.clear(); dentro_ = false; }
+    void limpa() {
+        pendente_.clear();
+        dentro_ = false;
+    }
 
     static constexpr qsizetype kMaximo = 128;
 

@@ -16,13 +16,17 @@ namespace {
 constexpr std::int64_t kNunca = std::numeric_limits<std::int64_t>::max();
 
 // The smallest step of a value with that many decimals, in ten-thousandths.
-std::int64_t passoCasas(int casas) { return casas == 2 ? 100 : 10; }
+std::int64_t passoCasas(int casas) {
+    return casas == 2 ? 100 : 10;
+}
 
 Moeda limiteEncerrante(bool viraNoMilhao) {
     return Moeda::deInteiro(viraNoMilhao ? 1'000'000 : 100'000'000);
 }
 
-[[noreturn]] void recusa(const QString& texto) { throw Erro(texto, erros::TiposIncompativeis); }
+[[noreturn]] void recusa(const QString& texto) {
+    throw Erro(texto, erros::TiposIncompativeis);
+}
 
 ConfiguracaoConcentrador validada(ConfiguracaoConcentrador cfg) {
     valida(cfg);
@@ -30,16 +34,19 @@ ConfiguracaoConcentrador validada(ConfiguracaoConcentrador cfg) {
 }
 
 void validaCartao(const QString& cartao) {
-    if (!cartao.isEmpty() && cartao.size() != 16) recusa(QStringLiteral("O cartão deve ter 16 caracteres."));
+    if (!cartao.isEmpty() && cartao.size() != 16)
+        recusa(QStringLiteral("O cartão deve ter 16 caracteres."));
 }
 
 } // namespace
 
 NucleoConcentrador::NucleoConcentrador(const Relogio& relogio, ConfiguracaoConcentrador cfg)
-    : relogio_(relogio), cfg_(validada(completa(std::move(cfg)))), cartoes_(cfg_.tamanhoTabelaCartoes),
-      injetor_(cfg_.semente), sorteio_(cfg_.semente) {
-    for (const BicoSimulado& b : cfg_.bicos) bicos_.push_back({b, b.encerrante});
-    proximaChegadaMs_ = cfg_.taxaPorMinuto > 0 ? relogio_.monotonicoMs() + intervaloChegadas() : kNunca;
+    : relogio_(relogio), cfg_(validada(completa(std::move(cfg)))),
+      cartoes_(cfg_.tamanhoTabelaCartoes), injetor_(cfg_.semente), sorteio_(cfg_.semente) {
+    for (const BicoSimulado& b : cfg_.bicos)
+        bicos_.push_back({b, b.encerrante});
+    proximaChegadaMs_ =
+        cfg_.taxaPorMinuto > 0 ? relogio_.monotonicoMs() + intervaloChegadas() : kNunca;
 }
 
 // --- frames -----------------------------------------------------------------
@@ -73,14 +80,20 @@ QString NucleoConcentrador::responde(const Comando& c) {
     switch (c.tipo) {
     case TipoComando::PedeAbastecimento:
         return fila_.empty() ? QStringLiteral("(0)") : livro_.abastecimento(fila_.front()).resposta;
-    case TipoComando::Andamento: return respostaAndamento();
-    case TipoComando::CartaoAndamento: return respostaCartaoAndamento();
-    case TipoComando::AcertaRelogio: return acertaRelogio(c);
-    case TipoComando::Versao: return formataVersao(cfg_.firmware, cfg_.monitor, cfg_.checksum);
+    case TipoComando::Andamento:
+        return respostaAndamento();
+    case TipoComando::CartaoAndamento:
+        return respostaCartaoAndamento();
+    case TipoComando::AcertaRelogio:
+        return acertaRelogio(c);
+    case TipoComando::Versao:
+        return formataVersao(cfg_.firmware, cfg_.monitor, cfg_.checksum);
     case TipoComando::GravaCartao:
     case TipoComando::ApagaCartao:
-    case TipoComando::LeCartao: return respostaCartao(c);
-    default: return {};
+    case TipoComando::LeCartao:
+        return respostaCartao(c);
+    default:
+        return {};
     }
 }
 
@@ -101,7 +114,8 @@ QString NucleoConcentrador::respostaAndamento() const {
     if (andamento_.empty()) return QStringLiteral("(0)");
     const std::int64_t agora = relogio_.monotonicoMs();
     QString r = QStringLiteral("(");
-    for (const Andamento& a : andamento_) r += bicos_[a.bico].cfg.codigo + litrosAteAgora(a, agora);
+    for (const Andamento& a : andamento_)
+        r += bicos_[a.bico].cfg.codigo + litrosAteAgora(a, agora);
     return r + QLatin1Char(')');
 }
 
@@ -112,11 +126,15 @@ QString NucleoConcentrador::respostaCartaoAndamento() const {
     const QString codigo = bicos_[comCartao->bico].cfg.codigo;
     const QString cartao = QLatin1Char('(') + codigo + comCartao->cartao + QLatin1Char(')');
     switch (cfg_.formatoCartaoAndamento) {
-    case FormatoCartaoAndamento::Direto20: return cartao;
-    case FormatoCartaoAndamento::Prefixo23: return QStringLiteral("(0)") + cartao;
-    case FormatoCartaoAndamento::Prefixo30: break;
+    case FormatoCartaoAndamento::Direto20:
+        return cartao;
+    case FormatoCartaoAndamento::Prefixo23:
+        return QStringLiteral("(0)") + cartao;
+    case FormatoCartaoAndamento::Prefixo30:
+        break;
     }
-    return QLatin1Char('(') + codigo + litrosAteAgora(*comCartao, relogio_.monotonicoMs()) + QLatin1Char(')') + cartao;
+    return QLatin1Char('(') + codigo + litrosAteAgora(*comCartao, relogio_.monotonicoMs()) +
+           QLatin1Char(')') + cartao;
 }
 
 // A failed card command is answered "(1)"; an erase of a record that holds
@@ -125,14 +143,18 @@ QString NucleoConcentrador::respostaCartao(const Comando& c) {
     const ModoChecksum m = cfg_.checksum;
     if (c.tipo == TipoComando::GravaCartao) {
         const auto pos = cartoes_.grava(c.cartao);
-        return pos ? formataCartao(QLatin1Char('G'), *pos, seisDigitos(*pos), c.cartao, m) : QStringLiteral("(1)");
+        return pos ? formataCartao(QLatin1Char('G'), *pos, seisDigitos(*pos), c.cartao, m)
+                   : QStringLiteral("(1)");
     }
     if (!cartoes_.existe(c.posicao)) return QStringLiteral("(1)");
     if (c.tipo == TipoComando::LeCartao)
-        return formataCartao(QLatin1Char('L'), c.posicao, seisDigitos(c.posicao), cartoes_.le(c.posicao), m);
+        return formataCartao(QLatin1Char('L'), c.posicao, seisDigitos(c.posicao),
+                             cartoes_.le(c.posicao), m);
     if (cartoes_.apaga(c.posicao, c.cartao))
-        return formataCartao(QLatin1Char('A'), c.posicao, seisDigitos(c.posicao), TabelaCartoes::vazio(), m);
-    return formataCartao(QLatin1Char('A'), c.posicao, QStringLiteral("999999"), cartoes_.le(c.posicao), m);
+        return formataCartao(QLatin1Char('A'), c.posicao, seisDigitos(c.posicao),
+                             TabelaCartoes::vazio(), m);
+    return formataCartao(QLatin1Char('A'), c.posicao, QStringLiteral("999999"),
+                         cartoes_.le(c.posicao), m);
 }
 
 // The concentrator keeps only a day of the month: of the dates with that day in
@@ -145,7 +167,8 @@ QString NucleoConcentrador::acertaRelogio(const Comando& c) {
     for (int meses = -1; meses <= 1; ++meses) {
         const QDate mes = atual.addMonths(meses);
         const QDate candidato(mes.year(), mes.month(), c.dia);
-        if (candidato.isValid() && (!dia.isValid() || std::abs(atual.daysTo(candidato)) < std::abs(atual.daysTo(dia))))
+        if (candidato.isValid() &&
+            (!dia.isValid() || std::abs(atual.daysTo(candidato)) < std::abs(atual.daysTo(dia))))
             dia = candidato;
     }
     if (!dia.isValid()) return {};
@@ -161,15 +184,17 @@ QString NucleoConcentrador::acertaRelogio(const Comando& c) {
 void NucleoConcentrador::atualiza() {
     const std::int64_t agora = relogio_.monotonicoMs();
     for (;;) {
-        const auto primeiro = std::min_element(andamento_.begin(), andamento_.end(),
-                                               [](const Andamento& a, const Andamento& b) { return a.fimMs < b.fimMs; });
+        const auto primeiro = std::min_element(
+            andamento_.begin(), andamento_.end(),
+            [](const Andamento& a, const Andamento& b) { return a.fimMs < b.fimMs; });
         const std::int64_t fim = primeiro == andamento_.end() ? kNunca : primeiro->fimMs;
         const std::int64_t t = std::min(fim, proximaChegadaMs_);
         if (t > agora) return;
         if (fim <= proximaChegadaMs_) {
             const Andamento a = *primeiro;
             andamento_.erase(primeiro);
-            criaAbastecimento(a.bico, a.litros, a.cartao, int((a.fimMs - a.inicioMs + 500) / 1000), a.fimMs);
+            criaAbastecimento(a.bico, a.litros, a.cartao, int((a.fimMs - a.inicioMs + 500) / 1000),
+                              a.fimMs);
         } else {
             chegada(t);
             proximaChegadaMs_ = t + intervaloChegadas();
@@ -177,12 +202,14 @@ void NucleoConcentrador::atualiza() {
     }
 }
 
-std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda litros, const QString& cartao,
-                                                   int duracaoS, std::int64_t ms) {
+std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda litros,
+                                                   const QString& cartao, int duracaoS,
+                                                   std::int64_t ms) {
     Bico& b = bicos_[indice];
     const Moeda limite = limiteEncerrante(cfg_.rolloverMilhao);
     Moeda novo = b.encerrante + litros;
-    while (novo >= limite) novo = novo - limite;
+    while (novo >= limite)
+        novo = novo - limite;
     const auto lido = [](Moeda m) { return Moeda::deDezMilesimos(m.dezMilesimos() / 100 * 100); };
     const bool comEncerrante = cfg_.layout != Layout::Curto;
 
@@ -220,7 +247,8 @@ std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda lit
     c.encerrante = lido(novo);
     c.a = cartao.isEmpty() ? QStringLiteral("0") : QStringLiteral("1");
     if (!cartao.isEmpty()) c.cartao = cartao;
-    a.resposta = formataAbastecimento(c, cfg_.layout, cfg_.casasLitragem, cfg_.casasValor, cfg_.checksum);
+    a.resposta =
+        formataAbastecimento(c, cfg_.layout, cfg_.casasLitragem, cfg_.casasValor, cfg_.checksum);
 
     livro_.criado(a, ms, momentoEm(ms));
     fila_.push_back(a.id);
@@ -237,14 +265,16 @@ void NucleoConcentrador::chegada(std::int64_t ms) {
     const std::int64_t minimo = (cfg_.litrosMinimo.dezMilesimos() + unidade - 1) / unidade;
     const std::int64_t maximo = cfg_.litrosMaximo.dezMilesimos() / unidade;
     const Moeda litros = Moeda::deDezMilesimos((minimo + sorteia(maximo - minimo + 1)) * unidade);
-    const std::int64_t duracao = std::max<std::int64_t>(1000, litros.dezMilesimos() / 10 * 1000 / cfg_.mlPorSegundo);
+    const std::int64_t duracao =
+        std::max<std::int64_t>(1000, litros.dezMilesimos() / 10 * 1000 / cfg_.mlPorSegundo);
     QString cartao;
     if (sorteia(100) < cfg_.percentualComCartao) {
         const std::vector<QString> gravados = cartoes_.gravados();
         if (!gravados.empty()) {
             cartao = gravados[std::size_t(sorteia(std::int64_t(gravados.size())))];
         } else {
-            for (int i = 0; i < 16; ++i) cartao += QChar(char16_t(u'0' + sorteia(10)));
+            for (int i = 0; i < 16; ++i)
+                cartao += QChar(char16_t(u'0' + sorteia(10)));
         }
     }
     andamento_.push_back({bico, litros, ms, ms + duracao, cartao});
@@ -262,38 +292,47 @@ std::int64_t NucleoConcentrador::sorteia(std::int64_t limite) {
 }
 
 bool NucleoConcentrador::ocupado(std::size_t bico) const {
-    return std::any_of(andamento_.begin(), andamento_.end(), [&](const Andamento& a) { return a.bico == bico; });
+    return std::any_of(andamento_.begin(), andamento_.end(),
+                       [&](const Andamento& a) { return a.bico == bico; });
 }
 
 QString NucleoConcentrador::litrosAteAgora(const Andamento& a, std::int64_t ms) const {
     const std::int64_t total = a.fimMs - a.inicioMs;
     const std::int64_t decorrido = std::clamp<std::int64_t>(ms - a.inicioMs, 0, total);
     const std::int64_t unidade = passoCasas(cfg_.casasLitragem);
-    const std::int64_t v = total > 0 ? a.litros.dezMilesimos() * decorrido / total : a.litros.dezMilesimos();
-    return digitosDe(Moeda::deDezMilesimos(v / unidade * unidade), 6 - cfg_.casasLitragem, cfg_.casasLitragem);
+    const std::int64_t v =
+        total > 0 ? a.litros.dezMilesimos() * decorrido / total : a.litros.dezMilesimos();
+    return digitosDe(Moeda::deDezMilesimos(v / unidade * unidade), 6 - cfg_.casasLitragem,
+                     cfg_.casasLitragem);
 }
 
 // --- hooks for tests and the program --------------------------------------------
 
-std::int64_t NucleoConcentrador::geraAbastecimento(const QString& codigoBico, Moeda litros, const QString& cartao,
-                                                   int duracaoS) {
+std::int64_t NucleoConcentrador::geraAbastecimento(const QString& codigoBico, Moeda litros,
+                                                   const QString& cartao, int duracaoS) {
     atualiza();
     validaCartao(cartao);
     if (litros <= Moeda() || litros.arredondada(cfg_.casasLitragem) != litros)
-        recusa(QStringLiteral("Litros %1 inválidos com %2 casas decimais.").arg(litros.textoPonto(4)).arg(cfg_.casasLitragem));
-    return criaAbastecimento(indiceBico(codigoBico), litros, cartao, duracaoS, relogio_.monotonicoMs());
+        recusa(QStringLiteral("Litros %1 inválidos com %2 casas decimais.")
+                   .arg(litros.textoPonto(4))
+                   .arg(cfg_.casasLitragem));
+    return criaAbastecimento(indiceBico(codigoBico), litros, cartao, duracaoS,
+                             relogio_.monotonicoMs());
 }
 
-void NucleoConcentrador::iniciaAbastecimento(const QString& codigoBico, Moeda litros, std::int64_t duracaoMs,
-                                             const QString& cartao) {
+void NucleoConcentrador::iniciaAbastecimento(const QString& codigoBico, Moeda litros,
+                                             std::int64_t duracaoMs, const QString& cartao) {
     atualiza();
     validaCartao(cartao);
     const std::size_t bico = indiceBico(codigoBico);
     if (ocupado(bico)) recusa(QStringLiteral("O bico %1 já está abastecendo.").arg(codigoBico));
     if (litros <= Moeda() || litros.arredondada(cfg_.casasLitragem) != litros)
-        recusa(QStringLiteral("Litros %1 inválidos com %2 casas decimais.").arg(litros.textoPonto(4)).arg(cfg_.casasLitragem));
+        recusa(QStringLiteral("Litros %1 inválidos com %2 casas decimais.")
+                   .arg(litros.textoPonto(4))
+                   .arg(cfg_.casasLitragem));
     const std::int64_t agora = relogio_.monotonicoMs();
-    andamento_.push_back({bico, litros, agora, agora + std::max<std::int64_t>(0, duracaoMs), cartao});
+    andamento_.push_back(
+        {bico, litros, agora, agora + std::max<std::int64_t>(0, duracaoMs), cartao});
 }
 
 std::int64_t NucleoConcentrador::enfileiraResposta(const QString& bruta) {
@@ -311,7 +350,8 @@ std::int64_t NucleoConcentrador::enfileiraResposta(const QString& bruta) {
         a.encerrante = c->encerrante;
         a.duracaoS = c->duracao.toInt();
         if (bruta.size() == 75 && c->cartao != TabelaCartoes::vazio()) a.cartao = c->cartao;
-        if (const auto i = std::find_if(bicos_.begin(), bicos_.end(), [&](const Bico& b) { return b.cfg.codigo == c->bico; });
+        if (const auto i = std::find_if(bicos_.begin(), bicos_.end(),
+                                        [&](const Bico& b) { return b.cfg.codigo == c->bico; });
             i != bicos_.end())
             a.produto = i->cfg.produto;
     }
@@ -322,7 +362,8 @@ std::int64_t NucleoConcentrador::enfileiraResposta(const QString& bruta) {
 
 void NucleoConcentrador::defineEncerrante(const QString& codigoBico, Moeda encerrante) {
     if (encerrante < Moeda() || encerrante >= limiteEncerrante(cfg_.rolloverMilhao))
-        recusa(QStringLiteral("Encerrante %1 fora da faixa do contador.").arg(encerrante.textoPonto(2)));
+        recusa(QStringLiteral("Encerrante %1 fora da faixa do contador.")
+                   .arg(encerrante.textoPonto(2)));
     bicos_[indiceBico(codigoBico)].encerrante = encerrante;
 }
 

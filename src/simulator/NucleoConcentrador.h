@@ -35,8 +35,8 @@ public:
     // A fueling that finishes now, at the nozzle with that code. `cartao` is
     // empty or 16 characters. Returns its id in the ledger (a manual fueling when
     // that fault strikes).
-    std::int64_t geraAbastecimento(const QString& codigoBico, Moeda litros, const QString& cartao = {},
-                                   int duracaoS = 60);
+    std::int64_t geraAbastecimento(const QString& codigoBico, Moeda litros,
+                                   const QString& cartao = {}, int duracaoS = 60);
     // A fueling that runs for `duracaoMs` from now and then finishes by itself.
     void iniciaAbastecimento(const QString& codigoBico, Moeda litros, std::int64_t duracaoMs,
                              const QString& cartao = {});
@@ -64,7 +64,7 @@ public:
 private:
     struct Bico {
         BicoSimulado cfg;
-        Moeda encerrante;  // exact; the answer shows it cut to two decimals
+        Moeda encerrante; // exact; the answer shows it cut to two decimals
     };
     struct Andamento {
         std::size_t bico;
@@ -81,8 +81,8 @@ private:
     QString respostaCartao(const Comando& c);
     QString acertaRelogio(const Comando& c);
 
-    std::int64_t criaAbastecimento(std::size_t bico, Moeda litros, const QString& cartao, int duracaoS,
-                                   std::int64_t ms);
+    std::int64_t criaAbastecimento(std::size_t bico, Moeda litros, const QString& cartao,
+                                   int duracaoS, std::int64_t ms);
     void chegada(std::int64_t ms);
     std::int64_t intervaloChegadas();
     std::int64_t sorteia(std::int64_t limite);
@@ -92,7 +92,9 @@ private:
     void guardaQuadro(const QString& frame);
 
     QDateTime momentoEm(std::int64_t ms) const;
-    QDateTime concentradorEm(std::int64_t ms) const { return momentoEm(ms).addMSecs(ajusteRelogioMs_); }
+    QDateTime concentradorEm(std::int64_t ms) const {
+        return momentoEm(ms).addMSecs(ajusteRelogioMs_);
+    }
 
     const Relogio& relogio_;
     ConfiguracaoConcentrador cfg_;

@@ -11,38 +11,51 @@ namespace {
 
 struct DefOpcao {
     const char* nome;
-    const char* valor;  // nullptr: a switch without value
+    const char* valor; // nullptr: a switch without value
     const char* descricao;
 };
 
 const DefOpcao kOpcoes[] = {
-    {"pty", "LINK", "serve numa porta serial: cria um pseudo-terminal (modo cru) e põe em LINK um link simbólico "
-                    "para ele, por exemplo RAIZ/dev/COM3"},
-    {"serial", "PORTA", "serve numa porta serial que já existe (COM4, /dev/ttyS1): uma ponta de um cabo null-modem "
-                        "ou de um par de portas virtuais, o agente na outra; 9600 8N1"},
-    {"tcp", "HOST:PORTA", "serve em TCP; com a porta 0 o sistema escolhe uma livre, que é mostrada na partida"},
-    {"layout", "52|75|34", "resposta de abastecimento: 52 padrão, 75 IdentFid (com cartão), 34 curta (padrão 52)"},
+    {"pty", "LINK",
+     "serve numa porta serial: cria um pseudo-terminal (modo cru) e põe em LINK um link simbólico "
+     "para ele, por exemplo RAIZ/dev/COM3"},
+    {"serial", "PORTA",
+     "serve numa porta serial que já existe (COM4, /dev/ttyS1): uma ponta de um cabo null-modem "
+     "ou de um par de portas virtuais, o agente na outra; 9600 8N1"},
+    {"tcp", "HOST:PORTA",
+     "serve em TCP; com a porta 0 o sistema escolhe uma livre, que é mostrada na partida"},
+    {"layout", "52|75|34",
+     "resposta de abastecimento: 52 padrão, 75 IdentFid (com cartão), 34 curta (padrão 52)"},
     {"casas-litragem", "2|3", "casas decimais dos litros nas respostas (padrão 3)"},
     {"casas-valor", "2|3", "casas decimais do preço unitário nas respostas (padrão 3)"},
-    {"bicos", "LISTA", "bicos como codigo:produto:preco[:encerrante] separados por vírgula "
-                       "(padrão 01:1:5.79,02:2:3.89,03:3:5.99,04:1:5.79)"},
+    {"bicos", "LISTA",
+     "bicos como codigo:produto:preco[:encerrante] separados por vírgula "
+     "(padrão 01:1:5.79,02:2:3.89,03:3:5.99,04:1:5.79)"},
     {"taxa", "N", "abastecimentos iniciados por minuto, em média (padrão 2; 0 = nenhum)"},
     {"semente", "N", "semente do sorteio: a mesma semente dá o mesmo tráfego (padrão 1)"},
-    {"rollover", nullptr, "os encerrantes voltam a zero em 1.000.000,00 litros; sem encerrante dado em --bicos "
-                          "começam em 999.900,00"},
-    {"preco-zero", nullptr, "o preço unitário vai como 0000 (o agente o completa pelos seus cadastros)"},
+    {"rollover", nullptr,
+     "os encerrantes voltam a zero em 1.000.000,00 litros; sem encerrante dado em --bicos "
+     "começam em 999.900,00"},
+    {"preco-zero", nullptr,
+     "o preço unitário vai como 0000 (o agente o completa pelos seus cadastros)"},
     {"iniciais", "N", "abastecimentos já encerrados, à espera, na partida (padrão 0)"},
-    {"script", "ARQUIVO", "repete respostas brutas de um arquivo: uma por linha, opcionalmente precedida dos "
-                          "segundos após a partida em que fica disponível; linhas vazias ou com # são ignoradas"},
-    {"livro", "ARQUIVO", "livro de abastecimentos criados, entregues e confirmados (recriado na partida; "
-                         "também --ledger)"},
-    {"livro-formato", "csv|jsonl", "formato do livro (padrão: jsonl quando o nome termina em .jsonl, senão csv; "
-                                   "também --ledger-formato)"},
-    {"resposta-relogio", "TEXTO", "resposta ao acerto de relógio: \"(0)(&H)\" (padrão) ou \"(&H)\""},
+    {"script", "ARQUIVO",
+     "repete respostas brutas de um arquivo: uma por linha, opcionalmente precedida dos "
+     "segundos após a partida em que fica disponível; linhas vazias ou com # são ignoradas"},
+    {"livro", "ARQUIVO",
+     "livro de abastecimentos criados, entregues e confirmados (recriado na partida; "
+     "também --ledger)"},
+    {"livro-formato", "csv|jsonl",
+     "formato do livro (padrão: jsonl quando o nome termina em .jsonl, senão csv; "
+     "também --ledger-formato)"},
+    {"resposta-relogio", "TEXTO",
+     "resposta ao acerto de relógio: \"(0)(&H)\" (padrão) ou \"(&H)\""},
     {"cartoes", "N", "registros da tabela de cartões do IdentFid (padrão 100)"},
-    {"cartao-andamento", "20|23|30", "tamanho da resposta do cartão no bico em andamento (padrão 20)"},
-    {"checksum", "correto|diferente", "\"diferente\": as respostas somam também o \"(\" no checksum, que nunca "
-                                      "confere com a regra do agente (padrão correto)"},
+    {"cartao-andamento", "20|23|30",
+     "tamanho da resposta do cartão no bico em andamento (padrão 20)"},
+    {"checksum", "correto|diferente",
+     "\"diferente\": as respostas somam também o \"(\" no checksum, que nunca "
+     "confere com a regra do agente (padrão correto)"},
     {"firmware", "XXXX", "versão de firmware na resposta de versão (padrão 0412)"},
     {"monitor", "XXXX", "versão do software monitor na resposta de versão (padrão 0207)"},
     {"atraso", "MS", "tempo que o concentrador leva para responder (padrão 30)"},
@@ -52,19 +65,25 @@ const DefOpcao kOpcoes[] = {
     {"atraso-falha", "MS", "atraso das respostas atingidas por --falha-atraso (padrão 3000)"},
     {"falha-ruido", "P", "probabilidade de bytes de ruído antes de uma resposta"},
     {"falha-truncada", "P", "probabilidade de uma resposta sair cortada pela metade"},
-    {"falha-adulterada", "P", "probabilidade de um dígito trocado num abastecimento, com o checksum original"},
+    {"falha-adulterada", "P",
+     "probabilidade de um dígito trocado num abastecimento, com o checksum original"},
     {"falha-partida", "P", "probabilidade de uma resposta sair em 2 pedaços com 600 ms entre eles"},
-    {"falha-confirmacao", "P", "probabilidade de um (&I) ser ignorado (o abastecimento é entregue de novo)"},
-    {"falha-desconexao", "P", "probabilidade de um comando se perder com a queda da linha (TCP: a conexão "
-                              "cai; serial: a linha fica muda por 5 s)"},
-    {"manual", "P", "probabilidade de um abastecimento ser feito com a automação desligada: o encerrante do "
-                    "bico anda, mas ele nunca é entregue (o livro o registra como manual)"},
+    {"falha-confirmacao", "P",
+     "probabilidade de um (&I) ser ignorado (o abastecimento é entregue de novo)"},
+    {"falha-desconexao", "P",
+     "probabilidade de um comando se perder com a queda da linha (TCP: a conexão "
+     "cai; serial: a linha fica muda por 5 s)"},
+    {"manual", "P",
+     "probabilidade de um abastecimento ser feito com a automação desligada: o encerrante do "
+     "bico anda, mas ele nunca é entregue (o livro o registra como manual)"},
     {"so-abastecimentos", nullptr, "as falhas atingem só as respostas que levam um abastecimento"},
     {"help", nullptr, "mostra esta ajuda (também -h)"},
     {"version", nullptr, "mostra a versão"},
 };
 
-[[noreturn]] void recusa(const QString& texto) { throw Erro(texto, erros::TiposIncompativeis); }
+[[noreturn]] void recusa(const QString& texto) {
+    throw Erro(texto, erros::TiposIncompativeis);
+}
 
 // The names the options had before, still taken from scripts.
 QString nomeAtual(const QString& nome) {
@@ -103,13 +122,15 @@ double numero(const QString& valor, const QString& opcao, double minimo, double 
 
 QString escolha(const QString& valor, const QString& opcao, const QStringList& validos) {
     if (!validos.contains(valor))
-        recusa(QStringLiteral("Valor inválido para --%1: \"%2\" (use %3).").arg(opcao, valor, validos.join(QLatin1Char('|'))));
+        recusa(QStringLiteral("Valor inválido para --%1: \"%2\" (use %3).")
+                   .arg(opcao, valor, validos.join(QLatin1Char('|'))));
     return valor;
 }
 
 void leTcp(OpcoesSimulador& o, const QString& valor) {
     const qsizetype dois = valor.lastIndexOf(QLatin1Char(':'));
-    if (dois <= 0) recusa(QStringLiteral("Valor inválido para --tcp: \"%1\" (use HOST:PORTA).").arg(valor));
+    if (dois <= 0)
+        recusa(QStringLiteral("Valor inválido para --tcp: \"%1\" (use HOST:PORTA).").arg(valor));
     o.tcpHost = valor.left(dois);
     o.tcpPorta = quint16(inteiro(valor.mid(dois + 1), QStringLiteral("tcp"), 0, 65535));
 }
@@ -122,63 +143,104 @@ Falha probabilidade(const QString& valor, const QString& opcao) {
 
 bool aplicaFalha(OpcoesSimulador& o, const QString& n, const QString& v) {
     PlanoFalhas& p = o.falhas;
-    if (n == QLatin1String("falha-silencio")) p.silencio = probabilidade(v, n);
-    else if (n == QLatin1String("falha-atraso")) p.atraso = probabilidade(v, n);
-    else if (n == QLatin1String("atraso-falha")) p.atrasoMs = int(inteiro(v, n, 0, 600000));
-    else if (n == QLatin1String("falha-ruido")) p.ruido = probabilidade(v, n);
-    else if (n == QLatin1String("falha-truncada")) p.truncada = probabilidade(v, n);
-    else if (n == QLatin1String("falha-adulterada")) p.adulterada = probabilidade(v, n);
-    else if (n == QLatin1String("falha-partida")) p.partida = probabilidade(v, n);
-    else if (n == QLatin1String("falha-confirmacao")) p.confirmacaoPerdida = probabilidade(v, n);
-    else if (n == QLatin1String("falha-desconexao")) p.desconexao = probabilidade(v, n);
-    else if (n == QLatin1String("manual")) p.manual = probabilidade(v, n);
-    else return false;
+    if (n == QLatin1String("falha-silencio"))
+        p.silencio = probabilidade(v, n);
+    else if (n == QLatin1String("falha-atraso"))
+        p.atraso = probabilidade(v, n);
+    else if (n == QLatin1String("atraso-falha"))
+        p.atrasoMs = int(inteiro(v, n, 0, 600000));
+    else if (n == QLatin1String("falha-ruido"))
+        p.ruido = probabilidade(v, n);
+    else if (n == QLatin1String("falha-truncada"))
+        p.truncada = probabilidade(v, n);
+    else if (n == QLatin1String("falha-adulterada"))
+        p.adulterada = probabilidade(v, n);
+    else if (n == QLatin1String("falha-partida"))
+        p.partida = probabilidade(v, n);
+    else if (n == QLatin1String("falha-confirmacao"))
+        p.confirmacaoPerdida = probabilidade(v, n);
+    else if (n == QLatin1String("falha-desconexao"))
+        p.desconexao = probabilidade(v, n);
+    else if (n == QLatin1String("manual"))
+        p.manual = probabilidade(v, n);
+    else
+        return false;
     return true;
 }
 
 void aplicaResposta(OpcoesSimulador& o, const QString& n, const QString& v) {
     ConfiguracaoConcentrador& c = o.cfg;
-    if (n == QLatin1String("layout")) c.layout = Layout(escolha(v, n, {QStringLiteral("52"), QStringLiteral("75"), QStringLiteral("34")}).toInt());
-    else if (n == QLatin1String("casas-litragem")) c.casasLitragem = int(inteiro(v, n, 2, 3));
-    else if (n == QLatin1String("casas-valor")) c.casasValor = int(inteiro(v, n, 2, 3));
-    else if (n == QLatin1String("resposta-relogio")) c.respostaRelogio = escolha(v, n, {QStringLiteral("(0)(&H)"), QStringLiteral("(&H)")});
-    else if (n == QLatin1String("cartoes")) c.tamanhoTabelaCartoes = int(inteiro(v, n, 1, 999999));
+    if (n == QLatin1String("layout"))
+        c.layout =
+            Layout(escolha(v, n, {QStringLiteral("52"), QStringLiteral("75"), QStringLiteral("34")})
+                       .toInt());
+    else if (n == QLatin1String("casas-litragem"))
+        c.casasLitragem = int(inteiro(v, n, 2, 3));
+    else if (n == QLatin1String("casas-valor"))
+        c.casasValor = int(inteiro(v, n, 2, 3));
+    else if (n == QLatin1String("resposta-relogio"))
+        c.respostaRelogio = escolha(v, n, {QStringLiteral("(0)(&H)"), QStringLiteral("(&H)")});
+    else if (n == QLatin1String("cartoes"))
+        c.tamanhoTabelaCartoes = int(inteiro(v, n, 1, 999999));
     else if (n == QLatin1String("cartao-andamento"))
-        c.formatoCartaoAndamento = FormatoCartaoAndamento(escolha(v, n, {QStringLiteral("20"), QStringLiteral("23"), QStringLiteral("30")}).toInt());
+        c.formatoCartaoAndamento = FormatoCartaoAndamento(
+            escolha(v, n, {QStringLiteral("20"), QStringLiteral("23"), QStringLiteral("30")})
+                .toInt());
     else if (n == QLatin1String("checksum"))
-        c.checksum = escolha(v, n, {QStringLiteral("correto"), QStringLiteral("diferente")}) == QLatin1String("correto")
+        c.checksum = escolha(v, n, {QStringLiteral("correto"), QStringLiteral("diferente")}) ==
+                             QLatin1String("correto")
                          ? ModoChecksum::Correto
                          : ModoChecksum::SomaComParentese;
-    else if (n == QLatin1String("firmware")) c.firmware = v;
-    else if (n == QLatin1String("monitor")) c.monitor = v;
-    else if (n == QLatin1String("atraso")) c.atrasoRespostaMs = int(inteiro(v, n, 0, 600000));
-    else aplicaFalha(o, n, v);
+    else if (n == QLatin1String("firmware"))
+        c.firmware = v;
+    else if (n == QLatin1String("monitor"))
+        c.monitor = v;
+    else if (n == QLatin1String("atraso"))
+        c.atrasoRespostaMs = int(inteiro(v, n, 0, 600000));
+    else
+        aplicaFalha(o, n, v);
 }
 
 void aplica(OpcoesSimulador& o, const QString& n, const QString& v) {
-    if (n == QLatin1String("help")) o.ajuda = true;
-    else if (n == QLatin1String("version")) o.versao = true;
-    else if (n == QLatin1String("pty")) o.pty = v;
-    else if (n == QLatin1String("serial")) o.serial = v;
-    else if (n == QLatin1String("tcp")) leTcp(o, v);
-    else if (n == QLatin1String("bicos")) o.cfg.bicos = leBicos(v);
-    else if (n == QLatin1String("taxa")) o.cfg.taxaPorMinuto = numero(v, n, 0, 6000);
-    else if (n == QLatin1String("semente")) o.cfg.semente = std::uint64_t(inteiro(v, n, 0, 0x7fffffffffffffffLL));
-    else if (n == QLatin1String("rollover")) o.cfg.rolloverMilhao = true;
-    else if (n == QLatin1String("preco-zero")) o.cfg.precoZero = true;
-    else if (n == QLatin1String("iniciais")) o.iniciais = int(inteiro(v, n, 0, 10000));
-    else if (n == QLatin1String("script")) o.roteiro = v;
-    else if (n == QLatin1String("livro")) o.livro = v;
+    if (n == QLatin1String("help"))
+        o.ajuda = true;
+    else if (n == QLatin1String("version"))
+        o.versao = true;
+    else if (n == QLatin1String("pty"))
+        o.pty = v;
+    else if (n == QLatin1String("serial"))
+        o.serial = v;
+    else if (n == QLatin1String("tcp"))
+        leTcp(o, v);
+    else if (n == QLatin1String("bicos"))
+        o.cfg.bicos = leBicos(v);
+    else if (n == QLatin1String("taxa"))
+        o.cfg.taxaPorMinuto = numero(v, n, 0, 6000);
+    else if (n == QLatin1String("semente"))
+        o.cfg.semente = std::uint64_t(inteiro(v, n, 0, 0x7fffffffffffffffLL));
+    else if (n == QLatin1String("rollover"))
+        o.cfg.rolloverMilhao = true;
+    else if (n == QLatin1String("preco-zero"))
+        o.cfg.precoZero = true;
+    else if (n == QLatin1String("iniciais"))
+        o.iniciais = int(inteiro(v, n, 0, 10000));
+    else if (n == QLatin1String("script"))
+        o.roteiro = v;
+    else if (n == QLatin1String("livro"))
+        o.livro = v;
     else if (n == QLatin1String("livro-formato"))
-        o.formatoLivro = escolha(v, n, {QStringLiteral("csv"), QStringLiteral("jsonl")}) == QLatin1String("csv")
-                              ? FormatoLivro::Csv
-                              : FormatoLivro::JsonLinhas;
-    else if (n == QLatin1String("duracao")) o.duracaoS = int(inteiro(v, n, 1, 365 * 24 * 3600));
+        o.formatoLivro =
+            escolha(v, n, {QStringLiteral("csv"), QStringLiteral("jsonl")}) == QLatin1String("csv")
+                ? FormatoLivro::Csv
+                : FormatoLivro::JsonLinhas;
+    else if (n == QLatin1String("duracao"))
+        o.duracaoS = int(inteiro(v, n, 1, 365 * 24 * 3600));
     else if (n == QLatin1String("so-abastecimentos")) {
         for (Falha* f : {&o.falhas.silencio, &o.falhas.atraso, &o.falhas.ruido, &o.falhas.truncada,
                          &o.falhas.partida, &o.falhas.desconexao})
             f->soAbastecimentos = true;
-    } else aplicaResposta(o, n, v);
+    } else
+        aplicaResposta(o, n, v);
 }
 
 // Totalizers given in --bicos stay as given; the others start just below the
@@ -187,7 +249,8 @@ void ajustaVirada(OpcoesSimulador& o, const std::vector<bool>& encerranteDado) {
     if (!o.cfg.rolloverMilhao) return;
     if (o.cfg.bicos.empty()) o.cfg.bicos = bicosPadrao();
     for (std::size_t i = 0; i < o.cfg.bicos.size(); ++i)
-        if (i >= encerranteDado.size() || !encerranteDado[i]) o.cfg.bicos[i].encerrante = Moeda::deInteiro(999'900);
+        if (i >= encerranteDado.size() || !encerranteDado[i])
+            o.cfg.bicos[i].encerrante = Moeda::deInteiro(999'900);
 }
 
 // The option at the left, its description wrapped in a column at the right.
@@ -224,7 +287,9 @@ std::vector<BicoSimulado> leBicos(const QString& lista) {
     for (const QString& item : lista.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList p = item.trimmed().split(QLatin1Char(':'));
         if (p.size() < 3 || p.size() > 4)
-            recusa(QStringLiteral("Bico inválido em --bicos: \"%1\" (use codigo:produto:preco[:encerrante]).").arg(item));
+            recusa(QStringLiteral(
+                       "Bico inválido em --bicos: \"%1\" (use codigo:produto:preco[:encerrante]).")
+                       .arg(item));
         BicoSimulado b;
         b.codigo = p[0].toUpper();
         b.produto = int(inteiro(p[1], QStringLiteral("bicos"), 0, 99));
@@ -251,16 +316,20 @@ OpcoesSimulador leOpcoes(const QStringList& argumentos) {
             o.ajuda = true;
             continue;
         }
-        if (!arg.startsWith(QLatin1String("--"))) recusa(QStringLiteral("Argumento inesperado: \"%1\".").arg(arg));
+        if (!arg.startsWith(QLatin1String("--")))
+            recusa(QStringLiteral("Argumento inesperado: \"%1\".").arg(arg));
         const qsizetype igual = arg.indexOf(QLatin1Char('='));
         const QString nome = nomeAtual(arg.mid(2, igual < 0 ? -1 : igual - 2));
         const DefOpcao* d = procura(nome);
         if (!d) recusa(QStringLiteral("Opção desconhecida: --%1.").arg(nome));
         QString valor;
         if (d->valor) {
-            if (igual >= 0) valor = arg.mid(igual + 1);
-            else if (i + 1 < argumentos.size()) valor = argumentos[++i];
-            else recusa(QStringLiteral("Falta o valor de --%1.").arg(nome));
+            if (igual >= 0)
+                valor = arg.mid(igual + 1);
+            else if (i + 1 < argumentos.size())
+                valor = argumentos[++i];
+            else
+                recusa(QStringLiteral("Falta o valor de --%1.").arg(nome));
         } else if (igual >= 0) {
             recusa(QStringLiteral("--%1 não leva valor.").arg(nome));
         }
@@ -296,7 +365,8 @@ std::vector<LinhaRoteiro> leRoteiro(const QString& texto) {
             const double segundos = espaco < 0 ? -1 : linha.left(espaco).toDouble(&ok);
             r.resposta = espaco < 0 ? QString() : linha.mid(espaco).trimmed();
             if (!ok || segundos < 0 || r.resposta.isEmpty())
-                recusa(QStringLiteral("Linha %1 do roteiro inválida: \"%2\".").arg(i + 1).arg(linha));
+                recusa(
+                    QStringLiteral("Linha %1 do roteiro inválida: \"%2\".").arg(i + 1).arg(linha));
             r.aposMs = std::int64_t(std::llround(segundos * 1000));
         }
         linhas.push_back(r);

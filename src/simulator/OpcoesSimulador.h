@@ -14,15 +14,15 @@ namespace talvero::sim {
 struct OpcoesSimulador {
     ConfiguracaoConcentrador cfg;
     PlanoFalhas falhas;
-    QString pty;                       // link to create
-    QString serial;                    // existing port to serve on
+    QString pty;    // link to create
+    QString serial; // existing port to serve on
     std::optional<QString> tcpHost;
     quint16 tcpPorta = 0;
-    QString roteiro;                   // --script
+    QString roteiro; // --script
     QString livro;
     FormatoLivro formatoLivro = FormatoLivro::Csv;
     int iniciais = 0;
-    int duracaoS = 0;                  // 0: until stopped
+    int duracaoS = 0; // 0: until stopped
     bool ajuda = false;
     bool versao = false;
 };

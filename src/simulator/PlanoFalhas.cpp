@@ -15,7 +15,9 @@ bool InjetorFalhas::atinge(Falha& f, bool carregaAbastecimento) {
     return u < f.probabilidade;
 }
 
-int InjetorFalhas::sorteia(int limite) { return int(sorteio_() % std::uint64_t(limite)); }
+int InjetorFalhas::sorteia(int limite) {
+    return int(sorteio_() % std::uint64_t(limite));
+}
 
 QString InjetorFalhas::adultera(const QString& resposta) {
     // Any digit before the checksum: the answer keeps its length and its checksum
@@ -54,14 +56,16 @@ std::vector<Trecho> InjetorFalhas::entrega(const QByteArray& bytes, std::int64_t
     }
     std::int64_t atraso = atrasoBaseMs;
     if (atinge(plano_.atraso, carregaAbastecimento)) atraso += plano_.atrasoMs;
-    if (!atinge(plano_.partida, carregaAbastecimento) || tudo.size() < 2) return {{tudo, atraso, false}};
+    if (!atinge(plano_.partida, carregaAbastecimento) || tudo.size() < 2)
+        return {{tudo, atraso, false}};
 
     const qsizetype pedacos = std::clamp<qsizetype>(plano_.pedacos, 2, tudo.size());
     std::vector<Trecho> trechos;
     qsizetype inicio = 0;
     for (qsizetype i = 0; i < pedacos; ++i) {
         const qsizetype fim = tudo.size() * (i + 1) / pedacos;
-        trechos.push_back({tudo.mid(inicio, fim - inicio), atraso + i * plano_.intervaloPedacosMs, false});
+        trechos.push_back(
+            {tudo.mid(inicio, fim - inicio), atraso + i * plano_.intervaloPedacosMs, false});
         inicio = fim;
     }
     return trechos;

@@ -11,8 +11,8 @@ namespace talvero::sim {
 // One piece of an answer as the transport must deliver it.
 struct Trecho {
     QByteArray bytes;
-    std::int64_t atrasoMs = 0;   // after the frame arrived
-    bool desconecta = false;     // the line drops at that moment (no bytes)
+    std::int64_t atrasoMs = 0; // after the frame arrived
+    bool desconecta = false;   // the line drops at that moment (no bytes)
 };
 
 // A fault strikes the next `proximas` answers it applies to, and after those
@@ -21,19 +21,19 @@ struct Trecho {
 struct Falha {
     int proximas = 0;
     double probabilidade = 0;
-    bool soAbastecimentos = false;  // only answers that carry a fueling
+    bool soAbastecimentos = false; // only answers that carry a fueling
 };
 
 struct PlanoFalhas {
-    Falha silencio;              // the frame gets no answer
-    Falha atraso;                // the answer comes `atrasoMs` later
-    Falha ruido;                 // `bytesRuido` random bytes (never "(" or ")") before the answer
-    Falha truncada;              // only the first `tamanhoTruncado` characters (0: half) go out
-    Falha adulterada;            // one digit changed, the checksum left as it was (fuelings only)
-    Falha partida;               // the answer goes out in `pedacos` pieces, `intervaloPedacosMs` apart
-    Falha confirmacaoPerdida;    // an "(&I)" is ignored
-    Falha desconexao;            // the frame is lost and the line drops
-    Falha manual;                // a fueling pumped with the automation off: counted, never handed over
+    Falha silencio;           // the frame gets no answer
+    Falha atraso;             // the answer comes `atrasoMs` later
+    Falha ruido;              // `bytesRuido` random bytes (never "(" or ")") before the answer
+    Falha truncada;           // only the first `tamanhoTruncado` characters (0: half) go out
+    Falha adulterada;         // one digit changed, the checksum left as it was (fuelings only)
+    Falha partida;            // the answer goes out in `pedacos` pieces, `intervaloPedacosMs` apart
+    Falha confirmacaoPerdida; // an "(&I)" is ignored
+    Falha desconexao;         // the frame is lost and the line drops
+    Falha manual; // a fueling pumped with the automation off: counted, never handed over
 
     int atrasoMs = 3000;
     int bytesRuido = 3;
@@ -50,14 +50,19 @@ public:
 
     PlanoFalhas& plano() { return plano_; }
 
-    bool desconecta(bool carregaAbastecimento) { return atinge(plano_.desconexao, carregaAbastecimento); }
+    bool desconecta(bool carregaAbastecimento) {
+        return atinge(plano_.desconexao, carregaAbastecimento);
+    }
     bool perdeConfirmacao() { return atinge(plano_.confirmacaoPerdida, false); }
-    bool silencia(bool carregaAbastecimento) { return atinge(plano_.silencio, carregaAbastecimento); }
+    bool silencia(bool carregaAbastecimento) {
+        return atinge(plano_.silencio, carregaAbastecimento);
+    }
     bool abastecimentoManual() { return atinge(plano_.manual, true); }
 
     // The text that goes out instead of `resposta` (the same text when no content fault strikes).
     QString conteudo(const QString& resposta, bool carregaAbastecimento);
-    std::vector<Trecho> entrega(const QByteArray& bytes, std::int64_t atrasoBaseMs, bool carregaAbastecimento);
+    std::vector<Trecho> entrega(const QByteArray& bytes, std::int64_t atrasoBaseMs,
+                                bool carregaAbastecimento);
 
 private:
     bool atinge(Falha& f, bool carregaAbastecimento);

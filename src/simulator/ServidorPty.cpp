@@ -25,7 +25,8 @@ namespace {
 constexpr qsizetype kMaximoPendente = 64 * 1024;
 
 Erro erroSistema(const QString& oQue) {
-    return Erro(oQue + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)), erros::ErroEntradaSaida);
+    return Erro(oQue + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)),
+                erros::ErroEntradaSaida);
 }
 
 } // namespace
@@ -39,13 +40,16 @@ ServidorPty::ServidorPty(NucleoConcentrador& nucleo, std::function<void(const QS
                 mudo_.start();
             }) {}
 
-ServidorPty::~ServidorPty() { fecha(); }
+ServidorPty::~ServidorPty() {
+    fecha();
+}
 
 #ifdef Q_OS_WIN
 
 // Windows has no pseudo-terminals: the simulator serves the library's TCP link there.
 void ServidorPty::abre(const QString&) {
-    throw Erro(QStringLiteral("Pseudo-terminais não existem no Windows: use --tcp."), erros::CaminhoNaoEncontrado);
+    throw Erro(QStringLiteral("Pseudo-terminais não existem no Windows: use --tcp."),
+               erros::CaminhoNaoEncontrado);
 }
 void ServidorPty::criaLink(const QString&) {}
 void ServidorPty::leMestre() {}
@@ -59,17 +63,20 @@ void ServidorPty::abre(const QString& link) {
     mestre_ = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (mestre_ < 0) throw erroSistema(QStringLiteral("Não foi possível criar o pseudo-terminal"));
     char nome[256];
-    if (::grantpt(mestre_) != 0 || ::unlockpt(mestre_) != 0 || ::ptsname_r(mestre_, nome, sizeof nome) != 0)
+    if (::grantpt(mestre_) != 0 || ::unlockpt(mestre_) != 0 ||
+        ::ptsname_r(mestre_, nome, sizeof nome) != 0)
         throw erroSistema(QStringLiteral("Não foi possível liberar o pseudo-terminal"));
     dispositivo_ = QString::fromLocal8Bit(nome);
     escravo_ = ::open(nome, O_RDWR | O_NOCTTY);
     if (escravo_ < 0) throw erroSistema(QStringLiteral("Não foi possível abrir ") + dispositivo_);
     termios t{};
-    if (::tcgetattr(escravo_, &t) != 0) throw erroSistema(QStringLiteral("tcgetattr em ") + dispositivo_);
+    if (::tcgetattr(escravo_, &t) != 0)
+        throw erroSistema(QStringLiteral("tcgetattr em ") + dispositivo_);
     ::cfmakeraw(&t);
     ::cfsetispeed(&t, B9600);
     ::cfsetospeed(&t, B9600);
-    if (::tcsetattr(escravo_, TCSANOW, &t) != 0) throw erroSistema(QStringLiteral("tcsetattr em ") + dispositivo_);
+    if (::tcsetattr(escravo_, TCSANOW, &t) != 0)
+        throw erroSistema(QStringLiteral("tcsetattr em ") + dispositivo_);
     ::fcntl(mestre_, F_SETFL, ::fcntl(mestre_, F_GETFL) | O_NONBLOCK);
     criaLink(link);
     leitura_ = std::make_unique<QSocketNotifier>(mestre_, QSocketNotifier::Read);
@@ -83,12 +90,14 @@ void ServidorPty::abre(const QString& link) {
 void ServidorPty::criaLink(const QString& link) {
     const QFileInfo info(link);
     if (!QDir().mkpath(info.absolutePath()))
-        throw Erro(QStringLiteral("Não foi possível criar a pasta ") + info.absolutePath(), erros::CaminhoNaoEncontrado);
+        throw Erro(QStringLiteral("Não foi possível criar a pasta ") + info.absolutePath(),
+                   erros::CaminhoNaoEncontrado);
     const QByteArray destino = QFile::encodeName(info.absoluteFilePath());
     struct stat st {};
     if (::lstat(destino.constData(), &st) == 0 && !S_ISLNK(st.st_mode))
-        throw Erro(QStringLiteral("%1 já existe e não é um link simbólico; nada foi alterado.").arg(link),
-                   erros::ArquivoJaExiste);
+        throw Erro(
+            QStringLiteral("%1 já existe e não é um link simbólico; nada foi alterado.").arg(link),
+            erros::ArquivoJaExiste);
     const QByteArray temporario = destino + ".novo." + QByteArray::number(::getpid());
     ::unlink(temporario.constData());
     if (::symlink(QFile::encodeName(dispositivo_).constData(), temporario.constData()) != 0 ||
@@ -123,7 +132,8 @@ void ServidorPty::leMestre() {
 void ServidorPty::escreve(const QByteArray& bytes) {
     if (mudo_.isValid() && mudo_.elapsed() < kLinhaMudaMs) return;
     aEscrever_.append(bytes);
-    if (aEscrever_.size() > kMaximoPendente) aEscrever_.remove(0, aEscrever_.size() - kMaximoPendente);
+    if (aEscrever_.size() > kMaximoPendente)
+        aEscrever_.remove(0, aEscrever_.size() - kMaximoPendente);
     esvazia();
 }
 
@@ -143,7 +153,8 @@ void ServidorPty::fecha() {
         const QByteArray l = QFile::encodeName(link_);
         char alvo[256];
         const ssize_t n = ::readlink(l.constData(), alvo, sizeof alvo - 1);
-        if (n > 0 && QString::fromLocal8Bit(alvo, qsizetype(n)) == dispositivo_) ::unlink(l.constData());
+        if (n > 0 && QString::fromLocal8Bit(alvo, qsizetype(n)) == dispositivo_)
+            ::unlink(l.constData());
         link_.clear();
     }
     if (escravo_ >= 0) ::close(escravo_);

@@ -28,7 +28,7 @@ private:
     NucleoConcentrador& nucleo_;
     std::function<void(const QString&)> falhaGrave_;
     QSerialPort porta_;
-    AtendeDispositivo* atende_ = nullptr;  // a child of the port
+    AtendeDispositivo* atende_ = nullptr; // a child of the port
     QElapsedTimer mudo_;
 };
 

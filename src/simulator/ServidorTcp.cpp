@@ -17,15 +17,22 @@ ServidorTcp::~ServidorTcp() = default;
 
 void ServidorTcp::escuta(const QString& host, quint16 porta) {
     QHostAddress endereco;
-    if (host == QLatin1String("localhost")) endereco = QHostAddress::LocalHost;
+    if (host == QLatin1String("localhost"))
+        endereco = QHostAddress::LocalHost;
     else if (!endereco.setAddress(host))
-        throw Erro(QStringLiteral("Endereço TCP inválido: %1").arg(host), erros::TiposIncompativeis);
+        throw Erro(QStringLiteral("Endereço TCP inválido: %1").arg(host),
+                   erros::TiposIncompativeis);
     if (!servidor_.listen(endereco, porta))
-        throw Erro(QStringLiteral("Não foi possível escutar em %1:%2: %3").arg(host).arg(porta).arg(servidor_.errorString()),
+        throw Erro(QStringLiteral("Não foi possível escutar em %1:%2: %3")
+                       .arg(host)
+                       .arg(porta)
+                       .arg(servidor_.errorString()),
                    erros::ErroEntradaSaida);
 }
 
-int ServidorTcp::conexoes() const { return int(servidor_.findChildren<QTcpSocket*>().size()); }
+int ServidorTcp::conexoes() const {
+    return int(servidor_.findChildren<QTcpSocket*>().size());
+}
 
 void ServidorTcp::aceita() {
     while (QTcpSocket* socket = servidor_.nextPendingConnection()) {

@@ -19,7 +19,9 @@ public:
     // Frees the record when it holds exactly that card.
     bool apaga(int posicao, const QString& cartao);
     const QString& le(int posicao) const { return registros_.at(std::size_t(posicao)); }
-    void defineRegistro(int posicao, const QString& cartao) { registros_.at(std::size_t(posicao)) = cartao; }
+    void defineRegistro(int posicao, const QString& cartao) {
+        registros_.at(std::size_t(posicao)) = cartao;
+    }
     std::optional<int> posicaoDe(const QString& cartao) const;
     std::vector<QString> gravados() const;
 

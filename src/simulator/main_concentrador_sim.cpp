@@ -37,9 +37,11 @@ void falhaGrave(const QString& texto) {
 
 void mostraEvento(const RegistroLivro& r, const AbastecimentoSimulado* a) {
     QString t = QStringLiteral("%1 %2").arg(nomeEvento(r.evento)).arg(r.id);
-    if (a && (r.evento == EventoLivro::Criado || r.evento == EventoLivro::Manual) && !a->codigoBico.isEmpty())
+    if (a && (r.evento == EventoLivro::Criado || r.evento == EventoLivro::Manual) &&
+        !a->codigoBico.isEmpty())
         t += QStringLiteral(" bico %1 litros %2 total %3 encerrante %4")
-                 .arg(a->codigoBico, a->litros.textoPonto(3), a->total.textoPonto(2), a->encerrante.textoPonto(2));
+                 .arg(a->codigoBico, a->litros.textoPonto(3), a->total.textoPonto(2),
+                      a->encerrante.textoPonto(2));
     if (r.evento == EventoLivro::Entregue && !r.integra) t += QStringLiteral(" (com falha)");
     t += QStringLiteral(": ") + r.resposta;
     escreve(stdout, t);
@@ -48,13 +50,15 @@ void mostraEvento(const RegistroLivro& r, const AbastecimentoSimulado* a) {
 void criaIniciais(NucleoConcentrador& nucleo, int quantos) {
     const auto& bicos = nucleo.configuracao().bicos;
     for (int i = 0; i < quantos; ++i)
-        nucleo.geraAbastecimento(bicos[std::size_t(i) % bicos.size()].codigo, Moeda::deInteiro(10 + (i * 7) % 40));
+        nucleo.geraAbastecimento(bicos[std::size_t(i) % bicos.size()].codigo,
+                                 Moeda::deInteiro(10 + (i * 7) % 40));
 }
 
 void agendaRoteiro(NucleoConcentrador& nucleo, const QString& arquivo) {
     QFile f(arquivo);
     if (!f.open(QIODevice::ReadOnly))
-        throw Erro(QStringLiteral("Não foi possível ler o roteiro \"%1\": %2").arg(arquivo, f.errorString()),
+        throw Erro(QStringLiteral("Não foi possível ler o roteiro \"%1\": %2")
+                       .arg(arquivo, f.errorString()),
                    erros::ArquivoNaoEncontrado);
     for (const LinhaRoteiro& l : leRoteiro(ansi::decodifica(f.readAll()))) {
         if (l.aposMs == 0) {

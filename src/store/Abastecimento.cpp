@@ -6,16 +6,18 @@ namespace talvero {
 
 namespace {
 
-const QString kSemChave = QStringLiteral(
-    "TempoAbastecimento, Produto, PrecoUnitario, Quantidade, ValorTotal, Funcionario, Turno, NumeroCupom, "
-    "PlacaVeiculo, Encerrante, RegistroAutomacao, Observacao, Motorista, ValorDesconto, EncerranteInicial, "
-    "Complemento, Cartao, ValorParametro");
+const QString kSemChave = QStringLiteral("TempoAbastecimento, Produto, PrecoUnitario, Quantidade, "
+                                         "ValorTotal, Funcionario, Turno, NumeroCupom, "
+                                         "PlacaVeiculo, Encerrante, RegistroAutomacao, Observacao, "
+                                         "Motorista, ValorDesconto, EncerranteInicial, "
+                                         "Complemento, Cartao, ValorParametro");
 constexpr int kColunasSemChave = 18;
 const QString kTodas = QStringLiteral("Empresa, Data, Hora, Bico, ") + kSemChave;
 
 QString marcadores(int n) {
     QStringList m;
-    for (int i = 0; i < n; ++i) m << QStringLiteral("?");
+    for (int i = 0; i < n; ++i)
+        m << QStringLiteral("?");
     return m.join(QStringLiteral(", "));
 }
 
@@ -27,10 +29,24 @@ QVariantList chave(std::int16_t empresa, const QDate& data, const QTime& hora, s
 
 QVariantList Abastecimento::valoresSemChave() const {
     using namespace valores;
-    return {deTexto(TempoAbastecimento), Produto, deMoeda(PrecoUnitario), deMoeda(Quantidade),
-            deMoeda(ValorTotal), Funcionario, Turno, NumeroCupom, deTexto(PlacaVeiculo), deMoeda(Encerrante),
-            deTexto(RegistroAutomacao), deTexto(Observacao), deTexto(Motorista), deMoeda(ValorDesconto),
-            deMoeda(EncerranteInicial), deTexto(Complemento), Cartao, ValorParametro};
+    return {deTexto(TempoAbastecimento),
+            Produto,
+            deMoeda(PrecoUnitario),
+            deMoeda(Quantidade),
+            deMoeda(ValorTotal),
+            Funcionario,
+            Turno,
+            NumeroCupom,
+            deTexto(PlacaVeiculo),
+            deMoeda(Encerrante),
+            deTexto(RegistroAutomacao),
+            deTexto(Observacao),
+            deTexto(Motorista),
+            deMoeda(ValorDesconto),
+            deMoeda(EncerranteInicial),
+            deTexto(Complemento),
+            Cartao,
+            ValorParametro};
 }
 
 void Abastecimento::carrega(const QSqlQuery& q) {
@@ -61,10 +77,13 @@ void Abastecimento::carrega(const QSqlQuery& q) {
     *this = a;
 }
 
-bool Abastecimento::Localiza(std::int16_t empresa, const QDate& data, const QTime& hora, std::int16_t bico) {
+bool Abastecimento::Localiza(std::int16_t empresa, const QDate& data, const QTime& hora,
+                             std::int16_t bico) {
     QSqlQuery q = conexao_->executa(
         QStringLiteral("Abastecimento.Localiza"),
-        QStringLiteral("SELECT %1 FROM Abastecimento WHERE Empresa = ? AND Data = ? AND Hora = ? AND Bico = ?").arg(kTodas),
+        QStringLiteral(
+            "SELECT %1 FROM Abastecimento WHERE Empresa = ? AND Data = ? AND Hora = ? AND Bico = ?")
+            .arg(kTodas),
         chave(empresa, data, hora, bico));
     if (!q.next()) return false;
     carrega(q);
@@ -80,62 +99,74 @@ bool Abastecimento::Inclui() {
     return q.numRowsAffected() > 0;
 }
 
-bool Abastecimento::Altera(std::int16_t empresa, const QDate& data, const QTime& hora, std::int16_t bico) {
+bool Abastecimento::Altera(std::int16_t empresa, const QDate& data, const QTime& hora,
+                           std::int16_t bico) {
     QString atribuicoes = kSemChave;
     atribuicoes.replace(QStringLiteral(", "), QStringLiteral(" = ?, "));
-    QSqlQuery q = conexao_->executa(
-        QStringLiteral("Abastecimento.Altera"),
-        QStringLiteral("UPDATE Abastecimento SET %1 = ? WHERE Empresa = ? AND Data = ? AND Hora = ? AND Bico = ?")
-            .arg(atribuicoes),
-        valoresSemChave() + chave(empresa, data, hora, bico));
+    QSqlQuery q = conexao_->executa(QStringLiteral("Abastecimento.Altera"),
+                                    QStringLiteral("UPDATE Abastecimento SET %1 = ? WHERE Empresa "
+                                                   "= ? AND Data = ? AND Hora = ? AND Bico = ?")
+                                        .arg(atribuicoes),
+                                    valoresSemChave() + chave(empresa, data, hora, bico));
     return q.numRowsAffected() > 0;
 }
 
-QList<Abastecimento::NoMinuto> Abastecimento::RegistrosNoMinuto(std::int16_t empresa, const QDate& data,
-                                                                const QTime& hora, std::int16_t bico) {
+QList<Abastecimento::NoMinuto> Abastecimento::RegistrosNoMinuto(std::int16_t empresa,
+                                                                const QDate& data,
+                                                                const QTime& hora,
+                                                                std::int16_t bico) {
     const QTime inicio(hora.hour(), hora.minute(), 0);
     QSqlQuery q = conexao_->executa(
         QStringLiteral("Abastecimento.RegistrosNoMinuto"),
-        QStringLiteral("SELECT Hora, RegistroAutomacao FROM Abastecimento WHERE Empresa = ? AND Data = ? AND "
-                       "Bico = ? AND Hora >= ? AND Hora <= ? ORDER BY Hora"),
-        {empresa, valores::deData(data), bico, valores::deHora(inicio), valores::deHora(inicio.addSecs(59))});
+        QStringLiteral(
+            "SELECT Hora, RegistroAutomacao FROM Abastecimento WHERE Empresa = ? AND Data = ? AND "
+            "Bico = ? AND Hora >= ? AND Hora <= ? ORDER BY Hora"),
+        {empresa, valores::deData(data), bico, valores::deHora(inicio),
+         valores::deHora(inicio.addSecs(59))});
     QList<NoMinuto> r;
-    while (q.next()) r.append({valores::hora(q, 0), valores::texto(q, 1)});
+    while (q.next())
+        r.append({valores::hora(q, 0), valores::texto(q, 1)});
     return r;
 }
 
-bool Abastecimento::ExisteDesde(std::int16_t empresa, const QDate& data, const QTime& hora, std::int16_t bico) {
-    QSqlQuery q = conexao_->executa(
-        QStringLiteral("Abastecimento.ExisteDesde"),
-        // The bare lower bound on Data lets the nozzle's index stop at that day.
-        QStringLiteral("SELECT 1 FROM Abastecimento WHERE Empresa = ? AND Bico = ? AND Data >= ? AND (Data > ? OR "
-                       "Hora >= ?) LIMIT 1"),
-        {empresa, bico, valores::deData(data), valores::deData(data),
-         valores::deHora(QTime(hora.hour(), hora.minute(), 0))});
+bool Abastecimento::ExisteDesde(std::int16_t empresa, const QDate& data, const QTime& hora,
+                                std::int16_t bico) {
+    QSqlQuery q =
+        conexao_->executa(QStringLiteral("Abastecimento.ExisteDesde"),
+                          // The bare lower bound on Data lets the nozzle's index stop at that day.
+                          QStringLiteral("SELECT 1 FROM Abastecimento WHERE Empresa = ? AND Bico = "
+                                         "? AND Data >= ? AND (Data > ? OR "
+                                         "Hora >= ?) LIMIT 1"),
+                          {empresa, bico, valores::deData(data), valores::deData(data),
+                           valores::deHora(QTime(hora.hour(), hora.minute(), 0))});
     return q.next();
 }
 
 bool Abastecimento::LocalizaUltimo(std::int16_t empresa) {
-    QSqlQuery q = conexao_->executa(
-        QStringLiteral("Abastecimento.LocalizaUltimo"),
-        QStringLiteral("SELECT %1 FROM Abastecimento WHERE Empresa = ? ORDER BY Data DESC, Hora DESC, Bico DESC LIMIT 1")
-            .arg(kTodas),
-        {empresa});
+    QSqlQuery q =
+        conexao_->executa(QStringLiteral("Abastecimento.LocalizaUltimo"),
+                          QStringLiteral("SELECT %1 FROM Abastecimento WHERE Empresa = ? ORDER BY "
+                                         "Data DESC, Hora DESC, Bico DESC LIMIT 1")
+                              .arg(kTodas),
+                          {empresa});
     if (!q.next()) return false;
     carrega(q);
     return true;
 }
 
 int Abastecimento::ContaNoDia(Conexao& conexao, std::int16_t empresa, const QDate& data) {
-    QSqlQuery q = conexao.executa(QStringLiteral("Abastecimento.ContaNoDia"),
-                                  QStringLiteral("SELECT COUNT(*) FROM Abastecimento WHERE Empresa = ? AND Data = ?"),
-                                  {empresa, valores::deData(data)});
+    QSqlQuery q = conexao.executa(
+        QStringLiteral("Abastecimento.ContaNoDia"),
+        QStringLiteral("SELECT COUNT(*) FROM Abastecimento WHERE Empresa = ? AND Data = ?"),
+        {empresa, valores::deData(data)});
     return q.next() ? valores::int32(q, 0) : 0;
 }
 
 QList<Abastecimento> Abastecimento::Lista(Conexao& conexao) {
-    QSqlQuery q = conexao.executa(QStringLiteral("Abastecimento.Lista"),
-                                  QStringLiteral("SELECT %1 FROM Abastecimento ORDER BY Data, Hora, Bico, Empresa").arg(kTodas));
+    QSqlQuery q = conexao.executa(
+        QStringLiteral("Abastecimento.Lista"),
+        QStringLiteral("SELECT %1 FROM Abastecimento ORDER BY Data, Hora, Bico, Empresa")
+            .arg(kTodas));
     QList<Abastecimento> r;
     while (q.next()) {
         Abastecimento a(conexao);

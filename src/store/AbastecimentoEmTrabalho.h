@@ -15,12 +15,12 @@ namespace talvero {
 struct AbastecimentoEmTrabalho {
     std::int16_t lBico = 0;
     QDate lDataAbastecimento;
-    QTime lHoraAbastecimento;            // seconds 00, moved on when the minute is taken
-    QString lTempoAbastecimento;         // the 4-character duration field as received
+    QTime lHoraAbastecimento;    // seconds 00, moved on when the minute is taken
+    QString lTempoAbastecimento; // the 4-character duration field as received
     Moeda lPrecoUnitario;
     Moeda lQuantidadeLitros;
     Moeda lValorTotal;
-    Moeda lAutomacaoEncerrante;          // 0 when the answer carries no totalizer
+    Moeda lAutomacaoEncerrante; // 0 when the answer carries no totalizer
     std::int16_t lProduto = 0;
     QString lComplementoBico;
     QString lCartaoIdentFid;

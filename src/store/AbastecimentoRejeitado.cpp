@@ -6,11 +6,13 @@ namespace talvero {
 
 bool AbastecimentoRejeitado::Inclui() {
     using namespace valores;
-    QSqlQuery q = conexao_->executa(
-        QStringLiteral("AbastecimentoRejeitado.Inclui"),
-        QStringLiteral("INSERT INTO AbastecimentoRejeitado (Empresa, DataHoraRecebido, RegistroAutomacao, Erro, Passo) "
-                       "VALUES (?, ?, ?, ?, ?) RETURNING Id"),
-        {Empresa, deDataHora(DataHoraRecebido), deTexto(RegistroAutomacao), deTexto(Erro), deTexto(Passo)});
+    QSqlQuery q =
+        conexao_->executa(QStringLiteral("AbastecimentoRejeitado.Inclui"),
+                          QStringLiteral("INSERT INTO AbastecimentoRejeitado (Empresa, "
+                                         "DataHoraRecebido, RegistroAutomacao, Erro, Passo) "
+                                         "VALUES (?, ?, ?, ?, ?) RETURNING Id"),
+                          {Empresa, deDataHora(DataHoraRecebido), deTexto(RegistroAutomacao),
+                           deTexto(Erro), deTexto(Passo)});
     if (!q.next()) return false;
     const std::int64_t id = int64(q, 0);
     conexao_->conclui(QStringLiteral("AbastecimentoRejeitado.Inclui"), q);
@@ -20,11 +22,13 @@ bool AbastecimentoRejeitado::Inclui() {
 
 bool AbastecimentoRejeitado::Altera(std::int64_t id) {
     using namespace valores;
-    const QVariant bico = Reprocessado() ? QVariant(BicoAbastecimento) : QVariant(QMetaType::fromType<int>());
+    const QVariant bico =
+        Reprocessado() ? QVariant(BicoAbastecimento) : QVariant(QMetaType::fromType<int>());
     QSqlQuery q = conexao_->executa(
         QStringLiteral("AbastecimentoRejeitado.Altera"),
-        QStringLiteral("UPDATE AbastecimentoRejeitado SET Erro = ?, Passo = ?, DataHoraReprocessado = ?, "
-                       "DataAbastecimento = ?, HoraAbastecimento = ?, BicoAbastecimento = ? WHERE Id = ?"),
+        QStringLiteral(
+            "UPDATE AbastecimentoRejeitado SET Erro = ?, Passo = ?, DataHoraReprocessado = ?, "
+            "DataAbastecimento = ?, HoraAbastecimento = ?, BicoAbastecimento = ? WHERE Id = ?"),
         {deTexto(Erro), deTexto(Passo), deDataHora(DataHoraReprocessado), deData(DataAbastecimento),
          deHora(HoraAbastecimento), bico, QVariant::fromValue<qlonglong>(id)});
     return q.numRowsAffected() > 0;
@@ -48,18 +52,21 @@ bool AbastecimentoRejeitado::Localiza(std::int16_t empresa, const QString& regis
 }
 
 int AbastecimentoRejeitado::ContaAguardando(Conexao& conexao, std::int16_t empresa) {
-    QSqlQuery q = conexao.executa(
-        QStringLiteral("AbastecimentoRejeitado.ContaAguardando"),
-        QStringLiteral("SELECT COUNT(*) FROM AbastecimentoRejeitado WHERE Empresa = ? AND DataHoraReprocessado IS NULL"),
-        {empresa});
+    QSqlQuery q =
+        conexao.executa(QStringLiteral("AbastecimentoRejeitado.ContaAguardando"),
+                        QStringLiteral("SELECT COUNT(*) FROM AbastecimentoRejeitado WHERE Empresa "
+                                       "= ? AND DataHoraReprocessado IS NULL"),
+                        {empresa});
     return q.next() ? valores::int32(q, 0) : 0;
 }
 
 QList<AbastecimentoRejeitado> AbastecimentoRejeitado::Lista(Conexao& conexao) {
-    QSqlQuery q = conexao.executa(
-        QStringLiteral("AbastecimentoRejeitado.Lista"),
-        QStringLiteral("SELECT Id, Empresa, DataHoraRecebido, RegistroAutomacao, Erro, Passo, DataHoraReprocessado, "
-                       "DataAbastecimento, HoraAbastecimento, BicoAbastecimento FROM AbastecimentoRejeitado ORDER BY Id"));
+    QSqlQuery q =
+        conexao.executa(QStringLiteral("AbastecimentoRejeitado.Lista"),
+                        QStringLiteral("SELECT Id, Empresa, DataHoraRecebido, RegistroAutomacao, "
+                                       "Erro, Passo, DataHoraReprocessado, "
+                                       "DataAbastecimento, HoraAbastecimento, BicoAbastecimento "
+                                       "FROM AbastecimentoRejeitado ORDER BY Id"));
     QList<AbastecimentoRejeitado> r;
     while (q.next()) {
         using namespace valores;

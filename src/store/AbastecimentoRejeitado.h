@@ -23,7 +23,7 @@ public:
     QDateTime DataHoraRecebido;
     QString RegistroAutomacao;
     QString Erro;
-    QString Passo; // step marker the parser had reached
+    QString Passo;                  // step marker the parser had reached
     QDateTime DataHoraReprocessado; // invalid while the answer waits
     QDate DataAbastecimento;
     QTime HoraAbastecimento;

@@ -29,15 +29,19 @@ QString textoDe(const QSqlError& erro) {
 QString causaNoArquivo(const QString& arquivo) {
     const QFileInfo info(arquivo);
     const QString pasta = QDir::toNativeSeparators(info.absolutePath());
-    if (!QFileInfo(info.absolutePath()).isDir()) return QStringLiteral("a pasta %1 não existe").arg(pasta);
-    if (!QFileInfo(info.absolutePath()).isWritable()) return QStringLiteral("sem permissão de escrita na pasta %1").arg(pasta);
-    if (info.exists() && !info.isWritable()) return QStringLiteral("sem permissão de escrita no arquivo");
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return QStringLiteral("a pasta %1 não existe").arg(pasta);
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        return QStringLiteral("sem permissão de escrita na pasta %1").arg(pasta);
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("sem permissão de escrita no arquivo");
     return {};
 }
 
 QString arquivoInacessivel(const QString& arquivo, QString causa, const QString& erro) {
     if (causa.isEmpty())
-        causa = QStringLiteral("a pasta %1 e o arquivo precisam aceitar escrita de quem roda o programa (no serviço, "
+        causa = QStringLiteral("a pasta %1 e o arquivo precisam aceitar escrita de quem roda o "
+                               "programa (no serviço, "
                                "o usuário autotalvero)")
                     .arg(QDir::toNativeSeparators(QFileInfo(arquivo).absolutePath()));
     return QStringLiteral("não foi possível abrir o arquivo do banco de dados %1: %2 (%3)")
@@ -50,7 +54,9 @@ ErroBanco erroBanco(const QString& operacao, const QString& motivo) {
     return ErroBanco(QStringLiteral("Falha no banco de dados (%1): %2").arg(operacao, motivo));
 }
 
-QString pontoDeSalvamento(int profundidade) { return QStringLiteral("talvero_%1").arg(profundidade); }
+QString pontoDeSalvamento(int profundidade) {
+    return QStringLiteral("talvero_%1").arg(profundidade);
+}
 
 QString identificador(const QString& nome) {
     QString n = nome;
@@ -103,19 +109,23 @@ bool Conexao::abreSqlite(QString& motivo) {
     db_.setDatabaseName(opcoes_.arquivo);
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     if (!db_.open()) {
-        motivo = arquivoInacessivel(opcoes_.arquivo, causaNoArquivo(opcoes_.arquivo), textoDe(db_.lastError()));
+        motivo = arquivoInacessivel(opcoes_.arquivo, causaNoArquivo(opcoes_.arquivo),
+                                    textoDe(db_.lastError()));
         return false;
     }
     QSqlQuery q(db_);
     // The first statement that writes: a file or folder that refuses it shows here.
     if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next()) {
         const QString causa = causaNoArquivo(opcoes_.arquivo);
-        motivo = causa.isEmpty() ? textoDe(q.lastError()) : arquivoInacessivel(opcoes_.arquivo, causa, textoDe(q.lastError()));
+        motivo = causa.isEmpty()
+                     ? textoDe(q.lastError())
+                     : arquivoInacessivel(opcoes_.arquivo, causa, textoDe(q.lastError()));
         return false;
     }
     const QString modo = q.value(0).toString().toLower();
     if (modo != QLatin1String("wal") && opcoes_.arquivo != QLatin1String(":memory:")) {
-        motivo = QStringLiteral("o arquivo não aceita o modo WAL (modo %1) [%2]").arg(modo, opcoes_.arquivo);
+        motivo = QStringLiteral("o arquivo não aceita o modo WAL (modo %1) [%2]")
+                     .arg(modo, opcoes_.arquivo);
         return false;
     }
     QSqlError erro;
@@ -134,7 +144,8 @@ bool Conexao::abrePostgres(QString& motivo) {
     db_.setUserName(opcoes_.usuario);
     db_.setConnectOptions(QStringLiteral("connect_timeout=10"));
     if (!db_.open()) {
-        motivo = textoDe(db_.lastError()) + QStringLiteral(" [") + opcoes_.destino() + QLatin1Char(']');
+        motivo =
+            textoDe(db_.lastError()) + QStringLiteral(" [") + opcoes_.destino() + QLatin1Char(']');
         return false;
     }
     QSqlError erro;
@@ -144,7 +155,8 @@ bool Conexao::abrePostgres(QString& motivo) {
         return false;
     }
     if (!opcoes_.esquema.isEmpty() &&
-        !comandoDireto(QStringLiteral("SET search_path TO ") + identificador(opcoes_.esquema), &erro)) {
+        !comandoDireto(QStringLiteral("SET search_path TO ") + identificador(opcoes_.esquema),
+                       &erro)) {
         motivo = textoDe(erro);
         return false;
     }
@@ -167,7 +179,8 @@ void Conexao::garanteAberta(const QString& operacao) {
 void Conexao::preparaEsquema() {
     const QString operacao = QStringLiteral("Conexao.Conecta");
     QSqlError erro;
-    if (!comandoDireto(postgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), &erro))
+    if (!comandoDireto(postgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"),
+                       &erro))
         falha(operacao, erro);
     profundidade_ = 1;
     esquemaPronto_ = true;
@@ -186,34 +199,43 @@ void Conexao::criaOuAtualiza() {
     if (postgres()) {
         executa(op, QStringLiteral("SELECT pg_advisory_xact_lock(4042026)"));
         if (!opcoes_.esquema.isEmpty())
-            executa(op, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + identificador(opcoes_.esquema));
+            executa(op, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") +
+                            identificador(opcoes_.esquema));
     }
-    executa(op, QStringLiteral("CREATE TABLE IF NOT EXISTS VersaoEsquema (Versao INTEGER NOT NULL)"));
+    executa(op,
+            QStringLiteral("CREATE TABLE IF NOT EXISTS VersaoEsquema (Versao INTEGER NOT NULL)"));
     QSqlQuery q = executa(op, QStringLiteral("SELECT MAX(Versao) FROM VersaoEsquema"));
     const int versao = q.next() ? q.value(0).toInt() : 0;
     q.finish();
     if (versao > esquema::kVersao)
-        throw erroBanco(op, QStringLiteral("o banco tem o esquema versão %1, mais novo que o deste programa (versão %2)")
-                                .arg(versao)
-                                .arg(esquema::kVersao));
+        throw erroBanco(
+            op, QStringLiteral(
+                    "o banco tem o esquema versão %1, mais novo que o deste programa (versão %2)")
+                    .arg(versao)
+                    .arg(esquema::kVersao));
     if (versao == esquema::kVersao) return;
     const auto dialeto = postgres() ? esquema::Dialeto::PostgreSQL : esquema::Dialeto::SQLite;
-    for (const QString& comando : esquema::criacao(dialeto)) executa(op, comando);
+    for (const QString& comando : esquema::criacao(dialeto))
+        executa(op, comando);
     // An older database gets the columns added since its version.
     for (int v = versao + 1; versao > 0 && v <= esquema::kVersao; ++v)
-        for (const QString& comando : esquema::atualizacao(v, dialeto)) executa(op, comando);
-    for (const QString& comando : esquema::indices()) executa(op, comando);
+        for (const QString& comando : esquema::atualizacao(v, dialeto))
+            executa(op, comando);
+    for (const QString& comando : esquema::indices())
+        executa(op, comando);
     executa(op, QStringLiteral("DELETE FROM VersaoEsquema"));
-    executa(op, QStringLiteral("INSERT INTO VersaoEsquema (Versao) VALUES (?)"), {esquema::kVersao});
+    executa(op, QStringLiteral("INSERT INTO VersaoEsquema (Versao) VALUES (?)"),
+            {esquema::kVersao});
 }
 
 void Conexao::iniciaTransacao() {
     const QString op = QStringLiteral("Conexao.iniciaTransacao");
     garanteAberta(op);
     QSqlError erro;
-    const QString comando = emTransacao() ? QStringLiteral("SAVEPOINT ") + pontoDeSalvamento(profundidade_ + 1)
-                            : postgres()  ? QStringLiteral("BEGIN")
-                                          : QStringLiteral("BEGIN IMMEDIATE");
+    const QString comando =
+        emTransacao() ? QStringLiteral("SAVEPOINT ") + pontoDeSalvamento(profundidade_ + 1)
+        : postgres()  ? QStringLiteral("BEGIN")
+                      : QStringLiteral("BEGIN IMMEDIATE");
     if (!comandoDireto(comando, &erro)) falha(op, erro);
     ++profundidade_;
 }
@@ -244,15 +266,17 @@ void Conexao::desfazTransacao() noexcept {
     if (!emTransacao()) return;
     if (profundidade_ > 1) {
         const QString ponto = pontoDeSalvamento(profundidade_--);
-        if (!transacaoDesfeita_ && !(comandoDireto(QStringLiteral("ROLLBACK TO SAVEPOINT ") + ponto) &&
-                                     comandoDireto(QStringLiteral("RELEASE SAVEPOINT ") + ponto))) {
+        if (!transacaoDesfeita_ &&
+            !(comandoDireto(QStringLiteral("ROLLBACK TO SAVEPOINT ") + ponto) &&
+              comandoDireto(QStringLiteral("RELEASE SAVEPOINT ") + ponto))) {
             comandoDireto(QStringLiteral("ROLLBACK"));
             transacaoDesfeita_ = true;
         }
         return;
     }
     profundidade_ = 0;
-    const bool desfeita = std::exchange(transacaoDesfeita_, false) || comandoDireto(QStringLiteral("ROLLBACK"));
+    const bool desfeita =
+        std::exchange(transacaoDesfeita_, false) || comandoDireto(QStringLiteral("ROLLBACK"));
     perdida_ = !(desfeita && responde());
 }
 
@@ -262,7 +286,8 @@ void Conexao::abandonaTransacao() noexcept {
     transacaoDesfeita_ = false;
 }
 
-QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QVariantList& valores) {
+QSqlQuery Conexao::executa(const QString& operacao, const QString& sql,
+                           const QVariantList& valores) {
     garanteAberta(operacao);
     if (observador_) observador_(operacao, sql, valores);
     QSqlQuery q(db_);
@@ -270,7 +295,8 @@ QSqlQuery Conexao::executa(const QString& operacao, const QString& sql, const QV
     // PostgreSQL prepares no DDL: statements without values run as they are.
     bool ok = valores.isEmpty() ? q.exec(sql) : q.prepare(sql);
     if (ok && !valores.isEmpty()) {
-        for (const QVariant& v : valores) q.addBindValue(v);
+        for (const QVariant& v : valores)
+            q.addBindValue(v);
         ok = q.exec();
     }
     if (!ok) falha(operacao, q.lastError());
@@ -310,7 +336,9 @@ void Conexao::falha(const QString& operacao, const QSqlError& erro) {
     throw erroBanco(operacao, textoDe(erro));
 }
 
-Transacao::Transacao(Conexao& conexao) : conexao_(conexao) { conexao_.iniciaTransacao(); }
+Transacao::Transacao(Conexao& conexao) : conexao_(conexao) {
+    conexao_.iniciaTransacao();
+}
 
 Transacao::~Transacao() {
     if (aberta_) conexao_.desfazTransacao();

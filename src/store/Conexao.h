@@ -46,7 +46,8 @@ public:
 
     // One statement with positional '?' values. `operacao` names the call in the
     // error description ("Abastecimento.Inclui").
-    QSqlQuery executa(const QString& operacao, const QString& sql, const QVariantList& valores = {});
+    QSqlQuery executa(const QString& operacao, const QString& sql,
+                      const QVariantList& valores = {});
 
     // Reads the rest of a statement that returned rows (INSERT ... RETURNING) to its
     // end: SQLite commits it only then, and a failing commit must raise, not pass.
@@ -54,7 +55,8 @@ public:
 
     // Sees every statement of executa before it runs, with its values (the
     // benchmark checks their query plans).
-    using Observador = std::function<void(const QString& operacao, const QString& sql, const QVariantList& valores)>;
+    using Observador = std::function<void(const QString& operacao, const QString& sql,
+                                          const QVariantList& valores)>;
     void observa(Observador observador) { observador_ = std::move(observador); }
 
 private:

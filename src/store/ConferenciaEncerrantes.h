@@ -63,9 +63,9 @@ struct LinhaBico {
     std::int16_t bico = 0;
     std::int32_t produto = 0; // of its last fueling in the period
     bool comEncerrantes = false;
-    Moeda encerranteInicial;  // the first fueling's on the counter
-    Moeda encerranteFinal;    // the last one's
-    Moeda litrosEncerrantes;  // what the counter ran between them, across turns
+    Moeda encerranteInicial; // the first fueling's on the counter
+    Moeda encerranteFinal;   // the last one's
+    Moeda litrosEncerrantes; // what the counter ran between them, across turns
     Moeda litrosAbastecimentos;
     int lacunas = 0;
     Moeda diferenca() const { return litrosEncerrantes - litrosAbastecimentos; }

@@ -12,11 +12,11 @@ namespace talvero::esquema {
 enum class Tipo {
     Int16,
     Int32,
-    Moeda,      // BIGINT counting ten-thousandths
+    Moeda, // BIGINT counting ten-thousandths
     Texto,
-    Data,       // ISO date YYYY-MM-DD
-    Hora,       // ISO time HH:MM:SS
-    DataHora,   // ISO date and time YYYY-MM-DD HH:MM:SS
+    Data,     // ISO date YYYY-MM-DD
+    Hora,     // ISO time HH:MM:SS
+    DataHora, // ISO date and time YYYY-MM-DD HH:MM:SS
     Logico,
     Identidade, // number given by the database
 };

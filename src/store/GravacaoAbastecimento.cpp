@@ -15,7 +15,9 @@ constexpr int kUltimoSegundo = 55;
 constexpr std::int64_t kMilhao = 1000000;
 constexpr int kMaximoMilhoes = 9;
 
-QString numero(qint64 n) { return QString::number(n); }
+QString numero(qint64 n) {
+    return QString::number(n);
+}
 
 // The duration field counts as missing when it holds only blanks.
 bool emBranco(const QString& texto) {
@@ -32,10 +34,12 @@ bool ocupado(const QList<Abastecimento::NoMinuto>& noMinuto, const QTime& hora) 
 
 } // namespace
 
-GravacaoAbastecimento::GravacaoAbastecimento(Dependencias dependencias) : d_(std::move(dependencias)) {}
+GravacaoAbastecimento::GravacaoAbastecimento(Dependencias dependencias)
+    : d_(std::move(dependencias)) {}
 
-GravacaoAbastecimento::Resultado GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a,
-                                                                                   const QString& lTimerAutoString) {
+GravacaoAbastecimento::Resultado
+GravacaoAbastecimento::AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a,
+                                                  const QString& lTimerAutoString) {
     semHorarioLivre_ = false;
     repeticao_ = false;
     ultimoErro_.reset();
@@ -63,17 +67,19 @@ bool GravacaoAbastecimento::grava(AbastecimentoEmTrabalho& a, const QString& reg
     valorParametro_ = valorParametro();
     const std::int16_t empresa = d_.configuracao.lCodigoEmpresa;
     Abastecimento& r = d_.abastecimento;
-    const auto noMinuto = r.RegistrosNoMinuto(empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
+    const auto noMinuto =
+        r.RegistrosNoMinuto(empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
     for (const auto& stored : noMinuto)
         if (stored.RegistroAutomacao == registroAutomacao) return confirmaRepeticao(a, stored.Hora);
 
     if (!r.Localiza(empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico)) {
         if (inclui(a, registroAutomacao) == Inclusao::Incluido) return true;
-        registra(descreve(QStringLiteral(" - Abastecimento Não Foi Incluído: Data="), a.lDataAbastecimento,
-                          a.lHoraAbastecimento, a.lBico, a));
+        registra(descreve(QStringLiteral(" - Abastecimento Não Foi Incluído: Data="),
+                          a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico, a));
         return false;
     }
-    if (r.RegistroAutomacao.trimmed().isEmpty() && emBranco(a.lTempoAbastecimento) && r.ValorTotal == a.lValorTotal)
+    if (r.RegistroAutomacao.trimmed().isEmpty() && emBranco(a.lTempoAbastecimento) &&
+        r.ValorTotal == a.lValorTotal)
         return confirmaRepeticao(a, a.lHoraAbastecimento);
     return incluiEmHorarioLivre(a, registroAutomacao, noMinuto);
 }
@@ -82,15 +88,18 @@ bool GravacaoAbastecimento::confirmaRepeticao(const AbastecimentoEmTrabalho& a, 
     Abastecimento& r = d_.abastecimento;
     const std::int16_t empresa = d_.configuracao.lCodigoEmpresa;
     if (r.Localiza(empresa, a.lDataAbastecimento, hora, a.lBico)) {
-        registra(descreve(QStringLiteral(" - (Abastecimento Não Foi Gravado): Data="), r.Data, r.Hora, r.Bico, a));
+        registra(descreve(QStringLiteral(" - (Abastecimento Não Foi Gravado): Data="), r.Data,
+                          r.Hora, r.Bico, a));
         repeticao_ = r.Altera(empresa, r.Data, r.Hora, r.Bico);
         if (repeticao_) return true;
     }
-    registra(QStringLiteral(" AutoAtualTabeAbastecimento: - Não foi possível alterar o abastecimento!"));
+    registra(
+        QStringLiteral(" AutoAtualTabeAbastecimento: - Não foi possível alterar o abastecimento!"));
     return false;
 }
 
-bool GravacaoAbastecimento::incluiEmHorarioLivre(AbastecimentoEmTrabalho& a, const QString& registroAutomacao,
+bool GravacaoAbastecimento::incluiEmHorarioLivre(AbastecimentoEmTrabalho& a,
+                                                 const QString& registroAutomacao,
                                                  const QList<Abastecimento::NoMinuto>& noMinuto) {
     const QTime minuto = a.lHoraAbastecimento;
     for (int segundo = kPassoSegundos; segundo <= kUltimoSegundo; segundo += kPassoSegundos) {
@@ -98,19 +107,24 @@ bool GravacaoAbastecimento::incluiEmHorarioLivre(AbastecimentoEmTrabalho& a, con
         if (ocupado(noMinuto, hora)) continue;
         a.lHoraAbastecimento = hora;
         if (inclui(a, registroAutomacao) == Inclusao::Incluido) {
-            registra(QStringLiteral(" - AutoAtualTabeAbastecimento: horário já ocupado por outro abastecimento, "
-                                    "gravado em Hora=") +
-                     RegistroEventos::HoraDoDia(hora) + QStringLiteral(" - Bico=") + numero(a.lBico));
+            registra(
+                QStringLiteral(
+                    " - AutoAtualTabeAbastecimento: horário já ocupado por outro abastecimento, "
+                    "gravado em Hora=") +
+                RegistroEventos::HoraDoDia(hora) + QStringLiteral(" - Bico=") + numero(a.lBico));
             return true;
         }
-        registra(QStringLiteral(" AutoAtualTabeAbastecimento: - Não foi possível incluir o abastecimento!"));
+        registra(QStringLiteral(
+            " AutoAtualTabeAbastecimento: - Não foi possível incluir o abastecimento!"));
     }
-    registra(descreve(QStringLiteral(" AutoAtualTabeAbastecimento: - Nenhum horário livre no minuto, "
-                                     "abastecimento não gravado: Data="),
-                      a.lDataAbastecimento, minuto, a.lBico, a));
+    registra(
+        descreve(QStringLiteral(" AutoAtualTabeAbastecimento: - Nenhum horário livre no minuto, "
+                                "abastecimento não gravado: Data="),
+                 a.lDataAbastecimento, minuto, a.lBico, a));
     semHorarioLivre_ = true;
-    ultimoErro_ = Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") + numero(a.lBico),
-                       erros::ChaveDuplicada);
+    ultimoErro_ =
+        Erro(QStringLiteral("Nenhum horário livre no minuto para o bico ") + numero(a.lBico),
+             erros::ChaveDuplicada);
     return false;
 }
 
@@ -141,9 +155,9 @@ void GravacaoAbastecimento::confereEncerrante(const AbastecimentoEmTrabalho& a) 
     if (a.lEncerranteSuperado) return;
     const Abastecimento& r = d_.abastecimento;
     try {
-        lacuna_ = encerrantes::lacunaAoGravar(d_.conexao, r.Empresa, r.Bico,
-                                              {r.Data, r.Hora, r.Produto, r.Quantidade, r.Encerrante,
-                                               r.EncerranteInicial});
+        lacuna_ = encerrantes::lacunaAoGravar(
+            d_.conexao, r.Empresa, r.Bico,
+            {r.Data, r.Hora, r.Produto, r.Quantidade, r.Encerrante, r.EncerranteInicial});
     } catch (const Erro& e) {
         registra(QStringLiteral(" - ERRO ao conferir o encerrante do bico ") + numero(r.Bico) +
                  QStringLiteral(": ") + e.comNumero());
@@ -160,7 +174,8 @@ void GravacaoAbastecimento::confereEncerrante(const AbastecimentoEmTrabalho& a) 
                  .arg(numero(l.bico), l.litros.texto(), quando(l.anterior), quando(l.posterior)));
 }
 
-void GravacaoAbastecimento::preenche(const AbastecimentoEmTrabalho& a, const QString& registroAutomacao) {
+void GravacaoAbastecimento::preenche(const AbastecimentoEmTrabalho& a,
+                                     const QString& registroAutomacao) {
     const Configuracao& c = d_.configuracao;
     Abastecimento& r = d_.abastecimento;
     r.Empresa = c.lCodigoEmpresa;
@@ -194,7 +209,8 @@ void GravacaoAbastecimento::preenche(const AbastecimentoEmTrabalho& a, const QSt
 std::int16_t GravacaoAbastecimento::valorParametro() {
     if (!d_.parametroEmpresa.Localiza(d_.configuracao.gCodigoEmpresa, kNumeroParametro)) return 1;
     const std::int32_t v = ConverteNumeroEstrito(d_.parametroEmpresa.Valor);
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+    if (v < std::numeric_limits<std::int16_t>::min() ||
+        v > std::numeric_limits<std::int16_t>::max())
         throw Erro(QStringLiteral("Estouro"), erros::Estouro);
     return static_cast<std::int16_t>(v);
 }
@@ -205,25 +221,31 @@ bool GravacaoAbastecimento::atualizaEncerrante(const AbastecimentoEmTrabalho& a)
     EncerranteAtual& atual = d_.encerranteAtual;
     try {
         if (a.lSemEncerrante || a.lEncerranteSuperado) {
-            registra((a.lSemEncerrante ? QStringLiteral(" - AutoAtualTabeEncerranteAtual: abastecimento sem encerrante")
-                                       : QStringLiteral(" - AutoAtualTabeEncerranteAtual: abastecimento anterior a outro "
-                                                        "já gravado no bico")) +
+            registra((a.lSemEncerrante
+                          ? QStringLiteral(
+                                " - AutoAtualTabeEncerranteAtual: abastecimento sem encerrante")
+                          : QStringLiteral(
+                                " - AutoAtualTabeEncerranteAtual: abastecimento anterior a outro "
+                                "já gravado no bico")) +
                      QStringLiteral(", Encerrante Atual não alterado. Bico=") + numero(a.lBico));
             return true;
         }
         if (!atual.Localiza(empresa, a.lBico)) {
-            registra(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: bico não cadastrado=") + numero(a.lBico));
+            registra(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: bico não cadastrado=") +
+                     numero(a.lBico));
             return true;
         }
         registra(QStringLiteral(" - AutoAtualTabeEncerranteAtual: Teste 1 lAutomacaoEncerrante=") +
                  a.lAutomacaoEncerrante.texto() + QStringLiteral(" EncerranteAtual.Encerrante=") +
                  atual.Encerrante.texto());
         Moeda lDiferencaMilhao = a.lAutomacaoEncerrante - atual.Encerrante;
-        registra(QStringLiteral(" - AutoAtualTabeEncerranteAtual: Teste 2 lDiferencaMilhao=") + lDiferencaMilhao.texto());
+        registra(QStringLiteral(" - AutoAtualTabeEncerranteAtual: Teste 2 lDiferencaMilhao=") +
+                 lDiferencaMilhao.texto());
         lDiferencaMilhao = AjusteMilhao(lDiferencaMilhao);
         atual.Encerrante = a.lAutomacaoEncerrante + lDiferencaMilhao;
         if (!atual.Altera(empresa, a.lBico))
-            registra(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=") +
+            registra(QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: Não foi possível "
+                                    "alterar Encerrante Atual do bico=") +
                      numero(a.lBico));
         return true;
     } catch (const Erro& e) {
@@ -247,8 +269,9 @@ Moeda GravacaoAbastecimento::AjusteMilhao(Moeda diferenca) {
 
 QString GravacaoAbastecimento::descreve(const QString& rotulo, const QDate& data, const QTime& hora,
                                         std::int16_t bico, const AbastecimentoEmTrabalho& a) const {
-    return rotulo + RegistroEventos::DataPadrao(data) + QStringLiteral(" - Hora=") + RegistroEventos::HoraDoDia(hora) +
-           QStringLiteral(" - Bico=") + numero(bico) + QStringLiteral(" - Valor Total=") + a.lValorTotal.texto() +
+    return rotulo + RegistroEventos::DataPadrao(data) + QStringLiteral(" - Hora=") +
+           RegistroEventos::HoraDoDia(hora) + QStringLiteral(" - Bico=") + numero(bico) +
+           QStringLiteral(" - Valor Total=") + a.lValorTotal.texto() +
            QStringLiteral(" - Tempo de Abastecimento=") + a.lTempoAbastecimento;
 }
 

@@ -5,8 +5,8 @@
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoEmTrabalho.h"
 #include "store/Cadastros.h"
-#include "store/ConferenciaEncerrantes.h"
 #include "store/Conexao.h"
+#include "store/ConferenciaEncerrantes.h"
 #include "support/Configuracao.h"
 #include "support/RegistroEventos.h"
 
@@ -35,17 +35,20 @@ public:
     explicit GravacaoAbastecimento(Dependencias dependencias);
 
     enum class Resultado {
-        Gravado,          // inserted now
-        JaGravado,        // found stored already (a repeated delivery)
-        SemHorarioLivre,  // every 5-second time of its minute on that nozzle is taken
-        Recusado,         // a value the database cannot take; ultimoErro says which
-        FalhaDoBanco,     // the database itself failed; ultimoErro says how
+        Gravado,         // inserted now
+        JaGravado,       // found stored already (a repeated delivery)
+        SemHorarioLivre, // every 5-second time of its minute on that nozzle is taken
+        Recusado,        // a value the database cannot take; ultimoErro says which
+        FalhaDoBanco,    // the database itself failed; ultimoErro says how
     };
-    static bool noBanco(Resultado r) { return r == Resultado::Gravado || r == Resultado::JaGravado; }
+    static bool noBanco(Resultado r) {
+        return r == Resultado::Gravado || r == Resultado::JaGravado;
+    }
 
     // When the fueling is in the database, the Abastecimento object holds the
     // stored record. `lTimerAutoString` is the raw answer.
-    Resultado AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a, const QString& lTimerAutoString);
+    Resultado AutoAtualTabeAbastecimento(AbastecimentoEmTrabalho& a,
+                                         const QString& lTimerAutoString);
 
     // The whole number of millions that lets a counter that started again from
     // zero continue the stored count; 0 when the reading did not go down.

@@ -34,7 +34,7 @@ struct Resultado {
 };
 
 struct LinhaCsv {
-    int numero = 0;  // the file's line it starts on, for messages
+    int numero = 0; // the file's line it starts on, for messages
     QStringList campos;
 };
 

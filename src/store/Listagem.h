@@ -24,7 +24,8 @@ struct Filtro {
     QString coluna;
     QVariant valor;
 };
-QList<QStringList> linhas(Conexao& conexao, const esquema::Tabela& tabela, const QStringList& colunas = {},
+QList<QStringList> linhas(Conexao& conexao, const esquema::Tabela& tabela,
+                          const QStringList& colunas = {},
                           const std::optional<Filtro>& filtro = std::nullopt);
 
 // RFC 4180 CSV with CR LF line ends.

@@ -20,28 +20,34 @@ struct Cadastro {
 
 const Cadastro kCadastros[] = {
     {"BicoAutomacao",
-     "BicoAutomacao - o código de dois caracteres com que o concentrador chama cada bico (Codigo) e o número do bico "
+     "BicoAutomacao - o código de dois caracteres com que o concentrador chama cada bico (Codigo) "
+     "e o número do bico "
      "no posto (Bico). Um abastecimento de código fora desta tabela fica em quarentena",
      "01,1"},
     {"Bico",
-     "Bico - cada bico do posto: o produto que ele vende e um complemento livre (a ilha por exemplo). Empresa é o "
+     "Bico - cada bico do posto: o produto que ele vende e um complemento livre (a ilha por "
+     "exemplo). Empresa é o "
      "Codigo da Empresa do AutoTalvero.INI",
      "1,1,1,ILHA 1"},
     {"Produto", "Produto - cada produto e o seu preço de venda (ponto decimal)", "1,5.79"},
     {"Estoque",
-     "Estoque - o produto no posto. Um PrecoVenda diferente de 0 vale no lugar do preço do Produto. Sem esta linha o "
+     "Estoque - o produto no posto. Um PrecoVenda diferente de 0 vale no lugar do preço do "
+     "Produto. Sem esta linha o "
      "abastecimento fica com preço 0",
      "1,1,0"},
     {"EncerranteAtual",
-     "EncerranteAtual - o encerrante de cada bico (litros com ponto decimal). O AutoTalvero o atualiza a cada "
+     "EncerranteAtual - o encerrante de cada bico (litros com ponto decimal). O AutoTalvero o "
+     "atualiza a cada "
      "abastecimento",
      "1,1,0"},
     {"CartaoIdentFid",
-     "CartaoIdentFid - os cartões de fidelidade IdentFid (16 letras ou dígitos) e o código que vai no abastecimento. "
+     "CartaoIdentFid - os cartões de fidelidade IdentFid (16 letras ou dígitos) e o código que vai "
+     "no abastecimento. "
      "Só com Usar IdentFID em SIM",
      "1,0123456789ABCDEF,1"},
     {"ParametroEmpresa",
-     "ParametroEmpresa - parâmetros numerados do posto. O AutoTalvero lê só o de Numero 2: o seu Valor (um número "
+     "ParametroEmpresa - parâmetros numerados do posto. O AutoTalvero lê só o de Numero 2: o seu "
+     "Valor (um número "
      "inteiro) vai em ValorParametro de cada abastecimento (1 quando falta)",
      "1,2,1"},
 };
@@ -61,7 +67,8 @@ QByteArray csv(const Cadastro& c) {
 }
 
 // Comment lines hold no '=': the reader would take them for a key.
-const char* const kIni = R"(; AutoTalvero.INI - a configuração do AutoTalvero (texto Windows-1252). Ele só lê este arquivo
+const char* const kIni =
+    R"(; AutoTalvero.INI - a configuração do AutoTalvero (texto Windows-1252). Ele só lê este arquivo
 ; e só na partida: uma mudança vale a partir da próxima. Cada chave traz o seu valor padrão e uma
 ; linha sobre o que ela quer dizer. As marcas valem só quando escritas SIM (em maiúsculas).
 
@@ -130,7 +137,8 @@ Esquema=
 
 QList<Arquivo> arquivos() {
     QList<Arquivo> r;
-    for (const Cadastro& c : kCadastros) r.append({QLatin1String(c.tabela) + QStringLiteral(".csv"), csv(c)});
+    for (const Cadastro& c : kCadastros)
+        r.append({QLatin1String(c.tabela) + QStringLiteral(".csv"), csv(c)});
     QString ini = QString::fromUtf8(kIni);
     ini.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     r.append({QStringLiteral("AutoTalvero.INI"), ansi::codifica(ini)});

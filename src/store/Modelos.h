@@ -13,7 +13,7 @@
 namespace talvero::modelos {
 
 struct Arquivo {
-    QString nome;  // "Bico.csv", "AutoTalvero.INI"
+    QString nome; // "Bico.csv", "AutoTalvero.INI"
     QByteArray conteudo;
 };
 

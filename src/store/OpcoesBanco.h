@@ -12,7 +12,8 @@ namespace talvero {
 // agent's INI file:
 //   Driver   = SQLITE (default) | POSTGRESQL
 //   Arquivo  = SQLite file as a Windows path (default C:\Talvero\AutoTalvero\Talvero.db),
-//              or elsewhere than on Windows an absolute path of the system ("/srv/posto/Talvero.db")
+//              or elsewhere than on Windows an absolute path of the system
+//              ("/srv/posto/Talvero.db")
 //   Servidor, Porta (default 5432), Banco, Usuario = the PostgreSQL server
 //   Esquema  = PostgreSQL schema (optional; default the server's search path)
 // The password never comes from the INI file: PostgreSQL's own password file,

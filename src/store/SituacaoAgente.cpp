@@ -21,9 +21,13 @@ QString duracao(qint64 s) {
     return QStringLiteral("%1 d %2 h").arg(s / 86400).arg(s % 86400 / 3600);
 }
 
-QString hora(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
+QString hora(const QDateTime& t) {
+    return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+}
 
-QDateTime deIso(const QString& texto) { return QDateTime::fromString(texto, Qt::ISODate); }
+QDateTime deIso(const QString& texto) {
+    return QDateTime::fromString(texto, Qt::ISODate);
+}
 
 // Litres as the agent's other texts write them; "?" for what is not a number.
 QString litros(const QString& ponto) {
@@ -75,7 +79,8 @@ private:
     }
     void recusa(const char* chave, const QString& valor) {
         if (falha_.isEmpty())
-            falha_ = QStringLiteral("arquivo de situação com valor inválido em %1: \"%2\"").arg(QLatin1String(chave), valor);
+            falha_ = QStringLiteral("arquivo de situação com valor inválido em %1: \"%2\"")
+                         .arg(QLatin1String(chave), valor);
     }
 
     const Chaves& chaves_;
@@ -87,7 +92,9 @@ public:
     void critico(const QString& m) { critico_ << m; }
     void aviso(const QString& m) { aviso_ << m; }
     Juizo juizo() const {
-        const Estado e = !critico_.isEmpty() ? Estado::Critico : !aviso_.isEmpty() ? Estado::Aviso : Estado::Ok;
+        const Estado e = !critico_.isEmpty() ? Estado::Critico
+                         : !aviso_.isEmpty() ? Estado::Aviso
+                                             : Estado::Ok;
         return {e, critico_ + aviso_};
     }
 
@@ -97,17 +104,21 @@ private:
 
 // While the link answers, the file is rewritten only every 30 s unless something
 // changes, so an older `ultima_resposta` then is no silence.
-void julgaEnlace(Motivos& m, const QString& enlace, const QDateTime& inicio, const QDateTime& ultima,
-                 const QDateTime& agora, int criticoSegundos) {
+void julgaEnlace(Motivos& m, const QString& enlace, const QDateTime& inicio,
+                 const QDateTime& ultima, const QDateTime& agora, int criticoSegundos) {
     if (enlace == QLatin1String("respondendo")) return;
     const qint64 silencio = (ultima.isValid() ? ultima : inicio).secsTo(agora);
     if (silencio <= criticoSegundos) return;
-    const QString estado = enlace == QLatin1String("perdido") ? QStringLiteral("enlace com o concentrador perdido: ")
-                                                              : QString();
-    m.critico(estado + (ultima.isValid() ? QStringLiteral("o concentrador não responde há %1 (última resposta em %2)")
-                                               .arg(duracao(silencio), hora(ultima))
-                                         : QStringLiteral("o concentrador não respondeu nenhuma vez desde o início, há %1")
-                                               .arg(duracao(silencio))));
+    const QString estado = enlace == QLatin1String("perdido")
+                               ? QStringLiteral("enlace com o concentrador perdido: ")
+                               : QString();
+    m.critico(
+        estado +
+        (ultima.isValid()
+             ? QStringLiteral("o concentrador não responde há %1 (última resposta em %2)")
+                   .arg(duracao(silencio), hora(ultima))
+             : QStringLiteral("o concentrador não respondeu nenhuma vez desde o início, há %1")
+                   .arg(duracao(silencio))));
 }
 
 // How one key is shown: its name in words and its value put into words.
@@ -117,17 +128,20 @@ struct Rotulo {
     QString (*forma)(const QString& valor, const QDateTime& agora);
 };
 
-QString comoEsta(const QString& v, const QDateTime&) { return v; }
+QString comoEsta(const QString& v, const QDateTime&) {
+    return v;
+}
 
 QString horaComIdade(const QString& v, const QDateTime& agora) {
     const QDateTime t = deIso(v);
     if (!t.isValid()) return v.isEmpty() ? QStringLiteral("nenhuma") : v;
     const qint64 idade = t.secsTo(agora);
-    return QStringLiteral("%1 (%2 %3)").arg(hora(t), idade < 0 ? QStringLiteral("daqui a") : QStringLiteral("há"),
-                                             duracao(idade));
+    return QStringLiteral("%1 (%2 %3)")
+        .arg(hora(t), idade < 0 ? QStringLiteral("daqui a") : QStringLiteral("há"), duracao(idade));
 }
 
-QString traduz(const QString& v, std::initializer_list<std::pair<const char*, const char*>> palavras) {
+QString traduz(const QString& v,
+               std::initializer_list<std::pair<const char*, const char*>> palavras) {
     for (const auto& [de, para] : palavras)
         if (v == QLatin1String(de)) return QString::fromUtf8(para);
     return v;
@@ -142,18 +156,26 @@ const Rotulo kRotulos[] = {
     {"transporte", "Transporte", comoEsta},
     {"banco", "Banco de dados", comoEsta},
     {"banco_estado", "Conexão com o banco",
-     [](const QString& v, const QDateTime&) { return traduz(v, {{"conectado", "conectada"}, {"perdido", "perdida"}}); }},
+     [](const QString& v, const QDateTime&) {
+         return traduz(v, {{"conectado", "conectada"}, {"perdido", "perdida"}});
+     }},
     {"enlace", "Concentrador",
      [](const QString& v, const QDateTime&) {
-         return traduz(v, {{"aguardando", "aguardando a primeira resposta"}, {"respondendo", "respondendo"},
-                           {"sem_resposta", "sem resposta"}, {"perdido", "enlace perdido"}});
+         return traduz(v, {{"aguardando", "aguardando a primeira resposta"},
+                           {"respondendo", "respondendo"},
+                           {"sem_resposta", "sem resposta"},
+                           {"perdido", "enlace perdido"}});
      }},
     {"ultima_resposta", "Última resposta", horaComIdade},
     {"pausada", "Automação pausada",
-     [](const QString& v, const QDateTime&) { return traduz(v, {{"sim", "sim"}, {"nao", "não"}}); }},
+     [](const QString& v, const QDateTime&) {
+         return traduz(v, {{"sim", "sim"}, {"nao", "não"}});
+     }},
     {"abastecimentos_hoje", "Abastecimentos hoje", comoEsta},
     {"ultimo_abastecimento", "Último abastecimento",
-     [](const QString& v, const QDateTime& agora) { return v.isEmpty() ? QStringLiteral("nenhum") : horaComIdade(v, agora); }},
+     [](const QString& v, const QDateTime& agora) {
+         return v.isEmpty() ? QStringLiteral("nenhum") : horaComIdade(v, agora);
+     }},
     {"quarentena", "Respostas em quarentena", comoEsta},
     {"lacunas_encerrante_hoje", "Lacunas de encerrante hoje", comoEsta},
     {"litros_lacunas_hoje", "Litros nas lacunas de hoje", comoEsta},
@@ -176,7 +198,8 @@ Chaves le(const QByteArray& utf8) {
     for (QStringView linha : QStringView(texto).split(u'\n')) {
         if (linha.endsWith(u'\r')) linha.chop(1);
         const qsizetype igual = linha.indexOf(u'=');
-        if (igual > 0) chaves.append({linha.left(igual).toString(), linha.mid(igual + 1).toString()});
+        if (igual > 0)
+            chaves.append({linha.left(igual).toString(), linha.mid(igual + 1).toString()});
     }
     return chaves;
 }
@@ -187,9 +210,11 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
     const QDateTime batimento = c.hora("batimento");
     const QDateTime inicio = c.hora("inicio");
     const QDateTime ultima = c.hora("ultima_resposta", true);
-    const QString enlace = c.palavra("enlace", {"aguardando", "respondendo", "sem_resposta", "perdido"});
+    const QString enlace =
+        c.palavra("enlace", {"aguardando", "respondendo", "sem_resposta", "perdido"});
     const bool pausada = c.palavra("pausada", {"sim", "nao"}) == QLatin1String("sim");
-    const bool semBanco = c.palavra("banco_estado", {"conectado", "perdido"}) == QLatin1String("perdido");
+    const bool semBanco =
+        c.palavra("banco_estado", {"conectado", "perdido"}) == QLatin1String("perdido");
     const qint64 quarentena = c.numero("quarentena");
     const qint64 recusados = c.numero("recusados_na_pasta");
     const qint64 lacunas = c.numero("lacunas_encerrante_hoje", 0);
@@ -199,42 +224,56 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
     // A heartbeat far ahead means the clock was set back: it would hide a dead agent.
     const qint64 idade = batimento.secsTo(agora);
     if (idade > kBatimentoMaximoS)
-        return {Estado::Critico, {QStringLiteral("o AutoTalvero não está rodando: último sinal de vida há %1 (%2)")
-                                      .arg(duracao(idade), hora(batimento))}};
+        return {Estado::Critico,
+                {QStringLiteral("o AutoTalvero não está rodando: último sinal de vida há %1 (%2)")
+                     .arg(duracao(idade), hora(batimento))}};
     const qint64 pid = c.numero("pid");
     if (!c.falha().isEmpty()) return {Estado::Desconhecido, {c.falha()}};
     if (processoExiste && processoExiste(pid) == false)
-        return {Estado::Critico, {QStringLiteral("o AutoTalvero não está rodando: o processo %1 terminou (último sinal "
-                                                 "de vida há %2)")
-                                      .arg(pid)
-                                      .arg(duracao(idade))}};
+        return {
+            Estado::Critico,
+            {QStringLiteral("o AutoTalvero não está rodando: o processo %1 terminou (último sinal "
+                            "de vida há %2)")
+                 .arg(pid)
+                 .arg(duracao(idade))}};
     if (idade < -kBatimentoMaximoS)
         return {Estado::Critico,
-                {QStringLiteral("último sinal de vida %1 à frente do relógio (%2): o relógio do computador voltou?")
+                {QStringLiteral("último sinal de vida %1 à frente do relógio (%2): o relógio do "
+                                "computador voltou?")
                      .arg(duracao(idade), hora(batimento))}};
 
     Motivos m;
-    if (semBanco) m.critico(QStringLiteral("banco de dados perdido: nada é gravado nem confirmado"));
+    if (semBanco)
+        m.critico(QStringLiteral("banco de dados perdido: nada é gravado nem confirmado"));
     if (pausada)
         m.aviso(QStringLiteral("automação pausada"));
     else
         julgaEnlace(m, enlace, inicio, ultima, agora, criticoSegundos);
     if (quarentena > 0)
-        m.aviso(QStringLiteral("%1 resposta(s) do concentrador em quarentena (talvero-dados rejeitados)").arg(quarentena));
+        m.aviso(QStringLiteral(
+                    "%1 resposta(s) do concentrador em quarentena (talvero-dados rejeitados)")
+                    .arg(quarentena));
     if (lacunas > 0)
-        m.aviso(QStringLiteral("%1 lacuna(s) de encerrante hoje, %2 L (talvero-dados encerrantes)")
-                    .arg(lacunas)
-                    .arg(litros(valorDe(chaves, QStringLiteral("litros_lacunas_hoje")).value_or(QString()))));
-    if (recusados > 0) m.aviso(QStringLiteral("%1 entrada(s) recusada(s) na pasta de pedidos").arg(recusados));
+        m.aviso(
+            QStringLiteral("%1 lacuna(s) de encerrante hoje, %2 L (talvero-dados encerrantes)")
+                .arg(lacunas)
+                .arg(litros(
+                    valorDe(chaves, QStringLiteral("litros_lacunas_hoje")).value_or(QString()))));
+    if (recusados > 0)
+        m.aviso(QStringLiteral("%1 entrada(s) recusada(s) na pasta de pedidos").arg(recusados));
     return m.juizo();
 }
 
 QString nomeDoEstado(Estado estado) {
     switch (estado) {
-    case Estado::Ok: return QStringLiteral("OK");
-    case Estado::Aviso: return QStringLiteral("AVISO");
-    case Estado::Critico: return QStringLiteral("CRITICO");
-    case Estado::Desconhecido: break;
+    case Estado::Ok:
+        return QStringLiteral("OK");
+    case Estado::Aviso:
+        return QStringLiteral("AVISO");
+    case Estado::Critico:
+        return QStringLiteral("CRITICO");
+    case Estado::Desconhecido:
+        break;
     }
     return QStringLiteral("DESCONHECIDO");
 }
@@ -244,7 +283,8 @@ QStringList relatorio(const Chaves& chaves, const Juizo& juizo, const QDateTime&
     const QString motivo = !juizo.motivos.isEmpty() ? juizo.motivos.join(QStringLiteral("; "))
                            : !resumo.isEmpty()      ? resumo
                                                     : QStringLiteral("AutoTalvero funcionando");
-    QStringList linhas{QStringLiteral("AUTOTALVERO %1 - %2").arg(nomeDoEstado(juizo.estado), motivo)};
+    QStringList linhas{
+        QStringLiteral("AUTOTALVERO %1 - %2").arg(nomeDoEstado(juizo.estado), motivo)};
     for (const Rotulo& r : kRotulos)
         if (const auto v = valorDe(chaves, QLatin1String(r.chave)))
             linhas << QStringLiteral("%1: %2").arg(QString::fromUtf8(r.nome), r.forma(*v, agora));
@@ -253,7 +293,8 @@ QStringList relatorio(const Chaves& chaves, const Juizo& juizo, const QDateTime&
         if (!rotuloDe(chave)) linhas << chave + QStringLiteral(": ") + valor;
     // The file is written by whoever can write the folder: what it holds reaches a
     // terminal or a monitoring system only as plain text on its one line.
-    for (QString& linha : linhas) linha = entradas::SemControle(linha);
+    for (QString& linha : linhas)
+        linha = entradas::SemControle(linha);
     return linhas;
 }
 

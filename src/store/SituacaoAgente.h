@@ -21,7 +21,7 @@ Chaves le(const QByteArray& utf8);
 
 struct Juizo {
     Estado estado = Estado::Ok;
-    QStringList motivos;  // the worst first; empty when OK
+    QStringList motivos; // the worst first; empty when OK
 };
 
 // `criticoSegundos`: how long the concentrator may stay silent before it is critical.

@@ -18,7 +18,7 @@ public:
     enum class Enlace { Aguardando, Respondendo, SemResposta, Perdido };
     struct Estado {
         Enlace enlace = Enlace::Aguardando;
-        QDateTime ultimaResposta;  // also the start of a silence
+        QDateTime ultimaResposta; // also the start of a silence
         QString motivoPerda;
         bool bancoPerdido = false;
         QString motivoBanco;

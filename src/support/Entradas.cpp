@@ -29,11 +29,15 @@ bool controle(QChar c) {
     return u < 0x20 || (u >= 0x7f && u <= 0x9f);
 }
 
-bool temControle(const QString& texto) { return std::any_of(texto.begin(), texto.end(), controle); }
+bool temControle(const QString& texto) {
+    return std::any_of(texto.begin(), texto.end(), controle);
+}
 
 } // namespace
 
-bool CartaoValido(const QString& cartao) { return cartao.size() == 16 && todos(cartao, ""); }
+bool CartaoValido(const QString& cartao) {
+    return cartao.size() == 16 && todos(cartao, "");
+}
 
 bool PosicaoValida(const QString& posicao) {
     return posicao.size() == 6 && std::all_of(posicao.begin(), posicao.end(), [](QChar c) {
@@ -50,24 +54,28 @@ bool NomeComputadorValido(const QString& nome) {
 
 bool NomeArquivoValido(const QString& nome) {
     static const QString kProibidos = QStringLiteral("\\/:*?\"<>|");
-    return !nome.isEmpty() && nome.size() <= 255 && nome != QLatin1String(".") && nome != QLatin1String("..") &&
-           !temControle(nome) && std::none_of(nome.begin(), nome.end(), [](QChar c) { return kProibidos.contains(c); });
+    return !nome.isEmpty() && nome.size() <= 255 && nome != QLatin1String(".") &&
+           nome != QLatin1String("..") && !temControle(nome) &&
+           std::none_of(nome.begin(), nome.end(), [](QChar c) { return kProibidos.contains(c); });
 }
 
 // Windows drops a folder name's trailing dots and blanks, and keeps the names of
 // its devices for them.
 bool NomePastaValido(const QString& nome) {
-    static const QRegularExpression kDispositivo(QRegularExpression::anchoredPattern(
-                                                      QStringLiteral("(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])(\\..*)?")),
-                                                  QRegularExpression::CaseInsensitiveOption);
-    return NomeArquivoValido(nome) && nome.size() <= 254 && nome.trimmed() == nome && !nome.endsWith(QLatin1Char('.')) &&
-           !nome.contains(QLatin1String("..")) && !kDispositivo.match(nome).hasMatch();
+    static const QRegularExpression kDispositivo(
+        QRegularExpression::anchoredPattern(
+            QStringLiteral("(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9])(\\..*)?")),
+        QRegularExpression::CaseInsensitiveOption);
+    return NomeArquivoValido(nome) && nome.size() <= 254 && nome.trimmed() == nome &&
+           !nome.endsWith(QLatin1Char('.')) && !nome.contains(QLatin1String("..")) &&
+           !kDispositivo.match(nome).hasMatch();
 }
 
 bool PortaValida(const QString& porta, bool biblioteca) {
     if (porta.size() > 254) return false;
     if (portaPorCaminho(porta))
-        return todos(porta, "/.-_:+@=#") && !porta.split(QLatin1Char('/')).contains(QLatin1String(".."));
+        return todos(porta, "/.-_:+@=#") &&
+               !porta.split(QLatin1Char('/')).contains(QLatin1String(".."));
     if (!biblioteca) return numeroPortaSerial(porta) > 0;
     return todos(porta, ".-_:/[]");
 }
@@ -80,28 +88,39 @@ std::optional<int> DiasDeLog(const QString& texto) {
     return t.toInt();
 }
 
-// ".." as a folder, also right after a drive ("C:..\x" is the parent of the drive's current folder).
+// ".." as a folder, also right after a drive ("C:..\x" is the parent of the drive's current
+// folder).
 bool CaminhoArquivoValido(const QString& caminho) {
     static const QRegularExpression kPai(QStringLiteral("(^|[\\\\/:])\\.\\.([\\\\/]|$)"));
     return !caminho.isEmpty() && !temControle(caminho) && !kPai.match(caminho).hasMatch();
 }
 
-bool SemCaracteresDeControle(const QString& texto) { return !temControle(texto); }
+bool SemCaracteresDeControle(const QString& texto) {
+    return !temControle(texto);
+}
 
 QString SemControle(const QString& texto) {
     if (!temControle(texto)) return texto;
     QString limpo;
     limpo.reserve(texto.size() + 8);
     for (const QChar c : texto) {
-        if (!controle(c)) limpo += c;
-        else if (c == QLatin1Char('\r')) limpo += QLatin1String("\\r");
-        else if (c == QLatin1Char('\n')) limpo += QLatin1String("\\n");
-        else if (c == QLatin1Char('\t')) limpo += QLatin1String("\\t");
-        else limpo += QLatin1String("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        if (!controle(c))
+            limpo += c;
+        else if (c == QLatin1Char('\r'))
+            limpo += QLatin1String("\\r");
+        else if (c == QLatin1Char('\n'))
+            limpo += QLatin1String("\\n");
+        else if (c == QLatin1Char('\t'))
+            limpo += QLatin1String("\\t");
+        else
+            limpo += QLatin1String("\\x") +
+                     QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
     }
     return limpo;
 }
 
-QString Citado(const QString& valor) { return QLatin1Char('"') + SemControle(valor) + QLatin1Char('"'); }
+QString Citado(const QString& valor) {
+    return QLatin1Char('"') + SemControle(valor) + QLatin1Char('"');
+}
 
 } // namespace talvero::entradas

@@ -20,7 +20,8 @@ constexpr int kTamanhoNomeNoAssunto = 15;
 
 std::int16_t empresaDoTexto(const QString& codigo) {
     const std::int32_t n = ConverteNumeroEstrito(codigo);
-    if (n < std::numeric_limits<std::int16_t>::min() || n > std::numeric_limits<std::int16_t>::max())
+    if (n < std::numeric_limits<std::int16_t>::min() ||
+        n > std::numeric_limits<std::int16_t>::max())
         throw Erro(QStringLiteral("Estouro"), erros::Estouro);
     return static_cast<std::int16_t>(n);
 }
@@ -36,8 +37,7 @@ QString assuntoDe(const QString& nomeEmpresa, const QString& assunto) {
     return nomeEmpresa.left(kTamanhoNomeNoAssunto) + QLatin1Char(':') + assunto;
 }
 
-template <typename Passo>
-std::optional<QString> falhaDe(Passo passo) {
+template <typename Passo> std::optional<QString> falhaDe(Passo passo) {
     try {
         passo();
         return std::nullopt;
@@ -60,21 +60,24 @@ struct PedidoEmail::Pedido {
 };
 
 EnderecosEmail EnderecosEmail::LeDoIni(const SistemaArquivos& arquivos, const QString& arquivoIni) {
-    auto le = [&](const char* chave) { return LeIni(arquivos, kSecaoEmail, QString::fromUtf8(chave), arquivoIni); };
+    auto le = [&](const char* chave) {
+        return LeIni(arquivos, kSecaoEmail, QString::fromUtf8(chave), arquivoIni);
+    };
     return {le("Nome do Remetente"), le("Email do Remetente"), le("Email do Destinatario 1"),
             le("Email do Destinatario 2")};
 }
 
-PedidoEmail::PedidoEmail(const Relogio& relogio, SistemaArquivos& arquivos, Operador& operador, SocketIp& socket,
-                         Configuracao& config, CriaMensagens criaMensagens)
+PedidoEmail::PedidoEmail(const Relogio& relogio, SistemaArquivos& arquivos, Operador& operador,
+                         SocketIp& socket, Configuracao& config, CriaMensagens criaMensagens)
     : relogio_(relogio), arquivos_(arquivos), operador_(operador), socket_(socket), config_(config),
       criaMensagens_(std::move(criaMensagens)) {}
 
 bool PedidoEmail::GravaPedidoEmail(const QString& codigoEmpresa, const QString& nomeEmpresa,
                                    const QString& assunto, const QString& mensagem, bool concluido,
                                    std::int32_t /*numeroEmail*/) {
-    const Pedido p{codigoEmpresa, nomeEmpresa, assunto, mensagem, concluido,
-                   EnderecosEmail::LeDoIni(arquivos_, instalacao::kArquivoIni)};
+    const Pedido p{codigoEmpresa, nomeEmpresa,
+                   assunto,       mensagem,
+                   concluido,     EnderecosEmail::LeDoIni(arquivos_, instalacao::kArquivoIni)};
     bool resultado = false;
     // The notice is needed most when the database is down: a failing record part
     // must not keep the registration file from being written.
@@ -146,7 +149,9 @@ void PedidoEmail::gravaRegistros(const Pedido& p, bool& resultado) {
     }
 }
 
-QString PedidoEmail::ArquivoTemporario(const QString& arquivo) { return arquivo.chopped(3) + QStringLiteral("tmp"); }
+QString PedidoEmail::ArquivoTemporario(const QString& arquivo) {
+    return arquivo.chopped(3) + QStringLiteral("tmp");
+}
 
 QStringList PedidoEmail::LinhasCadastro(const QString& codigoEmpresa, const QString& nomeEmpresa,
                                         const QString& assunto, const QString& mensagem) {
@@ -167,18 +172,20 @@ void PedidoEmail::gravaCadastro(const Pedido& p) {
     const QString temporario = ArquivoTemporario(arquivo);
     if (arquivos_.existe(temporario)) arquivos_.apaga(temporario, true);
     if (arquivos_.existe(arquivo)) arquivos_.apaga(arquivo, true);
-    arquivos_.criaTexto(temporario, LinhasCadastro(p.codigoEmpresa, p.nomeEmpresa, p.assunto, p.mensagem));
+    arquivos_.criaTexto(temporario,
+                        LinhasCadastro(p.codigoEmpresa, p.nomeEmpresa, p.assunto, p.mensagem));
     arquivos_.move(temporario, arquivo);
 }
 
 QString PedidoEmail::dataHora() const {
     const QDateTime agora = relogio_.agora();
-    return RegistroEventos::DataPadrao(agora.date()) + QLatin1Char(' ') + RegistroEventos::HoraDoDia(agora.time());
+    return RegistroEventos::DataPadrao(agora.date()) + QLatin1Char(' ') +
+           RegistroEventos::HoraDoDia(agora.time());
 }
 
 void PedidoEmail::avisa(const QString& descricao) {
-    operador_.mensagem(QStringLiteral("Erro ao gravar Zorp_Cadastro.ini!\n") + descricao, QStringLiteral("Erro Interno!"),
-                       Icone::Informacao);
+    operador_.mensagem(QStringLiteral("Erro ao gravar Zorp_Cadastro.ini!\n") + descricao,
+                       QStringLiteral("Erro Interno!"), Icone::Informacao);
 }
 
 } // namespace talvero

@@ -25,7 +25,8 @@ public:
     virtual bool Localiza(std::int16_t empresa, std::int32_t numero, MensagemEmailCampos& m) = 0;
     // Inserts; on success `m.Numero` is the number the record got.
     virtual bool Inclui(MensagemEmailCampos& m) = 0;
-    virtual bool Altera(std::int16_t empresa, std::int32_t numero, const MensagemEmailCampos& m) = 0;
+    virtual bool Altera(std::int16_t empresa, std::int32_t numero,
+                        const MensagemEmailCampos& m) = 0;
 };
 
 // Sender and recipients of the notices: section EMAIL of the configuration file.
@@ -43,14 +44,15 @@ class PedidoEmail {
 public:
     using CriaMensagens = std::function<std::unique_ptr<MensagensEmail>()>;
 
-    PedidoEmail(const Relogio& relogio, SistemaArquivos& arquivos, Operador& operador, SocketIp& socket,
-                Configuracao& config, CriaMensagens criaMensagens);
+    PedidoEmail(const Relogio& relogio, SistemaArquivos& arquivos, Operador& operador,
+                SocketIp& socket, Configuracao& config, CriaMensagens criaMensagens);
 
     // True when the registration file was written. A failing data library does not
     // keep the file from being written; the operator is told of every failure.
     // `numeroEmail` is not read: the routine works on gNumeroEmail itself.
-    bool GravaPedidoEmail(const QString& codigoEmpresa, const QString& nomeEmpresa, const QString& assunto,
-                          const QString& mensagem, bool concluido, std::int32_t numeroEmail);
+    bool GravaPedidoEmail(const QString& codigoEmpresa, const QString& nomeEmpresa,
+                          const QString& assunto, const QString& mensagem, bool concluido,
+                          std::int32_t numeroEmail);
 
     static QString ArquivoTemporario(const QString& arquivo);
     static QStringList LinhasCadastro(const QString& codigoEmpresa, const QString& nomeEmpresa,

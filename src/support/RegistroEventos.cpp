@@ -19,16 +19,21 @@ void escreveNaSaidaErro(const QString& linha) {
 
 } // namespace
 
-RegistroEventos::RegistroEventos(const Relogio& relogio, SistemaArquivos& arquivos, Operador& operador)
+RegistroEventos::RegistroEventos(const Relogio& relogio, SistemaArquivos& arquivos,
+                                 Operador& operador)
     : relogio_(relogio), arquivos_(arquivos), operador_(operador), saidaErro_(escreveNaSaidaErro) {}
 
 void RegistroEventos::defineSaidaErro(std::function<void(const QString&)> saida) {
     saidaErro_ = saida ? std::move(saida) : escreveNaSaidaErro;
 }
 
-QString RegistroEventos::HoraDoDia(const QTime& hora) { return hora.toString(QStringLiteral("HH:mm:ss")); }
+QString RegistroEventos::HoraDoDia(const QTime& hora) {
+    return hora.toString(QStringLiteral("HH:mm:ss"));
+}
 
-QString RegistroEventos::DataPadrao(const QDate& data) { return data.toString(QStringLiteral("dd/MM/yyyy")); }
+QString RegistroEventos::DataPadrao(const QDate& data) {
+    return data.toString(QStringLiteral("dd/MM/yyyy"));
+}
 
 QString RegistroEventos::NomeArquivo(const QDateTime& momento) {
     return instalacao::kPastaPrograma + QStringLiteral("AUTOMACAO_") +
@@ -43,12 +48,14 @@ void RegistroEventos::defineRetencao(int dias) {
 // Only names of the log's exact form go, judged by the date they carry: a file
 // copied in or touched keeps its age, and nothing else in the folder is touched.
 void RegistroEventos::removeAntigos(const QDateTime& agora) {
-    static const QRegularExpression kNome(QStringLiteral("^AUTOMACAO_(\\d\\d)_(\\d\\d)_(\\d{4})_([01]\\d|2[0-3])\\.LOG$"));
+    static const QRegularExpression kNome(
+        QStringLiteral("^AUTOMACAO_(\\d\\d)_(\\d\\d)_(\\d{4})_([01]\\d|2[0-3])\\.LOG$"));
     const QDate limite = agora.date().addDays(-diasRetencao_);
     int removidos = 0;
     QString falha;
     try {
-        for (const EntradaPasta& e : arquivos_.entradas(instalacao::kPastaPrograma, QStringLiteral("AUTOMACAO_*.LOG"), 100'000)) {
+        for (const EntradaPasta& e : arquivos_.entradas(
+                 instalacao::kPastaPrograma, QStringLiteral("AUTOMACAO_*.LOG"), 100'000)) {
             const QRegularExpressionMatch m = kNome.match(e.nome);
             if (e.tipo != EntradaPasta::Tipo::Arquivo || !m.hasMatch()) continue;
             const QDate data(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
@@ -64,11 +71,13 @@ void RegistroEventos::removeAntigos(const QDateTime& agora) {
         falha = erro.descricao();
     }
     if (removidos == 0 && falha.isEmpty()) return;
-    registra(QStringLiteral(" - Logs antigos removidos: %1 arquivo(s) de antes de %2 ([OUTRAS] Dias de Log=%3)")
-                 .arg(removidos)
-                 .arg(DataPadrao(limite))
-                 .arg(diasRetencao_) +
-             (falha.isEmpty() ? QString() : QStringLiteral("; não removido: ") + falha));
+    registra(
+        QStringLiteral(
+            " - Logs antigos removidos: %1 arquivo(s) de antes de %2 ([OUTRAS] Dias de Log=%3)")
+            .arg(removidos)
+            .arg(DataPadrao(limite))
+            .arg(diasRetencao_) +
+        (falha.isEmpty() ? QString() : QStringLiteral("; não removido: ") + falha));
 }
 
 // Whatever a line carries from outside, it stays one line of text.
@@ -103,8 +112,8 @@ void RegistroEventos::avisaFalha(const QString& descricao, const QString& linha)
     avisando_ = true;
     try {
         operador_.mensagem(descricao, QString(), Icone::Nenhum);
-        operador_.mensagem(QStringLiteral("Erro ao criar LOG ECF: ") + linha, QStringLiteral("Erro: CriaLogCupom"),
-                           Icone::Informacao);
+        operador_.mensagem(QStringLiteral("Erro ao criar LOG ECF: ") + linha,
+                           QStringLiteral("Erro: CriaLogCupom"), Icone::Informacao);
     } catch (...) {
         // The caller goes on regardless; the line is already on standard error.
     }

@@ -57,7 +57,7 @@ private:
     bool emFalha_ = false;
     bool avisando_ = false;
     int diasRetencao_ = 0;
-    qint64 horaLimpa_ = -1;  // hours since the epoch of the last look for old logs
+    qint64 horaLimpa_ = -1; // hours since the epoch of the last look for old logs
 };
 
 } // namespace talvero

@@ -13,7 +13,9 @@ const QString kSeparador = QStringLiteral("|@|");
 constexpr int kMaiorPosicao = 32767;
 constexpr int kPassoEsperaMs = 100;
 
-std::int64_t segundoDe(std::int64_t ms) { return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000); }
+std::int64_t segundoDe(std::int64_t ms) {
+    return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+}
 
 } // namespace
 
@@ -44,7 +46,8 @@ void AguardaSegundos(const Relogio& relogio, Agendador& agendador, int n) {
         const std::int64_t agora = relogio.monotonicoMs();
         if (segundoDe(agora) - inicio >= n) return;
         const std::int64_t proximaFronteira = (segundoDe(agora) + 1) * 1000;
-        agendador.aguardaEventos(static_cast<int>(std::min<std::int64_t>(kPassoEsperaMs, proximaFronteira - agora)));
+        agendador.aguardaEventos(
+            static_cast<int>(std::min<std::int64_t>(kPassoEsperaMs, proximaFronteira - agora)));
     }
 }
 

@@ -20,14 +20,17 @@ QByteArray ateNul(const QByteArray& buffer) {
 
 // Only blanks, as the classic trim does.
 QByteArray semBrancos(QByteArray texto) {
-    while (texto.startsWith(' ')) texto.remove(0, 1);
-    while (texto.endsWith(' ')) texto.chop(1);
+    while (texto.startsWith(' '))
+        texto.remove(0, 1);
+    while (texto.endsWith(' '))
+        texto.chop(1);
     return texto;
 }
 
 QString pontuado(const QByteArray& endereco) {
     QString texto;
-    for (const char byte : endereco) texto += QString::number(static_cast<unsigned char>(byte)) + QLatin1Char('.');
+    for (const char byte : endereco)
+        texto += QString::number(static_cast<unsigned char>(byte)) + QLatin1Char('.');
     texto.chop(1);
     return texto;
 }
@@ -36,7 +39,9 @@ QString pontuado(const QByteArray& endereco) {
 
 SocketIp::SocketIp(IdentidadeHost& host, Operador& operador) : host_(host), operador_(operador) {}
 
-void SocketIp::avisa(const QString& texto) { operador_.mensagem(texto, QString(), Icone::Nenhum); }
+void SocketIp::avisa(const QString& texto) {
+    operador_.mensagem(texto, QString(), Icone::Nenhum);
+}
 
 bool SocketIp::IniciaSockets() {
     const IdentidadeHost::Inicio inicio = host_.inicia(kVersaoPedida);
@@ -45,15 +50,16 @@ bool SocketIp::IniciaSockets() {
         return false;
     }
     if (inicio.maxSockets < kMinimoSockets) {
-        avisa(QStringLiteral(" Esta aplicação requer um minimo de ") + QString::number(kMinimoSockets) +
-              QStringLiteral(" sockets suportados."));
+        avisa(QStringLiteral(" Esta aplicação requer um minimo de ") +
+              QString::number(kMinimoSockets) + QStringLiteral(" sockets suportados."));
         return false;
     }
     const int maior = ByteBaixo(inicio.versao);
     const int menor = ByteAlto(inicio.versao);
     if (maior == 0 || (maior == 1 && menor == 0)) {
         avisa(QStringLiteral("A versao Sockets ") + QString::number(maior) + QLatin1Char('.') +
-              QString::number(menor) + QStringLiteral(" não é suportada por 32-bit Windows Sockets."));
+              QString::number(menor) +
+              QStringLiteral(" não é suportada por 32-bit Windows Sockets."));
         return false;
     }
     return true;

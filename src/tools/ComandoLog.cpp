@@ -6,8 +6,8 @@
 #include "platform/RaizEstacao.h"
 #include "platform/SinaisEncerramento.h"
 #include "platform/SistemaArquivosLocal.h"
-#include "tools/LinhaComando.h"
 #include "support/Instalacao.h"
+#include "tools/LinhaComando.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,16 +37,18 @@ struct Pedido {
 Pedido lePedido(const QStringList& args) {
     const linhaComando::LinhaLida l =
         linhaComando::le(args, {QStringLiteral("log"), {}, {QStringLiteral("--seguir")}, 1});
-    return {l.valores.value(QStringLiteral("--root")), l.livres.value(0), !l.marcadas.isEmpty(), l.erroUso};
+    return {l.valores.value(QStringLiteral("--root")), l.livres.value(0), !l.marcadas.isEmpty(),
+            l.erroUso};
 }
 
 // The newest of the names of the exact form the agent writes, judged by the
 // hour in the name: "dd_mm_yyyy" does not sort by date.
 QString maisRecente(const SistemaArquivosLocal& arquivos, const MapaCaminhos& caminhos) {
-    static const QRegularExpression forma(QStringLiteral("^AUTOMACAO_(\\d\\d)_(\\d\\d)_(\\d{4})_(\\d\\d)\\.LOG$"));
+    static const QRegularExpression forma(
+        QStringLiteral("^AUTOMACAO_(\\d\\d)_(\\d\\d)_(\\d{4})_(\\d\\d)\\.LOG$"));
     QString chaveMaior, nome;
-    for (const EntradaPasta& e : arquivos.entradas(instalacao::kPastaPrograma, QStringLiteral("AUTOMACAO_*.LOG"),
-                                                   kMaximoDeLogs)) {
+    for (const EntradaPasta& e : arquivos.entradas(
+             instalacao::kPastaPrograma, QStringLiteral("AUTOMACAO_*.LOG"), kMaximoDeLogs)) {
         const auto m = forma.match(e.nome);
         if (e.tipo != EntradaPasta::Tipo::Arquivo || !m.hasMatch()) continue;
         const QString chave = m.captured(3) + m.captured(2) + m.captured(1) + m.captured(4);
@@ -73,7 +75,7 @@ public:
         if (!f.open(QIODevice::ReadOnly))
             throw Erro(QStringLiteral("não foi possível ler %1: %2").arg(caminho_, f.errorString()),
                        erros::PermissaoNegada);
-        if (f.size() < lido_) lido_ = 0;  // written anew
+        if (f.size() < lido_) lido_ = 0; // written anew
         f.seek(lido_);
         QByteArray bytes = f.readAll();
         // A line end split between two looks is turned into one at the next.
@@ -114,7 +116,7 @@ int segue(Acompanhamento& atual, const std::function<QString()>& ultimo) {
         } catch (const Erro&) {
         }
         if (novo.isEmpty() || novo == atual.caminho()) return;
-        imprimeNovos();  // the old hour's last lines, written meanwhile
+        imprimeNovos(); // the old hour's last lines, written meanwhile
         atual.abre(novo);
         imprimeNovos();
     };
@@ -132,20 +134,25 @@ int executa(const Pedido& p, QTextStream& erro) {
     Acompanhamento atual;
     std::function<QString()> ultimo;
     if (!p.arquivo.isEmpty()) {
-        atual.abre(QFileInfo::exists(p.arquivo) ? p.arquivo : caminhos.local(instalacao::kPastaPrograma + p.arquivo));
+        atual.abre(QFileInfo::exists(p.arquivo)
+                       ? p.arquivo
+                       : caminhos.local(instalacao::kPastaPrograma + p.arquivo));
     } else {
         ultimo = [&] { return maisRecente(arquivos, caminhos); };
         try {
             atual.abre(ultimo());
         } catch (const Erro& e) {
-            throw Erro(QStringLiteral("não foi possível listar os logs em %1: %2 (a raiz --root está certa?)")
+            throw Erro(QStringLiteral(
+                           "não foi possível listar os logs em %1: %2 (a raiz --root está certa?)")
                            .arg(pasta, e.descricao()),
                        e.numero());
         }
         if (atual.caminho().isEmpty() && !p.seguir)
-            throw Erro(QStringLiteral("nenhum log horário (AUTOMACAO_dd_mm_aaaa_HH.LOG) em ") + pasta,
+            throw Erro(QStringLiteral("nenhum log horário (AUTOMACAO_dd_mm_aaaa_HH.LOG) em ") +
+                           pasta,
                        erros::ArquivoNaoEncontrado);
-        if (atual.caminho().isEmpty()) erro << "talvero-dados: aguardando o primeiro log horário em " << pasta << Qt::endl;
+        if (atual.caminho().isEmpty())
+            erro << "talvero-dados: aguardando o primeiro log horário em " << pasta << Qt::endl;
     }
     if (!atual.caminho().isEmpty()) imprime(atual.novos());
     return p.seguir ? segue(atual, ultimo) : 0;
@@ -153,7 +160,9 @@ int executa(const Pedido& p, QTextStream& erro) {
 
 } // namespace
 
-bool pedido(const QStringList& argumentos) { return linhaComando::comando(argumentos) == QLatin1String("log"); }
+bool pedido(const QStringList& argumentos) {
+    return linhaComando::comando(argumentos) == QLatin1String("log");
+}
 
 int executa(const QStringList& argumentos) {
     QTextStream erro(stderr);
@@ -162,7 +171,8 @@ int executa(const QStringList& argumentos) {
         erro << "talvero-dados: " << p.erroUso << "\n(use --help para ver os comandos)\n";
         return kSaidaUso;
     }
-    const RaizEstacao raiz = RaizEstacao::escolhe(QStringLiteral("talvero-dados"), p.raiz, instalacao::kArquivoIni);
+    const RaizEstacao raiz =
+        RaizEstacao::escolhe(QStringLiteral("talvero-dados"), p.raiz, instalacao::kArquivoIni);
     if (!raiz.mensagem.isEmpty()) erro << raiz.mensagem << Qt::endl;
     if (!raiz.encontrada) return kSaidaUso;
     try {

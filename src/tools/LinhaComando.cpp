@@ -5,29 +5,36 @@
 namespace talvero::linhaComando {
 
 QString comando(const QStringList& argumentos) {
-    static const QStringList comValor{"--root", "--critico", "--id", "--data", "--de", "--ate", "--empresa"};
-    if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h"))) return {};
+    static const QStringList comValor{"--root", "--critico", "--id",     "--data",
+                                      "--de",   "--ate",     "--empresa"};
+    if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h")))
+        return {};
     for (qsizetype i = 1; i < argumentos.size(); ++i) {
         const QString& arg = argumentos[i];
-        if (comValor.contains(arg)) ++i;
-        else if (!arg.startsWith(QLatin1String("--"))) return arg;
+        if (comValor.contains(arg))
+            ++i;
+        else if (!arg.startsWith(QLatin1String("--")))
+            return arg;
     }
     return {};
 }
 
 LinhaLida le(const QStringList& args, const FormaComando& forma) {
     QList<OpcaoComValor> comValor = forma.comValor;
-    comValor.append({QStringLiteral("--root"), QStringLiteral("a opção --root precisa de uma pasta")});
+    comValor.append(
+        {QStringLiteral("--root"), QStringLiteral("a opção --root precisa de uma pasta")});
     LinhaLida l;
     bool comando = false;
     for (qsizetype i = 1; i < args.size() && l.erroUso.isEmpty(); ++i) {
         const QString& arg = args[i];
-        const auto opcao =
-            std::find_if(comValor.cbegin(), comValor.cend(), [&](const OpcaoComValor& o) { return o.nome == arg; });
+        const auto opcao = std::find_if(comValor.cbegin(), comValor.cend(),
+                                        [&](const OpcaoComValor& o) { return o.nome == arg; });
         if (opcao != comValor.cend()) {
             const bool temValor = i + 1 < args.size();
-            if (temValor && (!opcao->aceita || opcao->aceita(args[i + 1]))) l.valores[arg] = args[++i];
-            else l.erroUso = opcao->exigencia;
+            if (temValor && (!opcao->aceita || opcao->aceita(args[i + 1])))
+                l.valores[arg] = args[++i];
+            else
+                l.erroUso = opcao->exigencia;
         } else if (forma.marcas.contains(arg)) {
             l.marcadas << arg;
         } else if (arg == forma.nome && !comando) {
@@ -35,8 +42,10 @@ LinhaLida le(const QStringList& args, const FormaComando& forma) {
         } else if (!arg.startsWith(QLatin1String("--")) && l.livres.size() < forma.livres) {
             l.livres << arg;
         } else {
-            l.erroUso = (arg.startsWith(QLatin1String("--")) ? QStringLiteral("opção inválida para %1: ").arg(forma.nome)
-                                                             : QStringLiteral("argumento a mais: ")) + arg;
+            l.erroUso = (arg.startsWith(QLatin1String("--"))
+                             ? QStringLiteral("opção inválida para %1: ").arg(forma.nome)
+                             : QStringLiteral("argumento a mais: ")) +
+                        arg;
         }
     }
     return l;

@@ -29,10 +29,10 @@ struct FormaComando {
 };
 
 struct LinhaLida {
-    QMap<QString, QString> valores;  // by option, --root among them
+    QMap<QString, QString> valores; // by option, --root among them
     QStringList marcadas;
     QStringList livres;
-    QString erroUso;  // the first thing wrong; the rest is not read
+    QString erroUso; // the first thing wrong; the rest is not read
 };
 
 LinhaLida le(const QStringList& argumentos, const FormaComando& forma);

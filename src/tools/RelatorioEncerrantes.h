@@ -9,7 +9,8 @@
 // Portuguese for people, or CSV with point decimals for spreadsheets.
 namespace talvero::relatorioEncerrantes {
 
-QString comoTexto(const encerrantes::Relatorio& r, std::int16_t empresa, const QDate& de, const QDate& ate);
+QString comoTexto(const encerrantes::Relatorio& r, std::int16_t empresa, const QDate& de,
+                  const QDate& ate);
 
 // The nozzle rows under their header, a blank line, then the gaps under theirs.
 QString comoCsv(const encerrantes::Relatorio& r);

@@ -1,16 +1,14 @@
 // talvero-dados: the station technicians' tool for the station database. It
 // reaches the database through section [BANCO DE DADOS] of the agent's INI file.
 #include "cycle/ReprocessamentoRejeitados.h"
-#include "platform/Erro.h"
 #include "platform/Conversoes.h"
+#include "platform/Erro.h"
 #include "platform/LeitorIni.h"
 #include "platform/MapaCaminhos.h"
 #include "platform/OperadorSemJanela.h"
 #include "platform/RaizEstacao.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
-#include "tools/ComandoLog.h"
-#include "tools/ComandoSituacao.h"
 #include "store/Conexao.h"
 #include "store/Esquema.h"
 #include "store/Importacao.h"
@@ -18,8 +16,10 @@
 #include "store/Modelos.h"
 #include "store/Valores.h"
 #include "support/Entradas.h"
-#include "tools/RelatorioEncerrantes.h"
 #include "support/Instalacao.h"
+#include "tools/ComandoLog.h"
+#include "tools/ComandoSituacao.h"
+#include "tools/RelatorioEncerrantes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -148,19 +148,22 @@ public:
 
 QDate leData(const QStringList& args, qsizetype& i) {
     const QString opcao = args[i];
-    if (++i >= args.size()) throw ErroUso(("a opção " + opcao + " precisa de uma data (AAAA-MM-DD)").toStdString());
+    if (++i >= args.size())
+        throw ErroUso(("a opção " + opcao + " precisa de uma data (AAAA-MM-DD)").toStdString());
     const QDate d = QDate::fromString(args[i], QStringLiteral("yyyy-MM-dd"));
     if (!d.isValid())
-        throw ErroUso(QStringLiteral("data inválida em %1: \"%2\" (use AAAA-MM-DD, por exemplo 2026-03-31)")
-                          .arg(opcao, entradas::SemControle(args[i]))
-                          .toStdString());
+        throw ErroUso(
+            QStringLiteral("data inválida em %1: \"%2\" (use AAAA-MM-DD, por exemplo 2026-03-31)")
+                .arg(opcao, entradas::SemControle(args[i]))
+                .toStdString());
     return d;
 }
 
 std::optional<std::int16_t> leEmpresa(const QString& texto) {
     bool ok = false;
     const int n = texto.trimmed().toInt(&ok);
-    if (!ok || n < std::numeric_limits<std::int16_t>::min() || n > std::numeric_limits<std::int16_t>::max())
+    if (!ok || n < std::numeric_limits<std::int16_t>::min() ||
+        n > std::numeric_limits<std::int16_t>::max())
         return std::nullopt;
     return static_cast<std::int16_t>(n);
 }
@@ -184,7 +187,8 @@ Argumentos leArgumentos(const QStringList& args) {
             a.ate = leData(args, i);
         } else if (arg == QLatin1String("--empresa")) {
             a.empresa = ++i < args.size() ? leEmpresa(args[i]) : std::nullopt;
-            if (!a.empresa) throw ErroUso("a opção --empresa precisa do código da empresa (um número)");
+            if (!a.empresa)
+                throw ErroUso("a opção --empresa precisa do código da empresa (um número)");
         } else if (arg == QLatin1String("--csv")) {
             a.csv = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
@@ -212,22 +216,27 @@ QTextStream& erro() {
 
 void conecta(Conexao& conexao) {
     if (!conexao.Conecta())
-        throw Erro(QStringLiteral("Não foi possível conectar ao banco de dados: ") + conexao.ultimoErro(),
+        throw Erro(QStringLiteral("Não foi possível conectar ao banco de dados: ") +
+                       conexao.ultimoErro(),
                    erros::BancoDeDados);
 }
 
 QList<importacao::ArquivoCsv> leArquivos(const QString& pasta) {
     const QDir dir(pasta);
-    if (!dir.exists()) throw Erro(QStringLiteral("Pasta não encontrada: ") + pasta, erros::CaminhoNaoEncontrado);
+    if (!dir.exists())
+        throw Erro(QStringLiteral("Pasta não encontrada: ") + pasta, erros::CaminhoNaoEncontrado);
     QList<importacao::ArquivoCsv> arquivos;
-    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name)) {
+    for (const QFileInfo& info :
+         dir.entryInfoList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name)) {
         QFile f(info.absoluteFilePath());
         if (!f.open(QIODevice::ReadOnly))
-            throw Erro(QStringLiteral("Não foi possível ler %1: %2").arg(f.fileName(), f.errorString()),
-                       erros::PermissaoNegada);
+            throw Erro(
+                QStringLiteral("Não foi possível ler %1: %2").arg(f.fileName(), f.errorString()),
+                erros::PermissaoNegada);
         arquivos.append({info.fileName(), f.readAll()});
     }
-    if (arquivos.isEmpty()) throw Erro(QStringLiteral("Nenhum arquivo CSV em ") + pasta, erros::ArquivoNaoEncontrado);
+    if (arquivos.isEmpty())
+        throw Erro(QStringLiteral("Nenhum arquivo CSV em ") + pasta, erros::ArquivoNaoEncontrado);
     return arquivos;
 }
 
@@ -260,12 +269,13 @@ void reprocessar(Conexao& conexao, SistemaArquivosLocal& arquivos, std::optional
     RegistroEventos registro(relogio, arquivos, operador);
     registro.defineSaidaErro([](const QString&) {});
     ReprocessamentoRejeitados reprocessamento(conexao, registro, relogio, leitura);
-    const auto resumo = reprocessamento.Reprocessa(id, [](const QString& linha) { saida() << linha << '\n'; });
+    const auto resumo =
+        reprocessamento.Reprocessa(id, [](const QString& linha) { saida() << linha << '\n'; });
     if (resumo.gravados + resumo.aEspera == 0 && !id)
         saida() << "Nenhuma resposta à espera em AbastecimentoRejeitado.\n";
     else if (resumo.gravados + resumo.aEspera > 0)
-        saida() << "Reprocessamento concluído: " << resumo.gravados << " resposta(s) gravada(s), " << resumo.aEspera
-                << " ainda à espera.\n";
+        saida() << "Reprocessamento concluído: " << resumo.gravados << " resposta(s) gravada(s), "
+                << resumo.aEspera << " ainda à espera.\n";
 }
 
 // Written only into files that are not there: a template never replaces a
@@ -273,23 +283,28 @@ void reprocessar(Conexao& conexao, SistemaArquivosLocal& arquivos, std::optional
 void escreveModelos(const QString& pasta) {
     const QDir dir(pasta);
     if (!dir.mkpath(QStringLiteral(".")))
-        throw Erro(QStringLiteral("Não foi possível criar a pasta ") + pasta, erros::ErroAcessoCaminho);
+        throw Erro(QStringLiteral("Não foi possível criar a pasta ") + pasta,
+                   erros::ErroAcessoCaminho);
     const auto modelos = modelos::arquivos();
     QStringList nomes;
     for (const auto& m : modelos) {
         if (QFileInfo::exists(dir.filePath(m.nome)))
-            throw Erro(QStringLiteral("%1 já existe; nenhum modelo foi escrito (use uma pasta sem eles)")
-                           .arg(QDir::toNativeSeparators(dir.filePath(m.nome))),
-                       erros::ArquivoJaExiste);
+            throw Erro(
+                QStringLiteral("%1 já existe; nenhum modelo foi escrito (use uma pasta sem eles)")
+                    .arg(QDir::toNativeSeparators(dir.filePath(m.nome))),
+                erros::ArquivoJaExiste);
         nomes << m.nome;
     }
     for (const auto& m : modelos) {
         QFile f(dir.filePath(m.nome));
-        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) || f.write(m.conteudo) != m.conteudo.size() || !f.flush())
-            throw Erro(QStringLiteral("Não foi possível escrever %1: %2").arg(f.fileName(), f.errorString()),
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+            f.write(m.conteudo) != m.conteudo.size() || !f.flush())
+            throw Erro(QStringLiteral("Não foi possível escrever %1: %2")
+                           .arg(f.fileName(), f.errorString()),
                        erros::ErroEntradaSaida);
     }
-    saida() << "Modelos em " << QDir::toNativeSeparators(pasta) << ": " << nomes.join(QStringLiteral(", ")) << '\n'
+    saida() << "Modelos em " << QDir::toNativeSeparators(pasta) << ": "
+            << nomes.join(QStringLiteral(", ")) << '\n'
             << "Nos CSV, tire o \"#\" da linha de exemplo e escreva os cadastros do posto; depois\n"
             << "talvero-dados importar " << QDir::toNativeSeparators(pasta) << '\n';
 }
@@ -300,14 +315,15 @@ struct Uso {
 };
 
 // Every command with the number of words it takes, the command included.
-const Uso kComandos[] = {{QStringLiteral("criar"), 1},          {QStringLiteral("importar"), 2},
-                         {QStringLiteral("modelos"), 2},        {QStringLiteral("abastecimentos"), 1},
-                         {QStringLiteral("rejeitados"), 1},     {QStringLiteral("reprocessar"), 1},
+const Uso kComandos[] = {{QStringLiteral("criar"), 1},      {QStringLiteral("importar"), 2},
+                         {QStringLiteral("modelos"), 2},    {QStringLiteral("abastecimentos"), 1},
+                         {QStringLiteral("rejeitados"), 1}, {QStringLiteral("reprocessar"), 1},
                          {QStringLiteral("encerrantes"), 1}};
 
 void confereUso(const Argumentos& a) {
     const QString comando = a.comando.value(0);
-    if (a.id && comando != QLatin1String("reprocessar")) throw ErroUso("a opção --id é só do comando reprocessar");
+    if (a.id && comando != QLatin1String("reprocessar"))
+        throw ErroUso("a opção --id é só do comando reprocessar");
     const bool encerrantes = comando == QLatin1String("encerrantes");
     if (a.data && comando != QLatin1String("abastecimentos") && !encerrantes)
         throw ErroUso("a opção --data é só dos comandos abastecimentos e encerrantes");
@@ -318,30 +334,34 @@ void confereUso(const Argumentos& a) {
     if (a.de && *a.de > *a.ate) throw ErroUso("a data de --de vem depois da de --ate");
     for (const Uso& u : kComandos)
         if (u.comando == comando && u.argumentos == a.comando.size()) return;
-    throw ErroUso(comando.isEmpty() ? "falta o comando" : ("comando inválido: " + a.comando.join(' ')).toStdString());
+    throw ErroUso(comando.isEmpty() ? "falta o comando"
+                                    : ("comando inválido: " + a.comando.join(' ')).toStdString());
 }
 
 // Read as the agent reads it, so that both name the same company.
 std::int16_t empresaDoIni(const SistemaArquivos& arquivos) {
-    const QString texto = LeIni(arquivos, QStringLiteral("OUTRAS"), QStringLiteral("Codigo da Empresa"),
-                                instalacao::kArquivoIni);
+    const QString texto = LeIni(arquivos, QStringLiteral("OUTRAS"),
+                                QStringLiteral("Codigo da Empresa"), instalacao::kArquivoIni);
     try {
         return ConverteNumero(texto);
     } catch (const Erro&) {
-        throw ErroUso(QStringLiteral("sem --empresa, e \"Codigo da Empresa\" de [OUTRAS] em %1 está fora da faixa: \"%2\"")
+        throw ErroUso(QStringLiteral("sem --empresa, e \"Codigo da Empresa\" de [OUTRAS] em %1 "
+                                     "está fora da faixa: \"%2\"")
                           .arg(instalacao::kArquivoIni, entradas::SemControle(texto))
                           .toStdString());
     }
 }
 
 // 3 when a gap was found, so a script can tell the day needs a look.
-int encerrantes(Conexao& conexao, const SistemaArquivos& arquivos, const Argumentos& a, const QDate& hoje) {
+int encerrantes(Conexao& conexao, const SistemaArquivos& arquivos, const Argumentos& a,
+                const QDate& hoje) {
     const std::int16_t empresa = a.empresa ? *a.empresa : empresaDoIni(arquivos);
     const QDate de = a.de.value_or(a.data.value_or(hoje));
     const QDate ate = a.ate.value_or(de);
     conecta(conexao);
     const encerrantes::Relatorio r = encerrantes::calcula(conexao, empresa, de, ate);
-    saida() << (a.csv ? relatorioEncerrantes::comoCsv(r) : relatorioEncerrantes::comoTexto(r, empresa, de, ate));
+    saida() << (a.csv ? relatorioEncerrantes::comoCsv(r)
+                      : relatorioEncerrantes::comoTexto(r, empresa, de, ate));
     return r.lacunas.isEmpty() ? 0 : kSaidaLacunas;
 }
 
@@ -350,23 +370,27 @@ int executaNaEstacao(const Argumentos& a, const QString& raiz) {
     SistemaArquivosLocal arquivos(caminhos);
     Conexao conexao(OpcoesBanco::doIni(arquivos, caminhos));
     const QString comando = a.comando.value(0);
-    if (comando == QLatin1String("encerrantes")) return encerrantes(conexao, arquivos, a, RelogioSistema().agora().date());
+    if (comando == QLatin1String("encerrantes"))
+        return encerrantes(conexao, arquivos, a, RelogioSistema().agora().date());
     if (comando == QLatin1String("criar")) {
         conecta(conexao);
-        saida() << "Banco de dados pronto (esquema versão " << esquema::kVersao << "): "
-                << conexao.opcoes().destino() << '\n';
+        saida() << "Banco de dados pronto (esquema versão " << esquema::kVersao
+                << "): " << conexao.opcoes().destino() << '\n';
     } else if (comando == QLatin1String("importar")) {
         importar(conexao, a.comando[1]);
     } else if (comando == QLatin1String("abastecimentos")) {
         lista(conexao, QStringLiteral("Abastecimento"),
-              {"Empresa", "Data", "Hora", "Bico", "Produto", "PrecoUnitario", "Quantidade", "ValorTotal", "Encerrante",
-               "EncerranteInicial", "Cartao", "TempoAbastecimento", "RegistroAutomacao"},
+              {"Empresa", "Data", "Hora", "Bico", "Produto", "PrecoUnitario", "Quantidade",
+               "ValorTotal", "Encerrante", "EncerranteInicial", "Cartao", "TempoAbastecimento",
+               "RegistroAutomacao"},
               a.csv, QStringLiteral("abastecimento(s)"),
-              a.data ? std::optional(listagem::Filtro{QStringLiteral("Data"), valores::deData(*a.data)}) : std::nullopt);
+              a.data ? std::optional(
+                           listagem::Filtro{QStringLiteral("Data"), valores::deData(*a.data)})
+                     : std::nullopt);
     } else if (comando == QLatin1String("rejeitados")) {
         lista(conexao, QStringLiteral("AbastecimentoRejeitado"),
-              {"Id", "Empresa", "DataHoraRecebido", "Erro", "Passo", "DataHoraReprocessado", "DataAbastecimento",
-               "HoraAbastecimento", "BicoAbastecimento", "RegistroAutomacao"},
+              {"Id", "Empresa", "DataHoraRecebido", "Erro", "Passo", "DataHoraReprocessado",
+               "DataAbastecimento", "HoraAbastecimento", "BicoAbastecimento", "RegistroAutomacao"},
               a.csv, QStringLiteral("resposta(s) rejeitada(s)"));
     } else if (comando == QLatin1String("reprocessar")) {
         reprocessar(conexao, arquivos, a.id);
@@ -405,7 +429,8 @@ int main(int argc, char** argv) {
         }
         return executa(a);
     } catch (const ErroUso& e) {
-        erro() << "talvero-dados: " << QString::fromStdString(e.what()) << "\n(use --help para ver os comandos)\n";
+        erro() << "talvero-dados: " << QString::fromStdString(e.what())
+               << "\n(use --help para ver os comandos)\n";
         return kSaidaUso;
     } catch (const Erro& e) {
         erro() << "talvero-dados: " << e.descricao() << '\n';

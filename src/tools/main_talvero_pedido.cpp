@@ -15,7 +15,8 @@ namespace {
 
 constexpr int kEsperaMaxima = 86400;
 
-const char* const kAjuda = R"(uso: talvero-pedido [--root DIR] [--origem NOME] [--pasta NOME] [--espera SEGUNDOS] COMANDO [PARAMETRO...]
+const char* const kAjuda =
+    R"(uso: talvero-pedido [--root DIR] [--origem NOME] [--pasta NOME] [--espera SEGUNDOS] COMANDO [PARAMETRO...]
 
 Envia um pedido ao AutoTalvero: grava Pedido_<id>.AUT na pasta dele, C:\<pasta>\, e
 espera a resposta Retorno_<id>.AUT no compartilhamento deste computador, \\<origem>\<pasta>\.
@@ -78,7 +79,8 @@ struct Argumentos {
 };
 
 QString valorDe(const QStringList& args, qsizetype& i, const char* descricao) {
-    if (++i >= args.size()) throw ErroUso(QStringLiteral("a opção %1 precisa de %2").arg(args[i - 1], descricao));
+    if (++i >= args.size())
+        throw ErroUso(QStringLiteral("a opção %1 precisa de %2").arg(args[i - 1], descricao));
     return args[i];
 }
 
@@ -117,7 +119,8 @@ Argumentos leArgumentos(const QStringList& args) {
             throw ErroUso(QStringLiteral("opção desconhecida: ") + arg);
     }
     if (posicionais.value(0) == QLatin1String("-h")) a.ajuda = true;
-    if (!a.ajuda && !a.versao && posicionais.isEmpty()) throw ErroUso(QStringLiteral("falta o comando"));
+    if (!a.ajuda && !a.versao && posicionais.isEmpty())
+        throw ErroUso(QStringLiteral("falta o comando"));
     a.opcoes.comando = posicionais.value(0);
     a.opcoes.parametros = posicionais.mid(1);
     return a;
@@ -140,15 +143,16 @@ int main(int argc, char** argv) {
             return saidas_pedido::Ok;
         }
         OpcoesPedido opcoes = a.opcoes;
-        const RaizEstacao raiz =
-            RaizEstacao::escolhe(QStringLiteral("talvero-pedido"), opcoes.raiz, instalacao::kArquivoIni);
+        const RaizEstacao raiz = RaizEstacao::escolhe(QStringLiteral("talvero-pedido"), opcoes.raiz,
+                                                      instalacao::kArquivoIni);
         if (!raiz.mensagem.isEmpty()) erro << raiz.mensagem << Qt::endl;
         if (!raiz.encontrada) return saidas_pedido::Falha;
         opcoes.raiz = raiz.raiz;
         ClientePedido cliente(opcoes);
         return cliente.executa(saida, erro);
     } catch (const ErroUso& e) {
-        erro << "talvero-pedido: " << QString::fromStdString(e.what()) << "\n(use --help para ver as opções)\n";
+        erro << "talvero-pedido: " << QString::fromStdString(e.what())
+             << "\n(use --help para ver as opções)\n";
     } catch (const Erro& e) {
         erro << "talvero-pedido: " << e.descricao() << '\n';
     }

@@ -13,13 +13,15 @@ TEST(CartoesPelaSerial, RespostaAtrasadaDoIdentificadorNaoViraAbastecimento) {
         Estacao e;
         e.iniciaAgente();
         e.roda(3000 + 250 * fase);
-        for (const char* bico : {"01", "02", "03"}) e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
+        for (const char* bico : {"01", "02", "03"})
+            e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
         e.vigias.antesDeEnviar = [&](const QByteArray& b) {
             if (!b.startsWith("(?F27G")) return;
             e.nucleo.falhas().atrasoMs = atrasoMs;
             e.nucleo.falhas().atraso.proximas = 1;
         };
-        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(QStringLiteral("0123456789ABCDEF")), QString());
+        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(QStringLiteral("0123456789ABCDEF")),
+                  QString());
         EXPECT_TRUE(e.esvazia(kMinuto));
         EXPECT_TRUE(e.rejeitados().isEmpty()) << atrasoMs;
         e.confereComOLivro();
@@ -29,16 +31,20 @@ TEST(CartoesPelaSerial, RespostaAtrasadaDoIdentificadorNaoViraAbastecimento) {
 // A card whose write and erase frames add up to a multiple of 256 after "(": both
 // carry the three-digit checksum "100", and the identifier takes them.
 TEST(CartoesNaEstacao, ChecksumDeTresDigitosGravaEApaga) {
-    const QString cartao = QStringLiteral("F1E3456789ABCDEF");  // erased at 000006, also a multiple
+    const QString cartao = QStringLiteral("F1E3456789ABCDEF"); // erased at 000006, also a multiple
     for (const bool biblioteca : {false, true}) {
         sim::ConfiguracaoConcentrador c;
         if (biblioteca) c.layout = sim::Layout::IdentFid;
         Estacao e(c);
         if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
-        for (int r = 0; r < 6; ++r) e.nucleo.cartoes().defineRegistro(r, QStringLiteral("AAAABBBBCCCCDD%1").arg(r, 2, 10, QLatin1Char('0')));
+        for (int r = 0; r < 6; ++r)
+            e.nucleo.cartoes().defineRegistro(
+                r, QStringLiteral("AAAABBBBCCCCDD%1").arg(r, 2, 10, QLatin1Char('0')));
         e.iniciaAgente();
         e.roda(3000);
-        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(cartao), QStringLiteral("000006|@|")) << biblioteca;
+        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(cartao),
+                  QStringLiteral("000006|@|"))
+            << biblioteca;
         EXPECT_EQ(e.nucleo.cartoes().posicaoDe(cartao), 6) << biblioteca;
         e.agente().cartoes().AutoExcluiCartaoIdentFid(cartao, QStringLiteral("000006"));
         EXPECT_EQ(e.nucleo.cartoes().posicaoDe(cartao), std::nullopt) << biblioteca;
@@ -58,10 +64,12 @@ TEST(CartoesNaEstacao, ComandoTerminaComAAutomacaoLigada) {
         e.roda(3000);
         Temporizador& timer = *e.agente().TimerAutomacao;
         timer.setHabilitado(false);
-        e.agente().cartoes().AutoLerCartaoIdentFid(QStringLiteral("0123456789ABCDEF"), QStringLiteral("000001"));
+        e.agente().cartoes().AutoLerCartaoIdentFid(QStringLiteral("0123456789ABCDEF"),
+                                                   QStringLiteral("000001"));
         EXPECT_TRUE(timer.habilitado()) << biblioteca;
         timer.setHabilitado(false);
-        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(QStringLiteral("curto")), QStringLiteral("|@|"));
+        EXPECT_EQ(e.agente().cartoes().AutoIncluiCartaoIdentFid(QStringLiteral("curto")),
+                  QStringLiteral("|@|"));
         EXPECT_FALSE(timer.habilitado()) << biblioteca;
     }
 }

@@ -19,7 +19,8 @@ TEST(DialogosCartao, IncluiPesquisaLeExcluiComoOOperadorVe) {
     for (const bool biblioteca : {false, true}) {
         Estacao e(concentrador(biblioteca));
         if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
-        for (int r = 0; r < 2; ++r) e.nucleo.cartoes().defineRegistro(r, QStringLiteral("AAAABBBBCCCCDD0%1").arg(r));
+        for (int r = 0; r < 2; ++r)
+            e.nucleo.cartoes().defineRegistro(r, QStringLiteral("AAAABBBBCCCCDD0%1").arg(r));
         MenuAutomacao& a = e.iniciaAgente();
         e.roda(3000);
         OperadorRoteirizado& op = e.mundo.operador;
@@ -28,7 +29,9 @@ TEST(DialogosCartao, IncluiPesquisaLeExcluiComoOOperadorVe) {
         op.aoExibir = [&](const OperadorRoteirizado::Exibicao& x) {
             pedidosParados += x.tipo != Tipo::Progresso && !a.TimerArquivo->habilitado();
         };
-        const auto ultima = [&] { return std::pair(op.exibidas.back().titulo, op.exibidas.back().texto); };
+        const auto ultima = [&] {
+            return std::pair(op.exibidas.back().titulo, op.exibidas.back().texto);
+        };
         const auto responde = [&](const QString& entrada, void (MenuAutomacao::*clique)()) {
             op.exibidas.clear();
             op.respostasEntrada = {entrada};
@@ -36,32 +39,43 @@ TEST(DialogosCartao, IncluiPesquisaLeExcluiComoOOperadorVe) {
         };
 
         responde(kCartao.left(15), &MenuAutomacao::mnuIncluiCartao_Click);
-        EXPECT_EQ(ultima(), std::pair(QStringLiteral("Operação Cancelada!"), QStringLiteral("O cartão deve ter 16 caracteres.")));
+        EXPECT_EQ(ultima(), std::pair(QStringLiteral("Operação Cancelada!"),
+                                      QStringLiteral("O cartão deve ter 16 caracteres.")));
         responde(kCartao, &MenuAutomacao::mnuIncluiCartao_Click);
-        EXPECT_EQ(op.exibidas[0].texto, "Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres).");
+        EXPECT_EQ(
+            op.exibidas[0].texto,
+            "Informe o número do cartão a ser incluído no IdentFid (contendo 16 caracteres).");
         EXPECT_EQ(ultima(), std::pair(QStringLiteral("Inclusão OK no IdentFid!"),
-                                      "O cartão: " + kCartao + "\r\n foi incluído na posição:000002 do IdentFid."))
+                                      "O cartão: " + kCartao +
+                                          "\r\n foi incluído na posição:000002 do IdentFid."))
             << biblioteca;
         responde(kCartao, &MenuAutomacao::mnuPesquisaPosicaoCartao_Click);
-        EXPECT_EQ(ultima(), std::pair(QStringLiteral("Posição de Cartão Identificada!"),
-                                      "O Registro do cartão: " + kCartao + " está na posição=000002"));
-        EXPECT_EQ(op.exibidas[op.exibidas.size() - 2].texto, "Pesquisando o cartão " + kCartao + " registro 3 de 51");
+        EXPECT_EQ(ultima(),
+                  std::pair(QStringLiteral("Posição de Cartão Identificada!"),
+                            "O Registro do cartão: " + kCartao + " está na posição=000002"));
+        EXPECT_EQ(op.exibidas[op.exibidas.size() - 2].texto,
+                  "Pesquisando o cartão " + kCartao + " registro 3 de 51");
         responde(QStringLiteral("000002"), &MenuAutomacao::mnuLerCartao_Click);
         EXPECT_EQ(ultima().first, QStringLiteral("Leitura OK no IdentFid!"));
         responde(QStringLiteral("000001"), &MenuAutomacao::mnuLerCartao_Click);
         EXPECT_EQ(ultima().first, QStringLiteral("Erro Leitura IdentFid!"));
         responde(kCartao, &MenuAutomacao::mnuExcluiCartao_Click);
-        EXPECT_EQ(ultima(), std::pair(QStringLiteral("Exclusão OK no IdentFid!"),
-                                      "O cartão: " + kCartao + "\r\nEstava registrado na posição:000002\r\n foi excluído no IdentFid."));
+        EXPECT_EQ(
+            ultima(),
+            std::pair(QStringLiteral("Exclusão OK no IdentFid!"),
+                      "O cartão: " + kCartao +
+                          "\r\nEstava registrado na posição:000002\r\n foi excluído no IdentFid."));
         EXPECT_EQ(e.nucleo.cartoes().posicaoDe(kCartao), std::nullopt);
         responde(kAusente, &MenuAutomacao::mnuExcluiCartao_Click);
-        EXPECT_EQ(ultima().second, "O cartão não existe no IdentFid.\r\nPor este motivo não poderá ser excluído.");
+        EXPECT_EQ(ultima().second,
+                  "O cartão não existe no IdentFid.\r\nPor este motivo não poderá ser excluído.");
 
         // The operator stops the search of an erase after three records: nothing more is
         // read, nothing erased, and only the search's end is told.
         const auto leituras = [&] {
-            return std::count_if(e.nucleo.framesRecebidos().begin(), e.nucleo.framesRecebidos().end(),
-                                 [](const QString& f) { return f.startsWith("(?LF") || f.startsWith("(?F27A"); });
+            return std::count_if(
+                e.nucleo.framesRecebidos().begin(), e.nucleo.framesRecebidos().end(),
+                [](const QString& f) { return f.startsWith("(?LF") || f.startsWith("(?F27A"); });
         };
         const auto antes = leituras();
         op.cancelaProgressoApos = 3;
@@ -84,7 +98,8 @@ TEST(DialogosCartao, LerIdentificadoresGravaEApagaOCartaoDeTeste) {
     a.cmdLeituraIdentificador_Click();
     const auto& vistas = e.mundo.operador.exibidas;
     ASSERT_EQ(vistas.size(), 3u);
-    EXPECT_TRUE(vistas[0].texto.startsWith("Qtd=52\r\n(?G000000000000eeeeeeeeeeeeeeee")) << vistas[0].texto.toStdString();
+    EXPECT_TRUE(vistas[0].texto.startsWith("Qtd=52\r\n(?G000000000000eeeeeeeeeeeeeeee"))
+        << vistas[0].texto.toStdString();
     EXPECT_EQ(vistas[1].tipo, Tipo::Pergunta);
     EXPECT_EQ(vistas[2].texto, QStringLiteral("Qtd=52"));
     EXPECT_TRUE(e.nucleo.cartoes().gravados().empty());
@@ -111,7 +126,8 @@ TEST(DialogosCartao, CliqueDuranteATrocaDoCicloEsperaAVez) {
     };
     e.roda(10'000);
     const auto& f = e.nucleo.framesRecebidos();
-    const auto grava = std::find_if(f.begin(), f.end(), [](const QString& q) { return q.startsWith("(?F27G"); });
+    const auto grava =
+        std::find_if(f.begin(), f.end(), [](const QString& q) { return q.startsWith("(?F27G"); });
     ASSERT_NE(grava, f.end());
     EXPECT_FALSE(std::prev(grava)->startsWith("(&A"));
     EXPECT_EQ(e.mundo.operador.exibidas.back().titulo, QStringLiteral("Inclusão OK no IdentFid!"));

@@ -35,7 +35,8 @@ TEST(PesquisaCartao, LeiturasSemRespostaCortadasOuEmbaralhadasNaoEncerramAPesqui
         };
         e.iniciaAgente();
         e.roda(3000);
-        EXPECT_EQ(e.agente().cartoes().AutoPesquisaPosicaoCartaoIdentFid(kCartao, false), QStringLiteral("000003|@|"))
+        EXPECT_EQ(e.agente().cartoes().AutoPesquisaPosicaoCartaoIdentFid(kCartao, false),
+                  QStringLiteral("000003|@|"))
             << biblioteca;
     }
 }

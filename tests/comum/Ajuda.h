@@ -14,11 +14,19 @@
 #include <utility>
 
 // Readable texts in the failures of the tests.
-inline void PrintTo(const QString& texto, std::ostream* saida) { *saida << '"' << texto.toStdString() << '"'; }
-inline void PrintTo(const QDate& d, std::ostream* saida) { *saida << d.toString(Qt::ISODate).toStdString(); }
-inline void PrintTo(const QTime& t, std::ostream* saida) { *saida << t.toString(Qt::ISODateWithMs).toStdString(); }
+inline void PrintTo(const QString& texto, std::ostream* saida) {
+    *saida << '"' << texto.toStdString() << '"';
+}
+inline void PrintTo(const QDate& d, std::ostream* saida) {
+    *saida << d.toString(Qt::ISODate).toStdString();
+}
+inline void PrintTo(const QTime& t, std::ostream* saida) {
+    *saida << t.toString(Qt::ISODateWithMs).toStdString();
+}
 namespace talvero {
-inline void PrintTo(const Moeda& m, std::ostream* saida) { *saida << m.textoPonto(4).toStdString(); }
+inline void PrintTo(const Moeda& m, std::ostream* saida) {
+    *saida << m.textoPonto(4).toStdString();
+}
 } // namespace talvero
 
 namespace talvero::teste {
@@ -32,9 +40,15 @@ inline std::pair<int, QString> falhaDe(const std::function<void()>& chamada) {
     }
     return {0, QString()};
 }
-inline int erroDe(const std::function<void()>& chamada) { return falhaDe(chamada).first; }
-inline QString descricaoDe(const std::function<void()>& chamada) { return falhaDe(chamada).second; }
+inline int erroDe(const std::function<void()>& chamada) {
+    return falhaDe(chamada).first;
+}
+inline QString descricaoDe(const std::function<void()>& chamada) {
+    return falhaDe(chamada).second;
+}
 
-inline Moeda M(const char* texto) { return Moeda::deTexto(QString::fromLatin1(texto)); }
+inline Moeda M(const char* texto) {
+    return Moeda::deTexto(QString::fromLatin1(texto));
+}
 
 } // namespace talvero::teste

@@ -10,7 +10,9 @@ namespace {
 
 int contador = 0;
 
-QString env(const char* nome) { return qEnvironmentVariable(nome); }
+QString env(const char* nome) {
+    return qEnvironmentVariable(nome);
+}
 
 } // namespace
 
@@ -26,7 +28,8 @@ void BancoTest::SetUp() {
     }
     if (env("TALVERO_TESTE_PG_HOST").isEmpty()) {
         if (env("CI") == QLatin1String("true"))
-            FAIL() << "TALVERO_TESTE_PG_* ausente: no CI os testes de PostgreSQL não podem ser pulados";
+            FAIL() << "TALVERO_TESTE_PG_* ausente: no CI os testes de PostgreSQL não podem ser "
+                      "pulados";
         GTEST_SKIP() << "sem servidor PostgreSQL de teste (scripts/postgres-teste start DIR)";
     }
     opcoes_.driver = OpcoesBanco::Driver::PostgreSQL;
@@ -34,12 +37,14 @@ void BancoTest::SetUp() {
     opcoes_.porta = env("TALVERO_TESTE_PG_PORTA").toInt();
     opcoes_.usuario = env("TALVERO_TESTE_PG_USUARIO");
     opcoes_.banco = env("TALVERO_TESTE_PG_BANCO");
-    opcoes_.esquema = QStringLiteral("teste_%1_%2").arg(QCoreApplication::applicationPid()).arg(contador);
+    opcoes_.esquema =
+        QStringLiteral("teste_%1_%2").arg(QCoreApplication::applicationPid()).arg(contador);
 }
 
 void BancoTest::TearDown() {
     conexao_.reset();
-    if (opcoes_.driver == OpcoesBanco::Driver::PostgreSQL) direto(QStringLiteral("DROP SCHEMA IF EXISTS ") + opcoes_.esquema + " CASCADE");
+    if (opcoes_.driver == OpcoesBanco::Driver::PostgreSQL)
+        direto(QStringLiteral("DROP SCHEMA IF EXISTS ") + opcoes_.esquema + " CASCADE");
     direta_.reset();
 }
 

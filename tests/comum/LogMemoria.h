@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Erro.h"
 #include "ensaio/OperadorRoteirizado.h"
+#include "platform/Erro.h"
 #include "platform/Relogio.h"
 #include "platform/SistemaArquivos.h"
 #include "support/Instalacao.h"
@@ -21,17 +21,20 @@ public:
     bool existe(const QString& c) const override { return real_ && real_->existe(c); }
     void acrescentaLinha(const QString& c, const QString& linha) override {
         if (real_) real_->acrescentaLinha(c, linha);
-        if (c.startsWith(instalacao::kPastaPrograma + QStringLiteral("AUTOMACAO_"))) linhas << linha.mid(8);
+        if (c.startsWith(instalacao::kPastaPrograma + QStringLiteral("AUTOMACAO_")))
+            linhas << linha.mid(8);
     }
     using SistemaArquivos::criaTexto;
-    void criaTexto(const QString& c, const QStringList& l, const std::function<void()>& antes) override {
+    void criaTexto(const QString& c, const QStringList& l,
+                   const std::function<void()>& antes) override {
         if (real_) real_->criaTexto(c, l, antes);
     }
     void substitui(const QString& c, const QByteArray& bytes) override {
         if (real_) real_->substitui(c, bytes);
     }
     QByteArray le(const QString& c) const override {
-        if (!real_) throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
+        if (!real_)
+            throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
         return real_->le(c);
     }
     void apaga(const QString& c, bool f) override {
@@ -40,20 +43,23 @@ public:
     void move(const QString& o, const QString& d) override {
         if (real_) real_->move(o, d);
     }
-    QList<EntradaPasta> entradas(const QString& p, const QString& padrao, int maximo) const override {
+    QList<EntradaPasta> entradas(const QString& p, const QString& padrao,
+                                 int maximo) const override {
         return real_ ? real_->entradas(p, padrao, maximo) : QList<EntradaPasta>();
     }
     std::optional<EntradaPasta> entrada(const QString& c) const override {
         return real_ ? real_->entrada(c) : std::nullopt;
     }
     QByteArray leRegular(const QString& c, qint64 limite) const override {
-        if (!real_) throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
+        if (!real_)
+            throw Erro(QStringLiteral("Arquivo não encontrado"), erros::ArquivoNaoEncontrado);
         return real_->leRegular(c, limite);
     }
 
     int conta(const QString& trecho) const {
         int n = 0;
-        for (const QString& l : linhas) n += l.contains(trecho) ? 1 : 0;
+        for (const QString& l : linhas)
+            n += l.contains(trecho) ? 1 : 0;
         return n;
     }
 

@@ -32,7 +32,9 @@ struct Resposta {
     }
 };
 
-int confirmados(const Estacao& e) { return e.confirmacoesEntre(0, std::numeric_limits<std::int64_t>::max()); }
+int confirmados(const Estacao& e) {
+    return e.confirmacoesEntre(0, std::numeric_limits<std::int64_t>::max());
+}
 
 // The station's own concentrator, nothing waiting; the agent running.
 class Ciclo : public ::testing::Test {
@@ -45,17 +47,21 @@ protected:
 
 TEST(CicloTransportes, RelogioAteSerAceitoDepoisPedidosEStatusNaOrdemDeCadaTransporte) {
     const std::pair<bool, QStringList> casos[] = {
-        // The first clock answer lost: the clock frame goes again, then a fueling request every fifth tick.
+        // The first clock answer lost: the clock frame goes again, then a fueling request every
+        // fifth tick.
         {false, {"(&H051800)", "(&V)", "(&H051800)", "(&V)", "(&V)", "(&V)", "(&V)", "(&A)"}},
         // The library asks for a fueling and polls the status in every tick after the clock.
         {true, {"(&H051800)", "(&V)", "(&A67)", "(&V)", "(&V)", "(&A67)", "(&A67)", "(&V)"}}};
     for (const auto& [biblioteca, frames] : casos) {
         Estacao e;
-        if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
-        else e.nucleo.falhas().silencio.proximas = 1;
+        if (biblioteca)
+            e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+        else
+            e.nucleo.falhas().silencio.proximas = 1;
         e.iniciaAgente();
         e.roda(20'000);
-        const QStringList recebidos(e.nucleo.framesRecebidos().begin(), e.nucleo.framesRecebidos().end());
+        const QStringList recebidos(e.nucleo.framesRecebidos().begin(),
+                                    e.nucleo.framesRecebidos().end());
         EXPECT_EQ(recebidos.mid(0, frames.size()), frames) << biblioteca;
 
         // Paused, the cycle leaves the line alone.
@@ -88,18 +94,23 @@ TEST_F(Ciclo, PrecoZeroCompletadoDoEstoqueOuDoProduto) {
         int bicoGravado;
         const char* preco;
         const char* total;
-    } casos[] = {{"03", "10", 3, "5.99", "59.90"},    // the stock's price
-                 {"01", "3.333", 1, "5.79", "19.30"}, // stock price 0: the product's; 3.333 x 5.79 = 19.29807
-                 {"0D", "10", 6, "0", "0"},           // a nozzle without register: no product
-                 {"0E", "10", 7, "0", "0"}};          // a product without stock
-    for (const auto& c : casos) entrega(Resposta{"0", c.litros, "0", c.bico}.texto());
+    } casos[] = {{"03", "10", 3, "5.99", "59.90"}, // the stock's price
+                 {"01", "3.333", 1, "5.79",
+                  "19.30"},                 // stock price 0: the product's; 3.333 x 5.79 = 19.29807
+                 {"0D", "10", 6, "0", "0"}, // a nozzle without register: no product
+                 {"0E", "10", 7, "0", "0"}}; // a product without stock
+    for (const auto& c : casos)
+        entrega(Resposta{"0", c.litros, "0", c.bico}.texto());
     e.roda(kMinuto);
     const auto lista = e.abastecimentos();
     ASSERT_EQ(lista.size(), 4);
     for (const auto& c : casos) {
-        const auto a = std::find_if(lista.begin(), lista.end(), [&](const Abastecimento& r) { return r.Bico == c.bicoGravado; });
+        const auto a = std::find_if(lista.begin(), lista.end(), [&](const Abastecimento& r) {
+            return r.Bico == c.bicoGravado;
+        });
         ASSERT_NE(a, lista.end()) << c.bico;
-        EXPECT_EQ(std::pair(a->PrecoUnitario, a->ValorTotal), std::pair(M(c.preco), M(c.total))) << c.bico;
+        EXPECT_EQ(std::pair(a->PrecoUnitario, a->ValorTotal), std::pair(M(c.preco), M(c.total)))
+            << c.bico;
     }
 }
 
@@ -107,10 +118,11 @@ TEST_F(Ciclo, PrecoZeroCompletadoDoEstoqueOuDoProduto) {
 // in any letter case; litres of nozzles 5 and 6, and no other, in 4 + 2 digits only
 // for the name as written.
 TEST(CicloDedarud, PrecoPeloNomeEmQualquerCaixaLitrosSoPeloNomeEscrito) {
-    const std::tuple<const char*, const char*, int, const char*> casos[] = {{"POSTO DEDARUD", "0C", 5, "123.45"},
-                                                                           {"POSTO DEDARUD", "0D", 6, "123.45"},
-                                                                           {"POSTO DEDARUD", "04", 4, "12.345"},
-                                                                           {"Auto Posto Dedarud", "0C", 5, "12.345"}};
+    const std::tuple<const char*, const char*, int, const char*> casos[] = {
+        {"POSTO DEDARUD", "0C", 5, "123.45"},
+        {"POSTO DEDARUD", "0D", 6, "123.45"},
+        {"POSTO DEDARUD", "04", 4, "12.345"},
+        {"Auto Posto Dedarud", "0C", 5, "12.345"}};
     for (const auto& [nome, codigo, bico, litros] : casos) {
         sim::ConfiguracaoConcentrador cfg;
         cfg.casasValor = 2;
@@ -119,7 +131,9 @@ TEST(CicloDedarud, PrecoPeloNomeEmQualquerCaixaLitrosSoPeloNomeEscrito) {
         e.cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,6,3,Diesel\n");
         e.defineIni(QStringLiteral("Nome da Empresa"), QString::fromLatin1(nome));
         e.iniciaAgente();
-        e.nucleo.enfileiraResposta(Resposta{"57.90", "12.345", "45.90", codigo, 30, "1050", sim::Layout::Padrao, 2}.texto());
+        e.nucleo.enfileiraResposta(
+            Resposta{"57.90", "12.345", "45.90", codigo, 30, "1050", sim::Layout::Padrao, 2}
+                .texto());
         e.roda(kMinuto);
         const auto lista = e.abastecimentos();
         ASSERT_EQ(lista.size(), 1) << nome << codigo;
@@ -139,7 +153,8 @@ TEST(CicloIdentificador, RespostaAtrasadaDoCartaoSozinhaNoLugarDoAbastecimento) 
         Estacao e;
         e.iniciaAgente();
         e.roda(3000 + 250 * fase);
-        for (const char* bico : {"01", "02", "03"}) e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
+        for (const char* bico : {"01", "02", "03"})
+            e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
         sim::PlanoFalhas& f = e.nucleo.falhas();
         e.vigias.antesDeEnviar = [&](const QByteArray& b) {
             if (b.startsWith("(?F27G")) f.atraso.proximas = 1;
@@ -164,16 +179,17 @@ TEST(CicloIdentificador, RespostaAtrasadaDoCartaoSozinhaNoLugarDoAbastecimento) 
 TEST_F(Ciclo, RespostaIlegivelVaiParaAQuarentenaEEhConfirmada) {
     e.cadastra("Bico.csv", "Empresa,Bico,Produto,Complemento\n1,4,40000,\n");
     QString letra = Resposta{"57.90", "10", "5.79", "02"}.texto();
-    letra[10] = QLatin1Char('O');  // a letter among the litres
+    letra[10] = QLatin1Char('O'); // a letter among the litres
     entrega(letra);
-    entrega(Resposta{"57.90", "10", "5.79", "0F"}.texto());  // a nozzle code the table lacks
-    entrega(Resposta{"57.90", "10", "5.79", "04"}.texto());  // a product code that does not fit
+    entrega(Resposta{"57.90", "10", "5.79", "0F"}.texto()); // a nozzle code the table lacks
+    entrega(Resposta{"57.90", "10", "5.79", "04"}.texto()); // a product code that does not fit
     e.roda(kMinuto);
     EXPECT_TRUE(e.abastecimentos().isEmpty());
     const auto rejeitados = e.rejeitados();
     ASSERT_EQ(rejeitados.size(), 3);
     EXPECT_EQ(rejeitados[0].RegistroAutomacao, letra);
-    EXPECT_EQ(QStringList({rejeitados[0].Passo, rejeitados[1].Passo, rejeitados[2].Passo}), QStringList({"9", "1", "20"}));
+    EXPECT_EQ(QStringList({rejeitados[0].Passo, rejeitados[1].Passo, rejeitados[2].Passo}),
+              QStringList({"9", "1", "20"}));
     EXPECT_EQ(confirmados(e), 3);
 
     e.recusaGravacoes(true);
@@ -215,10 +231,11 @@ TEST_F(Ciclo, RespostaIgualAConfirmadaEhPedidaDeNovoAntesDeConfirmar) {
 // quarantine and acknowledged, so the queue behind them keeps moving; one handed
 // over again after a lost acknowledgement is not kept twice.
 TEST_F(Ciclo, MinutoCheioVaiParaAQuarentenaEAFilaSegue) {
-    for (int i = 0; i < 14; ++i) e.nucleo.geraAbastecimento(QStringLiteral("01"), Moeda::deInteiro(10 + i));
+    for (int i = 0; i < 14; ++i)
+        e.nucleo.geraAbastecimento(QStringLiteral("01"), Moeda::deInteiro(10 + i));
     e.nucleo.geraAbastecimento(QStringLiteral("02"), Moeda::deInteiro(5));
     ASSERT_TRUE(e.esvazia(30 * kMinuto));
-    EXPECT_EQ(e.abastecimentos().size(), 13);  // 12 times of nozzle 1, and nozzle 2
+    EXPECT_EQ(e.abastecimentos().size(), 13); // 12 times of nozzle 1, and nozzle 2
     const auto rejeitados = e.rejeitados();
     ASSERT_EQ(rejeitados.size(), 2);
     entrega(rejeitados.last().RegistroAutomacao);
@@ -231,7 +248,8 @@ TEST(CicloAndamento, CartaoNoBicoEmAndamentoNasDuasTransportes) {
         {true, sim::FormatoCartaoAndamento::Direto20, "3|@|" + kCartao + "|@|"},
         {false, sim::FormatoCartaoAndamento::Prefixo23, "3|@|" + kCartao + "|@|"},
         {false, sim::FormatoCartaoAndamento::Prefixo30, "3|@|" + kCartao + "|@|"},
-        {false, sim::FormatoCartaoAndamento::Direto20, QString()}};  // the serial port takes only 23 or 30
+        {false, sim::FormatoCartaoAndamento::Direto20,
+         QString()}}; // the serial port takes only 23 or 30
     for (const auto& [biblioteca, formato, esperado] : casos) {
         sim::ConfiguracaoConcentrador cfg;
         cfg.formatoCartaoAndamento = formato;
@@ -239,10 +257,11 @@ TEST(CicloAndamento, CartaoNoBicoEmAndamentoNasDuasTransportes) {
         if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
         e.iniciaAgente();
         e.roda(5000);
-        e.agente().TimerAutomacao->setHabilitado(false);  // the link carries one exchange at a time
+        e.agente().TimerAutomacao->setHabilitado(false); // the link carries one exchange at a time
         e.nucleo.iniciaAbastecimento(QStringLiteral("03"), Moeda::deInteiro(30), kMinuto, kCartao);
         e.roda(1000);
-        EXPECT_EQ(e.agente().ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid(), esperado) << int(formato);
+        EXPECT_EQ(e.agente().ciclo().AutoPedeAbastecimentoEmAndamentoIdentFid(), esperado)
+            << int(formato);
     }
 }
 

@@ -1,6 +1,6 @@
+#include "cycle/LeituraAbastecimento.h"
 #include "comum/Ajuda.h"
 #include "simulator/FormatoRespostas.h"
-#include "cycle/LeituraAbastecimento.h"
 
 using namespace talvero;
 using namespace talvero::teste;
@@ -30,9 +30,11 @@ TEST(DataDoAbastecimento, DiaAteHojeEhDesteMesPosteriorDoAnteriorAmanhaSoLogoApo
         {"06", "0000", {QDate(2026, 12, 5), QTime(23, 44, 59)}, QDate(2026, 11, 6)}};
     for (const auto& [dia, horaMinuto, agora, data] : casos) {
         const QString hm = QString::fromLatin1(horaMinuto);
-        EXPECT_EQ(DataDoAbastecimento(QString::fromLatin1(dia), hm.left(2), hm.mid(2), agora), data) << dia << horaMinuto;
+        EXPECT_EQ(DataDoAbastecimento(QString::fromLatin1(dia), hm.left(2), hm.mid(2), agora), data)
+            << dia << horaMinuto;
     }
-    EXPECT_THROW(DataDoAbastecimento(u"1a", u"12", u"00", QDateTime(QDate(2026, 12, 5), tarde)), Erro);
+    EXPECT_THROW(DataDoAbastecimento(u"1a", u"12", u"00", QDateTime(QDate(2026, 12, 5), tarde)),
+                 Erro);
 }
 
 TEST(HoraEValoresDoAbastecimento, SoHorasReaisCasasDecimaisEARegraDedarud) {
@@ -48,7 +50,8 @@ TEST(HoraEValoresDoAbastecimento, SoHorasReaisCasasDecimaisEARegraDedarud) {
         {"0459", 2, false, "4.59"}, {"4590", 3, false, "4.59"}, {"4590", 2, true, "4.59"},
         {"0459", 2, true, "4.59"},  {"1234", 2, true, "1.234"}, {"1234", 2, false, "12.34"}};
     for (const auto& [digitos, casas, dedarud, preco] : precos)
-        EXPECT_EQ(PrecoUnitario(QString::fromLatin1(digitos), casas, dedarud), M(preco)) << digitos << casas << dedarud;
+        EXPECT_EQ(PrecoUnitario(QString::fromLatin1(digitos), casas, dedarud), M(preco))
+            << digitos << casas << dedarud;
     EXPECT_EQ(Litros(u"012345", 3), M("12.345"));
     EXPECT_EQ(Litros(u"012345", 2), M("123.45"));
     EXPECT_THROW(PrecoUnitario(u"04 9", 2, false), Erro);
@@ -66,12 +69,17 @@ TEST(RespostaConfere, ChecksumComoOMontadorDeFramesEMolduraCompleta) {
     c.preco = M("5");
     c.bico = QStringLiteral("01");
     c.encerrante = M("1050");
-    const auto resposta = [&](sim::Layout l) { return sim::formataAbastecimento(c, l, 3, 3, sim::ModoChecksum::Correto); };
+    const auto resposta = [&](sim::Layout l) {
+        return sim::formataAbastecimento(c, l, 3, 3, sim::ModoChecksum::Correto);
+    };
     const QString padrao = resposta(sim::Layout::Padrao), curta = resposta(sim::Layout::Curto);
-    for (const QString& r : {padrao, resposta(sim::Layout::IdentFid), curta}) EXPECT_TRUE(RespostaConfere(r)) << r.toStdString();
+    for (const QString& r : {padrao, resposta(sim::Layout::IdentFid), curta})
+        EXPECT_TRUE(RespostaConfere(r)) << r.toStdString();
     QString trocada = padrao;
-    trocada[3] = trocada[3] == QLatin1Char('9') ? QLatin1Char('8') : QLatin1Char('9');  // a flipped digit of the total
-    for (const QString& r : {trocada, padrao.left(51) + QLatin1Char(']'), QLatin1Char('#') + curta.mid(1),
-                             padrao.left(34) /* the start of a longer answer */, padrao + QStringLiteral("(0)")})
+    trocada[3] = trocada[3] == QLatin1Char('9') ? QLatin1Char('8')
+                                                : QLatin1Char('9'); // a flipped digit of the total
+    for (const QString& r :
+         {trocada, padrao.left(51) + QLatin1Char(']'), QLatin1Char('#') + curta.mid(1),
+          padrao.left(34) /* the start of a longer answer */, padrao + QStringLiteral("(0)")})
         EXPECT_FALSE(RespostaConfere(r)) << r.toStdString();
 }

@@ -16,7 +16,8 @@ TEST_P(DiaDeEstacao, OBancoFicaIgualAoLivroDoConcentrador) {
     e.roda(17 * kHora + 58 * kMinuto);
     e.agente().ciclo().pausa();
     e.roda(90'000);
-    for (const QString codigo : {"01", "02", "03", "04"}) e.nucleo.geraAbastecimento(codigo, Moeda::deInteiro(20));
+    for (const QString codigo : {"01", "02", "03", "04"})
+        e.nucleo.geraAbastecimento(codigo, Moeda::deInteiro(20));
     e.roda(3 * kMinuto);
     e.agente().ciclo().retoma();
     e.roda(6 * kHora - 30'000);
@@ -37,17 +38,22 @@ TEST_P(DiaDeEstacao, OBancoFicaIgualAoLivroDoConcentrador) {
     EXPECT_GT(livro.abastecimentos().size(), 1500u);
     EXPECT_GT(noDia31, 0);
     EXPECT_LT(noDia31, int(livro.abastecimentos().size()));
-    if (c.layout != sim::Layout::Curto) { EXPECT_GE(viradas, 4); }  // every nozzle passed a million
-    if (c.layout == sim::Layout::IdentFid) { EXPECT_GT(comCartao, 0); }
+    if (c.layout != sim::Layout::Curto) {
+        EXPECT_GE(viradas, 4);
+    } // every nozzle passed a million
+    if (c.layout == sim::Layout::IdentFid) {
+        EXPECT_GT(comCartao, 0);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Transportes, DiaDeEstacao,
-                         ::testing::Values(Cenario{"Serial52", false, sim::Layout::Padrao, 3, 3, false},
-                                           Cenario{"Serial34PrecoDoCadastro", false, sim::Layout::Curto, 2, 2, true},
-                                           Cenario{"Serial75", false, sim::Layout::IdentFid, 3, 2, false},
-                                           Cenario{"Biblioteca75PrecoDoCadastro", true, sim::Layout::IdentFid, 2, 3,
-                                                   true}),
-                         nomeDoCenario);
+INSTANTIATE_TEST_SUITE_P(
+    Transportes, DiaDeEstacao,
+    ::testing::Values(Cenario{"Serial52", false, sim::Layout::Padrao, 3, 3, false},
+                      Cenario{"Serial34PrecoDoCadastro", false, sim::Layout::Curto, 2, 2, true},
+                      Cenario{"Serial75", false, sim::Layout::IdentFid, 3, 2, false},
+                      Cenario{"Biblioteca75PrecoDoCadastro", true, sim::Layout::IdentFid, 2, 3,
+                              true}),
+    nomeDoCenario);
 
 } // namespace
 } // namespace talvero::teste

@@ -1,6 +1,6 @@
 #include "cycle/LeituraAbastecimento.h"
-#include "estacao/ServidorPgDeTeste.h"
 #include "estacao/Estacao.h"
+#include "estacao/ServidorPgDeTeste.h"
 
 #include <random>
 
@@ -15,7 +15,8 @@ const Cenario kBiblioteca75{"Biblioteca75", true, sim::Layout::IdentFid, 3, 3, f
 
 int eventos(const Estacao& e, sim::EventoLivro tipo) {
     int n = 0;
-    for (const auto& r : e.nucleo.livro().eventos()) n += r.evento == tipo ? 1 : 0;
+    for (const auto& r : e.nucleo.livro().eventos())
+        n += r.evento == tipo ? 1 : 0;
     return n;
 }
 
@@ -53,11 +54,13 @@ TEST_P(AgenteMorto, AEntregaRepetidaEhReconhecidaENadaDuplica) {
     EXPECT_EQ(e.conta(QStringLiteral(" - (Abastecimento Não Foi Gravado): ")), antesDaConfirmacao);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transportes, AgenteMorto, ::testing::Values(kSerial52, kBiblioteca75), nomeDoCenario);
+INSTANTIATE_TEST_SUITE_P(Transportes, AgenteMorto, ::testing::Values(kSerial52, kBiblioteca75),
+                         nomeDoCenario);
 
 // --- the database failing for a while -----------------------------------------
 
-void provaBancoFora(Estacao& e, const std::function<void()>& falha, const std::function<void()>& volta) {
+void provaBancoFora(Estacao& e, const std::function<void()>& falha,
+                    const std::function<void()>& volta) {
     e.iniciaAgente();
     e.roda(30 * kMinuto);
     const int antes = int(e.nucleo.livro().abastecimentos().size());
@@ -77,20 +80,25 @@ class BancoFora : public ::testing::TestWithParam<Cenario> {};
 
 TEST_P(BancoFora, SQLiteQueRecusaGravarNadaConfirmaEDepoisGravaTudoUmaVez) {
     Estacao e(GetParam(), 2.0, 5, kInicio);
-    provaBancoFora(e, [&] { e.recusaGravacoes(true); }, [&] { e.recusaGravacoes(false); });
+    provaBancoFora(
+        e, [&] { e.recusaGravacoes(true); }, [&] { e.recusaGravacoes(false); });
     EXPECT_GT(e.conta(QStringLiteral("disco cheio")), 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transportes, BancoFora, ::testing::Values(kSerial52, kBiblioteca75), nomeDoCenario);
+INSTANTIATE_TEST_SUITE_P(Transportes, BancoFora, ::testing::Values(kSerial52, kBiblioteca75),
+                         nomeDoCenario);
 
 TEST(BancoForaPostgreSQL, ServidorParadoEReiniciadoNadaConfirmaEDepoisGravaTudoUmaVez) {
-    if (const QString motivo = ServidorPgDeTeste::motivoParaPular(); !motivo.isEmpty()) GTEST_SKIP() << motivo.toStdString();
+    if (const QString motivo = ServidorPgDeTeste::motivoParaPular(); !motivo.isEmpty())
+        GTEST_SKIP() << motivo.toStdString();
     ServidorPgDeTeste servidor;
     ASSERT_TRUE(servidor.pronto()) << servidor.erro().toStdString();
     Estacao e(kSerial52, 2.0, 9, kInicio, servidor.opcoes());
-    provaBancoFora(e, [&] { servidor.para(); }, [&] { servidor.inicia(); });
+    provaBancoFora(
+        e, [&] { servidor.para(); }, [&] { servidor.inicia(); });
     EXPECT_TRUE(servidor.erro().isEmpty()) << servidor.erro().toStdString();
-    EXPECT_GT(e.conta(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - Falha no banco de dados")), 20);
+    EXPECT_GT(e.conta(QStringLiteral(" ERRO AutoAtualizaAbastecimento: - Falha no banco de dados")),
+              20);
 }
 
 // --- a noisy line ------------------------------------------------------------------
@@ -104,7 +112,8 @@ TEST_P(LinhaRuidosa, NadaErradoGravadoNadaValidoPerdido) {
     Estacao e(c, 2.0, 21, kInicio);
     if (c.layout == sim::Layout::IdentFid) e.cadastraCartoes(5, 3);
     sim::PlanoFalhas& f = e.nucleo.falhas();
-    for (sim::Falha* falha : {&f.ruido, &f.truncada, &f.partida, &f.silencio, &f.confirmacaoPerdida})
+    for (sim::Falha* falha :
+         {&f.ruido, &f.truncada, &f.partida, &f.silencio, &f.confirmacaoPerdida})
         falha->probabilidade = 0.04;
     f.adulterada.probabilidade = 0.05;
     f.adulterada.soAbastecimentos = true;
@@ -119,7 +128,8 @@ TEST_P(LinhaRuidosa, NadaErradoGravadoNadaValidoPerdido) {
     EXPECT_GT(eventos(e, sim::EventoLivro::ConfirmacaoPerdida), 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transportes, LinhaRuidosa, ::testing::Values(kSerial52, kSerial34, kSerial75, kBiblioteca75),
+INSTANTIATE_TEST_SUITE_P(Transportes, LinhaRuidosa,
+                         ::testing::Values(kSerial52, kSerial34, kSerial75, kBiblioteca75),
                          nomeDoCenario);
 
 // A concentrator whose checksum rule differs from the frame builder's: every

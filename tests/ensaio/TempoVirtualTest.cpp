@@ -32,7 +32,8 @@ TEST_F(Tempo, TimerNaoReentraNaPropriaEsperaEAtrasadoDisparaAoVoltar) {
         inicios.push_back(p.relogio.ms());
         maiorProfundidade = std::max(maiorProfundidade, ++profundidade);
         const auto fim = p.relogio.ms() + 2000;
-        while (p.relogio.ms() < fim) mundo.agendador.aguardaEventos(50);
+        while (p.relogio.ms() < fim)
+            mundo.agendador.aguardaEventos(50);
         --profundidade;
     });
     auto tb = mundo.agendador.criaTemporizador(500, [&] { ++arquivo; });
@@ -42,14 +43,17 @@ TEST_F(Tempo, TimerNaoReentraNaPropriaEsperaEAtrasadoDisparaAoVoltar) {
     p.agendador.avanca(5000);
     EXPECT_EQ(maiorProfundidade, 1);
     EXPECT_EQ(arquivo, (p.relogio.ms() - inicio) / 500);
-    ASSERT_EQ(automacao, 4);  // at 0.5 s, then each as the wait before it ends
+    ASSERT_EQ(automacao, 4); // at 0.5 s, then each as the wait before it ends
     EXPECT_EQ(inicios[1] - inicio, 2500);
 }
 
 TEST_F(Tempo, TimerPodeSeDestruirNoProprioDisparo) {
     int n = 0;
     std::unique_ptr<Temporizador> t;
-    t = mundo.agendador.criaTemporizador(100, [&] { ++n; t.reset(); });
+    t = mundo.agendador.criaTemporizador(100, [&] {
+        ++n;
+        t.reset();
+    });
     t->setHabilitado(true);
     p.agendador.umaVez(250, [&] { ++n; });
     p.agendador.avanca(1000);

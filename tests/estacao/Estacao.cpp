@@ -1,20 +1,26 @@
 #include "estacao/Estacao.h"
 
-#include "store/Importacao.h"
 #include "comum/RecusaGravacao.h"
+#include "store/Importacao.h"
 #include "support/Instalacao.h"
 
 namespace talvero::teste {
 
 namespace {
 
-QString textoMoeda(Moeda m) { return m.textoPonto(2); }
+QString textoMoeda(Moeda m) {
+    return m.textoPonto(2);
+}
 
 } // namespace
 
-int bicoDoCodigo(const QString& codigo) { return codigo == QLatin1String("0C") ? 5 : codigo.toInt(); }
+int bicoDoCodigo(const QString& codigo) {
+    return codigo == QLatin1String("0C") ? 5 : codigo.toInt();
+}
 
-std::string nomeDoCenario(const ::testing::TestParamInfo<Cenario>& info) { return info.param.nome; }
+std::string nomeDoCenario(const ::testing::TestParamInfo<Cenario>& info) {
+    return info.param.nome;
+}
 
 // Writes and reads of one byte stream, under the station's own check and the test's hooks.
 class Estacao::CanalVigiado : public CanalBytes {
@@ -58,32 +64,49 @@ void Estacao::antesDeEnviar(const QByteArray& bytes) {
     if (vigias.antesDeEnviar) vigias.antesDeEnviar(bytes);
 }
 
-Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& inicio, OpcoesBanco banco)
+Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& inicio,
+                 OpcoesBanco banco)
     : mundo(canais_, inicio), nucleo(mundo.relogio, std::move(concentrador)) {
     linhas_.liga(nucleo, mundo.relogio);
     mundo.criaPastaPrograma();
-    mundo.criaPasta(QStringLiteral("C:\\Automacao"));  // the request folder a station has
+    mundo.criaPasta(QStringLiteral("C:\\Automacao")); // the request folder a station has
     const QString arquivoBanco = banco.arquivo.isEmpty() ? instalacao::kBancoPadrao : banco.arquivo;
     mundo.criaPasta(arquivoBanco.left(arquivoBanco.lastIndexOf(QLatin1Char('\\'))));
-    opcoesBanco = banco.driver == OpcoesBanco::Driver::PostgreSQL ? banco : OpcoesBanco::sqlite(mundo.local(arquivoBanco));
+    opcoesBanco = banco.driver == OpcoesBanco::Driver::PostgreSQL
+                      ? banco
+                      : OpcoesBanco::sqlite(mundo.local(arquivoBanco));
     const auto& c = nucleo.configuracao();
     const auto sim = [](bool v) { return v ? QStringLiteral("SIM") : QStringLiteral("NAO"); };
-    ini = QStringList{"[OUTRAS]", "Quantidade de Bicos=4", "Codigo da Empresa=1", "Nome da Empresa=POSTO DE TESTE",
-                      "Criar Log Timer=NAO", "[EMAIL]", "Numero do Email=0", "Concluido=NAO", "[AUTOMACAO]",
-                      "Usar Dll da Company=NAO", "Usar IdentFID=" + sim(c.layout == sim::Layout::IdentFid),
+    ini = QStringList{"[OUTRAS]",
+                      "Quantidade de Bicos=4",
+                      "Codigo da Empresa=1",
+                      "Nome da Empresa=POSTO DE TESTE",
+                      "Criar Log Timer=NAO",
+                      "[EMAIL]",
+                      "Numero do Email=0",
+                      "Concluido=NAO",
+                      "[AUTOMACAO]",
+                      "Usar Dll da Company=NAO",
+                      "Usar IdentFID=" + sim(c.layout == sim::Layout::IdentFid),
                       "Casas decimais da litragem=" + QString::number(c.casasLitragem),
-                      "Casas decimais do valor=" + QString::number(c.casasValor), "Porta de Comunicacao=COM1",
-                      "[LOCALIZACAO]", "Pasta da automacao=Automacao", "Computador com automacao=CAIXA01",
+                      "Casas decimais do valor=" + QString::number(c.casasValor),
+                      "Porta de Comunicacao=COM1",
+                      "[LOCALIZACAO]",
+                      "Pasta da automacao=Automacao",
+                      "Computador com automacao=CAIXA01",
                       "[BANCO DE DADOS]"};
     if (opcoesBanco.driver == OpcoesBanco::Driver::PostgreSQL)
-        ini << "Driver=POSTGRESQL" << "Servidor=" + opcoesBanco.servidor << "Porta=" + QString::number(opcoesBanco.porta)
-            << "Banco=" + opcoesBanco.banco << "Usuario=" + opcoesBanco.usuario << "Esquema=" + opcoesBanco.esquema;
+        ini << "Driver=POSTGRESQL"
+            << "Servidor=" + opcoesBanco.servidor << "Porta=" + QString::number(opcoesBanco.porta)
+            << "Banco=" + opcoesBanco.banco << "Usuario=" + opcoesBanco.usuario
+            << "Esquema=" + opcoesBanco.esquema;
     else if (!banco.arquivo.isEmpty())
         ini << "Arquivo=" + banco.arquivo;
     cadastraEstacao();
 }
 
-sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double porMinuto, std::uint64_t semente) {
+sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double porMinuto,
+                                                    std::uint64_t semente) {
     sim::ConfiguracaoConcentrador cfg;
     cfg.layout = c.layout;
     cfg.casasLitragem = c.casasLitragem;
@@ -91,48 +114,58 @@ sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double por
     cfg.precoZero = c.precoZero;
     cfg.rolloverMilhao = true;
     cfg.bicos = sim::bicosPadrao();
-    for (auto& bico : cfg.bicos) bico.encerrante = Moeda::deInteiro(990'000);
+    for (auto& bico : cfg.bicos)
+        bico.encerrante = Moeda::deInteiro(990'000);
     cfg.taxaPorMinuto = porMinuto;
     cfg.semente = semente;
     return cfg;
 }
 
-Estacao::Estacao(const Cenario& c, double porMinuto, std::uint64_t semente, const QDateTime& inicio, OpcoesBanco b)
+Estacao::Estacao(const Cenario& c, double porMinuto, std::uint64_t semente, const QDateTime& inicio,
+                 OpcoesBanco b)
     : Estacao(ConcentradorDoCenario(c, porMinuto, semente), inicio, std::move(b)) {
     if (c.biblioteca) defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
 }
 
-Estacao::~Estacao() { mataAgente(); }
+Estacao::~Estacao() {
+    mataAgente();
+}
 
 // The registers: nozzle codes 01-04 are nozzles 1-4 and 0C is nozzle 5; products
 // 1-3 with their prices; each nozzle's current totalizer where its counter starts.
 void Estacao::cadastraEstacao() {
     std::map<int, Moeda> inicial{{1, {}}, {2, {}}, {3, {}}, {4, {}}, {5, {}}};
-    for (const auto& b : nucleo.configuracao().bicos) inicial[bicoDoCodigo(b.codigo)] = b.encerrante;
+    for (const auto& b : nucleo.configuracao().bicos)
+        inicial[bicoDoCodigo(b.codigo)] = b.encerrante;
     QByteArray encerrantes = "Empresa,Bico,Encerrante\n";
     for (const auto& [bico, encerrante] : inicial)
-        encerrantes += "1," + QByteArray::number(bico) + ',' + textoMoeda(encerrante).toLatin1() + '\n';
+        encerrantes +=
+            "1," + QByteArray::number(bico) + ',' + textoMoeda(encerrante).toLatin1() + '\n';
     importacao::importa(
         banco(),
         {{QStringLiteral("BicoAutomacao.csv"), "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n0C,5\n"},
-         {QStringLiteral("Bico.csv"),
-          "Empresa,Bico,Produto,Complemento\n1,1,1,Gasolina\n1,2,2,Etanol\n1,3,3,Diesel\n1,4,1,Gasolina\n1,5,3,Diesel\n"},
+         {QStringLiteral("Bico.csv"), "Empresa,Bico,Produto,Complemento\n1,1,1,Gasolina\n1,2,2,"
+                                      "Etanol\n1,3,3,Diesel\n1,4,1,Gasolina\n1,5,3,Diesel\n"},
          {QStringLiteral("Produto.csv"), "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n"},
-         {QStringLiteral("Estoque.csv"), "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n"},
+         {QStringLiteral("Estoque.csv"),
+          "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n"},
          {QStringLiteral("EncerranteAtual.csv"), encerrantes}});
 }
 
 void Estacao::defineIni(const QString& chave, const QString& valor) {
     for (qsizetype i = ini.size() - 1; i >= 0; --i) {
         if (!ini[i].startsWith(chave + QLatin1Char('='))) continue;
-        if (valor.isNull()) ini.removeAt(i);
-        else ini[i] = chave + QLatin1Char('=') + valor;
+        if (valor.isNull())
+            ini.removeAt(i);
+        else
+            ini[i] = chave + QLatin1Char('=') + valor;
     }
 }
 
 void Estacao::escreveIni() {
     if (ini.isEmpty()) {
-        if (mundo.arquivos.existe(instalacao::kArquivoIni)) mundo.arquivos.apaga(instalacao::kArquivoIni, true);
+        if (mundo.arquivos.existe(instalacao::kArquivoIni))
+            mundo.arquivos.apaga(instalacao::kArquivoIni, true);
         return;
     }
     mundo.arquivos.criaTexto(instalacao::kArquivoIni, ini);
@@ -143,7 +176,7 @@ MenuAutomacao& Estacao::criaAgente(JanelaPrincipal* janela) {
     escreveIni();
     janela_ = std::make_unique<JanelaSemTela>();
     const Plataforma p{mundo.relogio, mundo.agendador, arquivos_, mundo.operador, mundo.processos,
-                       mundo.host,    mundo.icone,     canais_,   mundo.caminhos,    servico};
+                       mundo.host,    mundo.icone,     canais_,   mundo.caminhos, servico};
     agente_ = std::make_unique<MenuAutomacao>(p, janela ? *janela : *janela_);
     agente_->registro.defineSaidaErro([this](const QString&) { ++linhasForaDoLog; });
     agente_->acompanhamento.defineSaida([this](const QString& linha) { saidaErro << linha; });
@@ -155,7 +188,9 @@ MenuAutomacao& Estacao::iniciaAgente(JanelaPrincipal* janela) {
     return *agente_;
 }
 
-void Estacao::mataAgente() { agente_.reset(); }
+void Estacao::mataAgente() {
+    agente_.reset();
+}
 
 // While the clock runs, the agent's own end of its process is its death.
 bool Estacao::roda(std::int64_t ms) {
@@ -213,8 +248,7 @@ void Estacao::cadastraCartoes(int gravados, int cadastrados) {
 namespace {
 
 // A connection that found its server gone fails once and is opened again by the next call.
-template <typename F>
-auto comNovaTentativa(Conexao& c, F f) {
+template <typename F> auto comNovaTentativa(Conexao& c, F f) {
     try {
         return f(c);
     } catch (const ErroBanco&) {
@@ -226,12 +260,14 @@ auto comNovaTentativa(Conexao& c, F f) {
 
 void Estacao::recusaGravacoes(bool recusa) {
     comNovaTentativa(banco(), [recusa](Conexao& c) {
-        teste::recusaGravacoes(c, {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"}, {"INSERT", "UPDATE"},
-                               recusa);
+        teste::recusaGravacoes(c, {"Abastecimento", "AbastecimentoRejeitado", "EncerranteAtual"},
+                               {"INSERT", "UPDATE"}, recusa);
     });
 }
 
-QList<Abastecimento> Estacao::abastecimentos() { return comNovaTentativa(banco(), Abastecimento::Lista); }
+QList<Abastecimento> Estacao::abastecimentos() {
+    return comNovaTentativa(banco(), Abastecimento::Lista);
+}
 QList<AbastecimentoRejeitado> Estacao::rejeitados() {
     return comNovaTentativa(banco(), AbastecimentoRejeitado::Lista);
 }

@@ -2,10 +2,10 @@
 
 #include "comum/Ajuda.h"
 #include "comum/LogMemoria.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 #include "ensaio/PlataformaDeTeste.h"
 #include "shell/JanelaSemTela.h"
 #include "shell/MenuAutomacao.h"
-#include "ensaio/FabricaCanaisSimulador.h"
 #include "simulator/NucleoConcentrador.h"
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoRejeitado.h"
@@ -29,12 +29,13 @@ struct Cenario {
     sim::Layout layout;
     int casasLitragem;
     int casasValor;
-    bool precoZero;  // the concentrator sends no price: the agent completes it from the registers
+    bool precoZero; // the concentrator sends no price: the agent completes it from the registers
 };
 std::string nomeDoCenario(const ::testing::TestParamInfo<Cenario>& info);
 
 // Four nozzles whose counters are near their million, generated traffic.
-sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double porMinuto, std::uint64_t semente);
+sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double porMinuto,
+                                                    std::uint64_t semente);
 
 // The station's nozzle number of a concentrator code: 01-04 are 1-4, 0C is 5.
 int bicoDoCodigo(const QString& codigo);
@@ -56,7 +57,7 @@ public:
     void avisa(const QByteArray& estado) override { avisos.emplace_back(relogio_.ms(), estado); }
     int intervaloVigiaMs() const override { return intervaloMs; }
 
-    int intervaloMs = 0;  // the watchdog's, as the agent is to feed it
+    int intervaloMs = 0; // the watchdog's, as the agent is to feed it
     std::vector<std::pair<std::int64_t, QByteArray>> avisos;
 
 private:
@@ -74,7 +75,8 @@ public:
     // the transport too. Without `banco`, the agent's default SQLite file; a SQLite
     // `banco` names its file by a Windows path, written to the INI file.
     explicit Estacao(sim::ConfiguracaoConcentrador concentrador = {},
-                     const QDateTime& inicio = PlataformaDeTeste::inicioPadrao(), OpcoesBanco banco = {});
+                     const QDateTime& inicio = PlataformaDeTeste::inicioPadrao(),
+                     OpcoesBanco banco = {});
     Estacao(const Cenario& cenario, double porMinuto, std::uint64_t semente,
             const QDateTime& inicio = PlataformaDeTeste::inicioPadrao(), OpcoesBanco banco = {});
     ~Estacao();
@@ -87,7 +89,7 @@ public:
     // A new agent process: the window's object made and loaded. `janela` replaces
     // the window without a screen.
     MenuAutomacao& iniciaAgente(JanelaPrincipal* janela = nullptr);
-    MenuAutomacao& criaAgente(JanelaPrincipal* janela = nullptr);  // not loaded yet
+    MenuAutomacao& criaAgente(JanelaPrincipal* janela = nullptr); // not loaded yet
     void mataAgente();
     MenuAutomacao& agente() { return *agente_; }
     JanelaSemTela& janela() { return *janela_; }
@@ -118,16 +120,17 @@ public:
 
     QList<Abastecimento> abastecimentos();
     QList<AbastecimentoRejeitado> rejeitados();
-    Conexao& banco();  // the test's own connection to the station database
+    Conexao& banco(); // the test's own connection to the station database
 
     // The log lines of every run, without their time of day.
     const QStringList& log() const { return arquivos_.linhas; }
     int conta(const QString& trecho) const { return arquivos_.conta(trecho); }
 
     OpcoesBanco opcoesBanco;
-    int linhasForaDoLog = 0;  // lines the agent could not write to its log (standard error on a station)
-    QStringList saidaErro;    // what the agent told on standard error about its state
-    Vigias vigias;  // kept across the agent's restarts
+    int linhasForaDoLog =
+        0; // lines the agent could not write to its log (standard error on a station)
+    QStringList saidaErro; // what the agent told on standard error about its state
+    Vigias vigias;         // kept across the agent's restarts
     std::map<QString, int> codigoDoCartao;
 
 private:
@@ -157,7 +160,7 @@ private:
 public:
     PlataformaDeTeste mundo;
     sim::NucleoConcentrador nucleo;
-    AvisosGravados servico{mundo.relogio};  // kept across the agent's restarts
+    AvisosGravados servico{mundo.relogio}; // kept across the agent's restarts
     sim::FabricaCanaisSimulador& linhas() { return linhas_; }
 
 private:

@@ -1,8 +1,8 @@
 #include "estacao/ServidorPgDeTeste.h"
 
 #include <QDir>
-#include <QMap>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <algorithm>
 #include <unistd.h>
@@ -16,8 +16,10 @@ const QString kScript = QStringLiteral(TALVERO_FONTES "/scripts/postgres-teste")
 // The newest installed version's, as the throwaway-server script picks it.
 QString pgCtlInstalado() {
     const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin/pg_ctl");
-    QStringList versoes = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(versoes.begin(), versoes.end(), [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
+    QStringList versoes =
+        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(versoes.begin(), versoes.end(),
+              [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
     for (const QString& v : versoes)
         if (QFile::exists(bin.arg(v))) return bin.arg(v);
     return QStringLiteral("pg_ctl");
@@ -36,7 +38,8 @@ ServidorPgDeTeste::ServidorPgDeTeste() {
     QString saida;
     if (!executa(kScript, {QStringLiteral("start"), dir_.path()}, &saida)) return;
     QFile pgdata(dir_.filePath(QStringLiteral("pgdata")));
-    if (pgdata.open(QIODevice::ReadOnly)) dados_ = QString::fromLocal8Bit(pgdata.readAll()).trimmed();
+    if (pgdata.open(QIODevice::ReadOnly))
+        dados_ = QString::fromLocal8Bit(pgdata.readAll()).trimmed();
     // The script prints "export TALVERO_TESTE_PG_HOST=..." lines.
     QMap<QString, QString> valores;
     for (QString linha : saida.split(QLatin1Char('\n'))) {
@@ -54,23 +57,33 @@ ServidorPgDeTeste::~ServidorPgDeTeste() {
     if (!dados_.isEmpty()) executa(kScript, {QStringLiteral("stop"), dir_.path()});
 }
 
-void ServidorPgDeTeste::para() { pgCtl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("stop")}); }
-void ServidorPgDeTeste::inicia() { pgCtl({QStringLiteral("-l"), dados_ + QStringLiteral("/servidor.log"), QStringLiteral("start")}); }
+void ServidorPgDeTeste::para() {
+    pgCtl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("stop")});
+}
+void ServidorPgDeTeste::inicia() {
+    pgCtl(
+        {QStringLiteral("-l"), dados_ + QStringLiteral("/servidor.log"), QStringLiteral("start")});
+}
 
 // The cluster belongs to the 'postgres' user when the tests run as root.
 bool ServidorPgDeTeste::pgCtl(const QStringList& argumentos) {
-    const QStringList comando = QStringList{pgCtlInstalado(), QStringLiteral("-D"), dados_, QStringLiteral("-w"),
-                                            QStringLiteral("-t"), QStringLiteral("60")} + argumentos;
-    if (::geteuid() == 0) return executa(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--"} + comando);
+    const QStringList comando =
+        QStringList{pgCtlInstalado(),     QStringLiteral("-D"), dados_,
+                    QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60")} +
+        argumentos;
+    if (::geteuid() == 0)
+        return executa(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--"} + comando);
     return executa(comando.first(), comando.mid(1));
 }
 
-bool ServidorPgDeTeste::executa(const QString& programa, const QStringList& argumentos, QString* saida) {
+bool ServidorPgDeTeste::executa(const QString& programa, const QStringList& argumentos,
+                                QString* saida) {
     QProcess p;
     p.start(programa, argumentos);
-    if (!p.waitForFinished(120'000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        erro_ = programa + QLatin1Char(' ') + argumentos.join(QLatin1Char(' ')) + QStringLiteral(": ") +
-                QString::fromLocal8Bit(p.readAllStandardError());
+    if (!p.waitForFinished(120'000) || p.exitStatus() != QProcess::NormalExit ||
+        p.exitCode() != 0) {
+        erro_ = programa + QLatin1Char(' ') + argumentos.join(QLatin1Char(' ')) +
+                QStringLiteral(": ") + QString::fromLocal8Bit(p.readAllStandardError());
         return false;
     }
     if (saida) *saida = QString::fromLocal8Bit(p.readAllStandardOutput());

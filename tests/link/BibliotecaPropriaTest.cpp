@@ -1,9 +1,9 @@
-#include "comum/Ajuda.h"
 #include "link/BibliotecaPropria.h"
+#include "comum/Ajuda.h"
+#include "ensaio/FabricaCanaisSimulador.h"
 #include "link/BibliotecaSobDemanda.h"
 #include "link/ControleSerialCanal.h"
 #include "link/MontaComando.h"
-#include "ensaio/FabricaCanaisSimulador.h"
 
 using namespace talvero;
 using namespace talvero::teste;
@@ -30,18 +30,22 @@ TEST_F(BibliotecaPropriaTest, AbreSerialOuSocketPeloEnderecoEFechaSoOTipoAberto)
     EXPECT_EQ(texto, QString());
     EXPECT_EQ(biblioteca.VB_ReceiveText(texto), 0);
 
-    for (auto [host, porta] : {std::pair{"192.168.0.10", 4001}, {"concentrador", 5000}, {"::1", 4002}, {"fe80::1", 4001}})
+    for (auto [host, porta] : {std::pair{"192.168.0.10", 4001},
+                               {"concentrador", 5000},
+                               {"::1", 4002},
+                               {"fe80::1", 4001}})
         fabrica.permiteTcp(QString::fromLatin1(host), quint16(porta));
     EXPECT_EQ(biblioteca.VB_OpenSerial(3), 1);
     for (const char* endereco : {"192.168.0.10", "concentrador:5000", "[::1]:4002", "fe80::1"})
         EXPECT_EQ(biblioteca.VB_OpenSocket(QString::fromLatin1(endereco)), 1) << endereco;
     EXPECT_EQ(biblioteca.VB_CloseSerial(), 0);
-    EXPECT_EQ(biblioteca.VB_OpenSerial(3), 1);  // the port was let go when the socket opened
+    EXPECT_EQ(biblioteca.VB_OpenSerial(3), 1); // the port was let go when the socket opened
     EXPECT_EQ(biblioteca.VB_CloseSocket(), 0);
     EXPECT_EQ(biblioteca.VB_CloseSerial(), 1);
     EXPECT_EQ(biblioteca.VB_SendText(QStringLiteral("(&I)")), 0);
 
-    for (const char* invalido : {"", "   ", "host:", "host:0", "host:70000", "host:abc", ":4001", "[::1", "[::1]x"})
+    for (const char* invalido :
+         {"", "   ", "host:", "host:0", "host:70000", "host:abc", ":4001", "[::1", "[::1]x"})
         EXPECT_EQ(biblioteca.VB_OpenSocket(QString::fromLatin1(invalido)), -1) << invalido;
     EXPECT_EQ(biblioteca.VB_OpenSerial(0), -1);
     EXPECT_EQ(biblioteca.VB_OpenSerial(4), -2);
@@ -50,9 +54,11 @@ TEST_F(BibliotecaPropriaTest, AbreSerialOuSocketPeloEnderecoEFechaSoOTipoAberto)
 
 TEST_F(BibliotecaPropriaTest, EnviaOFrameExatoERecebeSemEsperar) {
     ASSERT_EQ(biblioteca.VB_OpenSerial(3), 1);
-    const QString gravaCartao = MontaComando(QStringLiteral("(?F27G") + QString(16, QChar(0xE9)) + QString(16, QLatin1Char('0')));
+    const QString gravaCartao = MontaComando(QStringLiteral("(?F27G") + QString(16, QChar(0xE9)) +
+                                             QString(16, QLatin1Char('0')));
     EXPECT_EQ(biblioteca.VB_SendText(gravaCartao), 1);
-    EXPECT_EQ(fabrica.linhas().back()->escrito(), QByteArray("(?F27G") + QByteArray(16, '\xE9') + QByteArray(16, '0') +
+    EXPECT_EQ(fabrica.linhas().back()->escrito(), QByteArray("(?F27G") + QByteArray(16, '\xE9') +
+                                                      QByteArray(16, '0') +
                                                       gravaCartao.right(3).toLatin1());
     QString texto = QStringLiteral("antigo");
     const std::int64_t inicio = relogio.ms();
@@ -71,7 +77,7 @@ TEST_F(BibliotecaPropriaTest, TrocaEsperaARespostaInteiraEDevolveAIncompletaNoPr
     ASSERT_TRUE(versao.startsWith(QStringLiteral("(&S")) && versao.endsWith(QLatin1Char(')')));
 
     biblioteca.VB_SendText(QStringLiteral("(&A67)"));
-    relogio.avancaMs(500);  // its "(0)" is stale by now
+    relogio.avancaMs(500); // its "(0)" is stale by now
     nucleo.falhas().partida.proximas = 1;
     std::int64_t inicio = relogio.ms();
     EXPECT_EQ(troca(QStringLiteral("(&S)"), 1000), versao);
@@ -116,7 +122,10 @@ TEST_F(BibliotecaPropriaTest, LigacaoPerdidaEhRefeitaAntesDoEnvioOuOEnvioFalha) 
 }
 
 TEST(RespostaCompleta, ParentesesFechadosEFimEmParentese) {
-    for (const char* completa : {"(0)", "(0)(&H)", "ru\xED" "do(0)", ")(0)"})
+    for (const char* completa : {"(0)", "(0)(&H)",
+                                 "ru\xED"
+                                 "do(0)",
+                                 ")(0)"})
         EXPECT_TRUE(RespostaCompleta(completa)) << completa;
     for (const char* incompleta : {"", ")", "(0)(&H", "((0)", "(0)x"})
         EXPECT_FALSE(RespostaCompleta(incompleta)) << incompleta;

@@ -1,5 +1,5 @@
-#include "comum/Ajuda.h"
 #include "link/ControleSerialCanal.h"
+#include "comum/Ajuda.h"
 #include "ensaio/FabricaCanaisSimulador.h"
 
 using namespace talvero;
@@ -22,7 +22,8 @@ protected:
 // buffer holds 1024 characters.
 TEST_F(ControleSerialCanalTest, ContaSemEventosEGuardaAte1024Caracteres) {
     controle.setPortaAberta(true);
-    nucleo.enfileiraResposta(QStringLiteral("(é") + QString(1100, QLatin1Char('7')) + QLatin1Char(')'));
+    nucleo.enfileiraResposta(QStringLiteral("(é") + QString(1100, QLatin1Char('7')) +
+                             QLatin1Char(')'));
     controle.envia(QStringLiteral("(&A)"));
     EXPECT_EQ(controle.quantidadeRecebida(), 0);
     relogio.avancaMs(2000);
@@ -32,11 +33,12 @@ TEST_F(ControleSerialCanalTest, ContaSemEventosEGuardaAte1024Caracteres) {
 }
 
 TEST_F(ControleSerialCanalTest, PortaZeroJaAbertaOuPerdidaFalha) {
-    const std::function<void()> operacoes[] = {[&] { controle.envia(QStringLiteral("(&V)")); },
-                                               [&] { controle.quantidadeRecebida(); },
-                                               [&] { controle.descartaEntrada(); }, [&] { controle.leEntrada(); }};
-    for (const auto& operacao : operacoes) EXPECT_EQ(erroDe(operacao), erros::PortaFechada);
-    controle.setPortaAberta(false);  // closing a closed port is no error
+    const std::function<void()> operacoes[] = {
+        [&] { controle.envia(QStringLiteral("(&V)")); }, [&] { controle.quantidadeRecebida(); },
+        [&] { controle.descartaEntrada(); }, [&] { controle.leEntrada(); }};
+    for (const auto& operacao : operacoes)
+        EXPECT_EQ(erroDe(operacao), erros::PortaFechada);
+    controle.setPortaAberta(false); // closing a closed port is no error
 
     controle.setNumeroPorta(0);
     EXPECT_EQ(erroDe([&] { controle.setPortaAberta(true); }), erros::PortaInvalida);
@@ -50,5 +52,6 @@ TEST_F(ControleSerialCanalTest, PortaZeroJaAbertaOuPerdidaFalha) {
     controle.setPortaAberta(true);
     fabrica.desconectaTodas();
     EXPECT_FALSE(controle.portaAberta());
-    for (const auto& operacao : operacoes) EXPECT_EQ(erroDe(operacao), erros::PortaFechada);
+    for (const auto& operacao : operacoes)
+        EXPECT_EQ(erroDe(operacao), erros::PortaFechada);
 }

@@ -1,13 +1,13 @@
+#include "link/EnlaceConcentrador.h"
 #include "comum/Ajuda.h"
+#include "ensaio/FabricaCanaisSimulador.h"
+#include "ensaio/PlataformaDeTeste.h"
 #include "link/BibliotecaPropria.h"
 #include "link/BibliotecaSobDemanda.h"
 #include "link/ControleSerialCanal.h"
-#include "link/EnlaceConcentrador.h"
 #include "link/PortaBiblioteca.h"
 #include "link/PortaSerial.h"
 #include "platform/CodecAnsi.h"
-#include "ensaio/PlataformaDeTeste.h"
-#include "ensaio/FabricaCanaisSimulador.h"
 #include "support/Instalacao.h"
 
 using namespace talvero;
@@ -19,28 +19,37 @@ protected:
         mundo.criaPastaPrograma();
         fabrica.permiteSerial(1);
         fabrica.permiteSerial(3);
-        for (const char* host : {"192.168.10.20", "com3"}) fabrica.permiteTcp(QString::fromLatin1(host), 4001);
+        for (const char* host : {"192.168.10.20", "com3"})
+            fabrica.permiteTcp(QString::fromLatin1(host), 4001);
     }
 
-    bool inicia(const QString& porta, bool dll, const QString& litragem = {}, const QString& valor = {},
-                EnlaceConcentrador* outro = nullptr) {
+    bool inicia(const QString& porta, bool dll, const QString& litragem = {},
+                const QString& valor = {}, EnlaceConcentrador* outro = nullptr) {
         configuracao.lUsarDllCompany = dll;
         mundo.arquivos.criaTexto(instalacao::kArquivoIni,
-                                 {"[AUTOMACAO]", "Porta de Comunicacao=" + porta, "Casas decimais da litragem=" + litragem,
+                                 {"[AUTOMACAO]", "Porta de Comunicacao=" + porta,
+                                  "Casas decimais da litragem=" + litragem,
                                   "Casas decimais do valor=" + valor});
         EnlaceConcentrador& e = outro ? *outro : enlace;
-        if (&e == &enlace) e.usa(dll ? static_cast<PortaConcentrador&>(portaBiblioteca) : portaSerial);
+        if (&e == &enlace)
+            e.usa(dll ? static_cast<PortaConcentrador&>(portaBiblioteca) : portaSerial);
         return e.IniciaAutomacao();
     }
     QString ultimaLinha() {
-        const QByteArray log = mundo.arquivos.le(RegistroEventos::NomeArquivo(mundo.relogio.agora()));
+        const QByteArray log =
+            mundo.arquivos.le(RegistroEventos::NomeArquivo(mundo.relogio.agora()));
         return ansi::decodifica(log).split("\r\n", Qt::SkipEmptyParts).last();
     }
-    QString linhaAberta() { return fabrica.linhas().empty() ? QString() : fabrica.linhas().back()->nome(); }
-    EnlaceConcentrador::Dependencias dependencias() {
-        return {configuracao, registro, mundo.arquivos, [this](bool habilitado) { timerHabilitado += habilitado; }};
+    QString linhaAberta() {
+        return fabrica.linhas().empty() ? QString() : fabrica.linhas().back()->nome();
     }
-    MeiosPorta meios(EnlaceConcentrador& e) { return {configuracao, registro, mundo.relogio, mundo.agendador, e.perda()}; }
+    EnlaceConcentrador::Dependencias dependencias() {
+        return {configuracao, registro, mundo.arquivos,
+                [this](bool habilitado) { timerHabilitado += habilitado; }};
+    }
+    MeiosPorta meios(EnlaceConcentrador& e) {
+        return {configuracao, registro, mundo.relogio, mundo.agendador, e.perda()};
+    }
 
     PlataformaDeTeste mundo;
     sim::NucleoConcentrador nucleo{mundo.relogio};
@@ -64,7 +73,7 @@ TEST_F(EnlaceConcentradorTest, BibliotecaAbreCOMnPelaSerialEOutroTextoInteiroPel
         EXPECT_EQ(linhaAberta(), QString::fromLatin1(porta) + ":4001");
     }
     EXPECT_EQ(timerHabilitado, 3);
-    EXPECT_EQ(lAutomacaoFlag, 11);  // only the serial opening restarts the cycle
+    EXPECT_EQ(lAutomacaoFlag, 11); // only the serial opening restarts the cycle
 
     EXPECT_FALSE(inicia("10.0.0.9", true));
     EXPECT_TRUE(enlace.motivoFalha().contains(QString::number(BibliotecaPropria::kFalhaAbertura)));
@@ -81,7 +90,7 @@ TEST_F(EnlaceConcentradorTest, ControleSerialAbrePeloPrimeiroDigitoEReiniciaOCic
     EXPECT_EQ(std::pair(lAutomacaoFlag, timerHabilitado), std::pair(std::int16_t(0), 1));
 
     lAutomacaoFlag = 5;
-    EXPECT_TRUE(inicia("COM3", false));  // already open: left as it is
+    EXPECT_TRUE(inicia("COM3", false)); // already open: left as it is
     EXPECT_EQ(fabrica.aberturas(), 1);
     EXPECT_EQ(lAutomacaoFlag, 0);
 }
@@ -102,7 +111,8 @@ TEST_F(EnlaceConcentradorTest, DispositivoPorCaminhoNasDuasViasInteiro) {
 
 // Nothing opens and the cycle stays off; the routine's error line names the cause.
 TEST_F(EnlaceConcentradorTest, FalhasDaAberturaViramALinhaDeErroDaRotina) {
-    BibliotecaSobDemanda ausente([]() -> std::unique_ptr<BibliotecaConcentrador> { throw ErroBibliotecaAusente(); });
+    BibliotecaSobDemanda ausente(
+        []() -> std::unique_ptr<BibliotecaConcentrador> { throw ErroBibliotecaAusente(); });
     EnlaceConcentrador semBiblioteca{dependencias()};
     PortaBiblioteca portaAusente{ausente, meios(semBiblioteca)};
     semBiblioteca.usa(portaAusente);
@@ -112,21 +122,23 @@ TEST_F(EnlaceConcentradorTest, FalhasDaAberturaViramALinhaDeErroDaRotina) {
         EnlaceConcentrador* enlace;
         const char* causa;
     } casos[] = {
-        {"COM", "", "", true, &enlace, "Tipos incompatíveis"},  // no digit for the library
+        {"COM", "", "", true, &enlace, "Tipos incompatíveis"}, // no digit for the library
         {"COM3", "40000", "", true, &enlace, "Estouro"},
         {"COM3", "", "", true, &semBiblioteca, "concentrador.dll"},
         {"COMX", "", "", false, &enlace, "aceitos: COM"},
         {"", "", "", false, &enlace, "aceitos: COM"},
-        {"192.168.10.20", "", "", false, &enlace, "com \"Usar Dll da Company\"=SIM, também o endereço"},
+        {"192.168.10.20", "", "", false, &enlace,
+         "com \"Usar Dll da Company\"=SIM, também o endereço"},
         {"/dev/tty USB0", "", "", true, &enlace, "/dev/ttyUSB0 ou /dev/serial/by-id/"},
         {"/dev/../tmp/x", "", "", false, &enlace, "aceitos: COM"},
-        {"COM7", "", "", false, &enlace, "IniciaAutomacao"},  // no such port
+        {"COM7", "", "", false, &enlace, "IniciaAutomacao"}, // no such port
         {"COM1", "3", "4", false, &enlace, "Casas decimais do valor\": 4"},
         {"COM1", "-1", "", true, &enlace, "Casas decimais da litragem\": -1"},
     };
     for (const auto& c : casos) {
         EXPECT_FALSE(inicia(c.porta, c.dll, c.litragem, c.valor, c.enlace));
-        EXPECT_TRUE(ultimaLinha().contains(QString::fromUtf8(c.causa))) << ultimaLinha().toStdString();
+        EXPECT_TRUE(ultimaLinha().contains(QString::fromUtf8(c.causa)))
+            << ultimaLinha().toStdString();
     }
     EXPECT_TRUE(fabrica.linhas().empty());
     EXPECT_FALSE(serial.portaAberta());

@@ -1,5 +1,5 @@
-#include "comum/Ajuda.h"
 #include "platform/AvisoServico.h"
+#include "comum/Ajuda.h"
 
 #include <QTemporaryDir>
 
@@ -22,7 +22,8 @@ public:
         sockaddr_un e{};
         e.sun_family = AF_UNIX;
         std::memcpy(e.sun_path, caminho.constData(), std::size_t(caminho.size()));
-        socklen_t tamanho = socklen_t(offsetof(sockaddr_un, sun_path) + std::size_t(caminho.size()));
+        socklen_t tamanho =
+            socklen_t(offsetof(sockaddr_un, sun_path) + std::size_t(caminho.size()));
         if (caminho.startsWith('@')) e.sun_path[0] = '\0';
         ligado_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&e), tamanho) == 0;
     }
@@ -64,7 +65,8 @@ TEST(AvisoServico, DatagramaNoSocketDoGerente) {
         qputenv("WATCHDOG_USEC", "30000000");
         if (!c.pid.isEmpty()) qputenv("WATCHDOG_PID", c.pid);
         const auto aviso = avisoServicoDoAmbiente();
-        EXPECT_FALSE(qEnvironmentVariableIsSet("NOTIFY_SOCKET") || qEnvironmentVariableIsSet("WATCHDOG_USEC") ||
+        EXPECT_FALSE(qEnvironmentVariableIsSet("NOTIFY_SOCKET") ||
+                     qEnvironmentVariableIsSet("WATCHDOG_USEC") ||
                      qEnvironmentVariableIsSet("WATCHDOG_PID"));
         EXPECT_EQ(aviso->intervaloVigiaMs(), c.intervalo);
         aviso->avisa("READY=1");

@@ -10,7 +10,8 @@ using namespace talvero;
 
 TEST(CodecAnsi, Os256BytesVoltamIguaisEOQueFaltaViraInterrogacao) {
     QByteArray todos;
-    for (int b = 0; b < 256; ++b) todos.append(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        todos.append(static_cast<char>(b));
     const QString texto = ansi::decodifica(todos);
     EXPECT_EQ(ansi::codifica(texto), todos);
     EXPECT_EQ(texto.at(0x80), QChar(0x20AC));
@@ -26,7 +27,8 @@ TEST(MapaCaminhos, DiscoEUncSemSairDaRaiz) {
         {"C:\\..\\..\\etc\\passwd", "/raiz/C/etc/passwd"},
         {"C:\\a\\.\\b\\..\\c", "/raiz/C/a/c"},
         {"\\\\PC1\\Automacao\\..\\..\\..\\x", "/raiz/UNC/PC1/Automacao/x"}};
-    for (const auto& [windows, local] : casos) EXPECT_EQ(m.local(windows), local) << windows;
+    for (const auto& [windows, local] : casos)
+        EXPECT_EQ(m.local(windows), local) << windows;
     EXPECT_EQ(MapaCaminhos().local("C:\\x"), "C:\\x");
 }
 
@@ -37,7 +39,8 @@ TEST(MapaCaminhos, PortaSerialPelaLigacaoOuTtySEProgramaSemExe) {
     ASSERT_TRUE(QFile::link("/dev/pts/7", raiz.filePath("dev/COM3")));
     EXPECT_EQ(m.dispositivoSerial("COM3"), "/dev/pts/7");
     EXPECT_EQ(m.dispositivoSerial("COM4"), "/dev/ttyS3");
-    for (const char* nada : {"COM0", "COM", "com3", "3", "COM3:"}) EXPECT_EQ(m.dispositivoSerial(nada), "") << nada;
+    for (const char* nada : {"COM0", "COM", "com3", "3", "COM3:"})
+        EXPECT_EQ(m.dispositivoSerial(nada), "") << nada;
     // A device path stands as it is, never under the root nor split at its ':'.
     const QString porCaminho = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
     EXPECT_EQ(m.dispositivoSerial(porCaminho), porCaminho);

@@ -28,7 +28,9 @@ struct TerminalVirtual {
                  QFile::link(QString::fromLocal8Bit(nome), raiz.filePath("dev/COM3"));
     }
     ~TerminalVirtual() { ::close(mestre); }
-    bool escreve(const QByteArray& b) const { return ::write(mestre, b.constData(), size_t(b.size())) == b.size(); }
+    bool escreve(const QByteArray& b) const {
+        return ::write(mestre, b.constData(), size_t(b.size())) == b.size();
+    }
 
     int mestre = posix_openpt(O_RDWR | O_NOCTTY);
     QTemporaryDir raiz;
@@ -73,7 +75,8 @@ TEST(CanalTcpQt, TrocaBytesEGuardaOQueChegouAntesDaQueda) {
 
     canal.escreve(QByteArray("(&A67)\xE9"));
     QByteArray recebido;
-    while (recebido.size() < 7 && concentrador->waitForReadyRead(2000)) recebido += concentrador->readAll();
+    while (recebido.size() < 7 && concentrador->waitForReadyRead(2000))
+        recebido += concentrador->readAll();
     EXPECT_EQ(recebido, QByteArray("(&A67)\xE9"));
 
     // Answers and hangs up before anyone reads.
@@ -81,7 +84,8 @@ TEST(CanalTcpQt, TrocaBytesEGuardaOQueChegouAntesDaQueda) {
     concentrador->waitForBytesWritten(2000);
     concentrador->disconnectFromHost();
     EXPECT_TRUE(canal.aguardaDados(2000));
-    for (const QDeadlineTimer limite(2000); canal.aberto() && !limite.hasExpired();) canal.disponiveis();
+    for (const QDeadlineTimer limite(2000); canal.aberto() && !limite.hasExpired();)
+        canal.disponiveis();
     EXPECT_FALSE(canal.aberto());
     EXPECT_EQ(canal.le(), QByteArray("(&V01)"));
     EXPECT_THROW(canal.escreve("(&I)"), Erro);

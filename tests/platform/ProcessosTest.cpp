@@ -1,6 +1,6 @@
 #include "comum/Ajuda.h"
-#include "platform/HostSistema.h"
 #include "ensaio/PlataformaDeTeste.h"
+#include "platform/HostSistema.h"
 #include "platform/ProcessosSistema.h"
 
 #include <QCoreApplication>
@@ -25,20 +25,23 @@ TEST(ProcessosSistema, SoATravaDeUmProcessoVivoDenunciaOutraInstancia) {
         EXPECT_FALSE(primeira.outraInstanciaAtiva());
         QFile arquivo(p.local(trava));
         ASSERT_TRUE(arquivo.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(arquivo.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime));
+        ASSERT_TRUE(arquivo.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                                        QFileDevice::FileModificationTime));
         arquivo.close();
         EXPECT_TRUE(ProcessosSistema(p.caminhos, trava).outraInstanciaAtiva());
     }
     // Left by a process that died: none such, this very process id again, another computer name.
     const QByteArray host = QHostInfo::localHostName().toUtf8();
     const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    for (const QByteArray& conteudo : {"999999\ntestes_platform\n" + host, pid + "\ntestes_platform\n" + host,
-                                       pid + "\ntestes_platform\noutro-computador"}) {
+    for (const QByteArray& conteudo :
+         {"999999\ntestes_platform\n" + host, pid + "\ntestes_platform\n" + host,
+          pid + "\ntestes_platform\noutro-computador"}) {
         QFile arquivo(p.local(trava));
         ASSERT_TRUE(arquivo.open(QIODevice::WriteOnly));
         arquivo.write(conteudo + "\n");
         arquivo.close();
-        EXPECT_FALSE(ProcessosSistema(p.caminhos, trava).outraInstanciaAtiva()) << conteudo.toStdString();
+        EXPECT_FALSE(ProcessosSistema(p.caminhos, trava).outraInstanciaAtiva())
+            << conteudo.toStdString();
     }
 }
 

@@ -26,13 +26,15 @@ TEST_F(Arquivos, AcrescentaEmWindows1252ComCrLfSemCriarPasta) {
 
 TEST_F(Arquivos, CriaTextoSubstituiEMoveNaoSubstituiODestino) {
     p.criaPasta("\\\\PC1\\Automacao");
-    const QString tmp = "\\\\PC1\\Automacao\\Retorno_1.TMP", aut = "\\\\PC1\\Automacao\\Retorno_1.AUT";
+    const QString tmp = "\\\\PC1\\Automacao\\Retorno_1.TMP",
+                  aut = "\\\\PC1\\Automacao\\Retorno_1.AUT";
     fs.criaTexto(tmp, {"velho", "conteudo"});
     fs.criaTexto(tmp, {"[RETORNO AUTOMACAO]", QStringLiteral("Origem=Caixa Ç")});
     const QByteArray novo("[RETORNO AUTOMACAO]\r\nOrigem=Caixa \xc7\r\n");
     EXPECT_EQ(fs.le(tmp), novo);
     for (const char* semPasta : {"\\\\PC2\\Automacao\\R.TMP", "\\\\\\Automacao\\R.TMP"})
-        EXPECT_EQ(erroDe([&] { fs.criaTexto(semPasta, {}); }), erros::CaminhoNaoEncontrado) << semPasta;
+        EXPECT_EQ(erroDe([&] { fs.criaTexto(semPasta, {}); }), erros::CaminhoNaoEncontrado)
+            << semPasta;
     EXPECT_EQ(erroDe([&] { fs.le("\\\\PC1\\Automacao\\Nada.AUT"); }), erros::ArquivoNaoEncontrado);
 
     fs.criaTexto(aut, {"anterior"});
@@ -62,9 +64,11 @@ TEST_F(Arquivos, ApagaSoLeituraSomenteForcado) {
 // the letter case, as on Windows; only a regular file is read, never blocking and
 // never beyond its bound.
 TEST_F(Arquivos, EntradasComoEstaoELeituraSoDeArquivoComumLimitada) {
-    EXPECT_EQ(erroDe([&] { fs.entradas("C:\\Automacao\\", "Pedido_*.AUT", 100); }), erros::CaminhoNaoEncontrado);
+    EXPECT_EQ(erroDe([&] { fs.entradas("C:\\Automacao\\", "Pedido_*.AUT", 100); }),
+              erros::CaminhoNaoEncontrado);
     p.criaPasta("C:\\Automacao\\Pedido_sub.AUT");
-    for (const char* n : {"Pedido_C.AUT", "pedido_b.aut", "Pedido_1.AUT.TMP", "XPedido_1.AUT", "a1.ECF"})
+    for (const char* n :
+         {"Pedido_C.AUT", "pedido_b.aut", "Pedido_1.AUT.TMP", "XPedido_1.AUT", "a1.ECF"})
         fs.criaTexto(QStringLiteral("C:\\Automacao\\") + n, {QStringLiteral("[PEDIDO AUTOMACAO]")});
     fs.criaTexto("C:\\Automacao\\Pedido_grande.AUT", {QString(70'000, QLatin1Char('x'))});
     const QString pasta = p.local("C:\\Automacao") + QLatin1Char('/');
@@ -73,17 +77,23 @@ TEST_F(Arquivos, EntradasComoEstaoELeituraSoDeArquivoComumLimitada) {
     ASSERT_TRUE(QFile::link(pasta + "pedido_b.aut", pasta + "Pedido_ligacao.AUT"));
     using T = EntradaPasta::Tipo;
     std::vector<std::pair<QString, T>> vistas;
-    for (const EntradaPasta& e : fs.entradas("c:\\Automacao", "Pedido_*.AUT", 100)) vistas.emplace_back(e.nome, e.tipo);
+    for (const EntradaPasta& e : fs.entradas("c:\\Automacao", "Pedido_*.AUT", 100))
+        vistas.emplace_back(e.nome, e.tipo);
     const std::vector<std::pair<QString, T>> esperadas = {
-        {"pedido_b.aut", T::Arquivo}, {"Pedido_C.AUT", T::Arquivo}, {"Pedido_fifo.AUT", T::Outro},
-        {"Pedido_grande.AUT", T::Arquivo}, {"Pedido_ligacao.AUT", T::Ligacao}, {"Pedido_sub.AUT", T::Pasta},
+        {"pedido_b.aut", T::Arquivo},       {"Pedido_C.AUT", T::Arquivo},
+        {"Pedido_fifo.AUT", T::Outro},      {"Pedido_grande.AUT", T::Arquivo},
+        {"Pedido_ligacao.AUT", T::Ligacao}, {"Pedido_sub.AUT", T::Pasta},
         {"Pedido_zero.AUT", T::Ligacao}};
     EXPECT_EQ(vistas, esperadas);
     EXPECT_EQ(fs.entradas("C:\\Automacao\\", "Pedido_*.AUT", 3).size(), 3);
 
     EXPECT_EQ(fs.leRegular("C:\\Automacao\\Pedido_C.AUT", 64), "[PEDIDO AUTOMACAO]\r\n");
     EXPECT_EQ(fs.leRegular("C:\\Automacao\\Pedido_grande.AUT", 70'002).size(), 70'002);
-    EXPECT_EQ(erroDe([&] { fs.leRegular("C:\\Automacao\\Pedido_grande.AUT", 65'536); }), erros::Estouro);
-    for (const char* n : {"Pedido_fifo.AUT", "Pedido_zero.AUT", "Pedido_ligacao.AUT", "Pedido_sub.AUT"})
-        EXPECT_EQ(erroDe([&] { fs.leRegular(QStringLiteral("C:\\Automacao\\") + n, 65'536); }), erros::ModoDeArquivo) << n;
+    EXPECT_EQ(erroDe([&] { fs.leRegular("C:\\Automacao\\Pedido_grande.AUT", 65'536); }),
+              erros::Estouro);
+    for (const char* n :
+         {"Pedido_fifo.AUT", "Pedido_zero.AUT", "Pedido_ligacao.AUT", "Pedido_sub.AUT"})
+        EXPECT_EQ(erroDe([&] { fs.leRegular(QStringLiteral("C:\\Automacao\\") + n, 65'536); }),
+                  erros::ModoDeArquivo)
+            << n;
 }

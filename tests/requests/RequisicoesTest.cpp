@@ -16,14 +16,20 @@ namespace {
 
 const QString kCartao = QStringLiteral("0123456789ABCDEF");
 
-QString id(int n) { return QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')); }
-QString pedido(int n) { return QStringLiteral("C:\\Automacao\\Pedido_") + id(n) + QStringLiteral(".AUT"); }
+QString id(int n) {
+    return QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0'));
+}
+QString pedido(int n) {
+    return QStringLiteral("C:\\Automacao\\Pedido_") + id(n) + QStringLiteral(".AUT");
+}
 QString resposta(int n, const QString& origem = QStringLiteral("PC1")) {
-    return QStringLiteral("\\\\") + origem + QStringLiteral("\\Automacao\\Retorno_") + id(n) + QStringLiteral(".AUT");
+    return QStringLiteral("\\\\") + origem + QStringLiteral("\\Automacao\\Retorno_") + id(n) +
+           QStringLiteral(".AUT");
 }
 
 QByteArray textoPedido(const QString& comando, const QString& origem, const QString& parametro) {
-    return ("[PEDIDO AUTOMACAO]\r\nComando=" + comando + "\r\nOrigem=" + origem + "\r\nParametro=" + parametro + "\r\n")
+    return ("[PEDIDO AUTOMACAO]\r\nComando=" + comando + "\r\nOrigem=" + origem +
+            "\r\nParametro=" + parametro + "\r\n")
         .toLatin1();
 }
 
@@ -49,7 +55,8 @@ public:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(conteudo);
     }
-    void pede(int n, const QString& comando, const QString& parametro = {}, const QString& origem = QStringLiteral("PC1")) {
+    void pede(int n, const QString& comando, const QString& parametro = {},
+              const QString& origem = QStringLiteral("PC1")) {
         poe(n, textoPedido(comando, origem, parametro));
     }
     bool pendente(int n) { return e.mundo.arquivos.existe(pedido(n)); }
@@ -62,15 +69,18 @@ public:
         const QByteArray r = e.mundo.arquivos.le(resposta(n, origem));
         e.mundo.arquivos.apaga(resposta(n, origem), true);
         const QString secao = QStringLiteral("RETORNO AUTOMACAO");
-        return {LeIniDeTexto(r, secao, QStringLiteral("Retorno")), LeIniDeTexto(r, secao, QStringLiteral("Parametro"))};
+        return {LeIniDeTexto(r, secao, QStringLiteral("Retorno")),
+                LeIniDeTexto(r, secao, QStringLiteral("Parametro"))};
     }
     std::pair<QString, QString> aguarda(int n, const QString& origem = QStringLiteral("PC1")) {
-        for (int i = 0; i < 500 && !respondido(n, origem); ++i) e.roda(500);
+        for (int i = 0; i < 500 && !respondido(n, origem); ++i)
+            e.roda(500);
         return toma(n, origem);
     }
     QStringList arquivosDeResposta() {
         QStringList nomes;
-        for (QDirIterator it(e.mundo.raiz.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        for (QDirIterator it(e.mundo.raiz.path(), QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();)
             if (it.next().contains(QLatin1String("Retorno_"))) nomes << it.filePath();
         return nomes;
     }
@@ -90,17 +100,21 @@ TEST_F(Pedidos, UmPorTickEmOrdemDeNomeCadaUmRespondidoComoChegou) {
         {textoPedido("Automacao Ativada", "PC1", {}), {kNaoReconhecido, {}}},
         {textoPedido("TIRA PAUSA AUTOMACAO", "PC1", {}), {kNaoReconhecido, {}}},
         {"[PEDIDO AUTOMACAO]\r\nOrigem=PC1\r\n", {kNaoReconhecido, {}}},
-        {"; por outro programa\r\n[pedido automacao]\r\n  ORIGEM = 'PC1' \r\ncomando=  \"AUTOMACAO ATIVADA\"  \r\n", {kOk, {}}},
+        {"; por outro programa\r\n[pedido automacao]\r\n  ORIGEM = 'PC1' \r\ncomando=  \"AUTOMACAO "
+         "ATIVADA\"  \r\n",
+         {kOk, {}}},
         {textoPedido("AUTOMACAO NUMERO CARTAO", "PC1", {}), {kOk, {}}},
     };
     const int n = int(std::size(casos));
-    for (int i = 0; i < n; ++i) poe(n - i, casos[n - 1 - i].first);
+    for (int i = 0; i < n; ++i)
+        poe(n - i, casos[n - 1 - i].first);
     e.roda(500);
     EXPECT_TRUE(respondido(1));
     EXPECT_FALSE(respondido(2));
     EXPECT_EQ(e.mundo.arquivos.le(resposta(1)),
-              "[RETORNO AUTOMACAO]\r\nOrigem=PC1\r\nComando=AUTOMACAO ATIVADA\r\nRetorno=OK\r\nParametro=\r\n");
-    e.roda(1000 * n);  // the one without "Comando" is taken as it stands after 3 s
+              "[RETORNO AUTOMACAO]\r\nOrigem=PC1\r\nComando=AUTOMACAO "
+              "ATIVADA\r\nRetorno=OK\r\nParametro=\r\n");
+    e.roda(1000 * n); // the one without "Comando" is taken as it stands after 3 s
     for (int i = 0; i < n; ++i) {
         EXPECT_EQ(toma(i + 1), casos[i].second) << i;
         EXPECT_FALSE(pendente(i + 1)) << i;
@@ -110,16 +124,27 @@ TEST_F(Pedidos, UmPorTickEmOrdemDeNomeCadaUmRespondidoComoChegou) {
 // Nothing read from a request leads a file out of the requester's share; a
 // request that cannot be answered or deleted is logged once and passed over.
 TEST_F(Pedidos, OrigensHostisCompartilhamentoAusenteNomeOcupadoEPedidoQueNaoSeApaga) {
-    const QString origens[] = {"../PC1", "PC1\\..\\..\\C", "", ".PC1", "-PC1", "PC1..x", QString(64, QLatin1Char('A')), "PC/1", "PC9"};
+    const QString origens[] = {"../PC1",
+                               "PC1\\..\\..\\C",
+                               "",
+                               ".PC1",
+                               "-PC1",
+                               "PC1..x",
+                               QString(64, QLatin1Char('A')),
+                               "PC/1",
+                               "PC9"};
     int n = 0;
-    for (const QString& origem : origens) pede(++n, QStringLiteral("AUTOMACAO ATIVADA"), {}, origem);
+    for (const QString& origem : origens)
+        pede(++n, QStringLiteral("AUTOMACAO ATIVADA"), {}, origem);
     QByteArray lixo(4096, '\0');
-    for (int i = 0; i < lixo.size(); ++i) lixo[i] = char((i * 7919) % 256);
+    for (int i = 0; i < lixo.size(); ++i)
+        lixo[i] = char((i * 7919) % 256);
     poe(++n, lixo);
     e.roda(500 * n + 3000);
     EXPECT_TRUE(arquivosDeResposta().isEmpty()) << arquivosDeResposta().join(' ').toStdString();
     EXPECT_EQ(e.conta(QStringLiteral("Erro ao gerar arquivo")), n);
-    for (int i = 1; i <= n; ++i) EXPECT_FALSE(pendente(i));
+    for (int i = 1; i <= n; ++i)
+        EXPECT_FALSE(pendente(i));
 
     // A link planted under the temporary name is replaced, not written through.
     const QString ini = e.mundo.local(instalacao::kArquivoIni);
@@ -148,7 +173,8 @@ TEST_F(Pedidos, OrigensHostisCompartilhamentoAusenteNomeOcupadoEPedidoQueNaoSeAp
 // seconds of real time, so that a failing test ends instead of hanging.
 class Vigia {
 public:
-    Vigia(QString fifo, std::function<void()> limpa) : fifo_(std::move(fifo)), limpa_(std::move(limpa)) {
+    Vigia(QString fifo, std::function<void()> limpa)
+        : fifo_(std::move(fifo)), limpa_(std::move(limpa)) {
         fio_ = std::thread([this] {
             std::unique_lock<std::mutex> trava(m_);
             if (cv_.wait_for(trava, std::chrono::seconds(10), [this] { return parado_; })) return;
@@ -189,8 +215,9 @@ TEST_F(Pedidos, EntradasQueNaoSaoPedidosNaoParamNemInchamOAgente) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QByteArray grande = textoPedido(QStringLiteral("AUTOMACAO ATIVADA"), QStringLiteral("PC1"), {});
     grande += "; " + QByteArray(70'000, 'x') + "\r\n";
-    const QString hostis[] = {"Pedido_!fifo.AUT",   "Pedido_!zero.AUT",   "Pedido_!ligacao.AUT",
-                              "Pedido_!pasta.AUT",  "Pedido_!grande.AUT", "Pedido_!\\..\\Talvero\\AutoTalvero\\x.AUT"};
+    const QString hostis[] = {"Pedido_!fifo.AUT",    "Pedido_!zero.AUT",
+                              "Pedido_!ligacao.AUT", "Pedido_!pasta.AUT",
+                              "Pedido_!grande.AUT",  "Pedido_!\\..\\Talvero\\AutoTalvero\\x.AUT"};
     ASSERT_TRUE(QFile::link(fifo, pasta + hostis[0]));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), pasta + hostis[1]));
     ASSERT_TRUE(QFile::link(e.mundo.local(instalacao::kArquivoIni), pasta + hostis[2]));
@@ -203,13 +230,16 @@ TEST_F(Pedidos, EntradasQueNaoSaoPedidosNaoParamNemInchamOAgente) {
     escreve(hostis[4], grande);
     escreve(hostis[5], textoPedido(QStringLiteral("AUTOMACAO ATIVADA"), QStringLiteral("PC1"), {}));
     e.mundo.arquivos.criaTexto("C:\\Talvero\\AutoTalvero\\x.AUT", {"[PEDIDO AUTOMACAO]"});
-    for (int i = 0; i < 30; ++i) escreve(QStringLiteral("Pedido_!lixo%1.AUT").arg(i, 2, 10, QLatin1Char('0')), "lixo");
+    for (int i = 0; i < 30; ++i)
+        escreve(QStringLiteral("Pedido_!lixo%1.AUT").arg(i, 2, 10, QLatin1Char('0')), "lixo");
     e.roda(4000);
     Vigia vigia(fifo, [&] {
-        for (const QString& h : hostis) QFile::remove(pasta + h);
+        for (const QString& h : hostis)
+            QFile::remove(pasta + h);
     });
     for (int i = 1; i <= 3; ++i) {
-        for (const char* bico : {"01", "02"}) e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
+        for (const char* bico : {"01", "02"})
+            e.nucleo.geraAbastecimento(QString::fromLatin1(bico), M("10"));
         pede(i, QStringLiteral("AUTOMACAO ATIVADA"));
         e.roda(1000);
         EXPECT_EQ(toma(i), P(kOk, {})) << i;
@@ -217,7 +247,8 @@ TEST_F(Pedidos, EntradasQueNaoSaoPedidosNaoParamNemInchamOAgente) {
     }
     vigia.para();
     EXPECT_FALSE(vigia.disparou) << "o agente ficou preso no FIFO";
-    for (const QString& h : hostis) EXPECT_EQ(e.log().filter(h).size(), 1) << h.toStdString();
+    for (const QString& h : hostis)
+        EXPECT_EQ(e.log().filter(h).size(), 1) << h.toStdString();
     EXPECT_EQ(e.janela().painel().pedidos, QStringLiteral("6 arquivos recusados na pasta"));
     EXPECT_TRUE(e.mundo.arquivos.existe("C:\\Talvero\\AutoTalvero\\x.AUT"));
     EXPECT_EQ(QDir(pasta).entryList({"Pedido_!lixo*"}, QDir::Files).size(), 0);
@@ -232,14 +263,16 @@ TEST_F(Pedidos, EntradasQueNaoSaoPedidosNaoParamNemInchamOAgente) {
 TEST_F(Pedidos, PedidoEscritoChaveAChaveEhAtendidoQuandoCompleto) {
     const std::pair<QStringList, P> casos[] = {
         {{"Comando=AUTOMACAO ATIVADA", "Origem=PC1", "Parametro="}, {kOk, {}}},
-        {{"Comando=AUTOMACAO INCLUI CARTAO", "Origem=PC1", "Parametro=" + kCartao + "|@|"}, {kOk, "000000|@|"}}};
+        {{"Comando=AUTOMACAO INCLUI CARTAO", "Origem=PC1", "Parametro=" + kCartao + "|@|"},
+         {kOk, "000000|@|"}}};
     int n = 0;
     for (const auto& [linhas, esperado] : casos) {
         const QString caminho = e.mundo.local(pedido(++n));
         int respostas = 0;
         for (const QString& linha : linhas) {
             QFile f(caminho);
-            const QByteArray antes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("[PEDIDO AUTOMACAO]\r\n");
+            const QByteArray antes =
+                f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("[PEDIDO AUTOMACAO]\r\n");
             f.close();
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(antes + linha.toLatin1() + "\r\n");
@@ -266,7 +299,8 @@ TEST_F(Pedidos, PedidoSomenteLeituraPorUmMomentoEhAtendidoDepois) {
     e.roda(10'000);
     EXPECT_TRUE(pendente(1));
     EXPECT_FALSE(respondido(1));
-    QFile::setPermissions(e.mundo.local(pedido(1)), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(e.mundo.local(pedido(1)),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     e.roda(4000);
     EXPECT_EQ(toma(1), P(kOk, {}));
     EXPECT_FALSE(pendente(1));
@@ -333,7 +367,8 @@ TEST(PedidosQueEncerram, DuranteAEsperaDoCicloNenhumAbastecimentoSePerde) {
         e.nucleo.geraAbastecimento(QStringLiteral("01"), M("20"));
         e.vigias.antesDeEnviar = [&](const QByteArray& b) {
             if (b.startsWith("(&A") && !e.mundo.arquivos.existe(pedido(7)))
-                e.mundo.arquivos.criaTexto(pedido(7), QString::fromLatin1(textoPedido(comando, "PC1", {})).split("\r\n"));
+                e.mundo.arquivos.criaTexto(
+                    pedido(7), QString::fromLatin1(textoPedido(comando, "PC1", {})).split("\r\n"));
         };
         e.iniciaAgente();
         ASSERT_TRUE(e.roda(kMinuto)) << comando;
@@ -355,7 +390,8 @@ TEST(PedidosQueEncerram, LeituraDoEncerranteEntregaOCaminhoDaRespostaELiberaAPor
     ASSERT_EQ(t.e.mundo.processos.iniciados.size(), 1u);
     EXPECT_EQ(t.e.mundo.processos.iniciados[0].programa, instalacao::kProgramaEncerrante);
     EXPECT_FALSE(t.respondido(9));
-    EXPECT_EQ(t.e.mundo.processos.codigoSaida, saida::LeituraEncerrante) << "um fim pedido, não uma falha";
+    EXPECT_EQ(t.e.mundo.processos.codigoSaida, saida::LeituraEncerrante)
+        << "um fim pedido, não uma falha";
 }
 
 // Cards written, found, erased through requests on both transports, each asked
@@ -365,7 +401,9 @@ TEST(PedidosDeCartao, GravaAchaNaPosicaoApagaENaoAchaNoRegistro51) {
     for (const bool biblioteca : {false, true}) {
         Posto t(biblioteca);
         Estacao& e = t.e;
-        for (int r = 0; r < 3; ++r) e.nucleo.cartoes().defineRegistro(r, QStringLiteral("11112222333344%1").arg(r, 2, 10, QLatin1Char('0')));
+        for (int r = 0; r < 3; ++r)
+            e.nucleo.cartoes().defineRegistro(
+                r, QStringLiteral("11112222333344%1").arg(r, 2, 10, QLatin1Char('0')));
         e.nucleo.cartoes().defineRegistro(51, longe);
         // The request timer out of step with the cycle's, as real timers drift apart.
         e.agente().TimerArquivo->setHabilitado(false);
@@ -380,13 +418,15 @@ TEST(PedidosDeCartao, GravaAchaNaPosicaoApagaENaoAchaNoRegistro51) {
         EXPECT_EQ(t.aguarda(1), P(kOk, QStringLiteral("000003|@|"))) << biblioteca;
         // The library cycle had its fueling answer and acknowledgement before the card went out.
         const auto& f = e.nucleo.framesRecebidos();
-        const auto grava = std::find_if(f.begin(), f.end(), [](const QString& q) { return q.startsWith("(?F27G"); });
+        const auto grava = std::find_if(f.begin(), f.end(),
+                                        [](const QString& q) { return q.startsWith("(?F27G"); });
         ASSERT_NE(grava, f.begin());
         EXPECT_TRUE(!biblioteca || !std::prev(grava)->startsWith("(&A"));
         t.pede(2, QStringLiteral("AUTOMACAO PESQUISA CARTAO"), kCartao + "|@|");
         EXPECT_EQ(t.aguarda(2), P(kOk, QStringLiteral("000003|@|"))) << biblioteca;
         t.pede(3, QStringLiteral("AUTOMACAO EXCLUI CARTAO"), kCartao + "|@|000003|@|");
-        EXPECT_EQ(t.aguarda(3), P(kOk, biblioteca ? QStringLiteral("000003|@|") : QStringLiteral("000000|@|")));
+        EXPECT_EQ(t.aguarda(3),
+                  P(kOk, biblioteca ? QStringLiteral("000003|@|") : QStringLiteral("000000|@|")));
         EXPECT_EQ(e.nucleo.cartoes().posicaoDe(kCartao), std::nullopt);
         t.pede(4, QStringLiteral("AUTOMACAO PESQUISA CARTAO"), kCartao + "|@|");
         EXPECT_EQ(t.aguarda(4), P(kOk, QStringLiteral("|@|")));

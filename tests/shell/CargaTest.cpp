@@ -6,7 +6,9 @@
 namespace talvero::teste {
 namespace {
 
-bool rodando(Estacao& e) { return e.agente().TimerArquivo->habilitado() || e.agente().TimerAutomacao->habilitado(); }
+bool rodando(Estacao& e) {
+    return e.agente().TimerArquivo->habilitado() || e.agente().TimerAutomacao->habilitado();
+}
 
 TEST(Carga, ConfiguracaoCompletaAbreOEnlaceEFicaRodando) {
     Estacao e;
@@ -15,10 +17,13 @@ TEST(Carga, ConfiguracaoCompletaAbreOEnlaceEFicaRodando) {
     e.defineIni(QStringLiteral("Criar Log Timer"), QStringLiteral("SIM"));
     MenuAutomacao& m = e.iniciaAgente();
     const Configuracao& c = m.config;
-    EXPECT_EQ(std::tuple(int(c.lQuantidadeBicos), int(c.lCodigoEmpresa), int(c.gCodigoEmpresa), c.lNomeEmpresa),
+    EXPECT_EQ(std::tuple(int(c.lQuantidadeBicos), int(c.lCodigoEmpresa), int(c.gCodigoEmpresa),
+                         c.lNomeEmpresa),
               std::tuple(12, 7, 7, QString("POSTO DE TESTE")));
-    EXPECT_EQ(std::tuple(c.lCriarLogTimer, c.lUsarDllCompany, c.lUsarIdentFid), std::tuple(true, false, false));
-    EXPECT_EQ(std::pair(m.FileList.Path, m.FileList.Pattern), std::pair(QString("C:\\Automacao\\"), QString("Pedido_*.AUT")));
+    EXPECT_EQ(std::tuple(c.lCriarLogTimer, c.lUsarDllCompany, c.lUsarIdentFid),
+              std::tuple(true, false, false));
+    EXPECT_EQ(std::pair(m.FileList.Path, m.FileList.Pattern),
+              std::pair(QString("C:\\Automacao\\"), QString("Pedido_*.AUT")));
     EXPECT_TRUE(m.TimerArquivo->habilitado() && m.TimerAutomacao->habilitado());
     EXPECT_EQ(e.linhas().aberturas(), 1);
     EXPECT_TRUE(e.mundo.icone.presente);
@@ -41,7 +46,8 @@ TEST(Carga, ValoresDoIniLidosComoOPosto) {
     EXPECT_EQ(m.FileList.Path, "C:\\Automacao\\");
     EXPECT_TRUE(rodando(e));
 
-    const std::pair<const char*, int> bicos[] = {{"12.5", 12}, {"13.5", 14}, {"12.6", 13}, {"doze", 0}, {"", 0}};
+    const std::pair<const char*, int> bicos[] = {
+        {"12.5", 12}, {"13.5", 14}, {"12.6", 13}, {"doze", 0}, {"", 0}};
     for (const auto& [texto, esperado] : bicos) {
         e.defineIni(QStringLiteral("Quantidade de Bicos"), QString::fromLatin1(texto));
         EXPECT_EQ(e.iniciaAgente().config.lQuantidadeBicos, esperado) << texto;
@@ -51,27 +57,41 @@ TEST(Carga, ValoresDoIniLidosComoOPosto) {
 // Start-ups that stop: nothing runs afterwards, no database object is left, the
 // link is never opened, and the process ends with the cause's own status.
 TEST(Carga, FalhasDaPartida) {
-    const QString naoAutorizado = QStringLiteral("Computador Não Autorizado a Executar Este Programa!");
+    const QString naoAutorizado =
+        QStringLiteral("Computador Não Autorizado a Executar Este Programa!");
     const QString configuracao = QStringLiteral("Erro de Configuração!");
     const struct {
         const char* nome;
         std::function<void(Estacao&)> prepara;
-        bool descarregada;   // the window closed itself
-        int encerramentos;   // the process ended at once
-        QString caixa;       // title of the one message box
+        bool descarregada; // the window closed itself
+        int encerramentos; // the process ended at once
+        QString caixa;     // title of the one message box
         int codigo;
     } casos[] = {
-        {"sem arquivo", [](Estacao& e) { e.ini.clear(); }, true, 0, configuracao, saida::Configuracao},
-        {"sem Numero do Email", [](Estacao& e) { e.defineIni("Numero do Email", QString()); }, true, 0, configuracao, saida::Configuracao},
-        {"codigo fora dos 16 bits", [](Estacao& e) { e.defineIni("Codigo da Empresa", "40000"); }, true, 0, configuracao, saida::Configuracao},
-        {"outro computador", [](Estacao& e) { e.defineIni("Computador com automacao", "CAIXA02"); }, true, 0, naoAutorizado, saida::ComputadorNaoAutorizado},
-        {"computador vazio", [](Estacao& e) { e.defineIni("Computador com automacao", ""); }, true, 0, naoAutorizado, saida::ComputadorNaoAutorizado},
-        {"enlace que não abre", [](Estacao& e) { e.linhas().permiteSerial(9); }, true, 0, "Erro Grave de Comunicação!", saida::EnlaceNaoAbre},
-        {"segunda instância", [](Estacao& e) { e.mundo.processos.outraInstancia = true; }, false, 1, "AutoTalvero já aberto!", saida::OutraInstancia},
-        {"pasta fora de C:", [](Estacao& e) { e.defineIni("Pasta da automacao", "..\\Talvero"); }, true, 0, configuracao, saida::Configuracao},
-        {"pasta com separador", [](Estacao& e) { e.defineIni("Pasta da automacao", "Auto/macao"); }, true, 0, configuracao, saida::Configuracao},
-        {"dias de log por extenso", [](Estacao& e) { e.ini.insert(e.ini.indexOf("[OUTRAS]") + 1, "Dias de Log=noventa"); }, true, 0, configuracao, saida::Configuracao},
-        {"porta com mais que a porta", [](Estacao& e) { e.defineIni("Porta de Comunicacao", "COM1;x"); }, true, 0, "Erro Grave de Comunicação!", saida::Configuracao},
+        {"sem arquivo", [](Estacao& e) { e.ini.clear(); }, true, 0, configuracao,
+         saida::Configuracao},
+        {"sem Numero do Email", [](Estacao& e) { e.defineIni("Numero do Email", QString()); }, true,
+         0, configuracao, saida::Configuracao},
+        {"codigo fora dos 16 bits", [](Estacao& e) { e.defineIni("Codigo da Empresa", "40000"); },
+         true, 0, configuracao, saida::Configuracao},
+        {"outro computador", [](Estacao& e) { e.defineIni("Computador com automacao", "CAIXA02"); },
+         true, 0, naoAutorizado, saida::ComputadorNaoAutorizado},
+        {"computador vazio", [](Estacao& e) { e.defineIni("Computador com automacao", ""); }, true,
+         0, naoAutorizado, saida::ComputadorNaoAutorizado},
+        {"enlace que não abre", [](Estacao& e) { e.linhas().permiteSerial(9); }, true, 0,
+         "Erro Grave de Comunicação!", saida::EnlaceNaoAbre},
+        {"segunda instância", [](Estacao& e) { e.mundo.processos.outraInstancia = true; }, false, 1,
+         "AutoTalvero já aberto!", saida::OutraInstancia},
+        {"pasta fora de C:", [](Estacao& e) { e.defineIni("Pasta da automacao", "..\\Talvero"); },
+         true, 0, configuracao, saida::Configuracao},
+        {"pasta com separador", [](Estacao& e) { e.defineIni("Pasta da automacao", "Auto/macao"); },
+         true, 0, configuracao, saida::Configuracao},
+        {"dias de log por extenso",
+         [](Estacao& e) { e.ini.insert(e.ini.indexOf("[OUTRAS]") + 1, "Dias de Log=noventa"); },
+         true, 0, configuracao, saida::Configuracao},
+        {"porta com mais que a porta",
+         [](Estacao& e) { e.defineIni("Porta de Comunicacao", "COM1;x"); }, true, 0,
+         "Erro Grave de Comunicação!", saida::Configuracao},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);
@@ -82,15 +102,18 @@ TEST(Carga, FalhasDaPartida) {
         e.roda(kMinuto);
         EXPECT_FALSE(rodando(e));
         // Never ready, no watchdog fed: the service manager restarts it.
-        for (const auto& [ms, aviso] : e.servico.avisos) EXPECT_EQ(aviso, "STOPPING=1");
+        for (const auto& [ms, aviso] : e.servico.avisos)
+            EXPECT_EQ(aviso, "STOPPING=1");
         EXPECT_FALSE(e.agente().dados.algumCriado());
         EXPECT_EQ(e.linhas().aberturas(), 0);
         EXPECT_EQ(e.janela().descarregada(), c.descarregada);
         EXPECT_EQ(e.mundo.processos.encerramentos, c.encerramentos);
-        EXPECT_EQ(c.encerramentos ? e.mundo.processos.codigoSaida : e.agente().codigoSaida(), c.codigo);
+        EXPECT_EQ(c.encerramentos ? e.mundo.processos.codigoSaida : e.agente().codigoSaida(),
+                  c.codigo);
         ASSERT_EQ(e.mundo.operador.exibidas.size(), 1u);
-        EXPECT_EQ(std::pair(e.mundo.operador.exibidas[0].titulo, e.mundo.operador.exibidas[0].icone),
-                  std::pair(c.caixa, Icone::Critico));
+        EXPECT_EQ(
+            std::pair(e.mundo.operador.exibidas[0].titulo, e.mundo.operador.exibidas[0].icone),
+            std::pair(c.caixa, Icone::Critico));
         EXPECT_FALSE(e.mundo.icone.presente);
     }
 }
@@ -109,10 +132,10 @@ TEST(Carga, AvisaOGerenteDeServico) {
     e.roda(kMinuto);
     using Aviso = std::pair<std::int64_t, QByteArray>;
     EXPECT_EQ(e.servico.avisos, (std::vector<Aviso>{{pronto, "READY=1"},
-                                                     {pronto + 10'000, "WATCHDOG=1"},
-                                                     {pronto + 20'000, "WATCHDOG=1"},
-                                                     {pronto + 30'000, "WATCHDOG=1"},
-                                                     {fim, "STOPPING=1"}}));
+                                                    {pronto + 10'000, "WATCHDOG=1"},
+                                                    {pronto + 20'000, "WATCHDOG=1"},
+                                                    {pronto + 30'000, "WATCHDOG=1"},
+                                                    {fim, "STOPPING=1"}}));
 }
 
 // An empty computer name passes only where the host has no name either.
@@ -138,14 +161,16 @@ TEST(Carga, BancoInacessivelPedeEmailAvisaETerminaNaHora) {
     fora.ini << "Arquivo=C:\\Talvero\\..\\..\\..\\Talvero.db";
     fora.iniciaAgente();
     EXPECT_EQ(fora.mundo.processos.encerramentos, 1);
-    EXPECT_TRUE(fora.agente().dados.conexao().ultimoErro().contains(QStringLiteral("Arquivo inválido")));
+    EXPECT_TRUE(
+        fora.agente().dados.conexao().ultimoErro().contains(QStringLiteral("Arquivo inválido")));
     // The cause comes first; the mail request's own troubles after it, once.
     ASSERT_EQ(e.mundo.operador.exibidas.size(), 2u);
     EXPECT_EQ(e.mundo.operador.exibidas[0].icone, Icone::Critico);
     EXPECT_TRUE(e.mundo.operador.exibidas[0].texto.contains(QLatin1String("SemPasta")));
     EXPECT_EQ(e.mundo.processos.codigoSaida, saida::BancoInacessivel);
     const QString cadastro = QString::fromLatin1(e.mundo.arquivos.le(instalacao::kCadastroZorp));
-    EXPECT_TRUE(cadastro.contains(QLatin1String("Conexao com banco de dados n\xe3o ativa ao iniciar o AutoTalvero.")));
+    EXPECT_TRUE(cadastro.contains(
+        QLatin1String("Conexao com banco de dados n\xe3o ativa ao iniciar o AutoTalvero.")));
     EXPECT_EQ(e.mundo.processos.encerramentos, 1);
     EXPECT_FALSE(rodando(e));
     EXPECT_FALSE(e.janela().descarregada());

@@ -18,12 +18,15 @@ TEST(Ferramentas, RegistroDaHoraDoCliquePastaDoProgramaEFalhaAvisada) {
     a.cmdExplorer_Click();
     EXPECT_EQ(e.mundo.processos.abertos,
               (std::vector<QString>{"C:\\Talvero\\AutoTalvero\\AUTOMACAO_05_12_2026_18.LOG",
-                                    "C:\\Talvero\\AutoTalvero\\AUTOMACAO_05_12_2026_19.LOG", "C:\\Talvero\\AutoTalvero\\"}));
+                                    "C:\\Talvero\\AutoTalvero\\AUTOMACAO_05_12_2026_19.LOG",
+                                    "C:\\Talvero\\AutoTalvero\\"}));
     EXPECT_TRUE(e.nucleo.framesRecebidos().front().startsWith("(?V"));
     e.mundo.processos.falhaAoIniciar = true;
     a.cmdExplorer_Click();
-    EXPECT_EQ(e.mundo.operador.exibidas.back().titulo, QStringLiteral("Erro ao Executar Aplicataivo!"));
-    EXPECT_EQ(FerramentasOperador::PastaWindows(QStringLiteral("C:\\WINDOWS\\system32\\")), QStringLiteral("C:\\WINDOWS\\"));
+    EXPECT_EQ(e.mundo.operador.exibidas.back().titulo,
+              QStringLiteral("Erro ao Executar Aplicataivo!"));
+    EXPECT_EQ(FerramentasOperador::PastaWindows(QStringLiteral("C:\\WINDOWS\\system32\\")),
+              QStringLiteral("C:\\WINDOWS\\"));
     EXPECT_EQ(FerramentasOperador::PastaWindows({}), QString());
 }
 
@@ -36,9 +39,10 @@ TEST(Ferramentas, VersaoDoConcentradorSoDeUmaRespostaInteira) {
         e.roda(3000);
         a.mnuVersaoEquipamento_Click();
         const auto& vista = e.mundo.operador.exibidas.back();
-        EXPECT_EQ(std::pair(vista.titulo, vista.texto),
-                  std::pair(QStringLiteral("Versão do Concentrador!"),
-                            QStringLiteral("Versão de firmware=0412\r\nVersão do software Monitor=0207")))
+        EXPECT_EQ(
+            std::pair(vista.titulo, vista.texto),
+            std::pair(QStringLiteral("Versão do Concentrador!"),
+                      QStringLiteral("Versão de firmware=0412\r\nVersão do software Monitor=0207")))
             << biblioteca;
         e.nucleo.falhas().truncada.proximas = 1;
         e.nucleo.falhas().tamanhoTruncado = 50;

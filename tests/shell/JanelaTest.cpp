@@ -14,7 +14,8 @@ namespace {
 
 std::vector<int> acoesDoIcone(const Estacao& e) {
     std::vector<int> acoes;
-    for (const auto& c : e.mundo.icone.chamadas) acoes.push_back(c.acao);
+    for (const auto& c : e.mundo.icone.chamadas)
+        acoes.push_back(c.acao);
     return acoes;
 }
 
@@ -27,7 +28,7 @@ protected:
 TEST_F(Janela, MinimizarDeixaUmIconeECliqueDuploNeleRestaura) {
     MenuAutomacao& m = e.agente();
     m.cmdMinimizar_Click();
-    EXPECT_EQ(acoesDoIcone(e), (std::vector<int>{0, 0}));  // the duplicate is refused, and ignored
+    EXPECT_EQ(acoesDoIcone(e), (std::vector<int>{0, 0})); // the duplicate is refused, and ignored
     EXPECT_TRUE(e.mundo.icone.presente);
     EXPECT_FALSE(e.janela().visivel());
     ASSERT_TRUE(e.mundo.icone.clicaDuasVezes());
@@ -60,18 +61,19 @@ TEST_F(Janela, SemAreaDeNotificacaoMinimizarNaoEscondeAJanela) {
 
 TEST_F(Janela, FecharTiraOIconeLiberaOsObjetosEParaOEnlace) {
     MenuAutomacao& m = e.agente();
-    e.roda(kMinuto);  // the database objects in use, as after fuelings
+    e.roda(kMinuto); // the database objects in use, as after fuelings
     Bico& emUso = m.dados.bico();
     e.mundo.operador.aoExibir = [](const auto&) { FAIL() << "o fechamento não pergunta nada"; };
     m.cmdFechar_Click();
     EXPECT_FALSE(e.mundo.icone.presente);
     EXPECT_FALSE(m.dados.algumCriado());
-    EXPECT_NO_THROW(emUso.Localiza(1, 1));  // a handler that was waiting when the window closed still finishes its step
+    EXPECT_NO_THROW(emUso.Localiza(
+        1, 1)); // a handler that was waiting when the window closed still finishes its step
     EXPECT_TRUE(e.janela().descarregada());
     EXPECT_FALSE(e.mundo.processos.encerrado);
     EXPECT_FALSE(m.transportes.serial().portaAberta());
     EXPECT_FALSE(m.TimerArquivo->habilitado() || m.TimerAutomacao->habilitado());
-    m.Form_QueryUnload();  // the close box after the button changes nothing
+    m.Form_QueryUnload(); // the close box after the button changes nothing
     EXPECT_EQ(e.conta(QStringLiteral(" - Finalizando AutoTalvero")), 1);
 }
 
@@ -102,9 +104,10 @@ protected:
 };
 
 TEST_F(Form, ControlesComSeusNomesMinimizarEFecharPelaJanela) {
-    for (const char* nome : {"cmdLeituraIdentificador", "cmdMinimizar", "cmdFechar", "cmdBlocoNotas", "cmdExplorer",
-                             "lblMensagem", "Frame1", "mnuVersaoEquipamento", "mnuCartao", "mnuIncluiCartao",
-                             "mnuExcluiCartao", "mnuLerCartao", "mnuPesquisaPosicaoCartao"})
+    for (const char* nome :
+         {"cmdLeituraIdentificador", "cmdMinimizar", "cmdFechar", "cmdBlocoNotas", "cmdExplorer",
+          "lblMensagem", "Frame1", "mnuVersaoEquipamento", "mnuCartao", "mnuIncluiCartao",
+          "mnuExcluiCartao", "mnuLerCartao", "mnuPesquisaPosicaoCartao"})
         EXPECT_NE(form.findChild<QObject*>(QString::fromLatin1(nome)), nullptr) << nome;
     // Each control reaches its own dialog or tool: the first box it shows, or what it opens.
     const std::pair<std::function<void()>, const char*> controles[] = {
@@ -144,8 +147,9 @@ TEST_F(Form, ControlesComSeusNomesMinimizarEFecharPelaJanela) {
 // it wraps and shows whole, on a window that stays a window's width.
 TEST_F(Form, LinhaLongaDoPainelNuncaCortada) {
     TextosPainel t;
-    t.quarentena = QStringLiteral("3 respostas — para listar: talvero-dados --root ") + QString(30, 'x') + "/" +
-                   QString(40, 'y') + "/" + QString(30, 'z') + QStringLiteral(" rejeitados");
+    t.quarentena = QStringLiteral("3 respostas — para listar: talvero-dados --root ") +
+                   QString(30, 'x') + "/" + QString(40, 'y') + "/" + QString(30, 'z') +
+                   QStringLiteral(" rejeitados");
     form.mostraPainel(t);
     QCoreApplication::processEvents();
     QLabel* rotulo = form.findChild<QLabel*>("lblQuarentena");

@@ -24,9 +24,13 @@ TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
     EXPECT_EQ(p().comunicacao, kSerial + "sem resposta desde 23:57:05");
     EXPECT_TRUE(p().comunicacaoEmAlerta);
     // Nothing says it works while the line is silent, the status file least of all.
-    const auto situacao = [&e] { return QString::fromUtf8(e.mundo.arquivos.le(instalacao::kArquivoSituacao)); };
-    EXPECT_FALSE((p().cabecalho + p().automacao + e.mundo.icone.dicaAtual).contains("em funcionamento"));
-    EXPECT_TRUE(situacao().contains("\nenlace=sem_resposta\nultima_resposta=2026-12-05T23:57:05")) << situacao().toStdString();
+    const auto situacao = [&e] {
+        return QString::fromUtf8(e.mundo.arquivos.le(instalacao::kArquivoSituacao));
+    };
+    EXPECT_FALSE(
+        (p().cabecalho + p().automacao + e.mundo.icone.dicaAtual).contains("em funcionamento"));
+    EXPECT_TRUE(situacao().contains("\nenlace=sem_resposta\nultima_resposta=2026-12-05T23:57:05"))
+        << situacao().toStdString();
     e.nucleo.falhas().silencio.proximas = 0;
     e.roda(3000);
     EXPECT_FALSE(p().comunicacaoEmAlerta) << p().comunicacao.toStdString();
@@ -38,29 +42,34 @@ TEST(Painel, SilencioAbastecimentosQuarentenaEMeiaNoite) {
     e.nucleo.geraAbastecimento(QStringLiteral("02"), M("5"));
     e.nucleo.geraAbastecimento(QStringLiteral("01"), M("20.5"));
     e.roda(kMinuto);
-    const QString contagem = QStringLiteral("2 gravados hoje — último: 23:57:05, bico 1, 20,500 L, R$ 118,70");
+    const QString contagem =
+        QStringLiteral("2 gravados hoje — último: 23:57:05, bico 1, 20,500 L, R$ 118,70");
     const QString quarentena =
         "1 resposta — para listar: talvero-dados --root " + e.mundo.caminhos.raiz() + " rejeitados";
     const auto confere = [&] {
-        EXPECT_EQ(std::tuple(p().abastecimentos, p().quarentena, p().quarentenaEmAlerta), std::tuple(contagem, quarentena, true));
+        EXPECT_EQ(std::tuple(p().abastecimentos, p().quarentena, p().quarentenaEmAlerta),
+                  std::tuple(contagem, quarentena, true));
         EXPECT_EQ(e.mundo.icone.dicaAtual, e.janela().titulo() + "\nOK · 2 hoje · 1 em quarentena");
     };
     confere();
-    e.iniciaAgente();  // a new run reads them from the database
+    e.iniciaAgente(); // a new run reads them from the database
     e.roda(2000);
     confere();
 
-    e.agente().ciclo().pausa();  // the line let go: no fault
+    e.agente().ciclo().pausa(); // the line let go: no fault
     e.roda(2 * kMinuto);
     EXPECT_FALSE(p().comunicacaoEmAlerta);
-    EXPECT_FALSE((p().cabecalho + p().automacao + e.mundo.icone.dicaAtual).contains("em funcionamento"));
-    // Unchanged, the status file still beats every 30 s: a heartbeat that stops means the agent did.
+    EXPECT_FALSE(
+        (p().cabecalho + p().automacao + e.mundo.icone.dicaAtual).contains("em funcionamento"));
+    // Unchanged, the status file still beats every 30 s: a heartbeat that stops means the agent
+    // did.
     const QString batimento = situacao().section("batimento=", 1).section('\n', 0, 0);
     e.roda(31'000);
     EXPECT_NE(situacao().section("batimento=", 1).section('\n', 0, 0), batimento);
     EXPECT_TRUE(situacao().contains("\npausada=sim\n"));
     EXPECT_EQ(p().resumo, QStringList({"Pausada", "0 hoje", "1 em quarentena"}));
-    EXPECT_TRUE(p().abastecimentos.startsWith("nenhum gravado hoje — último: 05/12/2026 23:57:05")) << p().abastecimentos.toStdString();
+    EXPECT_TRUE(p().abastecimentos.startsWith("nenhum gravado hoje — último: 05/12/2026 23:57:05"))
+        << p().abastecimentos.toStdString();
     // Without a screen the log hears of it at each new hour.
     EXPECT_EQ(e.conta(" - Situação: Pausada · 0 hoje · 1 em quarentena"), 1);
 }
@@ -73,21 +82,26 @@ TEST(Painel, LacunaDeEncerranteDitaNaHoraEmTodaParte) {
     const auto p = [&e] { return e.janela().painel(); };
     e.nucleo.geraAbastecimento(QStringLiteral("01"), M("10"));
     e.roda(kMinuto);
-    EXPECT_EQ(std::tuple(p().encerrantes, p().encerrantesEmAlerta), std::tuple(QStringLiteral("conferem"), false));
-    e.nucleo.defineEncerrante(QStringLiteral("01"), e.nucleo.encerrante(QStringLiteral("01")) + M("25"));
+    EXPECT_EQ(std::tuple(p().encerrantes, p().encerrantesEmAlerta),
+              std::tuple(QStringLiteral("conferem"), false));
+    e.nucleo.defineEncerrante(QStringLiteral("01"),
+                              e.nucleo.encerrante(QStringLiteral("01")) + M("25"));
     e.nucleo.geraAbastecimento(QStringLiteral("01"), M("5"));
     e.roda(kMinuto);
-    const QString lacuna =
-        "1 lacuna hoje, 25 L — para ver: talvero-dados --root " + e.mundo.caminhos.raiz() + " encerrantes";
+    const QString lacuna = "1 lacuna hoje, 25 L — para ver: talvero-dados --root " +
+                           e.mundo.caminhos.raiz() + " encerrantes";
     const auto confere = [&] {
         EXPECT_EQ(std::tuple(p().encerrantes, p().encerrantesEmAlerta), std::tuple(lacuna, true));
         EXPECT_EQ(e.mundo.icone.dicaAtual, e.janela().titulo() + "\nOK · 1 lacuna de encerrante");
-        const QString situacao = QString::fromUtf8(e.mundo.arquivos.le(instalacao::kArquivoSituacao));
-        EXPECT_TRUE(situacao.contains("\nlacunas_encerrante_hoje=1\nlitros_lacunas_hoje=25.000\n")) << situacao.toStdString();
+        const QString situacao =
+            QString::fromUtf8(e.mundo.arquivos.le(instalacao::kArquivoSituacao));
+        EXPECT_TRUE(situacao.contains("\nlacunas_encerrante_hoje=1\nlitros_lacunas_hoje=25.000\n"))
+            << situacao.toStdString();
     };
     confere();
     EXPECT_EQ(e.conta("Lacuna de encerrante no bico 1: 25 L entre"), 1);
-    EXPECT_EQ(e.saidaErro.filter("1 lacuna(s) de encerrante hoje, 25 L").size(), 1) << e.saidaErro.join('\n').toStdString();
+    EXPECT_EQ(e.saidaErro.filter("1 lacuna(s) de encerrante hoje, 25 L").size(), 1)
+        << e.saidaErro.join('\n').toStdString();
     e.iniciaAgente();
     e.roda(2000);
     confere();
@@ -123,7 +137,8 @@ TEST(PainelNaJanela, RotulosDoPainelENadaNoLog) {
     form.show();
     e.iniciaAgente(&form);
     e.roda(kHora);
-    EXPECT_TRUE(form.lblComunicacao->text().startsWith(kSerial + "respondendo")) << form.lblComunicacao->text().toStdString();
+    EXPECT_TRUE(form.lblComunicacao->text().startsWith(kSerial + "respondendo"))
+        << form.lblComunicacao->text().toStdString();
     EXPECT_EQ(form.lblBanco->text(), "SQLite " + e.opcoesBanco.arquivo);
     EXPECT_EQ(form.lblAutomacao->text(), "em funcionamento");
     EXPECT_EQ(e.conta(" - Situação:"), 0);

@@ -27,13 +27,13 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
 #include <list>
 #include <map>
+#include <poll.h>
 #include <random>
 #include <set>
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -45,14 +45,20 @@ using talvero::ansi::decodifica;
 
 constexpr int kLimiteMs = 100'000;
 constexpr int kParadaMs = 20'000;
-const QString kGravados = QStringLiteral(
-    "SELECT RegistroAutomacao FROM Abastecimento UNION ALL SELECT RegistroAutomacao FROM AbastecimentoRejeitado");
+const QString kGravados = QStringLiteral("SELECT RegistroAutomacao FROM Abastecimento UNION ALL "
+                                         "SELECT RegistroAutomacao FROM AbastecimentoRejeitado");
 
-QString binario(const char* relativo) { return talvero::pastaProgramas("/../../src") + '/' + QLatin1String(relativo); }
+QString binario(const char* relativo) {
+    return talvero::pastaProgramas("/../../src") + '/' + QLatin1String(relativo);
+}
 
-void para(QProcess& p) { talvero::encerra(p, kParadaMs); }
+void para(QProcess& p) {
+    talvero::encerra(p, kParadaMs);
+}
 
-qint64 cpuMs(qint64 pid) { return qint64(talvero::leConsumo(pid).cpuS * 1000); }
+qint64 cpuMs(qint64 pid) {
+    return qint64(talvero::leConsumo(pid).cpuS * 1000);
+}
 
 // The soft limit only: an unprivileged process can raise it again up to the hard one.
 void limitaArquivos(qint64 pid, rlim_t bytes) {
@@ -64,9 +70,9 @@ void limitaArquivos(qint64 pid, rlim_t bytes) {
 
 // One station: its root folder, the simulator on one transport, the agent.
 struct Estacao {
-    bool dll = false;  // the vendor library; otherwise the serial control
-    bool tcp = false;  // the library over TCP; otherwise a pseudo-terminal as COM3
-    bool porCaminho = false;  // the pseudo-terminal named by its path instead of COM3
+    bool dll = false;        // the vendor library; otherwise the serial control
+    bool tcp = false;        // the library over TCP; otherwise a pseudo-terminal as COM3
+    bool porCaminho = false; // the pseudo-terminal named by its path instead of COM3
     int layout = 52;
     QTemporaryDir raiz;
     QProcess simulador, agente;
@@ -77,10 +83,10 @@ struct Estacao {
     std::set<qint64> criados, confirmados;
     int confirmacoes = 0;
     QList<qint64> confirmadosSemGravar;
-    bool esperaAgente = false, esperaSimulador = false;  // a death not asked for ends the waits
+    bool esperaAgente = false, esperaSimulador = false; // a death not asked for ends the waits
     bool armada = false;
     std::function<void(qint64)> aoEntregar;
-    QString saida;  // the agent's standard output and error so far
+    QString saida; // the agent's standard output and error so far
 
     ~Estacao() {
         para(agente);
@@ -92,15 +98,20 @@ struct Estacao {
     QString arquivo(const QString& relativo) const { return raiz.filePath(relativo); }
     QString programa(const QString& nome) const { return arquivo("C/Talvero/AutoTalvero/" + nome); }
     // The pseudo-terminal's link; by its path, named as a stable name of an adapter is.
-    QString linha() const { return arquivo(porCaminho ? "dev/serial/by-id/usb-Talvero_Conc-if00:0" : "dev/COM3"); }
+    QString linha() const {
+        return arquivo(porCaminho ? "dev/serial/by-id/usb-Talvero_Conc-if00:0" : "dev/COM3");
+    }
     int pendentes() const { return int(criados.size() - confirmados.size()); }
 
     void iniciaSimulador(const QStringList& extras) {
         livros << arquivo(QStringLiteral("livro%1.jsonl").arg(livros.size()));
-        const QStringList via = tcp ? QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(porta)}
-                                    : QStringList{"--pty", linha()};
+        const QStringList via =
+            tcp ? QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(porta)}
+                : QStringList{"--pty", linha()};
         simulador.start(binario("simulator/concentrador-sim"),
-                        QStringList{"--layout", QString::number(layout), "--taxa", "0", "--ledger", livros.last()} + via + extras);
+                        QStringList{"--layout", QString::number(layout), "--taxa", "0", "--ledger",
+                                    livros.last()} +
+                            via + extras);
         esperaSimulador = simulador.waitForStarted();
     }
 
@@ -147,22 +158,26 @@ struct Estacao {
         QSqlQuery q(db);
         if (!q.exec(sql)) ADD_FAILURE() << q.lastError().text().toStdString();
         QStringList r;
-        while (q.next()) r << q.value(0).toString();
+        while (q.next())
+            r << q.value(0).toString();
         return r;
     }
 
     QString log() const {
         QString t;
-        for (const QFileInfo& f : QDir(programa({})).entryInfoList({"AUTOMACAO_*.LOG"}, QDir::Files, QDir::Name)) {
+        for (const QFileInfo& f :
+             QDir(programa({})).entryInfoList({"AUTOMACAO_*.LOG"}, QDir::Files, QDir::Name)) {
             QFile arq(f.filePath());
             if (arq.open(QIODevice::ReadOnly)) t += decodifica(arq.readAll());
         }
         return t;
     }
 
-    // Every fueling the simulators created acknowledged once and kept once, none before it was kept.
+    // Every fueling the simulators created acknowledged once and kept once, none before it was
+    // kept.
     void confere() {
-        EXPECT_TRUE(confirmadosSemGravar.isEmpty()) << "confirmados antes de gravados: " << confirmadosSemGravar.size();
+        EXPECT_TRUE(confirmadosSemGravar.isEmpty())
+            << "confirmados antes de gravados: " << confirmadosSemGravar.size();
         int criadosNoLivro = 0;
         QStringList respostas;
         for (const QString& livro : livros) {
@@ -177,13 +192,15 @@ struct Estacao {
                 if (evento == "entregue") respostas << o.value("resposta").toString();
             }
             EXPECT_EQ(confirmado.count(0), 0u) << "confirmação sem abastecimento à espera";
-            for (const auto& [id, vezes] : criado) EXPECT_EQ(confirmado[id], 1) << livro.toStdString() << ": " << id;
+            for (const auto& [id, vezes] : criado)
+                EXPECT_EQ(confirmado[id], 1) << livro.toStdString() << ": " << id;
             criadosNoLivro += int(criado.size());
         }
         const QStringList g = gravados();
         EXPECT_EQ(g.size(), criadosNoLivro) << g.join('\n').toStdString();
         EXPECT_EQ(g.size(), QSet<QString>(g.begin(), g.end()).size()) << "gravado duas vezes";
-        for (const QString& r : g) EXPECT_TRUE(respostas.contains(r)) << "não entregue: " << r.toStdString();
+        for (const QString& r : g)
+            EXPECT_TRUE(respostas.contains(r)) << "não entregue: " << r.toStdString();
     }
 
     const QString& saidaAgente() {
@@ -202,7 +219,8 @@ class ProcessoReal : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!QFile::exists(binario("shell/autotalvero"))) {
-            if (qEnvironmentVariable("CI") == QLatin1String("true")) FAIL() << "sem " << binario("shell/autotalvero").toStdString();
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                FAIL() << "sem " << binario("shell/autotalvero").toStdString();
             GTEST_SKIP() << "programas não compilados";
         }
     }
@@ -212,9 +230,12 @@ protected:
     // Registers and INI file in place, the simulator ready, the agent started.
     void monta(Estacao& e, bool dll, bool tcp, int layout, const QStringList& simulador) {
         e.dll = dll, e.tcp = tcp, e.layout = layout;
-        for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev/serial/by-id", "cadastros"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
+        for (const char* p :
+             {"C/Talvero/AutoTalvero", "C/Automacao", "dev/serial/by-id", "cadastros"})
+            ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
         ASSERT_NO_THROW(talvero::escreveCadastros(e.arquivo("cadastros")));
-        for (const QStringList& args : {QStringList{"criar"}, QStringList{"importar", e.arquivo("cadastros")}}) {
+        for (const QStringList& args :
+             {QStringList{"criar"}, QStringList{"importar", e.arquivo("cadastros")}}) {
             QProcess p;
             p.setProcessChannelMode(QProcess::MergedChannels);
             p.start(binario("tools/talvero-dados"), QStringList{"--root", e.raiz.path()} + args);
@@ -223,7 +244,7 @@ protected:
         }
         ASSERT_NO_FATAL_FAILURE(iniciaSimulador(e, simulador));
         escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(ini(e)));
-        if (!dll) {  // the answer to a request of an earlier instance waits at the serial port
+        if (!dll) { // the answer to a request of an earlier instance waits at the serial port
             QFile linha(e.linha());
             ASSERT_TRUE(linha.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
             linha.write("(&A)");
@@ -234,11 +255,17 @@ protected:
 
     static QString ini(const Estacao& e) {
         const QString sim = e.dll ? "SIM" : "NAO";
-        return "[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=1\r\nNome da Empresa=POSTO DE TESTE\r\n"
-               "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
-               "Usar Dll da Company=" + sim + "\r\nUsar IdentFID=" + sim + "\r\nCasas decimais da litragem=3\r\n"
+        return "[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=1\r\nNome da Empresa=POSTO "
+               "DE TESTE\r\n"
+               "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do "
+               "Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
+               "Usar Dll da Company=" +
+               sim + "\r\nUsar IdentFID=" + sim +
+               "\r\nCasas decimais da litragem=3\r\n"
                "Casas decimais do valor=3\r\nPorta de Comunicacao=" +
-               (e.tcp ? QStringLiteral("127.0.0.1:%1").arg(e.porta) : e.porCaminho ? e.linha() : QStringLiteral("COM3")) +
+               (e.tcp          ? QStringLiteral("127.0.0.1:%1").arg(e.porta)
+                : e.porCaminho ? e.linha()
+                               : QStringLiteral("COM3")) +
                "\r\n[LOCALIZACAO]\r\nPasta da automacao=Automacao\r\nComputador com automacao=" +
                QHostInfo::localHostName() + "\r\n[BANCO DE DADOS]\r\nDriver=SQLITE\r\n";
     }
@@ -258,7 +285,8 @@ protected:
     // A request of another station program through the client, answered or not.
     std::pair<int, QString> pede(Estacao& e, const QStringList& args) {
         QProcess p;
-        p.start(binario("tools/talvero-pedido"), QStringList{"--root", e.raiz.path(), "--origem", "PC1"} + args);
+        p.start(binario("tools/talvero-pedido"),
+                QStringList{"--root", e.raiz.path(), "--origem", "PC1"} + args);
         EXPECT_TRUE(p.waitForFinished(kParadaMs + 10'000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
     }
@@ -266,7 +294,8 @@ protected:
     // `talvero-dados situacao` as a monitoring system runs it: its exit status and first line.
     std::pair<int, QString> situacao(Estacao& e, const QStringList& extras = {}) {
         QProcess p;
-        p.start(binario("tools/talvero-dados"), QStringList{"--root", e.raiz.path(), "situacao"} + extras);
+        p.start(binario("tools/talvero-dados"),
+                QStringList{"--root", e.raiz.path(), "situacao"} + extras);
         EXPECT_TRUE(p.waitForFinished(kParadaMs));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).section('\n', 0, 0)};
     }
@@ -292,14 +321,18 @@ protected:
             for (Estacao& e : estacoes_) {
                 if (e.esperaAgente && e.agente.state() == QProcess::NotRunning) return false;
                 if (e.esperaSimulador && e.simulador.state() == QProcess::NotRunning) return false;
-                for (QProcess* p : {&e.simulador, &e.agente}) QObject::connect(p, &QProcess::finished, &laco, &QEventLoop::quit);
                 for (QProcess* p : {&e.simulador, &e.agente})
-                    QObject::connect(p, &QProcess::readyReadStandardOutput, &laco, &QEventLoop::quit);
+                    QObject::connect(p, &QProcess::finished, &laco, &QEventLoop::quit);
+                for (QProcess* p : {&e.simulador, &e.agente})
+                    QObject::connect(p, &QProcess::readyReadStandardOutput, &laco,
+                                     &QEventLoop::quit);
             }
-            QTimer::singleShot(int(std::max<qint64>(1, prazo.remainingTime())), &laco, &QEventLoop::quit);
+            QTimer::singleShot(int(std::max<qint64>(1, prazo.remainingTime())), &laco,
+                               &QEventLoop::quit);
             laco.exec();
             for (Estacao& e : estacoes_)
-                while (e.simulador.canReadLine()) e.trataEvento(QString::fromLocal8Bit(e.simulador.readLine()).chopped(1));
+                while (e.simulador.canReadLine())
+                    e.trataEvento(QString::fromLocal8Bit(e.simulador.readLine()).chopped(1));
         }
         return true;
     }
@@ -313,19 +346,22 @@ protected:
         e.esperaSimulador = false;
         para(e.simulador);
         const qint64 antes = cpuMs(e.agente.processId());
-        esperaAte([] { return false; }, 3000);  // the measuring window
-        EXPECT_LT(cpuMs(e.agente.processId()) - antes, 600) << "o agente gira sem o dispositivo" << e.relato();
+        esperaAte([] { return false; }, 3000); // the measuring window
+        EXPECT_LT(cpuMs(e.agente.processId()) - antes, 600)
+            << "o agente gira sem o dispositivo" << e.relato();
         // Another totalizer: not the same answer as the fueling stored before.
-        ASSERT_NO_FATAL_FAILURE(iniciaSimulador(e, {"--iniciais", "1", "--bicos", "01:1:5.79:500"}));
+        ASSERT_NO_FATAL_FAILURE(
+            iniciaSimulador(e, {"--iniciais", "1", "--bicos", "01:1:5.79:500"}));
         ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= 2; })) << e.relato();
         ASSERT_NO_FATAL_FAILURE(encerra(e));
         EXPECT_EQ(e.log().count("automação perdida"), 1) << e.relato();
         EXPECT_EQ(e.log().count("automação restabelecida"), 1) << e.relato();
         // Standard error tells each change once, never each tick.
         const QString& saida = e.saidaAgente();
-        for (const char* linha : {"autotalvero: iniciado: ", "autotalvero: concentrador respondendo\n",
-                                  "autotalvero: comunicação com o concentrador perdida", "autotalvero: concentrador respondendo de novo",
-                                  "autotalvero: encerrado (código 0)"})
+        for (const char* linha :
+             {"autotalvero: iniciado: ", "autotalvero: concentrador respondendo\n",
+              "autotalvero: comunicação com o concentrador perdida",
+              "autotalvero: concentrador respondendo de novo", "autotalvero: encerrado (código 0)"})
             EXPECT_EQ(saida.count(QString::fromUtf8(linha)), 1) << linha << e.relato();
         e.confere();
     }
@@ -333,11 +369,17 @@ protected:
     std::list<Estacao> estacoes_;
 };
 
-TEST_F(ProcessoReal, ControleSerialSemPseudoTerminalFicaOciosoEVoltaSozinho) { dispositivoSome(false, false); }
+TEST_F(ProcessoReal, ControleSerialSemPseudoTerminalFicaOciosoEVoltaSozinho) {
+    dispositivoSome(false, false);
+}
 
-TEST_F(ProcessoReal, BibliotecaPelaSerialSemPseudoTerminalFicaOciosaEVoltaSozinha) { dispositivoSome(true, false); }
+TEST_F(ProcessoReal, BibliotecaPelaSerialSemPseudoTerminalFicaOciosaEVoltaSozinha) {
+    dispositivoSome(true, false);
+}
 
-TEST_F(ProcessoReal, BibliotecaPorTcpSemSimuladorFicaOciosaEVoltaSozinha) { dispositivoSome(true, true); }
+TEST_F(ProcessoReal, BibliotecaPorTcpSemSimuladorFicaOciosaEVoltaSozinha) {
+    dispositivoSome(true, true);
+}
 
 // Killed at random moments, mostly while a fueling it was handed is being
 // stored and acknowledged, and started again each time.
@@ -362,16 +404,20 @@ TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGrav
         e.iniciaAgente();
         arma(e);
     };
-    // The serial answer is read half a second after it is handed over, the library's two seconds after.
+    // The serial answer is read half a second after it is handed over, the library's two seconds
+    // after.
     const auto agenda = [&](Estacao& e) {
         e.armada = false;
-        QTimer::singleShot(std::uniform_int_distribution(0, e.dll ? 3000 : 1000)(sorteio), &e.agente, [&mata, &e] { mata(e); });
+        QTimer::singleShot(std::uniform_int_distribution(0, e.dll ? 3000 : 1000)(sorteio),
+                           &e.agente, [&mata, &e] { mata(e); });
     };
     // With nothing left to hand over, any moment after the start.
     arma = [&](Estacao& e) {
         if (mortes[&e] >= kMortes) return;
-        if (e.pendentes() > 0) e.armada = true;
-        else agenda(e);
+        if (e.pendentes() > 0)
+            e.armada = true;
+        else
+            agenda(e);
     };
     for (Estacao* e : {&serial, &biblioteca}) {
         e->aoEntregar = [&agenda, e](qint64) {
@@ -379,11 +425,15 @@ TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGrav
         };
         arma(*e);
     }
-    ASSERT_TRUE(esperaAte([&] {
-        for (Estacao* e : {&serial, &biblioteca})
-            if (mortes[e] < kMortes || e->pendentes() > 0) return false;
-        return true;
-    }, 150'000)) << "mortes " << mortes[&serial] << " e " << mortes[&biblioteca] << serial.relato() << biblioteca.relato();
+    ASSERT_TRUE(esperaAte(
+        [&] {
+            for (Estacao* e : {&serial, &biblioteca})
+                if (mortes[e] < kMortes || e->pendentes() > 0) return false;
+            return true;
+        },
+        150'000))
+        << "mortes " << mortes[&serial] << " e " << mortes[&biblioteca] << serial.relato()
+        << biblioteca.relato();
     for (Estacao* e : {&serial, &biblioteca}) {
         e->esperaAgente = e->esperaSimulador = false;
         para(e->agente);
@@ -397,10 +447,12 @@ TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGrav
 TEST_F(ProcessoReal, DiscoCheioNaoConfirmaNadaEDepoisGravaCadaAbastecimentoUmaVez) {
     Estacao& e = estacao();
     // Nozzle 05 is not registered: its fuelings go to quarantine, the others are stored.
-    ASSERT_NO_FATAL_FAILURE(monta(e, false, false, 52, {"--iniciais", "4", "--bicos", "01:1:5.79,05:1:5.79"}));
+    ASSERT_NO_FATAL_FAILURE(
+        monta(e, false, false, 52, {"--iniciais", "4", "--bicos", "01:1:5.79,05:1:5.79"}));
     for (int fase = 1; fase <= 2; ++fase) {
         ASSERT_TRUE(esperaAte([&] { return e.confirmacoes >= fase; })) << e.relato();
-        ASSERT_NO_FATAL_FAILURE(limitaArquivos(e.agente.processId(), rlim_t(QFileInfo(e.programa("Talvero.db-wal")).size())));
+        ASSERT_NO_FATAL_FAILURE(limitaArquivos(
+            e.agente.processId(), rlim_t(QFileInfo(e.programa("Talvero.db-wal")).size())));
         const qsizetype logAntes = e.log().size();
         ASSERT_TRUE(esperaAte([&] { return e.vezesEntregue[fase + 1] >= 3; })) << e.relato();
         EXPECT_EQ(e.confirmacoes, fase) << "confirmado com o disco cheio" << e.relato();
@@ -428,9 +480,11 @@ TEST_F(ProcessoReal, PedidosDoClienteRespondidosEFechaEncerraOAgente) {
     // What a monitoring system sees: working, then a pause (a warning), then working again.
     EXPECT_EQ(situacao(e).first, 0) << situacao(e).second.toStdString();
     EXPECT_EQ(pede(e, {"AUTOMACAO PAUSA"}).first, 0);
-    EXPECT_TRUE(esperaAte([&] { return situacao(e).first == 1; }, 10'000)) << situacao(e).second.toStdString();
+    EXPECT_TRUE(esperaAte([&] { return situacao(e).first == 1; }, 10'000))
+        << situacao(e).second.toStdString();
     EXPECT_EQ(pede(e, {"TIRA PAUSA AUTOMACAO"}).first, 0);
-    EXPECT_TRUE(esperaAte([&] { return situacao(e).first == 0; }, 10'000)) << situacao(e).second.toStdString();
+    EXPECT_TRUE(esperaAte([&] { return situacao(e).first == 0; }, 10'000))
+        << situacao(e).second.toStdString();
     e.esperaAgente = false;
     EXPECT_EQ(pede(e, {"AUTOMACAO FECHA"}).first, 0);
     EXPECT_TRUE(e.agente.waitForFinished(kParadaMs)) << e.relato();
@@ -446,7 +500,8 @@ TEST_F(ProcessoReal, SimuladorServeNumaPortaSerialQueJaExiste) {
     ASSERT_GE(mestre, 0);
     ASSERT_EQ(::grantpt(mestre) | ::unlockpt(mestre), 0);
     QProcess sim;
-    sim.start(binario("simulator/concentrador-sim"), {"--serial", QString::fromLocal8Bit(::ptsname(mestre)), "--taxa", "0"});
+    sim.start(binario("simulator/concentrador-sim"),
+              {"--serial", QString::fromLocal8Bit(::ptsname(mestre)), "--taxa", "0"});
     ASSERT_TRUE(sim.waitForReadyRead(kParadaMs)) << sim.readAllStandardError().toStdString();
     const QByteArray pedido = codifica(talvero::MontaComando("(&A"));
     ASSERT_EQ(::write(mestre, pedido.constData(), size_t(pedido.size())), pedido.size());
@@ -474,14 +529,15 @@ TEST_F(ProcessoReal, SegundoAgenteRecusadoEAgenteMortoVoltaNaHora) {
     segundo.start(binario("shell/autotalvero"), {"--root", e.raiz.path(), "--headless"});
     ASSERT_TRUE(segundo.waitForFinished(kParadaMs)) << e.relato();
     EXPECT_EQ(segundo.exitCode(), 12);
-    EXPECT_TRUE(segundo.readAllStandardError().contains("outro AutoTalvero")) << "o segundo não diz por que termina";
+    EXPECT_TRUE(segundo.readAllStandardError().contains("outro AutoTalvero"))
+        << "o segundo não diz por que termina";
     EXPECT_EQ(e.log().count("existe outro aberto"), 1) << e.relato();
     e.esperaAgente = false;
     e.agente.kill();
     e.agente.waitForFinished();
     const auto [morto, linhaMorto] = situacao(e);
     EXPECT_EQ(morto, 2) << "um agente morto não pode parecer vivo: " << linhaMorto.toStdString();
-    QFile linha(e.arquivo("dev/COM3"));  // free for an agent without privileges too
+    QFile linha(e.arquivo("dev/COM3")); // free for an agent without privileges too
     int exclusiva = -1;
     ASSERT_TRUE(linha.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
     ASSERT_EQ(ioctl(linha.handle(), TIOCGEXCL, &exclusiva), 0);
@@ -520,11 +576,12 @@ TEST_F(ProcessoReal, RaizInstaladaOuNenhumaIgualEmTodosOsProgramas) {
         const char* caminho;
         QStringList argumentos;
         int semRaiz;
-        QString saida;  // proof the installed root was the one used
+        QString saida; // proof the installed root was the one used
     };
-    const Programa programas[] = {{"shell/autotalvero", {"--headless"}, 15, {}},
-                                  {"tools/talvero-dados", {"abastecimentos"}, 2, "\n1 abastecimento(s)\n"},
-                                  {"tools/talvero-pedido", {"--origem", "PC1", "AUTOMACAO ATIVADA"}, 3, "Retorno: OK"}};
+    const Programa programas[] = {
+        {"shell/autotalvero", {"--headless"}, 15, {}},
+        {"tools/talvero-dados", {"abastecimentos"}, 2, "\n1 abastecimento(s)\n"},
+        {"tools/talvero-pedido", {"--origem", "PC1", "AUTOMACAO ATIVADA"}, 3, "Retorno: OK"}};
     for (const QString& instalada : {purgada.path(), e.raiz.path()}) {
         for (const Programa& p : programas) {
             const QString nome = QFileInfo(p.caminho).fileName();
@@ -540,10 +597,14 @@ TEST_F(ProcessoReal, RaizInstaladaOuNenhumaIgualEmTodosOsProgramas) {
             const QString saida = QString::fromUtf8(processo.readAllStandardOutput());
             if (instalada == purgada.path()) {
                 EXPECT_EQ(processo.exitCode(), p.semRaiz);
-                EXPECT_TRUE(erro.startsWith(nome + ": falta --root DIR") && erro.contains(instalada)) << erro.toStdString();
+                EXPECT_TRUE(erro.startsWith(nome + ": falta --root DIR") &&
+                            erro.contains(instalada))
+                    << erro.toStdString();
                 continue;
             }
-            EXPECT_TRUE(erro.startsWith(nome + ": usando a raiz " + instalada + " (estação instalada)\n")) << erro.toStdString();
+            EXPECT_TRUE(
+                erro.startsWith(nome + ": usando a raiz " + instalada + " (estação instalada)\n"))
+                << erro.toStdString();
             EXPECT_TRUE(saida.contains(p.saida)) << saida.toStdString() << erro.toStdString();
         }
     }
@@ -561,17 +622,27 @@ namespace {
 TEST_F(ProcessoReal, PartidaQueNaoPodeFuncionarTerminaComACausa) {
     const struct {
         const char* nome;
-        std::function<QString(QString)> ini;  // the INI text, or empty for none
+        std::function<QString(QString)> ini; // the INI text, or empty for none
         int codigo;
         const char* causa;
     } casos[] = {
-        {"sem arquivo de configuração", [](QString) { return QString(); }, 10, "Arquivo de configuração não encontrado"},
-        {"sem a seção do e-mail", [](QString t) { return t.remove(QRegularExpression("\\[EMAIL\\][^\\[]*")); }, 10, "[EMAIL] \"Numero do Email\""},
-        {"banco inacessível", [](QString t) { return t + "Arquivo=C:\\SemPasta\\Talvero.db\r\n"; }, 11, "banco de dados inacessível"},
-        {"outro computador", [](QString t) { return t.replace(QHostInfo::localHostName() + "\r\n", "OUTROPC\r\n"); }, 13, "OUTROPC"},
-        {"computador não informado", [](QString t) { return t.replace("Computador com automacao=" + QHostInfo::localHostName(), ""); }, 13,
-         "Computador com automacao"},
-        {"porta que não existe", [](QString t) { return t.replace("=COM3", "=COM9"); }, 14, "Erro Grave de Comunicação!"},
+        {"sem arquivo de configuração", [](QString) { return QString(); }, 10,
+         "Arquivo de configuração não encontrado"},
+        {"sem a seção do e-mail",
+         [](QString t) { return t.remove(QRegularExpression("\\[EMAIL\\][^\\[]*")); }, 10,
+         "[EMAIL] \"Numero do Email\""},
+        {"banco inacessível", [](QString t) { return t + "Arquivo=C:\\SemPasta\\Talvero.db\r\n"; },
+         11, "banco de dados inacessível"},
+        {"outro computador",
+         [](QString t) { return t.replace(QHostInfo::localHostName() + "\r\n", "OUTROPC\r\n"); },
+         13, "OUTROPC"},
+        {"computador não informado",
+         [](QString t) {
+             return t.replace("Computador com automacao=" + QHostInfo::localHostName(), "");
+         },
+         13, "Computador com automacao"},
+        {"porta que não existe", [](QString t) { return t.replace("=COM3", "=COM9"); }, 14,
+         "Erro Grave de Comunicação!"},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);
@@ -586,7 +657,8 @@ TEST_F(ProcessoReal, PartidaQueNaoPodeFuncionarTerminaComACausa) {
         ASSERT_TRUE(e.agente.waitForFinished(kParadaMs)) << "ficou rodando" << e.relato();
         EXPECT_EQ(e.agente.exitCode(), c.codigo) << e.relato();
         const QString& saida = e.saidaAgente();
-        EXPECT_TRUE(saida.contains("autotalvero: não pode funcionar: ") && saida.contains(QString::fromUtf8(c.causa)) &&
+        EXPECT_TRUE(saida.contains("autotalvero: não pode funcionar: ") &&
+                    saida.contains(QString::fromUtf8(c.causa)) &&
                     saida.contains(QStringLiteral("(código %1)").arg(c.codigo)))
             << saida.toStdString();
     }
@@ -599,15 +671,17 @@ TEST_F(ProcessoReal, ConcentradorMudoDitoUmaVez) {
     const int mestre = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(mestre, 0);
     ASSERT_EQ(::grantpt(mestre) | ::unlockpt(mestre), 0);
-    for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev"}) ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
+    for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev"})
+        ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));
     ASSERT_TRUE(QFile::link(QString::fromLocal8Bit(::ptsname(mestre)), e.arquivo("dev/COM3")));
     QProcess criar;
     criar.start(binario("tools/talvero-dados"), {"--root", e.raiz.path(), "criar"});
     ASSERT_TRUE(criar.waitForFinished(kParadaMs) && criar.exitCode() == 0);
     escreve(e, "C/Talvero/AutoTalvero/AutoTalvero.INI", codifica(ini(e)));
     e.iniciaAgente();
-    ASSERT_TRUE(esperaAte([&] { return e.saidaAgente().contains("sem resposta desde"); }, 30'000)) << e.relato();
-    esperaAte([] { return false; }, 3000);  // a few ticks more
+    ASSERT_TRUE(esperaAte([&] { return e.saidaAgente().contains("sem resposta desde"); }, 30'000))
+        << e.relato();
+    esperaAte([] { return false; }, 3000); // a few ticks more
     EXPECT_EQ(e.saidaAgente().count("concentrador sem resposta desde o início"), 1) << e.relato();
     EXPECT_FALSE(e.saidaAgente().contains("concentrador respondendo")) << e.relato();
     const auto [estado, linha] = situacao(e, {"--critico", "5"});

@@ -9,11 +9,16 @@ namespace {
 const QString kCartaoA = QStringLiteral("1234567890123456");
 const QString kCartaoB = QStringLiteral("eeeeeeeeeeeeeeee");
 
-QString grava(const QString& cartao) { return MontaComando(QStringLiteral("(?F27G") + cartao + QString(16, QLatin1Char('0'))); }
-QString apaga(const QString& cartao, const char* posicao) {
-    return MontaComando(QStringLiteral("(?F27A") + cartao + QStringLiteral("00") + QLatin1String(posicao) + QStringLiteral("00000000"));
+QString grava(const QString& cartao) {
+    return MontaComando(QStringLiteral("(?F27G") + cartao + QString(16, QLatin1Char('0')));
 }
-QString le(const char* posicao) { return MontaComando(QStringLiteral("(?LF") + QLatin1String(posicao)); }
+QString apaga(const QString& cartao, const char* posicao) {
+    return MontaComando(QStringLiteral("(?F27A") + cartao + QStringLiteral("00") +
+                        QLatin1String(posicao) + QStringLiteral("00000000"));
+}
+QString le(const char* posicao) {
+    return MontaComando(QStringLiteral("(?LF") + QLatin1String(posicao));
+}
 
 } // namespace
 
@@ -24,7 +29,8 @@ TEST(Andamento, MostraOsBicosEmCursoEEncerraNoTempo) {
     c.avancaSegundos(20);
     EXPECT_EQ(c.responde(QStringLiteral("(&V)")), u"(02010000)");
     EXPECT_EQ(c.pede(), u"(0)");
-    EXPECT_THROW(c.nucleo.iniciaAbastecimento(QStringLiteral("02"), m(u"1"), 1000), Erro);  // the nozzle is busy
+    EXPECT_THROW(c.nucleo.iniciaAbastecimento(QStringLiteral("02"), m(u"1"), 1000),
+                 Erro); // the nozzle is busy
     c.avancaSegundos(20);
     EXPECT_EQ(c.responde(QStringLiteral("(&V)")), u"(0)");
     const QString r = c.pede();
@@ -41,17 +47,19 @@ TEST(Cartoes, GravaLeEApagaNaTabelaEFalhaForaDelaOuCheia) {
     EXPECT_EQ(em(a, 4, 28), QStringLiteral("000000000000") + kCartaoA);
     EXPECT_EQ(em(a, 50, 2), ChecksumFrame(em(a, 2, 48)));
     EXPECT_EQ(em(c.responde(grava(kCartaoB)), 4, 6), u"000001");
-    EXPECT_EQ(em(c.responde(grava(kCartaoA)), 4, 6), u"000000");  // already there: no second record
-    EXPECT_EQ(c.responde(grava(QStringLiteral("ZZZZZZZZZZZZZZZZ"))), u"(1)");  // full
+    EXPECT_EQ(em(c.responde(grava(kCartaoA)), 4, 6), u"000000"); // already there: no second record
+    EXPECT_EQ(c.responde(grava(QStringLiteral("ZZZZZZZZZZZZZZZZ"))), u"(1)"); // full
     EXPECT_EQ(em(c.responde(le("000001")), 16, 16), kCartaoB);
     EXPECT_EQ(c.responde(le("000002")), u"(1)");
 
-    const QString errado = c.responde(apaga(kCartaoB, "000000"));  // the card is not in that record
+    const QString errado = c.responde(apaga(kCartaoB, "000000")); // the card is not in that record
     EXPECT_NE(em(errado, 10, 6), em(errado, 4, 6));
     EXPECT_EQ(c.nucleo.cartoes().le(0), kCartaoA);
     EXPECT_EQ(c.responde(apaga(kCartaoA, "000051")), u"(1)");
     const QString certo = c.responde(apaga(kCartaoA, "000000"));
-    EXPECT_EQ(std::pair(em(certo, 4, 6), em(certo, 10, 6)), std::pair(QString("000000"), QString("000000")));
+    EXPECT_EQ(std::pair(em(certo, 4, 6), em(certo, 10, 6)),
+              std::pair(QString("000000"), QString("000000")));
     EXPECT_EQ(em(c.responde(le("000000")), 16, 16), TabelaCartoes::vazio());
-    EXPECT_EQ(em(c.responde(grava(QStringLiteral("ZZZZZZZZZZZZZZZZ"))), 4, 6), u"000000");  // the freed record
+    EXPECT_EQ(em(c.responde(grava(QStringLiteral("ZZZZZZZZZZZZZZZZ"))), 4, 6),
+              u"000000"); // the freed record
 }

@@ -13,7 +13,7 @@ using namespace talvero::sim::teste;
 TEST(FilaAbastecimentos, OMaisAntigoVoltaAteSerConfirmado) {
     Concentrador c;
     EXPECT_EQ(c.pede(), u"(0)");
-    c.confirma();  // nothing waiting: recorded with id 0
+    c.confirma(); // nothing waiting: recorded with id 0
     const auto a = c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"10"));
     const auto b = c.nucleo.geraAbastecimento(QStringLiteral("02"), m(u"20"));
     const QString primeiro = c.nucleo.livro().abastecimento(a).resposta;
@@ -26,21 +26,32 @@ TEST(FilaAbastecimentos, OMaisAntigoVoltaAteSerConfirmado) {
 
     using E = EventoLivro;
     std::vector<std::pair<E, std::int64_t>> eventos;
-    for (const RegistroLivro& r : c.nucleo.livro().eventos()) eventos.emplace_back(r.evento, r.id);
-    EXPECT_EQ(eventos, (std::vector<std::pair<E, std::int64_t>>{{E::Confirmado, 0}, {E::Criado, a}, {E::Criado, b},
-                                                                 {E::Entregue, a}, {E::Entregue, a}, {E::Confirmado, a},
-                                                                 {E::Entregue, b}, {E::Confirmado, b}}));
+    for (const RegistroLivro& r : c.nucleo.livro().eventos())
+        eventos.emplace_back(r.evento, r.id);
+    EXPECT_EQ(eventos, (std::vector<std::pair<E, std::int64_t>>{{E::Confirmado, 0},
+                                                                {E::Criado, a},
+                                                                {E::Criado, b},
+                                                                {E::Entregue, a},
+                                                                {E::Entregue, a},
+                                                                {E::Confirmado, a},
+                                                                {E::Entregue, b},
+                                                                {E::Confirmado, b}}));
 }
 
 TEST(FilaAbastecimentos, FramesComChecksumErradoOuDesconhecidosSaoIgnorados) {
     Concentrador c;
     c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"10"));
-    const QString grava = MontaComando(QStringLiteral("(?F27G1111222233334444") + QString(16, QLatin1Char('0')));
+    const QString grava =
+        MontaComando(QStringLiteral("(?F27G1111222233334444") + QString(16, QLatin1Char('0')));
     QString gravaErrado = grava;
-    gravaErrado[gravaErrado.size() - 2] = gravaErrado.at(gravaErrado.size() - 2) == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
-    for (const QString& frame : {QStringLiteral("(&A68)"), QStringLiteral("(?V96)"), gravaErrado, QStringLiteral("(&X)")})
+    gravaErrado[gravaErrado.size() - 2] = gravaErrado.at(gravaErrado.size() - 2) == QLatin1Char('0')
+                                              ? QLatin1Char('1')
+                                              : QLatin1Char('0');
+    for (const QString& frame :
+         {QStringLiteral("(&A68)"), QStringLiteral("(?V96)"), gravaErrado, QStringLiteral("(&X)")})
         EXPECT_EQ(c.responde(frame), QString()) << frame.toStdString();
-    EXPECT_EQ(std::pair(c.nucleo.framesIgnorados(), c.nucleo.livro().entregas(1)), std::pair(std::int64_t(4), 0));
+    EXPECT_EQ(std::pair(c.nucleo.framesIgnorados(), c.nucleo.livro().entregas(1)),
+              std::pair(std::int64_t(4), 0));
     EXPECT_FALSE(c.nucleo.cartoes().posicaoDe(QStringLiteral("1111222233334444")));
     EXPECT_EQ(c.responde(grava).size(), 52);
 }
@@ -51,17 +62,20 @@ TEST(FilaAbastecimentos, RelogioAcertadoDataOsAbastecimentos) {
     c.avancaSegundos(90);
     c.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"5"));
     EXPECT_EQ(em(c.pede(), 26, 6), u"031246");
-    EXPECT_EQ(c.responde(QStringLiteral("(&H322400)")), QString());  // no such day, hour
+    EXPECT_EQ(c.responde(QStringLiteral("(&H322400)")), QString()); // no such day, hour
     EXPECT_EQ(c.nucleo.relogioConcentrador().date(), QDate(2026, 12, 3));
 
     ConfiguracaoConcentrador cfg;
     cfg.respostaRelogio = QStringLiteral("(&H)");
     Concentrador outro(cfg);
-    outro.relogio.defineMs(QDateTime(QDate(2026, 11, 10), QTime(9, 0), QTimeZone::utc()).toMSecsSinceEpoch());
+    outro.relogio.defineMs(
+        QDateTime(QDate(2026, 11, 10), QTime(9, 0), QTimeZone::utc()).toMSecsSinceEpoch());
     EXPECT_EQ(outro.responde(QStringLiteral("(&H310800)")), u"(&H)");
-    EXPECT_EQ(outro.nucleo.relogioConcentrador().date(), QDate(2026, 10, 31));  // November has no 31st
+    EXPECT_EQ(outro.nucleo.relogioConcentrador().date(),
+              QDate(2026, 10, 31)); // November has no 31st
     // Running late on the last of the month, set to the 1st: the next month.
-    outro.relogio.defineMs(QDateTime(QDate(2027, 7, 31), QTime(23, 58), QTimeZone::utc()).toMSecsSinceEpoch());
+    outro.relogio.defineMs(
+        QDateTime(QDate(2027, 7, 31), QTime(23, 58), QTimeZone::utc()).toMSecsSinceEpoch());
     outro.nucleo.defineAdiantamento(0);
     EXPECT_EQ(outro.responde(QStringLiteral("(&H010003)")), u"(&H)");
     EXPECT_EQ(outro.nucleo.relogioConcentrador().date(), QDate(2027, 8, 1));
@@ -71,22 +85,29 @@ TEST(FilaAbastecimentos, LivroEmArquivoCsvEJsonl) {
     QTemporaryDir dir;
     for (const bool json : {false, true}) {
         Concentrador c;
-        const QString caminho = dir.filePath(json ? QStringLiteral("l.jsonl") : QStringLiteral("l.csv"));
+        const QString caminho =
+            dir.filePath(json ? QStringLiteral("l.jsonl") : QStringLiteral("l.csv"));
         c.nucleo.livro().gravaEm(caminho, json ? FormatoLivro::JsonLinhas : FormatoLivro::Csv);
-        c.nucleo.geraAbastecimento(QStringLiteral("02"), m(u"12.5"), QStringLiteral("CARTAO,COM\"ASPAS"));
+        c.nucleo.geraAbastecimento(QStringLiteral("02"), m(u"12.5"),
+                                   QStringLiteral("CARTAO,COM\"ASPAS"));
         c.pede();
         c.confirma();
         QFile f(caminho);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QList<QByteArray> linhas = f.readAll().split('\n');
-        ASSERT_EQ(linhas.size(), json ? 4 : 5);  // the CSV has a header; the last line is empty
-        if (json) { EXPECT_EQ(QJsonDocument::fromJson(linhas[1]).object().value("litros").toString(), u"12.500"); }
+        ASSERT_EQ(linhas.size(), json ? 4 : 5); // the CSV has a header; the last line is empty
+        if (json) {
+            EXPECT_EQ(QJsonDocument::fromJson(linhas[1]).object().value("litros").toString(),
+                      u"12.500");
+        }
         if (!json) {
             EXPECT_TRUE(linhas[1].contains(",\"CARTAO,COM\"\"ASPAS\","));
             EXPECT_TRUE(linhas[3].startsWith("confirmado,1,"));
         }
     }
-    EXPECT_THROW(Concentrador().nucleo.livro().gravaEm(dir.filePath("nao/existe.csv"), FormatoLivro::Csv), Erro);
+    EXPECT_THROW(
+        Concentrador().nucleo.livro().gravaEm(dir.filePath("nao/existe.csv"), FormatoLivro::Csv),
+        Erro);
 }
 
 // Replayed answers go out as they are; the ledger reads their fields when it can.
@@ -105,7 +126,8 @@ TEST(FilaAbastecimentos, RespostaDeRoteiroEntregueComoEstaELidaParaOLivro) {
     const LivroAbastecimentos& l = c.nucleo.livro();
     EXPECT_TRUE(l.abastecimento(2).codigoBico.isEmpty() && l.abastecimento(3).codigoBico.isEmpty());
     EXPECT_TRUE(l.abastecimento(4).roteiro);
-    EXPECT_EQ(std::pair(l.abastecimento(4).codigoBico, l.abastecimento(4).litros), std::pair(QString("01"), m(u"10")));
+    EXPECT_EQ(std::pair(l.abastecimento(4).codigoBico, l.abastecimento(4).litros),
+              std::pair(QString("01"), m(u"10")));
 }
 
 // Pumped with the automation off, across the million: the next answer's totalizer
@@ -127,7 +149,8 @@ TEST(FilaAbastecimentos, AbastecimentoManualSoMoveOEncerrante) {
     const LivroAbastecimentos& l = c.nucleo.livro();
     const AbastecimentoSimulado& a = l.abastecimento(manual);
     EXPECT_TRUE(a.manual && !l.abastecimento(entregue).manual);
-    EXPECT_EQ(std::tuple(a.codigoBico, a.litros, a.encerranteInicial, a.encerrante, l.entregas(manual)),
-              std::tuple(QString("01"), m(u"10.004"), m(u"999990"), Moeda(), 0));
+    EXPECT_EQ(
+        std::tuple(a.codigoBico, a.litros, a.encerranteInicial, a.encerrante, l.entregas(manual)),
+        std::tuple(QString("01"), m(u"10.004"), m(u"999990"), Moeda(), 0));
     EXPECT_EQ(l.eventos().front().evento, EventoLivro::Manual);
 }

@@ -29,7 +29,7 @@ TEST(LinhaVirtual, RespostaChegaSoDepoisDoAtrasoEDaTransmissao) {
     l.relogio.avancaMs(30);
     EXPECT_EQ(l.canal.disponiveis(), 0);
     EXPECT_TRUE(l.canal.aguardaDados(500));
-    EXPECT_GE(l.relogio.ms() - t0, 30 + 51);  // thinking time, then 51 characters at 9600 baud
+    EXPECT_GE(l.relogio.ms() - t0, 30 + 51); // thinking time, then 51 characters at 9600 baud
     EXPECT_LE(l.relogio.ms() - t0, 100);
     EXPECT_EQ(l.canal.le().size(), 51);
 }
@@ -74,8 +74,10 @@ TEST(LinhaVirtual, AdulteradaTrocaUmDigitoEDeixaOChecksumSemConferir) {
         l.nucleo.falhas().adulterada.proximas = 1;
         const QString r = l.troca("(&A67)");
         int diferentes = 0;
-        for (int p = 0; p < certa.size(); ++p) diferentes += r.mid(p, 1) != certa.mid(p, 1);
-        ASSERT_EQ(std::tuple(r.size(), diferentes, em(r, 50, 2)), std::tuple(qsizetype(52), 1, em(certa, 50, 2)));
+        for (int p = 0; p < certa.size(); ++p)
+            diferentes += r.mid(p, 1) != certa.mid(p, 1);
+        ASSERT_EQ(std::tuple(r.size(), diferentes, em(r, 50, 2)),
+                  std::tuple(qsizetype(52), 1, em(certa, 50, 2)));
         ASSERT_NE(em(r, 50, 2), ChecksumFrame(em(r, 2, 48)));
     }
     EXPECT_EQ(l.troca("(&A67)"), certa);

@@ -1,6 +1,6 @@
+#include "comum/BancoDeTeste.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "store/AbastecimentoRejeitado.h"
-#include "comum/BancoDeTeste.h"
 #include "store/Cadastros.h"
 #include "store/Esquema.h"
 
@@ -18,7 +18,8 @@ TEST_P(ConexaoTest, EsquemaCriadoUmaVezAtualizadoDaVersao1ERecusadoQuandoMaisNov
     r.DataHoraRecebido = QDateTime(QDate(2024, 3, 5), QTime(10, 20, 31));
     ASSERT_TRUE(r.Inclui());
     direto(QStringLiteral("DROP INDEX AbastecimentoRejeitado_EmpresaDataHoraReprocessado"));
-    for (const char* coluna : {"DataHoraReprocessado", "DataAbastecimento", "HoraAbastecimento", "BicoAbastecimento"})
+    for (const char* coluna :
+         {"DataHoraReprocessado", "DataAbastecimento", "HoraAbastecimento", "BicoAbastecimento"})
         direto(QStringLiteral("ALTER TABLE AbastecimentoRejeitado DROP COLUMN ") + coluna);
     direto(QStringLiteral("UPDATE VersaoEsquema SET Versao = 1"));
 
@@ -36,13 +37,16 @@ TEST_P(ConexaoTest, EsquemaCriadoUmaVezAtualizadoDaVersao1ERecusadoQuandoMaisNov
     direto(QStringLiteral("UPDATE VersaoEsquema SET Versao = 99"));
     Conexao nova(opcoes_);
     EXPECT_FALSE(nova.Conecta());
-    EXPECT_TRUE(nova.ultimoErro().contains(QStringLiteral("mais novo"))) << nova.ultimoErro().toStdString();
+    EXPECT_TRUE(nova.ultimoErro().contains(QStringLiteral("mais novo")))
+        << nova.ultimoErro().toStdString();
 }
 
 TEST_P(ConexaoTest, BancoInalcancavelDaFalsoEChamadaLevantaErroDeBanco) {
     OpcoesBanco inalcancavel = opcoes_;
-    if (pg()) inalcancavel.porta = 1;
-    else inalcancavel.arquivo = dir_.filePath(QStringLiteral("nao/existe/Talvero.db"));
+    if (pg())
+        inalcancavel.porta = 1;
+    else
+        inalcancavel.arquivo = dir_.filePath(QStringLiteral("nao/existe/Talvero.db"));
     Conexao c(inalcancavel);
     EXPECT_FALSE(c.Conecta());
     EXPECT_THROW(Bico(c).Localiza(1, 1), ErroBanco);
@@ -52,14 +56,16 @@ TEST_P(ConexaoTest, BancoInalcancavelDaFalsoEChamadaLevantaErroDeBanco) {
 // failed statement anywhere undoes all of it.
 TEST_P(ConexaoTest, TransacoesAninhadas) {
     Abastecimento a(conexao());
-    std::tie(a.Empresa, a.Data, a.Hora) = std::tuple(std::int16_t(1), QDate(2024, 3, 5), QTime(10, 20));
+    std::tie(a.Empresa, a.Data, a.Hora) =
+        std::tuple(std::int16_t(1), QDate(2024, 3, 5), QTime(10, 20));
     const auto inclui = [&](int bico) {
         a.Bico = std::int16_t(bico);
         return a.Inclui();
     };
     const auto bicos = [&] {
         QList<int> r;
-        for (const Abastecimento& x : Abastecimento::Lista(conexao())) r << x.Bico;
+        for (const Abastecimento& x : Abastecimento::Lista(conexao()))
+            r << x.Bico;
         return r;
     };
     {

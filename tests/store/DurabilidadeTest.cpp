@@ -11,7 +11,8 @@ INSTANTIATE_TEST_SUITE_P(Bancos, DurabilidadeTest, ::testing::Values(Motor::SQLi
 // holding the file, are checked on the connection itself.
 TEST_P(DurabilidadeTest, SqliteComJournalWalSincronismoTotalEEsperaDe10SegundosPelaTrava) {
     const auto pragma = [this](const char* nome) {
-        QSqlQuery q = conexao().executa(QStringLiteral("Durabilidade"), QStringLiteral("PRAGMA ") + QLatin1String(nome));
+        QSqlQuery q = conexao().executa(QStringLiteral("Durabilidade"),
+                                        QStringLiteral("PRAGMA ") + QLatin1String(nome));
         return q.next() ? q.value(0).toString() : QString();
     };
     EXPECT_EQ(pragma("journal_mode"), QStringLiteral("wal"));

@@ -1,8 +1,8 @@
-#include "comum/LogMemoria.h"
-#include "ensaio/TempoVirtual.h"
-#include "comum/BancoDeTeste.h"
 #include "store/GravacaoAbastecimento.h"
+#include "comum/BancoDeTeste.h"
+#include "comum/LogMemoria.h"
 #include "comum/RecusaGravacao.h"
+#include "ensaio/TempoVirtual.h"
 
 namespace talvero::teste {
 namespace {
@@ -18,8 +18,8 @@ protected:
         cadastra("EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,3,1000.00\n");
         objetos_ = std::make_unique<Objetos>(conexao());
         gravacao_ = std::make_unique<GravacaoAbastecimento>(GravacaoAbastecimento::Dependencias{
-            cfg, log.registro, conexao(), objetos_->abastecimento, objetos_->encerrante, objetos_->parametro,
-            objetos_->cartao, [this] { ++timerHabilitado; }});
+            cfg, log.registro, conexao(), objetos_->abastecimento, objetos_->encerrante,
+            objetos_->parametro, objetos_->cartao, [this] { ++timerHabilitado; }});
     }
 
     static AbastecimentoEmTrabalho fueling(int bico, const char* total, const char* encerrante) {
@@ -39,7 +39,9 @@ protected:
     Resultado resultado(AbastecimentoEmTrabalho a, const QString& bruta) {
         return gravacao_->AutoAtualTabeAbastecimento(a, bruta);
     }
-    bool grava(AbastecimentoEmTrabalho a, const QString& bruta) { return GravacaoAbastecimento::noBanco(resultado(a, bruta)); }
+    bool grava(AbastecimentoEmTrabalho a, const QString& bruta) {
+        return GravacaoAbastecimento::noBanco(resultado(a, bruta));
+    }
     QList<Abastecimento> todos() { return Abastecimento::Lista(conexao()); }
     Moeda encerranteDo(int bico) {
         EncerranteAtual e(conexao());
@@ -66,12 +68,14 @@ TALVERO_NOS_DOIS_BANCOS(GravacaoTest);
 const QString kBruta1 = QStringLiteral("(005000010000050000000130030517301234000000105000000054)");
 const QString kBruta2 = QStringLiteral("(002500005000050000000045030517301235000000107500000011)");
 
-TEST_P(GravacaoTest, RepeticaoDaMesmaRespostaEmQualquerHorarioDoMinutoNaoDuplicaNemMexeNoEncerrante) {
+TEST_P(GravacaoTest,
+       RepeticaoDaMesmaRespostaEmQualquerHorarioDoMinutoNaoDuplicaNemMexeNoEncerrante) {
     ASSERT_TRUE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
-    ASSERT_TRUE(grava(fueling(3, "25.00", "1075.00"), kBruta2));  // a different fueling in the same minute
+    ASSERT_TRUE(
+        grava(fueling(3, "25.00", "1075.00"), kBruta2)); // a different fueling in the same minute
     direto(QStringLiteral("UPDATE EncerranteAtual SET Encerrante = 77770000 WHERE Bico = 3"));
 
-    EXPECT_TRUE(grava(fueling(3, "25.00", "1075.00"), kBruta2));  // stored at 17:30:05
+    EXPECT_TRUE(grava(fueling(3, "25.00", "1075.00"), kBruta2)); // stored at 17:30:05
     EXPECT_TRUE(grava(fueling(3, "50.00", "1050.00"), kBruta1));
     const auto lista = todos();
     ASSERT_EQ(lista.size(), 2);
@@ -120,10 +124,17 @@ TEST_P(GravacaoTest, FalhasNaoGravamMasFalhaDoEncerranteNaoSeguraOAbastecimento)
 
 TEST(AjusteMilhao, LimitesDeCadaMilhao) {
     // (fall of the totalizer, adjustment); beyond nine millions the value comes back unchanged.
-    const std::pair<const char*, const char*> casos[] = {
-        {"-25", "0"}, {"0", "0"}, {"999975", "1000000"}, {"1000000", "1000000"}, {"1000000.01", "2000000"},
-        {"1999980", "2000000"}, {"7000000.01", "8000000"}, {"9000000", "9000000"}, {"9000000.01", "9000000.01"}};
-    for (const auto& [queda, ajuste] : casos) EXPECT_EQ(GravacaoAbastecimento::AjusteMilhao(-M(queda)), M(ajuste)) << queda;
+    const std::pair<const char*, const char*> casos[] = {{"-25", "0"},
+                                                         {"0", "0"},
+                                                         {"999975", "1000000"},
+                                                         {"1000000", "1000000"},
+                                                         {"1000000.01", "2000000"},
+                                                         {"1999980", "2000000"},
+                                                         {"7000000.01", "8000000"},
+                                                         {"9000000", "9000000"},
+                                                         {"9000000.01", "9000000.01"}};
+    for (const auto& [queda, ajuste] : casos)
+        EXPECT_EQ(GravacaoAbastecimento::AjusteMilhao(-M(queda)), M(ajuste)) << queda;
     // 500,000 then 400,000 becomes 1,400,000.
     EXPECT_EQ(GravacaoAbastecimento::AjusteMilhao(-M("400000")) + M("400000"), M("1400000"));
 }

@@ -13,12 +13,16 @@ TALVERO_NOS_DOIS_BANCOS(RegistrosTest);
 TEST_P(RegistrosTest, AbastecimentoGravadoLidoEAlteradoExato) {
     const std::int64_t maior = std::numeric_limits<std::int64_t>::max();
     Abastecimento a(conexao());
-    std::tie(a.Empresa, a.Data, a.Hora, a.Bico, a.TempoAbastecimento, a.Produto, a.Funcionario, a.Turno) =
-        std::tuple(std::int16_t(1), QDate(2024, 3, 5), QTime(8, 0), std::int16_t(1), QString("0130"), 7, 3, 2);
-    std::tie(a.NumeroCupom, a.PlacaVeiculo, a.Observacao, a.Motorista, a.Complemento, a.Cartao, a.ValorParametro) =
-        std::tuple(981, QString("ABC1D23"), QString("ação"), QString("José"), QString("Aditivada"), 42, std::int16_t(1));
+    std::tie(a.Empresa, a.Data, a.Hora, a.Bico, a.TempoAbastecimento, a.Produto, a.Funcionario,
+             a.Turno) = std::tuple(std::int16_t(1), QDate(2024, 3, 5), QTime(8, 0), std::int16_t(1),
+                                   QString("0130"), 7, 3, 2);
+    std::tie(a.NumeroCupom, a.PlacaVeiculo, a.Observacao, a.Motorista, a.Complemento, a.Cartao,
+             a.ValorParametro) =
+        std::tuple(981, QString("ABC1D23"), QString("ação"), QString("José"), QString("Aditivada"),
+                   42, std::int16_t(1));
     std::tie(a.PrecoUnitario, a.Quantidade, a.EncerranteInicial, a.ValorDesconto) =
-        std::tuple(Moeda::deDezMilesimos(1), Moeda::deDezMilesimos(maior), Moeda::deDezMilesimos(-maior), M("0.0001"));
+        std::tuple(Moeda::deDezMilesimos(1), Moeda::deDezMilesimos(maior),
+                   Moeda::deDezMilesimos(-maior), M("0.0001"));
     a.ValorTotal = M("59.90");
     a.Encerrante = M("123456.78");
     a.RegistroAutomacao = QStringLiteral("(005990010345057900000130)");
@@ -28,7 +32,8 @@ TEST_P(RegistrosTest, AbastecimentoGravadoLidoEAlteradoExato) {
     Abastecimento lido(conexao());
     ASSERT_TRUE(lido.Localiza(1, a.Data, a.Hora, 1));
     EXPECT_EQ(campos(lido), campos(a));
-    QSqlQuery q = direto(QStringLiteral("SELECT %1(Quantidade) FROM Abastecimento").arg(pg() ? "pg_typeof" : "typeof"));
+    QSqlQuery q = direto(QStringLiteral("SELECT %1(Quantidade) FROM Abastecimento")
+                             .arg(pg() ? "pg_typeof" : "typeof"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), pg() ? "bigint" : "integer");
 
@@ -40,7 +45,10 @@ TEST_P(RegistrosTest, AbastecimentoGravadoLidoEAlteradoExato) {
     EXPECT_EQ(campos(Abastecimento::Lista(conexao()).first()), campos(lido));
 
     // The records of one nozzle in one minute, by time.
-    for (const auto& [bico, hora] : {std::pair{1, QTime(8, 0, 55)}, {1, QTime(8, 0, 5)}, {1, QTime(8, 1)}, {2, QTime(8, 0, 10)}}) {
+    for (const auto& [bico, hora] : {std::pair{1, QTime(8, 0, 55)},
+                                     {1, QTime(8, 0, 5)},
+                                     {1, QTime(8, 1)},
+                                     {2, QTime(8, 0, 10)}}) {
         std::tie(a.Bico, a.Hora) = std::tuple(std::int16_t(bico), hora);
         a.RegistroAutomacao = hora.toString();
         ASSERT_TRUE(a.Inclui());
@@ -62,7 +70,8 @@ TEST_P(RegistrosTest, MensagensNumeradasPorEmpresa) {
     }
     MensagemEmail lida(conexao());
     ASSERT_TRUE(lida.Localiza(7, 2));
-    EXPECT_EQ(std::tuple(lida.Empresa, lida.Numero, lida.Mensagem, lida.Concluido), std::tuple(std::int16_t(7), 2, m.Mensagem, true));
+    EXPECT_EQ(std::tuple(lida.Empresa, lida.Numero, lida.Mensagem, lida.Concluido),
+              std::tuple(std::int16_t(7), 2, m.Mensagem, true));
     lida.Concluido = false;
     EXPECT_TRUE(lida.Altera(7, 2));
     EXPECT_FALSE(lida.Altera(7, 3));

@@ -1,7 +1,7 @@
+#include "support/PedidoEmail.h"
 #include "comum/Ajuda.h"
 #include "ensaio/PlataformaDeTeste.h"
 #include "support/Instalacao.h"
-#include "support/PedidoEmail.h"
 
 #include <map>
 #include <memory>
@@ -43,24 +43,29 @@ protected:
         mundo.criaPasta(QStringLiteral("C:\\vb5\\zorp"));
         mundo.arquivos.criaTexto(instalacao::kArquivoIni,
                                  {"[EMAIL]", "Numero do Email=0", "Nome do Remetente=AutoTalvero",
-                                  "Email do Remetente=auto@posto.com.br", "Email do Destinatario 1=suporte@talvero.com.br",
+                                  "Email do Remetente=auto@posto.com.br",
+                                  "Email do Destinatario 1=suporte@talvero.com.br",
                                   "Email do Destinatario 2=gerente@posto.com.br"});
         config.lCodigoEmpresa = config.gCodigoEmpresa = 7;
     }
-    bool pede(const QString& corpo, bool concluido, const QString& nome = "POSTO CENTRAL LTDA DE COMBUSTIVEIS") {
-        return pedido.GravaPedidoEmail("7", nome, "AutoTalvero!", corpo, concluido, config.gNumeroEmail);
+    bool pede(const QString& corpo, bool concluido,
+              const QString& nome = "POSTO CENTRAL LTDA DE COMBUSTIVEIS") {
+        return pedido.GravaPedidoEmail("7", nome, "AutoTalvero!", corpo, concluido,
+                                       config.gNumeroEmail);
     }
 
     PlataformaDeTeste mundo;
     Configuracao config;
     Fila fila;
     SocketIp socket{mundo.host, mundo.operador};
-    PedidoEmail pedido{mundo.relogio, mundo.arquivos, mundo.operador, socket, config,
-                       [this] { return std::make_unique<AcessoFila>(fila); }};
+    PedidoEmail pedido{mundo.relogio,  mundo.arquivos,
+                       mundo.operador, socket,
+                       config,         [this] { return std::make_unique<AcessoFila>(fila); }};
 };
 
 TEST_F(PedidoEmailTest, CadastroSubstituiOsAnterioresMesmoSomenteLeitura) {
-    for (const char* nome : {"C:\\vb5\\zorp\\zorp_cadastro.tmp", "C:\\vb5\\zorp\\zorp_cadastro.ini"}) {
+    for (const char* nome :
+         {"C:\\vb5\\zorp\\zorp_cadastro.tmp", "C:\\vb5\\zorp\\zorp_cadastro.ini"}) {
         QFile f(mundo.local(QString::fromLatin1(nome)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.setPermissions(QFileDevice::ReadOwner);
@@ -77,11 +82,14 @@ TEST_F(PedidoEmailTest, ConcluidoSemMensagemAbertaGravaUmRegistroPorDestinatario
     pede(QStringLiteral("corpo"), true);
     ASSERT_EQ(fila.registros.size(), 2u);
     const auto& p = fila.registros[1];
-    EXPECT_EQ(std::tuple(p.Empresa, p.NomeRemetente, p.EmailRemetente, p.EmailDestinatario, p.Assunto, p.Mensagem),
+    EXPECT_EQ(std::tuple(p.Empresa, p.NomeRemetente, p.EmailRemetente, p.EmailDestinatario,
+                         p.Assunto, p.Mensagem),
               std::tuple(std::int16_t(7), QString("AutoTalvero"), QString("auto@posto.com.br"),
-                         QString("suporte@talvero.com.br"), QString("POSTO CENTRAL L:AutoTalvero!"), QString("corpo")));
+                         QString("suporte@talvero.com.br"), QString("POSTO CENTRAL L:AutoTalvero!"),
+                         QString("corpo")));
     EXPECT_EQ(std::tuple(p.DataHora1, p.DataHora2, p.EnderecoIp, p.Situacao, p.Concluido),
-              std::tuple(QString("05/12/2026 18:00:00"), QString("05/12/2026 18:00:00"), QString("192.168.0.10"), 0, true));
+              std::tuple(QString("05/12/2026 18:00:00"), QString("05/12/2026 18:00:00"),
+                         QString("192.168.0.10"), 0, true));
     EXPECT_EQ(std::pair(fila.registros[2].EmailDestinatario, fila.registros[2].Mensagem),
               std::pair(QString("gerente@posto.com.br"), QString("corpo")));
     EXPECT_EQ(config.gNumeroEmail, 0);

@@ -1,7 +1,7 @@
-#include "comum/Ajuda.h"
-#include "platform/OperadorSemJanela.h"
-#include "ensaio/PlataformaDeTeste.h"
 #include "support/RegistroEventos.h"
+#include "comum/Ajuda.h"
+#include "ensaio/PlataformaDeTeste.h"
+#include "platform/OperadorSemJanela.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -14,7 +14,9 @@ struct Registro : ::testing::Test {
     RegistroEventos log{p.relogio, p.arquivos, p.operador};
     QStringList saidaErro;
 
-    Registro() { log.defineSaidaErro([this](const QString& l) { saidaErro << l; }); }
+    Registro() {
+        log.defineSaidaErro([this](const QString& l) { saidaErro << l; });
+    }
     QByteArray conteudo(const char* nome) const {
         QFile f(p.local(QStringLiteral("C:\\Talvero\\AutoTalvero\\") + nome));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<ausente>");
@@ -29,7 +31,8 @@ TEST_F(Registro, UmArquivoPorHoraInclusiveNaMeiaNoite) {
     log.CriaLogCupom(QStringLiteral("primeira das 19"));
     p.agendador.avancaAte(QDateTime(QDate(2026, 12, 6), QTime(0, 0, 5)));
     log.registra(QStringLiteral(" - madrugada"));
-    EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_18.LOG"), "18:59:59 - A\xe7\xe3o\r\n18:59:59 - outra\r\n");
+    EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_18.LOG"),
+              "18:59:59 - A\xe7\xe3o\r\n18:59:59 - outra\r\n");
     EXPECT_EQ(conteudo("AUTOMACAO_05_12_2026_19.LOG"), "primeira das 19\r\n");
     EXPECT_EQ(conteudo("AUTOMACAO_06_12_2026_00.LOG"), "00:00:05 - madrugada\r\n");
     EXPECT_TRUE(p.operador.exibidas.empty() && saidaErro.empty());
@@ -70,7 +73,7 @@ TEST_F(Registro, PastaAusenteAvisaUmaVezPorSequenciaDeFalhas) {
 TEST_F(Registro, HandlersQueRegistramComACaixaAbertaNaoAbremOutras) {
     int aninhadas = 0;
     p.operador.aoExibir = [&](const OperadorRoteirizado::Exibicao&) {
-        if (++aninhadas > 10) return;  // guard against a runaway test
+        if (++aninhadas > 10) return; // guard against a runaway test
         log.registra(QStringLiteral(" - tique durante a caixa"));
     };
     log.registra(QStringLiteral(" - falha"));
@@ -98,8 +101,9 @@ TEST_F(Registro, OperadorSemJanelaNaoRealimentaAsPropriasFalhasDoRegistro) {
 TEST_F(Registro, LogsAlemDaRetencaoRemovidosPelaDataDoNome) {
     p.criaPastaPrograma();
     const QString pasta = p.local(QStringLiteral("C:\\Talvero\\AutoTalvero\\"));
-    const QStringList alheios{"AUTOMACAO_01_01_2020_05.LOG.bak", "automacao_01_01_2020_05.log", "AUTOMACAO_31_02_2020_05.LOG",
-                              "AUTOMACAO_01_01_2020_24.LOG", "AUTOMACAO_1_01_2020_05.LOG", "Talvero.db"};
+    const QStringList alheios{"AUTOMACAO_01_01_2020_05.LOG.bak", "automacao_01_01_2020_05.log",
+                              "AUTOMACAO_31_02_2020_05.LOG",     "AUTOMACAO_01_01_2020_24.LOG",
+                              "AUTOMACAO_1_01_2020_05.LOG",      "Talvero.db"};
     for (const QString& nome : alheios + QStringList{"AUTOMACAO_01_01_2020_05.LOG"}) {
         QFile f(pasta + nome);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -111,15 +115,19 @@ TEST_F(Registro, LogsAlemDaRetencaoRemovidosPelaDataDoNome) {
         p.agendador.avanca(3'600'000);
     }
     QStringList logs = QDir(pasta).entryList({"AUTOMACAO_*.LOG"}, QDir::Files, QDir::Name);
-    for (const QString& nome : alheios) EXPECT_TRUE(QFile::exists(pasta + nome)) << nome.toStdString();
+    for (const QString& nome : alheios)
+        EXPECT_TRUE(QFile::exists(pasta + nome)) << nome.toStdString();
     EXPECT_TRUE(QDir(pasta + "AUTOMACAO_02_01_2020_05.LOG").exists());
     EXPECT_FALSE(logs.contains("AUTOMACAO_01_01_2020_05.LOG"));
     // Last line on 04/01 at 17h: seven whole days before it, and today's 18 hours.
-    EXPECT_TRUE(logs.contains("AUTOMACAO_28_12_2026_00.LOG") && !logs.contains("AUTOMACAO_27_12_2026_23.LOG"))
+    EXPECT_TRUE(logs.contains("AUTOMACAO_28_12_2026_00.LOG") &&
+                !logs.contains("AUTOMACAO_27_12_2026_23.LOG"))
         << logs.join(' ').toStdString();
     EXPECT_EQ(logs.filter(QRegularExpression("_202[67]_")).size(), 7 * 24 + 18);
     // One line at each midnight that removed a day, none at the other hours.
     int linhasDeRemocao = 0;
-    for (const QString& nome : logs) linhasDeRemocao += QString::fromLatin1(conteudo(qPrintable(nome))).count("Logs antigos removidos");
+    for (const QString& nome : logs)
+        linhasDeRemocao +=
+            QString::fromLatin1(conteudo(qPrintable(nome))).count("Logs antigos removidos");
     EXPECT_EQ(linhasDeRemocao, 8);
 }

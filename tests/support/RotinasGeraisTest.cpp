@@ -1,18 +1,27 @@
+#include "support/RotinasGerais.h"
 #include "comum/Ajuda.h"
 #include "ensaio/TempoVirtual.h"
-#include "support/RotinasGerais.h"
 
 using namespace talvero;
 using namespace talvero::teste;
 
 TEST(SeparaCampo, SoCamposFechadosPorSeparador) {
     const std::tuple<const char*, int, const char*> casos[] = {
-        {"1234|@|5678|@|", 2, "5678"}, {"1234|@|5678|@|", 3, ""}, {"A|@||@|C|@|", 2, ""}, {"A|@||@|C|@|", 3, "C"},
+        {"1234|@|5678|@|", 2, "5678"},
+        {"1234|@|5678|@|", 3, ""},
+        {"A|@||@|C|@|", 2, ""},
+        {"A|@||@|C|@|", 3, "C"},
         // Text after the last separator is never a field.
-        {"A|@|B", 1, "A"}, {"A|@|B", 2, ""}, {"sem separador", 1, ""}, {"", 1, ""}, {"A|@|", 0, ""}, {"A|@|", -1, ""},
+        {"A|@|B", 1, "A"},
+        {"A|@|B", 2, ""},
+        {"sem separador", 1, ""},
+        {"", 1, ""},
+        {"A|@|", 0, ""},
+        {"A|@|", -1, ""},
         // A separator begins a new field only after the previous one has ended.
         {"|@|@|X|@|", 2, "@|X"}};
-    for (const auto& [texto, n, campo] : casos) EXPECT_EQ(SeparaCampo(texto, n), campo) << texto << " " << n;
+    for (const auto& [texto, n, campo] : casos)
+        EXPECT_EQ(SeparaCampo(texto, n), campo) << texto << " " << n;
 
     const QString limite = QString(32763, QLatin1Char('x')) + QStringLiteral("|@|Y");
     EXPECT_EQ(SeparaCampo(limite, 1).size(), 32763);

@@ -1,7 +1,7 @@
+#include "support/SocketIp.h"
 #include "comum/Ajuda.h"
 #include "ensaio/HostFixo.h"
 #include "ensaio/OperadorRoteirizado.h"
-#include "support/SocketIp.h"
 
 #include <functional>
 
@@ -20,25 +20,32 @@ TEST(SocketIp, NomeAteONulPrimeiroIpv4OuUmaCaixaPorFalha) {
         std::function<void(HostFixo&)> prepara;
         Consulta consulta;
         const char* resultado;
-        const char* caixa;  // part of the one box's text; null: no box
+        const char* caixa; // part of the one box's text; null: no box
         int encerramentos;
     } casos[] = {
-        {"nome", [](HostFixo& h) { h.nome = QByteArray(" CAIXA01 \0lixo", 14); }, &SocketIp::NomeDoHost, " CAIXA01 ",
-         nullptr, 1},
+        {"nome", [](HostFixo& h) { h.nome = QByteArray(" CAIXA01 \0lixo", 14); },
+         &SocketIp::NomeDoHost, " CAIXA01 ", nullptr, 1},
         {"primeiro IPv4",
          [](HostFixo& h) {
-             h.enderecosDoHost = QList<QByteArray>{QByteArray(16, '\1'), HostFixo::ipv4(10, 0, 0, 5), HostFixo::ipv4(192, 168, 0, 1)};
+             h.enderecosDoHost = QList<QByteArray>{
+                 QByteArray(16, '\1'), HostFixo::ipv4(10, 0, 0, 5), HostFixo::ipv4(192, 168, 0, 1)};
          },
          &SocketIp::IpDoHost, "10.0.0.5", nullptr, 1},
-        {"início recusado", [](HostFixo& h) { h.inicio.resultado = 10091; }, &SocketIp::IpDoHost, "", "", 0},
-        {"nenhum socket", [](HostFixo& h) { h.inicio.maxSockets = 0; }, &SocketIp::NomeDoHost, "", "", 0},
-        {"versão 1.0", [](HostFixo& h) { h.inicio.versao = 0x0001; }, &SocketIp::NomeDoHost, "", "1.0", 0},
+        {"início recusado", [](HostFixo& h) { h.inicio.resultado = 10091; }, &SocketIp::IpDoHost,
+         "", "", 0},
+        {"nenhum socket", [](HostFixo& h) { h.inicio.maxSockets = 0; }, &SocketIp::NomeDoHost, "",
+         "", 0},
+        {"versão 1.0", [](HostFixo& h) { h.inicio.versao = 0x0001; }, &SocketIp::NomeDoHost, "",
+         "1.0", 0},
         {"sem nome", semNome, &SocketIp::NomeDoHost, "", "10093", 1},
         {"sem nome para o IP", semNome, &SocketIp::IpDoHost, "", "10093", 1},
-        {"sem entrada", [](HostFixo& h) { h.enderecosDoHost.reset(); }, &SocketIp::IpDoHost, "", "", 1},
-        {"entrada sem IPv4", [](HostFixo& h) { h.enderecosDoHost = QList<QByteArray>{QByteArray(16, '\1')}; },
+        {"sem entrada", [](HostFixo& h) { h.enderecosDoHost.reset(); }, &SocketIp::IpDoHost, "", "",
+         1},
+        {"entrada sem IPv4",
+         [](HostFixo& h) { h.enderecosDoHost = QList<QByteArray>{QByteArray(16, '\1')}; },
          &SocketIp::IpDoHost, "", "", 1},
-        {"limpeza falha", [](HostFixo& h) { h.resultadoEncerra = 10093; }, &SocketIp::NomeDoHost, "CAIXA01", "", 1},
+        {"limpeza falha", [](HostFixo& h) { h.resultadoEncerra = 10093; }, &SocketIp::NomeDoHost,
+         "CAIXA01", "", 1},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nome);
@@ -52,6 +59,7 @@ TEST(SocketIp, NomeAteONulPrimeiroIpv4OuUmaCaixaPorFalha) {
         if (!c.caixa) continue;
         const auto& caixa = operador.exibidas[0];
         EXPECT_EQ(std::tuple(caixa.icone, caixa.titulo), std::tuple(Icone::Nenhum, QString()));
-        EXPECT_TRUE(caixa.texto.contains(QString::fromLatin1(c.caixa))) << caixa.texto.toStdString();
+        EXPECT_TRUE(caixa.texto.contains(QString::fromLatin1(c.caixa)))
+            << caixa.texto.toStdString();
     }
 }

@@ -11,7 +11,8 @@ namespace {
 
 QString roda(const QTemporaryDir& raiz, const QStringList& argumentos) {
     QProcess p;
-    p.start(QStringLiteral(TALVERO_DADOS_EXE), QStringList{"--root", raiz.path(), "log"} + argumentos);
+    p.start(QStringLiteral(TALVERO_DADOS_EXE),
+            QStringList{"--root", raiz.path(), "log"} + argumentos);
     EXPECT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
@@ -29,8 +30,10 @@ TEST(ComandoLogTest, MostraOLogMaisRecenteEmUtf8) {
         f.write(ansi::codifica(texto));
     };
     escreve("AUTOMACAO_31_12_2025_23.LOG", QStringLiteral("23:59:59 - véspera\r\n"));
-    escreve("AUTOMACAO_07_12_2026_14.LOG", QStringLiteral("14:00:01 - Automação: opção «Caçamba» ½ €\r\n14:00:02 - fim\r\n"));
-    EXPECT_EQ(roda(raiz, {}), QStringLiteral("14:00:01 - Automação: opção «Caçamba» ½ €\n14:00:02 - fim\n"));
+    escreve("AUTOMACAO_07_12_2026_14.LOG",
+            QStringLiteral("14:00:01 - Automação: opção «Caçamba» ½ €\r\n14:00:02 - fim\r\n"));
+    EXPECT_EQ(roda(raiz, {}),
+              QStringLiteral("14:00:01 - Automação: opção «Caçamba» ½ €\n14:00:02 - fim\n"));
     EXPECT_EQ(roda(raiz, {"AUTOMACAO_31_12_2025_23.LOG"}), QStringLiteral("23:59:59 - véspera\n"));
 }
 

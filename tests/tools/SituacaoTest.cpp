@@ -26,7 +26,8 @@ public:
     }
     QByteArray conteudo() const {
         QByteArray s;
-        for (const auto& [chave, valor] : chaves_) s += (chave + '=' + valor + '\n').toUtf8();
+        for (const auto& [chave, valor] : chaves_)
+            s += (chave + '=' + valor + '\n').toUtf8();
         return s;
     }
 
@@ -37,20 +38,30 @@ private:
 // The healthy agent each case departs from.
 Situacao emFuncionamento() {
     return Situacao()
-        .com("versao", "4.04.26-0").com("pid", QString::number(QCoreApplication::applicationPid())).ha("inicio", 3600).ha("batimento", 5)
-        .com("raiz", "/var/lib/autotalvero").com("transporte", "Controle serial COM3")
-        .com("banco", "SQLite Talvero.db").com("banco_estado", "conectado").com("enlace", "respondendo")
-        .ha("ultima_resposta", 1).com("pausada", "nao").com("abastecimentos_hoje", "12")
-        .ha("ultimo_abastecimento", 600).com("quarentena", "0").com("recusados_na_pasta", "0")
+        .com("versao", "4.04.26-0")
+        .com("pid", QString::number(QCoreApplication::applicationPid()))
+        .ha("inicio", 3600)
+        .ha("batimento", 5)
+        .com("raiz", "/var/lib/autotalvero")
+        .com("transporte", "Controle serial COM3")
+        .com("banco", "SQLite Talvero.db")
+        .com("banco_estado", "conectado")
+        .com("enlace", "respondendo")
+        .ha("ultima_resposta", 1)
+        .com("pausada", "nao")
+        .com("abastecimentos_hoje", "12")
+        .ha("ultimo_abastecimento", 600)
+        .com("quarentena", "0")
+        .com("recusados_na_pasta", "0")
         .com("resumo", "OK · 12 hoje");
 }
 
 struct Caso {
     const char* nome;
-    std::optional<Situacao> situacao;  // none: the agent never wrote one
+    std::optional<Situacao> situacao; // none: the agent never wrote one
     QStringList argumentos;
     int saida;
-    const char* motivo;  // a piece of the first line that names the reason
+    const char* motivo; // a piece of the first line that names the reason
 };
 
 // The check through the built talvero-dados, on a root with no INI and no
@@ -60,21 +71,34 @@ TEST(SituacaoTest, EstadoDoArquivoDeSituacaoComoPluginDeMonitoracao) {
     const Caso casos[] = {
         {"em funcionamento", emFuncionamento(), semPrazo, 0, "OK - OK · 12 hoje"},
         {"quarentena", emFuncionamento().com("quarentena", "2"), semPrazo, 1, "2 resposta(s)"},
-        {"lacunas de encerrante", emFuncionamento().com("lacunas_encerrante_hoje", "2").com("litros_lacunas_hoje", "31.500"),
+        {"lacunas de encerrante",
+         emFuncionamento().com("lacunas_encerrante_hoje", "2").com("litros_lacunas_hoje", "31.500"),
          semPrazo, 1, "2 lacuna(s) de encerrante hoje, 31,5 L"},
-        {"pasta com recusados", emFuncionamento().com("recusados_na_pasta", "1"), semPrazo, 1, "1 entrada(s)"},
-        {"pausada e calada", emFuncionamento().com("pausada", "sim").ha("ultima_resposta", 600), semPrazo, 1, "pausada"},
-        {"enlace calado", emFuncionamento().com("enlace", "sem_resposta").ha("ultima_resposta", 75), semPrazo, 2, "há 1 min"},
-        {"calado menos que --critico", emFuncionamento().com("enlace", "sem_resposta").ha("ultima_resposta", 75),
-         {"situacao", "--critico", "120"}, 0, "OK"},
-        {"respondendo, arquivo sem mudança", emFuncionamento().ha("ultima_resposta", 75), semPrazo, 0, "OK"},
-        {"nunca respondeu", emFuncionamento().com("enlace", "aguardando").com("ultima_resposta", "").ha("inicio", 61),
+        {"pasta com recusados", emFuncionamento().com("recusados_na_pasta", "1"), semPrazo, 1,
+         "1 entrada(s)"},
+        {"pausada e calada", emFuncionamento().com("pausada", "sim").ha("ultima_resposta", 600),
+         semPrazo, 1, "pausada"},
+        {"enlace calado", emFuncionamento().com("enlace", "sem_resposta").ha("ultima_resposta", 75),
+         semPrazo, 2, "há 1 min"},
+        {"calado menos que --critico",
+         emFuncionamento().com("enlace", "sem_resposta").ha("ultima_resposta", 75),
+         {"situacao", "--critico", "120"},
+         0,
+         "OK"},
+        {"respondendo, arquivo sem mudança", emFuncionamento().ha("ultima_resposta", 75), semPrazo,
+         0, "OK"},
+        {"nunca respondeu",
+         emFuncionamento().com("enlace", "aguardando").com("ultima_resposta", "").ha("inicio", 61),
          semPrazo, 2, "nenhuma vez"},
-        {"enlace perdido há pouco", emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 30), semPrazo, 0, "OK"},
-        {"enlace perdido", emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 120), semPrazo, 2, "perdido"},
+        {"enlace perdido há pouco",
+         emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 30), semPrazo, 0, "OK"},
+        {"enlace perdido", emFuncionamento().com("enlace", "perdido").ha("ultima_resposta", 120),
+         semPrazo, 2, "perdido"},
         {"agente parado", emFuncionamento().ha("batimento", 91), semPrazo, 2, "não está rodando"},
-        {"banco perdido", emFuncionamento().com("banco_estado", "perdido"), semPrazo, 2, "banco de dados perdido"},
-        {"agente morto há pouco", emFuncionamento().com("pid", "99999999"), semPrazo, 2, "processo 99999999 terminou"},
+        {"banco perdido", emFuncionamento().com("banco_estado", "perdido"), semPrazo, 2,
+         "banco de dados perdido"},
+        {"agente morto há pouco", emFuncionamento().com("pid", "99999999"), semPrazo, 2,
+         "processo 99999999 terminou"},
         {"relógio voltou", emFuncionamento().ha("batimento", -3600), semPrazo, 2, "relógio"},
         {"sem batimento", emFuncionamento().com("batimento", "ontem"), semPrazo, 3, "batimento"},
         {"sem arquivo", std::nullopt, semPrazo, 3, "não há arquivo de situação"},
@@ -91,14 +115,16 @@ TEST(SituacaoTest, EstadoDoArquivoDeSituacaoComoPluginDeMonitoracao) {
             f.write(c.situacao->conteudo());
         }
         QProcess p;
-        p.start(QStringLiteral(TALVERO_DADOS_EXE), QStringList{"--root", raiz.path()} + c.argumentos);
+        p.start(QStringLiteral(TALVERO_DADOS_EXE),
+                QStringList{"--root", raiz.path()} + c.argumentos);
         ASSERT_TRUE(p.waitForFinished(60000)) << c.nome;
         const QString saida = QString::fromUtf8(p.readAllStandardOutput());
         const QString primeira = saida.section('\n', 0, 0);
         EXPECT_EQ(p.exitCode(), c.saida) << c.nome << ": " << saida.toStdString();
         static const char* const kEstados[] = {"OK", "AVISO", "CRITICO", "DESCONHECIDO"};
-        EXPECT_TRUE(primeira.startsWith(QStringLiteral("AUTOTALVERO %1 - ").arg(kEstados[c.saida])) &&
-                    primeira.contains(QString::fromUtf8(c.motivo)))
+        EXPECT_TRUE(
+            primeira.startsWith(QStringLiteral("AUTOTALVERO %1 - ").arg(kEstados[c.saida])) &&
+            primeira.contains(QString::fromUtf8(c.motivo)))
             << c.nome << ": " << primeira.toStdString();
         EXPECT_FALSE(QFile::exists(pasta + "/Talvero.db")) << c.nome;
     }

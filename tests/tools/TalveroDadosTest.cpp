@@ -1,8 +1,8 @@
+#include "comum/BancoDeTeste.h"
+#include "comum/RecusaGravacao.h"
 #include "platform/CodecAnsi.h"
 #include "store/AbastecimentoRejeitado.h"
-#include "comum/BancoDeTeste.h"
 #include "store/Cadastros.h"
-#include "comum/RecusaGravacao.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,11 +28,14 @@ protected:
         const QString pasta = dir_.filePath(QStringLiteral("C/Talvero/AutoTalvero"));
         QStringList ini{"[AUTOMACAO]", "Casas decimais da litragem=2", "[BANCO DE DADOS]"};
         if (pg())
-            ini << "Driver=POSTGRESQL" << "Servidor=" + opcoes_.servidor << "Porta=" + QString::number(opcoes_.porta)
-                << "Banco=" + opcoes_.banco << "Usuario=" + opcoes_.usuario << "Esquema=" + opcoes_.esquema;
+            ini << "Driver=POSTGRESQL"
+                << "Servidor=" + opcoes_.servidor << "Porta=" + QString::number(opcoes_.porta)
+                << "Banco=" + opcoes_.banco << "Usuario=" + opcoes_.usuario
+                << "Esquema=" + opcoes_.esquema;
         else
             opcoes_.arquivo = pasta + QStringLiteral("/Talvero.db");
-        escreve(pasta + QStringLiteral("/AutoTalvero.INI"), ini.join(QStringLiteral("\r\n")).toLatin1());
+        escreve(pasta + QStringLiteral("/AutoTalvero.INI"),
+                ini.join(QStringLiteral("\r\n")).toLatin1());
     }
 
     void escreve(const QString& caminho, const QByteArray& conteudo) {
@@ -46,7 +49,8 @@ protected:
         QProcess p;
         p.start(QStringLiteral(TALVERO_DADOS_EXE), QStringList{"--root", dir_.path()} + argumentos);
         EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
 
     // A 52-character answer of day 05 kept in quarantine on 10 March 2024: 100.00
@@ -55,7 +59,8 @@ protected:
         AbastecimentoRejeitado r(conexao());
         r.Empresa = 1;
         r.DataHoraRecebido = QDateTime(QDate(2024, 3, 10), QTime(9, 0));
-        r.RegistroAutomacao = QStringLiteral("(0050000100000500000130") + bico + "05" + horaMinuto + "000000" + encerrante + "0000)";
+        r.RegistroAutomacao = QStringLiteral("(0050000100000500000130") + bico + "05" + horaMinuto +
+                              "000000" + encerrante + "0000)";
         r.Erro = QStringLiteral("Código de bico não cadastrado");
         r.Passo = QStringLiteral("1");
         EXPECT_TRUE(r.Inclui());
@@ -73,8 +78,11 @@ TALVERO_NOS_DOIS_BANCOS(TalveroDadosTest);
 TEST_P(TalveroDadosTest, CriaImportaListaERecusaImportacaoComErro) {
     ASSERT_EQ(roda({"criar"}).codigo, 0);
     const QString cadastros = dir_.filePath(QStringLiteral("cadastros"));
-    escreve(cadastros + "/Bico.csv", ansi::codifica(QStringLiteral("Empresa;Bico;Produto;Complemento\r\n1;1;7;Gasolina aditivação\r\n")));
-    escreve(cadastros + "/BicoAutomacao.csv", "\xEF\xBB\xBF" "Codigo,Bico\n0C,1\n0D,2\n");
+    escreve(cadastros + "/Bico.csv",
+            ansi::codifica(QStringLiteral(
+                "Empresa;Bico;Produto;Complemento\r\n1;1;7;Gasolina aditivação\r\n")));
+    escreve(cadastros + "/BicoAutomacao.csv", "\xEF\xBB\xBF"
+                                              "Codigo,Bico\n0C,1\n0D,2\n");
     Execucao e = roda({"importar", cadastros});
     ASSERT_EQ(e.codigo, 0) << e.erro.toStdString();
     Bico bico(conexao());
@@ -83,18 +91,22 @@ TEST_P(TalveroDadosTest, CriaImportaListaERecusaImportacaoComErro) {
     EXPECT_EQ(BicoAutomacao(conexao()).BicoDoCodigo(QStringLiteral("0D")), 2);
 
     Abastecimento a(conexao());
-    std::tie(a.Empresa, a.Data, a.Hora, a.Bico) = std::tuple(std::int16_t(1), QDate(2024, 3, 5), QTime(10, 20, 5), std::int16_t(1));
-    std::tie(a.PrecoUnitario, a.Quantidade, a.ValorTotal) = std::tuple(M("5.79"), M("10.345"), M("59.9"));
+    std::tie(a.Empresa, a.Data, a.Hora, a.Bico) =
+        std::tuple(std::int16_t(1), QDate(2024, 3, 5), QTime(10, 20, 5), std::int16_t(1));
+    std::tie(a.PrecoUnitario, a.Quantidade, a.ValorTotal) =
+        std::tuple(M("5.79"), M("10.345"), M("59.9"));
     a.RegistroAutomacao = QStringLiteral("(A,\"B\")");
     ASSERT_TRUE(a.Inclui());
     e = roda({"abastecimentos", "--csv"});
     EXPECT_EQ(e.saida.split(QStringLiteral("\r\n")).value(1),
-              QStringLiteral("1,2024-03-05,10:20:05,1,,0,5.79,10.345,59.90,0,0,0,,0.00,\"(A,\"\"B\"\")\",,,0.00,0.00,,0,0"));
+              QStringLiteral("1,2024-03-05,10:20:05,1,,0,5.79,10.345,59.90,0,0,0,,0.00,\"(A,"
+                             "\"\"B\"\")\",,,0.00,0.00,,0,0"));
     EXPECT_TRUE(roda({"abastecimentos"}).saida.endsWith(QStringLiteral("\n1 abastecimento(s)\n")));
     a.Data = QDate(2024, 3, 6);
     ASSERT_TRUE(a.Inclui());
     e = roda({"abastecimentos", "--data", "2024-03-06"});
-    EXPECT_TRUE(e.saida.contains(QStringLiteral("2024-03-06")) && !e.saida.contains(QStringLiteral("2024-03-05")) &&
+    EXPECT_TRUE(e.saida.contains(QStringLiteral("2024-03-06")) &&
+                !e.saida.contains(QStringLiteral("2024-03-05")) &&
                 e.saida.endsWith(QStringLiteral("\n1 abastecimento(s)\n")))
         << e.saida.toStdString();
     e = roda({"abastecimentos", "--data", "2024-02-30"});
@@ -103,19 +115,23 @@ TEST_P(TalveroDadosTest, CriaImportaListaERecusaImportacaoComErro) {
 
     // A bad value anywhere imports nothing.
     escreve(cadastros + "/Produto.csv", "Produto,PrecoVenda\n7,9.99\n");
-    escreve(cadastros + "/Estoque.csv", "# o posto\nEmpresa,Produto,PrecoVenda\n#1,7,x\n1,7,5.79\n1,8,5.7.9\n");
+    escreve(cadastros + "/Estoque.csv",
+            "# o posto\nEmpresa,Produto,PrecoVenda\n#1,7,x\n1,7,5.79\n1,8,5.7.9\n");
     e = roda({"importar", cadastros});
     EXPECT_EQ(e.codigo, 1);
-    EXPECT_TRUE(e.erro.contains(QStringLiteral("Estoque.csv, linha 5, coluna PrecoVenda"))) << e.erro.toStdString();
+    EXPECT_TRUE(e.erro.contains(QStringLiteral("Estoque.csv, linha 5, coluna PrecoVenda")))
+        << e.erro.toStdString();
     EXPECT_FALSE(Produto(conexao()).Localiza(7));
     // Beyond the currency's range: refused, not wrapped round.
     escreve(cadastros + "/Estoque.csv", "Empresa,Produto,PrecoVenda\n1,7,99999999999999999\n");
-    EXPECT_TRUE(roda({"importar", cadastros}).erro.contains(QStringLiteral("Estoque.csv, linha 2, coluna PrecoVenda")));
+    EXPECT_TRUE(roda({"importar", cadastros})
+                    .erro.contains(QStringLiteral("Estoque.csv, linha 2, coluna PrecoVenda")));
     // A column the table has not: the ones it has are named.
     escreve(cadastros + "/Estoque.csv", "Empresa,Produto,Preco\n1,7,5.79\n");
     e = roda({"importar", cadastros});
     EXPECT_EQ(e.codigo, 1);
-    EXPECT_TRUE(e.erro.contains(QStringLiteral("'Preco' na tabela Estoque (as colunas dela: Empresa, Produto, PrecoVenda)")))
+    EXPECT_TRUE(e.erro.contains(QStringLiteral(
+        "'Preco' na tabela Estoque (as colunas dela: Empresa, Produto, PrecoVenda)")))
         << e.erro.toStdString();
     EXPECT_EQ(roda({}).codigo, 2);
 }
@@ -135,7 +151,7 @@ TEST_P(TalveroDadosTest, ModelosImportadosNumBancoVazio) {
         QFile f(info.filePath());
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         QByteArray csv = f.readAll();
-        csv.replace("\n#", "\n");  // the example; the first line, a comment, stays
+        csv.replace("\n#", "\n"); // the example; the first line, a comment, stays
         f.close();
         escreve(info.filePath(), csv);
     }
@@ -161,7 +177,9 @@ TEST_P(TalveroDadosTest, ArquivoComCaminhoAbsolutoUsadoComoEsta) {
     escreve(ini, ("[BANCO DE DADOS]\r\nArquivo=" + arquivo + "\r\n").toLocal8Bit());
     Execucao e = roda({"criar"});
     EXPECT_EQ(e.codigo, 1);
-    EXPECT_TRUE(e.erro.contains(QStringLiteral("a pasta %1 não existe").arg(fora.filePath("posto")))) << e.erro.toStdString();
+    EXPECT_TRUE(
+        e.erro.contains(QStringLiteral("a pasta %1 não existe").arg(fora.filePath("posto"))))
+        << e.erro.toStdString();
     ASSERT_TRUE(QDir(fora.path()).mkpath(QStringLiteral("posto")));
     e = roda({"criar"});
     EXPECT_EQ(e.codigo, 0) << e.erro.toStdString();
@@ -187,16 +205,22 @@ TEST_P(TalveroDadosTest, ReprocessarGravaOQueAgoraSeLeUmaVez) {
                   std::tuple(QDate(2024, 3, 5), QTime(17, 10), M("100"), QTime(17, 30)));
         EXPECT_EQ(encerrante(), M("1050"));
         const auto rejeitados = AbastecimentoRejeitado::Lista(conexao());
-        EXPECT_EQ(std::tuple(rejeitados[0].DataAbastecimento, rejeitados[0].HoraAbastecimento, rejeitados[0].BicoAbastecimento),
+        EXPECT_EQ(std::tuple(rejeitados[0].DataAbastecimento, rejeitados[0].HoraAbastecimento,
+                             rejeitados[0].BicoAbastecimento),
                   std::tuple(QDate(2024, 3, 5), QTime(17, 30), std::int16_t(3)));
         EXPECT_TRUE(rejeitados[1].Reprocessado());
-        EXPECT_EQ(std::tuple(rejeitados[2].Reprocessado(), rejeitados[2].Passo), std::tuple(false, QString("1")));
-        EXPECT_TRUE(rejeitados[2].Erro.contains(QStringLiteral("0D"))) << rejeitados[2].Erro.toStdString();
+        EXPECT_EQ(std::tuple(rejeitados[2].Reprocessado(), rejeitados[2].Passo),
+                  std::tuple(false, QString("1")));
+        EXPECT_TRUE(rejeitados[2].Erro.contains(QStringLiteral("0D")))
+            << rejeitados[2].Erro.toStdString();
     }
-    EXPECT_TRUE(roda({"rejeitados", "--csv"}).saida.contains(QStringLiteral(",2024-03-05,17:30:00,3\r\n")));
+    EXPECT_TRUE(
+        roda({"rejeitados", "--csv"}).saida.contains(QStringLiteral(",2024-03-05,17:30:00,3\r\n")));
 
     // Stored already but not marked: found by the repeat rule, only marked.
-    direto(QStringLiteral("UPDATE AbastecimentoRejeitado SET DataHoraReprocessado = NULL WHERE Id = %1").arg(lida));
+    direto(QStringLiteral(
+               "UPDATE AbastecimentoRejeitado SET DataHoraReprocessado = NULL WHERE Id = %1")
+               .arg(lida));
     ASSERT_EQ(roda({"reprocessar", "--id", QString::number(lida)}).codigo, 0);
     EXPECT_EQ(gravados().size(), 2);
     EXPECT_TRUE(AbastecimentoRejeitado::Lista(conexao())[0].Reprocessado());
@@ -208,7 +232,8 @@ TEST_P(TalveroDadosTest, ReprocessarComFalhaDoBancoNaoGravaNemMarcaNada) {
     cadastra("EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,3,1000.00\n");
     cadastra("BicoAutomacao.csv", "Codigo,Bico\n0C,3\n");
     rejeita("0C", "1730", "0000105000");
-    for (const auto& [tabela, operacao] : {std::pair{"AbastecimentoRejeitado", "UPDATE"}, {"EncerranteAtual", "UPDATE"},
+    for (const auto& [tabela, operacao] : {std::pair{"AbastecimentoRejeitado", "UPDATE"},
+                                           {"EncerranteAtual", "UPDATE"},
                                            {"Abastecimento", "INSERT"}}) {
         recusaGravacoes(conexao(), {tabela}, {operacao});
         const Execucao e = roda({"reprocessar"});
@@ -230,7 +255,8 @@ namespace {
 // Nozzle 1 lost 20 L between its two fuelings; nozzle 2's answers carry no totalizer.
 TEST_P(TalveroDadosTest, EncerrantesPorBicoComLacunaSaiComTres) {
     ASSERT_EQ(roda({"criar"}).codigo, 0);
-    const auto grava = [&](int bico, int produto, QTime hora, const char* litros, const char* encerrante) {
+    const auto grava = [&](int bico, int produto, QTime hora, const char* litros,
+                           const char* encerrante) {
         Abastecimento a(conexao());
         a.Empresa = 1;
         a.Data = QDate(2024, 3, 10);
@@ -249,25 +275,30 @@ TEST_P(TalveroDadosTest, EncerrantesPorBicoComLacunaSaiComTres) {
 
     const Execucao csv = roda({"encerrantes", "--data", "2024-03-10", "--empresa", "1", "--csv"});
     EXPECT_EQ(csv.codigo, 3) << csv.erro.toStdString();
-    EXPECT_EQ(csv.saida.toStdString(),
-              "Bico,Produto,EncerranteInicial,EncerranteFinal,LitrosEncerrantes,LitrosAbastecimentos,Diferenca,Lacunas\n"
-              "1,7,1000.000,1040.00,40.000,20.000,20.000,1\n"
-              "2,8,,,,5.500,,0\n"
-              "\n"
-              "Bico,DataAnterior,HoraAnterior,EncerranteAnterior,Data,Hora,EncerranteInicial,Litros\n"
-              "1,2024-03-10,10:00:00,1010.00,2024-03-10,11:00:00,1030.000,20.000\n");
-    const Execucao texto = roda({"encerrantes", "--de", "2024-03-10", "--ate", "2024-03-10", "--empresa", "1"});
+    EXPECT_EQ(
+        csv.saida.toStdString(),
+        "Bico,Produto,EncerranteInicial,EncerranteFinal,LitrosEncerrantes,LitrosAbastecimentos,"
+        "Diferenca,Lacunas\n"
+        "1,7,1000.000,1040.00,40.000,20.000,20.000,1\n"
+        "2,8,,,,5.500,,0\n"
+        "\n"
+        "Bico,DataAnterior,HoraAnterior,EncerranteAnterior,Data,Hora,EncerranteInicial,Litros\n"
+        "1,2024-03-10,10:00:00,1010.00,2024-03-10,11:00:00,1030.000,20.000\n");
+    const Execucao texto =
+        roda({"encerrantes", "--de", "2024-03-10", "--ate", "2024-03-10", "--empresa", "1"});
     EXPECT_EQ(texto.codigo, 3);
-    EXPECT_TRUE(texto.saida.contains(QStringLiteral("1 resposta(s) do concentrador recebida(s) no período")));
+    EXPECT_TRUE(texto.saida.contains(
+        QStringLiteral("1 resposta(s) do concentrador recebida(s) no período")));
     EXPECT_EQ(roda({"encerrantes", "--data", "2024-03-11", "--empresa", "1"}).codigo, 0);
 
     // Without --empresa the INI's, read as the agent reads it: none there is company 0.
     EXPECT_EQ(roda({"encerrantes", "--data", "2024-03-10"}).saida.section('\n', 0, 0),
               "Encerrantes de 10/03/2024, empresa 0");
     // A day that does not exist is no day.
-    for (const QStringList& uso : {QStringList{"encerrantes", "--data", "2024-02-30", "--empresa", "1"},
-                                   {"encerrantes", "--de", "2024-03-10", "--empresa", "1"},
-                                   {"encerrantes", "--de", "2024-03-11", "--ate", "2024-03-10", "--empresa", "1"}}) {
+    for (const QStringList& uso :
+         {QStringList{"encerrantes", "--data", "2024-02-30", "--empresa", "1"},
+          {"encerrantes", "--de", "2024-03-10", "--empresa", "1"},
+          {"encerrantes", "--de", "2024-03-11", "--ate", "2024-03-10", "--empresa", "1"}}) {
         const Execucao e = roda(uso);
         EXPECT_EQ(e.codigo, 2) << uso.join(' ').toStdString();
         EXPECT_TRUE(e.saida.isEmpty());
