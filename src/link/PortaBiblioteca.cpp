@@ -71,14 +71,7 @@ bool PortaBiblioteca::fecha(const QString& porta) {
 // library waits inside the fueling request, with the timer off.
 bool PortaBiblioteca::turno(VezCiclo& vez, TurnoCiclo& ciclo) {
     if (relogioNaVez(vez, ciclo)) return false;
-    if (vez.abastecimento()) {
-        ciclo.marca("3");
-        ciclo.AutoPedeAbastecimento();
-    } else if (vez.andamento()) {
-        ciclo.marca("4");
-        ciclo.AutoPedeAbastecimentoEmAndamento();
-        vez.encerraAndamentos();
-    }
+    if (pedeOQueEDevido(vez, ciclo)) vez.encerraAndamentos();
     ciclo.marca("5");
     if (vez.pedido()) {
         ciclo.marca("6");

@@ -11,4 +11,16 @@ bool PortaConcentrador::relogioNaVez(VezCiclo& vez, TurnoCiclo& ciclo) {
     return true;
 }
 
+bool PortaConcentrador::pedeOQueEDevido(VezCiclo& vez, TurnoCiclo& ciclo) {
+    if (vez.abastecimento()) {
+        ciclo.marca("3");
+        ciclo.AutoPedeAbastecimento();
+    } else if (vez.andamento()) {
+        ciclo.marca("4");
+        ciclo.AutoPedeAbastecimentoEmAndamento();
+        return true;
+    }
+    return false;
+}
+
 } // namespace talvero

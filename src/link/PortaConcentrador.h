@@ -122,6 +122,8 @@ public:
 protected:
     // Every turn starts with the clock when it is due; true when that ends the turn.
     static bool relogioNaVez(VezCiclo& vez, TurnoCiclo& ciclo);
+    // Then the request it is due for; true when that was a status request.
+    static bool pedeOQueEDevido(VezCiclo& vez, TurnoCiclo& ciclo);
 };
 
 // What the adapters share from the agent around them.

@@ -87,13 +87,7 @@ bool PortaSerial::fecha(const QString&) {
 bool PortaSerial::turno(VezCiclo& vez, TurnoCiclo& ciclo) {
     if (!reabrePerdida()) return false;
     if (relogioNaVez(vez, ciclo)) return false;
-    if (vez.abastecimento()) {
-        ciclo.marca("3");
-        ciclo.AutoPedeAbastecimento();
-    } else if (vez.andamento()) {
-        ciclo.marca("4");
-        ciclo.AutoPedeAbastecimentoEmAndamento();
-    }
+    pedeOQueEDevido(vez, ciclo);
     ciclo.marca("5");
     if (vez.pedido()) {
         ciclo.marca("6");
