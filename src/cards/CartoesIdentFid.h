@@ -33,7 +33,6 @@ class CartoesIdentFid {
 public:
     struct Dependencias {
         RegistroEventos& registro;
-        const Configuracao& configuracao;
         EnlaceConcentrador& enlace;
         Operador& operador;
         const QString& lPassoDebugarErroAbastAndam;

@@ -102,7 +102,7 @@ bool CicloAutomacao::guardaRejeitado(const QString& resposta, const Erro& erro) 
             return true;
         }
         r.Empresa = cfg().lCodigoEmpresa;
-        r.DataHoraRecebido = d_.relogio.agora();
+        r.DataHoraRecebido = d_.ambiente.relogio.agora();
         r.RegistroAutomacao = resposta.left(GravacaoAbastecimento::kTamanhoRegistroAutomacao);
         r.Erro = erro.comNumero();
         r.Passo = leitor_.lPassoDebugarErroAbast;

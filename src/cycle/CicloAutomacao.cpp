@@ -6,7 +6,7 @@ CicloAutomacao::CicloAutomacao(Dependencias dependencias) : d_(std::move(depende
 
 void CicloAutomacao::TimerAutomacao_Timer() {
     try {
-        d_.agendador.processaEventos();
+        d_.ambiente.agendador.processaEventos();
         if (pausada_) {
             registra(porta().linhaDePausa());
             return;
@@ -17,7 +17,7 @@ void CicloAutomacao::TimerAutomacao_Timer() {
         if (!porta().turno(vez_, *this)) return;
         marca("13");
         marca("14");
-        d_.agendador.processaEventos();
+        d_.ambiente.agendador.processaEventos();
     } catch (const Erro& e) {
         // The turn stays as it was: the next tick repeats or continues from there.
         registra(QStringLiteral(" - ERRO TimerAutomacao: ") + e.descricao() +

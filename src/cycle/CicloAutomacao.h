@@ -10,8 +10,7 @@
 #include "store/AbastecimentoRejeitado.h"
 #include "store/Cadastros.h"
 #include "store/GravacaoAbastecimento.h"
-#include "support/Configuracao.h"
-#include "support/RegistroEventos.h"
+#include "support/Ambiente.h"
 
 #include <QString>
 #include <cstdint>
@@ -26,10 +25,7 @@ namespace talvero {
 class CicloAutomacao : private TurnoCiclo {
 public:
     struct Dependencias {
-        const Relogio& relogio;
-        Agendador& agendador;
-        RegistroEventos& registro;
-        const Configuracao& configuracao;
+        Ambiente ambiente;
         EnlaceConcentrador& enlace;
         BicoAutomacao& bicoAutomacao;
         Bico& bico;
@@ -79,9 +75,9 @@ private:
     bool guardaRejeitado(const QString& resposta, const Erro& erro);
     QString resultadoCartao(const CartaoEmAndamento& c);
 
-    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+    void registra(const QString& mensagem) { d_.ambiente.registro.registra(mensagem); }
     PortaConcentrador& porta() { return d_.enlace.porta(); }
-    const Configuracao& cfg() const { return d_.configuracao; }
+    const Configuracao& cfg() const { return d_.ambiente.configuracao; }
 
     Dependencias d_;
     VezCiclo vez_;
@@ -89,8 +85,8 @@ private:
     QString passoTimer_;     // lTimerAutoPassoDebugarErro
     QString passoAndamento_; // lPassoDebugarErroAbastAndam
     AbastecimentoEmTrabalho abastecimento_;
-    LeitorAbastecimento leitor_{
-        {d_.registro, d_.configuracao, d_.bicoAutomacao, d_.bico, d_.produto, d_.estoque}};
+    LeitorAbastecimento leitor_{{d_.ambiente.registro, d_.ambiente.configuracao, d_.bicoAutomacao,
+                                 d_.bico, d_.produto, d_.estoque}};
     // A fueling answer that did not check: taken as it stands when it comes
     // again identical, since line noise does not repeat itself.
     QString respostaNaoConferida_;

@@ -3,7 +3,8 @@
 namespace talvero {
 
 CicloAutomacao::Leitura CicloAutomacao::AutoAtualizaAbastecimento(const QString& pAbastecimento) {
-    return leitor_.AutoAtualizaAbastecimento(pAbastecimento, d_.relogio.agora(), abastecimento_);
+    return leitor_.AutoAtualizaAbastecimento(pAbastecimento, d_.ambiente.relogio.agora(),
+                                             abastecimento_);
 }
 
 } // namespace talvero

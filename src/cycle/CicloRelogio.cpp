@@ -7,7 +7,7 @@ namespace talvero {
 void CicloAutomacao::AutoAtualizaRelogioEquip() {
     EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
     try {
-        const QDateTime agora = d_.relogio.agora();
+        const QDateTime agora = d_.ambiente.relogio.agora();
         porta().acertaRelogio(QStringLiteral("(&H") + agora.date().toString(QStringLiteral("dd")) +
                               agora.time().toString(QStringLiteral("HHmm")) + QLatin1Char(')'));
     } catch (const Erro& e) {

@@ -94,7 +94,7 @@ bool PortaBiblioteca::turno(VezCiclo& vez, TurnoCiclo& ciclo) {
 void PortaBiblioteca::acertaRelogio(const QString& quadro) {
     texto_ = quadro;
     enviaSomente(quadro);
-    AguardaSegundos(m_.relogio, m_.agendador, kEsperaRelogioSegundos);
+    AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaRelogioSegundos);
     const QString codigo = QString::number(codigo_);
     if (codigo_ == 1)
         registra(QStringLiteral(" - Dll Company AutoAtualizaRelogioEquip OK. lRetDll=") + codigo);
@@ -105,9 +105,9 @@ void PortaBiblioteca::acertaRelogio(const QString& quadro) {
 // Only the IdentFid layout comes through the library.
 void PortaBiblioteca::pedeAbastecimento(TurnoCiclo& ciclo) {
     texto_ = MontaComando(QStringLiteral("(&A"));
-    if (m_.configuracao.lCriarLogTimer) registra(kRotuloComando + texto_);
+    if (m_.ambiente.configuracao.lCriarLogTimer) registra(kRotuloComando + texto_);
     enviaSomente(texto_);
-    AguardaSegundos(m_.relogio, m_.agendador, kEsperaColetaSegundos);
+    AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaColetaSegundos);
     recebe();
     if (texto_.size() != leitura::kTamanhoIdentFid) return;
     const QString resposta = texto_;
@@ -129,9 +129,9 @@ void PortaBiblioteca::pedeAbastecimento(TurnoCiclo& ciclo) {
 
 // The status answer is only consumed and, with the trace on, logged.
 void PortaBiblioteca::pedeAndamento(TurnoCiclo&) {
-    if (m_.configuracao.lCriarLogTimer) registra(kRotuloComando + kPedidoAndamento);
+    if (m_.ambiente.configuracao.lCriarLogTimer) registra(kRotuloComando + kPedidoAndamento);
     troca(kPedidoAndamento, kEsperaAndamentoMs);
-    if (m_.configuracao.lCriarLogTimer)
+    if (m_.ambiente.configuracao.lCriarLogTimer)
         registra(kRotuloRetorno + texto_ + QStringLiteral(" - lRetDll=") +
                  QString::number(codigo_));
 }
@@ -153,7 +153,7 @@ RespostaConcentrador PortaBiblioteca::trocaCartao(ComandoCartao comando, const Q
     texto_ = quadro;
     registra(t.quadro + texto_);
     enviaSomente(texto_);
-    AguardaSegundos(m_.relogio, m_.agendador, kEsperaCartaoSegundos);
+    AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaCartaoSegundos);
     recebe();
     registra(t.tamanho + QString::number(texto_.size()));
     registra(t.resultado + texto_);

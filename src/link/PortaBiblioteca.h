@@ -43,7 +43,7 @@ private:
     std::int16_t enviaSomente(const QString& quadro); // VB_SendText
     void recebe();                                    // what the library holds
     void troca(const QString& quadro, int esperaMs);  // VB_SendReceiveText
-    void registra(const QString& mensagem) { m_.registro.registra(mensagem); }
+    void registra(const QString& mensagem) { m_.ambiente.registro.registra(mensagem); }
 
     BibliotecaConcentrador& b_;
     MeiosPorta m_;

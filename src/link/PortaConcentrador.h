@@ -1,9 +1,7 @@
 #pragma once
 
 #include "link/PerdaDoEnlace.h"
-#include "platform/Agendador.h"
-#include "platform/Relogio.h"
-#include "support/Configuracao.h"
+#include "support/Ambiente.h"
 
 #include <QString>
 #include <cstdint>
@@ -128,10 +126,7 @@ protected:
 
 // What the adapters share from the agent around them.
 struct MeiosPorta {
-    const Configuracao& configuracao;
-    RegistroEventos& registro;
-    const Relogio& relogio;
-    Agendador& agendador;
+    Ambiente ambiente;
     PerdaDoEnlace& perda;
 };
 

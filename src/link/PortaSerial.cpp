@@ -123,7 +123,7 @@ void PortaSerial::enviaPedido(VezCiclo& vez, TurnoCiclo& ciclo) {
     }
     vez.retoma();
     ciclo.marca("11");
-    if (m_.configuracao.lUsarIdentFid) {
+    if (m_.ambiente.configuracao.lUsarIdentFid) {
         envia(MontaComando(QStringLiteral("(&A")));
     } else {
         envia(QStringLiteral("(&A)"));
@@ -193,7 +193,7 @@ void PortaSerial::pedeAndamento(TurnoCiclo& ciclo) {
 std::optional<CartaoEmAndamento> PortaSerial::pedeCartaoEmAndamento(const QString& quadro) {
     assenta();
     envia(quadro);
-    AguardaSegundos(m_.relogio, m_.agendador, kEsperaCartaoEmAndamentoSegundos);
+    AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaCartaoEmAndamentoSegundos);
     const int bytes = s_.quantidadeRecebida();
     registra(QStringLiteral(" - Teste: - lAutoQuant=") + QString::number(bytes));
     if (bytes > 0) {
@@ -216,7 +216,7 @@ RespostaConcentrador PortaSerial::trocaCartao(ComandoCartao comando, const QStri
     if (espera.quadroAntesDeEnviar) registra(t.quadro + quadro);
     envia(quadro);
     if (!espera.quadroAntesDeEnviar) registra(t.quadro + quadro);
-    AguardaMilissegundos(m_.relogio, m_.agendador, espera.segundos * 1000LL);
+    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador, espera.segundos * 1000LL);
     RespostaConcentrador r;
     r.bytes = s_.quantidadeRecebida();
     registra(t.quantidade + QString::number(r.bytes));
@@ -232,7 +232,7 @@ QString PortaSerial::pedeVersao(const QString& quadro) {
     assenta();
     envia(quadro);
     registra(QStringLiteral(" - Versao Firmware: - lTimerAutoString=") + quadro);
-    AguardaMilissegundos(m_.relogio, m_.agendador, kEsperaVersaoMs);
+    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaVersaoMs);
     registra(QStringLiteral(" - Apos comando Versao Firmware: - lAutoQuant=") +
              QString::number(s_.quantidadeRecebida()));
     texto_ = s_.leEntrada();
@@ -243,7 +243,7 @@ int PortaSerial::apagaCartaoDeEnsaio(const QString& quadro) {
     s_.descartaEntrada();
     registra(QStringLiteral(" - Apaga Cartao: - lTimerAutoString=") + quadro);
     envia(quadro);
-    AguardaMilissegundos(m_.relogio, m_.agendador, kEsperaApagaEnsaioMs);
+    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaApagaEnsaioMs);
     const int bytes = s_.quantidadeRecebida();
     registra(QStringLiteral(" - Sera se Apagou: - lAutoQuant=") + QString::number(bytes) +
              QStringLiteral(" - lTimerAutoString=") + quadro);
@@ -268,13 +268,13 @@ void PortaSerial::retoma() {
 void PortaSerial::envia(const QString& quadro) {
     s_.descartaEntrada();
     s_.envia(quadro);
-    ultimoEnvioMs_ = m_.relogio.monotonicoMs();
+    ultimoEnvioMs_ = m_.ambiente.relogio.monotonicoMs();
     texto_ = ultimoEnvio_ = quadro;
 }
 
 void PortaSerial::assenta() {
-    AguardaMilissegundos(m_.relogio, m_.agendador,
-                         kAssentamentoMs - (m_.relogio.monotonicoMs() - ultimoEnvioMs_));
+    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador,
+                         kAssentamentoMs - (m_.ambiente.relogio.monotonicoMs() - ultimoEnvioMs_));
     s_.descartaEntrada();
 }
 

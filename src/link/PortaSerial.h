@@ -59,7 +59,7 @@ private:
     // still on its way, is let in and thrown away so it cannot mix with ours.
     void assenta();
     int coleta(); // reads and discards what came; the byte count
-    void registra(const QString& mensagem) { m_.registro.registra(mensagem); }
+    void registra(const QString& mensagem) { m_.ambiente.registro.registra(mensagem); }
 
     ControleSerial& s_;
     MeiosPorta m_;

@@ -51,8 +51,9 @@ const RequisicoesAutomacao::Comando* RequisicoesAutomacao::comando(const QString
 }
 
 RequisicoesAutomacao::RequisicoesAutomacao(Dependencias dependencias)
-    : d_(std::move(dependencias)), pasta_({d_.relogio, d_.agendador, d_.arquivos, d_.registro,
-                                           d_.pastaPedidos, d_.padraoPedidos}) {}
+    : d_(std::move(dependencias)),
+      pasta_({d_.ambiente.relogio, d_.ambiente.agendador, d_.arquivos, d_.ambiente.registro,
+              d_.pastaPedidos, d_.padraoPedidos}) {}
 
 QString RequisicoesAutomacao::pasta() const {
     const QString& p = d_.pastaPedidos;
@@ -60,7 +61,7 @@ QString RequisicoesAutomacao::pasta() const {
 }
 
 void RequisicoesAutomacao::TimerArquivo_Timer() {
-    d_.agendador.processaEventos();
+    d_.ambiente.agendador.processaEventos();
     const std::vector<PastaPedidos::Pedido> prontos = pasta_.prontos();
     std::erase_if(respondidosNaPausa_, [&](const QString& nome) { return !pasta_.conhece(nome); });
     if (!prontos.empty()) {
@@ -71,7 +72,7 @@ void RequisicoesAutomacao::TimerArquivo_Timer() {
             atende(prontos);
         d_.timerArquivo.setHabilitado(true);
     }
-    d_.agendador.processaEventos();
+    d_.ambiente.agendador.processaEventos();
 }
 
 // One request per tick; one that cannot be taken out of the folder holds none

@@ -8,6 +8,7 @@
 #include "platform/Relogio.h"
 #include "platform/SistemaArquivos.h"
 #include "requests/PastaPedidos.h"
+#include "support/Ambiente.h"
 #include "support/Configuracao.h"
 #include "support/RegistroEventos.h"
 
@@ -25,12 +26,9 @@ namespace talvero {
 class RequisicoesAutomacao {
 public:
     struct Dependencias {
-        const Relogio& relogio;
-        Agendador& agendador;
+        Ambiente ambiente;
         SistemaArquivos& arquivos;
         Processos& processos;
-        RegistroEventos& registro;
-        const Configuracao& configuracao;
         EnlaceConcentrador& enlace;
         const QString& pastaPedidos;  // FileList.Path
         const QString& padraoPedidos; // FileList.Pattern
@@ -86,7 +84,7 @@ private:
     void falhaRequisicao(const Erro& e);
     void falhaDoComando(const Erro& e, const char* rotina);
     void falhaResposta(const QString& resposta, const Erro& e, const char* rotina);
-    void registra(const QString& mensagem) { d_.registro.registra(mensagem); }
+    void registra(const QString& mensagem) { d_.ambiente.registro.registra(mensagem); }
 
     Dependencias d_;
     PastaPedidos pasta_;

@@ -36,8 +36,8 @@ QString RequisicoesAutomacao::caminhoResposta(const QString& extensao) const {
         throw Erro(QStringLiteral("A identificação do pedido não serve para nome de arquivo"),
                    kNomeArquivoIncorreto);
     return QStringLiteral("\\\\") + lOrigemReq + QLatin1Char('\\') +
-           d_.configuracao.lPastaAutomacao + QStringLiteral("\\Retorno_") + id + QLatin1Char('.') +
-           extensao;
+           d_.ambiente.configuracao.lPastaAutomacao + QStringLiteral("\\Retorno_") + id +
+           QLatin1Char('.') + extensao;
 }
 
 // Written under ".TMP" and moved to ".AUT" without replacing an answer the

@@ -16,6 +16,7 @@
 #include "shell/ProcessosDoAgente.h"
 #include "store/GravacaoAbastecimento.h"
 #include "support/Acompanhamento.h"
+#include "support/Ambiente.h"
 #include "support/Configuracao.h"
 #include "support/PedidoEmail.h"
 #include "support/RegistroEventos.h"
@@ -104,6 +105,8 @@ public:
     JanelaPrincipal& janela;
     Configuracao config;
     RegistroEventos registro;
+    // The clock, the event loop, the log and the settings, handed to the parts as one.
+    Ambiente ambiente{plataforma.relogio, plataforma.agendador, registro, config};
     SocketIp socket;
     ObjetosDados dados;
     PedidoEmail pedidoEmail;

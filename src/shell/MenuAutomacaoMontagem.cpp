@@ -7,8 +7,7 @@ namespace talvero {
 
 // The transport is chosen here, once: nothing else asks which one it is.
 std::unique_ptr<PortaConcentrador> MenuAutomacao::criaPorta() {
-    const MeiosPorta meios{config, registro, plataforma.relogio, plataforma.agendador,
-                           enlace.perda()};
+    const MeiosPorta meios{ambiente, enlace.perda()};
     if (config.lUsarDllCompany)
         return std::make_unique<PortaBiblioteca>(transportes.biblioteca(), meios);
     return std::make_unique<PortaSerial>(transportes.serial(), meios,
@@ -24,17 +23,16 @@ void MenuAutomacao::monta() {
         dados.parametroEmpresa(), dados.cartaoIdentFid(),
         [this] { TimerAutomacao->setHabilitado(true); }});
     ciclo_ = std::make_unique<CicloAutomacao>(CicloAutomacao::Dependencias{
-        plataforma.relogio, plataforma.agendador, registro, config, enlace, dados.bicoAutomacao(),
-        dados.bico(), dados.produto(), dados.estoque(), dados.abastecimentoRejeitado(), *gravacao_,
+        ambiente, enlace, dados.bicoAutomacao(), dados.bico(), dados.produto(), dados.estoque(),
+        dados.abastecimentoRejeitado(), *gravacao_,
         [this](const AbastecimentoEmTrabalho& a) { registraGravado(a); },
         [this] { registraQuarentena(); }});
     cartoes_ = std::make_unique<CartoesIdentFid>(
-        CartoesIdentFid::Dependencias{registro, config, enlace, plataforma.operador,
+        CartoesIdentFid::Dependencias{registro, enlace, plataforma.operador,
                                       ciclo_->lPassoDebugarErroAbastAndam(), descarregada_});
     requisicoes_ = std::make_unique<RequisicoesAutomacao>(RequisicoesAutomacao::Dependencias{
-        plataforma.relogio, plataforma.agendador, plataforma.arquivos, plataforma.processos,
-        registro, config, enlace, FileList.Path, FileList.Pattern, *TimerArquivo, *TimerAutomacao,
-        *ciclo_, *cartoes_});
+        ambiente, plataforma.arquivos, plataforma.processos, enlace, FileList.Path,
+        FileList.Pattern, *TimerArquivo, *TimerAutomacao, *ciclo_, *cartoes_});
     dialogos_ = std::make_unique<DialogosCartao>(DialogosCartao::Dependencias{
         *cartoes_, registro, enlace, plataforma.operador, *TimerArquivo});
     ferramentas_ = std::make_unique<FerramentasOperador>(

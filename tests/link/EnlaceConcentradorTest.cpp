@@ -48,7 +48,7 @@ protected:
                 [this](bool habilitado) { timerHabilitado += habilitado; }};
     }
     MeiosPorta meios(EnlaceConcentrador& e) {
-        return {configuracao, registro, mundo.relogio, mundo.agendador, e.perda()};
+        return {{mundo.relogio, mundo.agendador, registro, configuracao}, e.perda()};
     }
 
     PlataformaDeTeste mundo;
