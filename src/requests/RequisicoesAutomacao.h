@@ -40,11 +40,6 @@ public:
 
     explicit RequisicoesAutomacao(Dependencias dependencias);
 
-    QString lNomeArquivoReq;
-    QString lComandoReq;
-    QString lOrigemReq;
-    QString lParametroReq;
-
     void TimerArquivo_Timer();
 
     // What became of a request offered by the folder.
@@ -67,6 +62,12 @@ public:
     QString AutomacaoComandoNaoReconhecido();
 
 private:
+    // The request being answered.
+    QString lNomeArquivoReq;
+    QString lComandoReq;
+    QString lOrigemReq;
+    QString lParametroReq;
+
     struct Comando;
     static const Comando* comando(const QString& texto);
 
