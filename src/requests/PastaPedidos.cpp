@@ -152,8 +152,7 @@ void PastaPedidos::aguardaSegundaOlhada() {
         maisNovo = std::max(maisNovo, v.desdeMs);
     }
     if (novos.empty()) return;
-    AguardaMilissegundos(d_.ambiente.relogio, d_.ambiente.agendador,
-                         maisNovo + kEstavelMs - agora());
+    AguardaMilissegundos(d_.relogio, d_.agendador, maisNovo + kEstavelMs - agora());
     for (const QString& nome : novos) {
         const auto it = vistos_.find(nome);
         if (it == vistos_.end()) continue; // taken meanwhile by whatever ran during the wait
