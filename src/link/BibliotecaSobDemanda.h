@@ -17,8 +17,6 @@ class BibliotecaSobDemanda : public BibliotecaConcentrador {
 public:
     explicit BibliotecaSobDemanda(CarregadorBiblioteca carrega);
 
-    bool carregada() const { return biblioteca_ != nullptr; }
-
     std::int16_t VB_OpenSerial(std::int16_t porta) override;
     std::int16_t VB_OpenSocket(const QString& endereco) override;
     std::int16_t VB_SendText(const QString& texto) override;
