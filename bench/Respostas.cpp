@@ -24,7 +24,7 @@ QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda pr
     // The concentrator counts hundredths of a litre.
     const std::int64_t contado = encerrante.dezMilesimos() % kMilhao;
     c.encerrante = Moeda::deDezMilesimos(contado - contado % 100);
-    return sim::formataAbastecimento(c, sim::Layout::Padrao, 3, 3, sim::ModoChecksum::Correto);
+    return sim::formataAbastecimento(c, sim::Leiaute::Padrao, 3, 3, sim::ModoChecksum::Correto);
 }
 
 } // namespace talvero::medicao

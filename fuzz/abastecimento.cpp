@@ -26,11 +26,11 @@ struct Leitor {
     LeitorAbastecimento leitor{{log.registro, cfg, bicoAutomacao, bico, produto, estoque}};
 };
 
-QString resposta(int layout, const QByteArray& corpo) {
+QString resposta(int leiaute, const QByteArray& corpo) {
     static const qsizetype kTamanhos[] = {leitura::kTamanhoPadrao, leitura::kTamanhoCurto,
                                           leitura::kTamanhoIdentFid};
     QString r = QString::fromLatin1(corpo);
-    if (layout < 3) r = r.leftJustified(kTamanhos[layout], QLatin1Char('0'), true);
+    if (leiaute < 3) r = r.leftJustified(kTamanhos[leiaute], QLatin1Char('0'), true);
     return r;
 }
 

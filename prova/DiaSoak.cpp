@@ -71,7 +71,7 @@ private:
 void Dia::preparaEstacao() {
     if (p_.cenario.biblioteca)
         e_.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
-    if (p_.cenario.layout == sim::Layout::IdentFid)
+    if (p_.cenario.leiaute == sim::Leiaute::IdentFid)
         e_.cadastraCartoes(p_.cartoesGravados, p_.cartoesCadastrados);
     inicioMs_ = e_.mundo.relogio.ms();
 }

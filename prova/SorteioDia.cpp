@@ -17,10 +17,10 @@ double fracao(Sorteio& s, double de, double ate) {
 }
 
 const teste::Cenario kCenarios[] = {
-    {"Serial34", false, sim::Layout::Curto, 3, 3, false},
-    {"Serial52", false, sim::Layout::Padrao, 3, 3, false},
-    {"Serial75", false, sim::Layout::IdentFid, 3, 3, false},
-    {"Biblioteca75", true, sim::Layout::IdentFid, 3, 3, false},
+    {"Serial34", false, sim::Leiaute::Curto, 3, 3, false},
+    {"Serial52", false, sim::Leiaute::Padrao, 3, 3, false},
+    {"Serial75", false, sim::Leiaute::IdentFid, 3, 3, false},
+    {"Biblioteca75", true, sim::Leiaute::IdentFid, 3, 3, false},
 };
 
 // The station's nozzles: some of the concentrator's four, and at times the
@@ -47,7 +47,7 @@ void sorteiaCenario(Sorteio& s, PlanoDia& p) {
     p.cenario.precoZero = entre(s, 0, 1) == 1;
     p.concentrador = teste::ConcentradorDoCenario(p.cenario, fracao(s, 0.3, 2.0), s());
     p.concentrador.bicos = bicosSorteados(s);
-    if (p.cenario.layout == sim::Layout::IdentFid) {
+    if (p.cenario.leiaute == sim::Leiaute::IdentFid) {
         p.cartoesGravados = int(entre(s, 0, 10));
         p.cartoesCadastrados = int(entre(s, 0, p.cartoesGravados));
     }
@@ -55,7 +55,7 @@ void sorteiaCenario(Sorteio& s, PlanoDia& p) {
         QDateTime(QDate(2026, 1, 1).addDays(entre(s, 0, 729)), QTime(int(entre(s, 0, 23)), 0));
     // A day whose fuelings carry a totalizer takes midnight in: the report of the
     // later date chains its first fueling of each nozzle to one of the day before.
-    if (p.cenario.layout != sim::Layout::Curto)
+    if (p.cenario.leiaute != sim::Leiaute::Curto)
         p.inicio = QDateTime(p.inicio.date(), QTime(0, 0))
                        .addMSecs(-entre(s, teste::kMinuto, p.duracaoMs * 3 / 4));
 }
@@ -119,7 +119,7 @@ void sorteiaBanco(Sorteio& s, PlanoDia& p, bool postgres) {
 // Fuelings pumped with the automation off, only where the answers carry a
 // totalizer: elsewhere nothing could tell them.
 void sorteiaManuais(Sorteio& s, PlanoDia& p) {
-    if (p.cenario.layout == sim::Layout::Curto) return;
+    if (p.cenario.leiaute == sim::Leiaute::Curto) return;
     for (auto n = entre(s, 1, 3); n > 0; --n) {
         FalhaSorteada f = falha(s, TipoFalha::AbastecimentoManual, p, teste::kHora);
         if (entre(s, 0, 1))

@@ -10,7 +10,7 @@ namespace talvero::sim {
 
 // Length of the fueling answer, which is all the agent looks at to choose how
 // to read it.
-enum class Layout { Padrao = 52, IdentFid = 75, Curto = 34 };
+enum class Leiaute { Padrao = 52, IdentFid = 75, Curto = 34 };
 
 // How answers carry their checksum. The agent's frames are always checked by the
 // standard rule; `SomaComParentese` only changes what the concentrator writes
@@ -31,7 +31,7 @@ struct BicoSimulado {
 };
 
 struct ConfiguracaoConcentrador {
-    Layout layout = Layout::Padrao;
+    Leiaute leiaute = Leiaute::Padrao;
     int casasLitragem = 3;
     int casasValor = 3;
     std::vector<BicoSimulado> bicos; // empty: the four default nozzles
@@ -41,9 +41,9 @@ struct ConfiguracaoConcentrador {
     QString monitor = QStringLiteral("0207");
     FormatoCartaoAndamento formatoCartaoAndamento = FormatoCartaoAndamento::Direto20;
     ModoChecksum checksum = ModoChecksum::Correto;
-    bool rolloverMilhao = false; // totalizers start again from zero at 1,000,000.00
-    bool precoZero = false;      // price field "0000": the agent completes it
-    int atrasoRespostaMs = 30;   // the concentrator's thinking time before it answers
+    bool viraNoMilhao = false; // totalizers start again from zero at 1,000,000.00
+    bool precoZero = false;    // price field "0000": the agent completes it
+    int atrasoRespostaMs = 30; // the concentrator's thinking time before it answers
 
     // Generated traffic (0 = none). Deterministic for a given seed.
     double taxaPorMinuto = 0;

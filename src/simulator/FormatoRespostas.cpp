@@ -30,8 +30,8 @@ QString doisDigitos(int n) {
 }
 
 // Index (0-based) where the fields shared by every layout start.
-qsizetype inicioCampos(Layout layout) {
-    return layout == Layout::IdentFid ? 2 : 1;
+qsizetype inicioCampos(Leiaute leiaute) {
+    return leiaute == Leiaute::IdentFid ? 2 : 1;
 }
 
 } // namespace
@@ -68,7 +68,7 @@ QString fechaResposta(QString corpo, qsizetype posicaoLivre, ModoChecksum modo) 
     return corpo + checksumResposta(corpo.mid(1), modo) + QLatin1Char(')');
 }
 
-QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int casasLitragem,
+QString formataAbastecimento(const CamposAbastecimento& c, Leiaute leiaute, int casasLitragem,
                              int casasValor, ModoChecksum modo) {
     const QString comuns = digitosDe(c.total, 4, 2) +
                            digitosDe(c.litros, 6 - casasLitragem, casasLitragem) +
@@ -77,18 +77,18 @@ QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int ca
                            doisDigitos(c.hora) + doisDigitos(c.minuto);
     const QString meio =
         fixo(c.n, 2, "N") + fixo(c.r, 4, "R") + digitosDe(c.encerrante, 8, 2) + fixo(c.s, 2, "S");
-    switch (layout) {
-    case Layout::Padrao: {
+    switch (leiaute) {
+    case Leiaute::Padrao: {
         const QString corpo = QLatin1Char('(') + comuns + meio;
         return fechaResposta(corpo, corpo.size() - 1, modo);
     }
-    case Layout::IdentFid: {
+    case Leiaute::IdentFid: {
         const QString antes = QLatin1Char('(') + fixo(c.a, 1, "A") + comuns + meio;
         const QString corpo =
             antes + fixo(c.cartao, 16, "I") + fixo(c.m, 4, "M") + fixo(c.p, 2, "P");
         return fechaResposta(corpo, antes.size() - 1, modo);
     }
-    case Layout::Curto:
+    case Leiaute::Curto:
         break;
     }
     const QString corpo = QLatin1Char('(') + comuns;
@@ -97,21 +97,21 @@ QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int ca
 
 std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int casasLitragem,
                                                    int casasValor) {
-    Layout layout;
+    Leiaute leiaute;
     switch (resposta.size()) {
     case 52:
-        layout = Layout::Padrao;
+        leiaute = Leiaute::Padrao;
         break;
     case 75:
-        layout = Layout::IdentFid;
+        leiaute = Leiaute::IdentFid;
         break;
     case 34:
-        layout = Layout::Curto;
+        leiaute = Leiaute::Curto;
         break;
     default:
         return std::nullopt;
     }
-    const qsizetype i = inicioCampos(layout);
+    const qsizetype i = inicioCampos(leiaute);
     auto campo = [&](qsizetype deslocamento, qsizetype largura) {
         return resposta.mid(i + deslocamento, largura);
     };
@@ -123,7 +123,7 @@ std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int 
         c.total = Moeda::deDigitos(campo(0, 6), 2);
         c.litros = Moeda::deDigitos(campo(6, 6), casasLitragem);
         c.preco = Moeda::deDigitos(campo(12, 4), casasValor);
-        if (layout != Layout::Curto) c.encerrante = Moeda::deDigitos(campo(36, 10), 2);
+        if (leiaute != Leiaute::Curto) c.encerrante = Moeda::deDigitos(campo(36, 10), 2);
     } catch (const Erro&) {
         return std::nullopt;
     }
@@ -133,11 +133,11 @@ std::optional<CamposAbastecimento> leAbastecimento(const QString& resposta, int 
     c.dia = numero(24, 2);
     c.hora = numero(26, 2);
     c.minuto = numero(28, 2);
-    if (layout == Layout::Curto) return c;
+    if (leiaute == Leiaute::Curto) return c;
     c.n = campo(30, 2);
     c.r = campo(32, 4);
     c.s = campo(46, 2);
-    if (layout == Layout::IdentFid) {
+    if (leiaute == Leiaute::IdentFid) {
         c.a = resposta.mid(1, 1);
         c.cartao = campo(48, 16);
         c.m = campo(64, 4);

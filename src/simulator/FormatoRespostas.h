@@ -53,7 +53,7 @@ QString checksumResposta(const QString& corpoSemParentese, ModoChecksum modo);
 // would need three digits.
 QString fechaResposta(QString corpo, qsizetype posicaoLivre, ModoChecksum modo);
 
-QString formataAbastecimento(const CamposAbastecimento& c, Layout layout, int casasLitragem,
+QString formataAbastecimento(const CamposAbastecimento& c, Leiaute leiaute, int casasLitragem,
                              int casasValor, ModoChecksum modo);
 
 // Reads an answer of 52, 75 or 34 characters back into fields; nothing when the

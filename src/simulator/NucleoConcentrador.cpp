@@ -206,12 +206,12 @@ std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda lit
                                                    const QString& cartao, int duracaoS,
                                                    std::int64_t ms) {
     Bico& b = bicos_[indice];
-    const Moeda limite = limiteEncerrante(cfg_.rolloverMilhao);
+    const Moeda limite = limiteEncerrante(cfg_.viraNoMilhao);
     Moeda novo = b.encerrante + litros;
     while (novo >= limite)
         novo = novo - limite;
     const auto lido = [](Moeda m) { return Moeda::deDezMilesimos(m.dezMilesimos() / 100 * 100); };
-    const bool comEncerrante = cfg_.layout != Layout::Curto;
+    const bool comEncerrante = cfg_.leiaute != Leiaute::Curto;
 
     AbastecimentoSimulado a;
     a.id = std::int64_t(livro_.abastecimentos().size()) + 1;
@@ -248,7 +248,7 @@ std::int64_t NucleoConcentrador::criaAbastecimento(std::size_t indice, Moeda lit
     c.a = cartao.isEmpty() ? QStringLiteral("0") : QStringLiteral("1");
     if (!cartao.isEmpty()) c.cartao = cartao;
     a.resposta =
-        formataAbastecimento(c, cfg_.layout, cfg_.casasLitragem, cfg_.casasValor, cfg_.checksum);
+        formataAbastecimento(c, cfg_.leiaute, cfg_.casasLitragem, cfg_.casasValor, cfg_.checksum);
 
     livro_.criado(a, ms, momentoEm(ms));
     fila_.push_back(a.id);
@@ -361,7 +361,7 @@ std::int64_t NucleoConcentrador::enfileiraResposta(const QString& bruta) {
 }
 
 void NucleoConcentrador::defineEncerrante(const QString& codigoBico, Moeda encerrante) {
-    if (encerrante < Moeda() || encerrante >= limiteEncerrante(cfg_.rolloverMilhao))
+    if (encerrante < Moeda() || encerrante >= limiteEncerrante(cfg_.viraNoMilhao))
         recusa(QStringLiteral("Encerrante %1 fora da faixa do contador.")
                    .arg(encerrante.textoPonto(2)));
     bicos_[indiceBico(codigoBico)].encerrante = encerrante;

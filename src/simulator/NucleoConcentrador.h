@@ -50,8 +50,8 @@ public:
     // The concentrator's own clock set `ms` away from the station's, as a drifting one.
     void defineAdiantamento(std::int64_t ms) { ajusteRelogioMs_ = ms; }
     int pendentes() const { return int(fila_.size()); }
-    std::int64_t framesIgnorados() const { return ignorados_; }
-    const std::deque<QString>& framesRecebidos() const { return recebidos_; }
+    std::int64_t quadrosIgnorados() const { return ignorados_; }
+    const std::deque<QString>& quadrosRecebidos() const { return recebidos_; }
 
     const ConfiguracaoConcentrador& configuracao() const { return cfg_; }
     LivroAbastecimentos& livro() { return livro_; }

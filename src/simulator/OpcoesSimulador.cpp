@@ -171,9 +171,9 @@ bool aplicaFalha(OpcoesSimulador& o, const QString& n, const QString& v) {
 void aplicaResposta(OpcoesSimulador& o, const QString& n, const QString& v) {
     ConfiguracaoConcentrador& c = o.cfg;
     if (n == QLatin1String("layout"))
-        c.layout =
-            Layout(escolha(v, n, {QStringLiteral("52"), QStringLiteral("75"), QStringLiteral("34")})
-                       .toInt());
+        c.leiaute = Leiaute(
+            escolha(v, n, {QStringLiteral("52"), QStringLiteral("75"), QStringLiteral("34")})
+                .toInt());
     else if (n == QLatin1String("casas-litragem"))
         c.casasLitragem = int(inteiro(v, n, 2, 3));
     else if (n == QLatin1String("casas-valor"))
@@ -219,7 +219,7 @@ void aplica(OpcoesSimulador& o, const QString& n, const QString& v) {
     else if (n == QLatin1String("semente"))
         o.cfg.semente = std::uint64_t(inteiro(v, n, 0, 0x7fffffffffffffffLL));
     else if (n == QLatin1String("rollover"))
-        o.cfg.rolloverMilhao = true;
+        o.cfg.viraNoMilhao = true;
     else if (n == QLatin1String("preco-zero"))
         o.cfg.precoZero = true;
     else if (n == QLatin1String("iniciais"))
@@ -246,7 +246,7 @@ void aplica(OpcoesSimulador& o, const QString& n, const QString& v) {
 // Totalizers given in --bicos stay as given; the others start just below the
 // million when the counter rolls over there, so the rollover comes soon.
 void ajustaVirada(OpcoesSimulador& o, const std::vector<bool>& encerranteDado) {
-    if (!o.cfg.rolloverMilhao) return;
+    if (!o.cfg.viraNoMilhao) return;
     if (o.cfg.bicos.empty()) o.cfg.bicos = bicosPadrao();
     for (std::size_t i = 0; i < o.cfg.bicos.size(); ++i)
         if (i >= encerranteDado.size() || !encerranteDado[i])

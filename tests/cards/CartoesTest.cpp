@@ -34,7 +34,7 @@ TEST(CartoesNaEstacao, ChecksumDeTresDigitosGravaEApaga) {
     const QString cartao = QStringLiteral("F1E3456789ABCDEF"); // erased at 000006, also a multiple
     for (const bool biblioteca : {false, true}) {
         sim::ConfiguracaoConcentrador c;
-        if (biblioteca) c.layout = sim::Layout::IdentFid;
+        if (biblioteca) c.leiaute = sim::Leiaute::IdentFid;
         Estacao e(c);
         if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
         for (int r = 0; r < 6; ++r)
@@ -48,7 +48,7 @@ TEST(CartoesNaEstacao, ChecksumDeTresDigitosGravaEApaga) {
         EXPECT_EQ(e.nucleo.cartoes().posicaoDe(cartao), 6) << biblioteca;
         e.agente().cartoes().AutoExcluiCartaoIdentFid(cartao, QStringLiteral("000006"));
         EXPECT_EQ(e.nucleo.cartoes().posicaoDe(cartao), std::nullopt) << biblioteca;
-        EXPECT_EQ(e.nucleo.framesIgnorados(), 0) << biblioteca;
+        EXPECT_EQ(e.nucleo.quadrosIgnorados(), 0) << biblioteca;
     }
 }
 
@@ -57,7 +57,7 @@ TEST(CartoesNaEstacao, ChecksumDeTresDigitosGravaEApaga) {
 TEST(CartoesNaEstacao, ComandoTerminaComAAutomacaoLigada) {
     for (const bool biblioteca : {false, true}) {
         sim::ConfiguracaoConcentrador c;
-        if (biblioteca) c.layout = sim::Layout::IdentFid;
+        if (biblioteca) c.leiaute = sim::Leiaute::IdentFid;
         Estacao e(c);
         if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
         e.iniciaAgente();

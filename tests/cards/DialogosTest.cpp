@@ -9,7 +9,7 @@ const QString kAusente = QStringLiteral("FEDCBA9876543210");
 
 sim::ConfiguracaoConcentrador concentrador(bool biblioteca) {
     sim::ConfiguracaoConcentrador c;
-    if (biblioteca) c.layout = sim::Layout::IdentFid;
+    if (biblioteca) c.leiaute = sim::Leiaute::IdentFid;
     return c;
 }
 
@@ -74,7 +74,7 @@ TEST(DialogosCartao, IncluiPesquisaLeExcluiComoOOperadorVe) {
         // read, nothing erased, and only the search's end is told.
         const auto leituras = [&] {
             return std::count_if(
-                e.nucleo.framesRecebidos().begin(), e.nucleo.framesRecebidos().end(),
+                e.nucleo.quadrosRecebidos().begin(), e.nucleo.quadrosRecebidos().end(),
                 [](const QString& f) { return f.startsWith("(?LF") || f.startsWith("(?F27A"); });
         };
         const auto antes = leituras();
@@ -125,7 +125,7 @@ TEST(DialogosCartao, CliqueDuranteATrocaDoCicloEsperaAVez) {
         e.mundo.agendador.umaVez(100, [&] { a.mnuIncluiCartao_Click(); });
     };
     e.roda(10'000);
-    const auto& f = e.nucleo.framesRecebidos();
+    const auto& f = e.nucleo.quadrosRecebidos();
     const auto grava =
         std::find_if(f.begin(), f.end(), [](const QString& q) { return q.startsWith("(?F27G"); });
     ASSERT_NE(grava, f.end());

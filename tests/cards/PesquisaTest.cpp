@@ -14,7 +14,7 @@ const QString kNoRegistro1 = QStringLiteral("0123456789ABCDEF");
 TEST(PesquisaCartao, LeiturasSemRespostaCortadasOuEmbaralhadasNaoEncerramAPesquisa) {
     for (const bool biblioteca : {false, true}) {
         sim::ConfiguracaoConcentrador cfg;
-        if (biblioteca) cfg.layout = sim::Layout::IdentFid;
+        if (biblioteca) cfg.leiaute = sim::Leiaute::IdentFid;
         Estacao e(cfg);
         if (biblioteca) e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
         e.nucleo.cartoes().defineRegistro(0, QStringLiteral("AAAABBBBCCCCDDDD"));

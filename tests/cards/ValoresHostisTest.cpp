@@ -19,7 +19,7 @@ const QString kPosicoesHostis[] = {QStringLiteral("(&I)00"), QStringLiteral("000
 
 sim::ConfiguracaoConcentrador concentrador(bool biblioteca) {
     sim::ConfiguracaoConcentrador c;
-    if (biblioteca) c.layout = sim::Layout::IdentFid;
+    if (biblioteca) c.leiaute = sim::Leiaute::IdentFid;
     return c;
 }
 
@@ -53,7 +53,7 @@ struct Posto {
     }
 
     qsizetype framesDeCartao() const {
-        const auto& f = e.nucleo.framesRecebidos();
+        const auto& f = e.nucleo.quadrosRecebidos();
         return std::count_if(f.begin(), f.end(),
                              [](const QString& q) { return q.startsWith(QLatin1String("(?")); });
     }

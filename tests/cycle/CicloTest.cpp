@@ -13,7 +13,7 @@ struct Resposta {
     const char* bico = "01";
     int minuto = 30;
     const char* encerrante = "1050";
-    sim::Layout layout = sim::Layout::Padrao;
+    sim::Leiaute leiaute = sim::Leiaute::Padrao;
     int casasValor = 3;
 
     QString texto() const {
@@ -28,7 +28,7 @@ struct Resposta {
         c.encerrante = M(encerrante);
         c.duracao = QStringLiteral("0130");
         c.cartao = kCartao;
-        return sim::formataAbastecimento(c, layout, 3, casasValor, sim::ModoChecksum::Correto);
+        return sim::formataAbastecimento(c, leiaute, 3, casasValor, sim::ModoChecksum::Correto);
     }
 };
 
@@ -60,16 +60,16 @@ TEST(CicloTransportes, RelogioAteSerAceitoDepoisPedidosEStatusNaOrdemDeCadaTrans
             e.nucleo.falhas().silencio.proximas = 1;
         e.iniciaAgente();
         e.roda(20'000);
-        const QStringList recebidos(e.nucleo.framesRecebidos().begin(),
-                                    e.nucleo.framesRecebidos().end());
+        const QStringList recebidos(e.nucleo.quadrosRecebidos().begin(),
+                                    e.nucleo.quadrosRecebidos().end());
         EXPECT_EQ(recebidos.mid(0, frames.size()), frames) << biblioteca;
 
         // Paused, the cycle leaves the line alone.
         e.agente().ciclo().pausa();
         e.roda(3000);
-        const auto antes = e.nucleo.framesRecebidos().size();
+        const auto antes = e.nucleo.quadrosRecebidos().size();
         e.roda(10'000);
-        EXPECT_EQ(e.nucleo.framesRecebidos().size(), antes);
+        EXPECT_EQ(e.nucleo.quadrosRecebidos().size(), antes);
     }
 }
 
@@ -132,7 +132,7 @@ TEST(CicloDedarud, PrecoPeloNomeEmQualquerCaixaLitrosSoPeloNomeEscrito) {
         e.defineIni(QStringLiteral("Nome da Empresa"), QString::fromLatin1(nome));
         e.iniciaAgente();
         e.nucleo.enfileiraResposta(
-            Resposta{"57.90", "12.345", "45.90", codigo, 30, "1050", sim::Layout::Padrao, 2}
+            Resposta{"57.90", "12.345", "45.90", codigo, 30, "1050", sim::Leiaute::Padrao, 2}
                 .texto());
         e.roda(kMinuto);
         const auto lista = e.abastecimentos();

@@ -69,11 +69,11 @@ TEST(RespostaConfere, ChecksumComoOMontadorDeFramesEMolduraCompleta) {
     c.preco = M("5");
     c.bico = QStringLiteral("01");
     c.encerrante = M("1050");
-    const auto resposta = [&](sim::Layout l) {
+    const auto resposta = [&](sim::Leiaute l) {
         return sim::formataAbastecimento(c, l, 3, 3, sim::ModoChecksum::Correto);
     };
-    const QString padrao = resposta(sim::Layout::Padrao), curta = resposta(sim::Layout::Curto);
-    for (const QString& r : {padrao, resposta(sim::Layout::IdentFid), curta})
+    const QString padrao = resposta(sim::Leiaute::Padrao), curta = resposta(sim::Leiaute::Curto);
+    for (const QString& r : {padrao, resposta(sim::Leiaute::IdentFid), curta})
         EXPECT_TRUE(RespostaConfere(r)) << r.toStdString();
     QString trocada = padrao;
     trocada[3] = trocada[3] == QLatin1Char('9') ? QLatin1Char('8')

@@ -11,7 +11,7 @@ class DiaDeEstacao : public ::testing::TestWithParam<Cenario> {};
 TEST_P(DiaDeEstacao, OBancoFicaIgualAoLivroDoConcentrador) {
     const Cenario& c = GetParam();
     Estacao e(c, 1.2, 7, QDateTime(QDate(2026, 12, 31), QTime(6, 0)));
-    if (c.layout == sim::Layout::IdentFid) e.cadastraCartoes(10, 7);
+    if (c.leiaute == sim::Leiaute::IdentFid) e.cadastraCartoes(10, 7);
     e.iniciaAgente();
     e.roda(17 * kHora + 58 * kMinuto);
     e.agente().ciclo().pausa();
@@ -38,20 +38,20 @@ TEST_P(DiaDeEstacao, OBancoFicaIgualAoLivroDoConcentrador) {
     EXPECT_GT(livro.abastecimentos().size(), 1500u);
     EXPECT_GT(noDia31, 0);
     EXPECT_LT(noDia31, int(livro.abastecimentos().size()));
-    if (c.layout != sim::Layout::Curto) {
+    if (c.leiaute != sim::Leiaute::Curto) {
         EXPECT_GE(viradas, 4);
     } // every nozzle passed a million
-    if (c.layout == sim::Layout::IdentFid) {
+    if (c.leiaute == sim::Leiaute::IdentFid) {
         EXPECT_GT(comCartao, 0);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Transportes, DiaDeEstacao,
-    ::testing::Values(Cenario{"Serial52", false, sim::Layout::Padrao, 3, 3, false},
-                      Cenario{"Serial34PrecoDoCadastro", false, sim::Layout::Curto, 2, 2, true},
-                      Cenario{"Serial75", false, sim::Layout::IdentFid, 3, 2, false},
-                      Cenario{"Biblioteca75PrecoDoCadastro", true, sim::Layout::IdentFid, 2, 3,
+    ::testing::Values(Cenario{"Serial52", false, sim::Leiaute::Padrao, 3, 3, false},
+                      Cenario{"Serial34PrecoDoCadastro", false, sim::Leiaute::Curto, 2, 2, true},
+                      Cenario{"Serial75", false, sim::Leiaute::IdentFid, 3, 2, false},
+                      Cenario{"Biblioteca75PrecoDoCadastro", true, sim::Leiaute::IdentFid, 2, 3,
                               true}),
     nomeDoCenario);
 

@@ -8,10 +8,10 @@ namespace talvero::teste {
 namespace {
 
 const QDateTime kInicio(QDate(2026, 12, 5), QTime(8, 0));
-const Cenario kSerial52{"Serial52", false, sim::Layout::Padrao, 3, 3, false};
-const Cenario kSerial34{"Serial34", false, sim::Layout::Curto, 3, 3, false};
-const Cenario kSerial75{"Serial75", false, sim::Layout::IdentFid, 3, 3, false};
-const Cenario kBiblioteca75{"Biblioteca75", true, sim::Layout::IdentFid, 3, 3, false};
+const Cenario kSerial52{"Serial52", false, sim::Leiaute::Padrao, 3, 3, false};
+const Cenario kSerial34{"Serial34", false, sim::Leiaute::Curto, 3, 3, false};
+const Cenario kSerial75{"Serial75", false, sim::Leiaute::IdentFid, 3, 3, false};
+const Cenario kBiblioteca75{"Biblioteca75", true, sim::Leiaute::IdentFid, 3, 3, false};
 
 int eventos(const Estacao& e, sim::EventoLivro tipo) {
     int n = 0;
@@ -110,7 +110,7 @@ class LinhaRuidosa : public ::testing::TestWithParam<Cenario> {};
 TEST_P(LinhaRuidosa, NadaErradoGravadoNadaValidoPerdido) {
     const Cenario& c = GetParam();
     Estacao e(c, 2.0, 21, kInicio);
-    if (c.layout == sim::Layout::IdentFid) e.cadastraCartoes(5, 3);
+    if (c.leiaute == sim::Leiaute::IdentFid) e.cadastraCartoes(5, 3);
     sim::PlanoFalhas& f = e.nucleo.falhas();
     for (sim::Falha* falha :
          {&f.ruido, &f.truncada, &f.partida, &f.silencio, &f.confirmacaoPerdida})

@@ -55,7 +55,7 @@ QString diferencas(const sim::AbastecimentoSimulado& a, const Abastecimento& r,
     confere("Encerrante", r.Encerrante, a.encerrante);
     confere("EncerranteInicial", r.EncerranteInicial, a.encerrante - a.litros);
     confere("Cartao", r.Cartao,
-            c.layout == sim::Layout::IdentFid && cartao != cartoes.end() ? cartao->second : 0);
+            c.leiaute == sim::Leiaute::IdentFid && cartao != cartoes.end() ? cartao->second : 0);
     confere("ValorParametro", int(r.ValorParametro), 1);
     return d.isEmpty() ? QString()
                        : QStringLiteral("abastecimento %1 (%2): %3")
@@ -128,7 +128,7 @@ QStringList Estacao::discrepancias(std::int64_t* viradas, int* identicas) {
         Moeda esperado = bico.encerrante, anterior = bico.encerrante;
         std::int64_t milhoes = 0;
         for (const auto& a : livro.abastecimentos()) {
-            if (a.codigoBico != bico.codigo || c.layout == sim::Layout::Curto) continue;
+            if (a.codigoBico != bico.codigo || c.leiaute == sim::Leiaute::Curto) continue;
             if (a.encerrante < anterior) ++milhoes;
             anterior = a.encerrante;
             if (!a.manual) esperado = a.encerrante + Moeda::deInteiro(1'000'000 * milhoes);

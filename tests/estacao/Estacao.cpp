@@ -87,7 +87,7 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
                       "Concluido=NAO",
                       "[AUTOMACAO]",
                       "Usar Dll da Company=NAO",
-                      "Usar IdentFID=" + sim(c.layout == sim::Layout::IdentFid),
+                      "Usar IdentFID=" + sim(c.leiaute == sim::Leiaute::IdentFid),
                       "Casas decimais da litragem=" + QString::number(c.casasLitragem),
                       "Casas decimais do valor=" + QString::number(c.casasValor),
                       "Porta de Comunicacao=COM1",
@@ -108,11 +108,11 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
 sim::ConfiguracaoConcentrador ConcentradorDoCenario(const Cenario& c, double porMinuto,
                                                     std::uint64_t semente) {
     sim::ConfiguracaoConcentrador cfg;
-    cfg.layout = c.layout;
+    cfg.leiaute = c.leiaute;
     cfg.casasLitragem = c.casasLitragem;
     cfg.casasValor = c.casasValor;
     cfg.precoZero = c.precoZero;
-    cfg.rolloverMilhao = true;
+    cfg.viraNoMilhao = true;
     cfg.bicos = sim::bicosPadrao();
     for (auto& bico : cfg.bicos)
         bico.encerrante = Moeda::deInteiro(990'000);

@@ -26,7 +26,7 @@ constexpr std::int64_t kHora = 60 * kMinuto;
 struct Cenario {
     const char* nome;
     bool biblioteca;
-    sim::Layout layout;
+    sim::Leiaute leiaute;
     int casasLitragem;
     int casasValor;
     bool precoZero; // the concentrator sends no price: the agent completes it from the registers

@@ -36,7 +36,7 @@ QByteArray textoPedido(const QString& comando, const QString& origem, const QStr
 // Fuelings come through the vendor library only in the card identifier's layout.
 sim::ConfiguracaoConcentrador concentrador(bool biblioteca) {
     sim::ConfiguracaoConcentrador c;
-    if (biblioteca) c.layout = sim::Layout::IdentFid;
+    if (biblioteca) c.leiaute = sim::Leiaute::IdentFid;
     return c;
 }
 
@@ -319,7 +319,7 @@ TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa)
         ASSERT_TRUE(e.agente().ciclo().pausada()) << biblioteca;
         EXPECT_FALSE(e.agente().TimerAutomacao->habilitado());
         EXPECT_FALSE(t.respondido(1));
-        const auto frames = e.nucleo.framesRecebidos().size();
+        const auto frames = e.nucleo.quadrosRecebidos().size();
         e.nucleo.geraAbastecimento(QStringLiteral("02"), M("12.5"));
         t.pede(2, QStringLiteral("AUTOMACAO ATIVADA"));
         e.roda(2000);
@@ -327,7 +327,7 @@ TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa)
         e.roda(5000);
         EXPECT_FALSE(t.respondido(2));
         EXPECT_TRUE(t.pendente(2));
-        EXPECT_EQ(e.nucleo.framesRecebidos().size(), frames) << biblioteca;
+        EXPECT_EQ(e.nucleo.quadrosRecebidos().size(), frames) << biblioteca;
 
         t.pede(3, QStringLiteral("TIRA PAUSA AUTOMACAO"), {}, QStringLiteral("PC2"));
         e.roda(500);
@@ -417,7 +417,7 @@ TEST(PedidosDeCartao, GravaAchaNaPosicaoApagaENaoAchaNoRegistro51) {
         e.nucleo.geraAbastecimento(QStringLiteral("03"), M("7"));
         EXPECT_EQ(t.aguarda(1), P(kOk, QStringLiteral("000003|@|"))) << biblioteca;
         // The library cycle had its fueling answer and acknowledgement before the card went out.
-        const auto& f = e.nucleo.framesRecebidos();
+        const auto& f = e.nucleo.quadrosRecebidos();
         const auto grava = std::find_if(f.begin(), f.end(),
                                         [](const QString& q) { return q.startsWith("(?F27G"); });
         ASSERT_NE(grava, f.begin());

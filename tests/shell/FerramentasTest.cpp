@@ -20,7 +20,7 @@ TEST(Ferramentas, RegistroDaHoraDoCliquePastaDoProgramaEFalhaAvisada) {
               (std::vector<QString>{"C:\\Talvero\\AutoTalvero\\AUTOMACAO_05_12_2026_18.LOG",
                                     "C:\\Talvero\\AutoTalvero\\AUTOMACAO_05_12_2026_19.LOG",
                                     "C:\\Talvero\\AutoTalvero\\"}));
-    EXPECT_TRUE(e.nucleo.framesRecebidos().front().startsWith("(?V"));
+    EXPECT_TRUE(e.nucleo.quadrosRecebidos().front().startsWith("(?V"));
     e.mundo.processos.falhaAoIniciar = true;
     a.cmdExplorer_Click();
     EXPECT_EQ(e.mundo.operador.exibidas.back().titulo,

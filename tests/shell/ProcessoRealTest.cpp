@@ -73,7 +73,7 @@ struct Estacao {
     bool dll = false;        // the vendor library; otherwise the serial control
     bool tcp = false;        // the library over TCP; otherwise a pseudo-terminal as COM3
     bool porCaminho = false; // the pseudo-terminal named by its path instead of COM3
-    int layout = 52;
+    int leiaute = 52;
     QTemporaryDir raiz;
     QProcess simulador, agente;
     quint16 porta = 0;
@@ -109,7 +109,7 @@ struct Estacao {
             tcp ? QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(porta)}
                 : QStringList{"--pty", linha()};
         simulador.start(binario("simulator/concentrador-sim"),
-                        QStringList{"--layout", QString::number(layout), "--taxa", "0", "--ledger",
+                        QStringList{"--layout", QString::number(leiaute), "--taxa", "0", "--ledger",
                                     livros.last()} +
                             via + extras);
         esperaSimulador = simulador.waitForStarted();
@@ -228,8 +228,8 @@ protected:
     Estacao& estacao() { return estacoes_.emplace_back(); }
 
     // Registers and INI file in place, the simulator ready, the agent started.
-    void monta(Estacao& e, bool dll, bool tcp, int layout, const QStringList& simulador) {
-        e.dll = dll, e.tcp = tcp, e.layout = layout;
+    void monta(Estacao& e, bool dll, bool tcp, int leiaute, const QStringList& simulador) {
+        e.dll = dll, e.tcp = tcp, e.leiaute = leiaute;
         for (const char* p :
              {"C/Talvero/AutoTalvero", "C/Automacao", "dev/serial/by-id", "cadastros"})
             ASSERT_TRUE(QDir(e.raiz.path()).mkpath(p));

@@ -50,7 +50,7 @@ TEST(FilaAbastecimentos, FramesComChecksumErradoOuDesconhecidosSaoIgnorados) {
     for (const QString& frame :
          {QStringLiteral("(&A68)"), QStringLiteral("(?V96)"), gravaErrado, QStringLiteral("(&X)")})
         EXPECT_EQ(c.responde(frame), QString()) << frame.toStdString();
-    EXPECT_EQ(std::pair(c.nucleo.framesIgnorados(), c.nucleo.livro().entregas(1)),
+    EXPECT_EQ(std::pair(c.nucleo.quadrosIgnorados(), c.nucleo.livro().entregas(1)),
               std::pair(std::int64_t(4), 0));
     EXPECT_FALSE(c.nucleo.cartoes().posicaoDe(QStringLiteral("1111222233334444")));
     EXPECT_EQ(c.responde(grava).size(), 52);
@@ -134,7 +134,7 @@ TEST(FilaAbastecimentos, RespostaDeRoteiroEntregueComoEstaELidaParaOLivro) {
 // has counted it, and only the ledger knows of it.
 TEST(FilaAbastecimentos, AbastecimentoManualSoMoveOEncerrante) {
     ConfiguracaoConcentrador cfg;
-    cfg.rolloverMilhao = true;
+    cfg.viraNoMilhao = true;
     Concentrador c(cfg);
     c.nucleo.defineEncerrante(QStringLiteral("01"), m(u"999990.005"));
     c.nucleo.falhas().manual.proximas = 1;

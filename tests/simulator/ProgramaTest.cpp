@@ -11,11 +11,11 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
                   "--rollover", "--falha-adulterada", "0,25", "--manual", "0.1",
                   "--so-abastecimentos", "--ledger", "x.JSONL"});
     EXPECT_EQ(std::pair(*o.tcpHost, o.tcpPorta), std::pair(QString("0.0.0.0"), quint16(4001)));
-    EXPECT_EQ(o.cfg.layout, Layout::IdentFid);
+    EXPECT_EQ(o.cfg.leiaute, Leiaute::IdentFid);
     ASSERT_EQ(o.cfg.bicos.size(), 2u);
     EXPECT_EQ(std::pair(o.cfg.bicos[0].encerrante, o.cfg.bicos[1].codigo),
               std::pair(Moeda::deTexto(u"100.5"), QString("0A")));
-    EXPECT_TRUE(o.cfg.rolloverMilhao);
+    EXPECT_TRUE(o.cfg.viraNoMilhao);
     EXPECT_DOUBLE_EQ(o.falhas.adulterada.probabilidade, 0.25);
     EXPECT_DOUBLE_EQ(o.falhas.manual.probabilidade, 0.1);
     EXPECT_TRUE(o.falhas.silencio.soAbastecimentos);

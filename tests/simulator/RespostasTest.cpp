@@ -8,9 +8,9 @@ using namespace talvero::sim::teste;
 
 namespace {
 
-ConfiguracaoConcentrador com(Layout layout, int casasLitragem = 3, int casasValor = 3) {
+ConfiguracaoConcentrador com(Leiaute leiaute, int casasLitragem = 3, int casasValor = 3) {
     ConfiguracaoConcentrador c;
-    c.layout = layout;
+    c.leiaute = leiaute;
     c.casasLitragem = casasLitragem;
     c.casasValor = casasValor;
     return c;
@@ -27,7 +27,7 @@ QString fechada(const char* corpo) {
 // Field by field: total, litres, price, product, duration, nozzle, day-hour-minute,
 // "00", sequence number, totalizer, "00" (then card, "0000", "00" in the 75 layout).
 TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
-    Concentrador padrao(com(Layout::Padrao));
+    Concentrador padrao(com(Leiaute::Padrao));
     padrao.nucleo.defineEncerrante(QStringLiteral("03"), m(u"123456.78"));
     padrao.nucleo.geraAbastecimento(QStringLiteral("03"), m(u"12.345"), {},
                                     75); // 12.345 x 5.99 = 73.94655
@@ -44,7 +44,7 @@ TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
                                      "0012346912"
                                      "00"));
 
-    Concentrador duasCasas(com(Layout::Padrao, 2, 2));
+    Concentrador duasCasas(com(Leiaute::Padrao, 2, 2));
     duasCasas.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"12.34")); // 12.34 x 5.79 = 71.4486
     EXPECT_EQ(duasCasas.pede(), fechada("("
                                         "007145"
@@ -59,7 +59,7 @@ TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
                                         "0000001234"
                                         "00"));
 
-    auto cfg = com(Layout::Padrao);
+    auto cfg = com(Leiaute::Padrao);
     cfg.precoZero = true; // no price: the total is the nozzle's
     Concentrador semPreco(cfg);
     semPreco.nucleo.geraAbastecimento(QStringLiteral("01"), m(u"10"));
@@ -77,7 +77,7 @@ TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
                                        "00"));
     EXPECT_EQ(semPreco.nucleo.livro().abastecimento(1).preco, Moeda());
 
-    Concentrador curta(com(Layout::Curto));
+    Concentrador curta(com(Leiaute::Curto));
     curta.nucleo.geraAbastecimento(QStringLiteral("04"), m(u"30"));
     EXPECT_EQ(curta.pede(), fechada("("
                                     "017370"
@@ -89,7 +89,7 @@ TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
                                     "051800"));
     EXPECT_EQ(curta.nucleo.livro().abastecimento(1).encerrante, Moeda());
 
-    Concentrador identFid(com(Layout::IdentFid));
+    Concentrador identFid(com(Leiaute::IdentFid));
     identFid.nucleo.geraAbastecimento(QStringLiteral("02"), m(u"20"),
                                       QStringLiteral("ABCD123456789XYZ"));
     identFid.nucleo.geraAbastecimento(QStringLiteral("02"), m(u"1"));
@@ -140,7 +140,8 @@ TEST(Respostas, SomaDe256MoveSParaOChecksumCaberEmDoisDigitos) {
     CamposAbastecimento c;
     c.bico = QStringLiteral("01");
     int soma = 0;
-    for (QChar ch : em(formataAbastecimento(c, Layout::Padrao, 3, 3, ModoChecksum::Correto), 2, 48))
+    for (QChar ch :
+         em(formataAbastecimento(c, Leiaute::Padrao, 3, 3, ModoChecksum::Correto), 2, 48))
         soma += ch.unicode();
     // Digits that bring the sum to a multiple of 256, spread over the numeric fields.
     const int falta = (256 - soma % 256) % 256;
@@ -151,7 +152,7 @@ TEST(Respostas, SomaDe256MoveSParaOChecksumCaberEmDoisDigitos) {
     c.total = Moeda::deDigitos(d.mid(16, 6), 2);
     c.duracao = d.mid(22, 4);
     c.r = d.mid(26, 4);
-    const QString r = formataAbastecimento(c, Layout::Padrao, 3, 3, ModoChecksum::Correto);
+    const QString r = formataAbastecimento(c, Leiaute::Padrao, 3, 3, ModoChecksum::Correto);
     ASSERT_EQ(r.size(), 52);
     EXPECT_EQ(std::pair(em(r, 48, 2), em(r, 50, 2)), std::pair(QString("01"), QString("01")));
     EXPECT_EQ(em(r, 50, 2), ChecksumFrame(em(r, 2, 48)));
