@@ -20,14 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
     const QByteArray bytes(reinterpret_cast<const char*>(dados), qsizetype(tamanho));
     // Pieces cut at every newline, as they may come from the line.
     for (const QByteArray& pedaco : bytes.split('\n')) {
-        for (const QString& frame : montador.adiciona(pedaco)) {
+        for (const QString& quadro : montador.adiciona(pedaco)) {
             // One whole frame: a "(" inside an unfinished one started it again.
-            if (!frame.startsWith(QLatin1Char('(')) || !frame.endsWith(QLatin1Char(')')) ||
-                frame.count(QLatin1Char('(')) != 1)
+            if (!quadro.startsWith(QLatin1Char('(')) || !quadro.endsWith(QLatin1Char(')')) ||
+                quadro.count(QLatin1Char('(')) != 1)
                 std::abort();
-            sim::interpretaComando(frame);
+            sim::interpretaComando(quadro);
             relogio.avancaMs(700);
-            nucleo.respondeQuadro(frame);
+            nucleo.respondeQuadro(quadro);
         }
     }
     return 0;

@@ -56,16 +56,16 @@ void CartoesIdentFid::RegistraRecusa(const char* rotina, const ValorRecusado& r)
 template <typename Resultado, typename Corpo, typename Comando>
 Resultado CartoesIdentFid::executa(const char* rotina, Resultado recusado, Corpo corpo,
                                    Comando comando) {
-    QString frame;
+    QString quadro;
     try {
-        frame = corpo();
+        quadro = corpo();
     } catch (const ValorRecusado& r) {
         RegistraRecusa(rotina, r);
         return recusado;
     }
     EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
     try {
-        return comando(frame);
+        return comando(quadro);
     } catch (const Erro& e) {
         registra(QStringLiteral(" ERRO ") + QLatin1String(rotina) + QStringLiteral(": ") +
                  e.descricao() + QStringLiteral(" - lPassoDebugarErroAbastAndam:") +

@@ -54,7 +54,7 @@ bool RespostaConfere(const QString& resposta) {
         return false;
     const qsizetype inicioChecksum = resposta.size() - 1 - kLarguraChecksum;
     const QString corpo = resposta.mid(1, inicioChecksum - 1);
-    return ChecksumFrame(corpo) == resposta.mid(inicioChecksum, kLarguraChecksum);
+    return ChecksumQuadro(corpo) == resposta.mid(inicioChecksum, kLarguraChecksum);
 }
 
 bool PrecoDedarud(const QString& nomeEmpresa) {

@@ -55,8 +55,8 @@ void LinhaVirtual::escreve(const QByteArray& bytes) {
             erros::PortaFechada);
     escrito_.append(bytes);
     const std::int64_t chegouMs = relogio_.ms() + transmissaoMs(bytes.size());
-    for (const QString& frame : montador_.adiciona(bytes)) {
-        for (const Trecho& t : nucleo_.respondeQuadro(frame)) {
+    for (const QString& quadro : montador_.adiciona(bytes)) {
+        for (const Trecho& t : nucleo_.respondeQuadro(quadro)) {
             const std::int64_t inicio = std::max(chegouMs + t.atrasoMs, livreEmMs_);
             livreEmMs_ = inicio + transmissaoMs(t.bytes.size());
             pendentes_.push_back({t.bytes, livreEmMs_, t.desconecta});

@@ -4,7 +4,7 @@
 
 namespace talvero {
 
-QString ChecksumFrame(const QString& corpo) {
+QString ChecksumQuadro(const QString& corpo) {
     // The running sum is folded whenever it passes 256, so 256 itself survives
     // and is written with three digits.
     int soma = 0;
@@ -18,7 +18,7 @@ QString ChecksumFrame(const QString& corpo) {
 }
 
 QString MontaComando(const QString& inicio) {
-    return inicio + ChecksumFrame(inicio.mid(1)) + QLatin1Char(')');
+    return inicio + ChecksumQuadro(inicio.mid(1)) + QLatin1Char(')');
 }
 
 } // namespace talvero

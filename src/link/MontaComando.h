@@ -9,6 +9,6 @@ namespace talvero {
 QString MontaComando(const QString& inicio);
 
 // The checksum alone, as MontaComando writes it ("67", "00", "100").
-QString ChecksumFrame(const QString& corpoSemParentese);
+QString ChecksumQuadro(const QString& corpoSemParentese);
 
 } // namespace talvero

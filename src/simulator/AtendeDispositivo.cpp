@@ -22,8 +22,8 @@ void AtendeDispositivo::recebe() {
     const QByteArray bytes = dispositivo_->readAll();
     if (calado_ && calado_()) return;
     try {
-        for (const QString& frame : montador_.adiciona(bytes))
-            fila_.agenda(nucleo_.respondeQuadro(frame));
+        for (const QString& quadro : montador_.adiciona(bytes))
+            fila_.agenda(nucleo_.respondeQuadro(quadro));
     } catch (const Erro& e) {
         falhaGrave_(e.descricao());
     }

@@ -66,11 +66,11 @@ Comando leCartao(const QString& interno) {
 
 } // namespace
 
-Comando interpretaComando(const QString& frame) {
-    if (frame.size() < 3 || !frame.startsWith(QLatin1Char('(')) ||
-        !frame.endsWith(QLatin1Char(')')))
+Comando interpretaComando(const QString& quadro) {
+    if (quadro.size() < 3 || !quadro.startsWith(QLatin1Char('(')) ||
+        !quadro.endsWith(QLatin1Char(')')))
         return {};
-    const QString interno = frame.mid(1, frame.size() - 2);
+    const QString interno = quadro.mid(1, quadro.size() - 2);
     const QStringView v(interno);
     if (interno == QLatin1String("&I")) return de(TipoComando::Confirma);
     if (interno == QLatin1String("&V")) return de(TipoComando::Andamento);

@@ -27,6 +27,6 @@ struct Comando {
 
 // Reads one whole frame, "(" to ")". Frames that carry a checksum are checked
 // by the concentrator's own reckoning of it.
-Comando interpretaComando(const QString& frame);
+Comando interpretaComando(const QString& quadro);
 
 } // namespace talvero::sim

@@ -5,7 +5,7 @@
 namespace talvero::sim {
 
 QStringList MontadorQuadros::adiciona(const QByteArray& bytes) {
-    QStringList frames;
+    QStringList quadros;
     for (char b : bytes) {
         if (b == '(') {
             pendente_ = QByteArray(1, b);
@@ -14,7 +14,7 @@ QStringList MontadorQuadros::adiciona(const QByteArray& bytes) {
             continue;
         } else if (b == ')') {
             pendente_.append(b);
-            frames << ansi::decodifica(pendente_);
+            quadros << ansi::decodifica(pendente_);
             limpa();
         } else if (pendente_.size() >= kMaximo) {
             limpa();
@@ -22,7 +22,7 @@ QStringList MontadorQuadros::adiciona(const QByteArray& bytes) {
             pendente_.append(b);
         }
     }
-    return frames;
+    return quadros;
 }
 
 } // namespace talvero::sim

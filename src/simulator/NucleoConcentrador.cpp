@@ -51,10 +51,10 @@ NucleoConcentrador::NucleoConcentrador(const Relogio& relogio, ConfiguracaoConce
 
 // --- frames -----------------------------------------------------------------
 
-std::vector<Trecho> NucleoConcentrador::respondeQuadro(const QString& frame) {
+std::vector<Trecho> NucleoConcentrador::respondeQuadro(const QString& quadro) {
     atualiza();
-    guardaQuadro(frame);
-    const Comando c = interpretaComando(frame);
+    guardaQuadro(quadro);
+    const Comando c = interpretaComando(quadro);
     if (c.tipo == TipoComando::Desconhecido || c.tipo == TipoComando::ChecksumErrado) {
         ++ignorados_;
         return {};
@@ -377,8 +377,8 @@ std::size_t NucleoConcentrador::indiceBico(const QString& codigo) const {
     recusa(QStringLiteral("Bico %1 não configurado no concentrador.").arg(codigo));
 }
 
-void NucleoConcentrador::guardaQuadro(const QString& frame) {
-    recebidos_.push_back(frame);
+void NucleoConcentrador::guardaQuadro(const QString& quadro) {
+    recebidos_.push_back(quadro);
     if (recebidos_.size() > kQuadrosGuardados) recebidos_.pop_front();
 }
 

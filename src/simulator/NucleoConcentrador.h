@@ -27,7 +27,7 @@ public:
 
     // The answer to one frame "(...)"; empty when the frame gets none (an
     // acknowledgement, a bad checksum, an unknown command, a fault).
-    std::vector<Trecho> respondeQuadro(const QString& frame);
+    std::vector<Trecho> respondeQuadro(const QString& quadro);
 
     // Lets generated traffic run up to now: fuelings start and finish.
     void atualiza();
@@ -89,7 +89,7 @@ private:
     std::size_t indiceBico(const QString& codigo) const;
     bool ocupado(std::size_t bico) const;
     QString litrosAteAgora(const Andamento& a, std::int64_t ms) const;
-    void guardaQuadro(const QString& frame);
+    void guardaQuadro(const QString& quadro);
 
     QDateTime momentoEm(std::int64_t ms) const;
     QDateTime concentradorEm(std::int64_t ms) const {

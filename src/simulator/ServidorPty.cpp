@@ -120,8 +120,8 @@ void ServidorPty::leMestre() {
         ::ioctl(escravo_, TIOCNXCL);
         if (mudo_.isValid() && mudo_.elapsed() < kLinhaMudaMs) continue;
         try {
-            for (const QString& frame : montador_.adiciona(QByteArray(buf, qsizetype(n))))
-                fila_.agenda(nucleo_.respondeQuadro(frame));
+            for (const QString& quadro : montador_.adiciona(QByteArray(buf, qsizetype(n))))
+                fila_.agenda(nucleo_.respondeQuadro(quadro));
         } catch (const Erro& e) {
             falhaGrave_(e.descricao());
             return;

@@ -69,8 +69,9 @@ bool GravacaoAbastecimento::grava(AbastecimentoEmTrabalho& a, const QString& reg
     Abastecimento& r = d_.abastecimento;
     const auto noMinuto =
         r.RegistrosNoMinuto(empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico);
-    for (const auto& stored : noMinuto)
-        if (stored.RegistroAutomacao == registroAutomacao) return confirmaRepeticao(a, stored.Hora);
+    for (const auto& gravado : noMinuto)
+        if (gravado.RegistroAutomacao == registroAutomacao)
+            return confirmaRepeticao(a, gravado.Hora);
 
     if (!r.Localiza(empresa, a.lDataAbastecimento, a.lHoraAbastecimento, a.lBico)) {
         if (inclui(a, registroAutomacao) == Inclusao::Incluido) return true;

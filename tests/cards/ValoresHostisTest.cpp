@@ -90,7 +90,7 @@ bool semControle(const QString& linha) {
 TEST(ValoresHostis, NenhumQuadroNenhumAbastecimentoPerdido) {
     for (const bool biblioteca : {false, true}) {
         Posto p(biblioteca);
-        const auto frames = p.framesDeCartao();
+        const auto quadros = p.framesDeCartao();
         for (const QString& c : kCartoesHostis) {
             EXPECT_EQ(p.pede(QStringLiteral("AUTOMACAO INCLUI CARTAO"), c + "|@|"), "OK |@|")
                 << c.toStdString();
@@ -117,7 +117,7 @@ TEST(ValoresHostis, NenhumQuadroNenhumAbastecimentoPerdido) {
             EXPECT_EQ(unica(p.clica(posicao, &MenuAutomacao::mnuLerCartao_Click)),
                       QStringLiteral("Operação Cancelada!"));
         }
-        EXPECT_EQ(p.framesDeCartao(), frames) << biblioteca;
+        EXPECT_EQ(p.framesDeCartao(), quadros) << biblioteca;
         EXPECT_EQ(p.e.nucleo.cartoes().gravados(), std::vector<QString>{kCartao});
         EXPECT_TRUE(std::all_of(p.e.log().begin(), p.e.log().end(), semControle));
         EXPECT_TRUE(p.e.esvazia(kMinuto));

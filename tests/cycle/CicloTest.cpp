@@ -52,7 +52,7 @@ TEST(CicloTransportes, RelogioAteSerAceitoDepoisPedidosEStatusNaOrdemDeCadaTrans
         {false, {"(&H051800)", "(&V)", "(&H051800)", "(&V)", "(&V)", "(&V)", "(&V)", "(&A)"}},
         // The library asks for a fueling and polls the status in every tick after the clock.
         {true, {"(&H051800)", "(&V)", "(&A67)", "(&V)", "(&V)", "(&A67)", "(&A67)", "(&V)"}}};
-    for (const auto& [biblioteca, frames] : casos) {
+    for (const auto& [biblioteca, quadros] : casos) {
         Estacao e;
         if (biblioteca)
             e.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
@@ -62,7 +62,7 @@ TEST(CicloTransportes, RelogioAteSerAceitoDepoisPedidosEStatusNaOrdemDeCadaTrans
         e.roda(20'000);
         const QStringList recebidos(e.nucleo.quadrosRecebidos().begin(),
                                     e.nucleo.quadrosRecebidos().end());
-        EXPECT_EQ(recebidos.mid(0, frames.size()), frames) << biblioteca;
+        EXPECT_EQ(recebidos.mid(0, quadros.size()), quadros) << biblioteca;
 
         // Paused, the cycle leaves the line alone.
         e.agente().ciclo().pausa();

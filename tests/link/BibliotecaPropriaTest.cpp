@@ -12,8 +12,8 @@ class BibliotecaPropriaTest : public ::testing::Test {
 protected:
     BibliotecaPropriaTest() { fabrica.permiteSerial(3); }
 
-    QString troca(const QString& frame, int esperaMs) {
-        QString texto = frame;
+    QString troca(const QString& quadro, int esperaMs) {
+        QString texto = quadro;
         EXPECT_EQ(biblioteca.VB_SendReceiveText(texto, esperaMs), 1);
         return texto;
     }

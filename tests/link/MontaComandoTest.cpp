@@ -13,6 +13,6 @@ TEST(MontaComando, SomaDosCodigosNaPaginaDeCodigoEmDoisDigitosOuTresNo256) {
         {"(zz\r", "(zz\r01)"},
         // The euro sign is 0x80 in the station's code page, 'é' 0xE9: 361 - 256 = 105.
         {"(€é", "(€é69)"}};
-    for (const auto& [corpo, frame] : casos)
-        EXPECT_EQ(MontaComando(QString::fromUtf8(corpo)), QString::fromUtf8(frame));
+    for (const auto& [corpo, quadro] : casos)
+        EXPECT_EQ(MontaComando(QString::fromUtf8(corpo)), QString::fromUtf8(quadro));
 }

@@ -319,7 +319,7 @@ TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa)
         ASSERT_TRUE(e.agente().ciclo().pausada()) << biblioteca;
         EXPECT_FALSE(e.agente().TimerAutomacao->habilitado());
         EXPECT_FALSE(t.respondido(1));
-        const auto frames = e.nucleo.quadrosRecebidos().size();
+        const auto quadros = e.nucleo.quadrosRecebidos().size();
         e.nucleo.geraAbastecimento(QStringLiteral("02"), M("12.5"));
         t.pede(2, QStringLiteral("AUTOMACAO ATIVADA"));
         e.roda(2000);
@@ -327,7 +327,7 @@ TEST(PedidosEmPausa, RetomadaPrimeiroOutrosAvisadosUmaVezENadaConfirmadoNaPausa)
         e.roda(5000);
         EXPECT_FALSE(t.respondido(2));
         EXPECT_TRUE(t.pendente(2));
-        EXPECT_EQ(e.nucleo.quadrosRecebidos().size(), frames) << biblioteca;
+        EXPECT_EQ(e.nucleo.quadrosRecebidos().size(), quadros) << biblioteca;
 
         t.pede(3, QStringLiteral("TIRA PAUSA AUTOMACAO"), {}, QStringLiteral("PC2"));
         e.roda(500);

@@ -45,7 +45,7 @@ TEST(Cartoes, GravaLeEApagaNaTabelaEFalhaForaDelaOuCheia) {
     const QString a = c.responde(grava(kCartaoA));
     ASSERT_EQ(a.size(), 52);
     EXPECT_EQ(em(a, 4, 28), QStringLiteral("000000000000") + kCartaoA);
-    EXPECT_EQ(em(a, 50, 2), ChecksumFrame(em(a, 2, 48)));
+    EXPECT_EQ(em(a, 50, 2), ChecksumQuadro(em(a, 2, 48)));
     EXPECT_EQ(em(c.responde(grava(kCartaoB)), 4, 6), u"000001");
     EXPECT_EQ(em(c.responde(grava(kCartaoA)), 4, 6), u"000000"); // already there: no second record
     EXPECT_EQ(c.responde(grava(QStringLiteral("ZZZZZZZZZZZZZZZZ"))), u"(1)"); // full

@@ -19,9 +19,9 @@ struct Concentrador {
     explicit Concentrador(ConfiguracaoConcentrador cfg = {})
         : relogio(inicio()), nucleo(relogio, cfg) {}
 
-    QString responde(const QString& frame) {
+    QString responde(const QString& quadro) {
         QByteArray tudo;
-        for (const Trecho& t : nucleo.respondeQuadro(frame))
+        for (const Trecho& t : nucleo.respondeQuadro(quadro))
             tudo += t.bytes;
         return ansi::decodifica(tudo);
     }

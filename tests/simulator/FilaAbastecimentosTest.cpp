@@ -47,9 +47,9 @@ TEST(FilaAbastecimentos, FramesComChecksumErradoOuDesconhecidosSaoIgnorados) {
     gravaErrado[gravaErrado.size() - 2] = gravaErrado.at(gravaErrado.size() - 2) == QLatin1Char('0')
                                               ? QLatin1Char('1')
                                               : QLatin1Char('0');
-    for (const QString& frame :
+    for (const QString& quadro :
          {QStringLiteral("(&A68)"), QStringLiteral("(?V96)"), gravaErrado, QStringLiteral("(&X)")})
-        EXPECT_EQ(c.responde(frame), QString()) << frame.toStdString();
+        EXPECT_EQ(c.responde(quadro), QString()) << quadro.toStdString();
     EXPECT_EQ(std::pair(c.nucleo.quadrosIgnorados(), c.nucleo.livro().entregas(1)),
               std::pair(std::int64_t(4), 0));
     EXPECT_FALSE(c.nucleo.cartoes().posicaoDe(QStringLiteral("1111222233334444")));

@@ -12,8 +12,8 @@ namespace {
 // The agent's side of an in-memory line to the core.
 struct Linha : Concentrador {
     Linha() { canal.abre(); }
-    QString troca(const char* frame) {
-        canal.escreve(frame);
+    QString troca(const char* quadro) {
+        canal.escreve(quadro);
         canal.aguardaDados(2000);
         return ansi::decodifica(canal.le());
     }
@@ -78,7 +78,7 @@ TEST(LinhaVirtual, AdulteradaTrocaUmDigitoEDeixaOChecksumSemConferir) {
             diferentes += r.mid(p, 1) != certa.mid(p, 1);
         ASSERT_EQ(std::tuple(r.size(), diferentes, em(r, 50, 2)),
                   std::tuple(qsizetype(52), 1, em(certa, 50, 2)));
-        ASSERT_NE(em(r, 50, 2), ChecksumFrame(em(r, 2, 48)));
+        ASSERT_NE(em(r, 50, 2), ChecksumQuadro(em(r, 2, 48)));
     }
     EXPECT_EQ(l.troca("(&A67)"), certa);
     EXPECT_FALSE(l.nucleo.livro().eventos()[1].integra);

@@ -19,7 +19,7 @@ ConfiguracaoConcentrador com(Leiaute leiaute, int casasLitragem = 3, int casasVa
 // An answer as the concentrator closes it: the checksum of what follows "(", then ")".
 QString fechada(const char* corpo) {
     const QString c = QString::fromLatin1(corpo);
-    return c + ChecksumFrame(c.mid(1)) + QLatin1Char(')');
+    return c + ChecksumQuadro(c.mid(1)) + QLatin1Char(')');
 }
 
 } // namespace
@@ -131,7 +131,7 @@ TEST(Respostas, CadaLeiauteComOsCamposNasSuasPosicoes) {
         Concentrador(cfg).responde(QStringLiteral("(&S)")); // firmware and monitor at 40
     EXPECT_EQ(std::tuple(versao.size(), em(versao, 1, 3), em(versao, 40, 8), em(versao, 49, 3)),
               std::tuple(qsizetype(51), QString("(&S"), QString("A1B20309"),
-                         ChecksumFrame(em(versao, 2, 47)) + ")"));
+                         ChecksumQuadro(em(versao, 2, 47)) + ")"));
 }
 
 // A sum of exactly 256 would need "100" in a two-character field: the
@@ -155,5 +155,5 @@ TEST(Respostas, SomaDe256MoveSParaOChecksumCaberEmDoisDigitos) {
     const QString r = formataAbastecimento(c, Leiaute::Padrao, 3, 3, ModoChecksum::Correto);
     ASSERT_EQ(r.size(), 52);
     EXPECT_EQ(std::pair(em(r, 48, 2), em(r, 50, 2)), std::pair(QString("01"), QString("01")));
-    EXPECT_EQ(em(r, 50, 2), ChecksumFrame(em(r, 2, 48)));
+    EXPECT_EQ(em(r, 50, 2), ChecksumQuadro(em(r, 2, 48)));
 }
