@@ -145,6 +145,10 @@ void MenuAutomacao::leConfiguracao() {
     c.lUsarIdentFid = sim(le(kAutomacao, QStringLiteral("Usar IdentFID")));
     registro.registra(c.lUsarIdentFid ? QStringLiteral(" - Usando IdentFID")
                                       : QStringLiteral(" - Não Usando IdentFID"));
+    c.lEsperaFixa = sim(le(kAutomacao, QStringLiteral("Espera Fixa")));
+    c.lDescargaRapida = sim(le(kAutomacao, QStringLiteral("Descarga Rapida")));
+    registro.registra(QStringLiteral(" - Esperas ") + ModoDasEsperas(c) +
+                      (c.lDescargaRapida ? QStringLiteral(", descarga rápida") : QString()));
     c.gCodigoEmpresa = c.lCodigoEmpresa;
     // Converted only now, so that a bad value still leaves the transport lines in the log.
     c.gNumeroEmail =
@@ -238,7 +242,9 @@ QString MenuAutomacao::descricaoDoInicio() {
                                          : plataforma.caminhos.raiz()) +
            QStringLiteral(", ") + porta_->nome() + QStringLiteral(" em ") +
            config.lPortaComunicacao + QStringLiteral(", banco ") +
-           dados.conexao().opcoes().destino();
+           dados.conexao().opcoes().destino() + QStringLiteral(", esperas ") +
+           ModoDasEsperas(config) +
+           (config.lDescargaRapida ? QStringLiteral(", descarga rápida") : QString());
 }
 
 } // namespace talvero

@@ -91,6 +91,8 @@ PainelEstado::Momento MenuAutomacao::momentoDoPainel(const QDateTime& agora, std
     m.recepcao = transportes.ultimaRecepcao();
     m.via = porta_ ? porta_->nome() : QString();
     m.porta = config.lPortaComunicacao;
+    m.esperas = ModoDasEsperas(config);
+    m.descargaRapida = config.lDescargaRapida;
     m.pausada = ciclo_ && ciclo_->pausada();
     m.raiz = plataforma.caminhos.raiz();
     m.recusadosNaPasta = requisicoes_ ? requisicoes_->recusadosNaPasta() : 0;

@@ -156,6 +156,8 @@ QStringList PainelEstado::situacao(const Momento& m) const {
     const auto sim = [](bool v) { return v ? QStringLiteral("sim") : QStringLiteral("nao"); };
     const Enlace e = enlace(m);
     return {QStringLiteral("transporte=") + transporte(m),
+            QStringLiteral("esperas=") + m.esperas,
+            QStringLiteral("descarga_rapida=") + sim(m.descargaRapida),
             QStringLiteral("banco=") + m.banco,
             QStringLiteral("banco_estado=") +
                 (m.bancoPerdido ? QStringLiteral("perdido") : QStringLiteral("conectado")),

@@ -43,6 +43,8 @@ public:
         UltimaRecepcao recepcao;
         QString via; // "controle serial"
         QString porta;
+        QString esperas; // "adaptativas" or "fixas"
+        bool descargaRapida = false;
         bool pausada = false;
         QString banco;
         QString raiz; // of the path map, for the command that lists the quarantine

@@ -45,6 +45,9 @@ Opcoes leOpcoes(int argc, char** argv) {
     p.setApplicationDescription(QStringLiteral(
         "AutoTalvero: agente de automação do posto. Pede ao concentrador cada abastecimento\n"
         "concluído, grava-o no banco de dados do posto e só então o confirma.\n\n"
+        "Em AutoTalvero.INI, [AUTOMACAO]: \"Espera Fixa=SIM\" faz cada espera por uma\n"
+        "resposta durar o tempo todo (1 ou 2 s); \"Descarga Rapida=SIM\" pede os\n"
+        "abastecimentos à espera um a cada 500 ms.\n\n"
         "Código de saída:\n"
         "   0  fim normal (pelo operador, SIGTERM ou SIGINT)\n"
         "  10  configuração ausente ou inválida (AutoTalvero.INI, uma chave, um valor recusado)\n"

@@ -154,6 +154,15 @@ const Rotulo kRotulos[] = {
     {"batimento", "Último sinal de vida", horaComIdade},
     {"raiz", "Raiz", comoEsta},
     {"transporte", "Transporte", comoEsta},
+    {"esperas", "Esperas pela resposta",
+     [](const QString& v, const QDateTime&) {
+         return traduz(v, {{"adaptativas", "terminam quando a resposta chega inteira"},
+                           {"fixas", "fixas, o tempo todo (Espera Fixa=SIM)"}});
+     }},
+    {"descarga_rapida", "Descarga rápida",
+     [](const QString& v, const QDateTime&) {
+         return traduz(v, {{"sim", "sim"}, {"nao", "não"}});
+     }},
     {"banco", "Banco de dados", comoEsta},
     {"banco_estado", "Conexão com o banco",
      [](const QString& v, const QDateTime&) {

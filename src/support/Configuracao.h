@@ -14,6 +14,10 @@ struct Configuracao {
     bool lCriarLogTimer = false;
     bool lUsarDllCompany = false;
     bool lUsarIdentFid = false;
+    // The waits for an answer end only at their full time (a concentrator that needs them).
+    bool lEsperaFixa = false;
+    // Waiting fuelings are asked for one at every tick, status requests left for after.
+    bool lDescargaRapida = false;
     QString lPastaAutomacao = QStringLiteral("Automacao");
 
     std::int16_t lCasasDecimaisLitragem = 3;
@@ -25,5 +29,10 @@ struct Configuracao {
     std::int32_t gNumeroEmail = 0;
     bool gEmailConcluido = false;
 };
+
+// The waits as the start-up line and the status file name them.
+inline QString ModoDasEsperas(const Configuracao& c) {
+    return c.lEsperaFixa ? QStringLiteral("fixas") : QStringLiteral("adaptativas");
+}
 
 } // namespace talvero
