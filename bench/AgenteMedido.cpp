@@ -2,9 +2,7 @@
 
 #include "EstacaoMedida.h"
 #include "Respostas.h"
-#include "platform/CodecAnsi.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
@@ -14,7 +12,6 @@ namespace talvero::medicao {
 
 namespace {
 
-constexpr int kBicos = 4;
 constexpr int kPartidaMs = 60'000;
 constexpr int kPorAbastecimentoMs = 5'000;
 
@@ -29,23 +26,6 @@ QString num(double v, int casas = 1) {
 
 [[noreturn]] void falha(const QString& texto, const EstacaoMedida& e) {
     throw std::runtime_error((texto + QLatin1Char('\n') + e.diagnostico()).toStdString());
-}
-
-// Oldest first, as the concentrator keeps them; totalizers go up per nozzle.
-QByteArray roteiro(int n) {
-    const QDateTime agora = QDateTime::currentDateTime();
-    const int minutos = (n + kBicos - 1) / kBicos;
-    Moeda encerrantes[kBicos] = {};
-    QString texto;
-    for (int i = 0; i < n; ++i) {
-        const int bico = i % kBicos;
-        const Moeda litros = Moeda::deInteiro(10 + (i * 7) % 40);
-        encerrantes[bico] = encerrantes[bico] + litros;
-        texto += respostaPadrao(bico + 1, agora.addSecs(-60 * (minutos - i / kBicos)), litros,
-                                Moeda::deTexto(u"5.79"), encerrantes[bico], i + 1) +
-                 QLatin1Char('\n');
-    }
-    return ansi::codifica(texto);
 }
 
 } // namespace
@@ -75,7 +55,7 @@ void medeFila(const QString& binarios, int n) {
     e.prepara();
     const QString arquivo = e.raiz() + QStringLiteral("/fila.txt");
     QFile f(arquivo);
-    if (!f.open(QIODevice::WriteOnly) || f.write(roteiro(n)) < 0)
+    if (!f.open(QIODevice::WriteOnly) || f.write(roteiroFila(n)) < 0)
         throw std::runtime_error("fila.txt");
     f.close();
     e.iniciaSimulador(

@@ -43,8 +43,9 @@ void para(QProcess& p, const char* nome) {
 
 } // namespace
 
-EstacaoMedida::EstacaoMedida(QString binarios)
-    : binarios_(std::move(binarios)), conexao_(QStringLiteral("medicao-%1").arg(++conexoes)) {
+EstacaoMedida::EstacaoMedida(QString binarios, PerfilEstacao perfil)
+    : binarios_(std::move(binarios)), perfil_(perfil),
+      conexao_(QStringLiteral("medicao-%1").arg(++conexoes)) {
     if (!raiz_.isValid()) falha(QStringLiteral("pasta temporária: ") + raiz_.errorString());
 }
 
@@ -75,30 +76,43 @@ void EstacaoMedida::dados(const QStringList& argumentos) {
                   .arg(argumentos.join(' '), p.errorString(), QString::fromLocal8Bit(p.readAll())));
 }
 
-// The same station as the demo's: four nozzles, serial control on COM3, layout 52.
+QString EstacaoMedida::pastaRespostas() const {
+    return caminho(QStringLiteral("UNC/") + origemPedidos() + QStringLiteral("/Automacao"));
+}
+
+// The same station as the demo's: four nozzles, COM3, by default the serial control
+// and layout 52.
 void EstacaoMedida::prepara() {
-    for (const char* p : {"C/Talvero/AutoTalvero", "C/Automacao", "dev", "cadastros"})
-        if (!QDir(raiz()).mkpath(QLatin1String(p)))
-            falha(QStringLiteral("não criou ") + caminho(QLatin1String(p)));
-    const QStringList ini = {"[OUTRAS]",
-                             "Quantidade de Bicos=4",
-                             "Codigo da Empresa=1",
-                             "Nome da Empresa=POSTO MEDICAO",
-                             "Criar Log Timer=NAO",
-                             "[EMAIL]",
-                             "Numero do Email=0",
-                             "Concluido=NAO",
-                             "[AUTOMACAO]",
-                             "Usar Dll da Company=NAO",
-                             "Usar IdentFID=NAO",
-                             "Casas decimais da litragem=3",
-                             "Casas decimais do valor=3",
-                             "Porta de Comunicacao=COM3",
-                             "[LOCALIZACAO]",
-                             "Pasta da automacao=Automacao",
-                             "Computador com automacao=" + QHostInfo::localHostName(),
-                             "[BANCO DE DADOS]",
-                             "Driver=SQLITE"};
+    const QString resposta =
+        QStringLiteral("UNC/") + origemPedidos() + QStringLiteral("/Automacao");
+    for (const QString& p : {QStringLiteral("C/Talvero/AutoTalvero"), QStringLiteral("C/Automacao"),
+                             QStringLiteral("dev"), QStringLiteral("cadastros"), resposta})
+        if (!QDir(raiz()).mkpath(p)) falha(QStringLiteral("não criou ") + caminho(p));
+    const auto sim = [](bool ligado) { return ligado ? "SIM" : "NAO"; };
+    QStringList ini = {"[OUTRAS]",
+                       "Quantidade de Bicos=4",
+                       "Codigo da Empresa=1",
+                       "Nome da Empresa=POSTO MEDICAO",
+                       "Criar Log Timer=NAO",
+                       "[EMAIL]",
+                       "Numero do Email=0",
+                       "Concluido=NAO",
+                       "[AUTOMACAO]",
+                       QStringLiteral("Usar Dll da Company=") + sim(perfil_.biblioteca),
+                       QStringLiteral("Usar IdentFID=") + sim(perfil_.identFid),
+                       "Casas decimais da litragem=3",
+                       "Casas decimais do valor=3",
+                       "Porta de Comunicacao=COM3",
+                       QStringLiteral("Espera Fixa=SIM"),
+                       QStringLiteral("Descarga Rapida=SIM"),
+                       "[LOCALIZACAO]",
+                       "Pasta da automacao=Automacao",
+                       "Computador com automacao=" + QHostInfo::localHostName(),
+                       "[BANCO DE DADOS]",
+                       "Driver=SQLITE"};
+    // Absent, not "NAO": the agent's own default is what is measured.
+    if (!perfil_.esperaFixa) ini.removeOne(QStringLiteral("Espera Fixa=SIM"));
+    if (!perfil_.descargaRapida) ini.removeOne(QStringLiteral("Descarga Rapida=SIM"));
     escreve("C/Talvero/AutoTalvero/AutoTalvero.INI", ansi::codifica(ini.join("\r\n") + "\r\n"));
     escreveCadastros(caminho(QStringLiteral("cadastros")));
     dados({QStringLiteral("criar")});
@@ -111,7 +125,7 @@ void EstacaoMedida::iniciaSimulador(const QStringList& opcoes) {
     simulador_.setStandardOutputFile(caminho(QStringLiteral("simulador.txt")));
     simulador_.start(binarios_ + QStringLiteral("/simulator/concentrador-sim"),
                      QStringList{QStringLiteral("--pty"), link, QStringLiteral("--layout"),
-                                 QStringLiteral("52")} +
+                                 perfil_.identFid ? QStringLiteral("75") : QStringLiteral("52")} +
                          opcoes);
     if (!simulador_.waitForStarted())
         falha(QStringLiteral("concentrador-sim: ") + simulador_.errorString());
@@ -140,7 +154,8 @@ QString EstacaoMedida::iniciaAgente(bool janela) {
                   QString::fromLocal8Bit(xvfb_.readAllStandardError()));
         plataforma =
             QStringLiteral("xcb, Xvfb :") + QString::fromLatin1(xvfb_.readLine().trimmed());
-        ambiente.insert(QStringLiteral("DISPLAY"), plataforma.section(QLatin1Char(' '), -1));
+        tela_ = plataforma.section(QLatin1Char(' '), -1);
+        ambiente.insert(QStringLiteral("DISPLAY"), tela_);
         ambiente.remove(QStringLiteral("QT_QPA_PLATFORM"));
     } else {
         // Without a display the agent runs headless by itself; a dummy one makes it show its window
@@ -179,8 +194,13 @@ QString EstacaoMedida::diagnostico() const {
 bool EstacaoMedida::primeiraTroca() const {
     for (const QFileInfo& log :
          QDir(caminho(QStringLiteral("C/Talvero/AutoTalvero")))
-             .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files))
-        if (leArquivo(log.filePath()).contains("TimerAutomacao_Timer: Input=")) return true;
+             .entryInfoList({QStringLiteral("AUTOMACAO_*.LOG")}, QDir::Files)) {
+        const QByteArray texto = leArquivo(log.filePath());
+        // The serial control reads the answer; the library tells its send went through.
+        if (texto.contains("TimerAutomacao_Timer: Input=") ||
+            texto.contains("AutoAtualizaRelogioEquip OK"))
+            return true;
+    }
     return false;
 }
 

@@ -9,13 +9,21 @@
 
 namespace talvero::medicao {
 
+// What the station's INI file says beyond the demo's serial control with layout 52.
+struct PerfilEstacao {
+    bool biblioteca = false; // "Usar Dll da Company=SIM", over the same pseudo-terminal
+    bool identFid = false;   // "Usar IdentFID=SIM" and the simulator's layout 75
+    bool esperaFixa = false; // "Espera Fixa=SIM"; otherwise the key is absent
+    bool descargaRapida = false;
+};
+
 // A demo station under a temporary root: INI file, registers, SQLite database,
 // the concentrator simulator on a pseudo-terminal linked at ROOT/dev/COM3 and the
 // agent started headless against it. Raises std::runtime_error when a program
 // does not start or a step fails.
 class EstacaoMedida {
 public:
-    explicit EstacaoMedida(QString binarios);
+    explicit EstacaoMedida(QString binarios, PerfilEstacao perfil = {});
     ~EstacaoMedida();
 
     void prepara();
@@ -33,6 +41,13 @@ public:
     // The agent's log holds the answer to its first command (the clock setting).
     bool primeiraTroca() const;
     QString raiz() const { return raiz_.path(); }
+    // The X display the window is on (":5"); empty when headless or offscreen.
+    QString tela() const { return tela_; }
+    // The request folder C:\Automacao\ and the answer share \\<origem>\Automacao\ of
+    // the requests' computer, which prepara() creates.
+    QString pastaPedidos() const { return caminho(QStringLiteral("C/Automacao")); }
+    QString pastaRespostas() const;
+    static QString origemPedidos() { return QStringLiteral("MEDICAO"); }
     // The end of the agent's log and of both programs' output, for a failure report.
     QString diagnostico() const;
 
@@ -42,11 +57,13 @@ private:
     void dados(const QStringList& argumentos);
 
     QString binarios_;
+    PerfilEstacao perfil_;
     QTemporaryDir raiz_;
     QProcess simulador_;
     QProcess agente_;
     QProcess xvfb_;
     QString conexao_;
+    QString tela_;
 };
 
 } // namespace talvero::medicao

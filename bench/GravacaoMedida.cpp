@@ -1,5 +1,6 @@
 #include "GravacaoMedida.h"
 
+#include "Estatistica.h"
 #include "platform/Erro.h"
 #include "platform/MapaCaminhos.h"
 #include "platform/OperadorSemJanela.h"
@@ -20,7 +21,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <numeric>
 #include <stdexcept>
 #include <vector>
@@ -66,16 +66,17 @@ double ms(qint64 ns) {
     return double(ns) / 1e6;
 }
 
-TemposGravacao resume(std::vector<qint64> ns) {
-    std::sort(ns.begin(), ns.end());
+TemposGravacao resume(const std::vector<qint64>& ns) {
     TemposGravacao t;
     t.gravacoes = int(ns.size());
     if (ns.empty()) return t;
-    const std::size_t n = ns.size();
-    t.medianaMs = n % 2 ? ms(ns[n / 2]) : (ms(ns[n / 2 - 1]) + ms(ns[n / 2])) / 2;
-    t.p99Ms = ms(ns[std::size_t(std::ceil(0.99 * double(n))) - 1]);
-    t.mediaMs = ms(std::accumulate(ns.begin(), ns.end(), qint64(0))) / double(n);
-    t.maximoMs = ms(ns.back());
+    std::vector<double> v;
+    for (const qint64 n : ns)
+        v.push_back(ms(n));
+    t.medianaMs = mediana(v);
+    t.p99Ms = percentil(v, 0.99);
+    t.mediaMs = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
+    t.maximoMs = *std::max_element(v.begin(), v.end());
     return t;
 }
 

@@ -1,12 +1,13 @@
 #include "Respostas.h"
 
+#include "platform/CodecAnsi.h"
 #include "simulator/AritmeticaConcentrador.h"
 #include "simulator/FormatoRespostas.h"
 
 namespace talvero::medicao {
 
 QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda preco,
-                       Moeda encerrante, int sequencia) {
+                       Moeda encerrante, int sequencia, sim::Leiaute leiaute) {
     constexpr std::int64_t kMilhao = std::int64_t(1'000'000) * Moeda::deInteiro(1).dezMilesimos();
     constexpr std::int64_t kMlPorSegundo = 600;
     sim::CamposAbastecimento c;
@@ -24,7 +25,24 @@ QString respostaPadrao(int bico, const QDateTime& minuto, Moeda litros, Moeda pr
     // The concentrator counts hundredths of a litre.
     const std::int64_t contado = encerrante.dezMilesimos() % kMilhao;
     c.encerrante = Moeda::deDezMilesimos(contado - contado % 100);
-    return sim::formataAbastecimento(c, sim::Leiaute::Padrao, 3, 3, sim::ModoChecksum::Correto);
+    return sim::formataAbastecimento(c, leiaute, 3, 3, sim::ModoChecksum::Correto);
+}
+
+QByteArray roteiroFila(int n, sim::Leiaute leiaute) {
+    constexpr int kBicos = 4;
+    const QDateTime agora = QDateTime::currentDateTime();
+    const int minutos = (n + kBicos - 1) / kBicos;
+    Moeda encerrantes[kBicos] = {};
+    QString texto;
+    for (int i = 0; i < n; ++i) {
+        const int bico = i % kBicos;
+        const Moeda litros = Moeda::deInteiro(10 + (i * 7) % 40);
+        encerrantes[bico] = encerrantes[bico] + litros;
+        texto += respostaPadrao(bico + 1, agora.addSecs(-60 * (minutos - i / kBicos)), litros,
+                                Moeda::deTexto(u"5.79"), encerrantes[bico], i + 1, leiaute) +
+                 QLatin1Char('\n');
+    }
+    return ansi::codifica(texto);
 }
 
 } // namespace talvero::medicao

@@ -4,6 +4,7 @@
 
 #include "AgenteMedido.h"
 #include "BancoCheio.h"
+#include "EsperasMedidas.h"
 #include "EstacaoMedida.h"
 #include "GravacaoMedida.h"
 
@@ -35,6 +36,8 @@ struct Opcoes {
     bool soBanco = false;
     int dias = 1826;
     int fila = 500;
+    bool soEsperas = false;
+    OpcoesEsperas esperas;
 };
 
 QTextStream& saida() {
@@ -77,10 +80,41 @@ Opcoes leOpcoes(const QCoreApplication& app) {
     const QCommandLineOption soBanco(
         QStringLiteral("so-banco"),
         QStringLiteral("só o banco cheio, sem o agente (com --cinco-anos)"));
-    p.addOptions({rapido, bin, esperando, ocioso, gravacoes, cincoAnos, dias, fila, soBanco});
+    const QCommandLineOption esperas(
+        QStringLiteral("esperas"),
+        QStringLiteral("só as esperas do operador, fixas e adaptativas, e a descarga (seção 7)"));
+    const QCommandLineOption pedidos(QStringLiteral("pedidos"),
+                                     QStringLiteral("pedidos AUTOMACAO ATIVADA (padrão 50)"),
+                                     QStringLiteral("N"));
+    const QCommandLineOption cartoes(QStringLiteral("cartoes"),
+                                     QStringLiteral("cartões gravados e excluídos (padrão 5)"),
+                                     QStringLiteral("N"));
+    const QCommandLineOption pesquisas(
+        QStringLiteral("pesquisas"),
+        QStringLiteral("pesquisas de um cartão ausente, 0 a nenhuma (padrão 1)"),
+        QStringLiteral("N"));
+    const QCommandLineOption versoes(QStringLiteral("versoes"),
+                                     QStringLiteral("cliques no menu da versão (padrão 5)"),
+                                     QStringLiteral("N"));
+    const QCommandLineOption descarga(
+        QStringLiteral("descarga"),
+        QStringLiteral("abastecimentos à espera em cada descarga (padrão 100)"),
+        QStringLiteral("N"));
+    p.addOptions({rapido, bin, esperando, ocioso, gravacoes, cincoAnos, dias, fila, soBanco,
+                  esperas, pedidos, cartoes, pesquisas, versoes, descarga});
     p.process(app);
     Opcoes o;
-    if (p.isSet(rapido)) o = {true, {}, 8, 5, 3, 300, false, false, 30, 20};
+    if (p.isSet(rapido))
+        o = {true, {}, 8, 5, 3, 300, false, false, 30, 20, false, {20, 3, 1, 3, 20}};
+    o.soEsperas = p.isSet(esperas);
+    const auto conta = [&](const QCommandLineOption& opcao, int& valor, int minimo) {
+        if (p.isSet(opcao)) valor = std::max(minimo, p.value(opcao).toInt());
+    };
+    conta(pedidos, o.esperas.pedidos, 1);
+    conta(cartoes, o.esperas.cartoes, 0);
+    conta(pesquisas, o.esperas.pesquisas, 0);
+    conta(versoes, o.esperas.versoes, 0);
+    conta(descarga, o.esperas.descarga, 2);
     o.cincoAnos = p.isSet(cincoAnos) || p.isSet(soBanco);
     o.soBanco = p.isSet(soBanco);
     if (p.isSet(dias)) o.dias = std::max(1, p.value(dias).toInt());
@@ -272,6 +306,7 @@ int main(int argc, char** argv) {
     saida() << "talvero-medicao: AutoTalvero "
             << (o.rapido ? "(rápido / quick)" : "(completo / full)") << "\n"
             << "programas / programs: " << o.binarios << Qt::endl;
+    if (o.soEsperas) return medeEsperas(o.binarios, o.esperas) ? 0 : 1;
     bool ok = true;
     for (auto mede : {medeColeta, medeOcioso}) {
         ok = (o.soBanco || secao(mede, o)) && ok;
@@ -283,6 +318,8 @@ int main(int argc, char** argv) {
         ok = (o.soBanco || secao(mede, o)) && ok;
         saida().flush();
     }
+    ok = (o.soBanco || medeEsperas(o.binarios, o.esperas)) && ok;
+    saida().flush();
     if (o.cincoAnos) ok = medeCincoAnos(o) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace talvero::medicao {
+
+class EstacaoMedida;
+
+// What one request got, timed from its file appearing in the agent's folder to its
+// answer file appearing in the requester's share.
+struct Atendimento {
+    bool respondido = false;
+    double ms = 0;
+    QString retorno, parametro;
+};
+
+// Another station program asking the agent through the request folder: each request
+// written aside and renamed into place with the bytes talvero-pedido writes, its
+// answer looked for every millisecond and taken away once read.
+class Requisitante {
+public:
+    explicit Requisitante(const EstacaoMedida& estacao);
+
+    // Raises std::runtime_error when the request cannot be written.
+    Atendimento pede(const QString& comando, const QStringList& parametros = {},
+                     int limiteMs = 10'000);
+
+private:
+    QString novoId();
+
+    QString pastaPedidos_, pastaRespostas_;
+    int sequencia_ = 0;
+};
+
+} // namespace talvero::medicao
