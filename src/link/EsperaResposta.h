@@ -30,7 +30,7 @@ FormaChegada Julga(const QString& chegou, const FormasResposta& formas);
 // a short one nothing followed within one interval. Either way it never ends later.
 class EsperaResposta {
 public:
-    static constexpr int kIntervaloMs = 25;
+    static constexpr int kIntervaloMs = 20;
 
     explicit EsperaResposta(Ambiente ambiente) : a_(ambiente) {}
 
