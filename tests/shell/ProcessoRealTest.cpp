@@ -398,7 +398,7 @@ void ProcessoReal::agenteMortoAVontade(bool descarga) {
     Estacao& biblioteca = estacao();
     serial.descarga = biblioteca.descarga = descarga;
     // Enough waiting for the drain to run through most of the deaths.
-    const QStringList iniciais{"--iniciais", descarga ? "30" : "8"};
+    const QStringList iniciais{"--iniciais", descarga ? "20" : "8"};
     ASSERT_NO_FATAL_FAILURE(monta(serial, false, false, 52, iniciais));
     ASSERT_NO_FATAL_FAILURE(monta(biblioteca, true, true, 75, iniciais));
     std::map<Estacao*, int> mortes;
