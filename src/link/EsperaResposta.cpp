@@ -78,7 +78,8 @@ bool EsperaResposta::ate(std::int64_t fimMs, const FormasResposta& formas,
     QString curta; // a short answer seen at the last look
     for (std::int64_t agora = a_.relogio.monotonicoMs(); agora < fimMs;
          agora = a_.relogio.monotonicoMs()) {
-        AguardaMilissegundos(a_.relogio, a_.agendador, std::min<std::int64_t>(kIntervaloMs, fimMs - agora));
+        AguardaMilissegundos(a_.relogio, a_.agendador,
+                             std::min<std::int64_t>(kIntervaloMs, fimMs - agora));
         const QString texto = chegou();
         switch (Julga(texto, formas)) {
         case FormaChegada::Completa:

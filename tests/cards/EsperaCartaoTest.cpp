@@ -11,7 +11,7 @@ struct Forma {
     const char* nome;
     int pedacos = 1;
     int intervaloMs = 0;
-    int truncado = -1; // characters left; -1: the whole answer
+    int truncado = -1;  // characters left; -1: the whole answer
     bool falha = false; // the table is full: "(1)"
 };
 
@@ -26,9 +26,12 @@ Medida gravaCartao(bool biblioteca, bool fixa, const Forma& f) {
     c.atrasoRespostaMs = 60;
     Estacao e(c);
     for (int r = 0; f.falha && r < c.tamanhoTabelaCartoes; ++r)
-        e.nucleo.cartoes().defineRegistro(r, QStringLiteral("AAAABBBBCCCC%1").arg(r, 4, 10, QLatin1Char('0')));
-    e.defineIni(QStringLiteral("Usar Dll da Company"), biblioteca ? QStringLiteral("SIM") : QStringLiteral("NAO"));
-    e.defineIni(QStringLiteral("Espera Fixa"), fixa ? QStringLiteral("SIM") : QStringLiteral("NAO"));
+        e.nucleo.cartoes().defineRegistro(
+            r, QStringLiteral("AAAABBBBCCCC%1").arg(r, 4, 10, QLatin1Char('0')));
+    e.defineIni(QStringLiteral("Usar Dll da Company"),
+                biblioteca ? QStringLiteral("SIM") : QStringLiteral("NAO"));
+    e.defineIni(QStringLiteral("Espera Fixa"),
+                fixa ? QStringLiteral("SIM") : QStringLiteral("NAO"));
     e.iniciaAgente();
     e.roda(3000);
     std::int64_t enviadoMs = -1;
@@ -65,7 +68,8 @@ TEST(EsperaCartao, TerminaComARespostaInteiraENuncaDepoisDaFixa) {
         for (const Forma& f : formas) {
             const Medida fixa = gravaCartao(biblioteca, true, f);
             const Medida adaptativa = gravaCartao(biblioteca, false, f);
-            const std::string caso = std::string(f.nome) + (biblioteca ? ", biblioteca" : ", serial");
+            const std::string caso =
+                std::string(f.nome) + (biblioteca ? ", biblioteca" : ", serial");
             EXPECT_EQ(adaptativa.resultado, fixa.resultado) << caso;
             // Fixed: the serial line's whole second; the library's two second boundaries.
             if (biblioteca) {
