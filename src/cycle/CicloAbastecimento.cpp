@@ -4,14 +4,18 @@
 
 namespace talvero {
 
-void CicloAutomacao::AutoPedeAbastecimento() {
+// An acknowledgement that failed to go out leaves the fueling unacknowledged.
+bool CicloAutomacao::AutoPedeAbastecimento() {
     EnlaceConcentrador::Reserva reserva(d_.enlace, EnlaceConcentrador::Reserva::Timer::Desligado);
+    confirmouNaVez_ = false;
     try {
         porta().pedeAbastecimento(*this);
     } catch (const Erro& e) {
         registra(QStringLiteral(" ERRO AutoPedeAbastecimento: ") + e.comNumero() +
                  QStringLiteral(" lTimerAutoString: ") + porta().ultimoTexto());
+        return false;
     }
+    return confirmouNaVez_;
 }
 
 // Acknowledged is only what is in the database: stored now, stored before, or
@@ -19,7 +23,8 @@ void CicloAutomacao::AutoPedeAbastecimento() {
 CicloAutomacao::Desfecho CicloAutomacao::trataAbastecimento(const QString& resposta) {
     if (!respostaAceita(resposta) || ehCopiaAtrasada(resposta)) return Desfecho::PedirNovamente;
     const Desfecho desfecho = guardaAbastecimento(resposta);
-    ultimaConfirmada_ = desfecho == Desfecho::Confirmar ? resposta : QString();
+    confirmouNaVez_ = desfecho == Desfecho::Confirmar;
+    ultimaConfirmada_ = confirmouNaVez_ ? resposta : QString();
     return desfecho;
 }
 

@@ -52,7 +52,7 @@ public:
     bool pausada() const { return pausada_; }
 
     void AutoAtualizaRelogioEquip() override;
-    void AutoPedeAbastecimento() override;
+    bool AutoPedeAbastecimento() override;
     // Fills the working fueling from one answer received now (LeitorAbastecimento).
     using Leitura = LeitorAbastecimento::Leitura;
     Leitura AutoAtualizaAbastecimento(const QString& pAbastecimento);
@@ -68,6 +68,7 @@ private:
     void marca(const char* passo) override { passoTimer_ = QLatin1String(passo); }
     void marcaAndamento(const char* passo) override { passoAndamento_ = QLatin1String(passo); }
     Desfecho trataAbastecimento(const QString& resposta) override;
+    bool descargaRapida() const override { return cfg().lDescargaRapida; }
 
     bool respostaAceita(const QString& resposta);
     bool ehCopiaAtrasada(const QString& resposta);
@@ -92,6 +93,7 @@ private:
     QString respostaNaoConferida_;
     // The answer of the fueling acknowledged last.
     QString ultimaConfirmada_;
+    bool confirmouNaVez_ = false; // this request's fueling may be acknowledged
 };
 
 } // namespace talvero

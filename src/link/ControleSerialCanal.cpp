@@ -88,11 +88,15 @@ void ControleSerialCanal::descartaEntrada() {
 }
 
 QString ControleSerialCanal::leEntrada() {
-    exigeAberta();
-    recolhe();
-    const QString texto = ansi::decodifica(entrada_);
+    const QString texto = espiaEntrada();
     entrada_.clear();
     return texto;
+}
+
+QString ControleSerialCanal::espiaEntrada() {
+    exigeAberta();
+    recolhe();
+    return ansi::decodifica(entrada_);
 }
 
 } // namespace talvero

@@ -33,6 +33,7 @@ public:
     int quantidadeRecebida() override;
     void descartaEntrada() override;
     QString leEntrada() override;
+    QString espiaEntrada() override;
 
     int tamanhoBufferEntrada() const override { return kTamanhoBufferEntrada; }
     int tamanhoLeitura() const override { return 0; }

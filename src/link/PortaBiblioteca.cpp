@@ -107,7 +107,11 @@ void PortaBiblioteca::pedeAbastecimento(TurnoCiclo& ciclo) {
     texto_ = MontaComando(QStringLiteral("(&A"));
     if (m_.ambiente.configuracao.lCriarLogTimer) registra(kRotuloComando + texto_);
     enviaSomente(texto_);
-    AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaColetaSegundos);
+    // Only a drain ends the cycle's own wait early: its pace stays as it was.
+    if (m_.ambiente.configuracao.lDescargaRapida)
+        aguarda(kEsperaColetaSegundos, texto_);
+    else
+        AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaColetaSegundos);
     recebe();
     if (texto_.size() != leitura::kTamanhoIdentFid) return;
     const QString resposta = texto_;
@@ -153,7 +157,7 @@ RespostaConcentrador PortaBiblioteca::trocaCartao(ComandoCartao comando, const Q
     texto_ = quadro;
     registra(t.quadro + texto_);
     enviaSomente(texto_);
-    AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaCartaoSegundos);
+    aguarda(kEsperaCartaoSegundos, quadro);
     recebe();
     registra(t.tamanho + QString::number(texto_.size()));
     registra(t.resultado + texto_);
@@ -177,6 +181,17 @@ std::int16_t PortaBiblioteca::enviaSomente(const QString& quadro) {
 void PortaBiblioteca::recebe() {
     texto_.clear();
     codigo_ = b_.VB_ReceiveText(texto_);
+    texto_.prepend(jaRecebido_);
+    jaRecebido_.clear();
+}
+
+void PortaBiblioteca::aguarda(int segundos, const QString& quadro) {
+    jaRecebido_.clear();
+    espera_.segundos(segundos, FormasDe(quadro), [this] {
+        QString veio;
+        b_.VB_ReceiveText(veio);
+        return jaRecebido_ += veio;
+    });
 }
 
 void PortaBiblioteca::troca(const QString& quadro, int esperaMs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/EsperaResposta.h"
 #include "link/PortaConcentrador.h"
 #include "platform/BibliotecaConcentrador.h"
 
@@ -10,7 +11,7 @@ namespace talvero {
 class PortaBiblioteca : public PortaConcentrador {
 public:
     PortaBiblioteca(BibliotecaConcentrador& biblioteca, MeiosPorta meios)
-        : b_(biblioteca), m_(meios) {}
+        : b_(biblioteca), m_(meios), espera_(meios.ambiente) {}
 
     bool abre(const QString& porta, QString& motivoFalha) override;
     bool fecha(const QString& porta) override;
@@ -42,12 +43,16 @@ public:
 private:
     std::int16_t enviaSomente(const QString& quadro); // VB_SendText
     void recebe();                                    // what the library holds
-    void troca(const QString& quadro, int esperaMs);  // VB_SendReceiveText
+    // The wait after `quadro` was sent; what it takes from the library is kept for recebe().
+    void aguarda(int segundos, const QString& quadro);
+    void troca(const QString& quadro, int esperaMs); // VB_SendReceiveText
     void registra(const QString& mensagem) { m_.ambiente.registro.registra(mensagem); }
 
     BibliotecaConcentrador& b_;
     MeiosPorta m_;
+    EsperaResposta espera_;
     QString texto_;
+    QString jaRecebido_; // taken by an adaptive wait, not yet handed on
     std::int16_t codigo_ = 0;
 };
 

@@ -14,7 +14,7 @@ bool PortaConcentrador::relogioNaVez(VezCiclo& vez, TurnoCiclo& ciclo) {
 bool PortaConcentrador::pedeOQueEDevido(VezCiclo& vez, TurnoCiclo& ciclo) {
     if (vez.abastecimento()) {
         ciclo.marca("3");
-        ciclo.AutoPedeAbastecimento();
+        if (ciclo.AutoPedeAbastecimento() && ciclo.descargaRapida()) vez.descarrega();
     } else if (vez.andamento()) {
         ciclo.marca("4");
         ciclo.AutoPedeAbastecimentoEmAndamento();

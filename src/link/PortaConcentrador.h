@@ -43,6 +43,8 @@ public:
     void enviouRelogio() { n_ = kRelogioEnviado; }
     void encerraAndamentos() { n_ = kUltimoAndamento; }
     void avanca() { ++n_; }
+    // The fast drain: the next request asks for a fueling again, skipping the status.
+    void descarrega() { n_ = kTransitorio; }
 
 private:
     static constexpr std::int16_t kRelogio = 0, kAbastecimento = 1, kUltimoAndamento = 5,
@@ -61,10 +63,13 @@ public:
     virtual void marca(const char* passo) = 0;
     virtual void marcaAndamento(const char* passo) = 0;
     virtual void AutoAtualizaRelogioEquip() = 0;
-    virtual void AutoPedeAbastecimento() = 0;
+    // True when a fueling was stored and acknowledged.
+    virtual bool AutoPedeAbastecimento() = 0;
     virtual void AutoPedeAbastecimentoEmAndamento() = 0;
     // Stores what a fueling's answer holds; only Confirmar lets it be acknowledged.
     virtual Desfecho trataAbastecimento(const QString& resposta) = 0;
+    // While fuelings keep coming and are stored, the next is asked for at once.
+    virtual bool descargaRapida() const = 0;
 };
 
 // The exchanges the agent has with the concentrator, whatever carries them. Each
@@ -120,7 +125,9 @@ public:
 protected:
     // Every turn starts with the clock when it is due; true when that ends the turn.
     static bool relogioNaVez(VezCiclo& vez, TurnoCiclo& ciclo);
-    // Then the request it is due for; true when that was a status request.
+    // Then the request it is due for; true when that was a status request. A fueling
+    // acknowledged under the fast drain makes the turn's next request a fueling one;
+    // anything else (none waiting, not stored, not read) goes back to the normal period.
     static bool pedeOQueEDevido(VezCiclo& vez, TurnoCiclo& ciclo);
 };
 

@@ -193,7 +193,8 @@ void PortaSerial::pedeAndamento(TurnoCiclo& ciclo) {
 std::optional<CartaoEmAndamento> PortaSerial::pedeCartaoEmAndamento(const QString& quadro) {
     assenta();
     envia(quadro);
-    AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaCartaoEmAndamentoSegundos);
+    respostaTomada_ = espera_.segundos(kEsperaCartaoEmAndamentoSegundos, FormasDe(quadro),
+                                       [this] { return s_.espiaEntrada(); });
     const int bytes = s_.quantidadeRecebida();
     registra(QStringLiteral(" - Teste: - lAutoQuant=") + QString::number(bytes));
     if (bytes > 0) {
@@ -216,7 +217,7 @@ RespostaConcentrador PortaSerial::trocaCartao(ComandoCartao comando, const QStri
     if (espera.quadroAntesDeEnviar) registra(t.quadro + quadro);
     envia(quadro);
     if (!espera.quadroAntesDeEnviar) registra(t.quadro + quadro);
-    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador, espera.segundos * 1000LL);
+    aguarda(espera.segundos * 1000LL, quadro);
     RespostaConcentrador r;
     r.bytes = s_.quantidadeRecebida();
     registra(t.quantidade + QString::number(r.bytes));
@@ -232,7 +233,7 @@ QString PortaSerial::pedeVersao(const QString& quadro) {
     assenta();
     envia(quadro);
     registra(QStringLiteral(" - Versao Firmware: - lTimerAutoString=") + quadro);
-    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaVersaoMs);
+    aguarda(kEsperaVersaoMs, quadro);
     registra(QStringLiteral(" - Apos comando Versao Firmware: - lAutoQuant=") +
              QString::number(s_.quantidadeRecebida()));
     texto_ = s_.leEntrada();
@@ -243,7 +244,7 @@ int PortaSerial::apagaCartaoDeEnsaio(const QString& quadro) {
     s_.descartaEntrada();
     registra(QStringLiteral(" - Apaga Cartao: - lTimerAutoString=") + quadro);
     envia(quadro);
-    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaApagaEnsaioMs);
+    aguarda(kEsperaApagaEnsaioMs, quadro);
     const int bytes = s_.quantidadeRecebida();
     registra(QStringLiteral(" - Sera se Apagou: - lAutoQuant=") + QString::number(bytes) +
              QStringLiteral(" - lTimerAutoString=") + quadro);
@@ -270,11 +271,23 @@ void PortaSerial::envia(const QString& quadro) {
     s_.envia(quadro);
     ultimoEnvioMs_ = m_.ambiente.relogio.monotonicoMs();
     texto_ = ultimoEnvio_ = quadro;
+    respostaTomada_ = false;
 }
 
+void PortaSerial::aguarda(std::int64_t ms, const QString& quadro) {
+    respostaTomada_ =
+        espera_.milissegundos(ms, FormasDe(quadro), [this] { return s_.espiaEntrada(); });
+}
+
+// Adaptive, the settling ends as soon as the last request's answer is in, and is
+// skipped when our own last exchange already took its answer whole.
 void PortaSerial::assenta() {
-    AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador,
-                         kAssentamentoMs - (m_.ambiente.relogio.monotonicoMs() - ultimoEnvioMs_));
+    const std::int64_t fim = ultimoEnvioMs_ + kAssentamentoMs;
+    if (espera_.fixa())
+        AguardaMilissegundos(m_.ambiente.relogio, m_.ambiente.agendador,
+                             fim - m_.ambiente.relogio.monotonicoMs());
+    else if (!respostaTomada_)
+        espera_.ate(fim, FormasDe(ultimoEnvio_), [this] { return s_.espiaEntrada(); });
     s_.descartaEntrada();
 }
 

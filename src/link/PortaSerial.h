@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/EsperaResposta.h"
 #include "link/PortaConcentrador.h"
 #include "platform/ControleSerial.h"
 
@@ -14,7 +15,8 @@ class PortaSerial : public PortaConcentrador {
 public:
     // `recomecaCiclo` is told when the line opens: the cycle starts over with the clock.
     PortaSerial(ControleSerial& serial, MeiosPorta meios, std::function<void()> recomecaCiclo)
-        : s_(serial), m_(meios), recomecaCiclo_(std::move(recomecaCiclo)) {}
+        : s_(serial), m_(meios), espera_(meios.ambiente), recomecaCiclo_(std::move(recomecaCiclo)) {
+    }
 
     bool abre(const QString& porta, QString& motivoFalha) override;
     bool fecha(const QString& porta) override;
@@ -59,15 +61,19 @@ private:
     // still on its way, is let in and thrown away so it cannot mix with ours.
     void assenta();
     int coleta(); // reads and discards what came; the byte count
+    // Waits for the answer to `quadro`, just sent.
+    void aguarda(std::int64_t ms, const QString& quadro);
     void registra(const QString& mensagem) { m_.ambiente.registro.registra(mensagem); }
 
     ControleSerial& s_;
     MeiosPorta m_;
+    EsperaResposta espera_;
     std::function<void()> recomecaCiclo_;
     QString porta_;
     QString texto_;
     QString ultimoEnvio_; // what the input now answers
     std::int64_t ultimoEnvioMs_ = -1'000'000;
+    bool respostaTomada_ = true; // the last frame's answer was read whole, nothing is on its way
 };
 
 } // namespace talvero

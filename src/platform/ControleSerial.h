@@ -23,6 +23,7 @@ public:
     virtual int quantidadeRecebida() = 0;         // InBufferCount
     virtual void descartaEntrada() = 0;           // InBufferCount = 0
     virtual QString leEntrada() = 0;              // Input: everything received so far
+    virtual QString espiaEntrada() = 0;           // what Input would give, left in the buffer
 
     virtual int tamanhoBufferEntrada() const = 0; // InBufferSize (1024)
     virtual int tamanhoLeitura() const = 0;       // InputLen (0 = all)

@@ -39,12 +39,16 @@ void AguardaMilissegundos(const Relogio& relogio, Agendador& agendador, std::int
         agendador.aguardaEventos(static_cast<int>(fim - agora));
 }
 
+std::int64_t FimDeAguardaSegundos(const Relogio& relogio, int n) {
+    const std::int64_t agora = relogio.monotonicoMs();
+    return n <= 0 ? agora : (segundoDe(agora) + n) * 1000;
+}
+
 void AguardaSegundos(const Relogio& relogio, Agendador& agendador, int n) {
-    if (n <= 0) return;
-    const std::int64_t inicio = segundoDe(relogio.monotonicoMs());
+    const std::int64_t fim = FimDeAguardaSegundos(relogio, n);
     for (;;) {
         const std::int64_t agora = relogio.monotonicoMs();
-        if (segundoDe(agora) - inicio >= n) return;
+        if (agora >= fim) return;
         const std::int64_t proximaFronteira = (segundoDe(agora) + 1) * 1000;
         agendador.aguardaEventos(
             static_cast<int>(std::min<std::int64_t>(kPassoEsperaMs, proximaFronteira - agora)));

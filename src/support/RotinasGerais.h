@@ -19,5 +19,7 @@ void AguardaMilissegundos(const Relogio& relogio, Agendador& agendador, std::int
 // Returns after n whole-second boundaries of the clock have passed (between n-1 and
 // n seconds), letting pending events run meanwhile; n <= 0 returns at once.
 void AguardaSegundos(const Relogio& relogio, Agendador& agendador, int n);
+// The monotonic moment at which AguardaSegundos(n) started now ends.
+std::int64_t FimDeAguardaSegundos(const Relogio& relogio, int n);
 
 } // namespace talvero

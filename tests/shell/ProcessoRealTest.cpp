@@ -73,6 +73,7 @@ struct Estacao {
     bool dll = false;        // the vendor library; otherwise the serial control
     bool tcp = false;        // the library over TCP; otherwise a pseudo-terminal as COM3
     bool porCaminho = false; // the pseudo-terminal named by its path instead of COM3
+    bool descarga = false;   // [AUTOMACAO] Descarga Rapida
     int leiaute = 52;
     QTemporaryDir raiz;
     QProcess simulador, agente;
@@ -261,6 +262,7 @@ protected:
                "Email=0\r\nConcluido=NAO\r\n[AUTOMACAO]\r\n"
                "Usar Dll da Company=" +
                sim + "\r\nUsar IdentFID=" + sim +
+               "\r\nDescarga Rapida=" + (e.descarga ? "SIM" : "NAO") +
                "\r\nCasas decimais da litragem=3\r\n"
                "Casas decimais do valor=3\r\nPorta de Comunicacao=" +
                (e.tcp          ? QStringLiteral("127.0.0.1:%1").arg(e.porta)
@@ -366,6 +368,8 @@ protected:
         e.confere();
     }
 
+    void agenteMortoAVontade(bool descarga);
+
     std::list<Estacao> estacoes_;
 };
 
@@ -383,7 +387,7 @@ TEST_F(ProcessoReal, BibliotecaPorTcpSemSimuladorFicaOciosaEVoltaSozinha) {
 
 // Killed at random moments, mostly while a fueling it was handed is being
 // stored and acknowledged, and started again each time.
-TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGravar) {
+void ProcessoReal::agenteMortoAVontade(bool descarga) {
     const unsigned semente = qEnvironmentVariableIsSet("TALVERO_SEMENTE_MORTES")
                                  ? qEnvironmentVariable("TALVERO_SEMENTE_MORTES").toUInt()
                                  : std::random_device{}();
@@ -392,8 +396,11 @@ TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGrav
     constexpr int kMortes = 15;
     Estacao& serial = estacao();
     Estacao& biblioteca = estacao();
-    ASSERT_NO_FATAL_FAILURE(monta(serial, false, false, 52, {"--iniciais", "8"}));
-    ASSERT_NO_FATAL_FAILURE(monta(biblioteca, true, true, 75, {"--iniciais", "8"}));
+    serial.descarga = biblioteca.descarga = descarga;
+    // Enough waiting for the drain to run through most of the deaths.
+    const QStringList iniciais{"--iniciais", descarga ? "20" : "8"};
+    ASSERT_NO_FATAL_FAILURE(monta(serial, false, false, 52, iniciais));
+    ASSERT_NO_FATAL_FAILURE(monta(biblioteca, true, true, 75, iniciais));
     std::map<Estacao*, int> mortes;
     std::function<void(Estacao&)> arma;
     const auto mata = [&](Estacao& e) {
@@ -440,6 +447,15 @@ TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGrav
         para(e->simulador);
         e->confere();
     }
+}
+
+TEST_F(ProcessoReal, AgenteMortoAVontadeNaoPerdeNemDuplicaNemConfirmaAntesDeGravar) {
+    agenteMortoAVontade(false);
+}
+
+// The fast drain acknowledges and asks again within one tick: killed the same way.
+TEST_F(ProcessoReal, AgenteMortoAVontadeComDescargaRapidaNaoPerdeNemDuplica) {
+    agenteMortoAVontade(true);
 }
 
 // The database's volume full while fuelings arrive: the process may write no
