@@ -59,7 +59,7 @@ bool acompanha(Corrida& c, Descarga& d, int n, qint64 agoraMs) {
 
 std::vector<Descarga> medeDescargas(const QString& binarios,
                                     const std::vector<PerfilEstacao>& perfis, int n,
-                                    const QStringList& ritmo) {
+                                    const QStringList& ritmo, const std::function<bool()>& aoLado) {
     std::vector<Corrida> corridas(perfis.size());
     std::vector<Descarga> resultado(perfis.size());
     for (std::size_t i = 0; i < perfis.size(); ++i) {
@@ -77,24 +77,24 @@ std::vector<Descarga> medeDescargas(const QString& binarios,
         c.inicioMs = t.elapsed();
         c.estacao->iniciaAgente();
     }
-    const bool todas = aguardaAte(
-        [&] {
-            bool todas = true;
-            for (std::size_t i = 0; i < corridas.size(); ++i) {
-                Corrida& c = corridas[i];
-                if (!c.terminada) c.terminada = acompanha(c, resultado[i], n, t.elapsed());
-                todas = todas && c.terminada;
+    const qint64 limiteMs = kPartidaMs + qint64(n) * kPorAbastecimentoMs;
+    for (;;) {
+        bool todas = true;
+        for (std::size_t i = 0; i < corridas.size(); ++i) {
+            Corrida& c = corridas[i];
+            if (c.terminada) continue;
+            c.terminada = acompanha(c, resultado[i], n, t.elapsed());
+            if (!c.terminada && t.elapsed() > limiteMs) {
+                resultado[i].falha = QStringLiteral("gravados %1 de %2 / stored\n")
+                                         .arg(c.estacao->gravados())
+                                         .arg(n) +
+                                     c.estacao->diagnostico();
+                c.terminada = true;
             }
-            return todas;
-        },
-        kPartidaMs + n * kPorAbastecimentoMs, kPassoMs);
-    for (std::size_t i = 0; i < corridas.size(); ++i) {
-        if (!todas && !corridas[i].terminada)
-            resultado[i].falha = QStringLiteral("gravados %1 de %2 / stored\n")
-                                     .arg(corridas[i].estacao->gravados())
-                                     .arg(n) +
-                                 corridas[i].estacao->diagnostico();
-        corridas[i].estacao.reset();
+            todas = todas && c.terminada;
+        }
+        if (todas && (!aoLado || aoLado())) break;
+        aguarda(kPassoMs);
     }
     return resultado;
 }

@@ -13,6 +13,8 @@
 #include <QRandomGenerator>
 #include <QTextStream>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace talvero::medicao {
@@ -62,13 +64,14 @@ QStringList ritmo(const QString& binarios, QString& descricao) {
     p.waitForFinished();
     const QString ajuda = QString::fromLocal8Bit(p.readAll());
     if (ajuda.contains(QLatin1String("--latencia")) && ajuda.contains(QLatin1String("--baud"))) {
-        descricao = QStringLiteral("--latencia 60 --baud 9600");
+        descricao =
+            QStringLiteral("--latencia 60 --baud 9600, resposta de 75 (IdentFid), --taxa 0");
         return {QStringLiteral("--latencia"), QStringLiteral("60"), QStringLiteral("--baud"),
                 QStringLiteral("9600")};
     }
-    descricao = QStringLiteral("--atraso 60 (este simulador não tem --latencia/--baud: cada "
-                               "resposta sai inteira / no --latencia/--baud here: each answer "
-                               "goes out whole)");
+    descricao = QStringLiteral("--atraso 60, resposta de 75 (IdentFid), --taxa 0;\n   este "
+                               "simulador não tem --latencia/--baud: cada resposta sai inteira / "
+                               "no --latencia/--baud here: each answer goes out whole");
     return {QStringLiteral("--atraso"), QStringLiteral("60")};
 }
 
@@ -115,15 +118,60 @@ void medeCartoes(Requisitante& r, Coluna& c, int n) {
 }
 
 // "Not found" only when every record answered.
+void confereNaoAchado(const Atendimento& p, Coluna& c) {
+    if (!p.respondido || p.retorno != QLatin1String("OK") || p.parametro != kNada)
+        falha(kPesquisa, p);
+    c.pesquisaS.push_back(p.ms / 1000.0);
+}
+
 void medePesquisas(Requisitante& r, Coluna& c, int n) {
     for (int i = 0; i < n; ++i) {
         pausaAoAcaso();
-        const Atendimento p = r.pede(kPesquisa, {kCartaoAusente}, kPesquisaMs);
-        if (!p.respondido || p.retorno != QLatin1String("OK") || p.parametro != kNada)
-            falha(kPesquisa, p);
-        c.pesquisaS.push_back(p.ms / 1000.0);
+        confereNaoAchado(r.pede(kPesquisa, {kCartaoAusente}, kPesquisaMs), c);
     }
 }
+
+// With fixed waits a search is 51 reads of 1 or 2 s however busy the processor is:
+// it runs beside the drains, on a headless station of its own.
+class PesquisaAoLado {
+public:
+    PesquisaAoLado(const QString& binarios, const QStringList& pace, Coluna& c, int n)
+        : e_(binarios, c.perfil), c_(c), faltam_(n) {
+        e_.prepara();
+        e_.iniciaSimulador(QStringList{QStringLiteral("--taxa"), QStringLiteral("0")} + pace);
+        e_.iniciaAgente();
+        if (!aguardaAte([&] { return !e_.agenteRodando() || e_.primeiraTroca(); }, kPartidaMs) ||
+            !e_.agenteRodando())
+            throw std::runtime_error("o agente não trocou nenhum comando / no exchange\n" +
+                                     e_.diagnostico().toStdString());
+        r_.emplace(e_);
+        pedido_ = r_->envia(kPesquisa, {kCartaoAusente});
+    }
+
+    // One look; true once every search has its answer or failed.
+    bool terminou() {
+        if (faltam_ == 0) return true;
+        Atendimento a;
+        const bool chegou = Requisitante::chegou(pedido_, a);
+        if (!chegou && pedido_.desde.elapsed() < kPesquisaMs) return false;
+        try {
+            confereNaoAchado(chegou ? a : Requisitante::desiste(pedido_), c_);
+        } catch (const std::exception& e) {
+            c_.falhas << QStringLiteral("pesquisa: ") + QString::fromStdString(e.what());
+            faltam_ = 0;
+            return true;
+        }
+        if (--faltam_ > 0) pedido_ = r_->envia(kPesquisa, {kCartaoAusente});
+        return faltam_ == 0;
+    }
+
+private:
+    EstacaoMedida e_;
+    Coluna& c_;
+    int faltam_;
+    std::optional<Requisitante> r_;
+    Requisitante::Pedido pedido_;
+};
 
 void medeVersoes(const EstacaoMedida& e, Coluna& c, int n) {
     if (e.tela().isEmpty()) throw std::runtime_error("sem Xvfb, a janela não está numa tela");
@@ -158,7 +206,7 @@ void medeColuna(const QString& binarios, const QStringList& pace, const OpcoesEs
     Requisitante r(e);
     tenta(c, "pedido", [&] { medePedidos(r, c, o.pedidos); });
     tenta(c, "cartão", [&] { medeCartoes(r, c, o.cartoes); });
-    tenta(c, "pesquisa", [&] { medePesquisas(r, c, o.pesquisas); });
+    if (!c.perfil.esperaFixa) tenta(c, "pesquisa", [&] { medePesquisas(r, c, o.pesquisas); });
     if (VersaoNaJanela::disponivel()) tenta(c, "versão", [&] { medeVersoes(e, c, o.versoes); });
     if (!e.agenteRodando()) c.falhas << QStringLiteral("o agente terminou\n") + e.diagnostico();
 }
@@ -255,8 +303,7 @@ bool medeEsperas(const QString& binarios, const OpcoesEsperas& o) {
     QString descricao;
     const QStringList pace = ritmo(binarios, descricao);
     const bool janela = VersaoNaJanela::disponivel();
-    saida() << "\n7. Esperas / waits: concentrador-sim " << descricao
-            << ", resposta de 75 (IdentFid), --taxa 0;\n"
+    saida() << "\n7. Esperas / waits: concentrador-sim " << descricao << ";\n"
             << "   fixas = [AUTOMACAO] Espera Fixa=SIM, adaptativas = sem a chave / key absent;"
             << " biblioteca = Usar Dll da Company=SIM\n"
             << "   (a biblioteca do agente pelo mesmo pseudo-terminal / the agent's library over "
@@ -292,7 +339,22 @@ bool medeEsperas(const QString& binarios, const OpcoesEsperas& o) {
             perfis.push_back(c.perfil);
             perfis.back().descargaRapida = rapida;
         }
-    const std::vector<Descarga> descargas = medeDescargas(binarios, perfis, o.descarga, pace);
+    std::vector<std::unique_ptr<PesquisaAoLado>> pesquisas;
+    for (Coluna& c : colunas) {
+        if (!c.perfil.esperaFixa || o.pesquisas == 0) continue;
+        try {
+            pesquisas.push_back(std::make_unique<PesquisaAoLado>(binarios, pace, c, o.pesquisas));
+        } catch (const std::exception& e) {
+            c.falhas << QStringLiteral("pesquisa: ") + QString::fromStdString(e.what());
+        }
+    }
+    const std::vector<Descarga> descargas = medeDescargas(binarios, perfis, o.descarga, pace, [&] {
+        bool todas = true;
+        for (const auto& p : pesquisas)
+            todas = p->terminou() && todas;
+        return todas;
+    });
+    pesquisas.clear();
     for (std::size_t i = 0; i < colunas.size(); ++i) {
         colunas[i].normal = descargas[i];
         colunas[i].rapida = descargas[i + colunas.size()];
@@ -319,6 +381,8 @@ bool medeEsperas(const QString& binarios, const OpcoesEsperas& o) {
            "× s por abastecimento /\n"
         << "   drains: the eight at once, a station each; the pace is linear, 500 = 500 × s "
            "per fueling\n"
+        << "   pesquisas com esperas fixas: durante as descargas, numa estação sem janela / "
+           "fixed-wait searches: during the drains,\n   on a headless station of their own\n"
         << "   seção / section: " << num(double(decorrido.elapsed()) / 1000.0, 0) << " s\n";
     bool ok = true;
     for (const Coluna& c : colunas)

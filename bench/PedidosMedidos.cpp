@@ -5,7 +5,6 @@
 #include "requests/ClientePedido.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
 #include <stdexcept>
 
@@ -34,31 +33,43 @@ QString Requisitante::novoId() {
            QStringLiteral("%1").arg(++sequencia_ % 1000, 3, 10, QLatin1Char('0'));
 }
 
-Atendimento Requisitante::pede(const QString& comando, const QStringList& parametros,
-                               int limiteMs) {
+Requisitante::Pedido Requisitante::envia(const QString& comando, const QStringList& parametros) {
     const QString id = novoId();
     const QString aparte = pastaPedidos_ + QStringLiteral("Pedido_") + id + QStringLiteral(".TMP");
-    const QString pedido = pastaPedidos_ + QStringLiteral("Pedido_") + id + QStringLiteral(".AUT");
-    const QString resposta =
-        pastaRespostas_ + QStringLiteral("Retorno_") + id + QStringLiteral(".AUT");
+    Pedido p{pastaPedidos_ + QStringLiteral("Pedido_") + id + QStringLiteral(".AUT"),
+             pastaRespostas_ + QStringLiteral("Retorno_") + id + QStringLiteral(".AUT"),
+             {}};
     escreve(aparte, ClientePedido::conteudo(comando, EstacaoMedida::origemPedidos(), parametros));
-    QElapsedTimer t;
-    t.start();
-    if (!QFile::rename(aparte, pedido))
+    p.desde.start();
+    if (!QFile::rename(aparte, p.pedido))
         throw std::runtime_error(("não renomeou " + aparte).toStdString());
-    Atendimento a;
-    a.respondido = aguardaAte([&] { return QFile::exists(resposta); }, limiteMs, kPassoMs);
-    a.ms = double(t.nsecsElapsed()) / 1e6;
-    if (!a.respondido) {
-        QFile::remove(pedido);
-        return a;
-    }
-    QFile f(resposta);
+    return p;
+}
+
+bool Requisitante::chegou(const Pedido& p, Atendimento& a) {
+    if (!QFile::exists(p.resposta)) return false;
+    a.respondido = true;
+    a.ms = double(p.desde.nsecsElapsed()) / 1e6;
+    QFile f(p.resposta);
     const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     a.retorno = LeIniDeTexto(bytes, kSecaoRetorno, QStringLiteral("Retorno"));
     a.parametro = LeIniDeTexto(bytes, kSecaoRetorno, QStringLiteral("Parametro"));
     f.remove();
+    return true;
+}
+
+Atendimento Requisitante::desiste(const Pedido& p) {
+    QFile::remove(p.pedido);
+    Atendimento a;
+    a.ms = double(p.desde.nsecsElapsed()) / 1e6;
     return a;
+}
+
+Atendimento Requisitante::pede(const QString& comando, const QStringList& parametros,
+                               int limiteMs) {
+    const Pedido p = envia(comando, parametros);
+    Atendimento a;
+    return aguardaAte([&] { return chegou(p, a); }, limiteMs, kPassoMs) ? a : desiste(p);
 }
 
 } // namespace talvero::medicao

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -20,11 +21,23 @@ struct Atendimento {
 // answer looked for every millisecond and taken away once read.
 class Requisitante {
 public:
+    // A request on its way.
+    struct Pedido {
+        QString pedido, resposta;
+        QElapsedTimer desde;
+    };
+
     explicit Requisitante(const EstacaoMedida& estacao);
 
     // Raises std::runtime_error when the request cannot be written.
     Atendimento pede(const QString& comando, const QStringList& parametros = {},
                      int limiteMs = 10'000);
+
+    Pedido envia(const QString& comando, const QStringList& parametros);
+    // True when the answer is there: `a` then holds it and the file is gone.
+    static bool chegou(const Pedido& p, Atendimento& a);
+    // No answer in time: the request is taken back, so that it is not answered later.
+    static Atendimento desiste(const Pedido& p);
 
 private:
     QString novoId();

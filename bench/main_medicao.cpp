@@ -50,7 +50,8 @@ Opcoes leOpcoes(const QCoreApplication& app) {
     p.setApplicationDescription(QStringLiteral(
         "Mede o agente AutoTalvero / measures the AutoTalvero agent: CPU por abastecimento "
         "coletado, memória,\n"
-        "CPU ociosa por minuto e tempo de gravação de um abastecimento (SQLite e PostgreSQL)."));
+        "CPU ociosa por minuto, tempo de gravação de um abastecimento (SQLite e PostgreSQL)\n"
+        "e as esperas do operador com esperas fixas e adaptativas, e a descarga de uma fila."));
     p.addHelpOption();
     const QCommandLineOption rapido(QStringLiteral("rapido"),
                                     QStringLiteral("medição curta / short run"));
@@ -318,8 +319,7 @@ int main(int argc, char** argv) {
         ok = (o.soBanco || secao(mede, o)) && ok;
         saida().flush();
     }
-    ok = (o.soBanco || medeEsperas(o.binarios, o.esperas)) && ok;
-    saida().flush();
     if (o.cincoAnos) ok = medeCincoAnos(o) && ok;
+    ok = (o.soBanco || medeEsperas(o.binarios, o.esperas)) && ok;
     return ok ? 0 : 1;
 }
