@@ -88,6 +88,8 @@ Estacao::Estacao(sim::ConfiguracaoConcentrador concentrador, const QDateTime& in
                       "[AUTOMACAO]",
                       "Usar Dll da Company=NAO",
                       "Usar IdentFID=" + sim(c.leiaute == sim::Leiaute::IdentFid),
+                      "Espera Fixa=NAO",
+                      "Descarga Rapida=NAO",
                       "Casas decimais da litragem=" + QString::number(c.casasLitragem),
                       "Casas decimais do valor=" + QString::number(c.casasValor),
                       "Porta de Comunicacao=COM1",
