@@ -65,9 +65,10 @@ const DefOpcao kOpcoes[] = {
      "nunca abaixo de zero (padrão 0; o sorteio vem da --semente mas não muda o tráfego "
      "nem as falhas)"},
     {"baud", "N",
-     "velocidade da linha, 10 bits por caractere (9600: 52 caracteres levam 54 ms): a "
-     "resposta sai aos poucos, até 8 bytes por escrita, cada um quando a linha o teria "
-     "passado; 0 = a resposta sai inteira de uma vez (padrão 0)"},
+     "velocidade da linha, de 300 a 115200, 10 bits por caractere (9600: 52 caracteres "
+     "levam 54 ms): a resposta sai aos poucos, até 8 bytes por escrita, cada escrita quando "
+     "a linha teria passado o seu último byte; 0 = a resposta sai inteira de uma vez "
+     "(padrão 0)"},
     {"duracao", "SEGUNDOS", "encerra sozinho depois desse tempo (padrão: só com Ctrl+C)"},
     {"falha-silencio", "P", "probabilidade (0 a 1) de um comando ficar sem resposta"},
     {"falha-atraso", "P", "probabilidade de uma resposta atrasar --atraso-falha milissegundos"},

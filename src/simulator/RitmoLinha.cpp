@@ -23,7 +23,7 @@ std::int64_t RitmoLinha::duracaoMs(qsizetype caracteres) const {
 }
 
 std::vector<Parcela> CronogramaSaida::agenda(std::int64_t chegouMs,
-                                            const std::vector<Trecho>& trechos) {
+                                             const std::vector<Trecho>& trechos) {
     std::vector<Parcela> parcelas;
     bool primeiro = true;
     for (const Trecho& t : trechos) {
