@@ -141,8 +141,8 @@ void sorteiaMortes(Sorteio& s, PlanoDia& p) {
 // The concentrator's pace and the agent's ways of waiting. Drawn last, so the
 // rest of a seed's days stay as they were.
 void sorteiaRitmo(Sorteio& s, PlanoDia& p) {
-    p.concentrador.latenciaMs = int(entre(s, 0, 120));
-    p.concentrador.variacaoLatenciaMs = int(entre(s, 0, p.concentrador.latenciaMs / 2));
+    p.concentrador.atrasoRespostaMs = int(entre(s, 0, 120));
+    p.concentrador.variacaoAtrasoMs = int(entre(s, 0, p.concentrador.atrasoRespostaMs / 2));
     p.concentrador.baud = entre(s, 0, 1) ? 9600 : 0;
     p.pedacos = int(entre(s, 2, 5));
     p.intervaloPedacosMs = int(entre(s, 50, 900));
@@ -217,8 +217,8 @@ QString descreve(const PlanoDia& p) {
                .arg(p.inicio.toString(QStringLiteral("dd/MM/yyyy HH:mm"))) +
            QStringLiteral(", latência %1±%2 ms, %3, pedaços %4 a %5 ms, Espera Fixa=%6, "
                           "Descarga Rapida=%7")
-               .arg(c.latenciaMs)
-               .arg(c.variacaoLatenciaMs)
+               .arg(c.atrasoRespostaMs)
+               .arg(c.variacaoAtrasoMs)
                .arg(c.baud > 0 ? QStringLiteral("%1 baud aos poucos").arg(c.baud)
                                : QStringLiteral("respostas inteiras"))
                .arg(p.pedacos)

@@ -44,9 +44,9 @@ struct ConfiguracaoConcentrador {
     bool viraNoMilhao = false; // totalizers start again from zero at 1,000,000.00
     bool precoZero = false;    // price field "0000": the agent completes it
     // The concentrator's thinking time before it answers, each answer's drawn
-    // evenly within `variacaoLatenciaMs` of it (never below zero).
-    int latenciaMs = 30;
-    int variacaoLatenciaMs = 0;
+    // evenly within `variacaoAtrasoMs` of it (never below zero): --latencia.
+    int atrasoRespostaMs = 30;
+    int variacaoAtrasoMs = 0;
     int baud = 0; // the line's speed; 0: an answer goes out whole, with no line time
 
     // Generated traffic (0 = none). Deterministic for a given seed.

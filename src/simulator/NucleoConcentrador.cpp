@@ -78,10 +78,10 @@ std::vector<Trecho> NucleoConcentrador::respondeQuadro(const QString& quadro) {
 }
 
 std::int64_t NucleoConcentrador::latencia() {
-    if (cfg_.variacaoLatenciaMs == 0) return cfg_.latenciaMs;
-    const std::int64_t v = cfg_.variacaoLatenciaMs;
+    if (cfg_.variacaoAtrasoMs == 0) return cfg_.atrasoRespostaMs;
+    const std::int64_t v = cfg_.variacaoAtrasoMs;
     const std::int64_t sorteada =
-        cfg_.latenciaMs - v + std::int64_t(sorteioLatencia_() % std::uint64_t(2 * v + 1));
+        cfg_.atrasoRespostaMs - v + std::int64_t(sorteioLatencia_() % std::uint64_t(2 * v + 1));
     return std::max<std::int64_t>(0, sorteada);
 }
 

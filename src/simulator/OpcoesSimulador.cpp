@@ -215,9 +215,9 @@ void aplicaResposta(OpcoesSimulador& o, const QString& n, const QString& v) {
     else if (n == QLatin1String("monitor"))
         c.monitor = v;
     else if (n == QLatin1String("latencia"))
-        c.latenciaMs = int(inteiro(v, n, 0, 600000));
+        c.atrasoRespostaMs = int(inteiro(v, n, 0, 600000));
     else if (n == QLatin1String("latencia-variacao"))
-        c.variacaoLatenciaMs = int(inteiro(v, n, 0, 600000));
+        c.variacaoAtrasoMs = int(inteiro(v, n, 0, 600000));
     else if (n == QLatin1String("baud"))
         c.baud = int(inteiro(v, n, 0, kMaiorBaud));
     else

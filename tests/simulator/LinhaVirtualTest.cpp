@@ -38,7 +38,7 @@ TEST(LinhaVirtual, RespostaChegaSoDepoisDoAtrasoEDaTransmissao) {
 // polling every 25 ms sees it partly there.
 TEST(LinhaVirtual, ComVelocidadeARespostaChegaAosPoucos) {
     ConfiguracaoConcentrador cfg;
-    cfg.latenciaMs = 60;
+    cfg.atrasoRespostaMs = 60;
     cfg.baud = 9600;
     Concentrador c(cfg);
     LinhaVirtual canal{c.nucleo, c.relogio, QStringLiteral("COM3")};

@@ -28,7 +28,7 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
     const OpcoesSimulador ritmo =
         leOpcoes({"--pty", "x", "--atraso", "80", "--latencia-variacao=15", "--baud", "9600",
                   "--pedacos", "4", "--intervalo-pedacos", "250"});
-    EXPECT_EQ(std::tuple(ritmo.cfg.latenciaMs, ritmo.cfg.variacaoLatenciaMs, ritmo.cfg.baud,
+    EXPECT_EQ(std::tuple(ritmo.cfg.atrasoRespostaMs, ritmo.cfg.variacaoAtrasoMs, ritmo.cfg.baud,
                          ritmo.falhas.pedacos, ritmo.falhas.intervaloPedacosMs),
               std::tuple(80, 15, 9600, 4, 250));
 

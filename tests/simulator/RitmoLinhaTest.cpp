@@ -84,8 +84,8 @@ TEST(RitmoLinha, VariacaoDaLatenciaNaoMudaOTrafego) {
         cfg.taxaPorMinuto = 20;
         cfg.semente = 7;
         Concentrador fixo(cfg);
-        cfg.latenciaMs = latencia;
-        cfg.variacaoLatenciaMs = variacao;
+        cfg.atrasoRespostaMs = latencia;
+        cfg.variacaoAtrasoMs = variacao;
         fixo.nucleo.falhas().partida.probabilidade = 0.3;
         Concentrador variado(cfg);
         variado.nucleo.falhas().partida.probabilidade = 0.3;
