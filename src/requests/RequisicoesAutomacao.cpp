@@ -54,8 +54,13 @@ RequisicoesAutomacao::RequisicoesAutomacao(Dependencias dependencias)
     : d_(std::move(dependencias)),
       pasta_({d_.ambiente.relogio, d_.ambiente.agendador, d_.arquivos, d_.ambiente.registro,
               d_.pastaPedidos, d_.padraoPedidos}),
-      novaOlhada_(d_.ambiente.agendador.criaTemporizador(PastaPedidos::kEstavelMs, [this] {
-          novaOlhada_->setHabilitado(false);
+      novaOlhada_(d_.ambiente.agendador.criaTemporizador(PastaPedidos::kEstavelMs,
+                                                         [this] {
+                                                             novaOlhada_->setHabilitado(false);
+                                                             pastaMudou();
+                                                         })),
+      aviso_(d_.ambiente.agendador.criaTemporizador(kJuntaAvisosMs, [this] {
+          aviso_->setHabilitado(false);
           pastaMudou();
       })) {}
 
@@ -77,7 +82,7 @@ void RequisicoesAutomacao::vigiaPasta() {
     novaVigiaMs_ = d_.ambiente.relogio.monotonicoMs() + kNovaVigiaMs;
     vigiando_ = true; // until told otherwise, maybe within the call
     d_.vigia.vigia(
-        d_.pastaPedidos, [this] { pastaMudou(); },
+        d_.pastaPedidos, [this] { avisado(); },
         [this](const QString& motivo) { semVigia(motivo); });
     if (vigiando_ && std::exchange(semVigiaAvisado_, false))
         registra(QStringLiteral(" - VigiaPasta: a pasta de pedidos ") + d_.pastaPedidos +
@@ -97,6 +102,12 @@ void RequisicoesAutomacao::semVigia(const QString& motivo) {
 // A change is looked at now, under the tick's own rules. While a request is
 // handled it waits for the pass to end; while TimerArquivo is off (a card box
 // with the operator, the end) no request may be handled: the tick finds it later.
+// A burst of changes (a request written, then renamed) makes one pass, and a
+// folder that never stops changing costs a pass per kJuntaAvisosMs at most.
+void RequisicoesAutomacao::avisado() {
+    aviso_->setHabilitado(true);
+}
+
 void RequisicoesAutomacao::pastaMudou() {
     if (emPassagem_) {
         outraPassagem_ = true;

@@ -56,6 +56,7 @@ public:
     void vigiaPasta();
     // A watch that cannot start, or is lost, is tried again after this.
     static constexpr std::int64_t kNovaVigiaMs = 60'000;
+    static constexpr int kJuntaAvisosMs = 10;
 
     // What became of a request offered by the folder.
     enum class Tomada { Atendida, Fica, Seguinte };
@@ -88,6 +89,7 @@ private:
 
     void passagem();
     bool passa();
+    void avisado();
     void pastaMudou();
     void semVigia(const QString& motivo);
     bool atende(const std::vector<PastaPedidos::Pedido>& prontos);
@@ -119,6 +121,7 @@ private:
     bool outraPassagem_ = false; // asked for while a pass was on
     // The second look at a request still being written, or at the next one waiting.
     std::unique_ptr<Temporizador> novaOlhada_;
+    std::unique_ptr<Temporizador> aviso_;
 };
 
 } // namespace talvero
