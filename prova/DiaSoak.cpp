@@ -69,8 +69,10 @@ private:
 };
 
 void Dia::preparaEstacao() {
-    if (p_.cenario.biblioteca)
-        e_.defineIni(QStringLiteral("Usar Dll da Company"), QStringLiteral("SIM"));
+    const auto sim = [](bool v) { return v ? QStringLiteral("SIM") : QStringLiteral("NAO"); };
+    if (p_.cenario.biblioteca) e_.defineIni(QStringLiteral("Usar Dll da Company"), sim(true));
+    e_.defineIni(QStringLiteral("Espera Fixa"), sim(p_.esperaFixa));
+    e_.defineIni(QStringLiteral("Descarga Rapida"), sim(p_.descargaRapida));
     if (p_.cenario.leiaute == sim::Leiaute::IdentFid)
         e_.cadastraCartoes(p_.cartoesGravados, p_.cartoesCadastrados);
     inicioMs_ = e_.mundo.relogio.ms();
@@ -159,6 +161,8 @@ void Dia::aplica(const FalhaSorteada& f) {
 
 void Dia::falhaDeLinha(const FalhaSorteada& f, bool liga) {
     sim::PlanoFalhas& plano = e_.nucleo.falhas();
+    plano.pedacos = p_.pedacos;
+    plano.intervaloPedacosMs = p_.intervaloPedacosMs;
     sim::Falha* alvo = nullptr;
     switch (f.tipo) {
     case TipoFalha::Ruido:

@@ -53,6 +53,10 @@ struct PlanoDia {
     int dia = 0;
     teste::Cenario cenario{};
     sim::ConfiguracaoConcentrador concentrador;
+    int pedacos = 2; // of an answer the pieces fault splits, with this pause between them
+    int intervaloPedacosMs = 600;
+    bool esperaFixa = false; // the agent's INI keys of the day
+    bool descargaRapida = false;
     int cartoesGravados = 0;
     int cartoesCadastrados = 0;
     QDateTime inicio;

@@ -138,6 +138,26 @@ void sorteiaMortes(Sorteio& s, PlanoDia& p) {
     }
 }
 
+// The concentrator's pace and the agent's ways of waiting. Drawn last, so the
+// rest of a seed's days stay as they were.
+void sorteiaRitmo(Sorteio& s, PlanoDia& p) {
+    p.concentrador.atrasoRespostaMs = int(entre(s, 0, 120));
+    p.concentrador.variacaoAtrasoMs = int(entre(s, 0, p.concentrador.atrasoRespostaMs / 2));
+    p.concentrador.baud = entre(s, 0, 1) ? 9600 : 0;
+    p.pedacos = int(entre(s, 2, 5));
+    p.intervaloPedacosMs = int(entre(s, 50, 900));
+    if (entre(s, 0, 1)) {
+        FalhaSorteada f = falha(s, TipoFalha::Partida, p, teste::kHora);
+        if (entre(s, 0, 1))
+            f.valor = entre(s, 1, 3);
+        else
+            f.probabilidade = fracao(s, 0.02, 0.15);
+        p.falhas.push_back(f);
+    }
+    p.esperaFixa = entre(s, 0, 1) == 1;
+    p.descargaRapida = entre(s, 0, 1) == 1;
+}
+
 } // namespace
 
 PlanoDia sorteiaDia(std::uint64_t semente, int dia, bool postgres, std::int64_t duracaoMs) {
@@ -153,6 +173,7 @@ PlanoDia sorteiaDia(std::uint64_t semente, int dia, bool postgres, std::int64_t 
     sorteiaLinha(s, p);
     sorteiaManuais(s, p);
     sorteiaRelogios(s, p);
+    sorteiaRitmo(s, p);
     std::stable_sort(
         p.falhas.begin(), p.falhas.end(),
         [](const FalhaSorteada& a, const FalhaSorteada& b) { return a.inicioMs < b.inicioMs; });
@@ -183,15 +204,26 @@ QString nomeFalha(TipoFalha t) {
 
 QString descreve(const PlanoDia& p) {
     const auto& c = p.concentrador;
+    const auto sim = [](bool v) { return v ? QStringLiteral("SIM") : QStringLiteral("NAO"); };
     return QStringLiteral("%1 %2 casas %3/%4%5, %6 bicos, %7/min, início %8")
-        .arg(QString::fromLatin1(p.cenario.nome))
-        .arg(p.cenario.biblioteca ? QStringLiteral("(biblioteca)") : QStringLiteral("(serial)"))
-        .arg(c.casasLitragem)
-        .arg(c.casasValor)
-        .arg(c.precoZero ? QStringLiteral(", preço do cadastro") : QString())
-        .arg(c.bicos.size())
-        .arg(c.taxaPorMinuto, 0, 'f', 2)
-        .arg(p.inicio.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+               .arg(QString::fromLatin1(p.cenario.nome))
+               .arg(p.cenario.biblioteca ? QStringLiteral("(biblioteca)")
+                                         : QStringLiteral("(serial)"))
+               .arg(c.casasLitragem)
+               .arg(c.casasValor)
+               .arg(c.precoZero ? QStringLiteral(", preço do cadastro") : QString())
+               .arg(c.bicos.size())
+               .arg(c.taxaPorMinuto, 0, 'f', 2)
+               .arg(p.inicio.toString(QStringLiteral("dd/MM/yyyy HH:mm"))) +
+           QStringLiteral(", latência %1±%2 ms, %3, pedaços %4 a %5 ms, Espera Fixa=%6, "
+                          "Descarga Rapida=%7")
+               .arg(c.atrasoRespostaMs)
+               .arg(c.variacaoAtrasoMs)
+               .arg(c.baud > 0 ? QStringLiteral("%1 baud aos poucos").arg(c.baud)
+                               : QStringLiteral("respostas inteiras"))
+               .arg(p.pedacos)
+               .arg(p.intervaloPedacosMs)
+               .arg(sim(p.esperaFixa), sim(p.descargaRapida));
 }
 
 QStringList descreveFalhas(const PlanoDia& p) {

@@ -48,8 +48,9 @@ AgenteFuzz::AgenteFuzz(bool biblioteca, bool identFid) {
     leituraPedidos::vigia(kPastaPedidos);
     canais.observa(linha_);
     canais.falhaBanco = [this](int passam) { passamAteFalhar_ = passam; };
-    const Plataforma p{mundo.relogio, mundo.agendador, arquivos_, mundo.operador, mundo.processos,
-                       mundo.host,    mundo.icone,     canais,    mundo.caminhos, mundo.servico};
+    const Plataforma p{mundo.relogio,   mundo.agendador, arquivos_,       mundo.operador,
+                       mundo.processos, mundo.host,      mundo.icone,     canais,
+                       mundo.caminhos,  mundo.servico,   mundo.vigiaPasta};
     agente_ = std::make_unique<MenuAutomacao>(p, janela_);
     agente_->dados.conexao().observa([this](const QString& operacao, const QString&,
                                             const QVariantList&) { falhaDoBanco(operacao); });

@@ -3,7 +3,6 @@
 #include "platform/Erro.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace talvero::sim {
@@ -22,7 +21,8 @@ void LinhaVirtual::abre() {
     montador_.limpa();
     pendentes_.clear();
     chegados_.clear();
-    livreEmMs_ = relogio_.ms();
+    cronograma_ = CronogramaSaida(ritmo());
+    cronograma_.esvazia(relogio_.ms());
     aberto_ = true;
 }
 
@@ -41,8 +41,9 @@ void LinhaVirtual::desconecta() {
     if (aoFechar) aoFechar();
 }
 
-std::int64_t LinhaVirtual::transmissaoMs(qsizetype caracteres) const {
-    return std::int64_t(std::ceil(double(caracteres) * msPorCaractere));
+RitmoLinha LinhaVirtual::ritmo() const {
+    const int baud = nucleo_.configuracao().baud;
+    return baud > 0 ? RitmoLinha::daVelocidade(baud) : RitmoLinha{msPorCaractere, 0};
 }
 
 void LinhaVirtual::escreve(const QByteArray& bytes) {
@@ -54,19 +55,15 @@ void LinhaVirtual::escreve(const QByteArray& bytes) {
                 : QStringLiteral("Conexão com o concentrador em %1 não está aberta").arg(nome_),
             erros::PortaFechada);
     escrito_.append(bytes);
-    const std::int64_t chegouMs = relogio_.ms() + transmissaoMs(bytes.size());
-    for (const QString& quadro : montador_.adiciona(bytes)) {
-        for (const Trecho& t : nucleo_.respondeQuadro(quadro)) {
-            const std::int64_t inicio = std::max(chegouMs + t.atrasoMs, livreEmMs_);
-            livreEmMs_ = inicio + transmissaoMs(t.bytes.size());
-            pendentes_.push_back({t.bytes, livreEmMs_, t.desconecta});
-        }
-    }
+    const std::int64_t chegouMs = relogio_.ms() + cronograma_.ritmo().duracaoMs(bytes.size());
+    for (const QString& quadro : montador_.adiciona(bytes))
+        for (Parcela& p : cronograma_.agenda(chegouMs, nucleo_.respondeQuadro(quadro)))
+            pendentes_.push_back(std::move(p));
 }
 
 void LinhaVirtual::entregaVencidos() {
     while (aberto_ && !pendentes_.empty() && pendentes_.front().quandoMs <= relogio_.ms()) {
-        Pendente p = std::move(pendentes_.front());
+        Parcela p = std::move(pendentes_.front());
         pendentes_.pop_front();
         if (p.desconecta) {
             desconecta();

@@ -4,6 +4,7 @@
 #include "platform/CanalBytes.h"
 #include "simulator/MontadorQuadros.h"
 #include "simulator/NucleoConcentrador.h"
+#include "simulator/RitmoLinha.h"
 
 #include <deque>
 #include <functional>
@@ -11,11 +12,13 @@
 namespace talvero::sim {
 
 // An in-memory line between the agent and the core, on the virtual clock. What
-// the agent writes reaches the core at once; each piece of the answer arrives
-// when the core's delay and the line's speed (9600 baud: about 1.04 ms a
-// character) have passed on the virtual clock. Nothing arrives early, nothing
-// overtakes, and a wait moves only the clock (as inside a library call, no
-// window events run).
+// the agent writes reaches the core once the line has carried it; the answers
+// arrive as the simulator's servers write them (the same pace), except that a
+// concentrator without a line speed of its own is on a line of
+// `msPorCaractere` (9600 baud: about 1.04 ms a character) that hands each piece
+// over whole, when its last character is through. Nothing arrives early,
+// nothing overtakes, and a wait moves only the clock (as inside a library call,
+// no window events run).
 class LinhaVirtual : public CanalBytes {
 public:
     LinhaVirtual(NucleoConcentrador& nucleo, RelogioVirtual& relogio, QString nome);
@@ -43,22 +46,17 @@ public:
     std::function<void(LinhaVirtual*)> aoDestruir;
 
 private:
-    struct Pendente {
-        QByteArray bytes;
-        std::int64_t quandoMs;
-        bool desconecta;
-    };
     void entregaVencidos();
-    std::int64_t transmissaoMs(qsizetype caracteres) const;
+    RitmoLinha ritmo() const;
 
     NucleoConcentrador& nucleo_;
     RelogioVirtual& relogio_;
     QString nome_;
     MontadorQuadros montador_;
-    std::deque<Pendente> pendentes_;
+    CronogramaSaida cronograma_;
+    std::deque<Parcela> pendentes_;
     QByteArray chegados_;
     QByteArray escrito_;
-    std::int64_t livreEmMs_ = 0;
     bool aberto_ = false;
 };
 

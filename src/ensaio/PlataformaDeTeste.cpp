@@ -21,8 +21,8 @@ PlataformaDeTeste::PlataformaDeTeste(const QDateTime& inicio)
     : PlataformaDeTeste(semCanais_, inicio) {}
 
 Plataforma PlataformaDeTeste::plataforma() {
-    return Plataforma{relogio, agendador, arquivos, operador, processos,
-                      host,    icone,     canais_,  caminhos, servico};
+    return Plataforma{relogio, agendador, arquivos, operador, processos, host,
+                      icone,   canais_,   caminhos, servico,  vigiaPasta};
 }
 
 void PlataformaDeTeste::criaPasta(const QString& pastaWindows) {

@@ -6,6 +6,7 @@
 #include "ensaio/OperadorRoteirizado.h"
 #include "ensaio/ProcessosGravador.h"
 #include "ensaio/TempoVirtual.h"
+#include "ensaio/VigiaPastaDeTeste.h"
 #include "platform/MapaCaminhos.h"
 #include "platform/Plataforma.h"
 #include "platform/SistemaArquivosLocal.h"
@@ -48,6 +49,7 @@ public:
     HostFixo host;
     IconeGravador icone;
     AvisoServicoAusente servico;
+    VigiaPastaDeTeste vigiaPasta{agendador};
 
 private:
     FabricaCanaisAusente semCanais_;

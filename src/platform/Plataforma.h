@@ -9,6 +9,7 @@
 #include "platform/Processos.h"
 #include "platform/Relogio.h"
 #include "platform/SistemaArquivos.h"
+#include "platform/VigiaPasta.h"
 
 namespace talvero {
 
@@ -29,6 +30,7 @@ struct Plataforma {
     FabricaCanais& canais;
     const MapaCaminhos& caminhos;
     AvisoServico& servico;
+    VigiaPasta& vigiaPasta;
 };
 
 } // namespace talvero

@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kEsperaPadrao = 10;
 constexpr int kEsperaPesquisaCartao = 110; // the agent's card search lasts up to ~102 s
-constexpr int kIntervaloMs = 100;
+constexpr int kIntervaloMs = 20;           // the agent answers within ~60 ms of the request
 constexpr int kTentativasId = 50;
 
 const QString kSecaoPedido = QStringLiteral("PEDIDO AUTOMACAO");

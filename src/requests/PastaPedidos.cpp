@@ -44,6 +44,7 @@ QString PastaPedidos::caminho(const QString& nome) const {
 }
 
 std::vector<PastaPedidos::Pedido> PastaPedidos::prontos() {
+    mudou_ = false;
     const auto entradas = lista();
     if (!entradas) return {}; // what was judged holds until the folder can be listed again
     QSet<QString> nomes;
@@ -95,6 +96,7 @@ void PastaPedidos::olha(const EntradaPasta& e, Orcamento& orcamento) {
     Visto& v = it->second;
     if (novo) v.primeiroMs = agora();
     if (!v.entrada || !v.entrada->mesmoEstado(e)) {
+        mudou_ = true;
         v.entrada = e;
         v.desdeMs = agora();
         v.lido = false;
@@ -161,6 +163,7 @@ void PastaPedidos::aguardaSegundaOlhada() {
         if (agoraEsta && v.entrada && agoraEsta->mesmoEstado(*v.entrada)) continue;
         v.entrada.reset(); // judged again from the start at the next look
         v.lido = false;
+        mudou_ = true;
     }
 }
 

@@ -68,6 +68,8 @@ public:
 
     // Entries passed over because they are no requests, as the last look found them.
     int recusados() const { return recusados_; }
+    // The last look found an entry new, or changed since it was looked at before.
+    bool mudou() const { return mudou_; }
 
 private:
     struct Visto {
@@ -102,6 +104,7 @@ private:
     Dependencias d_;
     std::map<QString, Visto> vistos_;
     int recusados_ = 0;
+    bool mudou_ = false;
     bool listagemFalhou_ = false;
     bool cheia_ = false;
 };

@@ -53,7 +53,20 @@ const RequisicoesAutomacao::Comando* RequisicoesAutomacao::comando(const QString
 RequisicoesAutomacao::RequisicoesAutomacao(Dependencias dependencias)
     : d_(std::move(dependencias)),
       pasta_({d_.ambiente.relogio, d_.ambiente.agendador, d_.arquivos, d_.ambiente.registro,
-              d_.pastaPedidos, d_.padraoPedidos}) {}
+              d_.pastaPedidos, d_.padraoPedidos}),
+      novaOlhada_(d_.ambiente.agendador.criaTemporizador(PastaPedidos::kEstavelMs,
+                                                         [this] {
+                                                             novaOlhada_->setHabilitado(false);
+                                                             pastaMudou();
+                                                         })),
+      aviso_(d_.ambiente.agendador.criaTemporizador(kJuntaAvisosMs, [this] {
+          aviso_->setHabilitado(false);
+          pastaMudou();
+      })) {}
+
+RequisicoesAutomacao::~RequisicoesAutomacao() {
+    d_.vigia.para();
+}
 
 QString RequisicoesAutomacao::pasta() const {
     const QString& p = d_.pastaPedidos;
@@ -61,27 +74,94 @@ QString RequisicoesAutomacao::pasta() const {
 }
 
 void RequisicoesAutomacao::TimerArquivo_Timer() {
+    if (!vigiando_ && d_.ambiente.relogio.monotonicoMs() >= novaVigiaMs_) vigiaPasta();
+    passagem();
+}
+
+void RequisicoesAutomacao::vigiaPasta() {
+    novaVigiaMs_ = d_.ambiente.relogio.monotonicoMs() + kNovaVigiaMs;
+    vigiando_ = true; // until told otherwise, maybe within the call
+    d_.vigia.vigia(
+        d_.pastaPedidos, [this] { avisado(); },
+        [this](const QString& motivo) { semVigia(motivo); });
+    if (vigiando_ && std::exchange(semVigiaAvisado_, false))
+        registra(QStringLiteral(" - VigiaPasta: a pasta de pedidos ") + d_.pastaPedidos +
+                 QStringLiteral(" volta a ser vigiada."));
+}
+
+// Told once while it lasts; the ticks carry on alone meanwhile.
+void RequisicoesAutomacao::semVigia(const QString& motivo) {
+    vigiando_ = false;
+    if (std::exchange(semVigiaAvisado_, true)) return;
+    registra(QStringLiteral(" - VigiaPasta: a pasta de pedidos ") + d_.pastaPedidos +
+             QStringLiteral(" não pode ser vigiada (") + motivo +
+             QStringLiteral("); os pedidos são atendidos a cada %1 ms.")
+                 .arg(d_.timerArquivo.intervaloMs()));
+}
+
+// A change is looked at now, under the tick's own rules. While a request is
+// handled it waits for the pass to end; while TimerArquivo is off (a card box
+// with the operator, the end) no request may be handled: the tick finds it later.
+// A burst of changes (a request written, then renamed) makes one pass, and a
+// folder that never stops changing costs a pass per kJuntaAvisosMs at most.
+void RequisicoesAutomacao::avisado() {
+    aviso_->setHabilitado(true);
+}
+
+void RequisicoesAutomacao::pastaMudou() {
+    if (emPassagem_) {
+        outraPassagem_ = true;
+        return;
+    }
+    if (d_.timerArquivo.habilitado()) passagem();
+}
+
+// Never two passes at once: a change or a tick during one (its waits let events
+// run) brings another one right after it.
+void RequisicoesAutomacao::passagem() {
+    if (emPassagem_) {
+        outraPassagem_ = true;
+        return;
+    }
+    emPassagem_ = true;
+    struct Fim {
+        bool& emPassagem;
+        ~Fim() { emPassagem = false; }
+    } fim{emPassagem_};
+    bool atendeu = false;
+    do {
+        outraPassagem_ = false;
+        atendeu = passa();
+    } while (outraPassagem_ && d_.timerArquivo.habilitado());
+    // A request still being written gets its next look soon, as does the next one waiting.
+    if (vigiando_ && (atendeu || pasta_.mudou())) novaOlhada_->setHabilitado(true);
+}
+
+// One look at the folder and at most one request handled; true when one was.
+bool RequisicoesAutomacao::passa() {
     d_.ambiente.agendador.processaEventos();
     const std::vector<PastaPedidos::Pedido> prontos = pasta_.prontos();
     std::erase_if(respondidosNaPausa_, [&](const QString& nome) { return !pasta_.conhece(nome); });
+    bool atendeu = false;
     if (!prontos.empty()) {
         d_.timerArquivo.setHabilitado(false);
-        if (d_.ciclo.pausada())
-            atendeEmPausa(prontos);
-        else
-            atende(prontos);
+        atendeu = d_.ciclo.pausada() ? atendeEmPausa(prontos) : atende(prontos);
         d_.timerArquivo.setHabilitado(true);
     }
     d_.ambiente.agendador.processaEventos();
+    return atendeu;
 }
 
-// One request per tick; one that cannot be taken out of the folder holds none
-// back, and a few such in a row are all a tick tries.
-void RequisicoesAutomacao::atende(const std::vector<PastaPedidos::Pedido>& prontos) {
+// One request per pass; one that cannot be taken out of the folder holds none
+// back, and a few such in a row are all a pass tries.
+bool RequisicoesAutomacao::atende(const std::vector<PastaPedidos::Pedido>& prontos) {
     int tentativas = 0;
-    for (const PastaPedidos::Pedido& p : prontos)
-        if (LeRequisicaoAutomacao(p) != Tomada::Seguinte || ++tentativas >= kTentativasPorTick)
-            return;
+    for (const PastaPedidos::Pedido& p : prontos) {
+        const Tomada t = LeRequisicaoAutomacao(p);
+        if (t != Tomada::Seguinte) return t == Tomada::Atendida;
+        if (++tentativas >= kTentativasPorTick) return false;
+    }
+    return false;
 }
 
 void RequisicoesAutomacao::leCampos(const PastaPedidos::Pedido& p) {
@@ -169,12 +249,16 @@ QString RequisicoesAutomacao::comandoCartao(const Comando& c) {
 
 // During a pause a resume is looked for first, whatever its place in the
 // folder; every other request is told of the pause once and kept for after it.
-void RequisicoesAutomacao::atendeEmPausa(const std::vector<PastaPedidos::Pedido>& prontos) {
+bool RequisicoesAutomacao::atendeEmPausa(const std::vector<PastaPedidos::Pedido>& prontos) {
     const auto retomada = [](const PastaPedidos::Pedido& p) { return p.comando == kTiraPausa; };
     for (const PastaPedidos::Pedido& p : prontos)
-        if (retomada(p) && retomaAutomacao(p)) return;
-    for (const PastaPedidos::Pedido& p : prontos)
-        if (!retomada(p) && respondidosNaPausa_.insert(p.nome).second) return respondeEmPausa(p);
+        if (retomada(p) && retomaAutomacao(p)) return true;
+    for (const PastaPedidos::Pedido& p : prontos) {
+        if (retomada(p) || !respondidosNaPausa_.insert(p.nome).second) continue;
+        respondeEmPausa(p);
+        return true;
+    }
+    return false;
 }
 
 void RequisicoesAutomacao::respondeEmPausa(const PastaPedidos::Pedido& p) {

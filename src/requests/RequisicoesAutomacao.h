@@ -7,6 +7,7 @@
 #include "platform/Processos.h"
 #include "platform/Relogio.h"
 #include "platform/SistemaArquivos.h"
+#include "platform/VigiaPasta.h"
 #include "requests/PastaPedidos.h"
 #include "support/Ambiente.h"
 #include "support/Configuracao.h"
@@ -14,7 +15,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 
 namespace talvero {
@@ -22,7 +25,9 @@ namespace talvero {
 // The other station programs drive the agent through request files dropped in
 // its automation folder ("Pedido_<id>.AUT", INI form) and get their answer as a
 // file in a share of their own computer ("\\<Origem>\<pasta>\Retorno_<id>.AUT").
-// One request per tick of TimerArquivo, in name order, once it is complete.
+// One request per pass over the folder, in name order, once it is complete: a
+// pass at each tick of TimerArquivo, and one as soon as the folder's watch tells
+// of a change.
 class RequisicoesAutomacao {
 public:
     struct Dependencias {
@@ -36,11 +41,22 @@ public:
         Temporizador& timerAutomacao;
         CicloAutomacao& ciclo;
         CartoesIdentFid& cartoes;
+        VigiaPasta& vigia;
     };
 
     explicit RequisicoesAutomacao(Dependencias dependencias);
+    ~RequisicoesAutomacao();
+    RequisicoesAutomacao(const RequisicoesAutomacao&) = delete;
+    RequisicoesAutomacao& operator=(const RequisicoesAutomacao&) = delete;
 
     void TimerArquivo_Timer();
+
+    // Watches the request folder so that a request is handled as it arrives. The
+    // ticks go on: they find what a share never tells of, and what the watch missed.
+    void vigiaPasta();
+    // A watch that cannot start, or is lost, is tried again after this.
+    static constexpr std::int64_t kNovaVigiaMs = 60'000;
+    static constexpr int kJuntaAvisosMs = 10;
 
     // What became of a request offered by the folder.
     enum class Tomada { Atendida, Fica, Seguinte };
@@ -71,8 +87,13 @@ private:
     struct Comando;
     static const Comando* comando(const QString& texto);
 
-    void atende(const std::vector<PastaPedidos::Pedido>& prontos);
-    void atendeEmPausa(const std::vector<PastaPedidos::Pedido>& prontos);
+    void passagem();
+    bool passa();
+    void avisado();
+    void pastaMudou();
+    void semVigia(const QString& motivo);
+    bool atende(const std::vector<PastaPedidos::Pedido>& prontos);
+    bool atendeEmPausa(const std::vector<PastaPedidos::Pedido>& prontos);
     bool retomaAutomacao(const PastaPedidos::Pedido& pedido);
     void respondeEmPausa(const PastaPedidos::Pedido& pedido);
     void leCampos(const PastaPedidos::Pedido& pedido);
@@ -91,6 +112,16 @@ private:
     PastaPedidos pasta_;
     // Requests already answered "in pause" during the current pause.
     std::set<QString> respondidosNaPausa_;
+
+    // The folder's watch: while it works, a pass follows every change at once.
+    bool vigiando_ = false;
+    bool semVigiaAvisado_ = false;
+    std::int64_t novaVigiaMs_ = 0;
+    bool emPassagem_ = false;
+    bool outraPassagem_ = false; // asked for while a pass was on
+    // The second look at a request still being written, or at the next one waiting.
+    std::unique_ptr<Temporizador> novaOlhada_;
+    std::unique_ptr<Temporizador> aviso_;
 };
 
 } // namespace talvero

@@ -33,8 +33,8 @@ enum AcaoIcone { Adiciona = 0, Remove = 2 };
 MenuAutomacao::MenuAutomacao(const Plataforma& p, JanelaPrincipal& j,
                              CarregadorBiblioteca carregaBiblioteca)
     : processos_(p.processos, [this](int codigo) { termina(codigo); }),
-      plataforma{p.relogio, p.agendador, p.arquivos, p.operador, processos_,
-                 p.host,    p.icone,     p.canais,   p.caminhos, p.servico},
+      plataforma{p.relogio, p.agendador, p.arquivos, p.operador, processos_,  p.host,
+                 p.icone,   p.canais,    p.caminhos, p.servico,  p.vigiaPasta},
       janela(j), registro(p.relogio, p.arquivos, p.operador), socket(p.host, p.operador),
       dados([&arquivos = p.arquivos, &caminhos = p.caminhos] {
           return OpcoesBanco::doIni(arquivos, caminhos);

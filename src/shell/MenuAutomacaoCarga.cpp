@@ -108,6 +108,7 @@ void MenuAutomacao::carrega() {
     FileList.Path = QStringLiteral("C:\\") + config.lPastaAutomacao + QLatin1Char('\\');
     FileList.Pattern = QStringLiteral("Pedido_*.AUT");
     TimerArquivo->setHabilitado(true);
+    requisicoes().vigiaPasta();
     // With the vendor library the link opening enables it once the library answers.
     if (!config.lUsarDllCompany) TimerAutomacao->setHabilitado(true);
     if (!verificaComputadorEAbreEnlace()) return;

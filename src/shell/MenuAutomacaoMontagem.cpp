@@ -32,7 +32,8 @@ void MenuAutomacao::monta() {
                                       ciclo_->lPassoDebugarErroAbastAndam(), descarregada_});
     requisicoes_ = std::make_unique<RequisicoesAutomacao>(RequisicoesAutomacao::Dependencias{
         ambiente, plataforma.arquivos, plataforma.processos, enlace, FileList.Path,
-        FileList.Pattern, *TimerArquivo, *TimerAutomacao, *ciclo_, *cartoes_});
+        FileList.Pattern, *TimerArquivo, *TimerAutomacao, *ciclo_, *cartoes_,
+        plataforma.vigiaPasta});
     dialogos_ = std::make_unique<DialogosCartao>(DialogosCartao::Dependencias{
         *cartoes_, registro, enlace, plataforma.operador, *TimerArquivo});
     ferramentas_ = std::make_unique<FerramentasOperador>(

@@ -8,6 +8,7 @@
 #include "platform/SinaisEncerramento.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "platform/TempoReal.h"
+#include "platform/VigiaPastaQt.h"
 #include "shell/FormMenuAutomacao.h"
 #include "shell/IconeSemBandeja.h"
 #include "shell/JanelaSemTela.h"
@@ -93,6 +94,7 @@ int executa(const Opcoes& opcoes, const QString& raiz) {
     ProcessosSistema processos(caminhos, instalacao::kArquivoTrava);
     HostSistema host;
     FabricaCanaisQt canais(caminhos);
+    VigiaPastaQt vigiaPasta(caminhos);
     const std::unique_ptr<AvisoServico> servico = avisoServicoDoAmbiente();
 
     RegistroEventos* registro = nullptr;
@@ -118,8 +120,8 @@ int executa(const Opcoes& opcoes, const QString& raiz) {
         icone = std::make_unique<IconeBandejaQt>(form->windowIcon());
         janela = std::move(f);
     }
-    const Plataforma plataforma{relogio, agendador, arquivos, *operador, processos,
-                                host,    *icone,    canais,   caminhos,  *servico};
+    const Plataforma plataforma{relogio, agendador, arquivos, *operador, processos, host,
+                                *icone,  canais,    caminhos, *servico,  vigiaPasta};
     MenuAutomacao menu(plataforma, *janela);
     registro = &menu.registro;
     aoReceberSinalDeEncerramento([&menu] { menu.FechaJanela(); });

@@ -9,7 +9,9 @@ AtendeDispositivo::AtendeDispositivo(QIODevice* dispositivo, NucleoConcentrador&
                                      std::function<void()> desconecta, std::function<bool()> calado)
     : QObject(dispositivo), dispositivo_(dispositivo), nucleo_(nucleo), falhaGrave_(falhaGrave),
       calado_(std::move(calado)),
-      fila_([dispositivo](const QByteArray& b) { dispositivo->write(b); }, std::move(desconecta)) {
+      fila_(
+          RitmoLinha::daVelocidade(nucleo.configuracao().baud),
+          [dispositivo](const QByteArray& b) { dispositivo->write(b); }, std::move(desconecta)) {
     QObject::connect(dispositivo, &QIODevice::readyRead, this, [this] { recebe(); });
 }
 

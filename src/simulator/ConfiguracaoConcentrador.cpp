@@ -94,7 +94,12 @@ void valida(const ConfiguracaoConcentrador& cfg) {
         recusa(QStringLiteral("Tamanho da tabela de cartões fora de 1 a 999999."));
     if (cfg.firmware.size() != 4 || cfg.monitor.size() != 4)
         recusa(QStringLiteral("Versões de firmware e monitor devem ter 4 caracteres."));
-    if (cfg.atrasoRespostaMs < 0) recusa(QStringLiteral("Atraso de resposta negativo."));
+    if (cfg.atrasoRespostaMs < 0 || cfg.variacaoAtrasoMs < 0)
+        recusa(QStringLiteral("Latência de resposta negativa."));
+    if (cfg.baud != 0 && (cfg.baud < kMenorBaud || cfg.baud > kMaiorBaud))
+        recusa(QStringLiteral("Velocidade da linha fora de %1 a %2 baud.")
+                   .arg(kMenorBaud)
+                   .arg(kMaiorBaud));
     validaTrafego(cfg); // the litres range first: the largest total is reckoned from it
     validaBicos(cfg);
 }

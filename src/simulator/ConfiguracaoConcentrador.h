@@ -43,7 +43,11 @@ struct ConfiguracaoConcentrador {
     ModoChecksum checksum = ModoChecksum::Correto;
     bool viraNoMilhao = false; // totalizers start again from zero at 1,000,000.00
     bool precoZero = false;    // price field "0000": the agent completes it
-    int atrasoRespostaMs = 30; // the concentrator's thinking time before it answers
+    // The concentrator's thinking time before it answers, each answer's drawn
+    // evenly within `variacaoAtrasoMs` of it (never below zero): --latencia.
+    int atrasoRespostaMs = 30;
+    int variacaoAtrasoMs = 0;
+    int baud = 0; // the line's speed; 0: an answer goes out whole, with no line time
 
     // Generated traffic (0 = none). Deterministic for a given seed.
     double taxaPorMinuto = 0;
@@ -53,6 +57,10 @@ struct ConfiguracaoConcentrador {
     int mlPorSegundo = 600;       // pump flow
     int percentualComCartao = 50; // generated fuelings that present a card
 };
+
+// The line speeds a concentrator is set to (0 also: no line time).
+constexpr int kMenorBaud = 300;
+constexpr int kMaiorBaud = 115200;
 
 // The default station: four nozzles on three products.
 std::vector<BicoSimulado> bicosPadrao();

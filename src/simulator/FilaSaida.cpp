@@ -1,12 +1,10 @@
 #include "simulator/FilaSaida.h"
 
-#include <algorithm>
-
 namespace talvero::sim {
 
-FilaSaida::FilaSaida(std::function<void(const QByteArray&)> escreve,
+FilaSaida::FilaSaida(RitmoLinha ritmo, std::function<void(const QByteArray&)> escreve,
                      std::function<void()> desconecta)
-    : escreve_(std::move(escreve)), desconecta_(std::move(desconecta)) {
+    : escreve_(std::move(escreve)), desconecta_(std::move(desconecta)), cronograma_(ritmo) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] { despacha(); });
@@ -14,32 +12,30 @@ FilaSaida::FilaSaida(std::function<void(const QByteArray&)> escreve,
 }
 
 void FilaSaida::agenda(const std::vector<Trecho>& trechos) {
-    const std::int64_t agora = desde_.elapsed();
-    for (const Trecho& t : trechos) {
-        livreEmMs_ = std::max(agora + t.atrasoMs, livreEmMs_);
-        itens_.push_back({t.bytes, livreEmMs_, t.desconecta});
-    }
+    for (Parcela& p : cronograma_.agenda(desde_.elapsed(), trechos))
+        parcelas_.push_back(std::move(p));
     despacha();
 }
 
 void FilaSaida::limpa() {
-    itens_.clear();
+    parcelas_.clear();
     timer_.stop();
+    cronograma_.esvazia(desde_.elapsed());
 }
 
 void FilaSaida::despacha() {
     const std::int64_t agora = desde_.elapsed();
-    while (!itens_.empty() && itens_.front().quandoMs <= agora) {
-        const Item item = std::move(itens_.front());
-        itens_.pop_front();
-        if (item.desconecta) {
+    while (!parcelas_.empty() && parcelas_.front().quandoMs <= agora) {
+        const Parcela p = std::move(parcelas_.front());
+        parcelas_.pop_front();
+        if (p.desconecta) {
             limpa();
             desconecta_();
             return;
         }
-        escreve_(item.bytes);
+        escreve_(p.bytes);
     }
-    if (!itens_.empty()) timer_.start(int(itens_.front().quandoMs - agora));
+    if (!parcelas_.empty()) timer_.start(int(parcelas_.front().quandoMs - agora));
 }
 
 } // namespace talvero::sim

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simulator/PlanoFalhas.h"
+#include "simulator/RitmoLinha.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -9,29 +9,25 @@
 
 namespace talvero::sim {
 
-// Delivers the pieces of the core's answers on real time, in order: a piece
-// never overtakes an earlier one, whatever their delays.
+// Writes the core's answers on real time, each write when the line's pace has
+// it due.
 class FilaSaida {
 public:
-    FilaSaida(std::function<void(const QByteArray&)> escreve, std::function<void()> desconecta);
+    FilaSaida(RitmoLinha ritmo, std::function<void(const QByteArray&)> escreve,
+              std::function<void()> desconecta);
 
     void agenda(const std::vector<Trecho>& trechos);
     void limpa();
 
 private:
-    struct Item {
-        QByteArray bytes;
-        std::int64_t quandoMs;
-        bool desconecta;
-    };
     void despacha();
 
     std::function<void(const QByteArray&)> escreve_;
     std::function<void()> desconecta_;
-    std::deque<Item> itens_;
+    CronogramaSaida cronograma_;
+    std::deque<Parcela> parcelas_;
     QTimer timer_;
     QElapsedTimer desde_;
-    std::int64_t livreEmMs_ = 0;
 };
 
 } // namespace talvero::sim

@@ -42,7 +42,8 @@ void validaCartao(const QString& cartao) {
 
 NucleoConcentrador::NucleoConcentrador(const Relogio& relogio, ConfiguracaoConcentrador cfg)
     : relogio_(relogio), cfg_(validada(completa(std::move(cfg)))),
-      cartoes_(cfg_.tamanhoTabelaCartoes), injetor_(cfg_.semente), sorteio_(cfg_.semente) {
+      cartoes_(cfg_.tamanhoTabelaCartoes), injetor_(cfg_.semente), sorteio_(cfg_.semente),
+      sorteioLatencia_(cfg_.semente ^ 0x1a7e9c1au) {
     for (const BicoSimulado& b : cfg_.bicos)
         bicos_.push_back({b, b.encerrante});
     proximaChegadaMs_ =
@@ -73,7 +74,15 @@ std::vector<Trecho> NucleoConcentrador::respondeQuadro(const QString& quadro) {
         const std::int64_t agora = relogio_.monotonicoMs();
         livro_.entregue(fila_.front(), agora, momentoEm(agora), enviada);
     }
-    return injetor_.entrega(ansi::codifica(enviada), cfg_.atrasoRespostaMs, carrega);
+    return injetor_.entrega(ansi::codifica(enviada), latencia(), carrega);
+}
+
+std::int64_t NucleoConcentrador::latencia() {
+    if (cfg_.variacaoAtrasoMs == 0) return cfg_.atrasoRespostaMs;
+    const std::int64_t v = cfg_.variacaoAtrasoMs;
+    const std::int64_t sorteada =
+        cfg_.atrasoRespostaMs - v + std::int64_t(sorteioLatencia_() % std::uint64_t(2 * v + 1));
+    return std::max<std::int64_t>(0, sorteada);
 }
 
 QString NucleoConcentrador::responde(const Comando& c) {

@@ -75,6 +75,7 @@ private:
     };
 
     QString responde(const Comando& c);
+    std::int64_t latencia();
     void confirma();
     QString respostaAndamento() const;
     QString respostaCartaoAndamento() const;
@@ -105,6 +106,7 @@ private:
     LivroAbastecimentos livro_;
     InjetorFalhas injetor_;
     std::mt19937_64 sorteio_;
+    std::mt19937_64 sorteioLatencia_; // apart, so a spread changes no fueling
     std::int64_t proximaChegadaMs_ = 0;
     std::int64_t ajusteRelogioMs_ = 0;
     std::int64_t ignorados_ = 0;

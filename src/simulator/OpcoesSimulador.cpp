@@ -58,7 +58,17 @@ const DefOpcao kOpcoes[] = {
      "confere com a regra do agente (padrão correto)"},
     {"firmware", "XXXX", "versão de firmware na resposta de versão (padrão 0412)"},
     {"monitor", "XXXX", "versão do software monitor na resposta de versão (padrão 0207)"},
-    {"atraso", "MS", "tempo que o concentrador leva para responder (padrão 30)"},
+    {"latencia", "MS",
+     "tempo que o concentrador leva para começar a responder (padrão 30; também --atraso)"},
+    {"latencia-variacao", "MS",
+     "cada resposta começa num tempo sorteado por igual entre --latencia menos e mais MS, "
+     "nunca abaixo de zero (padrão 0; o sorteio vem da --semente mas não muda o tráfego "
+     "nem as falhas)"},
+    {"baud", "N",
+     "velocidade da linha, de 300 a 115200, 10 bits por caractere (9600: 52 caracteres "
+     "levam 54 ms): a resposta sai aos poucos, até 8 bytes por escrita, cada escrita quando "
+     "a linha teria passado o seu último byte; 0 = a resposta sai inteira de uma vez "
+     "(padrão 0)"},
     {"duracao", "SEGUNDOS", "encerra sozinho depois desse tempo (padrão: só com Ctrl+C)"},
     {"falha-silencio", "P", "probabilidade (0 a 1) de um comando ficar sem resposta"},
     {"falha-atraso", "P", "probabilidade de uma resposta atrasar --atraso-falha milissegundos"},
@@ -67,7 +77,11 @@ const DefOpcao kOpcoes[] = {
     {"falha-truncada", "P", "probabilidade de uma resposta sair cortada pela metade"},
     {"falha-adulterada", "P",
      "probabilidade de um dígito trocado num abastecimento, com o checksum original"},
-    {"falha-partida", "P", "probabilidade de uma resposta sair em 2 pedaços com 600 ms entre eles"},
+    {"falha-partida", "P",
+     "probabilidade de uma resposta sair em --pedacos pedaços, com uma pausa de "
+     "--intervalo-pedacos entre um e outro além do tempo da linha"},
+    {"pedacos", "N", "pedaços de uma resposta partida, de 2 a 5 (padrão 2)"},
+    {"intervalo-pedacos", "MS", "pausa entre os pedaços de uma resposta partida (padrão 600)"},
     {"falha-confirmacao", "P",
      "probabilidade de um (&I) ser ignorado (o abastecimento é entregue de novo)"},
     {"falha-desconexao", "P",
@@ -89,6 +103,7 @@ const DefOpcao kOpcoes[] = {
 QString nomeAtual(const QString& nome) {
     if (nome == QLatin1String("ledger")) return QStringLiteral("livro");
     if (nome == QLatin1String("ledger-formato")) return QStringLiteral("livro-formato");
+    if (nome == QLatin1String("atraso")) return QStringLiteral("latencia");
     return nome;
 }
 
@@ -149,6 +164,10 @@ bool aplicaFalha(OpcoesSimulador& o, const QString& n, const QString& v) {
         p.atraso = probabilidade(v, n);
     else if (n == QLatin1String("atraso-falha"))
         p.atrasoMs = int(inteiro(v, n, 0, 600000));
+    else if (n == QLatin1String("pedacos"))
+        p.pedacos = int(inteiro(v, n, 2, 5));
+    else if (n == QLatin1String("intervalo-pedacos"))
+        p.intervaloPedacosMs = int(inteiro(v, n, 0, 600000));
     else if (n == QLatin1String("falha-ruido"))
         p.ruido = probabilidade(v, n);
     else if (n == QLatin1String("falha-truncada"))
@@ -195,8 +214,12 @@ void aplicaResposta(OpcoesSimulador& o, const QString& n, const QString& v) {
         c.firmware = v;
     else if (n == QLatin1String("monitor"))
         c.monitor = v;
-    else if (n == QLatin1String("atraso"))
+    else if (n == QLatin1String("latencia"))
         c.atrasoRespostaMs = int(inteiro(v, n, 0, 600000));
+    else if (n == QLatin1String("latencia-variacao"))
+        c.variacaoAtrasoMs = int(inteiro(v, n, 0, 600000));
+    else if (n == QLatin1String("baud"))
+        c.baud = int(inteiro(v, n, 0, kMaiorBaud));
     else
         aplicaFalha(o, n, v);
 }

@@ -43,7 +43,7 @@ QString InjetorFalhas::conteudo(const QString& resposta, bool carregaAbastecimen
     return r;
 }
 
-std::vector<Trecho> InjetorFalhas::entrega(const QByteArray& bytes, std::int64_t atrasoBaseMs,
+std::vector<Trecho> InjetorFalhas::entrega(const QByteArray& bytes, std::int64_t latenciaMs,
                                            bool carregaAbastecimento) {
     QByteArray tudo = bytes;
     if (atinge(plano_.ruido, carregaAbastecimento)) {
@@ -54,7 +54,7 @@ std::vector<Trecho> InjetorFalhas::entrega(const QByteArray& bytes, std::int64_t
         }
         tudo.prepend(ruido);
     }
-    std::int64_t atraso = atrasoBaseMs;
+    std::int64_t atraso = latenciaMs;
     if (atinge(plano_.atraso, carregaAbastecimento)) atraso += plano_.atrasoMs;
     if (!atinge(plano_.partida, carregaAbastecimento) || tudo.size() < 2)
         return {{tudo, atraso, false}};
@@ -65,7 +65,7 @@ std::vector<Trecho> InjetorFalhas::entrega(const QByteArray& bytes, std::int64_t
     for (qsizetype i = 0; i < pedacos; ++i) {
         const qsizetype fim = tudo.size() * (i + 1) / pedacos;
         trechos.push_back(
-            {tudo.mid(inicio, fim - inicio), atraso + i * plano_.intervaloPedacosMs, false});
+            {tudo.mid(inicio, fim - inicio), i == 0 ? atraso : plano_.intervaloPedacosMs, false});
         inicio = fim;
     }
     return trechos;

@@ -11,8 +11,10 @@ namespace talvero::sim {
 // One piece of an answer as the transport must deliver it.
 struct Trecho {
     QByteArray bytes;
-    std::int64_t atrasoMs = 0; // after the frame arrived
-    bool desconecta = false;   // the line drops at that moment (no bytes)
+    // The first piece's after the frame arrived, each other's after the piece
+    // before has gone out.
+    std::int64_t pausaMs = 0;
+    bool desconecta = false; // the line drops at that moment (no bytes)
 };
 
 // A fault strikes the next `proximas` answers it applies to, and after those
@@ -30,7 +32,7 @@ struct PlanoFalhas {
     Falha ruido;              // `bytesRuido` random bytes (never "(" or ")") before the answer
     Falha truncada;           // only the first `tamanhoTruncado` characters (0: half) go out
     Falha adulterada;         // one digit changed, the checksum left as it was (fuelings only)
-    Falha partida;            // the answer goes out in `pedacos` pieces, `intervaloPedacosMs` apart
+    Falha partida;            // `pedacos` pieces, a pause of `intervaloPedacosMs` between them
     Falha confirmacaoPerdida; // an "(&I)" is ignored
     Falha desconexao;         // the frame is lost and the line drops
     Falha manual; // a fueling pumped with the automation off: counted, never handed over
@@ -61,7 +63,7 @@ public:
 
     // The text that goes out instead of `resposta` (the same text when no content fault strikes).
     QString conteudo(const QString& resposta, bool carregaAbastecimento);
-    std::vector<Trecho> entrega(const QByteArray& bytes, std::int64_t atrasoBaseMs,
+    std::vector<Trecho> entrega(const QByteArray& bytes, std::int64_t latenciaMs,
                                 bool carregaAbastecimento);
 
 private:

@@ -33,12 +33,14 @@ Erro erroSistema(const QString& oQue) {
 
 ServidorPty::ServidorPty(NucleoConcentrador& nucleo, std::function<void(const QString&)> falhaGrave)
     : nucleo_(nucleo), falhaGrave_(std::move(falhaGrave)),
-      fila_([this](const QByteArray& b) { escreve(b); },
-            [this] {
-                montador_.limpa();
-                aEscrever_.clear();
-                mudo_.start();
-            }) {}
+      fila_(
+          RitmoLinha::daVelocidade(nucleo.configuracao().baud),
+          [this](const QByteArray& b) { escreve(b); },
+          [this] {
+              montador_.limpa();
+              aEscrever_.clear();
+              mudo_.start();
+          }) {}
 
 ServidorPty::~ServidorPty() {
     fecha();

@@ -37,6 +37,8 @@ int ServidorTcp::conexoes() const {
 void ServidorTcp::aceita() {
     while (QTcpSocket* socket = servidor_.nextPendingConnection()) {
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // A line's few characters at a time must leave at once, not wait to be gathered.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         new AtendeDispositivo(socket, nucleo_, falhaGrave_, [socket] { socket->abort(); });
     }
 }

@@ -177,8 +177,9 @@ MenuAutomacao& Estacao::criaAgente(JanelaPrincipal* janela) {
     mataAgente();
     escreveIni();
     janela_ = std::make_unique<JanelaSemTela>();
-    const Plataforma p{mundo.relogio, mundo.agendador, arquivos_, mundo.operador, mundo.processos,
-                       mundo.host,    mundo.icone,     canais_,   mundo.caminhos, servico};
+    const Plataforma p{mundo.relogio,   mundo.agendador, arquivos_,       mundo.operador,
+                       mundo.processos, mundo.host,      mundo.icone,     canais_,
+                       mundo.caminhos,  servico,         mundo.vigiaPasta};
     agente_ = std::make_unique<MenuAutomacao>(p, janela ? *janela : *janela_);
     agente_->registro.defineSaidaErro([this](const QString&) { ++linhasForaDoLog; });
     agente_->acompanhamento.defineSaida([this](const QString& linha) { saidaErro << linha; });

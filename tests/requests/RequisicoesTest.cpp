@@ -72,6 +72,13 @@ public:
         return {LeIniDeTexto(r, secao, QStringLiteral("Retorno")),
                 LeIniDeTexto(r, secao, QStringLiteral("Parametro"))};
     }
+    // Virtual milliseconds until the answer stands, looked at every 5.
+    std::int64_t ateResponder(int n) {
+        const std::int64_t inicio = e.mundo.relogio.ms();
+        for (int i = 0; i < 400 && !respondido(n); ++i)
+            e.roda(5);
+        return e.mundo.relogio.ms() - inicio;
+    }
     std::pair<QString, QString> aguarda(int n, const QString& origem = QStringLiteral("PC1")) {
         for (int i = 0; i < 500 && !respondido(n, origem); ++i)
             e.roda(500);
@@ -305,6 +312,83 @@ TEST_F(Pedidos, PedidoSomenteLeituraPorUmMomentoEhAtendidoDepois) {
     EXPECT_EQ(toma(1), P(kOk, {}));
     EXPECT_FALSE(pendente(1));
     EXPECT_EQ(e.conta(QStringLiteral("Erro LeRequisicaoAutomacao")), 1);
+}
+
+constexpr std::int64_t kEstavel = PastaPedidos::kEstavelMs;
+
+// Told of by the folder's watch, a request is answered once it has stood still
+// for a moment, wherever the tick is; untold, the tick finds it. One created
+// empty and written a moment later, untold, gets its next look soon all the same.
+TEST_F(Pedidos, AvisadoPelaVigiaEhAtendidoLogoSemAvisoNoTickSeguinte) {
+    VigiaPastaDeTeste& vigia = e.mundo.vigiaPasta;
+    e.roda(3000);
+    int n = 0;
+    for (const int fase : {0, 120, 250, 380, 490}) {
+        for (const bool avisado : {true, false}) {
+            e.roda(fase);
+            pede(++n, QStringLiteral("AUTOMACAO ATIVADA"));
+            if (avisado) vigia.notifica();
+            EXPECT_LE(ateResponder(n), avisado ? kEstavel + 10 : 500 + kEstavel + 10)
+                << fase << avisado;
+            EXPECT_EQ(toma(n), P(kOk, {}));
+        }
+    }
+    e.roda(250);
+    poe(++n, {});
+    vigia.notifica();
+    e.roda(20);
+    pede(n, QStringLiteral("AUTOMACAO ATIVADA"));
+    EXPECT_LE(ateResponder(n), 2 * kEstavel + 10);
+    EXPECT_EQ(toma(n), P(kOk, {}));
+}
+
+// A request told of while another is handled (its exchange lets events run)
+// waits for it to end, then is answered at once.
+TEST_F(Pedidos, AvisoDuranteUmPedidoNaoComecaOutroENaoSePerde) {
+    e.roda(3000);
+    bool escrito = false;
+    std::optional<bool> respondidoDentro;
+    e.vigias.depoisDeEnviar = [&](const QByteArray& b) {
+        if (!b.startsWith("(?V") || std::exchange(escrito, true)) return;
+        pede(2, QStringLiteral("AUTOMACAO ATIVADA"));
+        e.mundo.vigiaPasta.notifica();
+    };
+    // The answer to the first one's exchange is read once whatever ran inside its wait is over.
+    e.vigias.depoisDeReceber = [&](const QByteArray&) {
+        if (escrito && !respondidoDentro) respondidoDentro = respondido(2);
+    };
+    e.roda(130);
+    pede(1, QStringLiteral("AUTOMACAO NUMERO CARTAO"));
+    e.mundo.vigiaPasta.notifica();
+    ateResponder(1);
+    ASSERT_TRUE(respondidoDentro.has_value());
+    EXPECT_FALSE(*respondidoDentro) << "atendido dentro do outro";
+    EXPECT_LE(ateResponder(2), kEstavel + 10);
+    EXPECT_EQ(toma(1), P(kOk, {}));
+    EXPECT_EQ(toma(2), P(kOk, {}));
+}
+
+// A watch that cannot start, or is lost, is told once; the ticks answer
+// meanwhile, and the watch is tried again now and then.
+TEST_F(Pedidos, SemVigiaOTickAtendeEAVigiaVoltaDepois) {
+    VigiaPastaDeTeste& vigia = e.mundo.vigiaPasta;
+    e.roda(1000);
+    ASSERT_FALSE(vigia.pasta.isEmpty());
+    vigia.recusa = true;
+    vigia.perde();
+    pede(1, QStringLiteral("AUTOMACAO ATIVADA"));
+    EXPECT_EQ(aguarda(1), P(kOk, {}));
+    const int inicios = vigia.inicios;
+    e.roda(3 * RequisicoesAutomacao::kNovaVigiaMs);
+    EXPECT_EQ(vigia.inicios, inicios + 3);
+    EXPECT_EQ(e.conta(QStringLiteral("não pode ser vigiada")), 1);
+    vigia.recusa = false;
+    e.roda(RequisicoesAutomacao::kNovaVigiaMs);
+    ASSERT_FALSE(vigia.pasta.isEmpty());
+    e.roda(130);
+    pede(2, QStringLiteral("AUTOMACAO ATIVADA"));
+    vigia.notifica();
+    EXPECT_LE(ateResponder(2), kEstavel + 10);
 }
 
 // While paused a resume is found wherever it stands; the others hear of the

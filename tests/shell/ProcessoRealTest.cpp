@@ -438,7 +438,7 @@ void ProcessoReal::agenteMortoAVontade(bool descarga) {
                 if (mortes[e] < kMortes || e->pendentes() > 0) return false;
             return true;
         },
-        150'000))
+        240'000))
         << "mortes " << mortes[&serial] << " e " << mortes[&biblioteca] << serial.relato()
         << biblioteca.relato();
     for (Estacao* e : {&serial, &biblioteca}) {

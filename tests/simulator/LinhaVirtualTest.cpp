@@ -34,6 +34,24 @@ TEST(LinhaVirtual, RespostaChegaSoDepoisDoAtrasoEDaTransmissao) {
     EXPECT_EQ(l.canal.le().size(), 51);
 }
 
+// With the concentrator's own line speed the answer trickles in: a reader
+// polling every 25 ms sees it partly there.
+TEST(LinhaVirtual, ComVelocidadeARespostaChegaAosPoucos) {
+    ConfiguracaoConcentrador cfg;
+    cfg.atrasoRespostaMs = 60;
+    cfg.baud = 9600;
+    Concentrador c(cfg);
+    LinhaVirtual canal{c.nucleo, c.relogio, QStringLiteral("COM3")};
+    canal.abre();
+    canal.escreve("(&S)"); // 5 ms to get there, 60 to think, 54 for 51 characters
+    std::vector<qsizetype> vistos;
+    for (int i = 0; i < 5; ++i) {
+        c.relogio.avancaMs(25);
+        vistos.push_back(canal.disponiveis());
+    }
+    EXPECT_EQ(vistos, (std::vector<qsizetype>{0, 0, 8, 32, 51}));
+}
+
 // A fault strikes the next answer to "(&S)" only: what has come 400 ms after the
 // frame, and in all 4 s later. Noise never holds a parenthesis.
 TEST(LinhaVirtual, CadaFalhaDeEntregaFazOQueDiz) {

@@ -25,6 +25,12 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
         leOpcoes({"--pty", "x", "--livro", "l.jsonl", "--ledger-formato", "csv"});
     EXPECT_EQ(std::pair(livro.livro, livro.formatoLivro),
               std::pair(QString("l.jsonl"), FormatoLivro::Csv));
+    const OpcoesSimulador ritmo =
+        leOpcoes({"--pty", "x", "--atraso", "80", "--latencia-variacao=15", "--baud", "9600",
+                  "--pedacos", "4", "--intervalo-pedacos", "250"});
+    EXPECT_EQ(std::tuple(ritmo.cfg.atrasoRespostaMs, ritmo.cfg.variacaoAtrasoMs, ritmo.cfg.baud,
+                         ritmo.falhas.pedacos, ritmo.falhas.intervaloPedacosMs),
+              std::tuple(80, 15, 9600, 4, 250));
 
     const std::pair<const char*, const char*> ruins[] = {
         {"--taxa 2", "--serial PORTA ou --tcp"},
@@ -34,6 +40,9 @@ TEST(Programa, OpcoesViramConfiguracaoOuErroQueNomeiaAOpcao) {
         {"--pty x --rollover=1", "--rollover"},
         {"--pty x --bicos 01:1", "--bicos"},
         {"--pty x --falha-ruido 1.5", "--falha-ruido"},
+        {"--pty x --pedacos 6", "--pedacos"},
+        {"--pty x --baud 100", "baud"},
+        {"--pty x --latencia -1", "--latencia"},
         {"--tcp 4001", "HOST:PORTA"}};
     for (const auto& [linha, trecho] : ruins) {
         const QString erro = descricaoDe([&] { leOpcoes(QString::fromUtf8(linha).split(' ')); });
