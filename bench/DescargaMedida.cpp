@@ -93,7 +93,8 @@ std::vector<Descarga> medeDescargas(const QString& binarios,
             }
             todas = todas && c.terminada;
         }
-        if (todas && (!aoLado || aoLado())) break;
+        const bool ladoPronto = !aoLado || aoLado(); // looked at on every step, not only at the end
+        if (todas && ladoPronto) break;
         aguarda(kPassoMs);
     }
     return resultado;

@@ -207,7 +207,8 @@ void medeColuna(const QString& binarios, const QStringList& pace, const OpcoesEs
     tenta(c, "pedido", [&] { medePedidos(r, c, o.pedidos); });
     tenta(c, "cartão", [&] { medeCartoes(r, c, o.cartoes); });
     if (!c.perfil.esperaFixa) tenta(c, "pesquisa", [&] { medePesquisas(r, c, o.pesquisas); });
-    if (VersaoNaJanela::disponivel()) tenta(c, "versão", [&] { medeVersoes(e, c, o.versoes); });
+    if (VersaoNaJanela::disponivel() && o.versoes > 0)
+        tenta(c, "versão", [&] { medeVersoes(e, c, o.versoes); });
     if (!e.agenteRodando()) c.falhas << QStringLiteral("o agente terminou\n") + e.diagnostico();
 }
 
