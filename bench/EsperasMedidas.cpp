@@ -14,7 +14,6 @@
 #include <QTextStream>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 
 namespace talvero::medicao {
@@ -58,7 +57,7 @@ struct Coluna {
 };
 
 // The line's pace: 60 ms before each answer and 9600 baud, where the simulator can.
-QStringList ritmo(const QString& binarios, QString& descricao) {
+QStringList ritmoDaLinha(const QString& binarios, QString& descricao) {
     QProcess p;
     p.start(binarios + QStringLiteral("/simulator/concentrador-sim"), {QStringLiteral("--help")});
     p.waitForFinished();
@@ -73,6 +72,17 @@ QStringList ritmo(const QString& binarios, QString& descricao) {
                                "simulador não tem --latencia/--baud: cada resposta sai inteira / "
                                "no --latencia/--baud here: each answer goes out whole");
     return {QStringLiteral("--atraso"), QStringLiteral("60")};
+}
+
+// Registers, simulator and agent up, the agent past its first exchange with the concentrator.
+void liga(EstacaoMedida& e, const QStringList& ritmo, bool janela) {
+    e.prepara();
+    e.iniciaSimulador(QStringList{QStringLiteral("--taxa"), QStringLiteral("0")} + ritmo);
+    e.iniciaAgente(janela);
+    if (!aguardaAte([&] { return !e.agenteRodando() || e.primeiraTroca(); }, kPartidaMs) ||
+        !e.agenteRodando())
+        throw std::runtime_error("o agente não trocou nenhum comando / no exchange\n" +
+                                 e.diagnostico().toStdString());
 }
 
 void pausaAoAcaso() {
@@ -135,17 +145,10 @@ void medePesquisas(Requisitante& r, Coluna& c, int n) {
 // it runs beside the drains, on a headless station of its own.
 class PesquisaAoLado {
 public:
-    PesquisaAoLado(const QString& binarios, const QStringList& pace, Coluna& c, int n)
-        : e_(binarios, c.perfil), c_(c), faltam_(n) {
-        e_.prepara();
-        e_.iniciaSimulador(QStringList{QStringLiteral("--taxa"), QStringLiteral("0")} + pace);
-        e_.iniciaAgente();
-        if (!aguardaAte([&] { return !e_.agenteRodando() || e_.primeiraTroca(); }, kPartidaMs) ||
-            !e_.agenteRodando())
-            throw std::runtime_error("o agente não trocou nenhum comando / no exchange\n" +
-                                     e_.diagnostico().toStdString());
-        r_.emplace(e_);
-        pedido_ = r_->envia(kPesquisa, {kCartaoAusente});
+    PesquisaAoLado(const QString& binarios, const QStringList& ritmo, Coluna& c, int n)
+        : e_(binarios, c.perfil), c_(c), faltam_(n), r_(e_) {
+        liga(e_, ritmo, false);
+        pedido_ = r_.envia(kPesquisa, {kCartaoAusente});
     }
 
     // One look; true once every search has its answer or failed.
@@ -161,7 +164,7 @@ public:
             faltam_ = 0;
             return true;
         }
-        if (--faltam_ > 0) pedido_ = r_->envia(kPesquisa, {kCartaoAusente});
+        if (--faltam_ > 0) pedido_ = r_.envia(kPesquisa, {kCartaoAusente});
         return faltam_ == 0;
     }
 
@@ -169,7 +172,7 @@ private:
     EstacaoMedida e_;
     Coluna& c_;
     int faltam_;
-    std::optional<Requisitante> r_;
+    Requisitante r_;
     Requisitante::Pedido pedido_;
 };
 
@@ -193,16 +196,10 @@ void tenta(Coluna& c, const char* linha, const std::function<void()>& mede) {
 
 // One station per column, one column after the other: nothing else of this program
 // runs while a wait is timed.
-void medeColuna(const QString& binarios, const QStringList& pace, const OpcoesEsperas& o,
+void medeColuna(const QString& binarios, const QStringList& ritmo, const OpcoesEsperas& o,
                 Coluna& c) {
     EstacaoMedida e(binarios, c.perfil);
-    e.prepara();
-    e.iniciaSimulador(QStringList{QStringLiteral("--taxa"), QStringLiteral("0")} + pace);
-    e.iniciaAgente(VersaoNaJanela::disponivel());
-    if (!aguardaAte([&] { return !e.agenteRodando() || e.primeiraTroca(); }, kPartidaMs) ||
-        !e.agenteRodando())
-        throw std::runtime_error("o agente não trocou nenhum comando / no exchange\n" +
-                                 e.diagnostico().toStdString());
+    liga(e, ritmo, VersaoNaJanela::disponivel());
     Requisitante r(e);
     tenta(c, "pedido", [&] { medePedidos(r, c, o.pedidos); });
     tenta(c, "cartão", [&] { medeCartoes(r, c, o.cartoes); });
@@ -302,7 +299,7 @@ void imprime(const std::vector<Coluna>& colunas, const OpcoesEsperas& o) {
 
 bool medeEsperas(const QString& binarios, const OpcoesEsperas& o) {
     QString descricao;
-    const QStringList pace = ritmo(binarios, descricao);
+    const QStringList ritmo = ritmoDaLinha(binarios, descricao);
     const bool janela = VersaoNaJanela::disponivel();
     saida() << "\n7. Esperas / waits: concentrador-sim " << descricao << ";\n"
             << "   fixas = [AUTOMACAO] Espera Fixa=SIM, adaptativas = sem a chave / key absent;"
@@ -329,7 +326,7 @@ bool medeEsperas(const QString& binarios, const OpcoesEsperas& o) {
         }
     for (Coluna& c : colunas) {
         try {
-            medeColuna(binarios, pace, o, c);
+            medeColuna(binarios, ritmo, o, c);
         } catch (const std::exception& e) {
             c.falhas << QString::fromStdString(e.what());
         }
@@ -344,12 +341,12 @@ bool medeEsperas(const QString& binarios, const OpcoesEsperas& o) {
     for (Coluna& c : colunas) {
         if (!c.perfil.esperaFixa || o.pesquisas == 0) continue;
         try {
-            pesquisas.push_back(std::make_unique<PesquisaAoLado>(binarios, pace, c, o.pesquisas));
+            pesquisas.push_back(std::make_unique<PesquisaAoLado>(binarios, ritmo, c, o.pesquisas));
         } catch (const std::exception& e) {
             c.falhas << QStringLiteral("pesquisa: ") + QString::fromStdString(e.what());
         }
     }
-    const std::vector<Descarga> descargas = medeDescargas(binarios, perfis, o.descarga, pace, [&] {
+    const std::vector<Descarga> descargas = medeDescargas(binarios, perfis, o.descarga, ritmo, [&] {
         bool todas = true;
         for (const auto& p : pesquisas)
             todas = p->terminou() && todas;
