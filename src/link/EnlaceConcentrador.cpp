@@ -118,7 +118,7 @@ EnlaceConcentrador::Reserva::Reserva(EnlaceConcentrador& e, Timer timer) : e_(e)
 }
 
 EnlaceConcentrador::Reserva::~Reserva() {
-    --e_.reservas_;
+    if (--e_.reservas_ == 0) e_.aguardando_ = false;
     if (timer_ == Timer::Desligado) e_.d_.habilitaTimerAutomacao(true);
 }
 

@@ -72,6 +72,10 @@ public:
         Timer timer_;
     };
     bool emTroca() const { return reservas_ > 0; }
+    // Someone found the link taken and waits for it: the cycle's own wait may end
+    // with its answer. Forgotten when the link is free again.
+    void aguardaVez() { aguardando_ = emTroca(); }
+    bool alguemAguarda() const { return aguardando_; }
 
 private:
     void leConfiguracao();
@@ -85,6 +89,7 @@ private:
     QString motivoFalha_;
     bool falhaDeConfiguracao_ = false;
     int reservas_ = 0;
+    bool aguardando_ = false;
 };
 
 } // namespace talvero

@@ -67,19 +67,24 @@ bool EsperaResposta::milissegundos(std::int64_t ms, const FormasResposta& formas
 }
 
 bool EsperaResposta::segundos(int n, const FormasResposta& formas,
-                              const std::function<QString()>& chegou) const {
-    if (!fixa()) return ate(FimDeAguardaSegundos(a_.relogio, n), formas, chegou);
+                              const std::function<QString()>& chegou,
+                              const std::function<bool()>& encurta) const {
+    if (!fixa()) return ate(FimDeAguardaSegundos(a_.relogio, n), formas, chegou, encurta);
     AguardaSegundos(a_.relogio, a_.agendador, n);
     return false;
 }
 
 bool EsperaResposta::ate(std::int64_t fimMs, const FormasResposta& formas,
-                         const std::function<QString()>& chegou) const {
+                         const std::function<QString()>& chegou,
+                         const std::function<bool()>& encurta) const {
     QString curta; // a short answer seen at the last look
     for (std::int64_t agora = a_.relogio.monotonicoMs(); agora < fimMs;
          agora = a_.relogio.monotonicoMs()) {
-        AguardaMilissegundos(a_.relogio, a_.agendador,
-                             std::min<std::int64_t>(kIntervaloMs, fimMs - agora));
+        const bool olha = !encurta || encurta();
+        AguardaMilissegundos(
+            a_.relogio, a_.agendador,
+            std::min<std::int64_t>(olha ? kIntervaloMs : kPassoFixoMs, fimMs - agora));
+        if (!olha) continue;
         const QString texto = chegou();
         switch (Julga(texto, formas)) {
         case FormaChegada::Completa:

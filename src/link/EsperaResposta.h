@@ -31,6 +31,7 @@ FormaChegada Julga(const QString& chegou, const FormasResposta& formas);
 class EsperaResposta {
 public:
     static constexpr int kIntervaloMs = 20;
+    static constexpr int kPassoFixoMs = 100; // while it may not end early
 
     explicit EsperaResposta(Ambiente ambiente) : a_(ambiente) {}
 
@@ -40,12 +41,14 @@ public:
     // True when the wait ended on an answer before its time.
     bool milissegundos(std::int64_t ms, const FormasResposta& formas,
                        const std::function<QString()>& chegou) const;
-    // As AguardaSegundos measures its seconds.
-    bool segundos(int n, const FormasResposta& formas,
-                  const std::function<QString()>& chegou) const;
+    // As AguardaSegundos measures its seconds. With `encurta`, the wait looks at
+    // the line only while it says so, and is fixed otherwise.
+    bool segundos(int n, const FormasResposta& formas, const std::function<QString()>& chegou,
+                  const std::function<bool()>& encurta = {}) const;
     // Always adaptive: for a wait the fixed mode does not know.
     bool ate(std::int64_t fimMs, const FormasResposta& formas,
-             const std::function<QString()>& chegou) const;
+             const std::function<QString()>& chegou,
+             const std::function<bool()>& encurta = {}) const;
 
 private:
     Ambiente a_;

@@ -107,11 +107,12 @@ void PortaBiblioteca::pedeAbastecimento(TurnoCiclo& ciclo) {
     texto_ = MontaComando(QStringLiteral("(&A"));
     if (m_.ambiente.configuracao.lCriarLogTimer) registra(kRotuloComando + texto_);
     enviaSomente(texto_);
-    // Only a drain ends the cycle's own wait early: its pace stays as it was.
+    // The cycle's own wait ends early only in a drain, or for a request or a click
+    // waiting for the link: its pace stays as it was.
     if (m_.ambiente.configuracao.lDescargaRapida)
         aguarda(kEsperaColetaSegundos, texto_);
     else
-        AguardaSegundos(m_.ambiente.relogio, m_.ambiente.agendador, kEsperaColetaSegundos);
+        aguarda(kEsperaColetaSegundos, texto_, m_.alguemAguarda);
     recebe();
     if (texto_.size() != leitura::kTamanhoIdentFid) return;
     const QString resposta = texto_;
@@ -185,13 +186,17 @@ void PortaBiblioteca::recebe() {
     jaRecebido_.clear();
 }
 
-void PortaBiblioteca::aguarda(int segundos, const QString& quadro) {
+void PortaBiblioteca::aguarda(int segundos, const QString& quadro,
+                              const std::function<bool()>& encurta) {
     jaRecebido_.clear();
-    espera_.segundos(segundos, FormasDe(quadro), [this] {
-        QString veio;
-        b_.VB_ReceiveText(veio);
-        return jaRecebido_ += veio;
-    });
+    espera_.segundos(
+        segundos, FormasDe(quadro),
+        [this] {
+            QString veio;
+            b_.VB_ReceiveText(veio);
+            return jaRecebido_ += veio;
+        },
+        encurta);
 }
 
 void PortaBiblioteca::troca(const QString& quadro, int esperaMs) {

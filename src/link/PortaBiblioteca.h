@@ -44,7 +44,7 @@ private:
     std::int16_t enviaSomente(const QString& quadro); // VB_SendText
     void recebe();                                    // what the library holds
     // The wait after `quadro` was sent; what it takes from the library is kept for recebe().
-    void aguarda(int segundos, const QString& quadro);
+    void aguarda(int segundos, const QString& quadro, const std::function<bool()>& encurta = {});
     void troca(const QString& quadro, int esperaMs); // VB_SendReceiveText
     void registra(const QString& mensagem) { m_.ambiente.registro.registra(mensagem); }
 

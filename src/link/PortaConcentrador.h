@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace talvero {
@@ -135,6 +136,7 @@ protected:
 struct MeiosPorta {
     Ambiente ambiente;
     PerdaDoEnlace& perda;
+    std::function<bool()> alguemAguarda; // a request or a click waits for the link
 };
 
 } // namespace talvero

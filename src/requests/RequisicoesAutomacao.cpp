@@ -99,15 +99,18 @@ void RequisicoesAutomacao::semVigia(const QString& motivo) {
                  .arg(d_.timerArquivo.intervaloMs()));
 }
 
-// A change is looked at now, under the tick's own rules. While a request is
-// handled it waits for the pass to end; while TimerArquivo is off (a card box
-// with the operator, the end) no request may be handled: the tick finds it later.
 // A burst of changes (a request written, then renamed) makes one pass, and a
-// folder that never stops changing costs a pass per kJuntaAvisosMs at most.
+// folder that never stops changing costs a pass per kJuntaAvisosMs at most. A
+// change while the cycle holds the link may be a request for it: the cycle's
+// wait may end with its answer.
 void RequisicoesAutomacao::avisado() {
+    d_.enlace.aguardaVez();
     aviso_->setHabilitado(true);
 }
 
+// A change is looked at now, under the tick's own rules. While a request is
+// handled it waits for the pass to end; while TimerArquivo is off (a card box
+// with the operator, the end) no request may be handled: the tick finds it later.
 void RequisicoesAutomacao::pastaMudou() {
     if (emPassagem_) {
         outraPassagem_ = true;
@@ -133,8 +136,10 @@ void RequisicoesAutomacao::passagem() {
         outraPassagem_ = false;
         atendeu = passa();
     } while (outraPassagem_ && d_.timerArquivo.habilitado());
-    // A request still being written gets its next look soon, as does the next one waiting.
-    if (vigiando_ && (atendeu || pasta_.mudou())) novaOlhada_->setHabilitado(true);
+    // A request still being written gets its next look soon, as do the next one
+    // waiting and one waiting for the link.
+    if (vigiando_ && (atendeu || pasta_.mudou() || d_.enlace.alguemAguarda()))
+        novaOlhada_->setHabilitado(true);
 }
 
 // One look at the folder and at most one request handled; true when one was.
@@ -176,7 +181,10 @@ RequisicoesAutomacao::LeRequisicaoAutomacao(const PastaPedidos::Pedido& pedido) 
     leCampos(pedido);
     const Comando* c = comando(lComandoReq);
     // The link is busy: the request stays in the folder for a later tick.
-    if (c && c->usaEnlace && d_.enlace.emTroca()) return Tomada::Fica;
+    if (c && c->usaEnlace && d_.enlace.emTroca()) {
+        d_.enlace.aguardaVez();
+        return Tomada::Fica;
+    }
     if (!retira(pedido.nome)) return Tomada::Seguinte;
     try {
         if (c) {

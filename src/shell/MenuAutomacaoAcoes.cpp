@@ -14,6 +14,7 @@ void MenuAutomacao::quandoEnlaceLivre(std::function<void()> acao) {
         acao();
         return;
     }
+    enlace.aguardaVez();
     aEsperaDoEnlace_.push_back(std::move(acao));
     if (!esperaEnlace_)
         esperaEnlace_ = plataforma.agendador.criaTemporizador(kEsperaEnlaceMs, [this] {

@@ -7,7 +7,7 @@ namespace talvero {
 
 // The transport is chosen here, once: nothing else asks which one it is.
 std::unique_ptr<PortaConcentrador> MenuAutomacao::criaPorta() {
-    const MeiosPorta meios{ambiente, enlace.perda()};
+    const MeiosPorta meios{ambiente, enlace.perda(), [this] { return enlace.alguemAguarda(); }};
     if (config.lUsarDllCompany)
         return std::make_unique<PortaBiblioteca>(transportes.biblioteca(), meios);
     return std::make_unique<PortaSerial>(transportes.serial(), meios,

@@ -48,7 +48,7 @@ protected:
                 [this](bool habilitado) { timerHabilitado += habilitado; }};
     }
     MeiosPorta meios(EnlaceConcentrador& e) {
-        return {{mundo.relogio, mundo.agendador, registro, configuracao}, e.perda()};
+        return {{mundo.relogio, mundo.agendador, registro, configuracao}, e.perda(), {}};
     }
 
     PlataformaDeTeste mundo;

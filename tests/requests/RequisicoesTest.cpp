@@ -480,6 +480,29 @@ TEST(PedidosQueEncerram, LeituraDoEncerranteEntregaOCaminhoDaRespostaELiberaAPor
 
 // Cards written, found, erased through requests on both transports, each asked
 // while the cycle is inside an exchange; fuelings keep their way meanwhile.
+// On the library the cycle's fueling request holds the link for its whole wait;
+// a card request that finds it taken ends that wait with its answer (the fueling
+// stored and acknowledged first), not two seconds later.
+TEST(PedidosDeCartao, NaBibliotecaAEsperaDoCicloTerminaParaOPedido) {
+    Posto t(true);
+    Estacao& e = t.e;
+    e.roda(3000);
+    e.nucleo.geraAbastecimento(QStringLiteral("03"), M("7"));
+    std::int64_t escritoMs = -1;
+    e.vigias.depoisDeEnviar = [&](const QByteArray& b) {
+        if (!b.startsWith("(&A") || escritoMs >= 0) return;
+        t.pede(1, QStringLiteral("AUTOMACAO INCLUI CARTAO"), kCartao + "|@|");
+        e.mundo.vigiaPasta.notifica();
+        escritoMs = e.mundo.relogio.ms();
+    };
+    for (int i = 0; i < 1000 && !t.respondido(1); ++i)
+        e.roda(5);
+    EXPECT_LE(e.mundo.relogio.ms() - escritoMs, 400);
+    EXPECT_EQ(t.toma(1), P(kOk, QStringLiteral("000000|@|")));
+    EXPECT_EQ(e.abastecimentos().size(), 1);
+    e.confereComOLivro();
+}
+
 TEST(PedidosDeCartao, GravaAchaNaPosicaoApagaENaoAchaNoRegistro51) {
     const QString longe = QStringLiteral("FEDCBA9876543210");
     for (const bool biblioteca : {false, true}) {
