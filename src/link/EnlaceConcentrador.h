@@ -72,9 +72,9 @@ public:
         Timer timer_;
     };
     bool emTroca() const { return reservas_ > 0; }
-    // Someone found the link taken and waits for it: the cycle's own wait may end
-    // with its answer. Forgotten when the link is free again.
-    void aguardaVez() { aguardando_ = emTroca(); }
+    // Someone wants the link, or may want it soon (a request just written): the
+    // cycle's own wait may end with its answer. Forgotten when a holder lets it go.
+    void aguardaVez() { aguardando_ = true; }
     bool alguemAguarda() const { return aguardando_; }
 
 private:

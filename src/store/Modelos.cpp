@@ -103,7 +103,7 @@ Email do Destinatario 2=
 Usar Dll da Company=NAO
 ; SIM: o identificador de cartões IdentFid está em uso.
 Usar IdentFID=NAO
-; SIM: cada espera por uma resposta do concentrador dura o tempo todo (1 ou 2 s); outro valor: termina quando a resposta chega inteira.
+; SIM: cada espera do agente por uma resposta do concentrador dura o tempo todo (1 ou 2 s); outro valor: termina quando a resposta chega inteira.
 Espera Fixa=NAO
 ; SIM: enquanto o concentrador tem abastecimentos à espera, pede o próximo a cada 500 ms (as consultas de andamento esperam); outro valor: um a cada 2,5 s.
 Descarga Rapida=NAO
