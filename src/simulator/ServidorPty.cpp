@@ -21,6 +21,7 @@ namespace talvero::sim {
 
 namespace {
 
+constexpr int kLiberaExclusivoMs = 100;
 // A line nobody reads keeps at most this much of the simulator's answers.
 constexpr qsizetype kMaximoPendente = 64 * 1024;
 
@@ -86,6 +87,10 @@ void ServidorPty::abre(const QString& link) {
     escrita_ = std::make_unique<QSocketNotifier>(mestre_, QSocketNotifier::Write);
     escrita_->setEnabled(false);
     QObject::connect(escrita_.get(), &QSocketNotifier::activated, [this] { esvazia(); });
+    // Also for an agent that ends before it ever writes (a request to close right
+    // after its start): the next one must find the line free.
+    QObject::connect(&liberaExclusivo_, &QTimer::timeout, [this] { ::ioctl(escravo_, TIOCNXCL); });
+    liberaExclusivo_.start(kLiberaExclusivoMs);
 }
 
 // The link appears at once and whole: made under a temporary name, then renamed.
@@ -149,6 +154,7 @@ void ServidorPty::esvazia() {
 }
 
 void ServidorPty::fecha() {
+    liberaExclusivo_.stop();
     leitura_.reset();
     escrita_.reset();
     if (!link_.isEmpty()) {

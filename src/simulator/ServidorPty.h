@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -46,6 +47,7 @@ private:
     FilaSaida fila_;
     QByteArray aEscrever_;
     QElapsedTimer mudo_;
+    QTimer liberaExclusivo_;
 };
 
 } // namespace talvero::sim
