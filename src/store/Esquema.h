@@ -37,6 +37,10 @@ struct Tabela {
     // Secondary indexes, each a list of columns: the searches that the key alone
     // would answer by reading the whole table.
     QList<QStringList> indices = {};
+    // On PostgreSQL since version 4, the key of a table numbered by the database: a
+    // central server gathers several stations' rows in one table, and the number
+    // alone is each station's own.
+    QStringList chaveEntreEstacoes = {};
 
     QStringList chaves() const;
     QStringList nomes() const;
@@ -45,7 +49,7 @@ struct Tabela {
 
 enum class Dialeto { SQLite, PostgreSQL };
 
-constexpr int kVersao = 3;
+constexpr int kVersao = 4;
 
 const QList<Tabela>& tabelas();
 const Tabela* tabela(const QString& nome); // any letter case; nullptr when unknown

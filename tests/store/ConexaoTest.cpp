@@ -17,6 +17,9 @@ TEST_P(ConexaoTest, EsquemaCriadoUmaVezAtualizadoDaVersao1ERecusadoQuandoMaisNov
     AbastecimentoRejeitado r(conexao());
     r.DataHoraRecebido = QDateTime(QDate(2024, 3, 5), QTime(10, 20, 31));
     ASSERT_TRUE(r.Inclui());
+    if (pg())
+        direto(QStringLiteral("ALTER TABLE AbastecimentoRejeitado DROP CONSTRAINT "
+                              "abastecimentorejeitado_pkey, ADD PRIMARY KEY (Id)"));
     direto(QStringLiteral("DROP INDEX AbastecimentoRejeitado_EmpresaDataHoraReprocessado"));
     for (const char* coluna :
          {"DataHoraReprocessado", "DataAbastecimento", "HoraAbastecimento", "BicoAbastecimento"})
@@ -33,6 +36,17 @@ TEST_P(ConexaoTest, EsquemaCriadoUmaVezAtualizadoDaVersao1ERecusadoQuandoMaisNov
     r.DataHoraReprocessado = r.DataHoraRecebido;
     ASSERT_TRUE(r.Altera(r.Id));
     EXPECT_EQ(AbastecimentoRejeitado::Lista(conexao()).at(0).BicoAbastecimento, 3);
+    // Another station's answer with the same number, as a central server gathers them.
+    const QString outraEstacao = QStringLiteral(
+        "INSERT INTO AbastecimentoRejeitado (Id, Empresa, DataHoraRecebido) SELECT Id, Empresa + "
+        "1, DataHoraRecebido FROM AbastecimentoRejeitado");
+    bool aceita = true;
+    try {
+        direto(outraEstacao);
+    } catch (const ErroBanco&) {
+        aceita = false;
+    }
+    EXPECT_EQ(aceita, pg());
 
     direto(QStringLiteral("UPDATE VersaoEsquema SET Versao = 99"));
     Conexao nova(opcoes_);
