@@ -142,7 +142,9 @@ bool Conexao::abrePostgres(QString& motivo) {
     db_.setPort(opcoes_.porta);
     db_.setDatabaseName(opcoes_.banco);
     db_.setUserName(opcoes_.usuario);
-    db_.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    db_.setConnectOptions(
+        QStringLiteral("connect_timeout=10") +
+        (opcoes_.opcoesConexao.isEmpty() ? QString() : QLatin1Char(';') + opcoes_.opcoesConexao));
     if (!db_.open()) {
         motivo =
             textoDe(db_.lastError()) + QStringLiteral(" [") + opcoes_.destino() + QLatin1Char(']');
@@ -171,6 +173,7 @@ void Conexao::garanteAberta(const QString& operacao) {
     QString motivo;
     if (!abre(motivo)) throw erroBanco(operacao, motivo);
     perdida_ = false;
+    esquemaPronto_ = esquemaPronto_ || opcoes_.semEsquema;
     if (!esquemaPronto_) preparaEsquema();
 }
 

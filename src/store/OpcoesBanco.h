@@ -28,6 +28,11 @@ struct OpcoesBanco {
     QString banco;
     QString usuario;
     QString esquema;
+    // Not from the INI: another station's database, reached by talvero-dados with libpq
+    // options of its own ("sslmode=require;passfile=..."), whose schema is read as it
+    // stands, never created there.
+    QString opcoesConexao;
+    bool semEsquema = false;
     QString erroConfiguracao; // a value the INI file got wrong; Conecta reports it
 
     static OpcoesBanco sqlite(const QString& arquivoLocal);

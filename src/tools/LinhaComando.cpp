@@ -5,8 +5,10 @@
 namespace talvero::linhaComando {
 
 QString comando(const QStringList& argumentos) {
-    static const QStringList comValor{"--root", "--critico", "--id",     "--data",
-                                      "--de",   "--ate",     "--empresa"};
+    static const QStringList comValor{
+        "--root",    "--critico",        "--id",       "--data",      "--de",    "--ate",
+        "--empresa", "--atraso",         "--servidor", "--porta",     "--banco", "--usuario",
+        "--como",    "--arquivo-senhas", "--sslmode",  "--limite-wal"};
     if (argumentos.contains(QLatin1String("--help")) || argumentos.contains(QLatin1String("-h")))
         return {};
     for (qsizetype i = 1; i < argumentos.size(); ++i) {

@@ -17,6 +17,7 @@
 #include "store/Valores.h"
 #include "support/Entradas.h"
 #include "support/Instalacao.h"
+#include "tools/ComandoCentral.h"
 #include "tools/ComandoLog.h"
 #include "tools/ComandoSituacao.h"
 #include "tools/RelatorioEncerrantes.h"
@@ -82,6 +83,39 @@ Comandos:
                            mais recente; com --seguir, continua mostrando o que é
                            acrescentado (e, sem ARQUIVO, passa ao log da hora
                            seguinte quando ele aparece), como tail -f, até Ctrl+C
+  central publicar [--como PAPEL] [--limite-wal TAMANHO]
+                           numa estação em PostgreSQL, prepara a central da rede:
+                           confere wal_level = logical, limita o WAL que um slot de
+                           replicação pode reter (max_slot_wal_keep_size, 4GB se o
+                           servidor não tiver limite), cria o papel talvero_central
+                           (replicação e leitura só das tabelas publicadas; a senha
+                           é mostrada uma vez) e a publicação talvero_central de
+                           Abastecimento, EncerranteAtual e AbastecimentoRejeitado;
+                           rodado de novo, não muda nada; precisa de um superusuário
+  central assinar NOME --servidor HOST [--porta N] --banco NOME
+                  [--usuario PAPEL] [--arquivo-senhas ARQ] [--sslmode MODO]
+                  [--como PAPEL]
+                           na central (a raiz cujo INI aponta o banco central), cria
+                           o esquema se preciso e a assinatura talvero_NOME da
+                           estação (TLS: sslmode require ou mais); a senha vem do
+                           arquivo de senhas ARQ (/var/lib/postgresql/.pgpass),
+                           lido pelo servidor da central, nunca da linha de comando;
+                           copia os registros que a estação já tem só se a central
+                           não tiver nenhum da empresa dela; uma empresa que outra
+                           assinatura já traz é recusada; com a assinatura já
+                           criada, só a reativa se um erro a desativou
+  central remover NOME [--sem-estacao] [--como PAPEL]
+                           remove a assinatura e o slot dela na estação (com
+                           --sem-estacao, só na central, e diz como descartar o slot)
+  central situacao [--atraso SEGUNDOS]
+                           na central, cada assinatura: ativa, conectada, segundos
+                           desde a última mensagem da estação e bytes recebidos por
+                           confirmar; sai como os plugins de monitoração: 0 em dia,
+                           1 estação atrasada (nada dela há mais de --atraso s, 300
+                           se omitido) ou sem conexão, 2 assinatura desativada por
+                           um erro (por exemplo uma mudança de esquema que a central
+                           não recebeu antes), 3 nenhuma assinatura ou central
+                           inalcançável
 
 Opções:
   --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
@@ -94,6 +128,8 @@ Opções:
   --de AAAA-MM-DD --ate AAAA-MM-DD
                conferir os encerrantes desses dias (inclusive)
   --empresa N  conferir os encerrantes da empresa N (um banco central tem várias)
+  --como PAPEL central: conectar como esse papel do PostgreSQL (um superusuário)
+               em vez do Usuario do INI
   --version    mostra a versão
   --help       mostra esta ajuda
 
@@ -417,6 +453,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (situacao::pedida(app.arguments())) return situacao::executa(app.arguments());
     if (leituraLog::pedido(app.arguments())) return leituraLog::executa(app.arguments());
+    if (comandoCentral::pedido(app.arguments())) return comandoCentral::executa(app.arguments());
     try {
         const Argumentos a = leArgumentos(app.arguments());
         if (a.ajuda) {
