@@ -6,6 +6,7 @@
 #include "store/Abastecimento.h"
 #include "store/AbastecimentoRejeitado.h"
 #include "store/ConferenciaEncerrantes.h"
+#include "store/ReplicacaoCentral.h"
 #include "support/Instalacao.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,12 @@ PainelEstado::Encerrantes encerrantesDoDia(Conexao& conexao, std::int16_t empres
     for (const encerrantes::LinhaBico& b : r.bicos)
         e.comEncerrantes = e.comEncerrantes || b.comEncerrantes;
     return e;
+}
+
+std::optional<PainelEstado::WalCentral> walCentral(Conexao& conexao) {
+    const auto slot = central::slotMaisCheio(conexao);
+    if (!slot) return std::nullopt;
+    return PainelEstado::WalCentral{slot->retidoBytes, slot->limiteBytes};
 }
 
 std::int64_t horaDoCalendario(const QDateTime& momento) {
@@ -160,6 +167,7 @@ void MenuAutomacao::leContagensPainel(const QDate& hoje, std::int64_t agoraMs) {
         painel_.leContagens(hoje, Abastecimento::ContaNoDia(conexao, empresa, hoje), lido,
                             AbastecimentoRejeitado::ContaAguardando(conexao, empresa));
         painel_.leEncerrantes(hoje, encerrantesDoDia(conexao, empresa, hoje));
+        if (conexao.postgres()) painel_.leWalCentral(walCentral(conexao));
         proximaLeituraPainelMs_ = agoraMs + kReleituraMs;
     } catch (const Erro&) {
         proximaLeituraPainelMs_ = agoraMs + kNovaTentativaMs;

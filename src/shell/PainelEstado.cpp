@@ -155,23 +155,32 @@ QStringList PainelEstado::situacao(const Momento& m) const {
     static const char* const kEnlaces[] = {"aguardando", "respondendo", "sem_resposta", "perdido"};
     const auto sim = [](bool v) { return v ? QStringLiteral("sim") : QStringLiteral("nao"); };
     const Enlace e = enlace(m);
-    return {QStringLiteral("transporte=") + transporte(m),
-            QStringLiteral("esperas=") + m.esperas,
-            QStringLiteral("descarga_rapida=") + sim(m.descargaRapida),
-            QStringLiteral("banco=") + m.banco,
-            QStringLiteral("banco_estado=") +
-                (m.bancoPerdido ? QStringLiteral("perdido") : QStringLiteral("conectado")),
-            QStringLiteral("enlace=") + QLatin1String(kEnlaces[int(e)]),
-            QStringLiteral("ultima_resposta=") + Iso(m.recepcao.quando),
-            QStringLiteral("pausada=") + sim(m.pausada),
-            QStringLiteral("abastecimentos_hoje=") + QString::number(gravadosHoje_),
-            QStringLiteral("ultimo_abastecimento=") +
-                (ultimo_ ? Iso(QDateTime(ultimo_->data, ultimo_->hora)) : QString()),
-            QStringLiteral("quarentena=") + QString::number(emQuarentena_),
-            QStringLiteral("lacunas_encerrante_hoje=") + QString::number(encerrantes_.lacunas),
-            QStringLiteral("litros_lacunas_hoje=") + encerrantes_.litros.textoPonto(3),
-            QStringLiteral("recusados_na_pasta=") + QString::number(m.recusadosNaPasta),
-            QStringLiteral("resumo=") + resumo(m, e).join(QStringLiteral(" · "))};
+    QStringList central;
+    if (walCentral_)
+        central << QStringLiteral("central_wal_retido=") +
+                       (walCentral_->retidoBytes ? QString::number(*walCentral_->retidoBytes)
+                                                 : QStringLiteral("perdido"))
+                << QStringLiteral("central_wal_limite=") +
+                       QString::number(walCentral_->limiteBytes);
+    return QStringList{
+               QStringLiteral("transporte=") + transporte(m),
+               QStringLiteral("esperas=") + m.esperas,
+               QStringLiteral("descarga_rapida=") + sim(m.descargaRapida),
+               QStringLiteral("banco=") + m.banco,
+               QStringLiteral("banco_estado=") +
+                   (m.bancoPerdido ? QStringLiteral("perdido") : QStringLiteral("conectado")),
+               QStringLiteral("enlace=") + QLatin1String(kEnlaces[int(e)]),
+               QStringLiteral("ultima_resposta=") + Iso(m.recepcao.quando),
+               QStringLiteral("pausada=") + sim(m.pausada),
+               QStringLiteral("abastecimentos_hoje=") + QString::number(gravadosHoje_),
+               QStringLiteral("ultimo_abastecimento=") +
+                   (ultimo_ ? Iso(QDateTime(ultimo_->data, ultimo_->hora)) : QString()),
+               QStringLiteral("quarentena=") + QString::number(emQuarentena_),
+               QStringLiteral("lacunas_encerrante_hoje=") + QString::number(encerrantes_.lacunas),
+               QStringLiteral("litros_lacunas_hoje=") + encerrantes_.litros.textoPonto(3),
+               QStringLiteral("recusados_na_pasta=") + QString::number(m.recusadosNaPasta)} +
+           central +
+           QStringList{QStringLiteral("resumo=") + resumo(m, e).join(QStringLiteral(" · "))};
 }
 
 // Before the first answer, silence counts from the panel's start.

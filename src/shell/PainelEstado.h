@@ -54,6 +54,13 @@ public:
         QString falhaPartida; // the start-up could not finish: why
     };
 
+    // The WAL this station's busiest slot of the chain's central server holds back
+    // (nothing: the server dropped the slot) and the server's cap (-1: none).
+    struct WalCentral {
+        std::optional<qint64> retidoBytes;
+        qint64 limiteBytes = -1;
+    };
+
     static constexpr std::int64_t kSilencioMs = 10'000;
 
     // The counts as the database has them: they replace those kept so far.
@@ -64,6 +71,7 @@ public:
     void leEncerrantes(const QDate& dia, const Encerrantes& encerrantes);
     const Encerrantes& encerrantesHoje() const { return encerrantes_; }
     void ficouEmQuarentena() { ++emQuarentena_; }
+    void leWalCentral(const std::optional<WalCentral>& wal) { walCentral_ = wal; }
 
     TextosPainel textos(const Momento& m);
     // The link as the journal and the status file tell it.
@@ -93,6 +101,7 @@ private:
     // Paused, the cycle asks nothing: after a resume, silence counts from the resume.
     UltimaRecepcao retomada_;
     bool pausadaAntes_ = false;
+    std::optional<WalCentral> walCentral_; // nothing: the station publishes nowhere
 };
 
 } // namespace talvero

@@ -37,12 +37,13 @@ QString senhaAleatoria() {
 Passo exigeWalLogico(Conexao& admin) {
     const QString nivel = valor(admin, QStringLiteral("SHOW wal_level")).toString();
     if (nivel != QLatin1String("logical"))
-        throw Erro(QStringLiteral("o servidor da estação tem wal_level = %1, e a central precisa de "
-                                  "wal_level = logical. Como superusuário: ALTER SYSTEM SET "
-                                  "wal_level = logical; e reinicie o PostgreSQL (por exemplo "
-                                  "systemctl restart postgresql); depois rode de novo")
-                       .arg(nivel),
-                   erros::BancoDeDados);
+        throw Erro(
+            QStringLiteral("o servidor da estação tem wal_level = %1, e a central precisa de "
+                           "wal_level = logical. Como superusuário: ALTER SYSTEM SET "
+                           "wal_level = logical; e reinicie o PostgreSQL (por exemplo "
+                           "systemctl restart postgresql); depois rode de novo")
+                .arg(nivel),
+            erros::BancoDeDados);
     return {QStringLiteral("wal_level = logical: ok")};
 }
 
@@ -55,9 +56,9 @@ Passo limitaWal(Conexao& admin, const QString& pedido) {
         novo.isEmpty() ||
         valor(admin, QStringLiteral("SELECT pg_size_bytes(?) = pg_size_bytes(?)"), {novo, atual})
             .toBool();
-    if (igual)
-        return {QStringLiteral("max_slot_wal_keep_size = %1: mantido").arg(atual)};
-    admin.executa(kOp, QStringLiteral("ALTER SYSTEM SET max_slot_wal_keep_size = ") + literal(novo));
+    if (igual) return {QStringLiteral("max_slot_wal_keep_size = %1: mantido").arg(atual)};
+    admin.executa(kOp,
+                  QStringLiteral("ALTER SYSTEM SET max_slot_wal_keep_size = ") + literal(novo));
     admin.executa(kOp, QStringLiteral("SELECT pg_reload_conf()"));
     return {QStringLiteral("max_slot_wal_keep_size = %1: definido (antes: %2); um slot que "
                            "passar disso é descartado, e o disco da estação não enche")
@@ -93,10 +94,11 @@ Passo concedeLeitura(Conexao& admin) {
                {kPapel})
              .toBool();
     if (semEsquema)
-        admin.executa(kOp, QStringLiteral("GRANT USAGE ON SCHEMA ") +
-                               valor(admin, QStringLiteral("SELECT quote_ident(current_schema())"))
-                                   .toString() +
-                               QStringLiteral(" TO ") + kPapel);
+        admin.executa(
+            kOp,
+            QStringLiteral("GRANT USAGE ON SCHEMA ") +
+                valor(admin, QStringLiteral("SELECT quote_ident(current_schema())")).toString() +
+                QStringLiteral(" TO ") + kPapel);
     if (!faltam.isEmpty())
         admin.executa(kOp, QStringLiteral("GRANT SELECT ON %1 TO %2")
                                .arg(faltam.join(QStringLiteral(", ")), kPapel));
@@ -111,7 +113,8 @@ Passo criaPublicacao(Conexao& admin) {
     if (!valor(admin, QStringLiteral("SELECT 1 FROM pg_publication WHERE pubname = ?"),
                {kPublicacao})
              .isValid()) {
-        admin.executa(kOp, QStringLiteral("CREATE PUBLICATION %1 FOR TABLE %2").arg(kPublicacao, lista));
+        admin.executa(kOp,
+                      QStringLiteral("CREATE PUBLICATION %1 FOR TABLE %2").arg(kPublicacao, lista));
         return {QStringLiteral("publicação %1 de %2: criada").arg(kPublicacao, lista), true};
     }
     QSqlQuery q = admin.executa(kOp,
@@ -124,8 +127,7 @@ Passo criaPublicacao(Conexao& admin) {
     QSet<QString> quer;
     for (const QString& t : tabelasPublicadas())
         quer.insert(t.toLower());
-    if (tem == quer)
-        return {QStringLiteral("publicação %1 de %2: ok").arg(kPublicacao, lista)};
+    if (tem == quer) return {QStringLiteral("publicação %1 de %2: ok").arg(kPublicacao, lista)};
     admin.executa(kOp, QStringLiteral("ALTER PUBLICATION %1 SET TABLE %2").arg(kPublicacao, lista));
     return {QStringLiteral("publicação %1: agora de %2").arg(kPublicacao, lista), true};
 }
@@ -240,7 +242,8 @@ OpcoesBanco Estacao::opcoes() const {
     o.porta = porta;
     o.banco = banco;
     o.usuario = usuario;
-    o.opcoesConexao = QStringLiteral("passfile=%1;sslmode=%2").arg(valorConexao(arquivoSenhas), sslmode);
+    o.opcoesConexao =
+        QStringLiteral("passfile=%1;sslmode=%2").arg(valorConexao(arquivoSenhas), sslmode);
     o.semEsquema = true;
     return o;
 }
@@ -306,7 +309,8 @@ QList<Passo> remove(Conexao& admin, const QString& nome, bool semEstacao) {
                  true}};
     }
     admin.executa(kOp, QStringLiteral("ALTER SUBSCRIPTION %1 DISABLE").arg(assinatura));
-    admin.executa(kOp, QStringLiteral("ALTER SUBSCRIPTION %1 SET (slot_name = NONE)").arg(assinatura));
+    admin.executa(kOp,
+                  QStringLiteral("ALTER SUBSCRIPTION %1 SET (slot_name = NONE)").arg(assinatura));
     admin.executa(kOp, QStringLiteral("DROP SUBSCRIPTION %1").arg(assinatura));
     return {{QStringLiteral("assinatura %1 removida só aqui").arg(assinatura), true},
             {QStringLiteral("na estação, como superusuário, descarte o slot que ficou lá: SELECT "
@@ -317,19 +321,18 @@ QList<Passo> remove(Conexao& admin, const QString& nome, bool semEstacao) {
 
 QList<Assinatura> assinaturas(Conexao& central) {
     QSqlQuery q = central.executa(
-        kOp,
-        QStringLiteral(
-            "SELECT s.subname, obj_description(s.oid, 'pg_subscription'), s.subenabled, "
-            "w.pid IS NOT NULL, EXTRACT(EPOCH FROM now() - w.last_msg_receipt_time)::BIGINT, "
-            "pg_wal_lsn_diff(w.received_lsn, w.latest_end_lsn)::BIGINT, "
-            "COALESCE(e.apply_error_count + e.sync_error_count, 0), "
-            "EXISTS (SELECT 1 FROM pg_subscription_rel r WHERE r.srsubid = s.oid AND "
-            "r.srsubstate <> 'r') "
-            "FROM pg_subscription s JOIN pg_database d ON d.oid = s.subdbid "
-            "LEFT JOIN pg_stat_subscription w ON w.subid = s.oid AND w.relid IS NULL "
-            "LEFT JOIN pg_stat_subscription_stats e ON e.subid = s.oid "
-            "WHERE d.datname = current_database() AND s.subname LIKE 'talvero\\_%' "
-            "ORDER BY s.subname"));
+        kOp, QStringLiteral(
+                 "SELECT s.subname, obj_description(s.oid, 'pg_subscription'), s.subenabled, "
+                 "w.pid IS NOT NULL, EXTRACT(EPOCH FROM now() - w.last_msg_receipt_time)::BIGINT, "
+                 "pg_wal_lsn_diff(w.received_lsn, w.latest_end_lsn)::BIGINT, "
+                 "COALESCE(e.apply_error_count + e.sync_error_count, 0), "
+                 "EXISTS (SELECT 1 FROM pg_subscription_rel r WHERE r.srsubid = s.oid AND "
+                 "r.srsubstate <> 'r') "
+                 "FROM pg_subscription s JOIN pg_database d ON d.oid = s.subdbid "
+                 "LEFT JOIN pg_stat_subscription w ON w.subid = s.oid AND w.relid IS NULL "
+                 "LEFT JOIN pg_stat_subscription_stats e ON e.subid = s.oid "
+                 "WHERE d.datname = current_database() AND s.subname LIKE 'talvero\\_%' "
+                 "ORDER BY s.subname"));
     QList<Assinatura> r;
     while (q.next()) {
         Assinatura a;

@@ -92,7 +92,7 @@ struct Assinatura {
     std::optional<int> empresa;
     bool ativa = false;
     bool conectada = false;
-    bool copiando = false;                // the first copy of a table is not done
+    bool copiando = false;                 // the first copy of a table is not done
     std::optional<qint64> ultimaMensagemS; // seconds since the station last said anything
     std::optional<qint64> pendenteBytes;   // received from the station, not yet confirmed
     qint64 erros = 0;                      // apply and copy errors since the statistics began

@@ -102,6 +102,33 @@ private:
     QStringList critico_, aviso_;
 };
 
+constexpr qint64 kWalSemLimiteAviso = qint64(1) << 30;
+
+// The central server never holds up a fueling, but a slot it stopped reading fills the
+// station's disk up to the cap, and past the cap the central server has lost the slot.
+void julgaCentral(Motivos& m, const Chaves& chaves) {
+    const auto retido = valorDe(chaves, QStringLiteral("central_wal_retido"));
+    if (!retido) return;
+    if (*retido == QLatin1String("perdido")) {
+        m.aviso(QStringLiteral("o slot de replicação da central passou do limite e foi descartado: "
+                               "os abastecimentos seguem gravados aqui, mas a central precisa de "
+                               "uma nova assinatura (central remover e central assinar)"));
+        return;
+    }
+    const qint64 bytes = retido->toLongLong();
+    const qint64 limite =
+        valorDe(chaves, QStringLiteral("central_wal_limite")).value_or(QString()).toLongLong();
+    const qint64 aviso = limite > 0 ? limite / 2 : kWalSemLimiteAviso;
+    if (bytes > aviso)
+        m.aviso(
+            QStringLiteral("o slot de replicação da central retém %1 MB de WAL%2: a central "
+                           "não está recebendo desta estação (talvero-dados central situacao "
+                           "na central; desativada de vez, remova a assinatura lá e descarte "
+                           "o slot aqui)")
+                .arg(bytes >> 20)
+                .arg(limite > 0 ? QStringLiteral(" (limite %1 MB)").arg(limite >> 20) : QString()));
+}
+
 // While the link answers, the file is rewritten only every 30 s unless something
 // changes, so an older `ultima_resposta` then is no silence.
 void julgaEnlace(Motivos& m, const QString& enlace, const QDateTime& inicio,
@@ -189,6 +216,8 @@ const Rotulo kRotulos[] = {
     {"lacunas_encerrante_hoje", "Lacunas de encerrante hoje", comoEsta},
     {"litros_lacunas_hoje", "Litros nas lacunas de hoje", comoEsta},
     {"recusados_na_pasta", "Entradas recusadas na pasta de pedidos", comoEsta},
+    {"central_wal_retido", "WAL retido para a central (bytes)", comoEsta},
+    {"central_wal_limite", "Limite do WAL retido (bytes; -1: sem limite)", comoEsta},
     {"resumo", "Resumo", comoEsta},
 };
 
@@ -270,6 +299,7 @@ Juizo julga(const Chaves& chaves, const QDateTime& agora, int criticoSegundos,
                     valorDe(chaves, QStringLiteral("litros_lacunas_hoje")).value_or(QString()))));
     if (recusados > 0)
         m.aviso(QStringLiteral("%1 entrada(s) recusada(s) na pasta de pedidos").arg(recusados));
+    julgaCentral(m, chaves);
     return m.juizo();
 }
 

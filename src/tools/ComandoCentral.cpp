@@ -111,7 +111,8 @@ Pedido lePedido(const QStringList& args) {
     for (const Sub& s : kSubs)
         if (sub == QLatin1String(s.nome)) p.sub = &s;
     if (!p.sub)
-        throw ErroUso(QStringLiteral("use central publicar, assinar NOME, remover NOME ou situacao"));
+        throw ErroUso(
+            QStringLiteral("use central publicar, assinar NOME, remover NOME ou situacao"));
     if (p.sub->comNome != (l.livres.size() == 2))
         throw ErroUso(p.sub->comNome ? QStringLiteral("central %1 precisa do NOME da estação")
                                            .arg(QLatin1String(p.sub->nome))
@@ -229,8 +230,9 @@ void confereArquivoSenhas(const central::Estacao& e) {
                        .arg(e.arquivoSenhas),
                    erros::PermissaoNegada);
     if (!f.open(QIODevice::ReadOnly))
-        throw Erro(QStringLiteral("não foi possível ler %1: %2").arg(e.arquivoSenhas, f.errorString()),
-                   erros::PermissaoNegada);
+        throw Erro(
+            QStringLiteral("não foi possível ler %1: %2").arg(e.arquivoSenhas, f.errorString()),
+            erros::PermissaoNegada);
     if (!temEntrada(f.read(1024 * 1024), e.servidor, e.porta, e.banco, e.usuario))
         throw Erro(QStringLiteral("%1 não tem a senha da estação.").arg(e.arquivoSenhas) +
                        comoEscrever(e),
@@ -244,8 +246,8 @@ central::Estacao estacaoPedida(const Pedido& p) {
     e.porta = p.valor("--porta").isEmpty() ? 5432 : p.valor("--porta").toInt();
     e.banco = p.valor("--banco");
     e.usuario = p.valor("--usuario").isEmpty() ? central::kPapel : p.valor("--usuario");
-    e.arquivoSenhas = p.valor("--arquivo-senhas").isEmpty() ? kArquivoSenhasPadrao
-                                                            : p.valor("--arquivo-senhas");
+    e.arquivoSenhas =
+        p.valor("--arquivo-senhas").isEmpty() ? kArquivoSenhasPadrao : p.valor("--arquivo-senhas");
     if (!p.valor("--sslmode").isEmpty()) e.sslmode = p.valor("--sslmode");
     return e;
 }
@@ -294,7 +296,7 @@ QString linhaDe(const central::Assinatura& a) {
     QStringList partes;
     partes << (a.empresa ? QStringLiteral("empresa %1").arg(*a.empresa)
                          : QStringLiteral("empresa desconhecida"));
-    partes << (!a.ativa       ? QStringLiteral("desativada")
+    partes << (!a.ativa      ? QStringLiteral("desativada")
                : a.conectada ? QStringLiteral("ativa, conectada")
                              : QStringLiteral("ativa, sem conexão com a estação"));
     if (a.copiando) partes << QStringLiteral("copiando os registros que a estação já tinha");
@@ -320,10 +322,11 @@ int situacao(const Pedido& p) {
     for (const central::Assinatura& a : lista) {
         if (!a.ativa) {
             estado = 2;
-            motivos.prepend(a.nome + QStringLiteral(" desativada depois de um erro (por exemplo uma "
-                                                    "mudança de esquema que a central não recebeu "
-                                                    "antes): veja o log do PostgreSQL da central, "
-                                                    "corrija e rode central assinar ") +
+            motivos.prepend(a.nome +
+                            QStringLiteral(" desativada depois de um erro (por exemplo uma "
+                                           "mudança de esquema que a central não recebeu "
+                                           "antes): veja o log do PostgreSQL da central, "
+                                           "corrija e rode central assinar ") +
                             a.nome.mid(8));
         } else if (!a.conectada || a.ultimaMensagemS.value_or(0) > atraso) {
             estado = std::max(estado, 1);
@@ -356,8 +359,8 @@ bool pedido(const QStringList& argumentos) {
     return linhaComando::comando(argumentos) == QLatin1String("central");
 }
 
-bool temEntrada(const QByteArray& arquivo, const QString& servidor, int porta,
-                const QString& banco, const QString& usuario) {
+bool temEntrada(const QByteArray& arquivo, const QString& servidor, int porta, const QString& banco,
+                const QString& usuario) {
     const QStringList procurados{servidor, QString::number(porta), banco, usuario};
     for (const QByteArray& bruta : arquivo.split('\n')) {
         const QString linha = QString::fromUtf8(bruta).trimmed();

@@ -10,7 +10,7 @@ bool pedido(const QStringList& argumentos);
 int executa(const QStringList& argumentos);
 
 // The line of a PostgreSQL password file that serves the station, if any.
-bool temEntrada(const QByteArray& arquivo, const QString& servidor, int porta,
-                const QString& banco, const QString& usuario);
+bool temEntrada(const QByteArray& arquivo, const QString& servidor, int porta, const QString& banco,
+                const QString& usuario);
 
 } // namespace talvero::comandoCentral

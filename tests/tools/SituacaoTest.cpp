@@ -76,6 +76,18 @@ TEST(SituacaoTest, EstadoDoArquivoDeSituacaoComoPluginDeMonitoracao) {
          semPrazo, 1, "2 lacuna(s) de encerrante hoje, 31,5 L"},
         {"pasta com recusados", emFuncionamento().com("recusados_na_pasta", "1"), semPrazo, 1,
          "1 entrada(s)"},
+        {"central em dia",
+         emFuncionamento()
+             .com("central_wal_retido", "2048")
+             .com("central_wal_limite", "4294967296"),
+         semPrazo, 0, "OK"},
+        {"central sem receber",
+         emFuncionamento()
+             .com("central_wal_retido", "2147483649")
+             .com("central_wal_limite", "4294967296"),
+         semPrazo, 1, "retém 2048 MB de WAL (limite 4096 MB)"},
+        {"slot da central descartado", emFuncionamento().com("central_wal_retido", "perdido"),
+         semPrazo, 1, "descartado"},
         {"pausada e calada", emFuncionamento().com("pausada", "sim").ha("ultima_resposta", 600),
          semPrazo, 1, "pausada"},
         {"enlace calado", emFuncionamento().com("enlace", "sem_resposta").ha("ultima_resposta", 75),
