@@ -100,14 +100,17 @@ bool aguardaAte(const std::function<bool()>& pronto, int limiteMs, int passoMs) 
     return true;
 }
 
-void escreveCadastros(const QString& pasta) {
+void escreveCadastros(const QString& pasta, int empresa) {
+    const QByteArray e = QByteArray::number(empresa);
     const std::pair<const char*, QByteArray> arquivos[] = {
         {"BicoAutomacao.csv", "Codigo,Bico\n01,1\n02,2\n03,3\n04,4\n"},
-        {"Bico.csv", "Empresa,Bico,Produto,Complemento\n1,1,1,ILHA 1\n1,2,2,ILHA 1\n1,3,3,ILHA "
-                     "2\n1,4,1,ILHA 2\n"},
+        {"Bico.csv", "Empresa,Bico,Produto,Complemento\n" + e + ",1,1,ILHA 1\n" + e +
+                         ",2,2,ILHA 1\n" + e + ",3,3,ILHA 2\n" + e + ",4,1,ILHA 2\n"},
         {"Produto.csv", "Produto,PrecoVenda\n1,5.79\n2,3.89\n3,5.99\n"},
-        {"Estoque.csv", "Empresa,Produto,PrecoVenda\n1,1,5.79\n1,2,3.89\n1,3,5.99\n"},
-        {"EncerranteAtual.csv", "Empresa,Bico,Encerrante\n1,1,0\n1,2,0\n1,3,0\n1,4,0\n"}};
+        {"Estoque.csv",
+         "Empresa,Produto,PrecoVenda\n" + e + ",1,5.79\n" + e + ",2,3.89\n" + e + ",3,5.99\n"},
+        {"EncerranteAtual.csv",
+         "Empresa,Bico,Encerrante\n" + e + ",1,0\n" + e + ",2,0\n" + e + ",3,0\n" + e + ",4,0\n"}};
     for (const auto& [nome, conteudo] : arquivos) {
         QFile f(pasta + QLatin1Char('/') + QLatin1String(nome));
         if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size())

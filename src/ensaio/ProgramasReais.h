@@ -33,6 +33,6 @@ bool aguardaAte(const std::function<bool()>& pronto, int limiteMs, int passoMs =
 
 // The demo station's registers (four nozzles, three products) as CSV files in
 // `pasta`, for `talvero-dados importar`. Raises std::runtime_error when a file fails.
-void escreveCadastros(const QString& pasta);
+void escreveCadastros(const QString& pasta, int empresa = 1);
 
 } // namespace talvero

@@ -267,7 +267,10 @@ int assinar(const Pedido& p) {
     }
     if (const QString erro = central::confere(e); !erro.isEmpty()) throw ErroUso(erro);
     confereArquivoSenhas(e);
-    Conexao estacao(e.opcoes());
+    // Tables replicate by schema and name: the station's are where the central root's are.
+    OpcoesBanco daEstacao = e.opcoes();
+    daEstacao.esquema = o.esquema;
+    Conexao estacao(daEstacao);
     conecta(estacao, QStringLiteral("da estação ") + e.nome);
     mostra(central::assina(admin, e, central::empresaDaEstacao(estacao)));
     return 0;
