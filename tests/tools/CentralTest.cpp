@@ -77,10 +77,15 @@ struct Cluster {
         const QString pgCtl = QDir("/usr/lib/postgresql")
                                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)
                                   .constLast();
-        QStringList comando{"/usr/lib/postgresql/" + pgCtl + "/bin/pg_ctl", "-D",
-                            env(prefixo, "DADOS"), "-w", "-t", "60"};
+        QStringList comando{"/usr/lib/postgresql/" + pgCtl + "/bin/pg_ctl",
+                            "-D",
+                            env(prefixo, "DADOS"),
+                            "-w",
+                            "-t",
+                            "60"};
         comando += acao;
-        if (::geteuid() == 0) comando = QStringList{"runuser", "-u", env(prefixo, "DONO"), "--"} + comando;
+        if (::geteuid() == 0)
+            comando = QStringList{"runuser", "-u", env(prefixo, "DONO"), "--"} + comando;
         QProcess p;
         p.start(comando.first(), comando.mid(1));
         return p.waitForFinished(90'000) && p.exitCode() == 0;
@@ -107,8 +112,9 @@ void escreve(const QString& caminho, const QByteArray& conteudo) {
 }
 
 QByteArray iniBanco(const Cluster& c, const QString& banco) {
-    return QStringLiteral("[BANCO DE DADOS]\r\nDriver=POSTGRESQL\r\nServidor=127.0.0.1\r\nPorta=%1\r\n"
-                          "Banco=%2\r\nUsuario=talvero_teste\r\n")
+    return QStringLiteral(
+               "[BANCO DE DADOS]\r\nDriver=POSTGRESQL\r\nServidor=127.0.0.1\r\nPorta=%1\r\n"
+               "Banco=%2\r\nUsuario=talvero_teste\r\n")
         .arg(c.porta(), banco)
         .toLatin1();
 }
@@ -135,8 +141,8 @@ struct Posto {
         escreveCadastros(raiz.filePath("cadastros"), empresa);
         livro = raiz.filePath("livro.jsonl");
         simulador.start(binario("simulator/concentrador-sim"),
-                        {"--tcp", "127.0.0.1:0", "--layout", "75", "--taxa", "120", "--iniciais", "4", "--semente",
-                         QString::number(empresa), "--livro", livro});
+                        {"--tcp", "127.0.0.1:0", "--layout", "75", "--taxa", "120", "--iniciais",
+                         "4", "--semente", QString::number(empresa), "--livro", livro});
         QString porta;
         ASSERT_TRUE(aguardaAte(
             [&] {
@@ -149,13 +155,14 @@ struct Posto {
             kLimiteMs));
         ASSERT_FALSE(porta.isEmpty());
         escreve(pasta() + "/AutoTalvero.INI",
-                QStringLiteral("[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=%1\r\n"
-                               "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n"
-                               "[AUTOMACAO]\r\nUsar Dll da Company=SIM\r\nUsar IdentFID=SIM\r\n"
-                               "Casas decimais da litragem=3\r\n"
-                               "Casas decimais do valor=3\r\n"
-                               "Porta de Comunicacao=127.0.0.1:%2\r\n[LOCALIZACAO]\r\nPasta da "
-                               "automacao=Automacao\r\nComputador com automacao=%3\r\n")
+                QStringLiteral(
+                    "[OUTRAS]\r\nQuantidade de Bicos=4\r\nCodigo da Empresa=%1\r\n"
+                    "Criar Log Timer=NAO\r\n[EMAIL]\r\nNumero do Email=0\r\nConcluido=NAO\r\n"
+                    "[AUTOMACAO]\r\nUsar Dll da Company=SIM\r\nUsar IdentFID=SIM\r\n"
+                    "Casas decimais da litragem=3\r\n"
+                    "Casas decimais do valor=3\r\n"
+                    "Porta de Comunicacao=127.0.0.1:%2\r\n[LOCALIZACAO]\r\nPasta da "
+                    "automacao=Automacao\r\nComputador com automacao=%3\r\n")
                         .arg(empresa)
                         .arg(porta, QHostInfo::localHostName())
                         .toLatin1() +
@@ -224,9 +231,11 @@ protected:
         central_.sql("postgres", "DROP DATABASE IF EXISTS " + bancoCentral_ + " WITH (FORCE)");
         for (const QString& banco : bancos_) {
             estacao_.sql("postgres", "SELECT pg_terminate_backend(active_pid) FROM "
-                                     "pg_replication_slots WHERE database = '" + banco + "'");
+                                     "pg_replication_slots WHERE database = '" +
+                                         banco + "'");
             estacao_.sql("postgres", "SELECT pg_drop_replication_slot(slot_name) FROM "
-                                     "pg_replication_slots WHERE database = '" + banco + "'");
+                                     "pg_replication_slots WHERE database = '" +
+                                         banco + "'");
             QSqlDatabase::removeDatabase(estacao_.prefixo + banco);
             estacao_.sql("postgres", "DROP DATABASE IF EXISTS " + banco + " WITH (FORCE)");
         }
@@ -240,8 +249,8 @@ protected:
 
     // Every fueling the station stored, and no other row of its company, at the central server.
     bool emDia(const Posto& p) const {
-        const QString conta = QStringLiteral("SELECT COUNT(*) FROM Abastecimento WHERE Empresa = %1")
-                                  .arg(p.empresa);
+        const QString conta =
+            QStringLiteral("SELECT COUNT(*) FROM Abastecimento WHERE Empresa = %1").arg(p.empresa);
         return central_.numero(bancoCentral_, conta) == estacao_.numero(p.banco, conta);
     }
     // Slots are the station cluster's: each run names its own.
@@ -259,19 +268,21 @@ protected:
                              arquivoSenhas, "--como", "postgres"});
     }
 
-    // Milliseconds from the commit at the station to the commit at the central server,
-    // for the fuelings stored at the station between `de` and `ate` (ms since the epoch).
+    // Milliseconds from the commit at the station to the row at the central server (a
+    // column of the central's own: an applied change keeps the station's commit time), for
+    // the fuelings stored at the station between `de` and `ate` (ms since the epoch).
     QList<qint64> atrasos(const Posto& p, qint64 de, qint64 ate) const {
         const QString sql =
-            QStringLiteral("SELECT Data || ' ' || Hora || ' ' || Bico, (EXTRACT(EPOCH FROM "
-                           "pg_xact_commit_timestamp(xmin)) * 1000)::BIGINT FROM Abastecimento "
-                           "WHERE Empresa = %1")
-                .arg(p.empresa);
+            QStringLiteral("SELECT Data || ' ' || Hora || ' ' || Bico, (EXTRACT(EPOCH FROM %1) * "
+                           "1000)::BIGINT FROM Abastecimento WHERE Empresa = %2");
         std::map<QString, qint64> naEstacao;
-        for (QSqlQuery q = estacao_.sql(p.banco, sql); q.next();)
+        for (QSqlQuery q =
+                 estacao_.sql(p.banco, sql.arg("pg_xact_commit_timestamp(xmin)").arg(p.empresa));
+             q.next();)
             naEstacao[q.value(0).toString()] = q.value(1).toLongLong();
         QList<qint64> r;
-        for (QSqlQuery q = central_.sql(bancoCentral_, sql); q.next();) {
+        for (QSqlQuery q = central_.sql(bancoCentral_, sql.arg("ChegadaCentral").arg(p.empresa));
+             q.next();) {
             const qint64 gravado = naEstacao[q.value(0).toString()];
             if (gravado > de && gravado < ate) r << q.value(1).toLongLong() - gravado;
         }
@@ -307,7 +318,8 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
     }
     const Saida denovo =
         talveroDados(postos[0]->raiz.path(), {"central", "publicar", "--como", "postgres"});
-    EXPECT_TRUE(denovo.codigo == 0 && denovo.texto.contains("Nada mudou")) << denovo.texto.toStdString();
+    EXPECT_TRUE(denovo.codigo == 0 && denovo.texto.contains("Nada mudou"))
+        << denovo.texto.toStdString();
 
     // The password only in a file the central server's own user reads, never in its catalogue.
     QTemporaryDir senhas;
@@ -320,9 +332,11 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
                       .toUtf8();
     escreve(arquivoSenhas, linhas);
     QFile::setPermissions(arquivoSenhas, QFile::ReadOwner | QFile::WriteOwner);
-    if (::geteuid() == 0)
-        QProcess::execute("chown", {env("CENTRAL", "DONO"), arquivoSenhas});
+    if (::geteuid() == 0) QProcess::execute("chown", {env("CENTRAL", "DONO"), arquivoSenhas});
 
+    talveroDados(raizCentral_.path(), {"criar"});
+    central_.sql(bancoCentral_, "ALTER TABLE Abastecimento ADD COLUMN ChegadaCentral TIMESTAMPTZ "
+                                "DEFAULT clock_timestamp()");
     const qint64 assinado = QDateTime::currentMSecsSinceEpoch();
     for (const auto& p : postos) {
         const Saida s = assina(*p, nome(*p), arquivoSenhas);
@@ -393,7 +407,8 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
     EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 2; }, kLimiteMs, 500))
         << ultimaSituacao_;
     central_.sql(bancoCentral_, novaColuna);
-    EXPECT_EQ(talveroDados(raizCentral_.path(), {"central", "assinar", nome(*postos[1]), "--como", "postgres"})
+    EXPECT_EQ(talveroDados(raizCentral_.path(),
+                           {"central", "assinar", nome(*postos[1]), "--como", "postgres"})
                   .codigo,
               0);
     EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 0; }, kLimiteMs, 500))
@@ -407,10 +422,10 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
     ASSERT_TRUE(aguardaAte(todasEmDia, kLimiteMs));
     for (const auto& p : postos) {
         QStringList naCentral;
-        for (QSqlQuery q = central_.sql(bancoCentral_,
-                                        QStringLiteral("SELECT RegistroAutomacao FROM "
-                                                       "Abastecimento WHERE Empresa = %1")
-                                            .arg(p->empresa));
+        for (QSqlQuery q =
+                 central_.sql(bancoCentral_, QStringLiteral("SELECT RegistroAutomacao FROM "
+                                                            "Abastecimento WHERE Empresa = %1")
+                                                 .arg(p->empresa));
              q.next();)
             naCentral << q.value(0).toString();
         QStringList livro = p->confirmados();
@@ -435,12 +450,14 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
               << " ms depois de partir\n";
 
     // Removed, the subscription takes its slot at the station with it.
-    EXPECT_EQ(talveroDados(raizCentral_.path(), {"central", "remover", nome(*postos[0]), "--como", "postgres"})
+    EXPECT_EQ(talveroDados(raizCentral_.path(),
+                           {"central", "remover", nome(*postos[0]), "--como", "postgres"})
                   .codigo,
               0);
     EXPECT_EQ(estacao_.numero(postos[0]->banco,
                               "SELECT COUNT(*) FROM pg_replication_slots WHERE slot_name = "
-                              "'talvero_" + nome(*postos[0]) + "'"),
+                              "'talvero_" +
+                                  nome(*postos[0]) + "'"),
               0);
 }
 
