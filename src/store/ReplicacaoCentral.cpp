@@ -282,8 +282,10 @@ QList<Passo> assina(Conexao& admin, const Estacao& e, std::int16_t empresa) {
                         {empresa})
                       .toLongLong();
     const bool copia = linhas == 0;
+    // Not disable_on_error: a connection cut mid-stream (the station's server restarted)
+    // counts as an error too, and would stop the subscription for good.
     admin.executa(kOp, QStringLiteral("CREATE SUBSCRIPTION %1 CONNECTION %2 PUBLICATION %3 WITH "
-                                      "(copy_data = %4, disable_on_error = true)")
+                                      "(copy_data = %4)")
                            .arg(nome, literal(e.conexao()), kPublicacao,
                                 copia ? QStringLiteral("true") : QStringLiteral("false")));
     admin.executa(kOp, QStringLiteral("COMMENT ON SUBSCRIPTION %1 IS %2")
@@ -317,6 +319,12 @@ QList<Passo> remove(Conexao& admin, const QString& nome, bool semEstacao) {
                             "pg_drop_replication_slot('%1');")
                  .arg(assinatura),
              true}};
+}
+
+int intervaloNovaTentativaMs(Conexao& central) {
+    return valor(central, QStringLiteral("SELECT setting::INTEGER FROM pg_settings WHERE name = "
+                                         "'wal_retrieve_retry_interval'"))
+        .toInt();
 }
 
 QList<Assinatura> assinaturas(Conexao& central) {

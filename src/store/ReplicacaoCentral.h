@@ -99,4 +99,7 @@ struct Assinatura {
 };
 QList<Assinatura> assinaturas(Conexao& central);
 
+// How long the central server waits before it starts a failed subscription's worker again.
+int intervaloNovaTentativaMs(Conexao& central);
+
 } // namespace talvero::central

@@ -9,10 +9,13 @@
 #include "support/Instalacao.h"
 #include "tools/LinhaComando.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextStream>
+#include <QThread>
 
 namespace talvero::comandoCentral {
 
@@ -312,25 +315,49 @@ QString linhaDe(const central::Assinatura& a) {
     return a.nome + QStringLiteral(": ") + partes.join(QStringLiteral(", "));
 }
 
-// The monitoring plugins' states: 0 OK, 1 behind or unreachable, 2 disabled, 3 unknown.
+// A change the central server cannot apply fails again at each of the server's retries;
+// a connection lost once (the station's server restarted) does not. So a subscription
+// with errors is watched for a retry and a half.
+QSet<QString> comErrosRepetidos(Conexao& c, const QList<central::Assinatura>& lista) {
+    QMap<QString, qint64> antes;
+    for (const central::Assinatura& a : lista)
+        if (a.ativa && a.erros > 0) antes[a.nome] = a.erros;
+    QSet<QString> repetidos;
+    if (antes.isEmpty()) return repetidos;
+    const QDeadlineTimer prazo(central::intervaloNovaTentativaMs(c) * 3 / 2 + 1000);
+    while (!prazo.hasExpired() && repetidos.size() < antes.size()) {
+        QThread::msleep(500);
+        for (const central::Assinatura& a : central::assinaturas(c))
+            if (antes.contains(a.nome) && a.erros > antes[a.nome]) repetidos.insert(a.nome);
+    }
+    return repetidos;
+}
+
+// The monitoring plugins' states: 0 OK, 1 behind or unreachable, 2 disabled or failing at
+// every retry, 3 unknown.
 int situacao(const Pedido& p) {
     const int atraso = p.valor("--atraso").isEmpty() ? kAtrasoPadraoS : p.valor("--atraso").toInt();
     const OpcoesBanco o = opcoesDoIni(p.raiz);
     Conexao c(o);
     conecta(c, QStringLiteral("da central"));
     const QList<central::Assinatura> lista = central::assinaturas(c);
+    const QSet<QString> falhando = comErrosRepetidos(c, lista);
     int estado = lista.isEmpty() ? 3 : 0;
     QStringList motivos;
     if (lista.isEmpty()) motivos << QStringLiteral("nenhuma assinatura talvero_ nesta central");
     for (const central::Assinatura& a : lista) {
         if (!a.ativa) {
             estado = 2;
-            motivos.prepend(a.nome +
-                            QStringLiteral(" desativada depois de um erro (por exemplo uma "
-                                           "mudança de esquema que a central não recebeu "
-                                           "antes): veja o log do PostgreSQL da central, "
-                                           "corrija e rode central assinar ") +
+            motivos.prepend(a.nome + QStringLiteral(" desativada: reative com central assinar ") +
                             a.nome.mid(8));
+        } else if (falhando.contains(a.nome)) {
+            estado = 2;
+            motivos.prepend(a.nome +
+                            QStringLiteral(" falha a cada tentativa de aplicar o que a "
+                                           "estação manda (por exemplo uma mudança de "
+                                           "esquema que a central não recebeu antes): veja "
+                                           "o log do PostgreSQL da central e atualize a "
+                                           "central; ela continua sozinha"));
         } else if (!a.conectada || a.ultimaMensagemS.value_or(0) > atraso) {
             estado = std::max(estado, 1);
             motivos << a.nome + (a.conectada ? QStringLiteral(" atrasada: nada da estação há %1 s")

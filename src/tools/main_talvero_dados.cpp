@@ -103,7 +103,7 @@ Comandos:
                            copia os registros que a estação já tem só se a central
                            não tiver nenhum da empresa dela; uma empresa que outra
                            assinatura já traz é recusada; com a assinatura já
-                           criada, só a reativa se um erro a desativou
+                           criada, só a reativa se alguém a desativou
   central remover NOME [--sem-estacao] [--como PAPEL]
                            remove a assinatura e o slot dela na estação (com
                            --sem-estacao, só na central, e diz como descartar o slot)
@@ -112,10 +112,11 @@ Comandos:
                            desde a última mensagem da estação e bytes recebidos por
                            confirmar; sai como os plugins de monitoração: 0 em dia,
                            1 estação atrasada (nada dela há mais de --atraso s, 300
-                           se omitido) ou sem conexão, 2 assinatura desativada por
-                           um erro (por exemplo uma mudança de esquema que a central
-                           não recebeu antes), 3 nenhuma assinatura ou central
-                           inalcançável
+                           se omitido) ou sem conexão, 2 assinatura desativada ou
+                           que falha a cada tentativa (por exemplo uma mudança de
+                           esquema que a central não recebeu antes; uma assinatura
+                           com erros é observada por cerca de 8,5 s), 3 nenhuma
+                           assinatura ou central inalcançável
 
 Opções:
   --root DIR   pasta onde ficam os caminhos do Windows (C:\... vira DIR/C/...);
