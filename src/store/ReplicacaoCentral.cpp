@@ -188,11 +188,12 @@ Publicacao publica(Conexao& admin, const QString& limiteWal) {
 
 std::optional<SlotCentral> slotMaisCheio(Conexao& conexao) {
     QSqlQuery q = conexao.executa(
-        kOp, QStringLiteral(
-                 "SELECT slot_name, pg_wal_lsn_diff(pg_current_wal_lsn(), restart_lsn)::BIGINT, "
-                 "pg_size_bytes(current_setting('max_slot_wal_keep_size')) FROM "
-                 "pg_replication_slots WHERE slot_name LIKE 'talvero\\_%' AND database = "
-                 "current_database() ORDER BY restart_lsn IS NOT NULL, 2 DESC LIMIT 1"));
+        kOp,
+        QStringLiteral(
+            "SELECT slot_name, pg_wal_lsn_diff(pg_current_wal_lsn(), restart_lsn)::BIGINT, "
+            "COALESCE(pg_size_bytes(current_setting('max_slot_wal_keep_size', true)), -1) FROM "
+            "pg_replication_slots WHERE slot_name LIKE 'talvero\\_%' AND database = "
+            "current_database() ORDER BY restart_lsn IS NOT NULL, 2 DESC LIMIT 1"));
     if (!q.next()) return std::nullopt;
     SlotCentral s{q.value(0).toString(), std::nullopt, q.value(2).toLongLong()};
     if (!q.value(1).isNull()) s.retidoBytes = q.value(1).toLongLong();
