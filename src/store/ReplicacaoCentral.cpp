@@ -11,6 +11,9 @@ namespace talvero::central {
 namespace {
 
 const QString kOp = QStringLiteral("central");
+// Deletions and truncations stay at the station: at the central server a TRUNCATE would
+// empty every station's rows, and the head office keeps what it received.
+const QString kOperacoes = QStringLiteral("'insert, update'");
 
 QString literal(QString texto) {
     return QLatin1Char('\'') + texto.replace(QLatin1Char('\''), QLatin1String("''")) +
@@ -60,8 +63,9 @@ Passo limitaWal(Conexao& admin, const QString& pedido) {
     admin.executa(kOp,
                   QStringLiteral("ALTER SYSTEM SET max_slot_wal_keep_size = ") + literal(novo));
     admin.executa(kOp, QStringLiteral("SELECT pg_reload_conf()"));
-    return {QStringLiteral("max_slot_wal_keep_size = %1: definido (antes: %2); um slot que "
-                           "passar disso é descartado, e o disco da estação não enche")
+    return {QStringLiteral("max_slot_wal_keep_size = %1: definido (antes: %2); vale para "
+                           "todo slot deste servidor: um slot que passar disso é descartado, e o "
+                           "disco da estação não enche")
                 .arg(novo, semLimite ? QStringLiteral("sem limite") : atual),
             true};
 }
@@ -71,6 +75,8 @@ Passo criaPapel(Conexao& admin, std::optional<QString>& senhaNova) {
         admin, QStringLiteral("SELECT rolreplication FROM pg_roles WHERE rolname = ?"), {kPapel});
     if (replicacao.isNull()) {
         senhaNova = senhaAleatoria();
+        // An md5 hash (the default before version 14) would fail the scram-sha-256 line.
+        admin.executa(kOp, QStringLiteral("SET password_encryption = 'scram-sha-256'"));
         admin.executa(kOp, QStringLiteral("CREATE ROLE %1 LOGIN REPLICATION PASSWORD %2")
                                .arg(kPapel, literal(*senhaNova)));
         return {QStringLiteral("papel %1: criado, com replicação e a senha abaixo").arg(kPapel),
@@ -113,8 +119,8 @@ Passo criaPublicacao(Conexao& admin) {
     if (!valor(admin, QStringLiteral("SELECT 1 FROM pg_publication WHERE pubname = ?"),
                {kPublicacao})
              .isValid()) {
-        admin.executa(kOp,
-                      QStringLiteral("CREATE PUBLICATION %1 FOR TABLE %2").arg(kPublicacao, lista));
+        admin.executa(kOp, QStringLiteral("CREATE PUBLICATION %1 FOR TABLE %2 WITH (publish = %3)")
+                               .arg(kPublicacao, lista, kOperacoes));
         return {QStringLiteral("publicação %1 de %2: criada").arg(kPublicacao, lista), true};
     }
     QSqlQuery q = admin.executa(kOp,
@@ -127,8 +133,18 @@ Passo criaPublicacao(Conexao& admin) {
     QSet<QString> quer;
     for (const QString& t : tabelasPublicadas())
         quer.insert(t.toLower());
-    if (tem == quer) return {QStringLiteral("publicação %1 de %2: ok").arg(kPublicacao, lista)};
+    const bool soInclusoesEAlteracoes =
+        valor(admin,
+              QStringLiteral("SELECT pubinsert AND pubupdate AND NOT pubdelete AND NOT pubtruncate "
+                             "FROM pg_publication WHERE pubname = ?"),
+              {kPublicacao})
+            .toBool();
+    if (tem == quer && soInclusoesEAlteracoes)
+        return {QStringLiteral("publicação %1 de %2: ok").arg(kPublicacao, lista)};
     admin.executa(kOp, QStringLiteral("ALTER PUBLICATION %1 SET TABLE %2").arg(kPublicacao, lista));
+    admin.executa(
+        kOp,
+        QStringLiteral("ALTER PUBLICATION %1 SET (publish = %2)").arg(kPublicacao, kOperacoes));
     return {QStringLiteral("publicação %1: agora de %2").arg(kPublicacao, lista), true};
 }
 
@@ -138,7 +154,7 @@ QString valorConexao(const QString& v) {
 }
 
 std::optional<int> empresaDoComentario(const QString& comentario) {
-    const auto m = QRegularExpression(QStringLiteral("^empresa=(-?\\d+)$")).match(comentario);
+    const auto m = QRegularExpression(QStringLiteral("^empresa=(-?\\d+)\\z")).match(comentario);
     if (!m.hasMatch()) return std::nullopt;
     return m.captured(1).toInt();
 }
@@ -201,21 +217,21 @@ std::optional<SlotCentral> slotMaisCheio(Conexao& conexao) {
 }
 
 bool nomeValido(const QString& nome) {
-    return casa(nome, "^[a-z0-9_]{1,40}$");
+    return casa(nome, "^[a-z0-9_]{1,40}\\z");
 }
 
 QString confere(const Estacao& e) {
     if (!nomeValido(e.nome))
         return QStringLiteral("nome de estação inválido: use de 1 a 40 letras minúsculas sem "
                               "acento, algarismos e _ (por exemplo posto_centro)");
-    if (!casa(e.servidor, "^[A-Za-z0-9][A-Za-z0-9.:_-]{0,252}$"))
+    if (!casa(e.servidor, "^[A-Za-z0-9][A-Za-z0-9.:_-]{0,252}\\z"))
         return QStringLiteral("--servidor precisa do nome ou do endereço da estação");
     if (e.porta < 1 || e.porta > 65535)
         return QStringLiteral("--porta precisa de um número de 1 a 65535");
-    if (!casa(e.banco, "^[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}$"))
+    if (!casa(e.banco, "^[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}\\z"))
         return QStringLiteral("--banco precisa do nome do banco da estação (letras, algarismos, "
                               "_ . -)");
-    if (!casa(e.usuario, "^[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}$"))
+    if (!casa(e.usuario, "^[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}\\z"))
         return QStringLiteral("--usuario precisa do papel que a estação criou para a central "
                               "(%1)")
             .arg(kPapel);
@@ -332,7 +348,9 @@ QList<Assinatura> assinaturas(Conexao& central) {
     QSqlQuery q = central.executa(
         kOp, QStringLiteral(
                  "SELECT s.subname, obj_description(s.oid, 'pg_subscription'), s.subenabled, "
-                 "w.pid IS NOT NULL, EXTRACT(EPOCH FROM now() - w.last_msg_receipt_time)::BIGINT, "
+                 "w.pid IS NOT NULL AND isfinite(w.last_msg_receipt_time), "
+                 "CASE WHEN isfinite(w.last_msg_receipt_time) THEN EXTRACT(EPOCH FROM now() - "
+                 "w.last_msg_receipt_time)::BIGINT END, "
                  "pg_wal_lsn_diff(w.received_lsn, w.latest_end_lsn)::BIGINT, "
                  "COALESCE(e.apply_error_count + e.sync_error_count, 0), "
                  "EXISTS (SELECT 1 FROM pg_subscription_rel r WHERE r.srsubid = s.oid AND "

@@ -59,15 +59,17 @@ const QList<OpcaoComValor>& opcoes() {
         opcao("--usuario", "a opção --usuario precisa do papel da central na estação"),
         opcao("--como", "a opção --como precisa de um papel do PostgreSQL (por exemplo postgres)",
               [](const QString& v) {
-                  return QRegularExpression(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}$"))
+                  return QRegularExpression(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9_.-]{0,62}\\z"))
                       .match(v)
                       .hasMatch();
               }),
         opcao("--arquivo-senhas", "a opção --arquivo-senhas precisa de um caminho"),
         opcao("--sslmode", "a opção --sslmode aceita require, verify-ca ou verify-full"),
-        opcao("--limite-wal", "a opção --limite-wal precisa de um tamanho como 4GB ou 512MB",
+        // Below a gigabyte a short outage of the central server would cost the slot.
+        opcao("--limite-wal",
+              "a opção --limite-wal precisa de um tamanho de 1GB para cima, como 4GB",
               [](const QString& v) {
-                  return QRegularExpression(QStringLiteral("^[1-9][0-9]{0,5}(MB|GB|TB)$"))
+                  return QRegularExpression(QStringLiteral("^[1-9][0-9]{0,4}(GB|TB)\\z"))
                       .match(v)
                       .hasMatch();
               }),
@@ -280,7 +282,8 @@ int assinar(const Pedido& p) {
 }
 
 int remover(const Pedido& p) {
-    const OpcoesBanco o = opcoesDoIni(p.raiz);
+    OpcoesBanco o = opcoesDoIni(p.raiz);
+    o.semEsquema = true; // as a superuser, tables made here would not be the INI role's
     Conexao admin(como(o, p));
     conecta(admin, QStringLiteral("da central"));
     central::exigeSuperusuario(admin, QStringLiteral("central remover"));
@@ -337,7 +340,9 @@ QSet<QString> comErrosRepetidos(Conexao& c, const QList<central::Assinatura>& li
 // every retry, 3 unknown.
 int situacao(const Pedido& p) {
     const int atraso = p.valor("--atraso").isEmpty() ? kAtrasoPadraoS : p.valor("--atraso").toInt();
-    const OpcoesBanco o = opcoesDoIni(p.raiz);
+    // A monitoring check never creates nor upgrades the central tables.
+    OpcoesBanco o = opcoesDoIni(p.raiz);
+    o.semEsquema = true;
     Conexao c(o);
     conecta(c, QStringLiteral("da central"));
     const QList<central::Assinatura> lista = central::assinaturas(c);
@@ -363,6 +368,10 @@ int situacao(const Pedido& p) {
             motivos << a.nome + (a.conectada ? QStringLiteral(" atrasada: nada da estação há %1 s")
                                                    .arg(*a.ultimaMensagemS)
                                              : QStringLiteral(" sem conexão com a estação"));
+        } else if (a.copiando) {
+            estado = std::max(estado, 1);
+            motivos << a.nome +
+                           QStringLiteral(" ainda copiando os registros que a estação já tinha");
         }
     }
     static const char* const kEstados[] = {"OK", "AVISO", "CRITICO", "DESCONHECIDO"};

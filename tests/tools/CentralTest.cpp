@@ -74,9 +74,11 @@ struct Cluster {
 
     // The cluster belongs to its own system user when the tests run as root.
     bool pgCtl(const QStringList& acao) const {
-        const QString pgCtl = QDir("/usr/lib/postgresql")
-                                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)
-                                  .constLast();
+        QStringList versoes =
+            QDir("/usr/lib/postgresql").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        std::sort(versoes.begin(), versoes.end(),
+                  [](const QString& a, const QString& b) { return a.toDouble() < b.toDouble(); });
+        const QString pgCtl = versoes.constLast();
         QStringList comando{"/usr/lib/postgresql/" + pgCtl + "/bin/pg_ctl",
                             "-D",
                             env(prefixo, "DADOS"),
@@ -101,7 +103,11 @@ Saida talveroDados(const QString& raiz, const QStringList& args) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(binario("tools/talvero-dados"), QStringList{"--root", raiz} + args);
-    p.waitForFinished(60'000);
+    if (!p.waitForFinished(60'000)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, QStringLiteral("não terminou em 60 s")};
+    }
     return {p.exitCode(), QString::fromUtf8(p.readAll())};
 }
 
@@ -215,6 +221,8 @@ protected:
     // Whatever happened, the clusters keep no subscription, slot or database of this run.
     void TearDown() override {
         if (env("CENTRAL", "PORTA").isEmpty()) return;
+        if (!central_.pgCtl({"status"}))
+            central_.pgCtl({"-l", env("CENTRAL", "DADOS") + "/servidor.log", "start"});
         for (QSqlQuery q = central_.sql(bancoCentral_, "SELECT subname FROM pg_subscription s JOIN "
                                                        "pg_database d ON d.oid = s.subdbid WHERE "
                                                        "d.datname = current_database()");
@@ -230,7 +238,7 @@ protected:
         QSqlDatabase::removeDatabase(central_.prefixo + bancoCentral_);
         central_.sql("postgres", "DROP DATABASE IF EXISTS " + bancoCentral_ + " WITH (FORCE)");
         for (const QString& banco : bancos_) {
-            estacao_.sql("postgres", "SELECT pg_terminate_backend(active_pid) FROM "
+            estacao_.sql("postgres", "SELECT pg_terminate_backend(active_pid, 10000) FROM "
                                      "pg_replication_slots WHERE database = '" +
                                          banco + "'");
             estacao_.sql("postgres", "SELECT pg_drop_replication_slot(slot_name) FROM "
@@ -412,20 +420,20 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
     estacao_.sql("postgres", "ALTER ROLE talvero_central NOLOGIN");
     estacao_.sql("postgres", "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
                              "usename = 'talvero_central'");
-    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 1; }, kLimiteMs, 500))
+    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 1; }, kLimiteMs / 2, 500))
         << ultimaSituacao_;
     estacao_.sql("postgres", "ALTER ROLE talvero_central LOGIN");
-    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 0; }, kLimiteMs, 500))
+    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 0; }, kLimiteMs / 2, 500))
         << ultimaSituacao_;
 
     // A station upgraded before the central server fails at its next fueling until the
     // central server gets the change too.
     const QString novaColuna = "ALTER TABLE Abastecimento ADD COLUMN Extra INTEGER DEFAULT 0";
     estacao_.sql(postos[1]->banco, novaColuna);
-    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 2; }, kLimiteMs, 500))
+    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 2; }, kLimiteMs / 2, 500))
         << ultimaSituacao_;
     central_.sql(bancoCentral_, novaColuna);
-    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 0; }, kLimiteMs, 500))
+    EXPECT_TRUE(aguardaAte([&] { return situacaoCentral() == 0; }, kLimiteMs / 2, 500))
         << ultimaSituacao_;
 
     // The stations stop collecting; the central copy then matches each ledger exactly.
