@@ -2,6 +2,8 @@
 
 #include "platform/Erro.h"
 
+#include <QCryptographicHash>
+#include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
@@ -35,6 +37,32 @@ QString senhaAleatoria() {
     for (int i = 0; i < 32; ++i)
         senha += QLatin1Char(kLetras[QRandomGenerator::system()->bounded(int(sizeof kLetras - 1))]);
     return senha;
+}
+
+QByteArray hmac(const QByteArray& chave, const QByteArray& mensagem) {
+    return QMessageAuthenticationCode::hash(mensagem, chave, QCryptographicHash::Sha256);
+}
+
+// The server keeps only this (RFC 5803), so the password itself never travels in the
+// statement, where the server's log or its statement statistics would keep it; and a
+// server whose default is still md5 could not check the scram-sha-256 line we print.
+QString verificadorScram(const QString& senha) {
+    constexpr int kIteracoes = 4096;
+    QByteArray sal(16, '\0');
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(sal.data()), 4);
+    QByteArray u = hmac(senha.toUtf8(), sal + QByteArray::fromHex("00000001"));
+    QByteArray salgada = u;
+    for (int i = 1; i < kIteracoes; ++i) {
+        u = hmac(senha.toUtf8(), u);
+        for (qsizetype j = 0; j < salgada.size(); ++j)
+            salgada[j] = char(salgada[j] ^ u[j]);
+    }
+    const QByteArray guardada =
+        QCryptographicHash::hash(hmac(salgada, "Client Key"), QCryptographicHash::Sha256);
+    return QStringLiteral("SCRAM-SHA-256$%1:%2$%3:%4")
+        .arg(kIteracoes)
+        .arg(QString::fromLatin1(sal.toBase64()), QString::fromLatin1(guardada.toBase64()),
+             QString::fromLatin1(hmac(salgada, "Server Key").toBase64()));
 }
 
 Passo exigeWalLogico(Conexao& admin) {
@@ -75,10 +103,8 @@ Passo criaPapel(Conexao& admin, std::optional<QString>& senhaNova) {
         admin, QStringLiteral("SELECT rolreplication FROM pg_roles WHERE rolname = ?"), {kPapel});
     if (replicacao.isNull()) {
         senhaNova = senhaAleatoria();
-        // An md5 hash (the default before version 14) would fail the scram-sha-256 line.
-        admin.executa(kOp, QStringLiteral("SET password_encryption = 'scram-sha-256'"));
         admin.executa(kOp, QStringLiteral("CREATE ROLE %1 LOGIN REPLICATION PASSWORD %2")
-                               .arg(kPapel, literal(*senhaNova)));
+                               .arg(kPapel, literal(verificadorScram(*senhaNova))));
         return {QStringLiteral("papel %1: criado, com replicação e a senha abaixo").arg(kPapel),
                 true};
     }
