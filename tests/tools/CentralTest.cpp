@@ -342,6 +342,18 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
     QFile::setPermissions(arquivoSenhas, QFile::ReadOwner | QFile::WriteOwner);
     if (::geteuid() == 0) QProcess::execute("chown", {env("CENTRAL", "DONO"), arquivoSenhas});
 
+    const auto todasEmDia = [&] {
+        return std::all_of(postos.begin(), postos.end(), [&](const auto& p) { return emDia(*p); });
+    };
+    const auto armazenados = [&](int quantos) {
+        return [&, quantos] {
+            return std::all_of(postos.begin(), postos.end(), [&](const auto& p) {
+                return estacao_.numero(p->banco, "SELECT COUNT(*) FROM Abastecimento") >= quantos;
+            });
+        };
+    };
+    // Fuelings stored before the subscription come by its first copy.
+    ASSERT_TRUE(aguardaAte(armazenados(2), kLimiteMs));
     talveroDados(raizCentral_.path(), {"criar"});
     central_.sql(bancoCentral_, "ALTER TABLE Abastecimento ADD COLUMN ChegadaCentral TIMESTAMPTZ "
                                 "DEFAULT clock_timestamp()");
@@ -356,16 +368,6 @@ TEST_F(Central, DuasEstacoesChegamUmaVezCadaPassandoPorQuedasDaCentralEDaEstacao
                                              "LIKE 'talvero_%' AND subconninfo LIKE '%password%'"),
               0);
 
-    const auto todasEmDia = [&] {
-        return std::all_of(postos.begin(), postos.end(), [&](const auto& p) { return emDia(*p); });
-    };
-    const auto armazenados = [&](int quantos) {
-        return [&, quantos] {
-            return std::all_of(postos.begin(), postos.end(), [&](const auto& p) {
-                return estacao_.numero(p->banco, "SELECT COUNT(*) FROM Abastecimento") >= quantos;
-            });
-        };
-    };
     ASSERT_TRUE(aguardaAte(armazenados(6), kLimiteMs))
         << postos[0]->relato() << postos[1]->relato();
     ASSERT_TRUE(aguardaAte(todasEmDia, kLimiteMs));
