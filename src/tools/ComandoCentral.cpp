@@ -5,6 +5,7 @@
 #include "platform/RaizEstacao.h"
 #include "platform/SistemaArquivosLocal.h"
 #include "store/ReplicacaoCentral.h"
+#include "store/SituacaoAgente.h"
 #include "support/Entradas.h"
 #include "support/Instalacao.h"
 #include "tools/LinhaComando.h"
@@ -374,8 +375,8 @@ int situacao(const Pedido& p) {
                            QStringLiteral(" ainda copiando os registros que a estação já tinha");
         }
     }
-    static const char* const kEstados[] = {"OK", "AVISO", "CRITICO", "DESCONHECIDO"};
-    saida() << "CENTRAL " << kEstados[estado] << " - "
+    saida() << "CENTRAL " << talvero::situacao::nomeDoEstado(talvero::situacao::Estado(estado))
+            << " - "
             << (motivos.isEmpty() ? QStringLiteral("%1 estação(ões) em dia").arg(lista.size())
                                   : motivos.join(QStringLiteral("; ")))
             << '\n';

@@ -65,15 +65,20 @@ void ServidorPgDeTeste::inicia() {
         {QStringLiteral("-l"), dados_ + QStringLiteral("/servidor.log"), QStringLiteral("start")});
 }
 
-// The cluster belongs to the 'postgres' user when the tests run as root.
 bool ServidorPgDeTeste::pgCtl(const QStringList& argumentos) {
-    const QStringList comando =
-        QStringList{pgCtlInstalado(),     QStringLiteral("-D"), dados_,
+    return teste::pgCtl(dados_, argumentos);
+}
+
+bool pgCtl(const QString& dados, const QStringList& argumentos) {
+    QStringList comando =
+        QStringList{pgCtlInstalado(),     QStringLiteral("-D"), dados,
                     QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60")} +
         argumentos;
-    if (::geteuid() == 0)
-        return executa(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--"} + comando);
-    return executa(comando.first(), comando.mid(1));
+    if (::geteuid() == 0) comando = QStringList{"runuser", "-u", "postgres", "--"} + comando;
+    QProcess p;
+    p.start(comando.first(), comando.mid(1));
+    return p.waitForFinished(120'000) && p.exitStatus() == QProcess::NormalExit &&
+           p.exitCode() == 0;
 }
 
 bool ServidorPgDeTeste::executa(const QString& programa, const QStringList& argumentos,

@@ -7,6 +7,10 @@
 
 namespace talvero::teste {
 
+// pg_ctl on the cluster in `dados`, as the user the throwaway-server script runs it as
+// ('postgres' when the tests run as root); false when it fails.
+bool pgCtl(const QString& dados, const QStringList& argumentos);
+
 // A PostgreSQL server of the test's own, on loopback, that the test may stop and
 // start again (the shared test server must not be stopped under other tests).
 class ServidorPgDeTeste {

@@ -4,6 +4,7 @@
 // simulator's ledger: every fueling once, whatever the central server went through.
 
 #include "ensaio/ProgramasReais.h"
+#include "estacao/ServidorPgDeTeste.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -72,26 +73,7 @@ struct Cluster {
         return q.next() ? q.value(0).toLongLong() : -1;
     }
 
-    // The cluster belongs to its own system user when the tests run as root.
-    bool pgCtl(const QStringList& acao) const {
-        QStringList versoes =
-            QDir("/usr/lib/postgresql").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        std::sort(versoes.begin(), versoes.end(),
-                  [](const QString& a, const QString& b) { return a.toDouble() < b.toDouble(); });
-        const QString pgCtl = versoes.constLast();
-        QStringList comando{"/usr/lib/postgresql/" + pgCtl + "/bin/pg_ctl",
-                            "-D",
-                            env(prefixo, "DADOS"),
-                            "-w",
-                            "-t",
-                            "60"};
-        comando += acao;
-        if (::geteuid() == 0)
-            comando = QStringList{"runuser", "-u", env(prefixo, "DONO"), "--"} + comando;
-        QProcess p;
-        p.start(comando.first(), comando.mid(1));
-        return p.waitForFinished(90'000) && p.exitCode() == 0;
-    }
+    bool pgCtl(const QStringList& acao) const { return teste::pgCtl(env(prefixo, "DADOS"), acao); }
 };
 
 struct Saida {
@@ -223,18 +205,17 @@ protected:
         if (env("CENTRAL", "PORTA").isEmpty()) return;
         if (!central_.pgCtl({"status"}))
             central_.pgCtl({"-l", env("CENTRAL", "DADOS") + "/servidor.log", "start"});
+        QStringList assinaturas;
         for (QSqlQuery q = central_.sql(bancoCentral_, "SELECT subname FROM pg_subscription s JOIN "
                                                        "pg_database d ON d.oid = s.subdbid WHERE "
                                                        "d.datname = current_database()");
              q.next();)
-            for (const char* passo : {"DISABLE", "SET (slot_name = NONE)"})
-                central_.sql(bancoCentral_, "ALTER SUBSCRIPTION " + q.value(0).toString() + ' ' +
-                                                QLatin1String(passo));
-        for (QSqlQuery q = central_.sql(bancoCentral_, "SELECT subname FROM pg_subscription s JOIN "
-                                                       "pg_database d ON d.oid = s.subdbid WHERE "
-                                                       "d.datname = current_database()");
-             q.next();)
-            central_.sql(bancoCentral_, "DROP SUBSCRIPTION " + q.value(0).toString());
+            assinaturas << q.value(0).toString();
+        for (const QString& a : assinaturas) {
+            central_.sql(bancoCentral_, "ALTER SUBSCRIPTION " + a + " DISABLE");
+            central_.sql(bancoCentral_, "ALTER SUBSCRIPTION " + a + " SET (slot_name = NONE)");
+            central_.sql(bancoCentral_, "DROP SUBSCRIPTION " + a);
+        }
         QSqlDatabase::removeDatabase(central_.prefixo + bancoCentral_);
         central_.sql("postgres", "DROP DATABASE IF EXISTS " + bancoCentral_ + " WITH (FORCE)");
         for (const QString& banco : bancos_) {
